@@ -336,9 +336,11 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     if (code == kViewFoldingNet) {
       SetMessage(this, "%s", "Ctrl+Left-drag --- Fold/unfold model\nCtrl+Right-click --- Unfold half-way");
     }
-    // Chosen again, a net pane asks again for nets whose making was cancelled.
+    // Chosen again, a net pane asks again for nets (or their facelets) whose making was
+    // cancelled.
     if (code & kViewFlagNet) {
       FaceTypeBlock* block = GetShownBlock(false);
+      if (block) block->mModel3DCancelled = 0;
       if (Model3D* model = block ? block->GetExistingModel3D() : nullptr) model->mNetsCancelled = false;
     }
   }

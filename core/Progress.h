@@ -58,10 +58,12 @@ class ProgressTicker {
 public:
   static constexpr unsigned kPasses = 256;
   explicit ProgressTicker(unsigned every = kPasses) : mEvery(every > 0 ? every : 1) {}
-  bool operator()() {
+  bool operator()() { return (*this)(kProgressNoReport); }
+  // The same, reporting the share of the work done (of the current range) at the ticks.
+  bool operator()(double fraction) {
     if (--mLeft == 0) {
       mLeft = mEvery;
-      mGoOn = ProgressTick();
+      mGoOn = ProgressTick(fraction);
     }
     return mGoOn;
   }

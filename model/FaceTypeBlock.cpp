@@ -89,6 +89,7 @@ int FaceTypeBlock::Reset(bool full) {
   mToyNote = nullptr;
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DCancelled = 0;
   mModel3DRefusal.clear();
   mCornersAtInfinity = -1;
   mStellationDeclined = 0;
@@ -121,6 +122,7 @@ void FaceTypeBlock::Clear(bool full) {
   if (views) views->SetWaitCursor(true);
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DCancelled = 0;
   mModel3DRefusal.clear();
   mMillerState.reset();
   if (ModelPart* stellation = AsPart(mStellation)) stellation->StellationReset(*this);

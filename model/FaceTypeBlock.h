@@ -260,6 +260,10 @@ class FaceTypeBlock {
   // refusal said so); it is not built, nor refused aloud, again until the block's
   // cells or face types change.
   uint8_t mModel3DRefused = 0;
+  // The user cancelled the making of the facet model: a drawing does not ask for it
+  // again until the block changes or a net pane is chosen again; a command that needs
+  // it makes it at once.
+  uint8_t mModel3DCancelled = 0;
   // Why, in the words told when it was refused (empty when nothing was said).
   std::string mModel3DRefusal;
   // HasCornersAtInfinity's answer: -1 until asked.

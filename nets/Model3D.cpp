@@ -16,6 +16,7 @@
 #include "core/MergeSort.h"
 #include "core/Outcome.h"
 #include "core/Messages.h"
+#include "core/PointGrid.h"
 #include "core/PolygonRing.h"
 #include "core/Progress.h"
 #include "core/Tolerances.h"
@@ -38,13 +39,14 @@ namespace detail_Model3D {
 constexpr const char* kInfiniteElements = "This operation may not be performed on a model with infinite vertices";
 
 // The bar while the facelets are made from the model's elements: the corners take its
-// first half, the faces the second, each in equal steps of the block's face types.
+// first third, the faces the second, each in equal steps of the block's face types, and
+// the links between the facelets the last (LinkEdges).
 class FaceletShare {
  public:
   FaceletShare(int pass, const FaceTypeBlock* block) : mPass(pass) {
     for (const FaceType* type = block ? block->mFirstFaceType : nullptr; type; type = type->mNext) ++mTypes;
   }
-  double Next() { return 0.5 * mPass + 0.5 * std::min(mDone++, mTypes) / std::max(mTypes, 1); }
+  double Next() { return (mPass + static_cast<double>(std::min(mDone++, mTypes)) / std::max(mTypes, 1)) / 3.0; }
 
  private:
   int mPass;
@@ -252,6 +254,13 @@ void PairRoundEdge(Edge3D* e) {
   }
 }
 
+// The answer of a report while the facelets are made: they stop for a Cancel only. An
+// internal error met on the way (a facelet type without its rotation) is told once, and
+// the facelets go on to be made as they always were.
+bool GoOn(bool answer) {
+  return answer || WasProgressEndedByInternalError();
+}
+
 }  // namespace detail_Model3D
 
 // ---- Life cycle ------------------------------------------------------------------------
@@ -280,12 +289,12 @@ Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
     }
   }
   // A large model takes long enough for the progress window to open: it says from the
-  // start what is made.
+  // start what is made. A cancel leaves no facelets: the model is no model.
   ProgressScope progress;
-  (void)ProgressTick(0.0, kMakingFaceletsCaption);
-  CreateVerticesFromElements(vertices, otherBlock);
-  CreateFacesFromElements(ownBlock);
-  LinkEdges();
+  if (!GoOn(ProgressTick(0.0, kMakingFaceletsCaption)) || !CreateVerticesFromElements(vertices, otherBlock) ||
+      !CreateFacesFromElements(ownBlock) || !LinkEdges(true)) {
+    Free();
+  }
 }
 
 Model3D::~Model3D() {
@@ -314,7 +323,7 @@ void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mNetTypes = mNetTypesTail = nullptr;
   mCurrentNet = nullptr;
   mFoldFraction = -1.0;
-  mVertsByX.clear();
+  mVertexSearch.reset();
 }
 
 void Model3D::Free() {
@@ -342,7 +351,7 @@ void Model3D::Free() {
   mSelectedEdge = nullptr;
   mVerts.reset();
   mNumVerts = 0;
-  mVertsByX.clear();
+  mVertexSearch.reset();
 }
 
 bool Model3D::IsDual() const {
@@ -351,7 +360,7 @@ bool Model3D::IsDual() const {
 
 // ---- The plain polyhedron ----------------------------------------------------------------
 
-void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* otherBlock) {
+bool Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* otherBlock) {
   const SymGroup* group = mPoly->mSymGroup;
   mNumVerts = vertices->mCount;
   mVerts = std::make_unique<Vert3D[]>(static_cast<size_t>(mNumVerts > 0 ? mNumVerts : 1));
@@ -376,9 +385,18 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
       if (index == 1) vertex.mFlags |= kVertAxisKind1;
     }
   };
+  auto clearMarks = [vertices] {
+    for (PolyElement* element = vertices->mHead; element; element = element->mNext) {
+      element->mFlags &= ~kElementVisitMark;
+    }
+  };
   detail_Model3D::FaceletShare share(0, otherBlock);
   for (FaceType* type = otherBlock ? otherBlock->mFirstFaceType : nullptr; type; type = type->mNext) {
-    (void)ProgressTick(share.Next());
+    if (!detail_Model3D::GoOn(ProgressTick(share.Next()))) {
+      clearMarks();
+      mNumVerts = made;
+      return false;
+    }
     if (!type->mFirstFace || type->mFirstFace->HasFlag(kElementVisitMark)) continue;
     const int start = made;
     for (PolyElement* element = type->mFirstFace; element; element = element->mNextOfType) take(element);
@@ -396,11 +414,10 @@ void Model3D::CreateVerticesFromElements(ElementList* vertices, FaceTypeBlock* o
       ++mNumVertTypes;
     }
   }
-  for (PolyElement* element = vertices->mHead; element; element = element->mNext) {
-    element->mFlags &= ~kElementVisitMark;
-  }
+  clearMarks();
   mNumVerts = made;
   BuildVertexSearch();
+  return true;
 }
 
 void Model3D::FinishVertexGroup(int start, int count) {
@@ -465,7 +482,7 @@ class RingFacelets {
 
 }  // namespace detail_Model3D
 
-void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
+bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   using namespace detail_Model3D;
   RingFacelets ringFacelets(ownBlock ? ownBlock->GetPlaneModel() : nullptr);
   const SymGroup* group = mPoly->mSymGroup;
@@ -477,7 +494,7 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
   FaceletShare share(1, ownBlock);
   for (FaceType* faceType = ownBlock ? ownBlock->mFirstFaceType : nullptr; faceType; faceType = faceType->mNext) {
-    (void)ProgressTick(share.Next());
+    if (!GoOn(ProgressTick(share.Next()))) return false;
     std::vector<FaceRing> rings;
     for (PolyElement* face = faceType->mFirstFace; face; face = face->mNextOfType) {
       FaceRing ring = MakeFaceRing(face, group);
@@ -552,20 +569,29 @@ void Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
       type->Triangulate(list);
     }
   }
+  return true;
 }
 
-void Model3D::LinkEdges() {
+bool Model3D::LinkEdges(bool lastThird) {
   // Every type is made and has its edgelets.
   NumberFaceTypes();
+  int types = 0;
+  for (const Face3DType* type = mFaceTypes; type; type = type->mNext) ++types;
+  // The linking and the pairing take a sixth of the bar each, by the facelet types.
+  int passed = 0;
+  auto share = [&](int pass) {
+    return lastThird ? (4.0 + pass + static_cast<double>(passed++) / std::max(types, 1)) / 6.0 : kProgressNoReport;
+  };
   bool reported = false;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!detail_Model3D::GoOn(ProgressTick(share(0)))) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].ConnectEdges(reported);
   }
   // Where more than two facelets meet at an edge, the neighbours must pair them off:
   // a ring whose links do not answer each other is paired again round the edge.
+  passed = 0;
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
-    (void)ProgressTick();
+    if (!detail_Model3D::GoOn(ProgressTick(share(1)))) return false;
     for (int f = 0; f < type->mNumFacelets; ++f) {
       Face3D& facelet = type->mFacelets[f];
       for (int i = 0; i < facelet.GetNumEdges(); ++i) {
@@ -577,6 +603,7 @@ void Model3D::LinkEdges() {
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) type->mFacelets[f].MarkDrawnEdges();
   }
+  return true;
 }
 
 // ---- Counts and lookups ------------------------------------------------------------------
@@ -709,22 +736,34 @@ double Model3D::CalcMaxRadius(const Model3D* model) {
   return std::sqrt(largest);
 }
 
+// The vertices in a grid of cells a few tolerances wide: a corner's vertex is read
+// from the cells round it, however many vertices share an x or a y (a cube's face cut
+// into many has tens of thousands of one x).
+struct Model3D::VertexSearch {
+  struct Position {
+    const Vert3D* verts;
+    const double* operator()(int32_t i) const { return verts[static_cast<size_t>(i)].mPos; }
+  };
+  VertexSearch(const Vert3D* verts, int filed) : grid(4.0 * kPointTolerance, Position{verts}), count(filed) {
+    grid.Reserve(static_cast<size_t>(filed));
+    for (int i = 0; i < filed; ++i) grid.Add(i);
+    grid.Finish();
+  }
+  PointGrid<Position> grid;
+  // The vertices filed: a search of a model whose vertices changed since walks them.
+  int count;
+};
+
+void Model3D::VertexSearchDeleter::operator()(VertexSearch* search) const {
+  delete search;
+}
+
 void Model3D::BuildVertexSearch() {
-  mVertsByX.resize(static_cast<size_t>(mNumVerts));
-  for (int i = 0; i < mNumVerts; ++i) mVertsByX[static_cast<size_t>(i)] = i;
-  // Exact keys, x then y, and the index as tie-break: a strict order. The vertices of
-  // one x (a cube's face cut into many has tens of thousands) follow each other by y.
-  std::sort(mVertsByX.begin(), mVertsByX.end(), [this](int32_t a, int32_t b) {
-    const double* pa = mVerts[static_cast<size_t>(a)].mPos;
-    const double* pb = mVerts[static_cast<size_t>(b)].mPos;
-    if (pa[0] != pb[0]) return pa[0] < pb[0];
-    if (pa[1] != pb[1]) return pa[1] < pb[1];
-    return a < b;
-  });
+  mVertexSearch.reset(new VertexSearch(mVerts.get(), mNumVerts));
 }
 
 Vert3D* Model3D::FindVertExact(const double* position) const {
-  if (!mVerts || mVertsByX.size() != static_cast<size_t>(mNumVerts)) {
+  if (!mVerts || !mVertexSearch || mVertexSearch->count != mNumVerts) {
     for (int i = 0; i < mNumVerts; ++i) {
       const double* p = mVerts[static_cast<size_t>(i)].mPos;
       if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[1] - position[1]) <= kPointTolerance &&
@@ -734,27 +773,11 @@ Vert3D* Model3D::FindVertExact(const double* position) const {
     }
     return nullptr;
   }
-  auto xOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[0]; };
-  auto yOf = [this](int32_t i) { return mVerts[static_cast<size_t>(i)].mPos[1]; };
-  int best = -1;
-  // Each x within the tolerance in turn, and within it the run of y within the
-  // tolerance.
-  auto group = std::lower_bound(mVertsByX.begin(), mVertsByX.end(), position[0] - kPointTolerance,
-                                [&xOf](int32_t i, double x) { return xOf(i) < x; });
-  while (group != mVertsByX.end() && xOf(*group) <= position[0] + kPointTolerance) {
-    const double x = xOf(*group);
-    const auto end = std::upper_bound(group, mVertsByX.end(), x, [&xOf](double v, int32_t i) { return v < xOf(i); });
-    auto it =
-        std::lower_bound(group, end, position[1] - kPointTolerance, [&yOf](int32_t i, double y) { return yOf(i) < y; });
-    for (; it != end && yOf(*it) <= position[1] + kPointTolerance; ++it) {
-      const double* p = mVerts[static_cast<size_t>(*it)].mPos;
-      if (std::fabs(p[0] - position[0]) <= kPointTolerance && std::fabs(p[2] - position[2]) <= kPointTolerance &&
-          (best < 0 || *it < best)) {
-        best = *it;
-      }
-    }
-    group = end;
-  }
+  // The first in index order of those within the tolerance, as a walk would find.
+  int32_t best = -1;
+  mVertexSearch->grid.ForEachWithin(position, kPointTolerance, [&best](int32_t i) {
+    if (best < 0 || i < best) best = i;
+  });
   return best >= 0 ? &mVerts[static_cast<size_t>(best)] : nullptr;
 }
 

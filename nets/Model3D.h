@@ -198,16 +198,23 @@ class Model3D : public ModelPart {
  private:
   friend class NetGenerator;
   bool mMakingNets = false;
-  // The build of the plain polyhedron.
-  void CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
-  void CreateFacesFromElements(FaceTypeBlock* ownBlock);
-  // Links every facelet's edgelets and marks the drawn edges.
-  void LinkEdges();
+  // The build of the plain polyhedron; each step is false when the user cancelled, and
+  // leaves what it made for Free.
+  bool CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);
+  bool CreateFacesFromElements(FaceTypeBlock* ownBlock);
+  // Links every facelet's edgelets and marks the drawn edges; false when the user
+  // cancelled. With lastThird its reports move the bar over the last third of the
+  // plain polyhedron's build.
+  bool LinkEdges(bool lastThird);
   // Sorts, marks and cleans one vertex group of count records from start.
   void FinishVertexGroup(int start, int count);
-  // Vertex indices in x order, for FindVertExact.
+  // The vertices filed by position, for FindVertExact (nets/Model3D.cpp).
+  struct VertexSearch;
+  struct VertexSearchDeleter {
+    void operator()(VertexSearch* search) const;
+  };
   void BuildVertexSearch();
-  std::vector<int32_t> mVertsByX;
+  std::unique_ptr<VertexSearch, VertexSearchDeleter> mVertexSearch;
   // The ends of the type lists when they were numbered last.
   mutable const Face3DType* mNumberedTypes = nullptr;
   mutable const Face3DType* mNumberedDrawn = nullptr;

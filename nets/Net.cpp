@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
 #include "nets/Edge3D.h"
@@ -456,6 +457,10 @@ bool NetType::CopyFirstNet() {
   Face3DType* faceType = firstNet->first->mType;
   int made = 1;
   bool ok = true;
+  // The copies of a flat face of a finely cut model are many facelets each: the bar
+  // moves over the current range by the copies made.
+  ProgressTicker tick;
+  const double copies = std::max(numNets - 1, 1);
   for (int f = 0; f < faceType->mNumFacelets && ok; ++f) {
     Face3D* facelet = &faceType->mFacelets[f];
     if (facelet->mNet) continue;
@@ -467,6 +472,7 @@ bool NetType::CopyFirstNet() {
     net->Init(this, facelet);
     Face3D* copy = net->first;
     for (Face3D* model = firstNet->first; model && copy; model = model->mNextInNet, copy = copy->mNextInNet) {
+      if (!tick((made - 2) / copies)) return false;
       if (model->mType != copy->mType) {
         ShowInternalError("CopyFirstNet: faces of different types");
         ok = false;
@@ -517,6 +523,18 @@ bool NetType::Spread() {
   if (!firstNet || !firstNet->first) return true;
   const int max = detail_Net::MaxFacesPerNet();
   int count = Net::CountFacelets(firstNet);
+  // The outlines are filed only for nets that can grow: the nets of the flat faces of
+  // a finely cut model have every neighbour in a net already.
+  auto canGrowAt = [](const Edge3D* edge) {
+    if (edge->flags & (kEdgeNeverJoin | kEdgeJoined | kEdgeJoinedSomewhere)) return false;
+    const Edge3D* neighbour = Edge3D::GetNeighInNet(edge, true);
+    return neighbour && !neighbour->face->mNet;
+  };
+  bool grows = false;
+  for (const Face3D* f = firstNet->first; f && !grows; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges() && !grows; ++i) grows = canGrowAt(&f->mEdges[i]);
+  }
+  if (!grows) return true;
   // Every net's outline filed by place, kept in step as the nets grow.
   std::vector<std::unique_ptr<NetOutline>> outlines(static_cast<size_t>(numNets));
   const double cell = NetOutline::CellSizeFor(*firstNet);
@@ -528,14 +546,16 @@ bool NetType::Spread() {
     const ptrdiff_t n = net - nets.get();
     return n >= 0 && n < numNets ? outlines[static_cast<size_t>(n)].get() : nullptr;
   };
+  // A Cancel stops the spreading as a refusal does.
+  ProgressTicker tick;
   for (Face3D* f = firstNet->first; f; f = f->mNextInNet) {
     if (groupSize + count > max) break;
+    if (!tick()) return false;
     const int edges = f->GetNumEdges();
     for (int i = 0; i < edges && groupSize + count <= max; ++i) {
       Edge3D* edge = &f->mEdges[i];
-      if (edge->flags & (kEdgeNeverJoin | kEdgeJoined | kEdgeJoinedSomewhere)) continue;
+      if (!canGrowAt(edge)) continue;
       Edge3D* neighbour = Edge3D::GetNeighInNet(edge, true);
-      if (!neighbour || neighbour->face->mNet) continue;
       const int rots = neighbour->face->mType->GetNumRots();
       if (!(rots < 2 || rots == groupSize)) continue;
       // The same step at every copy of the edge, or at none. A net that its own
@@ -643,6 +663,7 @@ void NetType::SetBBoxRadii() {
     Edge3D* edge;
   };
   std::vector<Point> points;
+  points.reserve(static_cast<size_t>(Net::CountFacelets(net)) * 4);
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
@@ -653,17 +674,22 @@ void NetType::SetBBoxRadii() {
   }
   std::sort(points.begin(), points.end(),
             [](const Point& a, const Point& b) { return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]); });
-  std::vector<Point> hull(2 * points.size());
-  size_t k = 0;
+  // The chain holds at most every point and the first again: a net of a million
+  // facelets wants no table of twice its points.
+  std::vector<Point> hull;
+  hull.reserve(points.size() + 1);
+  auto turnsLeft = [&hull](const Point& next) {
+    return Cross2(hull[hull.size() - 2].p, hull.back().p, next.p) > kPointTolerance * kPointTolerance;
+  };
   for (size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kPointTolerance * kPointTolerance) --k;
-    hull[k++] = points[i];
+    while (hull.size() >= 2 && !turnsLeft(points[i])) hull.pop_back();
+    hull.push_back(points[i]);
   }
-  for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && Cross2(hull[k - 2].p, hull[k - 1].p, points[i].p) <= kPointTolerance * kPointTolerance) --k;
-    hull[k++] = points[i];
+  for (size_t i = points.size() - 1, lower = hull.size() + 1; i-- > 0;) {
+    while (hull.size() >= lower && !turnsLeft(points[i])) hull.pop_back();
+    hull.push_back(points[i]);
   }
-  hull.resize(k > 1 ? k - 1 : k);
+  if (hull.size() > 1) hull.pop_back();
   for (const Point& h : hull) {
     if (!(h.edge->flags & kEdgeJoined)) h.edge->flags |= kEdgeHullPoint;
   }

@@ -43,6 +43,15 @@ void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bo
 void OpenNetHinges(const std::vector<NetHinge>& hinges);
 void RestoreNetHinge(const NetHinge& hinge);
 
+// How far a pass that merges nets has come: each facelet of the nets it merges counts
+// once as its net is laid out, once as it is placed into a growing net and once as the
+// growing net walks it, so that the bar moves while a net of a whole flat face is placed.
+struct MergeShare {
+  double done = 0.0;
+  double total = 0.0;
+  double Fraction() const { return total > 0.0 && done < total ? done / total : 1.0; }
+};
+
 class Net {
  public:
   NetType* type = nullptr;
@@ -84,8 +93,9 @@ class Net {
   // Merging across convex edges: without an edge the net takes in its neighbours;
   // with one it goes into the receiving net across the edge, placed against the
   // receiving net's filed outline when one is given (kept in step). Taking in the
-  // neighbours stops where ProgressTick says the work was cancelled.
-  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr);
+  // neighbours stops where ProgressTick says the work was cancelled. The share, when
+  // given, counts the facelets walked and placed, and the ticks report it.
+  bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr, MergeShare* share = nullptr);
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
   void Fold(double hinge, double place);
 
@@ -122,7 +132,9 @@ class NetType {
   bool CreateFromFaceType(Face3DType* faceType);
   // Nets of the fans of facelets round the vertices equivalent to edge's start.
   bool CreateFromVert(Edge3D* edge, Model3D* model);
-  // Gives every free facelet of the first net's facelet type a net like the first.
+  // Gives every free facelet of the first net's facelet type a net like the first;
+  // false after an internal error told, or when the user cancelled (left half made).
+  // Its reports move the bar over the current range.
   bool CopyFirstNet();
   // Grows all nets of the type in step.
   bool Spread();

@@ -299,7 +299,8 @@ namespace detail_NetCombine {
 // and this net's facelets are placed one by one from the hinge, in the order of the
 // tree of joins from the first facelet of the two, each tested against the outline
 // of what is placed so far. The outline follows; on a refusal it is put back.
-bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins, NetOutline& outline) {
+bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins, NetOutline& outline,
+                  MergeShare* share) {
   std::vector<NetHinge> tree{{edge, across, edge->flags, across->flags}};
   std::vector<NetHinge> extra;
   CollectNetHinges(across->face, across, [net](const Face3D* f) { return f->mNet == net; }, tree, extra);
@@ -309,7 +310,15 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
   const bool wasExact = outline.IsExact();
   bool accepted = true;
   size_t placed = 0;
+  // A net of a whole face of a finely cut model takes a while to place: the bar moves
+  // by the facelets placed, and a Cancel ends the placing as a refusal does.
+  ProgressTicker tick;
   for (; placed < tree.size(); ++placed) {
+    if (!tick(share ? share->Fraction() : kProgressNoReport)) {
+      accepted = false;
+      break;
+    }
+    if (share) share->done += 1.0;
     const NetHinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins, &outline);
     RestoreNetHinge(h);
@@ -344,7 +353,7 @@ bool PlaceAgainst(Net* net, Edge3D* edge, Edge3D* across, PlacementJoins* joins,
 
 }  // namespace detail_NetCombine
 
-bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
+bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline, MergeShare* share) {
   using namespace detail_NetCombine;
   if (!edge) {
     flags |= kNetMerged;
@@ -354,7 +363,8 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
     own.Fill(*this);
     for (Face3D* f = first; f; f = f->mNextInNet) {
       // Taking in the nets round a growing one can run long: the user may stop it.
-      if (!ProgressTick()) return absorbed;
+      if (!ProgressTick(share ? share->Fraction() : kProgressNoReport)) return absorbed;
+      if (share) share->done += 1.0;
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* e = &f->mEdges[i];
@@ -362,7 +372,7 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
         Edge3D* across = Edge3D::GetNeighInNet(e, true);
         Net* other = across ? across->face->mNet : nullptr;
         if (!other || other == this || !other->type || !(other->type->flags & kNetTypeVisited)) continue;
-        if (other->MergeConvex(this, e, &own)) absorbed = true;
+        if (other->MergeConvex(this, e, &own, share)) absorbed = true;
       }
     }
     return absorbed;
@@ -377,7 +387,7 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
   PlacementJoins joins;
   bool accepted;
   if (outline && outline->IsExact()) {
-    accepted = PlaceAgainst(this, edge, across, &joins, *outline);
+    accepted = PlaceAgainst(this, edge, across, &joins, *outline, share);
   } else {
     const std::vector<Net*> merged{this};
     accepted = into->Relayout(true, &joins, &merged);
@@ -388,9 +398,11 @@ bool Net::MergeConvex(Net* into, Edge3D* edge, NetOutline* outline) {
   if (!accepted) {
     // The receiving net never moved, but it is laid out from its first facelet once
     // (so that it comes out the same to the last digit as from any earlier layout);
-    // this one goes back to its own layout from its first facelet.
+    // this one goes back to its own layout from its first facelet. After a Cancel no
+    // layout is wanted: the nets go.
     edge->flags &= ~kEdgeJoinedFirst;
     across->flags &= ~kEdgeJoinedAdded;
+    if (!ProgressTick()) return false;
     if (outline && !outline->IsNetLaidOut()) {
       into->Relayout(false, nullptr);
       outline->SetNetLaidOut();
@@ -466,10 +478,25 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
   for (NetType* type = start; type; type = type->next) {
     if (type->flags & kNetTypeVisited) visited.push_back(type);
   }
+  // Each net of a flat face of a finely cut model is large: the window answers between
+  // their layouts, and a Cancel ends the pass (the nets go).
+  MergeShare share;
+  std::vector<int> sizes;
+  for (NetType* type : visited) {
+    for (int n = 0; n < type->numNets; ++n) sizes.push_back(Net::CountFacelets(&type->nets[n]));
+  }
+  for (const int size : sizes) share.total += 3.0 * size;
+  size_t counted = 0;
   for (NetType* type : visited) {
     for (int n = 0; n < type->numNets; ++n) {
       type->nets[n].flags &= ~kNetMerged;
-      if (n > 0) type->nets[n].Relayout(false, nullptr);
+      share.done += sizes[counted++];
+      if (n == 0) continue;
+      if (!ProgressTick(share.Fraction())) {
+        ResetMergeMarks(model);
+        return nullptr;
+      }
+      type->nets[n].Relayout(false, nullptr);
     }
   }
   bool stopped = false;
@@ -477,7 +504,7 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
     for (int n = 0; n < type->numNets && !stopped; ++n) {
       Net* net = &type->nets[n];
       if (net->flags & (kNetMerged | kNetRemoved)) continue;
-      if (!net->MergeConvex(nullptr, nullptr, nullptr)) {
+      if (!net->MergeConvex(nullptr, nullptr, nullptr, &share)) {
         // Nothing could be taken in: this type is no candidate any more.
         net->type->flags &= ~kNetTypeCandidate;
         stopped = true;
@@ -488,7 +515,15 @@ NetType* MergeConvexNetTypes(Model3D* model, NetType* start) {
       own->nets[0] = *net;
       own->nets[0].type = own;
       own->nets[0].flags = kNetMerged;
-      for (Face3D* f = own->nets[0].first; f; f = f->mNextInNet) f->mNet = &own->nets[0];
+      ProgressTicker tick;
+      for (Face3D* f = own->nets[0].first; f; f = f->mNextInNet) {
+        f->mNet = &own->nets[0];
+        // After a Cancel the nets go, and with them the marks of the facelets.
+        if (!tick()) {
+          stopped = true;
+          break;
+        }
+      }
       own->next = model->mNetTypes;
       model->mNetTypes = own;
       net->first = net->last = nullptr;

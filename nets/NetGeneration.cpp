@@ -35,6 +35,12 @@ constexpr unsigned kInfoReasonNets = 2;
 // facelets in nets), merging them (by the merging passes), their layouts and numbers,
 // and the glue tabs (by the edgelets trimmed).
 constexpr double kGrowEnd = 0.15;
+// Of the growing, the share of marking the edgelets that are never joined (by the
+// facelet types); the rest goes by the facelets in nets.
+constexpr double kMarkShare = 0.1;
+double GrowthShare(double inNets) {
+  return kGrowEnd * (kMarkShare + (1.0 - kMarkShare) * inNets);
+}
 constexpr double kMergeEnd = 0.25;
 constexpr double kLayoutEnd = 0.3;
 
@@ -93,7 +99,8 @@ class NetGenerator {
 
   // The share of the growing done: the facelets in nets.
   bool ReportGrowth();
-  void MakeFlatRegionNets();
+  // False when the user cancelled.
+  bool MakeFlatRegionNets();
   bool GenerateNets();
   // The walk round the start vertex of e: across each edgelet to its neighbour in the
   // net and on to that one's next edgelet. Every edgelet passed gets the seen mark.
@@ -132,7 +139,7 @@ bool NetGenerator::ReportGrowth() {
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) done += type->mFacelets[f].mNet ? 1 : 0;
   }
-  return ReportProgress(total > 0 ? detail_NetGeneration::kGrowEnd * done / total : 0.0);
+  return ReportProgress(detail_NetGeneration::GrowthShare(total > 0 ? static_cast<double>(done) / total : 0.0));
 }
 
 bool NetGenerator::GenerateAllNets() {
@@ -146,7 +153,10 @@ bool NetGenerator::GenerateAllNets() {
   }
   ForEachEdge(mModel, [](Edge3D* e) { e->flags &= ~kEdgeGenerationFlags; });
   const bool keepColoursApart = PrintCellLines();
+  int types = 0, marked = 0;
+  for (const Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) ++types;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
+    if (!ReportProgress(kGrowEnd * kMarkShare * marked++ / types)) return false;
     if (type->mNumFacelets < 1 || type->mNumEdges < 1) continue;
     Edge3DType edgeType;
     edgeType.Init(type);
@@ -163,10 +173,10 @@ bool NetGenerator::GenerateAllNets() {
       }
     } while (edgeType.Next());
   }
+  if (!ReportGrowth() || !MakeFlatRegionNets()) return false;
   if (!ReportGrowth()) return false;
-  MakeFlatRegionNets();
-  if (!ReportGrowth()) return false;
-  if (!GenerateNets()) return !mCancelled;
+  // A refusal ends the growing; a Cancel (met inside the spreading) ends the nets.
+  if (!GenerateNets()) return ReportProgress(kProgressNoReport);
 
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
   int order = group && group->numAxisTypes > 0 ? std::abs(group->axisTypes[0].fold) : 1;
@@ -179,9 +189,11 @@ bool NetGenerator::GenerateAllNets() {
   return !mCancelled;
 }
 
-void NetGenerator::MakeFlatRegionNets() {
+bool NetGenerator::MakeFlatRegionNets() {
   const SymGroup* group = mModel->mPoly ? mModel->mPoly->mSymGroup : nullptr;
   const int groupOrder = group && group->numRotations > 0 ? group->numRotations : 1;
+  const int total = mModel->GetNumFacelets();
+  int64_t settled = 0;
   for (Face3DType* type = mModel->mFaceTypes; type; type = type->mNext) {
     if (type->mNumFacelets < 1 || type->mFacelets[0].mNet) continue;
     Face3D* start = &type->mFacelets[0];
@@ -193,7 +205,18 @@ void NetGenerator::MakeFlatRegionNets() {
     std::vector<Reached> queue{{start, nullptr, nullptr}};
     start->mFlags |= kFaceletVisited;
     int ownType = 1;
-    for (size_t k = 0; k < queue.size(); ++k) {
+    // The flat face of a finely cut model is one region of many facelets: the bar moves
+    // by the facelets reached and then placed.
+    ProgressTicker tick;
+    auto share = [&]() {
+      return detail_NetGeneration::GrowthShare(total > 0 ? static_cast<double>(settled) / (2.0 * total) : 0.0);
+    };
+    for (size_t k = 0; k < queue.size(); ++k, ++settled) {
+      if (!tick(share())) {
+        for (const Reached& r : queue) r.facelet->mFlags &= ~kFaceletVisited;
+        mCancelled = true;
+        return false;
+      }
       Face3D* facelet = queue[k].facelet;
       const int count = facelet->GetNumEdges();
       for (int i = 0; i < count; ++i) {
@@ -220,12 +243,26 @@ void NetGenerator::MakeFlatRegionNets() {
     mModel->AppendNetType(netType);
     Net* net = netType->GetFirstNet();
     net->Init(netType, start);
-    for (size_t k = 1; k < queue.size(); ++k) {
+    ++settled;
+    for (size_t k = 1; k < queue.size(); ++k, ++settled) {
+      if (!tick(share())) {
+        mCancelled = true;
+        return false;
+      }
       CalcUnfoldedFacePos2D(queue[k].from, queue[k].across, false, nullptr);
       net->AddFacelet(queue[k].from, queue[k].across);
     }
-    if (netType->numNets > 1) netType->CopyFirstNet();
+    if (netType->numNets > 1) {
+      // Each copy is reached and placed at once.
+      const double from = share();
+      settled += 2 * static_cast<int64_t>(netType->numNets - 1) * static_cast<int64_t>(queue.size());
+      const ProgressRange whole = PushProgressRange(from, share());
+      netType->CopyFirstNet();
+      PopProgressRange(whole);
+    }
+    if (!ReportProgress(kProgressNoReport)) return false;
   }
+  return true;
 }
 
 bool NetGenerator::WalkAroundVertex(Edge3D* e, VertexLoop& loop, std::vector<Edge3D*>& seen) {
@@ -493,9 +530,10 @@ namespace detail_NetGeneration {
 
 // How a net is built: for each place of its chain the facelet type, and for each
 // edgelet the place and edgelet it is joined to (or how it is cut).
+// The place of the facelet across is read from the net's table of places: a search of
+// the chain for it would make a net of a whole flat face cost its facelets squared.
 std::vector<const void*> NetShape(const Net& net) {
-  std::vector<const Face3D*> chain;
-  for (const Face3D* f = net.first; f; f = f->mNextInNet) chain.push_back(f);
+  const std::vector<Face3D*>& chain = net.Places();
   std::vector<const void*> shape;
   for (const Face3D* f : chain) {
     shape.push_back(f->mType);
@@ -504,11 +542,12 @@ std::vector<const void*> NetShape(const Net& net) {
       intptr_t code = -1;
       if (e.flags & (kEdgeJoined | kEdgePlacementJoin)) {
         const Edge3D* across = Edge3D::GetNeighInNet(&e, false);
-        const auto it = across ? std::find(chain.begin(), chain.end(), across->face) : chain.end();
-        code = it == chain.end()
-                   ? -2
-                   : (it - chain.begin()) * 4096 + Edge3D::GetIndex(across) * 4 +
-                         ((e.flags & kEdgeJoinedFirst) ? 1 : 0) + ((e.flags & kEdgePlacementJoin) ? 2 : 0);
+        const int32_t place = across ? across->face->mPlaceInNet : -1;
+        const bool inChain = place >= 0 && place < static_cast<int32_t>(chain.size()) &&
+                             chain[static_cast<size_t>(place)] == across->face;
+        code = !inChain ? -2
+                        : intptr_t{place} * 4096 + Edge3D::GetIndex(across) * 4 +
+                              ((e.flags & kEdgeJoinedFirst) ? 1 : 0) + ((e.flags & kEdgePlacementJoin) ? 2 : 0);
       }
       shape.push_back(reinterpret_cast<const void*>(code));
     }
@@ -523,7 +562,7 @@ void NetGenerator::SplitUnlikeNets() {
     if (type->numNets < 2) continue;
     const std::vector<const void*> pattern = detail_NetGeneration::NetShape(type->nets[0]);
     bool split = false;
-    for (int n = 1; n < type->numNets; ++n) {
+    for (int n = 1; n < type->numNets && ReportProgress(kProgressNoReport); ++n) {
       Net& net = type->nets[n];
       if (!net.first || detail_NetGeneration::NetShape(net) == pattern) continue;
       NetType* own = new NetType(1, 1);
@@ -558,8 +597,12 @@ void NetGenerator::FinishNetTypes() {
     return kGrowEnd + (kMergeEnd - kGrowEnd) * std::min(1.0, static_cast<double>(passes) / (types + 1));
   };
   while (type) {
-    type = MergeConvexNetTypes(mModel, type);
+    // A pass of large nets takes long: its reports move the bar over its own part.
+    const double from = fraction();
     ++passes;
+    const ProgressRange whole = PushProgressRange(from, fraction());
+    type = MergeConvexNetTypes(mModel, type);
+    PopProgressRange(whole);
     if (!ReportProgress(fraction())) return;
   }
   mModel->mCurrentNet = mModel->mNetTypes ? mModel->mNetTypes->GetFirstNet() : nullptr;
@@ -861,15 +904,15 @@ bool Model3D::RecreateTabs() {
           tabbed.push_back(e);
         }
       }
-      // A large net takes a while: the trimming to the net and the parting of the tabs
-      // take about as long each.
-      for (Edge3D* e : tabbed) {
-        if (!ProgressTick()) return false;
-        TrimTabToNeighbour(e);
+      // A large net takes a while: the trimming to the neighbours, to the net and the
+      // parting of the tabs take about as long each.
+      const double third = done + edges / 3.0, twoThirds = done + 2.0 * edges / 3.0;
+      for (size_t k = 0; k < tabbed.size(); ++k) {
+        if (!ProgressTick(share(done + (third - done) * static_cast<double>(k) / tabbed.size()))) return false;
+        TrimTabToNeighbour(tabbed[k]);
       }
-      const double half = done + 0.5 * edges;
-      if (!step(share(done), share(half), [net]() { TrimTabsToNet(net); })) return false;
-      if (!step(share(half), share(done + edges), [net]() { SeparateTabs(net); })) return false;
+      if (!step(share(third), share(twoThirds), [net]() { TrimTabsToNet(net); })) return false;
+      if (!step(share(twoThirds), share(done + edges), [net]() { SeparateTabs(net); })) return false;
       done += edges;
     }
   }

@@ -76,18 +76,57 @@ void NetOutline::Fill(const Net& net) {
   mExact = exact;
 }
 
+namespace detail_NetOutline {
+
+// The first slot to look in for the edgelet: its address mixed, so that edgelets
+// next to each other in memory spread over the table.
+size_t FirstSlot(const Edge3D* edge, size_t mask) {
+  uint64_t h = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(edge));
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  return static_cast<size_t>(h) & mask;
+}
+
+}  // namespace detail_NetOutline
+
+const uint32_t* NetOutline::FindId(const Edge3D* edge) const {
+  if (mIdKeys.empty()) return nullptr;
+  const size_t mask = mIdKeys.size() - 1;
+  for (size_t slot = detail_NetOutline::FirstSlot(edge, mask);; slot = (slot + 1) & mask) {
+    if (mIdKeys[slot] == edge) return &mIdValues[slot];
+    if (!mIdKeys[slot]) return nullptr;
+  }
+}
+
+void NetOutline::PlaceId(const Edge3D* edge, uint32_t id) {
+  const size_t mask = mIdKeys.size() - 1;
+  size_t slot = detail_NetOutline::FirstSlot(edge, mask);
+  while (mIdKeys[slot]) slot = (slot + 1) & mask;
+  mIdKeys[slot] = edge;
+  mIdValues[slot] = id;
+}
+
 uint32_t NetOutline::IdOf(Edge3D* edge) {
-  const auto found = mIds.find(edge);
-  if (found != mIds.end()) return found->second;
+  if (const uint32_t* found = FindId(edge)) return *found;
   const uint32_t id = static_cast<uint32_t>(mEdges.size());
-  mIds.emplace(edge, id);
   mEdges.push_back(edge);
+  if (2 * mEdges.size() > mIdKeys.size()) {
+    // Grown fourfold, and every id placed again.
+    size_t slots = 64;
+    while (slots < 4 * mEdges.size()) slots *= 2;
+    mIdKeys.assign(slots, nullptr);
+    mIdValues.assign(slots, 0);
+    for (size_t k = 0; k < mEdges.size(); ++k) PlaceId(mEdges[k], static_cast<uint32_t>(k));
+  } else {
+    PlaceId(edge, id);
+  }
   return id;
 }
 
 bool NetOutline::Contains(const Edge3D* edge) const {
-  const auto found = mIds.find(edge);
-  return found != mIds.end() && mGrid.Contains(found->second);
+  const uint32_t* id = FindId(edge);
+  return id && mGrid.Contains(*id);
 }
 
 void NetOutline::File(Edge3D* edge, const double* least, const double* largest) {
@@ -116,7 +155,7 @@ void NetOutline::InsertOpenEdges(Face3D* facelet) {
 
 void NetOutline::Remove(Edge3D* edge) {
   if (!Contains(edge)) return;
-  const uint32_t id = mIds[edge];
+  const uint32_t id = *FindId(edge);
   if (mRecording) {
     const double* least = mGrid.Least(id);
     const double* largest = mGrid.Largest(id);
@@ -144,7 +183,8 @@ void NetOutline::KeepTrial() {
 void NetOutline::UndoTrial() {
   mRecording = false;
   for (auto it = mTrial.rbegin(); it != mTrial.rend(); ++it) {
-    const uint32_t id = mIds[it->edge];
+    // Every edgelet of the trial was filed, and so has its id.
+    const uint32_t id = *FindId(it->edge);
     if (it->inserted) {
       mGrid.Remove(id);
     } else {

@@ -7,7 +7,6 @@
 // test; otherwise the outline is not exact and the caller walks it.
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "core/BoxGrid.h"
@@ -63,12 +62,20 @@ class NetOutline {
   };
 
   uint32_t IdOf(Edge3D* edge);
+  // The edgelet's id, or null when it was never filed.
+  const uint32_t* FindId(const Edge3D* edge) const;
+  void PlaceId(const Edge3D* edge, uint32_t id);
   void File(Edge3D* edge, const double* least, const double* largest);
 
   BoxGrid mGrid;
   bool mExact = true;
   bool mNetLaidOut = false;
-  std::unordered_map<const Edge3D*, uint32_t> mIds;
+  // The ids by edgelet, an open table (null: an empty slot) of twice as many slots as
+  // ids at least: in one block of memory, so that the outline of a net of a million
+  // facelets, which has filed millions of edgelets while it grew, goes at once.
+  std::vector<const Edge3D*> mIdKeys;
+  std::vector<uint32_t> mIdValues;
+  // The edgelets by id.
   std::vector<Edge3D*> mEdges;
   std::vector<uint32_t> mFound;
   bool mRecording = false;

@@ -663,7 +663,14 @@ void TrimTabToNeighbour(Edge3D* edge) {
 void TrimTabsToNet(Net* net) {
   std::vector<TabObstacle> obstacles;
   std::vector<Edge3D*> tabbed;
+  // The net of a finely cut model's flat faces has millions of obstacles: gathering and
+  // filing them answers the window too, and moves the bar (a fifth of it each, the
+  // trimming the rest).
+  ProgressTicker tick;
+  const double facelets = std::max(Net::CountFacelets(net), 1);
+  int gathered = 0;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    if (!tick(0.2 * gathered++ / facelets)) return;
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* a = &f->mEdges[i];
@@ -676,7 +683,7 @@ void TrimTabsToNet(Net* net) {
   }
   if (obstacles.size() <= detail_NetTab::kWholeOutlineTrimLimit) {
     for (size_t t = 0; t < tabbed.size(); ++t) {
-      if (!ProgressTick(static_cast<double>(t) / tabbed.size())) return;
+      if (!ProgressTick(0.2 + 0.8 * static_cast<double>(t) / tabbed.size())) return;
       tabbed[t]->tab->Trim(obstacles);
     }
     return;
@@ -685,6 +692,7 @@ void TrimTabsToNet(Net* net) {
   const double cell = detail_NetTab::MeanLength(obstacles);
   BoxGrid grid(cell);
   for (size_t k = 0; k < obstacles.size(); ++k) {
+    if (!tick(0.2 + 0.2 * static_cast<double>(k) / obstacles.size())) return;
     const TabObstacle& o = obstacles[k];
     const double least[2] = {std::min(o.a[0], o.b[0]), std::min(o.a[1], o.b[1])};
     const double largest[2] = {std::max(o.a[0], o.b[0]), std::max(o.a[1], o.b[1])};
@@ -693,7 +701,7 @@ void TrimTabsToNet(Net* net) {
   std::vector<uint32_t> near;
   std::vector<TabObstacle> nearObstacles;
   for (size_t t = 0; t < tabbed.size(); ++t) {
-    if (!ProgressTick(static_cast<double>(t) / tabbed.size())) return;
+    if (!ProgressTick(0.4 + 0.6 * static_cast<double>(t) / tabbed.size())) return;
     Edge3D* e = tabbed[t];
     detail_NetTab::ObstaclesBelowTab(e, obstacles, grid, cell, near);
     nearObstacles.clear();

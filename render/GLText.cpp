@@ -97,6 +97,10 @@ class GLTextBackend final : public TextBackend {
   }
   void UseFont(TextFont font) override { FontOf(font)->SetTextureEnable(); }
   void DrawPiece(const TextPiece& piece) override {
+    // A pick finds only the links: other text carries no name and cannot be hit, and
+    // its glyphs drawn in selection mode made the software driver keep vertex stores
+    // it never freed.
+    if (mView->IsPicking() && !mInPickedLink) return;
     FTFont* face = FontOf(piece.font)->GetFace(piece.style);
     if (!face) return;
     float top[4], bottom[4];
@@ -121,9 +125,11 @@ class GLTextBackend final : public TextBackend {
     if (!mView->IsPicking() || gLinkPickMask == 0) return;
     SetGLSelectionItem(gLinkItemType, gLinksDrawn++);
     gLinks.push_back(HtmlLink{target, id, value});
+    mInPickedLink = true;
   }
   void EndLink() override {
     if (mView->IsPicking()) mView->ClearGLSelectionItem();
+    mInPickedLink = false;
   }
   void Trace(const char* line) override { DoNothing("%s\n", line); }
 
@@ -132,6 +138,7 @@ class GLTextBackend final : public TextBackend {
   FTFont* Face(TextFont font, uint32_t style) { return FontOf(font)->GetFace(style); }
 
   OpenGLView* mView;
+  bool mInPickedLink = false;
 };
 
 // Runs the layout in the current pane: unlit, with texturing and the glyph state

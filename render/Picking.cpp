@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <vector>
 
 #include "core/Messages.h"
 #include "render/GL.h"
@@ -18,7 +19,43 @@ uint32_t gMask = 0;
 // Records read when the buffer overflowed.
 constexpr int kOverflowRecords = 64;
 
+// The primitive being gathered while a pick draws: its mode and its points.
+GLenum gGatherMode = GL_POINTS;
+std::vector<double> gGathered;
+
 }  // namespace detail_Picking
+
+namespace detail_GL {
+
+bool gGatherPrimitives = false;
+
+void GatherBegin(GLenum mode) {
+  detail_Picking::gGatherMode = mode;
+  detail_Picking::gGathered.clear();
+}
+
+void GatherVertex(double x, double y, double z) {
+  detail_Picking::gGathered.insert(detail_Picking::gGathered.end(), {x, y, z});
+}
+
+// Draws the gathered points as one primitive from a client array, with no buffer object
+// bound and no other array on, leaving the client state as it was.
+void GatherEnd() {
+  using namespace detail_Picking;
+  if (gGathered.empty()) return;
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY}) {
+    glDisableClientState(array);
+  }
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_DOUBLE, 0, gGathered.data());
+  glDrawArrays(gGatherMode, 0, static_cast<GLsizei>(gGathered.size() / 3));
+  glPopClientAttrib();
+  gGathered.clear();
+}
+
+}  // namespace detail_GL
 
 void InitGLSelection(int numItemTypes) {
   int bits = 0;
@@ -102,7 +139,14 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
   const uint32_t flags = GetRedrawFlags();
   const bool text = IsTextEnabled();
   SetTextEnabled(false);
-  OnDraw();
+  {
+    // Off again however the draw ends: a paint must never be gathered.
+    struct Gathering {
+      Gathering() { detail_GL::gGatherPrimitives = true; }
+      ~Gathering() { detail_GL::gGatherPrimitives = false; }
+    } gathering;
+    OnDraw();
+  }
   SetTextEnabled(text);
   SetRedrawFlags(flags);
   const GLint records = glRenderMode(GL_RENDER);

@@ -124,9 +124,11 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
       gRunning = nullptr;
     }
   } dropOnFailure{requests};
+  // A Cancel at the window's first report ends the work before any of it begins.
+  const int cancels = GetProgressCancelCount();
   ProgressScope progress;
-  bool finished = true;
-  while (!requests.empty()) {
+  bool finished = GetProgressCancelCount() == cancels;
+  while (finished && !requests.empty()) {
     const Request request = requests.front();
     requests.erase(requests.begin());
     FaceTypeBlock* block = request.block;
@@ -143,11 +145,16 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
     }
     gRunning = nullptr;
     // A facet model that cannot be made (no facelets, a refused or cancelled set-up) is
-    // not asked for again by the drawings until the block changes.
-    if ((request.facetModel || request.nets) && !model && !WasProgressCancelRequested()) block->mModel3DRefused = 1;
+    // not asked for again by the drawings until the block changes; one whose facelets
+    // the user cancelled waits as cancelled nets do.
+    if ((request.facetModel || request.nets) && !model && !WasProgressCancelRequested() &&
+        !block->mModel3DCancelled) {
+      block->mModel3DRefused = 1;
+    }
     if (WasProgressCancelRequested()) {
       // The program stopped the work to do something else: the drawings ask again.
       if (model && !model->HasNets()) model->mNetsCancelled = false;
+      block->mModel3DCancelled = 0;
       if (request.stellate && !block->IsStellated() && block->mState == kBlockNotStellated) {
         block->mStellationRefused = 0;
       }
@@ -157,7 +164,22 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
       break;
     }
   }
-  if (!finished) requests.clear();
+  if (!finished) {
+    // What the user's Cancel left undone waits, as the work it stopped does, until
+    // something asks for it outside a drawing; after the program's stop the drawings
+    // ask again.
+    if (!WasProgressCancelRequested()) {
+      for (const Request& request : requests) {
+        if (!request.facetModel && !request.nets) continue;
+        if (Model3D* model = request.block->GetExistingModel3D()) {
+          if (request.nets && !model->HasNets()) model->mNetsCancelled = true;
+        } else {
+          request.block->mModel3DCancelled = 1;
+        }
+      }
+    }
+    requests.clear();
+  }
   return finished;
 }
 

@@ -815,7 +815,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
     }
     type->Triangulate(list);
   }
-  LinkEdges();
+  if (!LinkEdges(false)) Free();
 }
 
 bool IsInHiddenCell(const Face3D& facelet) {

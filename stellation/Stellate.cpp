@@ -459,7 +459,9 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
 Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   // The nets being made (a drawing while their progress window pumps): as they stand.
   if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
-  // A drawing never waits on long work: it is made when the program is next idle.
+  // A drawing never waits on long work: it is made when the program is next idle. One
+  // whose making the user cancelled is not begun again by a drawing.
+  if (IsDrawingContextHeld() && !mModel3D && mModel3DCancelled) return nullptr;
   if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return mModel3D.get();
   const bool needModel = !mModel3D && !mModel3DRefused && mFirstFaceType && !StellationBusy && !mCellSearch && mOwner;
   const bool needNets = withNets && (needModel || (mModel3D && !mModel3D->HasNets()));
@@ -512,9 +514,12 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
             mModel3DRefusal = detail_Stellate::kNoFacelets;
             platform::Services().views->SetPaneMessage(detail_Stellate::kNoFacelets);
           }
+        } else {
+          mModel3DCancelled = 1;
         }
         return nullptr;
       }
+      mModel3DCancelled = 0;
     }
     if (mModel3D && withNets && !mModel3D->HasNets()) {
       for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {

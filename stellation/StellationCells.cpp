@@ -967,6 +967,7 @@ void StellationCell::SetIncludedInner(bool on) {
 void FaceTypeBlock::ForgetFacetModel() {
   mModel3D.reset();
   mModel3DRefused = 0;
+  mModel3DCancelled = 0;
   mModel3DRefusal.clear();
   mModelRadius = -1.0;
   mUsedSegVerts = -1;

@@ -15,6 +15,7 @@
 #include "app/UndoList.h"
 #include "construction/DualMorph.h"
 #include "construction/Prisms.h"
+#include "symmetry/SimplePoly.h"
 #include "core/FaceImageRef.h"
 #include "core/TimeFormat.h"
 #include "model/ElementLabels.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/UndoList.h"
+#include "core/Messages.h"
 #include "files/ModelFile.h"
 #include "tests/support/TestSupport.h"
 

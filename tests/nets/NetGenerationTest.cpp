@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "construction/Prisms.h"
 #include "core/Progress.h"
@@ -58,6 +60,26 @@ class TickingClock final : public corvia::platform::Clock {
   mutable double mNow = 0.0;
 };
 
+// The ticking clock for a scope; the progress window's hook is cleared at its end.
+class TickingClockScope {
+ public:
+  TickingClockScope() {
+    corvia::platform::ServiceSet services = corvia::platform::Services();
+    services.clock = &mClock;
+    mBefore = corvia::platform::InstallServices(services);
+  }
+  ~TickingClockScope() {
+    corvia::testing::Platform().progress.Current()->onPump = nullptr;
+    corvia::platform::InstallServices(mBefore);
+  }
+  TickingClockScope(const TickingClockScope&) = delete;
+  TickingClockScope& operator=(const TickingClockScope&) = delete;
+
+ private:
+  TickingClock mClock;
+  corvia::platform::ServiceSet mBefore;
+};
+
 }  // namespace test_NetGeneration
 
 namespace corvia {
@@ -65,7 +87,7 @@ namespace corvia {
 using test_NetGeneration::CutPairs;
 using test_NetGeneration::ExpectValidNets;
 using test_NetGeneration::NetGenerationTest;
-using test_NetGeneration::TickingClock;
+using test_NetGeneration::TickingClockScope;
 namespace n = testing::nets;
 
 TEST_F(NetGenerationTest, IcosahedronNetsFollowItsSymmetry) {
@@ -242,16 +264,13 @@ TEST_F(NetGenerationTest, TheUsersCutsSurviveANewGeneration) {
 TEST_F(NetGenerationTest, ACancelLeavesNoNets) {
   std::unique_ptr<Poly> poly = n::BuildLibraryPoly(n::kTruncatedIcosahedron);
   Model3D model(poly.get(), false);
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
-  testing::Platform().progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) {
-    state.cancel = true;
-  };
-  model.MakeNets();
-  testing::Platform().progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
+  {
+    const TickingClockScope ticking;
+    testing::Platform().progress.Current()->onPump = [](platform::HeadlessProgressWindow::State& state) {
+      state.cancel = true;
+    };
+    model.MakeNets();
+  }
   EXPECT_GE(testing::Platform().progress.WindowsCreated(), 1);
   EXPECT_FALSE(model.HasNets());
   EXPECT_EQ(model.mNetTypes, nullptr);
@@ -275,10 +294,7 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   ASSERT_TRUE(simple);
   Poly sphere;
   ASSERT_TRUE(CreatePoly(*simple, &sphere, false, false));
-  TickingClock clock;
-  platform::ServiceSet services = platform::Services();
-  services.clock = &clock;
-  const platform::ServiceSet before = platform::InstallServices(services);
+  const TickingClockScope ticking;
   auto& progress = testing::Platform().progress;
   int pumps = 0;
   int cancelAt = -1;
@@ -321,8 +337,78 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
       ExpectValidNets(model, "sphere after a cancel");
     }
   }
-  progress.Current()->onPump = nullptr;
-  platform::InstallServices(before);
+}
+
+// The cube cut into 12 parts a side: six flat faces of 576 facelets, each grown into a
+// net of its own and merged into one. Every step answers the window as it goes: no
+// more facelets join the nets between two reports than tickers let pass, the bar moves
+// all through the facelets and the nets (a net of a whole face placed, its tabs
+// trimmed), and a Cancel at a report in the middle of the flat faces, or later, leaves
+// no nets and no facelet marked.
+TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  ASSERT_TRUE(cube);
+  std::unique_ptr<SimplePoly> simple = cube->Subdivide(0, 12);
+  ASSERT_TRUE(simple);
+  Poly cut;
+  ASSERT_TRUE(CreatePoly(*simple, &cut, false, false));
+  std::vector<Face3D*> facelets;
+  auto inNets = [&facelets] {
+    int count = 0;
+    for (const Face3D* f : facelets) count += f->mNet ? 1 : 0;
+    return count;
+  };
+  auto ticking = std::make_unique<TickingClockScope>();
+  auto& progress = testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = -1;
+  int lastInNets = 0;
+  int mostJoined = 0;
+  int growing = -1;  // a report at which the flat faces are part grown
+  int lastBar = -1, still = 0, longestStill = 0;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    ++pumps;
+    const int now = inNets();
+    mostJoined = std::max(mostJoined, now - lastInNets);
+    if (growing < 0 && now > 0 && now < static_cast<int>(facelets.size())) growing = pumps;
+    lastInNets = now;
+    still = state.bar == lastBar ? still + 1 : 0;
+    longestStill = std::max(longestStill, still);
+    lastBar = state.bar;
+    if (pumps == cancelAt) state.cancel = true;
+  };
+  Model3D model(&cut, false);
+  facelets = n::AllFacelets(model);
+  ASSERT_EQ(facelets.size(), 3456u);
+  pumps = 0;
+  model.MakeNets();
+  ASSERT_TRUE(model.HasNets());
+  const int total = pumps;
+  // At most a ticker's passes from each of two loops met in turn.
+  EXPECT_LE(mostJoined, 2 * static_cast<int>(ProgressTicker::kPasses))
+      << "facelets joined the nets between two reports";
+  // Of thousands of reports, a few in a row at most leave the bar where it was.
+  EXPECT_LE(longestStill, 32) << "the bar stood still over that many reports of " << total;
+  ASSERT_GT(growing, 0);
+  for (int at : {growing, growing + 1, total / 2, total - 1}) {
+    SCOPED_TRACE("cancelled at report " + std::to_string(at) + " of " + std::to_string(total));
+    pumps = 0;
+    lastInNets = 0;
+    cancelAt = at;
+    model.MakeNets();
+    EXPECT_EQ(pumps, at) << "the work goes on after the cancel";
+    EXPECT_FALSE(model.HasNets());
+    EXPECT_TRUE(model.mNetsCancelled);
+    EXPECT_EQ(model.mNetTypes, nullptr);
+    for (const Face3D* f : facelets) {
+      EXPECT_EQ(f->mNet, nullptr);
+      EXPECT_EQ(f->mFlags & kFaceletVisited, 0u);
+    }
+    EXPECT_FALSE(IsProgressActive());
+  }
+  ticking.reset();
+  model.MakeNets();
+  ExpectValidNets(model, "cube cut into 12 parts");
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {

@@ -111,7 +111,10 @@ TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingB
   gDrawing = true;
   block->GetModel3D(true, nullptr);
   gDrawing = false;
-  EXPECT_FALSE(RunWithPumps([](auto& state) { state.cancel = true; }));
+  // Cancelled once the facelets are made, at the first report of the nets.
+  EXPECT_FALSE(RunWithPumps([](auto& state) {
+    if (state.caption.rfind(kMakingNetsCaption, 0) == 0) state.cancel = true;
+  }));
   EXPECT_FALSE(IsProgressActive());
   Model3D* model = block->GetExistingModel3D();
   ASSERT_NE(model, nullptr);
@@ -136,6 +139,66 @@ TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingB
   // Asked for outside a drawing, the nets are made.
   EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
   EXPECT_TRUE(model->HasNets());
+}
+
+// A Cancel while the facelets are made ends them at that report: no half-made facet
+// model stays, and the drawings do not begin it again (nor its nets) until something
+// asks outside a drawing, which makes both at once. A stop the program asked for is
+// asked for again by the next drawing.
+TEST_F(DeferredModelWorkTest, ACancelWhileTheFaceletsAreMadeEndsThemAtThatReportAndNoDrawingBeginsThemAgain) {
+  std::unique_ptr<Poly> sphere = n::BuildGeodesicPoly(15);
+  std::unique_ptr<Poly> counted = n::BuildGeodesicPoly(15);
+  ASSERT_TRUE(sphere && counted);
+  FaceTypeBlock* block = sphere->mBaseBlock.get();
+  auto leaveForLater = [](FaceTypeBlock* b) {
+    gDrawing = true;
+    EXPECT_EQ(b->GetModel3D(true, nullptr), nullptr);
+    gDrawing = false;
+  };
+  // Once through, to count the reports of the facelets.
+  leaveForLater(counted->mBaseBlock.get());
+  int faceletReports = 0;
+  ASSERT_TRUE(RunWithPumps([&](auto& state) {
+    if (state.caption == kMakingFaceletsCaption) ++faceletReports;
+  }));
+  ASSERT_GT(faceletReports, 10);
+  for (const int at : {1, faceletReports / 2, faceletReports}) {
+    SCOPED_TRACE("cancelled at report " + std::to_string(at));
+    leaveForLater(block);
+    ASSERT_TRUE(HasDeferredModelWork());
+    int pumps = 0;
+    EXPECT_FALSE(RunWithPumps([&](auto& state) {
+      if (++pumps == at) state.cancel = true;
+    }));
+    // The level that ran the work reads the same Cancel once more as it closes.
+    EXPECT_LE(pumps, at + 1) << "the facelets went on after the Cancel";
+    EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+    EXPECT_FALSE(IsProgressActive());
+    gDrawing = true;
+    EXPECT_EQ(block->GetModel3D(true, nullptr), nullptr);
+    EXPECT_FALSE(HasDeferredModelWork());
+    gDrawing = false;
+    // Asked for again as a net pane chosen again asks.
+    block->mModel3DCancelled = 0;
+  }
+  // Stopped by the program: the next drawing asks again.
+  leaveForLater(block);
+  EXPECT_FALSE(RunWithPumps([](auto&) { RequestProgressCancel(); }));
+  EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+  leaveForLater(block);
+  EXPECT_TRUE(HasDeferredModelWork());
+  EXPECT_TRUE(RunDeferredModelWork(NoRefusal));
+  ASSERT_TRUE(block->HasNets());
+  n::ExpectCover(*block->GetExistingModel3D(), "frequency-15 sphere");
+  // Cancelled again, a command that needs the nets makes them at once.
+  block->ForgetFacetModel();
+  leaveForLater(block);
+  EXPECT_FALSE(RunWithPumps([](auto& state) { state.cancel = true; }));
+  ASSERT_EQ(block->GetExistingModel3D(), nullptr);
+  Model3D* model = block->GetModel3D(true, nullptr);
+  ASSERT_NE(model, nullptr);
+  EXPECT_TRUE(model->HasNets());
+  EXPECT_EQ(Headless().messages.Boxes().size(), 0u);
 }
 
 // The progress window of the work left for later says what is being made from its
