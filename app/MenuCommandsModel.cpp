@@ -225,6 +225,10 @@ void EnumerateFacetings() {
   if (!faceting) return;
   platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
   faceting->EnumerateAndReport();
+  if (const Outcome prepared = faceting->TakePreparationOutcome(); !prepared.done()) {
+    platform::Services().undo->DiscardLastUndo();
+    TellOutcome(prepared);
+  }
   doc_commands::Redraw();
 }
 

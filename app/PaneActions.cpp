@@ -102,6 +102,13 @@ void StepFaceting(int key, bool ctrl) {
       faceting->GoToLast();
       break;
   }
+  // A preparation cancelled or refused changed nothing: no step to undo, and a refusal
+  // in words.
+  if (const Outcome prepared = faceting->TakePreparationOutcome(); !prepared.done()) {
+    platform::Services().undo->DiscardLastUndo();
+    TellOutcome(prepared);
+    return;
+  }
   ShowCurrentFaceting(faceting);
 }
 

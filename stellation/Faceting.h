@@ -23,6 +23,7 @@
 
 #include "core/BigUInt.h"
 #include "core/ListNode.h"
+#include "core/Outcome.h"
 #include "core/TimeSpan.h"
 #include "model/ModelPart.h"
 
@@ -169,8 +170,9 @@ struct FacetingCriteria {
 // The settings and the counts of the faceting (null: none counted).
 FacetingCriteria GetFacetingCriteria(const Faceting* faceting);
 // Restores read settings: criteria, limits and options (without a reset), then resets
-// the faceting (when given) to the stored counts. It searches nothing: the next browse
-// step starts the faceting from the drawn facets.
+// the faceting (when given) to the stored counts. It prepares and searches nothing: the
+// next browse step prepares the faceting and starts it from the drawn facets, and the
+// counts outlive that preparation.
 void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting);
 
 // ---- Elements ------------------------------------------------------------------------------
@@ -479,14 +481,30 @@ class Faceting : public ModelPart {
 
   // ---- Preparation ----
   // CreateFaceting for the block's model unless the elements are built (for the
-  // criteria now in force).
+  // criteria now in force). A preparation refused for these criteria is not run again:
+  // the refusal is given again at once.
   bool Prepare();
+  // False when the preparation was cancelled or refused: TakePreparationOutcome says
+  // which. The counts of an interrupted enumeration outlive it either way.
   bool CreateFaceting(Poly* poly, FaceType* firstVertexType);
+  // What the last preparation that did not finish came to, for the command that asked
+  // for it to tell and to undo nothing: cancelled, or refused in words (more memory
+  // than the preparation can have, or vertices too nearly in symmetric places for
+  // their planes to be matched with their images); done otherwise. Reading it forgets
+  // it.
+  Outcome TakePreparationOutcome();
+  // Counts bytes the preparation is about to hold; false, with the refusal kept, when
+  // they would take it past the memory it can have (platform::WorkMemoryLimit, read
+  // when it began).
+  bool Hold(double bytes);
+  // Ends the preparation with the refusal in the user's words (the first one met).
+  bool Refuse(const std::string& text);
   bool CreateEdges();
   bool CreatePlanes();
   // A new plane's vertices: a and b first (when given), then every other vertex in it.
   bool AddVerts(FacetPlane* plane, PolyElement* a, PolyElement* b);
-  void FindChiralEdges();
+  // False, refused, when an edge has no mirror image among the edges.
+  bool FindChiralEdges();
   bool CreateFaces();
   bool FinishFacets();
   bool LabelSpikyFacets();
@@ -597,6 +615,14 @@ class Faceting : public ModelPart {
   int32_t mNumPlanesCreated = 0;
   int32_t mNumEdgesCreated = 0;
   int32_t mNumFacetsCreated = 0;
+  // The preparation's memory: the bytes its records take so far, and what it may take.
+  double mBytesHeld = 0.0;
+  double mBytesAllowed = 0.0;
+  // Why the preparation was refused (empty: it was not), and under which criteria.
+  std::string mRefusal;
+  int32_t mRefusedCriteria = -1;
+  // What the last preparation came to, until read.
+  Outcome mPrepared;
 
  private:
   // The settings a faceting's number or the count of facetings hold under.

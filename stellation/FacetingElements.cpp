@@ -300,13 +300,12 @@ void RestoreFacetingCriteria(const FacetingCriteria& stored, Faceting* faceting)
       (stored.partialFacetingOK ? kFacetingAcceptPartial : 0) | (stored.spikyFaceting ? kFacetingOnlySpiky : 0), true);
   if (!faceting) return;
   faceting->Reset(true, false);
-  // No search starts here: settings read from a file may ask for facetings that no
-  // search finds before it has tried them all. The next browse step starts it, from
-  // the drawn facets where there are any, under the progress window. The faceting
-  // of drawn facets is prepared now, since preparing clears the counts.
-  const Poly* poly = faceting->GetModel();
-  if (poly && poly->mDrawnPolygons && poly->mDrawnPolygons->ring) (void)faceting->Prepare();
-  // The counts go in last, so that an interrupted enumeration resumes from them.
+  // Neither the preparation nor a search starts here: a model opened or restored by
+  // undo may have more possible facets than fit in memory, and settings read from a
+  // file may ask for facetings that no search finds before it has tried them all. The
+  // next browse step prepares the faceting and starts it, from the drawn facets where
+  // there are any, under the progress window. The counts go in last and outlive that
+  // preparation, so that an interrupted enumeration resumes from them.
   faceting->mNumFound = stored.totalNum;
   faceting->mNumChirals = stored.numChirals;
   faceting->mNumCompounds = stored.numCompounds;
@@ -649,6 +648,10 @@ void Faceting::Init() {
   mPosition = nullptr;
   mOnlyMarked = false;
   mNumPlanesCreated = mNumEdgesCreated = mNumFacetsCreated = 0;
+  mBytesHeld = mBytesAllowed = 0.0;
+  mRefusal.clear();
+  mRefusedCriteria = -1;
+  mPrepared = Outcome();
   SetShownNumber(0);
   mKnownTotal = -1;
 }

@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <numeric>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/Memory.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -32,6 +35,61 @@ constexpr int kPlaneProgressTriples = 20;
 constexpr int kPolygonsPerReport = 10000;
 // Walk steps between two cancel checks while a plane's facets are searched.
 constexpr int64_t kWalkStepsPerCheck = 1 << 17;
+
+constexpr double kBytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
+// An estimate of memory this many times what there is is not worth telling in full.
+constexpr double kEstimateShare = 1000.0;
+constexpr const char* kTooLarge =
+    "This model is too large to facet on this computer: the possible facets\n"
+    "of its planes would need about %.1f GB of memory, and the faceting can\n"
+    "have %.1f GB here.";
+constexpr const char* kTooLargeSoFar =
+    "This model is too large to facet on this computer: the possible facets\n"
+    "of its planes need more than the %.1f GB of memory the faceting can\n"
+    "have here.";
+constexpr const char* kNotMatched =
+    "This model could not be faceted: some of its vertices lie nearly, but\n"
+    "not quite, in the planes through others, too near to tell whether its\n"
+    "symmetry maps them onto each other. Its corners probably lie a little\n"
+    "off the places a symmetry would give them.";
+constexpr const char* kNoFacets =
+    "This model could not be faceted: no plane through its vertices holds a\n"
+    "facet under the faceting criteria in force.";
+
+// What the records of the preparation take, each block with the allocator's own share.
+constexpr double kBlockBytes = 16.0;
+constexpr double kMapNodeBytes = 48.0;
+double EdgeBytes() {
+  return sizeof(FacetingEdge) + kBlockBytes;
+}
+double PlaneBytes(double verts, double symmetries) {
+  return sizeof(FacetPlane) + kBlockBytes + verts * (sizeof(FacetPlaneVert) + kBlockBytes + sizeof(FacetPlaneVert*)) +
+         symmetries * (sizeof(std::vector<int32_t>) + kBlockBytes + verts * sizeof(int32_t));
+}
+double PlaneEdgeBytes() {
+  return sizeof(FacetPlaneEdge) + kBlockBytes;
+}
+// A facet with its vertices, edge records, vertex classes and code, and its code's
+// entry in the plane's map (a tree node holding a copy of the code).
+double FacetBytes(double verts, double records) {
+  return sizeof(Facet) + verts * (2 * sizeof(FacetPlaneVert*) + 2 * sizeof(int32_t)) +
+         records * sizeof(FacetEdgeRecord) + kMapNodeBytes + sizeof(std::vector<int32_t>) + 6 * kBlockBytes;
+}
+
+// The bytes of the facets of a plane of n vertices that no symmetry of its own maps
+// onto each other and in which every two vertices are joined: every cycle through three
+// or more of them is a facet, each once whichever way round. The count stops once it
+// passes `cap`.
+double CycleFacetBytes(int n, double cap) {
+  double total = 0.0;
+  // Cycles through k of the n vertices: n! / ((n - k)! 2k).
+  double cycles = double(n) * (n - 1) * (n - 2) / 6.0;
+  for (int k = 3; k <= n && total <= cap; ++k) {
+    total += cycles * FacetBytes(k, k);
+    cycles *= double(n - k) * k / (k + 1);
+  }
+  return total;
+}
 
 // Elements at infinity, coplanar copies: no vertices of a faceting.
 bool IsUsableVertex(const PolyElement* v) {
@@ -105,6 +163,55 @@ bool CycleFixedBy(const std::vector<int32_t>& cycle, const std::vector<int32_t>&
   return false;
 }
 
+// The plane made exactly as symmetric as the preparation takes it to be. Three vertices
+// of a model moved onto its group are exactly where the group puts them, but when they
+// are no orbit of the plane's own symmetry their heights may differ by the rounding of
+// the model's shape, and the plane through them is then tilted by as much: the
+// vertices within the point tolerance of it are no union of orbits under the rotations
+// and mirrors the plane is found to have, which then map none of them onto the others.
+// Its normal becomes the mean of its images under the rotations that map it onto itself
+// (onto its opposite, for a plane through the centre) within twice the tolerance its
+// axes are found with (a rotation moves a normal that far off its axis by up to twice
+// as much), then the mean of that under all the operations that do so within the
+// tolerance its mirrors are found with: each set is a group, so the mean is fixed by
+// all of it. The plane passes
+// half-way between the highest and the lowest of the three vertices. False when they do
+// not all lie in it within the point tolerance: no plane of that symmetry holds them.
+// A plane that no operation but the identity keeps stays as it was found.
+bool FitPlaneToSymmetry(double* plane, const std::vector<double>& rotations, const std::vector<double>& operations,
+                        const double* a, const double* b, const double* c) {
+  const bool central = plane[3] == 0.0;
+  // The number of operations that keep the plane.
+  auto average = [&](const std::vector<double>& matrices, double tolerance) {
+    double sum[3] = {0.0, 0.0, 0.0};
+    int kept = 0;
+    for (size_t k = 0; k + 9 <= matrices.size(); k += 9) {
+      double image[3];
+      MatrixTimesVector(&matrices[k], image, plane);
+      if (NearlyEqual(image, plane, tolerance)) {
+        AddTo(sum, image);
+      } else if (central && NearlyOpposite(image, plane, tolerance)) {
+        Subtract(sum, sum, image);
+      } else {
+        continue;
+      }
+      ++kept;
+    }
+    const double length = std::sqrt(Dot(sum, sum));
+    if (length > kPointTolerance) Divide(plane, sum, length);
+    return kept;
+  };
+  if (average(rotations, 2 * kAxisTolerance) + average(operations, kPointTolerance) <= 2) return true;
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(plane[k]) <= kPointTolerance) plane[k] = 0.0;
+  }
+  const double heights[3] = {Dot(plane, a), Dot(plane, b), Dot(plane, c)};
+  const double low = std::fmin(heights[0], std::fmin(heights[1], heights[2]));
+  const double high = std::fmax(heights[0], std::fmax(heights[1], heights[2]));
+  if (!central) plane[3] = -(low + high) / 2;
+  return high + plane[3] <= kPointTolerance && -(low + plane[3]) <= kPointTolerance;
+}
+
 }  // namespace detail_FacetingPrepare
 
 // ---- The whole preparation -----------------------------------------------------------------
@@ -119,9 +226,15 @@ void Faceting::CollectRotations() {
 
 bool Faceting::Prepare() {
   Poly* poly = GetModel();
+  const int criteria = GetFacetingSettings().criteria;
+  mPrepared = Outcome();
   if (IsPrepared()) {
-    if (mPreparedCriteria == GetFacetingSettings().criteria) return true;
+    if (mPreparedCriteria == criteria) return true;
     Clear();
+  }
+  if (!mRefusal.empty() && mRefusedCriteria == criteria) {
+    mPrepared = Outcome::Refused(mRefusal);
+    return false;
   }
   if (!poly || !poly->mSymGroup) return false;
   FaceTypeBlock* other = mBlock == poly->mBaseBlock.get() ? poly->mDualBlock.get() : poly->mBaseBlock.get();
@@ -131,24 +244,67 @@ bool Faceting::Prepare() {
 bool Faceting::CreateFaceting(Poly* poly, FaceType* firstVertexType) {
   using detail_FacetingPrepare::RunStep;
   if (!poly || !poly->mSymGroup) return false;
+  // The counts of an enumeration belong to the model (a file keeps them), not to the
+  // elements: an interrupted one resumes from them.
+  const BigUInt found = mNumFound, chirals = mNumChirals, compounds = mNumCompounds;
+  const TimeSpan elapsed = mElapsed;
+  auto keepCounts = [&] {
+    mNumFound = found;
+    mNumChirals = chirals;
+    mNumCompounds = compounds;
+    mElapsed = elapsed;
+  };
   Clear();
+  keepCounts();
   mModel = poly;
   mVertexTypes = firstVertexType;
   FaceTypeBlock* typeBlock = firstVertexType ? firstVertexType->mBlock : nullptr;
   mNumVertexTypes = typeBlock ? typeBlock->CountDistinctFaceTypes() : 0;
   mVertexTypeUseCounts.assign(size_t(typeBlock ? typeBlock->CountFaceTypes() : 0), 0);
   CollectRotations();
-  ProgressScope progress;
-  const bool ok =
-      RunStep(0.0, 0.05, [&] { return CreateEdges(); }) && RunStep(0.05, 0.5, [&] { return CreatePlanes(); }) &&
-      RunStep(0.5, 0.9, [&] { return CreateFaces(); }) && RunStep(0.9, 0.95, [&] { return LabelSpikyFacets(); });
+  mBytesAllowed = static_cast<double>(platform::WorkMemoryLimit());
+  const int cancels = GetProgressCancelCount();
+  bool ok = false;
+  {
+    ProgressScope progress;
+    ok = RunStep(0.0, 0.05, [&] { return CreateEdges(); }) && RunStep(0.05, 0.5, [&] { return CreatePlanes(); }) &&
+         RunStep(0.5, 0.9, [&] { return CreateFaces(); }) && RunStep(0.9, 0.95, [&] { return LabelSpikyFacets(); });
+  }
   if (!ok) {
+    const std::string refusal = mRefusal;
     Clear();
+    keepCounts();
+    if (!refusal.empty()) {
+      mRefusal = refusal;
+      mRefusedCriteria = GetFacetingSettings().criteria;
+      mPrepared = Outcome::Refused(refusal);
+    } else if (GetProgressCancelCount() != cancels) {
+      // Stopped by the user, or by an internal error, told already.
+      mPrepared = Outcome::Cancelled();
+    }
     return false;
   }
   mStack.reserve(size_t(mNumEdges) + 1);
   mPreparedCriteria = GetFacetingSettings().criteria;
   return true;
+}
+
+Outcome Faceting::TakePreparationOutcome() {
+  Outcome outcome = mPrepared;
+  mPrepared = Outcome();
+  return outcome;
+}
+
+bool Faceting::Refuse(const std::string& text) {
+  if (mRefusal.empty()) mRefusal = text;
+  return false;
+}
+
+bool Faceting::Hold(double bytes) {
+  using namespace detail_FacetingPrepare;
+  mBytesHeld += bytes;
+  if (mBytesHeld <= mBytesAllowed) return true;
+  return Refuse(FormatLimited(kMessageBufferSize, kTooLargeSoFar, mBytesAllowed / kBytesPerGigabyte));
 }
 
 // ---- Edges --------------------------------------------------------------------------------
@@ -182,6 +338,22 @@ bool Faceting::CreateEdges() {
   int typeNumber = 0;
   int numTypes = 0;
   for (FaceType* type = mVertexTypes; type; type = type->mNext) ++numTypes;
+  // At most one edge from the representative of each type to each vertex of the types
+  // from it on: a model of many vertex types (one with little symmetry) has about one
+  // for every pair of its vertices.
+  double pairs = 0.0;
+  double verticesFrom = 0.0;
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) {
+    for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) ++verticesFrom;
+  }
+  for (FaceType* type = mVertexTypes; type; type = type->mNext) {
+    pairs += verticesFrom;
+    for (PolyElement* v = type->mFirstFace; v; v = v->mNextOfType) --verticesFrom;
+  }
+  if (pairs * EdgeBytes() > mBytesAllowed) {
+    return Refuse(FormatLimited(kMessageBufferSize, kTooLarge, pairs * EdgeBytes() / kBytesPerGigabyte,
+                                mBytesAllowed / kBytesPerGigabyte));
+  }
   for (FaceType* typeA = mVertexTypes; typeA; typeA = typeA->mNext, ++typeNumber) {
     if (!UpdateProgress(numTypes > 0 ? double(typeNumber) / numTypes : 0.0, "Faceting preparation: creating edges")) {
       return false;
@@ -238,6 +410,7 @@ bool Faceting::CreateEdges() {
           }
         }
         if (onAxis || FindEdge(r->mDualVert, v->mDualVert)) continue;
+        if (!Hold(EdgeBytes())) return false;
         FacetingEdge* edge = new FacetingEdge(this, r, v);
         if (halfTurn) edge->mFlags |= kFacetingEdgeHalfTurn;
       }
@@ -246,7 +419,7 @@ bool Faceting::CreateEdges() {
   return true;
 }
 
-void Faceting::FindChiralEdges() {
+bool Faceting::FindChiralEdges() {
   using namespace detail_FacetingPrepare;
   std::vector<FacetingEdge*> edges;
   for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edges.push_back(edge);
@@ -291,10 +464,9 @@ void Faceting::FindChiralEdges() {
           }
         }
       }
-      if (partner == edges.size()) {
-        ShowInternalError("Faceting::FindChiralEdges - Not found");
-        continue;
-      }
+      // The vertices of a model moved onto its group map onto each other: a missing
+      // image is one of a vertex that lies off its place by more than the tolerance.
+      if (partner == edges.size()) return Refuse(kNotMatched);
       if (partner == i || placed[partner]) continue;
       placed[partner] = true;
       order.push_back(edges[partner]);
@@ -315,6 +487,7 @@ void Faceting::FindChiralEdges() {
     mEdgeTail = edge;
     edge->mIndex = index++;
   }
+  return true;
 }
 
 // ---- Planes -------------------------------------------------------------------------------
@@ -393,12 +566,10 @@ bool FacetPlane::GroupVertsOfType() {
             std::fabs(w->y - py) <= kPointTolerance)
           found = w;
       }
-      if (!found) {
-        // The plane's rotation does not map its vertices onto each other: its facets
-        // could not be completed from their paths.
-        ShowInternalError("Faceting: Couldn't group vertices of same type.");
-        return false;
-      }
+      // The plane's rotation does not map its vertices onto each other, so its facets
+      // could not be completed from their paths: some vertex lies near the plane by
+      // less than the tolerance and its image by more.
+      if (!found) return mFaceting->Refuse(detail_FacetingPrepare::kNotMatched);
       found->mFlags |= kPlaneVertGrouped;
       found->mRotationIndex = k;
       found->mGroupLeader = leader;
@@ -418,10 +589,7 @@ bool FacetPlane::GroupVertsOfType() {
       if (v->mFlippedPartner) continue;
       const double along = v->x * a[0] + v->y * a[1];
       FacetPlaneVert* w = FindVertAt(2.0 * along * a[0] - v->x, 2.0 * along * a[1] - v->y);
-      if (!w) {
-        ShowInternalError("Faceting: Couldn't find vertices flipped in hemi plane.");
-        return false;
-      }
+      if (!w) return mFaceting->Refuse(detail_FacetingPrepare::kNotMatched);
       v->mFlippedPartner = w;
       w->mFlippedPartner = v;
       if (w != v) w->mFlags |= kPlaneVertFlipped;
@@ -470,6 +638,39 @@ bool Faceting::CreatePlanes() {
   const double totalTriples = double(mNumEdges) * double(numVertices > 0 ? numVertices : 1);
   int64_t triples = 0;
   const size_t numRotations = mRotations.size() / 9;
+  // The operations of the group, the rotations first, in column order.
+  std::vector<double> operations = mRotations;
+  if (reflections) {
+    SymRotationIterator it;
+    double improper[9], m[9];
+    while (GetNextImproperOperation(group, it, improper, m)) operations.insert(operations.end(), m, m + 9);
+  }
+  // The planes made so far by their d: a plane of the same orbit, or its opposite, has
+  // the same d or minus it, within the tolerance. A model with little symmetry has tens
+  // of thousands of planes, each of which would otherwise be compared with all before.
+  std::multimap<double, const FacetPlane*> byD;
+  auto IsKnownNear = [&](const double* plane, double d) {
+    const auto end = byD.upper_bound(d + kPointTolerance);
+    for (auto it = byD.lower_bound(d - kPointTolerance); it != end; ++it) {
+      const FacetPlane* other = it->second;
+      const double existing[4] = {other->mNormal[0], other->mNormal[1], other->mNormal[2], other->mD};
+      if (PlanesEqual(existing, plane, kPointTolerance) || PlanesOpposite(existing, plane, kPointTolerance))
+        return true;
+      if (std::fabs(other->mD - plane[3]) > kPointTolerance) continue;
+      for (size_t r = 0; r < numRotations; ++r) {
+        double image[4];
+        MatrixTimesVector(&mRotations[9 * r], image, plane);
+        image[3] = plane[3];
+        if (PlanesEqual(existing, image, kPointTolerance) || PlanesOpposite(existing, image, kPointTolerance))
+          return true;
+      }
+    }
+    return false;
+  };
+  // Whether a plane of the orbit of this one is made already.
+  auto IsKnown = [&](const double* plane) {
+    return IsKnownNear(plane, plane[3]) || (std::fabs(plane[3]) > kPointTolerance && IsKnownNear(plane, -plane[3]));
+  };
   std::vector<FacetingEdge*> edges;
   for (FacetingEdge* edge = mEdgeHead; edge; edge = edge->mNextEdge) edges.push_back(edge);
   for (FacetingEdge* edge : edges) {
@@ -504,24 +705,15 @@ bool Faceting::CreatePlanes() {
         for (double& component : plane) {
           if (std::fabs(component) <= kPointTolerance) component = 0.0;
         }
-        bool known = false;
-        for (ListNode* node = mPlaneHead; node && !known; node = node->mNext) {
-          const FacetPlane* other = static_cast<FacetPlane*>(node);
-          const double existing[4] = {other->mNormal[0], other->mNormal[1], other->mNormal[2], other->mD};
-          if (PlanesEqual(existing, plane, kPointTolerance) || PlanesOpposite(existing, plane, kPointTolerance))
-            known = true;
-          if (known || std::fabs(other->mD - plane[3]) > kPointTolerance) continue;
-          for (size_t r = 0; r < numRotations && !known; ++r) {
-            double image[4];
-            MatrixTimesVector(&mRotations[9 * r], image, plane);
-            image[3] = plane[3];
-            known = PlanesEqual(existing, image, kPointTolerance) || PlanesOpposite(existing, image, kPointTolerance);
-          }
+        if (IsKnown(plane)) continue;
+        if (!FitPlaneToSymmetry(plane, mRotations, operations, a->mDualVert, b->mDualVert, c->mDualVert)) {
+          return Refuse(kNotMatched);
         }
-        if (known) continue;
+        if (IsKnown(plane)) continue;
         const SymAxisType* axisType = group->FindAxisTypeOfDirection(plane);
         const int numRots = axisType ? std::abs(axisType->fold) : 1;
         FacetPlane* made = new FacetPlane(this, plane, plane[3], numRots);
+        byD.emplace(made->mD, made);
         const bool central = std::fabs(plane[3]) <= kPointTolerance;
         if (central) {
           made->mFlags |= kPlaneThroughCentre;
@@ -530,7 +722,7 @@ bool Faceting::CreatePlanes() {
             made->mInPlaneAxis = axis;
           }
         }
-        if (!AddVerts(made, a, b)) return false;
+        if (!AddVerts(made, a, b) || !Hold(PlaneBytes(made->mNumVerts, made->mSymmetries.size()))) return false;
         if (!reflections) continue;
         // Reflexible when an improper operation maps the plane onto itself.
         SymRotationIterator it;
@@ -577,32 +769,50 @@ bool Faceting::CreatePlanes() {
         made->mFlags |= kPlaneMirrorNext;
         for (int k = 0; k < 9; ++k) made->mMirrorMatrix[k] = improperMatrix[k];
         FacetPlane* image = new FacetPlane(this, mirrored, plane[3], numRots);
+        byD.emplace(image->mD, image);
         image->mFlags |= kPlaneMirrorPrev | (made->mFlags & (kPlaneThroughCentre | kPlaneInPlaneAxis));
         if (made->mInPlaneAxis) image->mInPlaneAxis = group->FindEvenAxisInPlane(mirrored, nullptr);
         if (!image->mInPlaneAxis) image->mFlags &= ~kPlaneInPlaneAxis;
         for (int k = 0; k < 9; ++k) image->mMirrorMatrix[k] = improperMatrix[k];
-        if (!AddVerts(image, nullptr, nullptr)) return false;
+        if (!AddVerts(image, nullptr, nullptr) || !Hold(PlaneBytes(image->mNumVerts, image->mSymmetries.size()))) {
+          return false;
+        }
       }
     }
   }
-  FindChiralEdges();
+  if (!FindChiralEdges()) return false;
   int index = 0;
+  // The planes sorted, each mirror-image plane kept right after its chiral plane, as
+  // GetMirrorPlane finds it: planes of heights and distances that differ by about the
+  // tolerance need not sort next to each other.
   std::vector<FacetPlane*> planes;
+  std::unordered_map<const FacetPlane*, FacetPlane*> images;
   for (ListNode* node = mPlaneHead; node; node = node->mNext) {
     FacetPlane* plane = static_cast<FacetPlane*>(node);
     plane->mIndex = index++;
     if (!plane->CreateEdges()) return false;
     plane->mRelativeHeight = GetRelativeHeight(plane->mNormal, plane->mD);
+    if (plane->mFlags & kPlaneMirrorPrev) continue;
     planes.push_back(plane);
+    if (plane->mFlags & kPlaneMirrorNext) images[plane] = plane->GetNext();
   }
   MergeSort(planes, ComparePlanes);
   mPlaneHead = mPlaneTail = nullptr;
-  for (FacetPlane* plane : planes) ListNode::Append(plane, mPlaneHead, mPlaneTail);
+  for (FacetPlane* plane : planes) {
+    ListNode::Append(plane, mPlaneHead, mPlaneTail);
+    auto image = images.find(plane);
+    if (image != images.end()) ListNode::Append(image->second, mPlaneHead, mPlaneTail);
+  }
   return true;
 }
 
 bool FacetPlane::CreateEdges() {
+  using namespace detail_FacetingPrepare;
   const size_t n = mVertArray.size();
+  // Every pair of vertices may be an edge; the table of pairs goes at the end.
+  const double pairs = double(n) * double(n);
+  if (!mFaceting->Hold(pairs / 2 * PlaneEdgeBytes() + pairs * sizeof(FacetPlaneEdge*))) return false;
+  mFaceting->mBytesHeld -= pairs * sizeof(FacetPlaneEdge*);
   std::vector<FacetPlaneEdge*> byPair(n * n, nullptr);
   const Faceting* faceting = mFaceting;
   const SymGroup* group = faceting->mModel->mSymGroup;
@@ -918,6 +1128,7 @@ bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool bowTie) {
     }
     if (!found) uses.push_back({planeEdge->mEdge, planeEdge, 1});
   }
+  if (!faceting->Hold(FacetBytes(double(n), double(uses.size())))) return false;
   Facet* facet = new Facet(plane);
   facet->mEdgeRecords.resize(uses.size());
   bool allTwo = true;
@@ -970,6 +1181,28 @@ bool FacetPlane::CreateFaces(int number) {
 }
 
 bool Faceting::CreateFaces() {
+  using namespace detail_FacetingPrepare;
+  // A plane whose own symmetry is the identity and whose vertices are all joined has a
+  // facet for every cycle through three or more of them: their number is known before
+  // they are made, and passes any memory from a dozen vertices or so on (a model with
+  // little symmetry).
+  const double room = mBytesAllowed - mBytesHeld;
+  // Past this the estimate says no more than that the memory is far too small.
+  const double cap = kEstimateShare * room;
+  double cycles = 0.0;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane && cycles <= cap; plane = plane->GetNext()) {
+    const double n = plane->mNumVerts;
+    if (plane->mSymmetries.size() == 1 && plane->mNumEdges == n * (n - 1) / 2) {
+      cycles += CycleFacetBytes(plane->mNumVerts, cap);
+    }
+  }
+  if (cycles > cap) {
+    return Refuse(FormatLimited(kMessageBufferSize, kTooLargeSoFar, mBytesAllowed / kBytesPerGigabyte));
+  }
+  if (cycles > room) {
+    return Refuse(FormatLimited(kMessageBufferSize, kTooLarge, (mBytesHeld + cycles) / kBytesPerGigabyte,
+                                mBytesAllowed / kBytesPerGigabyte));
+  }
   int number = 1;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext(), ++number) {
     if (!plane->CreateFaces(number)) return false;
@@ -983,7 +1216,7 @@ bool Faceting::CreateFaces() {
     }
     plane = next;
   }
-  if (!mPlaneHead) return false;
+  if (!mPlaneHead) return Refuse(kNoFacets);
   int index = 0;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext()) {
     plane->mIndex = index++;
@@ -1120,8 +1353,14 @@ bool Faceting::FinishFacets() {
     for (Facet* facet = plane->mFacetHead; facet; facet = facet->mNextInPlane) facets.push_back(facet);
     std::vector<Facet*> images;
     for (Facet* facet : facets) {
-      if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nFinding chiral partners, face %s/%d-%d",
-                          Facet::GetIdText(facet), plane->mIndex, plane->mNumFacets)) {
+      // The caption names the facet by its place in its plane, which takes a walk along
+      // the plane's list: it is made only when the window is told.
+      if (IsProgressTickDue()) {
+        const std::string caption = FormatLimited(
+            kMessageBufferSize, "Faceting preparation: creating faces\nFinding chiral partners, face %s/%d-%d",
+            Facet::GetIdText(facet), plane->mIndex, plane->mNumFacets);
+        if (!ProgressTick(1.0, caption.c_str())) return false;
+      } else if (!ProgressTick()) {
         return false;
       }
       if (facet->mMirror) continue;
@@ -1141,10 +1380,9 @@ bool Faceting::FinishFacets() {
         auto found = target->mFacetsByCode.find(target->GetCode(cycle));
         if (found != target->mFacetsByCode.end()) partner = found->second;
       }
-      if (!partner) {
-        ShowInternalError("FindChiralFaces failed");
-        continue;
-      }
+      // The image of a facet of a model moved onto its group is a facet: a vertex of it
+      // lies near the plane by less than the tolerance and its image by more.
+      if (!partner) return Refuse(kNotMatched);
       facet->mMirror = partner;
       partner->mMirror = facet;
       if (partner == facet) continue;
@@ -1174,6 +1412,7 @@ bool Faceting::FinishFacets() {
   }
   // Chiral pairs that cannot both be in one faceting are excluded.
   for (Facet* facet = GetFirstFacet(); facet; facet = facet->GetNext()) {
+    if (!ProgressTick()) return false;
     if (!facet->IsChiral() || (facet->mFlags & kFacetSecondOfPair)) continue;
     AddFacet(facet);
     if (!facet->mMirror->IsAcceptable(0)) {

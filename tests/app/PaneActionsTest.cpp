@@ -22,6 +22,7 @@
 #include "stellation/Faceting.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/MenuOptionsScope.h"
+#include "tests/stellation/FacetingModels.h"
 #include "ui/CommandTable.h"
 
 namespace test_PaneActions {
@@ -103,6 +104,24 @@ TEST_F(PaneActionsTest, HomeShowsTheModelsFacesAsTheFacetsAndACornerIsTakenBack)
   ASSERT_TRUE(base->OnCaptionButton(0, kCaptionAccept, 0));
   EXPECT_EQ(CountFinishedPolygons(poly), finished);
   EXPECT_STREQ(base->GetMessage(), "A facet needs at least three vertices");
+}
+
+TEST_F(PaneActionsTest, UpTellsAFacetingThatCannotBePreparedAndKeepsNoStep) {
+  Open("3.3.3.3.3");
+  CPolyView* preview = AddPane(kViewFacetingPreview);
+  Platform().messages.Clear();
+  const size_t steps = Platform().undo.mCalls.size();
+  const int discards = Platform().undo.mDiscards;
+  {
+    corvia::testing::WorkMemoryLimitScope limit(4 << 10);
+    ASSERT_TRUE(preview->OnPaneKey(kPaneKeyUp, 0));
+  }
+  // The step it recorded goes again: nothing changed.
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps + 1);
+  EXPECT_EQ(Platform().undo.mDiscards, discards + 1);
+  EXPECT_EQ(CountFinishedPolygons(GetCurrentPoly()), 0);
+  ASSERT_EQ(Platform().messages.CountTitled("Error"), 1);
+  EXPECT_EQ(Platform().messages.Boxes().back().text.rfind("This model is too large to facet on this computer", 0), 0u);
 }
 
 TEST_F(PaneActionsTest, ElementButtonsStepTypesAndSayWhenThereIsOnlyOne) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "construction/DerivedModels.h"
+#include "core/Units.h"
 #include "files/ModelFile.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -23,6 +24,7 @@
 #include "stellation/Stellate.h"
 #include "symmetry/SymGroup.h"
 #include "tests/files/ModelFileTestSupport.h"
+#include "tests/stellation/FacetingModels.h"
 
 namespace test_InexactModelFile {
 
@@ -389,6 +391,133 @@ TEST(InexactModelFile, ANearlySymmetricIcosahedronStellatesOrIsRefusedInWords) {
       }
     }
   }
+}
+
+}  // namespace test_InexactModelFile
+
+namespace test_InexactModelFile {
+
+// The length scale and the faceting settings that the files bring with them go back to
+// what they were.
+class SettingsOfTheFiles {
+ public:
+  ~SettingsOfTheFiles() {
+    corvia::GetUnitSettings() = mUnits;
+    corvia::GetFacetingSettings() = corvia::FacetingSettings();
+  }
+
+ private:
+  corvia::UnitSettings mUnits = corvia::GetUnitSettings();
+};
+
+// Nearly symmetric models with a facet drawn and faceting settings, saved by this
+// program and a corner moved (a near-cube with one mirror, corners off by 1e-7 to
+// 4e-5; a truncated icosahedron with a corner moved by 1e-6, which opens with its
+// group, and by 1e-5, which opens with none and asks for 100000 facet types; a
+// stellation of the icosahedron). Opened from either form of file or put back from
+// an undo step, each has its drawn facet and settings and nothing prepared; asked for,
+// the preparation makes the faceting or refuses in words, within the memory it may have.
+TEST(InexactModelFile, DrawnFacetsOfNearlySymmetricModelsOpenAndUndoUnprepared) {
+  const struct {
+    const char* file;
+    int minFacets;
+    bool prepared;  // else refused: its facets would need more memory than it has
+  } models[] = {
+      {"near-cube-mirror-drawn-facet.corv", 1, true},
+      {"truncated-icosahedron-corner-moved-1e-6.corv", 1, true},
+      {"truncated-icosahedron-corner-moved-1e-5.corv", 100000, false},
+      {"icosahedron-stellation-drawn-facet.corv", 1, true},
+  };
+  SettingsOfTheFiles settings;
+  corvia::testing::WorkMemoryLimitScope limit(uint64_t(1) << 30);
+  for (const auto& model : models) {
+    const std::string text = ReadBytes(corvia::testing::FixturesDir() / "model-files" / model.file);
+    ASSERT_FALSE(text.empty()) << model.file;
+    std::string saved[2];
+    for (const char* road : {"ASCII file", "BINARY file", "undo step"}) {
+      SCOPED_TRACE(std::string(model.file) + ", " + road);
+      corvia::GetFacetingSettings() = corvia::FacetingSettings();
+      TestDocument document;
+      if (road[0] == 'A') {
+        ASSERT_TRUE(Open("drawn.corv", text)) << Boxes();
+      } else if (road[0] == 'B') {
+        ASSERT_TRUE(Open("drawn.corv", saved[0])) << Boxes();
+      } else {
+        std::string error;
+        ASSERT_TRUE(corvia::RestoreModelFromMemory(saved[1], "Undo step", &error)) << error;
+      }
+      corvia::Poly& poly = document.mPoly;
+      corvia::Faceting* faceting = corvia::GetFaceting(poly.GetShownBlock());
+      EXPECT_FALSE(faceting->IsPrepared());
+      EXPECT_EQ(corvia::testing::DrawnCorners(poly).size(), 1u);
+      EXPECT_EQ(corvia::GetFacetingSettings().minFacetTypes, model.minFacets);
+      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+      if (road[0] == 'A') {
+        const std::string path = (corvia::testing::ScratchDir("inexact") / "drawn.corv").string();
+        ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, poly));
+        saved[0] = ReadBytes(path);
+        ASSERT_TRUE(corvia::WriteModelToMemory(poly, saved[1]));
+      }
+      EXPECT_EQ(faceting->Prepare(), model.prepared);
+      const corvia::Outcome outcome = faceting->TakePreparationOutcome();
+      if (!model.prepared) {
+        EXPECT_EQ(outcome.kind(), corvia::Outcome::Kind::kRefused);
+        EXPECT_NE(outcome.text().find("would need about"), std::string::npos) << outcome.text();
+      }
+      EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+    }
+  }
+}
+
+// The same files with one to three corners moved again, by 1e-8 to 1e-5, opened from a
+// file or an undo step: each has nothing prepared, and its preparation with little
+// memory makes the faceting or refuses in words.
+TEST(InexactModelFile, DrawnFacetsOfPerturbedModelsArePreparedOrRefusedInWords) {
+  std::vector<std::string> files;
+  for (const char* name : {"near-cube-mirror-drawn-facet.corv", "truncated-icosahedron-corner-moved-1e-6.corv",
+                           "icosahedron-stellation-drawn-facet.corv"}) {
+    files.push_back(ReadBytes(corvia::testing::FixturesDir() / "model-files" / name));
+    ASSERT_FALSE(files.back().empty()) << name;
+  }
+  SettingsOfTheFiles settings;
+  int prepared = 0;
+  for (unsigned round = 0; round < 24; ++round) {
+    // The stellation's facets take some 80 MB.
+    corvia::testing::WorkMemoryLimitScope limit(round % 3 == 2 ? 128 << 20 : 32 << 20);
+    std::mt19937 random(round);
+    const std::string& file = files[round % files.size()];
+    const int count = std::atoi(file.c_str() + file.find("Vertices ") + 9);
+    std::uniform_int_distribution<int> corner(0, count - 1);
+    const int moved[3] = {corner(random), corner(random), corner(random)};
+    const int corners = 1 + int(round / 3 % 3);
+    std::uniform_real_distribution<double> exponent(-8, -5), unit(-1, 1);
+    const std::string text = EditVertices(
+        file,
+        [&](int i, int, double v) {
+          for (int c = 0; c < corners; ++c) {
+            if (i == moved[c]) return v + unit(random) * std::pow(10.0, exponent(random));
+          }
+          return v;
+        },
+        -1);
+    SCOPED_TRACE("round " + std::to_string(round));
+    corvia::GetFacetingSettings() = corvia::FacetingSettings();
+    TestDocument document;
+    ASSERT_TRUE(Open("perturbed.corv", text)) << Boxes();
+    if (round % 2) {
+      std::string data, error;
+      ASSERT_TRUE(corvia::WriteModelToMemory(document.mPoly, data));
+      ASSERT_TRUE(corvia::RestoreModelFromMemory(data, "Undo step", &error)) << error;
+    }
+    corvia::Faceting* faceting = corvia::GetFaceting(document.mPoly.GetShownBlock());
+    EXPECT_FALSE(faceting->IsPrepared());
+    const bool done = faceting->Prepare();
+    const corvia::Outcome outcome = faceting->TakePreparationOutcome();
+    EXPECT_TRUE(done || outcome.kind() == corvia::Outcome::Kind::kRefused);
+    EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+    prepared += done ? 1 : 0;
+  }
+  EXPECT_GT(prepared, 0);
 }
 
 }  // namespace test_InexactModelFile

@@ -582,7 +582,12 @@ void SweepOne(Sweep& sweep, SweepDocument& document, const SweepModel& model, co
       name, "faceting",
       [&] {
         corvia::Faceting* faceting = corvia::GetFaceting(poly.mBaseBlock.get());
-        if (!faceting || !faceting->Prepare()) return Outcome::kRefused;
+        if (!faceting) return Outcome::kRefused;
+        // A preparation refused gives its words back to the command that asked for it.
+        if (!faceting->Prepare()) {
+          const corvia::Outcome prepared = faceting->TakePreparationOutcome();
+          return prepared.told() && !prepared.text().empty() ? Outcome::kRefusedWithReason : Outcome::kRefused;
+        }
         // The first faceting, or the search cancelled when it runs long.
         faceting->FindNextFaceting();
         return Outcome::kMade;

@@ -48,6 +48,7 @@
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/WindowServices.h"
+#include "core/DrawnPolygon.h"
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "files/ModelFile.h"
@@ -101,6 +102,16 @@ constexpr double kInputDuringWorkSeconds = 0.2;
 constexpr double kWorkCancelSeconds = 30.0;
 constexpr int kCiSeeds[] = {11, 23, 37};
 constexpr int kCiActions = 40;
+// File > Open.
+constexpr int kCmdOpen = 57601;
+// Each seed begins by opening one of these (tests/fixtures/model-files): nearly
+// symmetric models with a facet drawn and faceting settings, and their vertex counts.
+constexpr struct {
+  const char* name;
+  int vertices;
+} kStartFiles[] = {{"near-cube-mirror-drawn-facet.corv", 8},
+                   {"truncated-icosahedron-corner-moved-1e-6.corv", 60},
+                   {"icosahedron-stellation-drawn-facet.corv", 62}};
 
 // Menu commands left out: they end the run, reach the world outside (a browser, a
 // printer, the network), or run searches with no bound. The dual morphs animate for as
@@ -498,6 +509,27 @@ class RandomActions : public ::testing::Test {
     Settle();
   }
 
+  // File > Open, its dialog answered with the file: the model is the file's, its drawn
+  // facet with it.
+  template <class File>
+  void OpenStartFile(const File& file) {
+    const std::string path = (corvia::testing::FixturesDir() / "model-files" / file.name).string();
+    Note(std::string("open ") + file.name);
+    platform::ServiceSet services = platform::Services();
+    platform::FileDialogFrontEnd* dialogs = services.fileDialogs;
+    services.fileDialogs = &corvia::testing::Platform().fileDialogs;
+    platform::InstallServices(services);
+    corvia::testing::Platform().fileDialogs.QueueChoice(path);
+    SendCommand(kCmdOpen);
+    services.fileDialogs = dialogs;
+    platform::InstallServices(services);
+    Settle();
+    const corvia::Poly* poly = corvia::GetCurrentPoly();
+    ASSERT_NE(poly, nullptr);
+    EXPECT_EQ(poly->mVertices.mCount, file.vertices) << Log();
+    EXPECT_NE(poly->mDrawnPolygons->ring, nullptr) << Log();
+  }
+
   void SendCommand(int id) {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     event.SetEventObject(mFrame);
@@ -587,6 +619,7 @@ class RandomActions : public ::testing::Test {
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
     AddressLimit limit(mAddressRoom);
+    OpenStartFile(kStartFiles[static_cast<size_t>(seed) % std::size(kStartFiles)]);
     for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
       answerer.Begin();
       Act();

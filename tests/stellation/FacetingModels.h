@@ -16,6 +16,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
+#include "platform/Memory.h"
 #include "stellation/Faceting.h"
 #include "symmetry/SymOperations.h"
 #include "tests/support/TestSupport.h"
@@ -115,6 +116,19 @@ class CancelAfterPumps {
   };
   SteppingClock mClock;
   platform::ServiceSet mSaved;
+};
+
+// The memory that long work may count on (platform::WorkMemoryLimit), for the lifetime
+// of the object.
+class WorkMemoryLimitScope {
+ public:
+  explicit WorkMemoryLimitScope(uint64_t bytes) : mBefore(platform::SetWorkMemoryLimit(bytes)) {}
+  ~WorkMemoryLimitScope() { platform::SetWorkMemoryLimit(mBefore); }
+  WorkMemoryLimitScope(const WorkMemoryLimitScope&) = delete;
+  WorkMemoryLimitScope& operator=(const WorkMemoryLimitScope&) = delete;
+
+ private:
+  uint64_t mBefore;
 };
 
 // Draws the facet's polygon by clicking its vertices, and finishes it.

@@ -368,14 +368,65 @@ TEST_F(FacetingPreparation, ACancelledPreparationLeavesNothing) {
   ASSERT_TRUE(model.built);
   Faceting& faceting = model.BaseFaceting();
   Use(faceting, kFacetingCoplanarVerts);
+  // The counts of an interrupted enumeration, as a file restores them, belong to the
+  // model: no preparation takes them.
+  faceting.mNumFound = BigUInt(41);
   // The window shows at the first report after a second; Cancel is pressed then.
   {
     testing::CancelAfterPumps cancel(0.25, 1);
     EXPECT_FALSE(faceting.Prepare());
   }
+  EXPECT_TRUE(faceting.TakePreparationOutcome().cancelled());
   EXPECT_FALSE(faceting.IsPrepared());
   EXPECT_EQ(faceting.mNumEdges, 0);
   EXPECT_TRUE(faceting.Prepare());
+  EXPECT_TRUE(faceting.TakePreparationOutcome().done());
+  char count[16];
+  faceting.mNumFound.ToString(count, sizeof count);
+  EXPECT_STREQ(count, "41");
+}
+
+TEST_F(FacetingPreparation, AVertexOffItsPlaceUnderTheGroupIsRefusedInWords) {
+  // Farther off than the tolerance within which the preparation matches vertices with
+  // their images: no plane, edge or facet can be matched with its images.
+  for (const char* configuration : {"4.4.4", "3.4.3.4", "3.5.3.5"}) {
+    SCOPED_TRACE(configuration);
+    TemplateModel model(configuration);
+    ASSERT_TRUE(model.built);
+    model.poly.mVertices.mHead->mDualVert[1] += 2e-7;
+    Faceting& faceting = model.BaseFaceting();
+    EXPECT_FALSE(faceting.Prepare());
+    const Outcome refused = faceting.TakePreparationOutcome();
+    EXPECT_EQ(refused.kind(), Outcome::Kind::kRefused);
+    EXPECT_EQ(refused.text().rfind("This model could not be faceted", 0), 0u) << refused.text();
+    EXPECT_FALSE(faceting.IsPrepared());
+  }
+}
+
+TEST_F(FacetingPreparation, APreparationPastItsMemoryIsRefusedInWordsUntilTheCriteriaChange) {
+  TemplateModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  FacetingDocument document(&model.poly);
+  Faceting& faceting = model.BaseFaceting();
+  Use(faceting, kFacetingTidy);
+  {
+    testing::WorkMemoryLimitScope limit(64 << 10);
+    EXPECT_FALSE(faceting.Prepare());
+  }
+  const Outcome refused = faceting.TakePreparationOutcome();
+  EXPECT_EQ(refused.kind(), Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text().rfind("This model is too large to facet on this computer", 0), 0u) << refused.text();
+  EXPECT_FALSE(faceting.IsPrepared());
+  EXPECT_TRUE(testing::Platform().messages.Boxes().empty());
+  // Given again at once, with the memory back, until other criteria call for other
+  // elements.
+  EXPECT_FALSE(faceting.Prepare());
+  EXPECT_EQ(faceting.TakePreparationOutcome().text(), refused.text());
+  faceting.StepForward();
+  EXPECT_FALSE(faceting.IsPrepared());
+  SetFacetingCriteria(kFacetingCoplanarVerts);
+  EXPECT_TRUE(faceting.Prepare());
+  EXPECT_TRUE(faceting.TakePreparationOutcome().done());
 }
 
 // ---- Search --------------------------------------------------------------------------------
