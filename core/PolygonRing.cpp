@@ -221,6 +221,120 @@ void SwapRingDirection(PolygonVertex* ring) {
   } while (v != ring);
 }
 
+// Counter-clockwise turn at the point at from the direction of `from` to that of `to`
+// (pseudo-angle units over [0, 8)); mirrored for a clockwise ring.
+double TurnAt(const PolygonVertex* at, const PolygonVertex* from, const PolygonVertex* to, bool clockwise) {
+  const double f[2] = {from->x - at->x, from->y - at->y};
+  const double t[2] = {to->x - at->x, to->y - at->y};
+  const double turn = clockwise ? PseudoAngle(f) - PseudoAngle(t) : PseudoAngle(t) - PseudoAngle(f);
+  return turn < 0.0 ? turn + 8.0 : turn;
+}
+
+// The passages of the ring through one point, as vertices at that point whose
+// neighbours stand elsewhere. Each passage keeps the region on its inner side: the
+// corner swept from its way out round to its way in (counter-clockwise for a
+// counter-clockwise ring). When another passage's edge lies strictly inside that
+// corner, the passages cross there (a hole joined at one of several points where it
+// touches the outline does this); each way in is then given the way out nearest it
+// on the outer side, which makes every corner free of other edges and may cut the
+// ring into several rings that meet at the point. Returns whether links changed.
+bool UncrossPassages(PolygonVertex** at, int k, bool clockwise) {
+  const PolygonVertex* centre = at[0];
+  bool crossed = false;
+  for (int i = 0; i < k && !crossed; ++i) {
+    const double corner = TurnAt(centre, at[i]->next, at[i]->prev, clockwise);
+    for (int j = 0; j < k && !crossed; ++j) {
+      if (j == i) continue;
+      for (const PolygonVertex* e : {at[j]->prev, at[j]->next}) {
+        const double t = TurnAt(centre, at[i]->next, e, clockwise);
+        if (t > 0.0 && t < corner) crossed = true;
+      }
+    }
+  }
+  if (!crossed) return false;
+  std::vector<PolygonVertex*> outs(k, nullptr);
+  std::vector<bool> taken(k, false);
+  for (int i = 0; i < k; ++i) {
+    int best = -1;
+    double bestTurn = 9.0;
+    for (int j = 0; j < k; ++j) {
+      const double t = TurnAt(centre, at[j]->next, at[i]->prev, clockwise);
+      if (t < bestTurn) {
+        bestTurn = t;
+        best = j;
+      }
+    }
+    if (taken[best]) return false;  // no consistent pairing: leave the ring as it is
+    taken[best] = true;
+    outs[i] = at[best]->next;
+  }
+  for (int i = 0; i < k; ++i) {
+    at[i]->next = outs[i];
+    outs[i]->prev = at[i];
+  }
+  return true;
+}
+
+// Uncrosses the ring at every point it passes more than once (see UncrossPassages; a
+// vertex with a neighbour on its own position makes no passage). byPosition is scratch
+// and, when links changed, lists every vertex of the ring. Returns whether any links
+// changed.
+bool UncrossRepeatedPoints(PolygonVertex* ring, int n, bool clockwise, std::vector<EarSortEntry>& byPosition) {
+  byPosition.clear();
+  if (n <= 16) {
+    // Small rings, the common case, are checked for a repeated point pair by pair.
+    bool repeated = false;
+    const PolygonVertex* a = ring;
+    for (int i = 0; i < n && !repeated; ++i, a = a->next)
+      for (const PolygonVertex* b = a->next; b != ring && !repeated; b = b->next) repeated = SamePosition(a, b);
+    if (!repeated) return false;
+  }
+  PolygonVertex* v = ring;
+  for (int i = 0; i < n; ++i, v = v->next) {
+    // The measure field marks the vertices that make passages.
+    const bool passage = !SamePosition(v, v->prev) && !SamePosition(v, v->next);
+    byPosition.push_back({passage ? 1.0 : 0.0, i, v});
+  }
+  // Exact keys, ring position last: a strict order.
+  std::sort(byPosition.begin(), byPosition.end(), [](const EarSortEntry& a, const EarSortEntry& b) {
+    if (a.vertex->x != b.vertex->x) return a.vertex->x < b.vertex->x;
+    if (a.vertex->y != b.vertex->y) return a.vertex->y < b.vertex->y;
+    return a.position < b.position;
+  });
+  bool changed = false;
+  std::vector<PolygonVertex*> passages;
+  for (size_t i = 0; i < byPosition.size();) {
+    size_t j = i + 1;
+    while (j < byPosition.size() && SamePosition(byPosition[i].vertex, byPosition[j].vertex)) ++j;
+    if (j - i > 1) {
+      passages.clear();
+      for (size_t k = i; k < j; ++k)
+        if (byPosition[k].measure != 0.0) passages.push_back(byPosition[k].vertex);
+      if (passages.size() > 1) changed |= UncrossPassages(passages.data(), int(passages.size()), clockwise);
+    }
+    i = j;
+  }
+  return changed;
+}
+
+// The rings that the listed vertices (all of one ring before it was uncrossed) now
+// form, each named once.
+std::vector<PolygonVertex*> CollectRings(const std::vector<EarSortEntry>& vertices) {
+  for (const EarSortEntry& e : vertices) e.vertex->earQuality = 0.0;
+  std::vector<PolygonVertex*> rings;
+  for (const EarSortEntry& e : vertices) {
+    PolygonVertex* start = e.vertex;
+    if (start->earQuality != 0.0) continue;
+    rings.push_back(start);
+    PolygonVertex* w = start;
+    do {
+      w->earQuality = 1.0;
+      w = w->next;
+    } while (w != start);
+  }
+  return rings;
+}
+
 }  // namespace detail_PolygonRing
 
 // ---- Pools ----------------------------------------------------------------------------
@@ -589,6 +703,24 @@ int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, Triang
   // A clockwise ring is clipped as its counter-clockwise mirror; the triangles are
   // written back in the ring's own winding.
   const bool reversed = GetPolygonRingArea2D(ring) < 0.0;
+  std::vector<EarSortEntry> local;
+  std::vector<EarSortEntry>& sorted = context ? context->sortBuffer : local;
+  if (UncrossRepeatedPoints(ring, n, reversed, sorted)) {
+    const std::vector<PolygonVertex*> parts = CollectRings(sorted);
+    if (parts.size() > 1) {
+      // The ring fell apart into rings that meet at points: each is clipped on its
+      // own, in its own winding.
+      int count = 0;
+      bool failed = false;
+      for (PolygonVertex* part : parts) {
+        count += TriangulatePolygon(part, maxIndices - count, indices + count, context);
+        failed |= context && context->failed;
+      }
+      if (context) context->failed = failed;
+      return count;
+    }
+    ring = parts.front();
+  }
   if (reversed) SwapRingDirection(ring);
 
   auto fail = [&](int count, const char* why) {
@@ -610,8 +742,6 @@ int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, Triang
     v = v->next;
   } while (v != ring);
 
-  std::vector<EarSortEntry> local;
-  std::vector<EarSortEntry>& sorted = context ? context->sortBuffer : local;
   sorted.clear();
   v = ring;
   for (int i = 0; i < n; ++i, v = v->next) {

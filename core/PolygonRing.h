@@ -160,6 +160,9 @@ void ReversePolygonList(PolygonList* list);
 // per triangle, keeping the ring's own winding (a clockwise ring gives clockwise
 // triangles). Returns the number of indices written. A ring that cannot be finished
 // is reported as "Triangulation failed: ..." and sets the context's failed flag.
+// Where the ring passes a point several times and its passages cross there, each way
+// in is first joined to the nearest way out on its outer side; the rings this makes
+// (meeting at that point) are clipped one after another.
 int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, TriangulationContext* context);
 // Allocates 3 (n - 2) ints (from the context's pool, else with new[]: free with
 // delete[]) and triangulates. Fewer than three vertices give null and 0.

@@ -1,5 +1,6 @@
 #include "core/PolygonSplit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -50,6 +51,7 @@ struct SplitResult {
   std::vector<double> areas;
   double triangleArea = 0.0;
   int indexCount = 0;
+  int inverted = 0;  // triangles turned against the region's winding
 };
 
 // Splits, checks the input ring came back unchanged, and triangulates the pieces.
@@ -81,6 +83,8 @@ SplitResult SplitAndTriangulate(const SplitPts& pts) {
   int* indices = nullptr;
   r.indexCount = TriangulatePolygonListAlloc(list, &indices, nullptr);
   r.triangleArea = TriangleArea(points, indices, r.indexCount);
+  for (int t = 0; t + 2 < r.indexCount; t += 3)
+    if (TriangleArea(points, indices + t, 3) * r.triangleArea < -1e-12) ++r.inverted;
   delete[] indices;
   delete[] points;
   return r;
@@ -366,6 +370,36 @@ TEST(PolygonSplitTest, TracedWalkLowersTheAreaBoundAtInsertedVertices) {
   FreePolygonRing(again);
   FreePolygonCrossings(head);
   FreePolygonRing(ring);
+}
+
+// A facet of a stellation's faceting: a twelve-cornered star with four corners on one
+// line. Its split leaves six holes that touch the outline and one another at corners;
+// the triangles still cover the region exactly, none turned inside out, also ten
+// times the size, walked the other way round or from another corner.
+TEST(PolygonSplitTest, StarWithHolesTouchingAtCornersCovers) {
+  const SplitPts star = {{0.70710678118654735, -0.40824829046386291},    {-0.57206140281768403, 0.58259112426549176},
+                         {-0.43701602444882087, 0.05956262286060518},    {-0.31622776601683789, -0.40824829046386291},
+                         {-1.1102230246251565e-16, 0.81649658092772592}, {-0.21850801222441052, -0.78671526949742343},
+                         {0.16692526771109442, -0.40824829046386285},    {0.51166727360169251, -0.069737133520651529},
+                         {-0.70710678118654724, -0.40824829046386291},   {0.79056941504209466, 0.20412414523193173},
+                         {0.27009075673772631, 0.34868566760325753},     {-0.19543950758485476, 0.47798542398451443}};
+  for (int variant = 0; variant < 12; ++variant) {
+    SCOPED_TRACE("variant " + std::to_string(variant));
+    const double scale = variant % 2 ? 10.0 : 1.0;
+    SplitPts pts;
+    for (size_t i = 0; i < star.size(); ++i) {
+      const auto& p = star[(i + variant / 4 * 5) % star.size()];
+      pts.push_back({scale * p.first + 3.0, scale * p.second - 2.0});
+    }
+    if (variant / 2 % 2) std::reverse(pts.begin(), pts.end());
+    const SplitResult r = SplitAndTriangulate(pts);
+    double region = 0.0;
+    for (double a : r.areas) region += a;
+    EXPECT_EQ(r.rings, 7);
+    EXPECT_NEAR(std::fabs(region), 0.6116676232674566 * scale * scale, 1e-9 * scale * scale);
+    EXPECT_NEAR(r.triangleArea, region, 1e-9 * scale * scale);
+    EXPECT_EQ(r.inverted, 0);
+  }
 }
 
 }  // namespace test_PolygonSplit

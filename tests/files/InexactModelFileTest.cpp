@@ -469,6 +469,44 @@ TEST(InexactModelFile, DrawnFacetsOfNearlySymmetricModelsOpenAndUndoUnprepared) 
   }
 }
 
+// The stellation's facetings, stepped through and shown: the triangles of every facet
+// cover exactly its region (some facets are stars whose split leaves holes touching
+// the outline and one another at corners), and no step reports an internal error.
+TEST(InexactModelFile, FacetingsOfTheStellationStepWithoutInternalErrors) {
+  const std::string text =
+      ReadBytes(corvia::testing::FixturesDir() / "model-files" / "icosahedron-stellation-drawn-facet.corv");
+  ASSERT_FALSE(text.empty());
+  SettingsOfTheFiles settings;
+  corvia::testing::WorkMemoryLimitScope limit(uint64_t(1) << 30);
+  corvia::GetFacetingSettings() = corvia::FacetingSettings();
+  TestDocument document;
+  ASSERT_TRUE(Open("stellation.corv", text)) << Boxes();
+  corvia::Faceting* faceting = corvia::GetFaceting(document.mPoly.GetShownBlock());
+  ASSERT_TRUE(faceting->Prepare());
+  for (int step = 0; step < 6; ++step) {
+    SCOPED_TRACE("step " + std::to_string(step));
+    faceting->StepForward();
+    corvia::ShowCurrentFaceting(faceting);
+    EXPECT_TRUE(Messages().Boxes().empty()) << Boxes();
+    int drawn = 0;
+    for (const corvia::DrawnPolygon* p = document.mPoly.mDrawnPolygons; p; p = p->next) {
+      ++drawn;
+      double region = 0.0, covered = 0.0;
+      for (const corvia::PolygonList* piece = p->pieces; piece; piece = piece->next)
+        region += corvia::GetPolygonRingArea2D(piece->ring) / 2.0;
+      for (int t = 0; t + 2 < p->indexCount; t += 3) {
+        const double* a = p->vertices + 2 * p->indices[t];
+        const double* b = p->vertices + 2 * p->indices[t + 1];
+        const double* c = p->vertices + 2 * p->indices[t + 2];
+        covered += ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])) / 2.0;
+      }
+      EXPECT_NEAR(covered, region, 1e-9) << "facet " << drawn;
+    }
+    EXPECT_GT(drawn, 0);
+    Messages().Clear();
+  }
+}
+
 // The same files with one to three corners moved again, by 1e-8 to 1e-5, opened from a
 // file or an undo step: each has nothing prepared, and its preparation with little
 // memory makes the faceting or refuses in words.
