@@ -842,8 +842,12 @@ std::string CPolyView::GetPaneStatusText() const {
       Model3D* model = block ? block->GetExistingModel3D() : nullptr;
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) {
         // Nets of a large model are made when the program is idle, under their progress;
-        // those of a model being made, once it is made.
-        return IsModelWorkPending(block) || g_ModelBusy ? "Making nets..." : "No nets.";
+        // those of a model being made, once it is made and drawn. Only nets cancelled
+        // or refused are missing.
+        const bool undrawn = block && !model && block->mFirstFaceType && block->HasPlainFacetModel() &&
+                             !block->mModel3DRefused && !block->mModel3DCancelled;
+        const bool waiting = undrawn || (model && !model->HasNets() && !model->mNetsCancelled);
+        return IsModelWorkPending(block) || g_ModelBusy || waiting ? "Making nets..." : "No nets.";
       }
       const NetType* type = model->mCurrentNet->type;
       const int copies = type->numNets;

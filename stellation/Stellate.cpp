@@ -459,6 +459,10 @@ bool FaceTypeBlock::HasPlainFacetModel() const {
 Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
   // The nets being made (a drawing while their progress window pumps): as they stand.
   if (mModel3D && mModel3D->IsMakingNets()) return mModel3D.get();
+  // A model being made (one rebuilt in place pumps the window between its stages) has
+  // faces whose types and axes are not yet set: facelets made from them would be
+  // numbered against the wrong rotations, and kept. The drawing after the build asks.
+  if (IsDrawingContextHeld() && g_ModelBusy) return mModel3D.get();
   // A drawing never waits on long work: it is made when the program is next idle. One
   // whose making the user cancelled is not begun again by a drawing.
   if (IsDrawingContextHeld() && !mModel3D && mModel3DCancelled) return nullptr;

@@ -350,4 +350,35 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
   EXPECT_EQ(Headless().messages.CountTitled("Internal Error"), 0);
 }
 
+// A model rebuilt in place (the cube a Cancel or an undo brings back over its cut)
+// pumps the window while its faces get their types and axes: the net pane painted
+// meanwhile makes nothing of the half-made model, whose nets are then a fresh cube's.
+TEST_F(DeferredModelWorkTest, PanesPaintedWhileAModelIsRebuiltInPlaceMakeItsNetsOnlyOnceItIsMade) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  std::unique_ptr<SimplePoly> cut = cube->Subdivide(0, 4);
+  std::unique_ptr<SimplePoly> plain = GetLibraryEntry(n::kCube)->CreatePoly(false);
+  Poly poly;
+  ASSERT_TRUE(cut && plain && CreatePoly(*cut, &poly, false, false));
+  int paints = 0;
+  TickingClock clock(0.1);
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  Headless().progress.Current()->onPump = [&](auto&) {
+    if (gDrawing) return;
+    ++paints;
+    gDrawing = true;
+    poly.mBaseBlock->GetModel3D(true, nullptr);
+    gDrawing = false;
+  };
+  EXPECT_TRUE(CreatePoly(*plain, &poly, false, false, true).done());
+  Headless().progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  EXPECT_GT(paints, 3);
+  Model3D* model = poly.mBaseBlock->GetModel3D(true, nullptr);
+  ASSERT_TRUE(model && model->HasNets());
+  EXPECT_EQ(model->GetNumNets(), 1);
+  n::ExpectCover(*model, "the cube rebuilt over its cut");
+}
+
 }  // namespace test_DeferredModelWork
