@@ -30,9 +30,10 @@ int GetFaceletDisplayNumber(const Face3D* facelet) {
 
 NetDrawPane::~NetDrawPane() = default;
 
-NetDrawPane& GetNetDrawPane(OpenGLView* view) {
-  if (auto* pane = dynamic_cast<NetDrawPane*>(view)) return *pane;
-  static NetDrawPane plain;
+const NetDrawPane& GetNetDrawPane(const OpenGLView* view) {
+  if (auto* pane = dynamic_cast<const NetDrawPane*>(view)) return *pane;
+  // The plain answers hold nothing: one constant stand-in serves every other view.
+  static const NetDrawPane plain;
   return plain;
 }
 
