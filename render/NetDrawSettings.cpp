@@ -6,13 +6,13 @@
 #include "model/ElementLabels.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
+#include "render/DrawingPreferences.h"
 #include "render/OpenGLView.h"
 
 namespace corvia {
 
 NetDrawSettings& GetNetDrawSettings() {
-  static NetDrawSettings settings;
-  return settings;
+  return GetDrawingPreferences().nets;
 }
 
 bool AreFaceletNumbersShown() {
