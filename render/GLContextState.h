@@ -58,6 +58,11 @@ class GLContextState {
   // The pictures of the faceting diagram's pair lines each view keeps
   // (render/PairLineLayer.cpp); their textures go to releasedTextures.
   std::unique_ptr<GLContextPart> pairLines;
+  // The corner colours and shear the next glyphs are drawn with
+  // (render/MipmapTextureFont.cpp).
+  std::unique_ptr<GLContextPart> glyphs;
+  // The nesting of the coplanar stencil in the pass under way (render/Lighting.cpp).
+  std::unique_ptr<GLContextPart> coplanarStencil;
 
  private:
   const void* mKey;
