@@ -17,7 +17,9 @@ namespace corvia::detail_GL {
 // (render/Picking.cpp). The software driver keeps a reference to its vertex store each
 // time it selects from it, so a store that a pick drew from was never freed once
 // filled: half a megabyte lost a pick, for as long as the program ran.
-extern bool gGatherPrimitives;
+// The pick under way gathers (null: none); it lives for the pick's drawing.
+struct PickGathering;
+extern PickGathering* gGathering;
 void GatherBegin(GLenum mode);
 void GatherVertex(double x, double y, double z);
 void GatherEnd();
@@ -28,31 +30,31 @@ void GatherEnd();
 // other names, so that a declaration of a member of the same name (wx declares some)
 // stays a declaration.
 inline void CorviaGLBegin(GLenum mode) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherBegin(mode) : glBegin(mode);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherBegin(mode) : glBegin(mode);
 }
 inline void CorviaGLEnd() {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherEnd() : glEnd();
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherEnd() : glEnd();
 }
 inline void CorviaGLVertex2d(double x, double y) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(x, y, 0) : glVertex2d(x, y);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(x, y, 0) : glVertex2d(x, y);
 }
 inline void CorviaGLVertex2dv(const double* v) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(v[0], v[1], 0) : glVertex2dv(v);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(v[0], v[1], 0) : glVertex2dv(v);
 }
 inline void CorviaGLVertex2f(float x, float y) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(x, y, 0) : glVertex2f(x, y);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(x, y, 0) : glVertex2f(x, y);
 }
 inline void CorviaGLVertex3d(double x, double y, double z) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(x, y, z) : glVertex3d(x, y, z);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(x, y, z) : glVertex3d(x, y, z);
 }
 inline void CorviaGLVertex3dv(const double* v) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(v[0], v[1], v[2]) : glVertex3dv(v);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(v[0], v[1], v[2]) : glVertex3dv(v);
 }
 inline void CorviaGLVertex3f(float x, float y, float z) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(x, y, z) : glVertex3f(x, y, z);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(x, y, z) : glVertex3f(x, y, z);
 }
 inline void CorviaGLVertex3fv(const float* v) {
-  corvia::detail_GL::gGatherPrimitives ? corvia::detail_GL::GatherVertex(v[0], v[1], v[2]) : glVertex3fv(v);
+  corvia::detail_GL::gGathering ? corvia::detail_GL::GatherVertex(v[0], v[1], v[2]) : glVertex3fv(v);
 }
 inline void CorviaGLRect(double x0, double y0, double x1, double y1) {
   corvia::detail_GL::GatherBegin(GL_POLYGON);
@@ -63,10 +65,10 @@ inline void CorviaGLRect(double x0, double y0, double x1, double y1) {
   corvia::detail_GL::GatherEnd();
 }
 inline void CorviaGLRectd(double x0, double y0, double x1, double y1) {
-  corvia::detail_GL::gGatherPrimitives ? CorviaGLRect(x0, y0, x1, y1) : glRectd(x0, y0, x1, y1);
+  corvia::detail_GL::gGathering ? CorviaGLRect(x0, y0, x1, y1) : glRectd(x0, y0, x1, y1);
 }
 inline void CorviaGLRecti(int x0, int y0, int x1, int y1) {
-  corvia::detail_GL::gGatherPrimitives ? CorviaGLRect(x0, y0, x1, y1) : glRecti(x0, y0, x1, y1);
+  corvia::detail_GL::gGathering ? CorviaGLRect(x0, y0, x1, y1) : glRecti(x0, y0, x1, y1);
 }
 
 #define glBegin CorviaGLBegin

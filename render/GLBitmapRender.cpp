@@ -17,10 +17,6 @@ namespace corvia {
 
 namespace detail_GLBitmapRender {
 
-// A cap on the tile size that tests set to make small tiles (0: none); it holds for
-// every off-screen rendering, as the renderbuffer limit it lowers does.
-int gMaxTileSize = 0;
-
 // The window's context drawing into a framebuffer object of its own.
 class FramebufferTarget final : public GLTarget {
 public:
@@ -56,7 +52,9 @@ private:
 
 }  // namespace detail_GLBitmapRender
 
-void GLBitmapRender::SetMaxTileSize(int pixels) { detail_GLBitmapRender::gMaxTileSize = std::max(pixels, 0); }
+void GLBitmapRender::SetMaxTileSize(int pixels) {
+  SetOffscreenTileCap(pixels);
+}
 
 bool GLBitmapRender::CreateBitmap(GLBitmap& bitmap, int width, int height, int overSampling) {
   const int64_t w = int64_t{width} * std::max(overSampling, 1);
@@ -101,7 +99,7 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
   int tile = std::min({largest, viewport[0], viewport[1]});
-  if (detail_GLBitmapRender::gMaxTileSize > 0) tile = std::min(tile, detail_GLBitmapRender::gMaxTileSize);
+  if (GetOffscreenTileCap() > 0) tile = std::min(tile, GetOffscreenTileCap());
   if (tile <= 0) return false;
   const int tileW = std::min(fullW, tile);
   const int tileH = std::min(fullH, tile);

@@ -10,8 +10,10 @@ namespace corvia {
 
 namespace detail_GLContextState {
 
-// A plain list, so that nothing of it is destroyed at the end of the process: a GL
-// object outside any state that goes then still finds its context gone.
+// The states of every context of the process, whoever owns it: the sections find the
+// current one here by its key. A plain list, so that nothing of it is destroyed at the
+// end of the process: a GL object outside any state that goes then still finds its
+// context gone.
 GLContextState* gFirst = nullptr;
 
 }  // namespace detail_GLContextState
@@ -44,6 +46,8 @@ void GLContextState::Release(bool contextCurrent) {
   spheres.reset();
   morphOutlines.reset();
   faceOrder.reset();
+  glyphs.reset();
+  coplanarStencil.reset();
   TextureImage::ForgetContext(mKey);
   if (contextCurrent) DeleteReleased();
   releasedBuffers.clear();

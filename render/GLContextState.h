@@ -70,6 +70,11 @@ class GLContextState {
   // The sorter that puts the construction toy's faces back to front; faces at the same
   // depth keep the order of its last sort (render/ModelDrawing.cpp).
   std::unique_ptr<GLContextPart> faceOrder;
+  // The corner colours and shear the next glyphs are drawn with
+  // (render/MipmapTextureFont.cpp).
+  std::unique_ptr<GLContextPart> glyphs;
+  // The nesting of the coplanar stencil in the pass under way (render/Lighting.cpp).
+  std::unique_ptr<GLContextPart> coplanarStencil;
 
  private:
   const void* mKey;

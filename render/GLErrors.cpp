@@ -11,6 +11,9 @@ namespace corvia {
 
 namespace detail_GLErrors {
 
+// The one listener of the process: GL errors are read on the drawing thread in whichever
+// context is current, and a test hears them all. Made on first use, so that a listener
+// installed from any static initialiser finds it.
 GLErrorListener& Listener() {
   static GLErrorListener listener;
   return listener;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "core/Messages.h"
 #include "render/GL.h"
@@ -24,12 +25,27 @@ struct Level {
   int depth = 0;
 };
 
-std::vector<Level> gLevels;
-std::thread::id gThread;
-unsigned gSerial = 0;
-GLAbilities gAbilities;
-std::vector<SuspendedOpenGL*> gSuspended;
-const void* gReleasing = nullptr;
+// The GL state of the drawing thread. All GL drawing of the process runs on one thread
+// through one stack of sections, whichever frame, pane or context it is for, and the
+// implementation's abilities are those of the one shared context's driver: one for the
+// process.
+struct DrawingThreadGL {
+  // The open sections, outermost first.
+  std::vector<Level> levels;
+  // The thread that opened the outermost section.
+  std::thread::id thread;
+  // Outermost sections opened so far.
+  unsigned serial = 0;
+  GLAbilities abilities;
+  int offscreenTileCap = 0;
+  // The records of message boxes up now, whose sections are closed.
+  std::vector<SuspendedOpenGL*> suspended;
+  // The context its owner releases (SetReleasingGLContextKey).
+  const void* releasing = nullptr;
+  bool messageHookInstalled = false;
+  DrawingThreadPaint paint;
+};
+DrawingThreadGL gDrawingThread;
 
 bool HasExtension(const char* extensions, const char* name) {
   if (!extensions) return false;
@@ -44,7 +60,20 @@ bool HasExtension(const char* extensions, const char* name) {
 
 }  // namespace detail_GLSection
 
-const GLAbilities& GetGLAbilities() { return detail_GLSection::gAbilities; }
+const GLAbilities& GetGLAbilities() {
+  return detail_GLSection::gDrawingThread.abilities;
+}
+
+void SetOffscreenTileCap(int pixels) {
+  detail_GLSection::gDrawingThread.offscreenTileCap = std::max(pixels, 0);
+}
+int GetOffscreenTileCap() {
+  return detail_GLSection::gDrawingThread.offscreenTileCap;
+}
+
+DrawingThreadPaint& GetDrawingThreadPaint() {
+  return detail_GLSection::gDrawingThread.paint;
+}
 
 int PolygonOffsetForDepthBits(int bits) {
   if (bits >= 24) return 200;
@@ -52,7 +81,7 @@ int PolygonOffsetForDepthBits(int bits) {
 }
 
 void SetMeasuredDepthBits(int bits) {
-  GLAbilities& a = detail_GLSection::gAbilities;
+  GLAbilities& a = detail_GLSection::gDrawingThread.abilities;
   a.depthBits = std::min(a.depthBits, bits);
   a.polygonOffset = PolygonOffsetForDepthBits(a.depthBits);
   a.depthFactor = a.depthBits >= 24 ? 1.0 : 1.0 / std::ldexp(1.0, 24 - a.depthBits);
@@ -62,7 +91,7 @@ void SetMeasuredDepthBits(int bits) {
 
 void DetectGLAbilities() {
   using detail_GLSection::HasExtension;
-  GLAbilities& a = detail_GLSection::gAbilities;
+  GLAbilities& a = detail_GLSection::gDrawingThread.abilities;
   if (a.detected) return;
   a.detected = true;
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -111,22 +140,22 @@ void DetectGLAbilities() {
 // ---- Sections ----------------------------------------------------------------------------
 
 bool PreOpenGL(OpenGLView* view, GLTarget* target) {
-  using detail_GLSection::gLevels;
+  auto& levels = detail_GLSection::gDrawingThread.levels;
   if (!view) return false;
-  if (!gLevels.empty() && gLevels.back().view == view && (!target || target == gLevels.back().target)) {
-    ++gLevels.back().depth;
+  if (!levels.empty() && levels.back().view == view && (!target || target == levels.back().target)) {
+    ++levels.back().depth;
     return true;
   }
-  if (!gLevels.empty()) DoNothing("PreOpenGL: section for another view inside an open one\n");
+  if (!levels.empty()) DoNothing("PreOpenGL: section for another view inside an open one\n");
   GLTarget* chosen = target ? target : view->GetDrawTarget();
   if (!chosen || !chosen->MakeCurrent()) {
     // The section before stays the current one.
-    if (!gLevels.empty()) gLevels.back().target->MakeCurrent();
+    if (!levels.empty()) levels.back().target->MakeCurrent();
     return false;
   }
-  gLevels.push_back({view, chosen, 1});
-  if (gLevels.size() == 1) ++detail_GLSection::gSerial;
-  detail_GLSection::gThread = std::this_thread::get_id();
+  levels.push_back({view, chosen, 1});
+  if (levels.size() == 1) ++detail_GLSection::gDrawingThread.serial;
+  detail_GLSection::gDrawingThread.thread = std::this_thread::get_id();
   CheckGLError("PreOpenGL");
   view->PrepareContextState(chosen);
   // What was let go of while the context was not current (the kept pictures of a pane
@@ -136,12 +165,12 @@ bool PreOpenGL(OpenGLView* view, GLTarget* target) {
 }
 
 void PostOpenGL(OpenGLView* view) {
-  using detail_GLSection::gLevels;
-  if (gLevels.empty()) {
+  auto& levels = detail_GLSection::gDrawingThread.levels;
+  if (levels.empty()) {
     ShowInternalError("Too many calls to PostOpenGL()\n");
     return;
   }
-  detail_GLSection::Level& top = gLevels.back();
+  detail_GLSection::Level& top = levels.back();
   if (top.view != view) {
     // Closing another view's section would leave this one drawing in the wrong place.
     ShowInternalError("PostOpenGL: the view is not the current GL view");
@@ -150,9 +179,9 @@ void PostOpenGL(OpenGLView* view) {
   if (--top.depth > 0) return;
   GLTarget* target = top.target;
   if (!view->IsPicking()) CheckGLError("PostOpenGL");
-  gLevels.pop_back();
-  if (!gLevels.empty()) {
-    gLevels.back().target->MakeCurrent();
+  levels.pop_back();
+  if (!levels.empty()) {
+    levels.back().target->MakeCurrent();
   } else {
     target->ReleaseCurrent();
   }
@@ -160,59 +189,64 @@ void PostOpenGL(OpenGLView* view) {
 
 int GetOpenGLNesting() {
   int n = 0;
-  for (const auto& level : detail_GLSection::gLevels) n += level.depth;
+  for (const auto& level : detail_GLSection::gDrawingThread.levels) n += level.depth;
   return n;
 }
 
-std::thread::id GetOpenGLThread() { return detail_GLSection::gThread; }
+std::thread::id GetOpenGLThread() {
+  return detail_GLSection::gDrawingThread.thread;
+}
 
-unsigned GetOpenGLSectionSerial() { return detail_GLSection::gSerial; }
+unsigned GetOpenGLSectionSerial() {
+  return detail_GLSection::gDrawingThread.serial;
+}
 
 const void* SetReleasingGLContextKey(const void* key) {
-  const void* before = detail_GLSection::gReleasing;
-  detail_GLSection::gReleasing = key;
-  return before;
+  return std::exchange(detail_GLSection::gDrawingThread.releasing, key);
 }
 
 const void* GetCurrentGLContextKey() {
-  using detail_GLSection::gLevels;
-  if (detail_GLSection::gReleasing) return detail_GLSection::gReleasing;
-  return gLevels.empty() || !gLevels.back().target ? nullptr : gLevels.back().target->ContextKey();
+  const auto& levels = detail_GLSection::gDrawingThread.levels;
+  if (detail_GLSection::gDrawingThread.releasing) return detail_GLSection::gDrawingThread.releasing;
+  return levels.empty() || !levels.back().target ? nullptr : levels.back().target->ContextKey();
 }
 
 OpenGLView* OpenGLView::GetCurrent() {
-  return detail_GLSection::gLevels.empty() ? nullptr : detail_GLSection::gLevels.back().view;
+  const auto& levels = detail_GLSection::gDrawingThread.levels;
+  return levels.empty() ? nullptr : levels.back().view;
 }
 
 void ForgetViewSections(OpenGLView* view) {
-  using namespace detail_GLSection;
+  detail_GLSection::DrawingThreadGL& t = detail_GLSection::gDrawingThread;
   auto drop = [view](auto& levels) {
     levels.erase(std::remove_if(levels.begin(), levels.end(), [view](const auto& l) { return l.view == view; }),
                  levels.end());
   };
-  drop(gLevels);
-  for (SuspendedOpenGL* record : gSuspended) drop(record->levels);
+  drop(t.levels);
+  for (SuspendedOpenGL* record : t.suspended) drop(record->levels);
 }
 
 // ---- Suspending around message boxes -----------------------------------------------------
 
 void SuspendOpenGL(SuspendedOpenGL& record, bool redrawAll) {
-  using namespace detail_GLSection;
+  detail_GLSection::DrawingThreadGL& t = detail_GLSection::gDrawingThread;
   record.levels.clear();
   record.thread = std::this_thread::get_id();
-  gSuspended.push_back(&record);
-  if (!gLevels.empty()) {
-    if (std::this_thread::get_id() != gThread) return;
-    for (const Level& level : gLevels) record.levels.push_back({level.view, level.target, level.depth});
-    while (!gLevels.empty()) PostOpenGL(gLevels.back().view);
+  t.suspended.push_back(&record);
+  if (!t.levels.empty()) {
+    if (std::this_thread::get_id() != t.thread) return;
+    for (const detail_GLSection::Level& level : t.levels) {
+      record.levels.push_back({level.view, level.target, level.depth});
+    }
+    while (!t.levels.empty()) PostOpenGL(t.levels.back().view);
     return;
   }
   if (redrawAll) UpdateAllViewsNow();
 }
 
 void ResumeOpenGL(SuspendedOpenGL& record, bool redrawAll) {
-  using namespace detail_GLSection;
-  gSuspended.erase(std::remove(gSuspended.begin(), gSuspended.end(), &record), gSuspended.end());
+  auto& suspended = detail_GLSection::gDrawingThread.suspended;
+  suspended.erase(std::remove(suspended.begin(), suspended.end(), &record), suspended.end());
   if (!record.levels.empty()) {
     for (const SuspendedOpenGL::Level& level : record.levels) {
       for (int d = 0; d < level.depth; ++d) PreOpenGL(level.view, level.target);
@@ -225,7 +259,7 @@ void ResumeOpenGL(SuspendedOpenGL& record, bool redrawAll) {
 }
 
 void InstallOpenGLMessageHook() {
-  static bool installed = false;
+  bool& installed = detail_GLSection::gDrawingThread.messageHookInstalled;
   if (installed) return;
   installed = true;
   SetSuspendOpenGLHook([] {

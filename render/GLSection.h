@@ -16,6 +16,7 @@ namespace corvia {
 
 class GLTarget;
 class OpenGLView;
+class PrintPage;
 
 // What the GL implementation offers, detected once when the first context is made
 // current.
@@ -45,6 +46,25 @@ void DetectGLAbilities();
 int PolygonOffsetForDepthBits(int bits);
 // Keeps the lesser precision after measuring the depth buffer of the first draw.
 void SetMeasuredDepthBits(int bits);
+// A cap on the tiles of off-screen rendering (0: none), lowering the renderbuffer
+// limit for every view as that limit holds for all: tests set it to make small tiles.
+void SetOffscreenTileCap(int pixels);
+int GetOffscreenTileCap();
+
+// The draw under way on the drawing thread. Drawing is on one thread, one pane at a
+// time, so this holds whichever frame or pane is drawn.
+struct DrawingThreadPaint {
+  // A draw is under way: a draw reached from inside it (a box's event loop) is skipped.
+  bool drawing = false;
+  // The depth buffer's real precision was measured, by the first draw of the process:
+  // all panes share one context and its visual, so once is enough.
+  bool depthMeasured = false;
+  // A paint ran out of memory and it was told; no paint has gone through since.
+  bool memoryFailureTold = false;
+  // The page being printed (render/PrintPage.h); null while none is.
+  PrintPage* page = nullptr;
+};
+DrawingThreadPaint& GetDrawingThreadPaint();
 
 // Opens a section for the view on the target (null: the view's own, a bitmap while
 // it renders off screen, else its window). False, with nothing opened, when the

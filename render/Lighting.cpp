@@ -8,6 +8,7 @@
 #include "core/Messages.h"
 #include "render/FaceMeshCache.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
@@ -17,8 +18,17 @@ namespace corvia {
 
 namespace detail_Lighting {
 
-// The coplanar stencil: the step each nesting level is in; level k marks bit k.
-std::vector<int> gStencilSteps;
+// The coplanar stencil of a context's pass under way: the step each nesting level is
+// in; level k marks bit k.
+struct StencilPart : GLContextPart {
+  std::vector<int> steps;
+};
+
+// The steps of the current context; null outside any section.
+std::vector<int>* CurrentSteps() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<StencilPart>(state->coplanarStencil).steps : nullptr;
+}
 
 GLuint StencilBit(int level) {
   const int bits = std::max(GetGLAbilities().stencilBits, 1);
@@ -54,10 +64,23 @@ void SetStereoModeAllViews(int mode) {
 
 // ---- Coplanar stencil ------------------------------------------------------------------------
 
-int GetCoplanarStencilDepth() { return static_cast<int>(detail_Lighting::gStencilSteps.size()); }
+int GetCoplanarStencilDepth() {
+  if (GetCurrentGLContextKey()) {
+    const std::vector<int>* steps = detail_Lighting::CurrentSteps();
+    return steps ? static_cast<int>(steps->size()) : 0;
+  }
+  // Outside any section: what every context's passes left open.
+  int depth = 0;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->coplanarStencil) continue;
+    depth += static_cast<int>(static_cast<detail_Lighting::StencilPart&>(*state->coplanarStencil).steps.size());
+  }
+  return depth;
+}
 
 int GetCoplanarStencilStep() {
-  return detail_Lighting::gStencilSteps.empty() ? 0 : detail_Lighting::gStencilSteps.back();
+  const std::vector<int>* steps = detail_Lighting::CurrentSteps();
+  return !steps || steps->empty() ? 0 : steps->back();
 }
 
 namespace detail_Lighting {
@@ -90,31 +113,35 @@ void ApplyStencilStep(int level, int step) {
 
 void PrepareCoplanarStencil(int step) {
   using namespace detail_Lighting;
+  // No context to draw in outside a section.
+  std::vector<int>* current = CurrentSteps();
+  if (!current) return;
+  std::vector<int>& steps = *current;
   switch (step) {
     case 1: {
-      if (gStencilSteps.empty()) glEnable(GL_STENCIL_TEST);
-      if (static_cast<int>(gStencilSteps.size()) >= std::max(GetGLAbilities().stencilBits, 1)) {
+      if (steps.empty()) glEnable(GL_STENCIL_TEST);
+      if (static_cast<int>(steps.size()) >= std::max(GetGLAbilities().stencilBits, 1)) {
         ShowInternalError("PrepareCoplanarStencil: nested more deeply than the stencil has bits");
       }
-      gStencilSteps.push_back(1);
-      ApplyStencilStep(static_cast<int>(gStencilSteps.size()) - 1, 1);
+      steps.push_back(1);
+      ApplyStencilStep(static_cast<int>(steps.size()) - 1, 1);
       break;
     }
     case 2:
     case 3:
-      if (gStencilSteps.empty()) break;
-      gStencilSteps.back() = step;
-      ApplyStencilStep(static_cast<int>(gStencilSteps.size()) - 1, step);
+      if (steps.empty()) break;
+      steps.back() = step;
+      ApplyStencilStep(static_cast<int>(steps.size()) - 1, step);
       break;
     case 4: {
-      if (gStencilSteps.empty()) {
+      if (steps.empty()) {
         ShowInternalError("StencilUsedDepth < 0");
         break;
       }
-      gStencilSteps.pop_back();
-      if (!gStencilSteps.empty()) {
+      steps.pop_back();
+      if (!steps.empty()) {
         // The enclosing level carries on where it was.
-        ApplyStencilStep(static_cast<int>(gStencilSteps.size()) - 1, gStencilSteps.back());
+        ApplyStencilStep(static_cast<int>(steps.size()) - 1, steps.back());
         break;
       }
       glDisable(GL_STENCIL_TEST);
@@ -131,7 +158,7 @@ void PrepareCoplanarStencil(int step) {
       break;
     }
     default:
-      if (!gStencilSteps.empty()) gStencilSteps.back() = step;
+      if (!steps.empty()) steps.back() = step;
       break;
   }
   CheckGLError("PrepareCoplanarStencil");

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 
@@ -24,13 +25,17 @@ constexpr float kAlphaCutoff = 0.01f;
 // Further textures after the glyph set is used up hold this many glyphs in a row.
 constexpr unsigned kGlyphsAfterTheSet = 16;
 
-// The colours and shear the next glyphs are drawn with, set by the text backend just
-// before it renders a piece: text is drawn on one thread, one piece at a time.
-float gTop[4] = {1, 1, 1, 1};
-float gBottom[4] = {1, 1, 1, 1};
-float gShear = 0.0f;
-// The texture bound by the last glyph drawn; forgotten at each render.
-GLuint gBoundTexture = 0;
+// The colours and shear the next glyphs are drawn with in a context, set by the text
+// backend just before it renders a piece.
+struct GlyphStylePart : GLContextPart {
+  GlyphQuadStyle style;
+};
+
+// The style of the current context; null outside any section.
+GlyphQuadStyle* CurrentStyle() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<GlyphStylePart>(state->glyphs).style : nullptr;
+}
 
 int NextPowerOfTwo(int64_t n) {
   int64_t p = 1;
@@ -41,21 +46,24 @@ int NextPowerOfTwo(int64_t n) {
 }  // namespace detail_MipmapTextureFont
 
 void SetGlyphCorners(const float* top, const float* bottom) {
-  std::copy(top, top + 4, detail_MipmapTextureFont::gTop);
-  std::copy(bottom, bottom + 4, detail_MipmapTextureFont::gBottom);
+  if (GlyphQuadStyle* style = detail_MipmapTextureFont::CurrentStyle()) {
+    std::copy(top, top + 4, style->top);
+    std::copy(bottom, bottom + 4, style->bottom);
+  }
 }
 
 void SetGlyphShear(float shear) {
-  detail_MipmapTextureFont::gShear = shear;
+  if (GlyphQuadStyle* style = detail_MipmapTextureFont::CurrentStyle()) style->shear = shear;
 }
 float GetGlyphShear() {
-  return detail_MipmapTextureFont::gShear;
+  const GlyphQuadStyle* style = detail_MipmapTextureFont::CurrentStyle();
+  return style ? style->shear : 0.0f;
 }
 
 // One glyph: its box in one of the font's textures.
 class MipmapGlyph : public FTGlyph {
  public:
-  MipmapGlyph(FT_GlyphSlot slot, MipmapTextureFont& font) : FTGlyph(slot) {
+  MipmapGlyph(FT_GlyphSlot slot, MipmapTextureFont& font) : FTGlyph(slot), mFont(font) {
     mAdvance = FTPoint(Advance(), 0.0);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 || slot->format != FT_GLYPH_FORMAT_BITMAP) return;
     if (font.mBoldStrength > 0.0f && FT_GlyphSlot_Own_Bitmap(slot) == 0) {
@@ -82,27 +90,27 @@ class MipmapGlyph : public FTGlyph {
   }
 
   const FTPoint& Render(const FTPoint& pen, int /*renderMode*/) override {
-    using namespace detail_MipmapTextureFont;
     if (mWidth <= 0 || mHeight <= 0) return mAdvance;
-    if (gBoundTexture != mTexture) {
+    if (mFont.mBoundTexture != mTexture) {
       glBindTexture(GL_TEXTURE_2D, mTexture);
-      gBoundTexture = mTexture;
+      mFont.mBoundTexture = mTexture;
     }
+    const GlyphQuadStyle& style = mFont.mStyle;
     const double x = std::floor(pen.X() + mCorner[0]);
     const double top = std::floor(pen.Y() + mCorner[1]);
     const double bottom = top - mHeight;
     // A corner leans over by its height times the shear.
-    const double lean = gShear;
+    const double lean = style.shear;
     glBegin(GL_QUADS);
-    glColor4fv(gTop);
+    glColor4fv(style.top);
     glTexCoord2d(mUV[0], mUV[1]);
     glVertex2d(x + top * lean, top);
-    glColor4fv(gBottom);
+    glColor4fv(style.bottom);
     glTexCoord2d(mUV[0], mUV[3]);
     glVertex2d(x + bottom * lean, bottom);
     glTexCoord2d(mUV[2], mUV[3]);
     glVertex2d(x + mWidth + bottom * lean, bottom);
-    glColor4fv(gTop);
+    glColor4fv(style.top);
     glTexCoord2d(mUV[2], mUV[1]);
     glVertex2d(x + mWidth + top * lean, top);
     glEnd();
@@ -113,6 +121,8 @@ class MipmapGlyph : public FTGlyph {
   int Height() const { return mHeight; }
 
  private:
+  // The font that made the glyph and owns it.
+  MipmapTextureFont& mFont;
   FTPoint mAdvance;
   GLuint mTexture = 0;
   int mWidth = 0;
@@ -213,7 +223,7 @@ void MipmapTextureFont::NewTexture() {
   GLuint name = 0;
   glGenTextures(1, &name);
   mTextures.push_back(name);
-  gBoundTexture = name;
+  mBoundTexture = name;
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
@@ -241,7 +251,7 @@ void MipmapTextureFont::Flush() {
   if (!mDirty || mTextures.empty()) return;
   mDirty = false;
   glBindTexture(GL_TEXTURE_2D, mTextures.back());
-  detail_MipmapTextureFont::gBoundTexture = mTextures.back();
+  mBoundTexture = mTextures.back();
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   if (mNewestMipmapped) {
@@ -263,7 +273,7 @@ void MipmapTextureFont::FreeTextures() {
     glDeleteTextures(static_cast<GLsizei>(mTextures.size()), mTextures.data());
   }
   mTextures.clear();
-  detail_MipmapTextureFont::gBoundTexture = 0;
+  mBoundTexture = 0;
   mTextureWidth = mTextureHeight = 0;
 }
 
@@ -284,7 +294,7 @@ void MipmapTextureFont::StoreBitmap(const unsigned char* bits, int pitch, int wi
     return;
   }
   glBindTexture(GL_TEXTURE_2D, mTextures.back());
-  detail_MipmapTextureFont::gBoundTexture = mTextures.back();
+  mBoundTexture = mTextures.back();
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, mTextureWidth);
@@ -324,7 +334,10 @@ FTPoint MipmapTextureFont::RenderText(const T* string, int len, FTPoint position
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, detail_MipmapTextureFont::kAlphaCutoff);
   glEnable(GL_TEXTURE_2D);
-  detail_MipmapTextureFont::gBoundTexture = 0;
+  // The texture bound before is not known; the style is the one the drawer set last.
+  mBoundTexture = 0;
+  const GlyphQuadStyle* style = detail_MipmapTextureFont::CurrentStyle();
+  mStyle = style ? *style : GlyphQuadStyle{};
   const FTPoint advance = FTFont::Render(string, len, position, spacing, renderMode);
   glPopAttrib();
   return advance;

@@ -21,10 +21,17 @@
 
 namespace corvia {
 
-// The corner colours (RGBA) and the shear of the glyph quads drawn next.
+// The corner colours (RGBA) and the shear of the glyph quads drawn next in the current
+// GL context (none outside any section).
 void SetGlyphCorners(const float* top, const float* bottom);
 void SetGlyphShear(float shear);
 float GetGlyphShear();
+
+struct GlyphQuadStyle {
+  float top[4] = {1, 1, 1, 1};
+  float bottom[4] = {1, 1, 1, 1};
+  float shear = 0.0f;
+};
 
 // Sizes of the glyph textures (see MipmapTextureFont::ComputeTextureSize).
 struct GlyphTextureSize {
@@ -116,6 +123,10 @@ class MipmapTextureFont : public FTFont {
   double mFaceBox[4] = {0, 0, 0, 0};
   double mUnitsPerEm = 1.0;
   const void* mContext = nullptr;
+  // What the glyphs of the render under way are drawn with, and the texture the last of
+  // them bound (0: none yet).
+  GlyphQuadStyle mStyle;
+  unsigned mBoundTexture = 0;
 };
 
 }  // namespace corvia

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/gl/OffscreenGL.h"
 #include "render/GL.h"
@@ -13,23 +14,28 @@ namespace corvia {
 
 namespace detail_OffscreenViewWindow {
 
+struct Shared {
+  std::unique_ptr<platform::OffscreenContext> context;
+  std::unique_ptr<GLContextState> state;
+};
+
 // The one EGL context of the process and the drawing's state in it, made for the first
 // window. Windows and views may outlive any owner that could close them in order, so
 // the context lasts until the process ends: an exit handler releases the state while
 // the context is current, then the context. Plain pointers, so that nothing of them is
 // destroyed at the end of the process in an unknown order.
-struct Shared {
-  std::unique_ptr<platform::OffscreenContext> context;
-  std::unique_ptr<GLContextState> state;
+struct SharedContextRecord {
+  Shared* shared = nullptr;
+  // The exit handler has run: no context is made again.
+  bool ended = false;
+  // Why the context could not be made; tried once.
+  const char* failure = nullptr;
 };
-Shared* gShared = nullptr;
-bool gEnded = false;
-const char* gFailure = nullptr;
+SharedContextRecord gRecord;
 
 void EndSharedContext() {
-  gEnded = true;
-  Shared* shared = gShared;
-  gShared = nullptr;
+  gRecord.ended = true;
+  Shared* shared = std::exchange(gRecord.shared, nullptr);
   if (!shared) return;
   const bool current = shared->context->MakeCurrent();
   shared->state->Release(current);
@@ -39,20 +45,21 @@ void EndSharedContext() {
 }
 
 platform::OffscreenContext* SharedContext(std::string* error) {
-  if (!gShared && !gEnded && !gFailure) {
+  SharedContextRecord& r = gRecord;
+  if (!r.shared && !r.ended && !r.failure) {
     std::string failure;
     std::unique_ptr<platform::OffscreenContext> made = platform::OffscreenContext::Create(16, 16, &failure);
     if (made) {
-      gShared = new Shared;
-      gShared->state = std::make_unique<GLContextState>(made.get());
-      gShared->context = std::move(made);
+      r.shared = new Shared;
+      r.shared->state = std::make_unique<GLContextState>(made.get());
+      r.shared->context = std::move(made);
       std::atexit(EndSharedContext);
     } else {
-      gFailure = strdup(failure.c_str());
+      r.failure = strdup(failure.c_str());
     }
   }
-  if (!gShared && error) *error = gEnded ? "The process is ending" : (gFailure ? gFailure : "");
-  return gShared ? gShared->context.get() : nullptr;
+  if (!r.shared && error) *error = r.ended ? "The process is ending" : (r.failure ? r.failure : "");
+  return r.shared ? r.shared->context.get() : nullptr;
 }
 
 }  // namespace detail_OffscreenViewWindow

@@ -33,15 +33,6 @@ void ForgetStateOwner(const OpenGLView* view) {
   }
 }
 
-// The depth buffer's real precision is measured by the first draw of the process: all
-// panes share one context and its visual, so once is enough.
-bool gFirstDrawDone = false;
-// A paint ran out of memory and it was told; no paint has gone through since.
-bool gPaintMemoryFailureTold = false;
-// Drawing is on one thread, one pane at a time: a draw reached from inside a draw (a
-// box's event loop) is skipped, whichever frame or pane it is for.
-bool gDrawing = false;
-
 // The optional message about shallow colour.
 constexpr uint32_t kColorDepthMessageBit = 0x1;
 constexpr unsigned kColorDepthMessageFlags = kMessageFlagWarningIcon;
@@ -287,17 +278,22 @@ void OpenGLView::SetFullScreen(bool on) {
 
 // ---- The drawing cycle -------------------------------------------------------------------
 
-bool OpenGLView::IsDrawing() { return detail_OpenGLView::gDrawing; }
+bool OpenGLView::IsDrawing() {
+  return GetDrawingThreadPaint().drawing;
+}
 
 void OpenGLView::OnDraw() { OnDrawWith(nullptr); }
 
 void OpenGLView::OnDrawWith(DeviceContext* dc) {
-  using namespace detail_OpenGLView;
-  if (gDrawing) return;
+  // Drawing is on one thread, one pane at a time: a draw reached from inside a draw (a
+  // box's event loop) is skipped, whichever frame or pane it is for.
+  DrawingThreadPaint& paint = GetDrawingThreadPaint();
+  if (paint.drawing) return;
   struct Guard {
-    Guard() { gDrawing = true; }
-    ~Guard() { gDrawing = false; }
-  } guard;
+    explicit Guard(bool& drawing) : mDrawing(drawing) { mDrawing = true; }
+    ~Guard() { mDrawing = false; }
+    bool& mDrawing;
+  } guard(paint.drawing);
   // A fault met for every drawn element is told once, after the paint.
   const InternalErrorsToldOnce once;
 
@@ -323,11 +319,12 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
   const bool painted = RunOperation(
       "draw the pane",
       [&] {
-        if (!gFirstDrawDone && !mPicking) {
-          gFirstDrawDone = true;
+        if (!paint.depthMeasured && !mPicking) {
+          paint.depthMeasured = true;
           ClearBackground();
           int bits = GetGLAbilities().depthBits;
-          if (bits > 0 && bits % 8 == 0) SetMeasuredDepthBits(MeasureDepthBits(mClientWidth, mClientHeight));
+          if (bits > 0 && bits % 8 == 0)
+            SetMeasuredDepthBits(detail_OpenGLView::MeasureDepthBits(mClientWidth, mClientHeight));
         }
         SetLighting(this, mLighting);
         glLineWidth(GetViewGroup().options.lineWidth);
@@ -347,8 +344,8 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
           }
         }
       },
-      !gPaintMemoryFailureTold);
-  gPaintMemoryFailureTold = !painted;
+      !paint.memoryFailureTold);
+  paint.memoryFailureTold = !painted;
   if (painted) CheckGLError("OpenGLView::OnDraw");
   PostOpenGL(this);
   ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);

@@ -15,50 +15,54 @@ namespace detail_Picking {
 
 // The split of a selection name into item type and index, set by the panes from the
 // one list of item kinds: the same for every pane of the process, as that list is.
-int gBits = -1;
-uint32_t gMask = 0;
+struct NameSplit {
+  int bits = -1;
+  uint32_t mask = 0;
+};
+NameSplit gNameSplit;
 
 // Records read when the buffer overflowed.
 constexpr int kOverflowRecords = 64;
-
-// The primitive being gathered while a pick draws: its mode and its points. It lives
-// from one glBegin to its glEnd, which the drawing code reaches with no view at hand;
-// picks run on the one drawing thread, one at a time.
-GLenum gGatherMode = GL_POINTS;
-std::vector<double> gGathered;
 
 }  // namespace detail_Picking
 
 namespace detail_GL {
 
-// Whether glBegin..glEnd gather (a pick is drawing): set around a pick's drawing, one
-// pick at a time on the drawing thread.
-bool gGatherPrimitives = false;
+// The primitive a pick's drawing is giving, from one glBegin to its glEnd: its mode and
+// its points.
+struct PickGathering {
+  GLenum mode = GL_POINTS;
+  std::vector<double> points;
+};
+
+// The drawing code reaches glBegin..glEnd with no view at hand, and picks run on the one
+// drawing thread, one at a time: the pick under way is found through this.
+PickGathering* gGathering = nullptr;
 
 void GatherBegin(GLenum mode) {
-  detail_Picking::gGatherMode = mode;
-  detail_Picking::gGathered.clear();
+  gGathering->mode = mode;
+  gGathering->points.clear();
 }
 
 void GatherVertex(double x, double y, double z) {
-  detail_Picking::gGathered.insert(detail_Picking::gGathered.end(), {x, y, z});
+  gGathering->points.insert(gGathering->points.end(), {x, y, z});
 }
 
 // Draws the gathered points as one primitive from a client array, with no buffer object
 // bound and no other array on, leaving the client state as it was.
 void GatherEnd() {
-  using namespace detail_Picking;
-  if (gGathered.empty()) return;
+  std::vector<double>& gathered = gGathering->points;
+  if (gathered.empty()) return;
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY}) {
     glDisableClientState(array);
   }
   glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_DOUBLE, 0, gGathered.data());
-  glDrawArrays(gGatherMode, 0, static_cast<GLsizei>(gGathered.size() / 3));
+  glVertexPointer(3, GL_DOUBLE, 0, gathered.data());
+  glDrawArrays(gGathering->mode, 0, static_cast<GLsizei>(gathered.size() / 3));
   glPopClientAttrib();
-  gGathered.clear();
+  gathered.clear();
 }
 
 }  // namespace detail_GL
@@ -66,31 +70,35 @@ void GatherEnd() {
 void InitGLSelection(int numItemTypes) {
   int bits = 0;
   while ((1 << bits) < numItemTypes) ++bits;
-  detail_Picking::gBits = bits;
-  detail_Picking::gMask = (1u << bits) - 1u;
+  detail_Picking::gNameSplit = {bits, (1u << bits) - 1u};
 }
 
-int GetGLSelectionBits() { return detail_Picking::gBits; }
-uint32_t GetGLSelectionMask() { return detail_Picking::gMask; }
+int GetGLSelectionBits() {
+  return detail_Picking::gNameSplit.bits;
+}
+uint32_t GetGLSelectionMask() {
+  return detail_Picking::gNameSplit.mask;
+}
 
 uint32_t MakeSelectionName(int itemType, int index) {
-  using namespace detail_Picking;
-  if (gBits < 0) {
+  const int bits = detail_Picking::gNameSplit.bits;
+  const uint32_t mask = detail_Picking::gNameSplit.mask;
+  if (bits < 0) {
     ShowInternalError("You must call InitGLSelection() before SetGLSelectionItem()");
     return 0;
   }
-  if (itemType < 0 || static_cast<uint32_t>(itemType) > gMask) {
+  if (itemType < 0 || static_cast<uint32_t>(itemType) > mask) {
     ShowInternalError("SetGLSelectionItem(): itemType too big");
     return 0;
   }
   // The name must not wrap into another item's: a negative index (none) or one too
   // large for the bits left cannot be named.
-  const uint64_t limit = (uint64_t{1} << (32 - gBits)) - 1;
+  const uint64_t limit = (uint64_t{1} << (32 - bits)) - 1;
   if (index < 0 || static_cast<uint64_t>(index) >= limit) {
     ShowInternalError("SetGLSelectionItem(): index %d out of range", index);
     return 0;
   }
-  return (static_cast<uint32_t>(index) << gBits) + static_cast<uint32_t>(itemType) + 1u;
+  return (static_cast<uint32_t>(index) << bits) + static_cast<uint32_t>(itemType) + 1u;
 }
 
 void SetGLSelectionItem(int itemType, int index) {
@@ -148,8 +156,9 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
   {
     // Off again however the draw ends: a paint must never be gathered.
     struct Gathering {
-      Gathering() { detail_GL::gGatherPrimitives = true; }
-      ~Gathering() { detail_GL::gGatherPrimitives = false; }
+      detail_GL::PickGathering pick;
+      Gathering() { detail_GL::gGathering = &pick; }
+      ~Gathering() { detail_GL::gGathering = nullptr; }
     } gathering;
     OnDraw();
   }

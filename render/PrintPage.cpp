@@ -4,12 +4,9 @@
 
 #include <cmath>
 
-namespace corvia {
+#include "render/GLSection.h"
 
-namespace detail_PrintPage {
-// The page being printed: printing runs one page at a time on the drawing thread.
-PrintPage* gCurrentPage = nullptr;
-}  // namespace detail_PrintPage
+namespace corvia {
 
 DeviceContext::~DeviceContext() = default;
 PrintPage::~PrintPage() = default;
@@ -18,16 +15,18 @@ int RoundToDevice(double v) {
   return static_cast<int>(std::lround(v));
 }
 
+// Printing runs one page at a time on the drawing thread, and the drawing members that
+// print reach the page with no pane at hand: the drawing thread keeps it.
 PrintPage* GetCurrentPrintPage() {
-  return detail_PrintPage::gCurrentPage;
+  return GetDrawingThreadPaint().page;
 }
 
-PrintPageScope::PrintPageScope(PrintPage* page) : mPrevious(detail_PrintPage::gCurrentPage) {
-  detail_PrintPage::gCurrentPage = page;
+PrintPageScope::PrintPageScope(PrintPage* page) : mPrevious(GetDrawingThreadPaint().page) {
+  GetDrawingThreadPaint().page = page;
 }
 
 PrintPageScope::~PrintPageScope() {
-  detail_PrintPage::gCurrentPage = mPrevious;
+  GetDrawingThreadPaint().page = mPrevious;
 }
 
 }  // namespace corvia

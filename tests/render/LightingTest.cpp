@@ -243,6 +243,29 @@ TEST_F(Lighting, CoplanarStencilNestsAndReportsTooManyFinishes) {
   PostOpenGL(&view);
 }
 
+TEST_F(Lighting, CoplanarStencilNestsInTheContextDrawnIn) {
+  TestView view;
+  auto* window = Show(view, 16, 16);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PreOpenGL(&view));
+  for (int i = 0; i < 2; ++i) PrepareCoplanarStencil(1);
+  {
+    // A pass in another context starts at the outermost level and leaves this one's.
+    corvia::testing::OtherContext other(window);
+    ASSERT_TRUE(PreOpenGL(&view, &other));
+    EXPECT_EQ(GetCoplanarStencilDepth(), 0);
+    EXPECT_EQ(GetCoplanarStencilStep(), 0);
+    PrepareCoplanarStencil(1);
+    PrepareCoplanarStencil(4);
+    PostOpenGL(&view);
+  }
+  EXPECT_EQ(GetCoplanarStencilDepth(), 2);
+  EXPECT_EQ(GetCoplanarStencilStep(), 1);
+  for (int i = 0; i < 2; ++i) PrepareCoplanarStencil(4);
+  PostOpenGL(&view);
+  EXPECT_EQ(GetCoplanarStencilDepth(), 0);
+}
+
 TEST_F(Lighting, CoplanarStencilBlendsOverlappingFacesOnce) {
   TestView view;
   view.SetBackgroundColor(0, 0, 0);

@@ -444,6 +444,18 @@ TEST_F(Text, EachContextHasFontsOfItsOwn) {
   GLFont* here = GetFont("Arial", -1);
   ASSERT_NE(here, nullptr);
   EXPECT_EQ(CountCachedFonts(), 1);
+  // The slant chosen for the next glyphs is that context's: a section opened in
+  // another context meanwhile neither sees it nor changes it.
+  here->GetFace(kTextItalic);
+  {
+    OtherContext inner(mWindow);
+    ASSERT_TRUE(PreOpenGL(&view, &inner));
+    EXPECT_EQ(GetGlyphShear(), 0.0f);
+    SetGlyphShear(0.1f);
+    PostOpenGL(&view);
+  }
+  EXPECT_FLOAT_EQ(GetGlyphShear(), 0.26f);
+  SetGlyphShear(0.0f);
   PostOpenGL(&view);
   OtherContext other(mWindow);
   ASSERT_TRUE(PreOpenGL(&view, &other));
