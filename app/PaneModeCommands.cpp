@@ -49,20 +49,20 @@ constexpr ModeCommand kModeCommands[] = {
     {33186, kSelectImage},         {33384, kSelectSectionTumble},
 };
 
-// The scale commands, each with the pane's handler.
+// The scale commands, each with the measurement it asks for.
 struct ScaleCommand {
   int id;
-  void (CPolyView::*handler)();
+  ScaleMeasure measure;
 };
 constexpr ScaleCommand kScaleCommands[] = {
-    {kCmdScaleMidradius, &CPolyView::OnScaleMidradius},
-    {kCmdScaleBaseRadius, &CPolyView::OnScaleBaseRadius},
-    {kCmdScaleBaseSurfaceArea, &CPolyView::OnScaleBaseSurfaceArea},
-    {kCmdScaleBaseVolume, &CPolyView::OnScaleBaseVolume},
-    {kCmdScaleDualInradius, &CPolyView::OnScaleDualInradius},
-    {kCmdScaleDualRadius, &CPolyView::OnScaleDualRadius},
-    {kCmdScaleDualSurfaceArea, &CPolyView::OnScaleDualSurfaceArea},
-    {kCmdScaleDualVolume, &CPolyView::OnScaleDualVolume},
+    {kCmdScaleMidradius, ScaleMeasure::Midradius},
+    {kCmdScaleBaseRadius, ScaleMeasure::BaseRadius},
+    {kCmdScaleBaseSurfaceArea, ScaleMeasure::BaseSurfaceArea},
+    {kCmdScaleBaseVolume, ScaleMeasure::BaseVolume},
+    {kCmdScaleDualInradius, ScaleMeasure::DualInradius},
+    {kCmdScaleDualRadius, ScaleMeasure::DualRadius},
+    {kCmdScaleDualSurfaceArea, ScaleMeasure::DualSurfaceArea},
+    {kCmdScaleDualVolume, ScaleMeasure::DualVolume},
 };
 
 constexpr int kAnswerSize = 64;
@@ -136,6 +136,29 @@ const char* PromptOf(ScaleMeasure which) {
   return "";
 }
 
+// Asks for the new value, starting from the present one, and rescales the model.
+void AskAndScale(ScaleMeasure which) {
+  Poly* poly = GetCurrentPoly();
+  if (!poly) return;
+  Measure measure;
+  const char* reason = nullptr;
+  if (!MeasureOf(which, poly, measure, reason)) {
+    ShowError("%s", reason);
+    return;
+  }
+  char answer[kAnswerSize];
+  std::snprintf(answer, sizeof answer, "%.15g",
+                measure.value * std::pow(GetUnitSettings().mLengthScale, measure.dimension));
+  // The value is in the distance unit that the information bar shows lengths in.
+  const char* unit = UnitSettings::GetDistanceUnitName(GetUnitSettings().mDistanceUnit);
+  const char* power = measure.dimension == 2 ? "square " : measure.dimension == 3 ? "cubic " : "";
+  char prompt[kAnswerSize * 2];
+  std::snprintf(prompt, sizeof prompt, "%s (%s%s)", PromptOf(which), power, unit);
+  double value = 0.0;
+  if (!AskText(prompt, answer, kAnswerSize, 0) || !TellOutcome(CheckEquation(answer, &value))) return;
+  ScaleModelTo(which, value);
+}
+
 // The commands of the panes' modes and of the active pane.
 class PaneModeCommands final : public wxEvtHandler {
  public:
@@ -151,11 +174,11 @@ class PaneModeCommands final : public wxEvtHandler {
           ToWxId(command.id));
     }
     for (const ScaleCommand& command : kScaleCommands) {
-      auto handler = command.handler;
+      const ScaleMeasure measure = command.measure;
       Bind(
           wxEVT_MENU,
-          [handler](wxCommandEvent&) {
-            if (CPolyView* pane = CPolyView::GetActive()) (pane->*handler)();
+          [measure](wxCommandEvent&) {
+            if (CPolyView::GetActive()) AskAndScale(measure);
           },
           ToWxId(command.id));
       Bind(wxEVT_UPDATE_UI, &PaneModeCommands::EnableWithPane, this, ToWxId(command.id));
@@ -224,39 +247,6 @@ bool ScaleModelTo(ScaleMeasure which, double wanted) {
   InvalidateInfo(1);
   return true;
 }
-
-// Asks for the new value, starting from the present one, and rescales the model.
-void AskAndScale(ScaleMeasure which) {
-  using namespace detail_PaneModeCommands;
-  Poly* poly = GetCurrentPoly();
-  if (!poly) return;
-  Measure measure;
-  const char* reason = nullptr;
-  if (!MeasureOf(which, poly, measure, reason)) {
-    ShowError("%s", reason);
-    return;
-  }
-  char answer[kAnswerSize];
-  std::snprintf(answer, sizeof answer, "%.15g",
-                measure.value * std::pow(GetUnitSettings().mLengthScale, measure.dimension));
-  // The value is in the distance unit that the information bar shows lengths in.
-  const char* unit = UnitSettings::GetDistanceUnitName(GetUnitSettings().mDistanceUnit);
-  const char* power = measure.dimension == 2 ? "square " : measure.dimension == 3 ? "cubic " : "";
-  char prompt[kAnswerSize * 2];
-  std::snprintf(prompt, sizeof prompt, "%s (%s%s)", PromptOf(which), power, unit);
-  double value = 0.0;
-  if (!AskText(prompt, answer, kAnswerSize, 0) || !TellOutcome(CheckEquation(answer, &value))) return;
-  ScaleModelTo(which, value);
-}
-
-void CPolyView::OnScaleMidradius() { AskAndScale(ScaleMeasure::Midradius); }
-void CPolyView::OnScaleBaseRadius() { AskAndScale(ScaleMeasure::BaseRadius); }
-void CPolyView::OnScaleBaseSurfaceArea() { AskAndScale(ScaleMeasure::BaseSurfaceArea); }
-void CPolyView::OnScaleBaseVolume() { AskAndScale(ScaleMeasure::BaseVolume); }
-void CPolyView::OnScaleDualInradius() { AskAndScale(ScaleMeasure::DualInradius); }
-void CPolyView::OnScaleDualRadius() { AskAndScale(ScaleMeasure::DualRadius); }
-void CPolyView::OnScaleDualSurfaceArea() { AskAndScale(ScaleMeasure::DualSurfaceArea); }
-void CPolyView::OnScaleDualVolume() { AskAndScale(ScaleMeasure::DualVolume); }
 
 void CPolyView::OnFileExportImage() {
   static const char kFilter[] = "PNG Files (*.png)|*.png|JPEG Files (*.jpg)|*.jpg;*.jpeg||";

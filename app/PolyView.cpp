@@ -232,24 +232,10 @@ bool CPolyView::OnCreate(ViewWindow* window) {
   return true;
 }
 
-// The fixed textures come with the texture images of the renderer; until then a pane
-// has none to make.
-void CPolyView::PrepareTextures() {}
-
 void CPolyView::Activate(bool alsoFrame) {
   if (NewView::GetActiveView() == this) return;
   NewView::Activate(alsoFrame);
   RefreshNetsMessage();
-}
-
-bool CPolyView::IsModelFrontFacingF(const float* point, const float* normal) {
-  const Poly* poly = GetCurrentPoly();
-  return IsFrontFacingF(point, normal, poly && poly->mTransitionProgress != 1.0);
-}
-
-bool CPolyView::IsModelFrontFacing(const double* point, const double* normal) {
-  const Poly* poly = GetCurrentPoly();
-  return IsFrontFacing(point, normal, poly && poly->mTransitionProgress != 1.0);
 }
 
 // ---- Caption ---------------------------------------------------------------------------------------
@@ -272,14 +258,12 @@ void PolyCaptionWnd::DrawCaptionBar(CaptionPainter& painter) {
 void PolyCaptionWnd::OnCaptionPress(int button, int x, int y) {
   if (button != kMouseButtonLeft && button != kMouseButtonRight) return;
   if (!GetIconRect().Contains(x, y)) return;
-  if (auto* pane = CPolyView::AsPolyView(GetOwner())) pane->ShowViewTypeMenu();
+  // The window side's view-type menu (none installed: no menu).
+  auto* pane = CPolyView::AsPolyView(GetOwner());
+  if (pane && detail_PolyView::gViewTypeMenu) detail_PolyView::gViewTypeMenu(pane);
 }
 
 void SetViewTypeMenuFunction(ViewTypeMenuFunction function) { detail_PolyView::gViewTypeMenu = function; }
-
-void CPolyView::ShowViewTypeMenu() {
-  if (detail_PolyView::gViewTypeMenu) detail_PolyView::gViewTypeMenu(this);
-}
 
 void CPolyView::EndAugmentationButtons() {
   if (!mAugmentationButtons) return;

@@ -163,18 +163,12 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool OnCreate(ViewWindow* window) override;
   // A pane that still shows its last fit as it was made fits again to its new size.
   void OnSize(int width, int height) override;
-  void PrepareTextures() override;
   // The motion of a fading transition.
   bool PreViewingMatrixHook(Matrix4& transform) override;
   // The pending fit.
   void ExtentsPass() override;
-  void BackgroundPass() override;
   // One OnGLDraw per model on screen, then the corner texts.
   void ScenePass() override;
-
-  // Front-facing tests that count a fading transition's motion.
-  bool IsModelFrontFacingF(const float* point, const float* normal);
-  bool IsModelFrontFacing(const double* point, const double* normal);
 
   // ---- View type (PolyViewType.cpp) --------------------------------------------------------
   // Switches the pane to the code; true. Without redraw the pane is not marked to be
@@ -190,8 +184,6 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   std::string GetShownModelName(bool withSymbol, bool withNumbers) const;
   std::string GetStellationName() const;
   std::string GetExportModelName() const;
-  // The view-type menu of the caption icon.
-  void ShowViewTypeMenu();
 
   // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
   void SetCaptionButtons();
@@ -299,15 +291,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // Sends the releases of the buttons still held to the pane under the mouse.
   static void ReleaseMouseButtons();
 
-  // ---- Scale and export commands (PaneModeCommands.cpp) --------------------------------------
-  void OnScaleMidradius();
-  void OnScaleBaseRadius();
-  void OnScaleBaseSurfaceArea();
-  void OnScaleBaseVolume();
-  void OnScaleDualInradius();
-  void OnScaleDualRadius();
-  void OnScaleDualSurfaceArea();
-  void OnScaleDualVolume();
+  // ---- Export and augmentation commands (PaneModeCommands.cpp) -------------------------------
   // Asks for a PNG or JPEG file and writes the pane's image at its size.
   void OnFileExportImage();
   // "Poly > Augment Polyhedron...": the augmentation dialog for the current face of the

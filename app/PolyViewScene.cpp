@@ -266,10 +266,6 @@ std::string GetAugmentationPreviewText(const Augmentation& augmentation) {
   return std::string("Augmentation Preview\nOrientation ") + number + " of " + of;
 }
 
-// A background image needs the texture images of the renderer; without an image
-// texture there is nothing to draw.
-void CPolyView::BackgroundPass() {}
-
 // ---- Materials of spheres and cylinders ------------------------------------------------------------
 
 int CPolyView::SetVertexMaterial(MaterialPasses& passes) {

@@ -11,6 +11,7 @@
 
 #include "core/FaceImageRef.h"
 #include "core/RadixSorter.h"
+#include "render/DrawingPreferences.h"
 #include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/FaceMeshCache.h"
@@ -72,12 +73,9 @@ State* Current() {
 }
 
 // The settings, of no context: program options that every frame's panes draw with.
-struct Settings {
-  int subdivisionDepth = 4;
-  double subdivisionTolerance = 0.05;
-  float alphaFactor = 1.0f;
-};
-Settings gSettings;
+DepthSortSettings& Settings() {
+  return GetDrawingPreferences().depthSort;
+}
 
 // The current context's queues inside a section; outside, those of every context.
 template <class F>
@@ -197,7 +195,7 @@ void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const
 // by more than the tolerance: the projection bends across the triangle.
 bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, const double (*corners)[3],
                       const float* coords) {
-  const double tolerance = gSettings.subdivisionTolerance;
+  const double tolerance = Settings().subdivisionTolerance;
   for (int i = 0; i < 3; ++i) {
     const int j = (i + 1) % 3;
     double mid[3];
@@ -233,24 +231,24 @@ bool DrawSortedQueueInRuns(State& s, OpenGLView* view) {
 }  // namespace detail_DepthSortedTriangles
 
 float& DepthSortAlphaFactor() {
-  return detail_DepthSortedTriangles::gSettings.alphaFactor;
+  return detail_DepthSortedTriangles::Settings().alphaFactor;
 }
 
 void UseFineTextureSubdivision() {
-  detail_DepthSortedTriangles::gSettings.subdivisionDepth = 6;
-  detail_DepthSortedTriangles::gSettings.subdivisionTolerance = 0.01;
+  detail_DepthSortedTriangles::Settings().subdivisionDepth = 6;
+  detail_DepthSortedTriangles::Settings().subdivisionTolerance = 0.01;
 }
 
 void UseNormalTextureSubdivision() {
-  detail_DepthSortedTriangles::gSettings.subdivisionDepth = 4;
-  detail_DepthSortedTriangles::gSettings.subdivisionTolerance = 0.05;
+  detail_DepthSortedTriangles::Settings().subdivisionDepth = 4;
+  detail_DepthSortedTriangles::Settings().subdivisionTolerance = 0.05;
 }
 
 int GetTextureSubdivisionDepth() {
-  return detail_DepthSortedTriangles::gSettings.subdivisionDepth;
+  return detail_DepthSortedTriangles::Settings().subdivisionDepth;
 }
 double GetTextureSubdivisionTolerance() {
-  return detail_DepthSortedTriangles::gSettings.subdivisionTolerance;
+  return detail_DepthSortedTriangles::Settings().subdivisionTolerance;
 }
 
 void DrawTriangleArrays(const double (*corners)[3], const double* normal, const float* colour, float alpha,
@@ -277,7 +275,7 @@ void DrawTriangleArrays(const double (*corners)[3], const double* normal, const 
   } else {
     CornerTexCoords(image, *transform, corners, coords);
   }
-  if (IsCurvedProjection(image) && depth < gSettings.subdivisionDepth &&
+  if (IsCurvedProjection(image) && depth < Settings().subdivisionDepth &&
       NeedsSubdivision(image, *transform, corners, coords)) {
     // Cut at the edge mid-points into four and draw each one level deeper.
     double mid[3][3];
@@ -346,7 +344,8 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
     corners[2][k] = p2[k] * scale;
   }
   float alpha = rgba[3];
-  if (gSettings.alphaFactor != 1.0f) alpha *= gSettings.alphaFactor;
+  const float alphaFactor = Settings().alphaFactor;
+  if (alphaFactor != 1.0f) alpha *= alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);
   // A recording keeps plain triangles only, and draws none translucent at once.

@@ -1,10 +1,11 @@
 #include "render/DisplaySettings.h"
 
+#include "render/DrawingPreferences.h"
+
 namespace corvia {
 
 DisplaySettings& GetDisplaySettings() {
-  static DisplaySettings settings;
-  return settings;
+  return GetDrawingPreferences().display;
 }
 
 }  // namespace corvia

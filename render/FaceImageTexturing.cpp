@@ -16,6 +16,7 @@
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
 #include "platform/Services.h"
+#include "render/DrawingPreferences.h"
 #include "render/FaceImage.h"
 #include "render/FaceImageMapping.h"
 #include "render/GL.h"
@@ -40,29 +41,14 @@ unsigned WrapS(int projection, uint32_t boundaryMode) {
   return WrapsRound(projection) ? kWrapRepeat : boundaryMode;
 }
 
-// The renderer's side of FaceImage: its pictures are TextureImages.
-class TextureSide : public FaceImageTextures {
- public:
-  TextureImage* CopyTextureImage(const TextureImage* source) override {
-    const float* border = source->mRequestedBorder[0] >= 0.0f ? source->mRequestedBorder : nullptr;
-    return TextureImage::New(source->mFileName.c_str(), source->mWrapS, source->mWrapT, border, false);
-  }
-  void ReleaseTextureImage(TextureImage* image) override { image->Release(); }
-  void CreateTexture(TextureImage* image) override { image->CreateTexture(); }
-  void DeleteTexture(TextureImage* image) override { image->DeleteTexture(); }
-  bool HasAlphaChannel(const TextureImage* image) const override { return image->mTranslucent; }
-};
-
 }  // namespace detail_FaceImageTexturing
 
 FaceImageSettings& GetFaceImageSettings() {
-  static FaceImageSettings settings;
-  return settings;
+  return GetDrawingPreferences().faceImages;
 }
 
 void InstallFaceImageRenderer() {
-  static detail_FaceImageTexturing::TextureSide side;
-  InstallFaceImageTextures(&side);
+  InstallFaceImageTextures(TextureImage::GetFaceImageTextures());
   SetModelFileImageMaker(&NewFaceImage);
 }
 

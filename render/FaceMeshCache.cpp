@@ -111,47 +111,44 @@ struct Entry {
   GLBuffer buffer;
 };
 
-// The recording under way (into an entry of the current context's lists), the switch
-// and the counts: plain values, of no context.
-struct State {
+// Whether face lists may be gathered into arrays at all. Tests turn it off to draw the
+// same frame triangle by triangle and compare: it holds for every context and view of
+// the process, so it is one switch here.
+bool gArrays = true;
+
+// The face lists the views drawing in one context keep, the recording under way into
+// one of them, and how the lists were drawn in the context.
+struct Kept : GLContextPart {
+  // Drops a view's entries, ending a recording into one of them.
+  void DropEntries(std::vector<std::unique_ptr<Entry>>& entries) {
+    for (const auto& e : entries) {
+      if (recording == e.get()) {
+        recording = nullptr;
+        recordingView = nullptr;
+      }
+    }
+    entries.clear();
+  }
+
+  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
+  uint64_t clock = 0;
   Entry* recording = nullptr;
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
   int depth = 0;  // DrawFaces calls open now
-  bool arrays = true;
   FaceMeshStatistics statistics;
-};
-
-State gState;
-
-State& Get() {
-  return gState;
-}
-
-// Drops the entries, ending a recording into one of them.
-void DropEntries(std::vector<std::unique_ptr<Entry>>& entries) {
-  for (const auto& e : entries) {
-    if (gState.recording == e.get()) {
-      gState.recording = nullptr;
-      gState.recordingView = nullptr;
-    }
-  }
-  entries.clear();
-}
-
-// The face lists the views drawing in one context keep.
-struct Kept : GLContextPart {
-  ~Kept() override {
-    for (auto& [view, entries] : views) DropEntries(entries);
-  }
-  std::unordered_map<const OpenGLView*, std::vector<std::unique_ptr<Entry>>> views;
-  uint64_t clock = 0;
 };
 
 // Those of the current context; null outside any section.
 Kept* CurrentKept() {
   GLContextState* state = GetCurrentGLContextState();
   return state ? &GetGLContextPart<Kept>(state->faceMeshes) : nullptr;
+}
+
+// The recording under way in the current context; null when none.
+Entry* CurrentRecording() {
+  const Kept* kept = CurrentKept();
+  return kept ? kept->recording : nullptr;
 }
 
 bool GeomagOn() {
@@ -161,7 +158,7 @@ bool GeomagOn() {
 // Whether the drawing of the list can be recorded at all: the plain mode with nothing
 // drawn on the faces, every face through the ring's plain path.
 bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
-  return Get().arrays && drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
+  return gArrays && drawMode != kDrawModeStellation && !GeomagOn() && !o.singleFace && !view->IsPicking() &&
          (!o.useStencil || !o.anyDetails) && !o.showCellLines && GetGLAbilities().vertexBuffers &&
          GetCurrentGLContextState() != nullptr;
 }
@@ -187,8 +184,7 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(static_cast<uint64_t>(pane.GetShowSkipped()) | static_cast<uint64_t>(pane.HighlightsCells()) << 1 |
         static_cast<uint64_t>(CellHighlightOption()) << 2 | static_cast<uint64_t>(pane.GetDrawOrder() >= 1.0) << 3 |
         static_cast<uint64_t>(GetModelDrawSettings().useStencil) << 4);
-  const FaceDragState& drag = GetFaceDragState();
-  h.Add(static_cast<uint64_t>(drag.pane == view));
+  const FaceDragState& drag = pane.GetFaceDrag();
   h.Add(static_cast<uint64_t>(drag.options));
   h.Add(drag.offset);
   h.Add(drag.heldFace);
@@ -252,8 +248,7 @@ bool IsClosedOpaqueSurface(OpenGLView* view, Poly* poly, const ElementList* face
   if (drawMode != kDrawModePlain || morph != 1.0 || faces != static_cast<const ElementList*>(&poly->mFaces) ||
       !poly->mCompoundParts || DepthSortAlphaFactor() != 1.0f)
     return false;
-  const FaceDragState& drag = GetFaceDragState();
-  if (drag.pane == view && drag.heldFace) return false;
+  if (GetModelDrawPane(view).GetFaceDrag().heldFace) return false;
   for (const CompoundPart* part = poly->mCompoundParts; part; part = part->mNext) {
     if ((part->mFlags & kCompoundPartOneSided) || !(part->mVolume > 0.0)) return false;
   }
@@ -332,7 +327,7 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
       glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSided);
       if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
     }
-    if (cull != kCullNone) ++Get().statistics.culled;
+    if (cull != kCullNone) ++CurrentKept()->statistics.culled;
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
     if (fromMemory) {
@@ -392,30 +387,30 @@ void NoteNormal(Entry& e, const double* normal) {
 bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
                           const FaceDrawOptions& o) {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
+  Kept* s = CurrentKept();
   OpenGLView* view = o.view;
-  if (s.depth++ > 0) {
+  if (s && s->depth++ > 0) {
     // Faces drawn inside the drawing of others: the outer recording cannot hold them.
     SpoilFaceMeshRecording();
-    ++s.statistics.plain;
+    ++s->statistics.plain;
     return false;
   }
-  if (!view || !poly || !faces || !CanKeep(view, drawMode, o)) {
+  if (!view || !poly || !faces || !s || !CanKeep(view, drawMode, o)) {
     // The selected face drawn over the others is no drawing of the model afresh.
     if (view && !view->IsPicking() && !o.singleFace) view->Frames().NoteFrameDrawnAfresh();
-    ++s.statistics.plain;
+    if (s) ++s->statistics.plain;
     return false;
   }
   DeleteReleasedGLBuffers();
-  Kept& kept = *CurrentKept();
+  Kept& kept = *s;
   Entry& e = FindEntry(kept, view, faces, drawMode);
   e.lastUse = ++kept.clock;
   const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
     Replay(view, e, false);
-    --s.depth;
-    ++s.statistics.kept;
+    --kept.depth;
+    ++kept.statistics.kept;
     return true;
   }
   // Recorded, and drawn from the recording once it is complete: the triangles wait in
@@ -434,22 +429,23 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   float probe[4];
   const float white[3] = {1.0f, 1.0f, 1.0f};
   e.lit = view->Materials().FilterMaterialColor(white, 1.0f, probe);
-  s.recording = &e;
-  s.recordingView = view;
-  s.recordingState = state;
-  ++s.statistics.recorded;
+  kept.recording = &e;
+  kept.recordingView = view;
+  kept.recordingState = state;
+  ++kept.statistics.recorded;
   return false;
 }
 
 void EndFaceMeshDrawing() {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  if (s.depth > 0) --s.depth;
-  if (s.depth > 0 || !s.recording) return;
-  Entry& e = *s.recording;
-  OpenGLView* view = s.recordingView;
-  s.recording = nullptr;
-  s.recordingView = nullptr;
+  Kept* s = CurrentKept();
+  if (!s) return;
+  if (s->depth > 0) --s->depth;
+  if (s->depth > 0 || !s->recording) return;
+  Entry& e = *s->recording;
+  OpenGLView* view = s->recordingView;
+  s->recording = nullptr;
+  s->recordingView = nullptr;
   if (e.spoiled) {
     e.vertices.clear();
     return;
@@ -462,7 +458,7 @@ void EndFaceMeshDrawing() {
   }
   if (ready && e.translucent) ready = e.translucent->Prepare(view);
   e.kept = ready;
-  e.keptState = s.recordingState;
+  e.keptState = s->recordingState;
   // This frame's faces, drawn as the next frames will draw them.
   Replay(view, e, !ready);
   // The GL side holds the vertices now.
@@ -471,12 +467,12 @@ void EndFaceMeshDrawing() {
 }
 
 bool IsRecordingFaceMesh() {
-  const detail_FaceMeshCache::State& s = detail_FaceMeshCache::Get();
-  return s.recording != nullptr && !s.recording->spoiled;
+  const detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::CurrentRecording();
+  return e != nullptr && !e->spoiled;
 }
 
 void NoteFaceMeshMaterial(const float* rgb, float alpha) {
-  detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::Get().recording;
+  detail_FaceMeshCache::Entry* e = detail_FaceMeshCache::CurrentRecording();
   if (!e) return;
   e->haveMaterial = true;
   std::copy(rgb, rgb + 3, e->material);
@@ -485,13 +481,13 @@ void NoteFaceMeshMaterial(const float* rgb, float alpha) {
 
 bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha) {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  Entry* e = s.recording;
+  Kept* s = CurrentKept();
+  Entry* e = s ? s->recording : nullptr;
   if (!e || e->spoiled) return false;
   // The material the triangle drawn at once would have set.
   NoteFaceMeshMaterial(rgb, alpha);
   float colour[4];
-  s.recordingView->Materials().FilterMaterialColor(rgb, alpha, colour);
+  s->recordingView->Materials().FilterMaterialColor(rgb, alpha, colour);
   for (int i = 0; i < 3; ++i) AddVertex(*e, corners[i], normal, colour);
   NoteWinding(*e, corners[0], corners[1], corners[2], normal);
   NoteNormal(*e, normal);
@@ -501,7 +497,7 @@ bool RecordFaceMeshTriangle(const double (*corners)[3], const double* normal, co
 bool RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* normal, const float* rgb, float alpha,
                                   int queue) {
   using namespace detail_FaceMeshCache;
-  Entry* e = Get().recording;
+  Entry* e = CurrentRecording();
   if (!e || e->spoiled) return false;
   if (!e->translucent) e->translucent = std::make_shared<KeptTriangleSet>();
   e->translucent->Add(corners, normal, rgb, alpha, queue);
@@ -510,8 +506,8 @@ bool RecordFaceMeshQueuedTriangle(const double (*corners)[3], const double* norm
 
 bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  Entry* e = s.recording;
+  Kept* s = CurrentKept();
+  Entry* e = s ? s->recording : nullptr;
   if (!e || e->spoiled) return false;
   if (!e->haveMaterial) {
     // Drawn in a material set before the recording began.
@@ -519,7 +515,7 @@ bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
     return false;
   }
   float colour[4];
-  s.recordingView->Materials().FilterMaterialColor(e->material, e->material[3], colour);
+  s->recordingView->Materials().FilterMaterialColor(e->material, e->material[3], colour);
   for (int i = 1; i + 1 < count; ++i) {
     AddVertex(*e, points, normal, colour);
     AddVertex(*e, points + 3 * i, normal, colour);
@@ -532,7 +528,7 @@ bool RecordFaceMeshFan(const double* points, int count, const double* normal) {
 
 void RecordFaceMeshPolygonOffset(bool on) {
   using namespace detail_FaceMeshCache;
-  Entry* e = Get().recording;
+  Entry* e = CurrentRecording();
   if (!e || e->spoiled) return;
   Run run;
   run.first = e->vertices.size();
@@ -542,7 +538,7 @@ void RecordFaceMeshPolygonOffset(bool on) {
 
 void RecordFaceMeshFacing(const double* centre, const double* normal, bool front) {
   using namespace detail_FaceMeshCache;
-  Entry* e = Get().recording;
+  Entry* e = CurrentRecording();
   if (!e) return;
   Facing f;
   std::copy(centre, centre + 3, f.centre);
@@ -553,13 +549,13 @@ void RecordFaceMeshFacing(const double* centre, const double* normal, bool front
 
 void SpoilFaceMeshRecording() {
   using namespace detail_FaceMeshCache;
-  State& s = Get();
-  Entry* e = s.recording;
+  Kept* s = CurrentKept();
+  Entry* e = s ? s->recording : nullptr;
   if (!e || e->spoiled) return;
   e->spoiled = true;
   // What waits in the recording is drawn now, before whatever spoiled it, and the rest
   // of the faces are drawn one by one.
-  Replay(s.recordingView, *e, true);
+  Replay(s->recordingView, *e, true);
   e->vertices.clear();
   e->runs.clear();
   e->translucent.reset();
@@ -569,24 +565,31 @@ void ForgetFaceMeshes(const OpenGLView* view) {
   using namespace detail_FaceMeshCache;
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->faceMeshes) continue;
-    auto& views = static_cast<Kept&>(*state->faceMeshes).views;
-    auto it = views.find(view);
-    if (it == views.end()) continue;
-    DropEntries(it->second);
-    views.erase(it);
+    Kept& kept = static_cast<Kept&>(*state->faceMeshes);
+    auto it = kept.views.find(view);
+    if (it == kept.views.end()) continue;
+    kept.DropEntries(it->second);
+    kept.views.erase(it);
   }
 }
 
 void AllowFaceMeshArrays(bool on) {
-  detail_FaceMeshCache::Get().arrays = on;
+  detail_FaceMeshCache::gArrays = on;
 }
 
 bool AreFaceMeshArraysAllowed() {
-  return detail_FaceMeshCache::Get().arrays;
+  return detail_FaceMeshCache::gArrays;
 }
 
 FaceMeshStatistics GetFaceMeshStatistics() {
-  return detail_FaceMeshCache::Get().statistics;
+  FaceMeshStatistics sum;
+  ForEachGLContextPart<detail_FaceMeshCache::Kept>(&GLContextState::faceMeshes, [&sum](const auto& kept) {
+    sum.kept += kept.statistics.kept;
+    sum.recorded += kept.statistics.recorded;
+    sum.plain += kept.statistics.plain;
+    sum.culled += kept.statistics.culled;
+  });
+  return sum;
 }
 
 }  // namespace corvia

@@ -63,8 +63,8 @@ bool AreFaceMeshArraysAllowed();
 // A view going away: its kept faces go too.
 void ForgetFaceMeshes(const OpenGLView* view);
 
-// How the face lists were drawn since the start: from what was kept, drawn while
-// recording, drawn without; and how many of the first two were drawn with their back
+// How the face lists were drawn in the contexts there are, since each was made: from
+// what was kept, drawn while recording, drawn without; and how many of the first two were drawn with their back
 // faces culled (a closed, opaque surface seen from outside).
 struct FaceMeshStatistics {
   unsigned kept = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "core/Paths.h"
@@ -79,12 +80,34 @@ const FaceFile* Nearest(const std::vector<FaceFile>& faces, int weight, int lowe
   return best;
 }
 
+// What the program knows of the installed fonts: the files fontconfig lists, read once
+// (fonts installed while the program runs are not looked for), and the face lists
+// already reported missing. One for the process, as fontconfig's configuration and the
+// font files are.
+struct FontLibrary {
+  std::vector<std::string> installedFiles;
+  bool listed = false;
+  std::set<std::string> reportedMissing;  // lower case
+};
+
+FontLibrary& Library() {
+  static FontLibrary library;
+  return library;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 // Every installed font file, for lookups by file name.
 const std::vector<std::string>& InstalledFiles() {
-  static std::vector<std::string> files;
-  static bool listed = false;
-  if (listed) return files;
-  listed = true;
+  FontLibrary& library = Library();
+  std::vector<std::string>& files = library.installedFiles;
+  if (library.listed) return files;
+  library.listed = true;
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
   if (pattern && objects) {
@@ -169,6 +192,14 @@ bool FindFontPath(std::string& out, const char* file, const char* folder) {
 bool ResolveFontPath(std::string& out, const char* name, const char* folder) {
   std::string regular, bold;
   return FindFontFile(name, folder, regular, bold) && FindFontPath(out, regular.c_str(), folder);
+}
+
+bool IsFirstReportOfMissingFont(const std::string& faceList) {
+  return detail_FontFiles::Library().reportedMissing.insert(detail_FontFiles::Lower(faceList)).second;
+}
+
+void ForgetMissingFontReports() {
+  detail_FontFiles::Library().reportedMissing.clear();
 }
 
 }  // namespace corvia

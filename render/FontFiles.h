@@ -24,4 +24,10 @@ bool FindFontPath(std::string& out, const char* file, const char* folder);
 // FindFontFile, then FindFontPath of the regular file.
 bool ResolveFontPath(std::string& out, const char* name, const char* folder);
 
+// True the first time a face list (case ignored) that cannot be loaded is reported, so
+// that a missing font is told once and not at every repaint; again after
+// ForgetMissingFontReports.
+bool IsFirstReportOfMissingFont(const std::string& faceList);
+void ForgetMissingFontReports();
+
 }  // namespace corvia

@@ -40,6 +40,10 @@ void GLContextState::Release(bool contextCurrent) {
   faceMeshes.reset();
   fonts.reset();
   pairLines.reset();
+  geomag.reset();
+  spheres.reset();
+  morphOutlines.reset();
+  faceOrder.reset();
   TextureImage::ForgetContext(mKey);
   if (contextCurrent) DeleteReleased();
   releasedBuffers.clear();

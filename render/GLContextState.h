@@ -1,13 +1,15 @@
 #pragma once
 // What the drawing keeps in one GL context from one frame to the next: the GL objects
-// made in it (vertex buffers, face images' textures, the fonts' glyph textures) and the
-// caches and queues that hold them. Each context has one, made with it by the context's
+// made in it (vertex buffers, face images' textures, the fonts' glyph textures), the
+// caches and queues that hold them, the scratch a drawing fills and empties in it, and
+// the counts of what was drawn in it that tests read. Each context has one, made with it by the context's
 // owner (the panes' shared context, ui/SharedGLContext.cpp; the off-screen EGL context
 // of tests and tools, render/OffscreenViewWindow.cpp) and released by that owner while
 // the context is current, before the context goes. No static holds a GL object, so
 // nothing is released at the end of the process, where the order of destruction is
-// unknown. What the drawing keeps for the whole process (settings, counters, scratch
-// memory of no context) stays with the code that uses it.
+// unknown. What the drawing keeps for the whole process (a few switches and thresholds)
+// stays with the code that uses it; a drawing outside any section (a printed page)
+// uses scratch of its own.
 
 #include <memory>
 #include <vector>
@@ -58,6 +60,16 @@ class GLContextState {
   // The pictures of the faceting diagram's pair lines each view keeps
   // (render/PairLineLayer.cpp); their textures go to releasedTextures.
   std::unique_ptr<GLContextPart> pairLines;
+  // The construction toy's panel outlines and the rods waiting to be drawn together
+  // (render/GeomagDrawing.cpp).
+  std::unique_ptr<GLContextPart> geomag;
+  // The spheres waiting to be drawn together (render/Primitives.cpp).
+  std::unique_ptr<GLContextPart> spheres;
+  // The pools the dual morph's truncation outlines are built in (render/MorphDrawing.cpp).
+  std::unique_ptr<GLContextPart> morphOutlines;
+  // The sorter that puts the construction toy's faces back to front; faces at the same
+  // depth keep the order of its last sort (render/ModelDrawing.cpp).
+  std::unique_ptr<GLContextPart> faceOrder;
 
  private:
   const void* mKey;
@@ -78,6 +90,15 @@ template <class Part>
 Part& GetGLContextPart(std::unique_ptr<GLContextPart>& slot) {
   if (!slot) slot = std::make_unique<Part>();
   return static_cast<Part&>(*slot);
+}
+
+// Calls f with the part in the slot (a member such as &GLContextState::faceMeshes) of
+// every context that has made it: for sums over the contexts there are.
+template <class Part, class F>
+void ForEachGLContextPart(std::unique_ptr<GLContextPart> GLContextState::*slot, F&& f) {
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (state->*slot) f(static_cast<const Part&>(*(state->*slot)));
+  }
 }
 
 }  // namespace corvia

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <vector>
 
 #include "core/HtmlText.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
+#include "render/DrawingPreferences.h"
 #include "render/FontFiles.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
@@ -34,27 +34,19 @@ constexpr const char* kFontFolder = "Fonts";
 // Further entry flag: the face list changed while another context was current.
 constexpr uint32_t kFontEntryReloadDue = 0x4;
 
-std::string gDefaultName = "Arial";
-int gDefaultResolution = kDefaultFontResolution;
+DefaultFontPreferences& Default() {
+  return GetDrawingPreferences().defaultFont;
+}
 
 // The fonts of one GL context: their glyphs are textures of that context.
 struct Cache : GLContextPart {
   std::vector<std::unique_ptr<GLFontCacheEntry>> entries;
 };
-// Face lists already reported as missing.
-std::set<std::string> gReported;
 
 // The cache of the current context; null outside any section.
 Cache* CurrentCache() {
   GLContextState* state = GetCurrentGLContextState();
   return state ? &GetGLContextPart<Cache>(state->fonts) : nullptr;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 // The face list of a requested name: up to its first double quote, trimmed.
@@ -231,7 +223,7 @@ bool LoadFontFaces(GLFontCacheEntry* entry, bool reload) {
     return false;
   }
   entry->flags &= ~kFontEntryFailed;
-  entry->resolution = gDefaultResolution;
+  entry->resolution = Default().resolution;
   entry->glyphSetLength = kGlyphSetLength;
   entry->font.SetMaxGlyphs(kGlyphSetLength);
   const std::string& list = entry->faceList;
@@ -255,7 +247,7 @@ bool LoadFontFaces(GLFontCacheEntry* entry, bool reload) {
   }
   entry->flags |= kFontEntryFailed;
   // Once per list: a missing font must not bring up a box at every repaint.
-  if (gReported.insert(Lower(list)).second) {
+  if (IsFirstReportOfMissingFont(list)) {
     ShowError("Can't load font \"%s\".  Make sure you have it installed.", list.c_str());
   }
   return false;
@@ -269,7 +261,7 @@ GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
   // One entry per list and resolution, so that texts at two resolutions do not
   // rebuild each other's glyphs.
   for (auto& entry : cache->entries) {
-    if (entry->resolution == gDefaultResolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
+    if (entry->resolution == Default().resolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
       if (entry->flags & kFontEntryReloadDue) LoadFontFaces(entry.get(), true);
       return entry.get();
     }
@@ -277,7 +269,7 @@ GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
   cache->entries.push_back(std::make_unique<GLFontCacheEntry>());
   GLFontCacheEntry* entry = cache->entries.back().get();
   entry->faceList = list;
-  entry->resolution = gDefaultResolution;
+  entry->resolution = Default().resolution;
   LoadFontFaces(entry, false);
   return entry;
 }
@@ -293,10 +285,10 @@ GLFontCacheEntry* GetDefaultFontEntry() {
   if (!cache) return nullptr;
   GLFontCacheEntry* entry = nullptr;
   if (cache->entries.empty()) {
-    const int saved = gDefaultResolution;
-    gDefaultResolution = kDefaultFontResolution;
-    entry = FindOrLoadFont(gDefaultName.c_str(), -1);
-    gDefaultResolution = saved;
+    const int saved = Default().resolution;
+    Default().resolution = kDefaultFontResolution;
+    entry = FindOrLoadFont(Default().name.c_str(), -1);
+    Default().resolution = saved;
   } else {
     entry = cache->entries.front().get();
     if (!(entry->flags & (kFontEntryLoaded | kFontEntryFailed)) || (entry->flags & kFontEntryReloadDue)) {
@@ -308,8 +300,8 @@ GLFontCacheEntry* GetDefaultFontEntry() {
 
 void SetDefaultFontName(const char* name) {
   using namespace detail_GLFont;
-  if (!name || StrCompareNoCase(name, gDefaultName.c_str()) == 0) return;
-  gDefaultName = name;
+  if (!name || StrCompareNoCase(name, Default().name.c_str()) == 0) return;
+  Default().name = name;
   const GLContextState* current = GetCurrentGLContextState();
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->fonts) continue;
@@ -329,20 +321,20 @@ void SetDefaultFontName(const char* name) {
 }
 
 const char* GetDefaultFontName() {
-  return detail_GLFont::gDefaultName.c_str();
+  return detail_GLFont::Default().name.c_str();
 }
 
 int GetDefaultFontResolution() {
-  return detail_GLFont::gDefaultResolution;
+  return detail_GLFont::Default().resolution;
 }
 
 void SetDefaultFontResolution(int resolution) {
-  detail_GLFont::gDefaultResolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
+  detail_GLFont::Default().resolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
 }
 
 void FreeAllFonts() {
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) state->fonts.reset();
-  detail_GLFont::gReported.clear();
+  ForgetMissingFontReports();
 }
 
 void ApplyDefaultFontTextureState() {

@@ -141,7 +141,7 @@ int GetDefaultFontResolution();
 void SetDefaultFontResolution(int resolution);
 
 // Forgets every font of every context (those of the current one are deleted with
-// their textures). The fonts of a context are part of its state
+// their textures) and which fonts were reported missing. The fonts of a context are part of its state
 // (render/GLContextState.h) and go with it.
 void FreeAllFonts();
 void ApplyDefaultFontTextureState();

@@ -19,6 +19,7 @@
 #include "model/Globals.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GeomagStyle.h"
 #include "render/ModelDrawSettings.h"
@@ -90,10 +91,7 @@ double InsetScale(int shape, double rodRatio) {
   }
 }
 
-const PanelMesh& Mesh(int shape, double rodRatio) {
-  static std::map<int, PanelMesh> meshes;
-  PanelMesh& mesh = meshes[shape];
-  if (mesh.rodRatio == rodRatio) return mesh;
+void BuildMesh(PanelMesh& mesh, int shape, double rodRatio) {
   mesh = PanelMesh();
   mesh.rodRatio = rodRatio;
   std::vector<double> corners = UnitCorners(shape);
@@ -135,7 +133,6 @@ const PanelMesh& Mesh(int shape, double rodRatio) {
       mesh.outline.push_back(centre[1] + radius * std::sin(a));
     }
   }
-  return mesh;
 }
 
 // The rods of a paint gathered into one vertex array and drawn in one call, in the
@@ -189,14 +186,29 @@ struct RodBatch {
   }
 };
 
-RodBatch& Batch() {
-  static RodBatch batch;
-  return batch;
+// What the toy's drawing keeps in a context: the panels' outlines, made once for each
+// shape and rod ratio, the rods waiting to be drawn together, and what was drawn there
+// (for the tests and benchmarks).
+struct Kept : GLContextPart {
+  std::map<int, PanelMesh> meshes;
+  RodBatch batch;
+  GeomagDrawStatistics statistics;
+};
+
+// That of the current context; null outside any section.
+Kept* CurrentKept() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Kept>(state->geomag) : nullptr;
 }
 
-// What the drawing did, counted for the tests and benchmarks; drawing is on one
-// thread, whichever pane draws.
-GeomagDrawStatistics gStatistics;
+// The outline of the panel of the shape; outside any context (a printed page) it is
+// made into `alone`.
+const PanelMesh& Mesh(int shape, double rodRatio, PanelMesh& alone) {
+  Kept* kept = CurrentKept();
+  PanelMesh& mesh = kept ? kept->meshes[shape] : alone;
+  if (mesh.rodRatio != rodRatio) BuildMesh(mesh, shape, rodRatio);
+  return mesh;
+}
 
 void Flush(RodBatch& batch) {
   if (!batch.indices.empty()) {
@@ -213,7 +225,7 @@ void Flush(RodBatch& batch) {
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_INT, batch.indices.data());
     glPopClientAttrib();
     glPopAttrib();
-    ++gStatistics.draws;
+    if (Kept* kept = CurrentKept()) ++kept->statistics.draws;
     CheckGLError("DrawGeomagRod");
   }
   batch.vertices.clear();
@@ -263,7 +275,8 @@ void DrawPanel(int shape, const std::vector<const double*>& corners, const doubl
   OpenGLView* view = OpenGLView::GetCurrent();
   PrintPage* page = view ? nullptr : GetCurrentPrintPage();
   if (!view && !page) return;
-  const PanelMesh& mesh = Mesh(shape, rodRatio);
+  PanelMesh alone;
+  const PanelMesh& mesh = Mesh(shape, rodRatio, alone);
   double centre[3] = {0.0, 0.0, 0.0};
   for (const double* c : corners) AddTo(centre, c);
   Scale(centre, centre, 1.0 / static_cast<double>(corners.size()));
@@ -494,11 +507,12 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
   GetGeomagRodDrawColor(colour, rodColour);
   // Outside a batch of its view the rod is a batch of its own (a pick names each rod).
   RodBatch single;
-  const bool alone = Batch().open == 0 || Batch().view != view;
-  RodBatch& batch = alone ? single : Batch();
+  Kept* kept = CurrentKept();
+  const bool alone = !kept || kept->batch.open == 0 || kept->batch.view != view;
+  RodBatch& batch = alone ? single : kept->batch;
   if (alone) Begin(batch, view);
   batch.SetColour(view, rodColour);
-  ++gStatistics.rods;
+  if (kept) ++kept->statistics.rods;
   auto around = [&](int i, double* n) {
     const double phi = 2.0 * kPi * i / sides;
     for (int k = 0; k < 3; ++k) n[k] = std::cos(phi) * u[k] + std::sin(phi) * w[k];
@@ -565,19 +579,25 @@ void DrawGeomagRod(const double* from, const double* to, const float* colour, do
 GeomagRodBatch::GeomagRodBatch() {
   using namespace detail_GeomagDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  RodBatch& batch = Batch();
+  Kept* kept = CurrentKept();
   // A pick names each rod; a batch already open keeps the rods of this one.
-  if (!view || view->IsPicking() || batch.open > 0) return;
-  Begin(batch, view);
+  if (!view || view->IsPicking() || !kept || kept->batch.open > 0) return;
+  Begin(kept->batch, view);
   mOpened = true;
 }
 
 GeomagRodBatch::~GeomagRodBatch() {
-  if (mOpened) detail_GeomagDrawing::End(detail_GeomagDrawing::Batch());
+  if (!mOpened) return;
+  if (detail_GeomagDrawing::Kept* kept = detail_GeomagDrawing::CurrentKept()) detail_GeomagDrawing::End(kept->batch);
 }
 
 GeomagDrawStatistics GetGeomagDrawStatistics() {
-  return detail_GeomagDrawing::gStatistics;
+  GeomagDrawStatistics sum;
+  ForEachGLContextPart<detail_GeomagDrawing::Kept>(&GLContextState::geomag, [&sum](const auto& kept) {
+    sum.rods += kept.statistics.rods;
+    sum.draws += kept.statistics.draws;
+  });
+  return sum;
 }
 
 }  // namespace corvia

@@ -38,7 +38,8 @@ class GeomagRodBatch {
   bool mOpened = false;
 };
 
-// Rods drawn and the draw calls that drew them, since the program started.
+// Rods drawn and the draw calls that drew them, in the contexts there are since each
+// was made.
 struct GeomagDrawStatistics {
   long long rods = 0;
   long long draws = 0;

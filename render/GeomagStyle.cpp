@@ -12,6 +12,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
+#include "render/DrawingPreferences.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 
@@ -39,12 +40,13 @@ constexpr const char* kPanelColourNames[kGeomagPanelColors] = {"Red", "Yellow", 
 constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
     {"Triangles", "Triangle"}, {"Squares", "Square"}, {"Rhombi", "Rhombus"}, {"Pentagons", "Pentagon"}};
 
-// The user's settings while the style is on, and the style's while it is suspended.
-GeomagStyleRecord gUser;
-// The chosen rod colour.
-int gRodStyle = 0;
-GeomagStyleRecord gStyle;
+// The chooser installed in place of the table dialog (a scripted test's). One for the
+// process, as the dialogs' front end it stands in for is.
 ColorTableChooser gChooser = nullptr;
+
+GeomagStylePreferences& Preferences() {
+  return GetDrawingPreferences().geomag;
+}
 
 // The table dialog of the dialogs' front end, when no other chooser is installed.
 int RunTableDialog(const char* title, const std::vector<std::string>& headers, const std::vector<std::string>& cells,
@@ -96,16 +98,16 @@ int FindGeomagRodColor(uint32_t packed) {
 }
 
 int GetGeomagRodStyle() {
-  return detail_GeomagStyle::gRodStyle;
+  return detail_GeomagStyle::Preferences().rodStyle;
 }
 
 void SetGeomagRodStyle(int style) {
-  if (style >= 0 && style < kGeomagRodColors) detail_GeomagStyle::gRodStyle = style;
+  if (style >= 0 && style < kGeomagRodColors) detail_GeomagStyle::Preferences().rodStyle = style;
 }
 
 void GetGeomagRodDrawColor(const float* edgeColour, float* rgb) {
   const int own = edgeColour ? FindGeomagRodColor(PackRainbowColor(edgeColour)) : -1;
-  UnpackRainbowColor(GetGeomagRodColor(own >= 0 ? own : detail_GeomagStyle::gRodStyle), rgb);
+  UnpackRainbowColor(GetGeomagRodColor(own >= 0 ? own : GetGeomagRodStyle()), rgb);
 }
 
 const char* GetGeomagRodColorName(int i) {
@@ -136,13 +138,14 @@ GeomagStyleRecord GetGeomagStyleValues() {
 void SetGeomagStyle(bool on) {
   using namespace detail_GeomagStyle;
   if (on == GeomagStyle) return;
+  GeomagStylePreferences& kept = Preferences();
   if (on) {
-    gUser = Current();
-    gStyle = GetGeomagStyleValues();
-    Apply(gStyle);
+    kept.user = Current();
+    kept.style = GetGeomagStyleValues();
+    Apply(kept.style);
     AssignGeomagPanelColorsToModel(GetCurrentPoly());
   } else {
-    GeomagStyleRecord user = gUser;
+    GeomagStyleRecord user = kept.user;
     user.on = false;
     Apply(user);
     // The panels' colours belong to the style: the model shows its own colours again,
@@ -157,8 +160,9 @@ void SetGeomagStyle(bool on) {
 bool SuspendGeomagStyle() {
   using namespace detail_GeomagStyle;
   if (!GeomagStyle) return false;
-  gStyle = Current();
-  GeomagStyleRecord user = gUser;
+  GeomagStylePreferences& kept = Preferences();
+  kept.style = Current();
+  GeomagStyleRecord user = kept.user;
   user.on = false;
   Apply(user);
   return true;
@@ -167,9 +171,10 @@ bool SuspendGeomagStyle() {
 void ResumeGeomagStyle(bool wasSuspended) {
   using namespace detail_GeomagStyle;
   if (!wasSuspended) return;
-  gUser = Current();
-  gStyle.on = true;
-  Apply(gStyle);
+  GeomagStylePreferences& kept = Preferences();
+  kept.user = Current();
+  kept.style.on = true;
+  Apply(kept.style);
 }
 
 ColorTableChooser SetColorTableChooser(ColorTableChooser chooser) {

@@ -1,8 +1,8 @@
 #pragma once
 // What the model drawing asks of the pane it draws in: the pane's nested
 // transparency, its show-skipped switch and draw-order value, whether it shows a
-// single face, the facelet model of its shown block, and the materials of spheres
-// and cylinders. The document's pane class derives from ModelDrawPane beside
+// single face, the facelet model of its shown block, the face a drag in it holds, and
+// the materials of spheres and cylinders. The document's pane class derives from ModelDrawPane beside
 // OpenGLView and answers for itself; any other view gets the plain answers below.
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 namespace corvia {
 
 class Poly;
+class PolyElement;
 class Model3D;
 
 // Material pass flags of the document's panes: a sphere-map reflection, a texture, a
@@ -33,6 +34,14 @@ struct MaterialPasses {
   int texture = -1;
   float specular[3] = {0.5f, 0.5f, 0.5f};
   float shininess = 90.0f;
+};
+
+// A drag in the pane that lifts the held face off the model: while the offset is within
+// kPointTolerance of 0 the face is not drawn in the pane.
+struct FaceDragState {
+  uint32_t options = 0;  // bit 25: draw the held face all the same
+  double offset = 0.0;
+  const PolyElement* heldFace = nullptr;
 };
 
 class ModelDrawPane {
@@ -62,6 +71,9 @@ class ModelDrawPane {
   virtual bool HighlightsCells() const { return false; }
   // The facelet model of the shown block of the model, built on demand.
   virtual Model3D* GetModel3D(Poly* poly);
+  // The face drag under way in the pane (no held face: none).
+  const FaceDragState& GetFaceDrag() const { return mFaceDrag; }
+  void SetFaceDrag(const FaceDragState& drag) { mFaceDrag = drag; }
 
   // Sphere and cylinder materials. The Set functions return the kind (1: each sphere
   // or cylinder takes its element's colour); the drawer repeats its spheres or
@@ -74,6 +86,7 @@ class ModelDrawPane {
 
  private:
   int mTransparencyNesting = 0;
+  FaceDragState mFaceDrag;
 };
 
 // The view's own answers when it is a ModelDrawPane, else those of a plain pane.

@@ -6,6 +6,7 @@
 
 #include "core/Units.h"
 #include "model/Poly.h"
+#include "render/DrawingPreferences.h"
 
 namespace corvia {
 
@@ -29,8 +30,7 @@ double BlockValue(Poly* poly, bool isDual, double baseValue, double dualValue) {
 }  // namespace detail_ModelDrawSettings
 
 ModelDrawSettings& GetModelDrawSettings() {
-  static ModelDrawSettings settings;
-  return settings;
+  return GetDrawingPreferences().model;
 }
 
 bool UsingVertexSpheres() {

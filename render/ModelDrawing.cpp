@@ -31,6 +31,7 @@
 #include "render/FaceDiagramDrawing.h"
 #include "render/FaceMeshCache.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/GeomagDrawing.h"
@@ -249,11 +250,6 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
   glEnd();
 }
 
-FaceDragState& GetFaceDragState() {
-  static FaceDragState state;
-  return state;
-}
-
 float GetFaceSortKey(const PolyElement* face, const double* eye, double morph) {
   if (!face->AnyCoplanarTranslucent()) return std::numeric_limits<float>::lowest();
   double offset[3];
@@ -268,6 +264,11 @@ namespace detail_ModelDrawing {
 // A face whose reach is more than this times the mean of the faces' is large.
 constexpr double kLargeReach = 4.0;
 
+// The sorter of the construction toy's faces in a context.
+struct FaceOrder : GLContextPart {
+  RadixSorter sorter;
+};
+
 // Back to front for the construction-toy style: sorted by key, then repaired where a
 // later face must be drawn before an earlier one that it may hide or be hidden by.
 std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, double morph, bool perspective) {
@@ -278,7 +279,11 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
     keys.push_back(GetFaceSortKey(f, eye, morph));
   }
   if (order.empty()) return order;
-  static RadixSorter sorter;
+  // Faces at the same depth keep the order of the context's last sort of as many faces,
+  // so that they do not change places from one frame to the next.
+  GLContextState* context = GetCurrentGLContextState();
+  RadixSorter alone;
+  RadixSorter& sorter = context ? GetGLContextPart<FaceOrder>(context->faceOrder).sorter : alone;
   sorter.Sort(keys.data(), static_cast<unsigned>(keys.size()));
   std::vector<PolyElement*> sorted(order.size());
   for (size_t j = 0; j < order.size(); ++j) sorted[j] = order[sorter.GetIndices()[j]];
@@ -591,9 +596,8 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   if (o.highlight == kHighlightDiagram && face != selected && poly->IsInSelectedPlane(face)) return;
   // 4. The face held by a drag in this pane is lifted off the model.
   if (!respectSkip) {
-    const FaceDragState& drag = GetFaceDragState();
-    if (drag.pane == view && !(drag.options & kFaceDragDrawHeld) && std::fabs(drag.offset) <= kPointTolerance &&
-        drag.heldFace == face)
+    const FaceDragState& drag = GetModelDrawPane(view).GetFaceDrag();
+    if (!(drag.options & kFaceDragDrawHeld) && std::fabs(drag.offset) <= kPointTolerance && drag.heldFace == face)
       return;
   }
   // 5. The colour override of the selected face.

@@ -90,14 +90,4 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
 // The morph offset of an element, (m - 1) times its face centre; zero for m = 1.0.
 void GetMorphOffset(const PolyElement* element, double morph, double* out);
 
-// The face-drag state of the model: the pane in which a drag lifts the held face off
-// the model (while the offset is within 1e-7 of 0 the face is not drawn there).
-struct FaceDragState {
-  const OpenGLView* pane = nullptr;
-  uint32_t options = 0;  // bit 25: draw the held face all the same
-  double offset = 0.0;
-  const PolyElement* heldFace = nullptr;
-};
-FaceDragState& GetFaceDragState();
-
 }  // namespace corvia

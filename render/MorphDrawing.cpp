@@ -2,6 +2,7 @@
 
 #include "render/MorphDrawing.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "model/PolyElement.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/FaceDiagramDrawing.h"
+#include "render/GLContextState.h"
 #include "render/ModelDrawing.h"
 #include "render/Primitives.h"
 
@@ -24,16 +26,18 @@ namespace corvia {
 
 namespace detail_MorphDrawing {
 
-// The pools of the truncation outlines: rebuilt for every face drawn.
-struct OutlinePools {
+// The pools of the truncation outlines: rebuilt for every face drawn, and kept by the
+// context drawn in so that their blocks serve the next face.
+struct OutlinePools : GLContextPart {
   FaceDiagramWorkPools work;
   FaceDiagramResultPools results;
   FaceDiagram diagram{&work, &results};
 };
 
-OutlinePools& GetOutlinePools() {
-  static OutlinePools pools;
-  return pools;
+// Those of the current context; null outside any section.
+OutlinePools* GetOutlinePools() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<OutlinePools>(state->morphOutlines) : nullptr;
 }
 
 // The pieces an element makes, drawn as triangles: a quadrilateral split where its
@@ -103,7 +107,11 @@ void DrawTruncated(PolyElement* x, double scale, const double* offset, CellDrawO
   reference->GetFaceToWorld(frame, false);
   reference->GetWorldToFace(worldToReference, false);
 
-  OutlinePools& pools = GetOutlinePools();
+  // Outside any context (a printed page) the outline is built in pools of its own.
+  std::unique_ptr<OutlinePools> alone;
+  OutlinePools* kept = GetOutlinePools();
+  if (!kept) alone = std::make_unique<OutlinePools>();
+  OutlinePools& pools = kept ? *kept : *alone;
   pools.results.Rewind();
   FaceDiagramResult result;
   FaceDiagramBuilder builder;

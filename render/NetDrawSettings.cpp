@@ -6,13 +6,13 @@
 #include "model/ElementLabels.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
+#include "render/DrawingPreferences.h"
 #include "render/OpenGLView.h"
 
 namespace corvia {
 
 NetDrawSettings& GetNetDrawSettings() {
-  static NetDrawSettings settings;
-  return settings;
+  return GetDrawingPreferences().nets;
 }
 
 bool AreFaceletNumbersShown() {
@@ -30,9 +30,10 @@ int GetFaceletDisplayNumber(const Face3D* facelet) {
 
 NetDrawPane::~NetDrawPane() = default;
 
-NetDrawPane& GetNetDrawPane(OpenGLView* view) {
-  if (auto* pane = dynamic_cast<NetDrawPane*>(view)) return *pane;
-  static NetDrawPane plain;
+const NetDrawPane& GetNetDrawPane(const OpenGLView* view) {
+  if (auto* pane = dynamic_cast<const NetDrawPane*>(view)) return *pane;
+  // The plain answers hold nothing: one constant stand-in serves every other view.
+  static const NetDrawPane plain;
   return plain;
 }
 

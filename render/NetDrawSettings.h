@@ -75,7 +75,8 @@ int GetFaceletDisplayNumber(const Face3D* facelet);
 bool AreFaceletNumbersShown();
 
 // What the net and diagram drawing asks of the pane it draws in. The document's pane
-// class derives from it beside OpenGLView; any other view gets the plain answers.
+// class derives from it beside OpenGLView; any other view gets the plain answers, which
+// keep nothing (every question is const).
 class NetDrawPane {
  public:
   virtual ~NetDrawPane();
@@ -93,7 +94,7 @@ class NetDrawPane {
   virtual bool IsFoldedTabPointShown(const double* /*point*/) const { return true; }
 };
 
-NetDrawPane& GetNetDrawPane(OpenGLView* view);
+const NetDrawPane& GetNetDrawPane(const OpenGLView* view);
 // The pane's diagram flags with kDiagramPicking while it picks.
 uint32_t GetDiagramFlags(OpenGLView* view);
 

@@ -51,36 +51,6 @@ size_t PairsFrom(const PairCursor& cursor, size_t points) {
   return (points - cursor.b) + CountPairs(rest);
 }
 
-// Counts of pictures made and lines drawn, read by the tests: drawing is on one
-// thread, whichever pane draws.
-unsigned long gMade = 0;
-
-// The lines of up to `most` pairs from `cursor` on, as x0, y0, x1, y1 each, clipped to
-// the square of half side `spread`; the cursor moves past the pairs. A pair at one point
-// has no line.
-void MakeSegments(const std::vector<double>& points, double spread, PairCursor& cursor, size_t most,
-                  std::vector<float>& segments) {
-  const size_t n = points.size() / 2;
-  const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
-  for (size_t done = 0; done < most && cursor.a + 1 < n; ++done) {
-    const double* p = &points[2 * cursor.a];
-    const double* q = &points[2 * cursor.b];
-    if (++cursor.b == n) {
-      ++cursor.a;
-      cursor.b = cursor.a + 1;
-    }
-    const double d[2] = {q[0] - p[0], q[1] - p[1]};
-    const double length = std::hypot(d[0], d[1]);
-    if (length <= kPointTolerance) continue;
-    const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
-    double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
-    double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
-    if (!ClipLine2D(p0, p1, lo, hi)) continue;
-    segments.insert(segments.end(), {float(p0[0]), float(p0[1]), float(p1[0]), float(p1[1])});
-    ++gMade;
-  }
-}
-
 // A view's picture: made, being made when the program is idle (the points whose lines
 // are not yet in it wait, with the next pair), or given up by the user, who then sees
 // the diagram without it.
@@ -100,8 +70,9 @@ struct Kept {
   }
 };
 
-// The pictures the views of one context keep. A picture let go of joins the context's
-// released textures, deleted while the context is current.
+// The pictures the views of one context keep, and the lines made and rasterized there
+// (for the tests). A picture let go of joins the context's released textures, deleted
+// while the context is current.
 struct Pictures : GLContextPart {
   ~Pictures() override {
     for (const auto& [view, kept] : views) Release(kept);
@@ -111,9 +82,50 @@ struct Pictures : GLContextPart {
   }
   std::map<const OpenGLView*, Kept> views;
   std::vector<unsigned>* released = nullptr;
+  unsigned long made = 0;
+  unsigned long rasterized = 0;
 };
 
-unsigned long gRasterized = 0;
+// Those of the current context; null outside any section.
+Pictures* CurrentPictures() {
+  GLContextState* state = GetCurrentGLContextState();
+  if (!state) return nullptr;
+  Pictures& pictures = GetGLContextPart<Pictures>(state->pairLines);
+  pictures.released = &state->releasedTextures;
+  return &pictures;
+}
+
+// The lines of up to `most` pairs from `cursor` on, as x0, y0, x1, y1 each, clipped to
+// the square of half side `spread`; the cursor moves past the pairs. A pair at one point
+// has no line.
+void MakeSegments(const std::vector<double>& points, double spread, PairCursor& cursor, size_t most,
+                  std::vector<float>& segments) {
+  const size_t n = points.size() / 2;
+  const double lo[2] = {-spread, -spread}, hi[2] = {spread, spread};
+  unsigned long made = 0;
+  for (size_t done = 0; done < most && cursor.a + 1 < n; ++done) {
+    const double* p = &points[2 * cursor.a];
+    const double* q = &points[2 * cursor.b];
+    if (++cursor.b == n) {
+      ++cursor.a;
+      cursor.b = cursor.a + 1;
+    }
+    const double d[2] = {q[0] - p[0], q[1] - p[1]};
+    const double length = std::hypot(d[0], d[1]);
+    if (length <= kPointTolerance) continue;
+    const double reach = 4.0 * (spread + std::hypot(p[0], p[1])) / length;
+    double p0[2] = {p[0] - d[0] * reach, p[1] - d[1] * reach};
+    double p1[2] = {p[0] + d[0] * reach, p[1] + d[1] * reach};
+    if (!ClipLine2D(p0, p1, lo, hi)) continue;
+    segments.insert(segments.end(), {float(p0[0]), float(p0[1]), float(p1[0]), float(p1[1])});
+    ++made;
+  }
+  if (Pictures* pictures = CurrentPictures()) pictures->made += made;
+}
+
+// From how many pairs on a picture is made when the program is idle: one threshold
+// for every view, as the cost it weighs is the rasterizer's; tests lower it to reach
+// the idle work with a few points.
 size_t gDeferredFrom = kDeferredPairLines;
 // The lines drawn into a waiting picture in one turn, between two reports of progress:
 // never more than a paint draws at once.
@@ -141,7 +153,7 @@ void DrawSegments(const float* segments, size_t count) {
   glVertexPointer(2, GL_FLOAT, 0, segments);
   glDrawArrays(GL_LINES, 0, GLsizei(count / 2));
   glPopClientAttrib();
-  gRasterized += count / 4;
+  if (Pictures* pictures = CurrentPictures()) pictures->rasterized += count / 4;
 }
 void DrawSegments(const std::vector<float>& segments) { DrawSegments(segments.data(), segments.size()); }
 
@@ -317,6 +329,13 @@ void GiveUpWaiting(bool byUser) {
   }
 }
 
+// A count summed over the contexts there are.
+unsigned long Count(unsigned long Pictures::*count) {
+  unsigned long sum = 0;
+  ForEachGLContextPart<Pictures>(&GLContextState::pairLines, [&](const Pictures& pictures) { sum += pictures.*count; });
+  return sum;
+}
+
 }  // namespace detail_PairLineLayer
 
 void DrawPairLineLayer(OpenGLView* view, const PairLineSource& source) {
@@ -421,9 +440,13 @@ void DropDeferredPairLinePictures() { detail_PairLineLayer::GiveUpWaiting(false)
 
 void SetDeferredPairLinesFrom(size_t lines) { detail_PairLineLayer::gDeferredFrom = lines; }
 
-unsigned long CountPairLinesMade() { return detail_PairLineLayer::gMade; }
+unsigned long CountPairLinesMade() {
+  return detail_PairLineLayer::Count(&detail_PairLineLayer::Pictures::made);
+}
 
-unsigned long CountPairLinesRasterized() { return detail_PairLineLayer::gRasterized; }
+unsigned long CountPairLinesRasterized() {
+  return detail_PairLineLayer::Count(&detail_PairLineLayer::Pictures::rasterized);
+}
 
 void ForgetPairLineLayer(const OpenGLView* view) {
   using namespace detail_PairLineLayer;

@@ -43,7 +43,8 @@ void DropDeferredPairLinePictures();
 // From how many lines on a picture is made later (tests).
 void SetDeferredPairLinesFrom(size_t lines);
 
-// Lines made and rasterized by the layer since the program started (for tests).
+// Lines made and rasterized by the layer in the contexts there are, since each was made
+// (for tests).
 unsigned long CountPairLinesMade();
 unsigned long CountPairLinesRasterized();
 

@@ -6,9 +6,19 @@ namespace corvia {
 
 namespace detail_PaneFrame {
 
-// The frame whose panes are made and drawn now: the program has one main window, and
-// the layout code that makes panes deep inside it does not carry the frame along.
-PaneFrame* gInstalled = nullptr;
+// The frame whose panes are made and drawn now: the one installed, else the headless
+// one. One for the process: the program has one main window, and the layout code that
+// makes panes deep inside it does not carry the frame along. The headless frame owns no
+// GL object, so its end at exit releases nothing of a context.
+struct PaneFrames {
+  HeadlessPaneFrame headless;
+  PaneFrame* installed = nullptr;
+};
+
+PaneFrames& Frames() {
+  static PaneFrames frames;
+  return frames;
+}
 
 }  // namespace detail_PaneFrame
 
@@ -29,20 +39,18 @@ void HeadlessPaneFrame::SetMouseButtonHints(const std::string& left, const std::
 }
 
 HeadlessPaneFrame& GetHeadlessPaneFrame() {
-  // The frame of panes made with no window around them (tests, tools, off-screen
-  // views); it owns no GL object, so its end at exit releases nothing of a context.
-  static HeadlessPaneFrame frame;
-  return frame;
+  return detail_PaneFrame::Frames().headless;
 }
 
 PaneFrame& GetPaneFrame() {
-  using detail_PaneFrame::gInstalled;
-  return gInstalled ? *gInstalled : GetHeadlessPaneFrame();
+  detail_PaneFrame::PaneFrames& frames = detail_PaneFrame::Frames();
+  return frames.installed ? *frames.installed : frames.headless;
 }
 
 PaneFrame* InstallPaneFrame(PaneFrame* frame) {
-  PaneFrame* previous = detail_PaneFrame::gInstalled;
-  detail_PaneFrame::gInstalled = frame;
+  PaneFrame*& installed = detail_PaneFrame::Frames().installed;
+  PaneFrame* previous = installed;
+  installed = frame;
   return previous;
 }
 

@@ -4,6 +4,7 @@
 #include "render/PreviewDrawing.h"
 
 #include "core/DrawnPolygon.h"
+#include "render/DrawingPreferences.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -46,8 +47,7 @@ void DrawPolygonAt(const DrawnPolygon* polygon, const double* offset, double sca
 }  // namespace detail_PreviewDrawing
 
 PreviewDrawOptions& GetPreviewDrawOptions() {
-  static PreviewDrawOptions options;
-  return options;
+  return GetDrawingPreferences().preview;
 }
 
 void Draw(SimplePoly* poly, const DrawnPolygon* polygons, const void* viewArgument, double explode, double scale) {

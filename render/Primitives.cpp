@@ -11,6 +11,7 @@
 #include "core/VectorMath.h"
 #include "render/BitmapFont.h"
 #include "render/GL.h"
+#include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
@@ -185,8 +186,9 @@ void AddOctant(const double* centre, double radius, int level, const float* sign
   }
 }
 
-// The spheres waiting to be drawn together (render/Primitives.h, SphereBatch).
-struct Spheres {
+// The spheres waiting to be drawn together in a context (render/Primitives.h,
+// SphereBatch).
+struct Spheres : GLContextPart {
   int open = 0;
   std::vector<SphereVertex> vertices;
   std::vector<uint32_t> triangles;
@@ -194,9 +196,10 @@ struct Spheres {
 // Drawn when this many vertices wait.
 constexpr size_t kSphereBatchVertices = 1 << 16;
 
-Spheres& WaitingSpheres() {
-  static Spheres spheres;
-  return spheres;
+// Those of the current context; null outside any section.
+Spheres* WaitingSpheres() {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Spheres>(state->spheres) : nullptr;
 }
 
 // One call for all: a call per strip, and one per sphere, held a software renderer
@@ -219,7 +222,10 @@ void FlushSpheres(Spheres& s) {
 
 void DrawSphereAtLevel(const double* centre, double radius, int level) {
   static const bool baseInward = BaseOctantInward();
-  Spheres& s = WaitingSpheres();
+  // Outside a batch (or of any context) the sphere is drawn at once.
+  Spheres alone;
+  Spheres* waiting = WaitingSpheres();
+  Spheres& s = waiting ? *waiting : alone;
   for (int k = 0; k < 8; ++k) {
     const float signs[3] = {(k & 1) ? -1.0f : 1.0f, (k & 2) ? -1.0f : 1.0f, (k & 4) ? -1.0f : 1.0f};
     // A mirror image turns the other way round.
@@ -598,15 +604,16 @@ int ChooseCylinderSegments(OpenGLView& view, const double* p0, const double* p1,
 
 SphereBatch::SphereBatch() {
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || view->IsPicking()) return;
-  ++detail_Primitives::WaitingSpheres().open;
+  detail_Primitives::Spheres* s = detail_Primitives::WaitingSpheres();
+  if (!view || view->IsPicking() || !s) return;
+  ++s->open;
   mOpened = true;
 }
 
 SphereBatch::~SphereBatch() {
   if (!mOpened) return;
-  detail_Primitives::Spheres& s = detail_Primitives::WaitingSpheres();
-  if (--s.open == 0) detail_Primitives::FlushSpheres(s);
+  detail_Primitives::Spheres* s = detail_Primitives::WaitingSpheres();
+  if (s && --s->open == 0) detail_Primitives::FlushSpheres(*s);
 }
 
 void DrawSphere(const double* centre, double radius) {

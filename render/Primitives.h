@@ -67,8 +67,8 @@ void DrawSphereF(OpenGLView& view, const float* centre, float radius);
 // size on screen in the view; the most for a bitmap.
 int ChooseSphereLevel(OpenGLView& view, const double* centre, double radius);
 int ChooseCylinderSegments(OpenGLView& view, const double* p0, const double* p1, double radius);
-// While one lives (the first of nested ones), the spheres drawn are gathered and drawn
-// together when it ends, in the GL state and material of its end: hold one round a
+// While one lives (the first of nested ones), the spheres drawn in the current context
+// are gathered and drawn together when it ends, in the GL state and material of its end: hold one round a
 // loop that draws many spheres in one material. A pick draws each sphere alone.
 class SphereBatch {
  public:

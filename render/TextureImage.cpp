@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/FaceImageRef.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "files/ImageFile.h"
+#include "render/DrawingPreferences.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
@@ -22,10 +24,26 @@ namespace corvia {
 
 namespace detail_TextureImage {
 
-// Every texture image of the process, in the order made: the images are shared by
-// the models of every frame, and their textures by the one shared context.
-ListNode* gHead = nullptr;
-ListNode* gTail = nullptr;
+// The library of texture images: every instance, in the order made, and the renderer's
+// side of FaceImage (core/FaceImageRef.h), through which face images copy and let go
+// of their pictures. One for the process: the images are shared by the models of every
+// frame, their textures by the one shared context, and a face image that outlives
+// every pane still gives its picture back through it.
+class Library : public FaceImageTextures {
+ public:
+  TextureImage* CopyTextureImage(const TextureImage* source) override {
+    const float* border = source->mRequestedBorder[0] >= 0.0f ? source->mRequestedBorder : nullptr;
+    return TextureImage::New(source->mFileName.c_str(), source->mWrapS, source->mWrapT, border, false);
+  }
+  void ReleaseTextureImage(TextureImage* image) override { image->Release(); }
+  void CreateTexture(TextureImage* image) override { image->CreateTexture(); }
+  void DeleteTexture(TextureImage* image) override { image->DeleteTexture(); }
+  bool HasAlphaChannel(const TextureImage* image) const override { return image->mTranslucent; }
+
+  ListNode* head = nullptr;
+  ListNode* tail = nullptr;
+};
+Library gLibrary;
 
 // The textures let go of while their context was not current, deleted now that it is.
 void DeleteReleasedTextures() {
@@ -44,15 +62,20 @@ OpenGLView* ViewOfContext(const void* context) {
 }  // namespace detail_TextureImage
 
 TextureImageSettings& GetTextureImageSettings() {
-  static TextureImageSettings settings;
-  return settings;
+  return GetDrawingPreferences().textureImages;
 }
 
-TextureImage* TextureImage::GetList() { return static_cast<TextureImage*>(detail_TextureImage::gHead); }
+TextureImage* TextureImage::GetList() {
+  return static_cast<TextureImage*>(detail_TextureImage::gLibrary.head);
+}
+
+FaceImageTextures* TextureImage::GetFaceImageTextures() {
+  return &detail_TextureImage::gLibrary;
+}
 
 int TextureImage::CountAll() {
   int n = 0;
-  for (ListNode* node = detail_TextureImage::gHead; node; node = node->mNext) ++n;
+  for (ListNode* node = detail_TextureImage::gLibrary.head; node; node = node->mNext) ++n;
   return n;
 }
 
@@ -65,7 +88,7 @@ TextureImage* TextureImage::New(const char* file, unsigned wrapS, unsigned wrapT
   // system two names that differ in case are two files.
   const bool border = borderColour && (wrapS == kWrapClampToBorder || wrapT == kWrapClampToBorder);
   TextureImage* image = nullptr;
-  for (ListNode* node = gHead; node && !image; node = node->mNext) {
+  for (ListNode* node = gLibrary.head; node && !image; node = node->mNext) {
     auto* candidate = static_cast<TextureImage*>(node);
     if (candidate->mFileName != file || candidate->mWrapS != wrapS || candidate->mWrapT != wrapT) continue;
     if (border && std::memcmp(candidate->mRequestedBorder, borderColour, 3 * sizeof(float)) != 0) continue;
@@ -89,7 +112,7 @@ TextureImage* TextureImage::New(const char* file, unsigned wrapS, unsigned wrapT
       image->mRequestedBorder[3] = 1.0f;
     }
     std::memcpy(image->mBorderInUse, image->mRequestedBorder, sizeof image->mBorderInUse);
-    ListNode::Append(image, gHead, gTail);
+    ListNode::Append(image, gLibrary.head, gLibrary.tail);
   }
   // 3, 4. The caller's reference first, so that a failure undoes exactly this call.
   ++image->mRefCount;
@@ -109,7 +132,7 @@ TextureImage::~TextureImage() {
 void TextureImage::Release() {
   using namespace detail_TextureImage;
   if (--mRefCount > 0) return;
-  ListNode::Unlink(this, gHead, gTail);
+  ListNode::Unlink(this, gLibrary.head, gLibrary.tail);
   delete this;
 }
 
@@ -146,7 +169,7 @@ void TextureImage::DeleteTexture() {
 
 void TextureImage::ForgetContext(const void* context) {
   const bool current = context && context == GetCurrentGLContextKey();
-  for (ListNode* node = detail_TextureImage::gHead; node; node = node->mNext) {
+  for (ListNode* node = detail_TextureImage::gLibrary.head; node; node = node->mNext) {
     auto& contexts = static_cast<TextureImage*>(node)->mContexts;
     for (size_t i = 0; i < contexts.size();) {
       if (contexts[i].context != context) {
@@ -270,7 +293,7 @@ bool TextureImage::PrepareAll(bool checkTime, bool force) {
   bool ok = true;
   GLSection* section = nullptr;
   bool open = false;
-  for (ListNode* node = gHead; node; node = node->mNext) {
+  for (ListNode* node = gLibrary.head; node; node = node->mNext) {
     auto* image = static_cast<TextureImage*>(node);
     if (image->mTextureCount <= 0) continue;
     if (!section) {

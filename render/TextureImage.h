@@ -18,6 +18,8 @@
 
 namespace corvia {
 
+class FaceImageTextures;
+
 // The GL wrap modes a TextureImage is asked for.
 constexpr unsigned kWrapClamp = 0x2900;          // GL_CLAMP
 constexpr unsigned kWrapRepeat = 0x2901;         // GL_REPEAT
@@ -78,6 +80,9 @@ class TextureImage : public ListNode {
   // The list of every instance, and its length.
   static TextureImage* GetList();
   static int CountAll();
+  // The renderer's side of FaceImage (core/FaceImageRef.h): face images copy and let
+  // go of their pictures, texture images, through it.
+  static FaceImageTextures* GetFaceImageTextures();
 
   std::string mFileName;
   unsigned mWrapS = kWrapClamp;

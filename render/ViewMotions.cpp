@@ -21,21 +21,27 @@ public:
   void StopAllMotions(OpenGLView* view) override { view->Navigation().StopViewThrows(); }
 };
 
-// The program's way of moving panes, installed once at start-up (a test installs its
-// own); one for the process, as the panes' commands are.
-ViewMotions* gInstalled = nullptr;
+// How panes are moved: by the program's way, installed once at start-up (a test
+// installs its own), else by their own throws, which hold no state. One for the
+// process, as the panes' commands are; made before any code runs, so a pane made by
+// another file's start-up finds it.
+struct PaneMotions {
+  PaneThrowMotions own;
+  ViewMotions* installed = nullptr;
+};
+constinit PaneMotions gMotions;
 
 }  // namespace detail_ViewMotions
 
 ViewMotions& GetViewMotions() {
-  // The panes' own throws, until the program installs its motions; it holds no state.
-  static detail_ViewMotions::PaneThrowMotions throws;
-  return detail_ViewMotions::gInstalled ? *detail_ViewMotions::gInstalled : throws;
+  using detail_ViewMotions::gMotions;
+  return gMotions.installed ? *gMotions.installed : gMotions.own;
 }
 
 ViewMotions* InstallViewMotions(ViewMotions* motions) {
-  ViewMotions* previous = detail_ViewMotions::gInstalled;
-  detail_ViewMotions::gInstalled = motions;
+  using detail_ViewMotions::gMotions;
+  ViewMotions* previous = gMotions.installed;
+  gMotions.installed = motions;
   return previous;
 }
 

@@ -31,6 +31,7 @@
 #include "render/GeomagStyle.h"
 #include "render/KeptTriangles.h"
 #include "render/LightSets.h"
+#include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/TriangleBatches.h"
 #include "tests/render/ModelTestSupport.h"
@@ -541,6 +542,38 @@ TEST_F(KeptFaces, KeptFramesAllocateNothing) {
   window->Paint();
   EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 3u);
   EXPECT_EQ(corvia::testing::CountedAllocations(), 0u);
+  CloseWindows();
+}
+
+// A face held by a drag is the state of the pane that drags: that pane's next frame is
+// drawn afresh, while a second pane of the same model goes on drawing from what it
+// kept; let go, the first pane shows the model as before.
+TEST_F(KeptFaces, AFaceHeldByADragIsSeenByItsOwnPaneAlone) {
+  struct DragPane : ModelView, ModelDrawPane {};
+  TestModel model("3.5.3.5");
+  ASSERT_TRUE(model.built);
+  corvia::testing::TurnTowardsViewer(model.poly, kOblique);
+  DragPane held, other;
+  std::vector<OffscreenViewWindow*> windows;
+  for (DragPane* pane : {&held, &other}) {
+    pane->poly = &model.poly;
+    windows.push_back(Show(*pane, kSize, kSize));
+    ASSERT_NE(windows.back(), nullptr);
+    pane->Setup(kHalfHeight);
+    for (int frame = 0; frame < 3; ++frame) windows.back()->Paint();
+  }
+  const GLBitmap whole = Draw(windows[1]);
+  FaceDragState drag;
+  drag.heldFace = model.poly.mFaces.mHead;
+  held.SetFaceDrag(drag);
+  const unsigned recorded = GetFaceMeshStatistics().recorded;
+  Draw(windows[0]);
+  EXPECT_EQ(GetFaceMeshStatistics().recorded - recorded, 1u);
+  const unsigned kept = GetFaceMeshStatistics().kept;
+  EXPECT_EQ(LargestChannelDifference(Draw(windows[1]), whole), 0);
+  EXPECT_EQ(GetFaceMeshStatistics().kept - kept, 1u);
+  held.SetFaceDrag(FaceDragState());
+  EXPECT_LE(LargestChannelDifference(Draw(windows[0]), whole), 1);
   CloseWindows();
 }
 

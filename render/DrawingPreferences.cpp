@@ -1,0 +1,10 @@
+#include "render/DrawingPreferences.h"
+
+namespace corvia {
+
+DrawingPreferences& GetDrawingPreferences() {
+  static DrawingPreferences preferences;
+  return preferences;
+}
+
+}  // namespace corvia
