@@ -69,7 +69,7 @@ void SetLinkedViews(bool on) { CurrentViewGroup().cameras.linkedViews = on; }
 // ---- Field of view -------------------------------------------------------------------------
 
 int OpenGLView::ViewportWidth() const {
-  if (mIs3D && mStereo.mStereoKind == StereoKind::SideBySide) return mClientWidth / 2;
+  if (mIs3D && mStereo.GetStereoKind() == StereoKind::SideBySide) return mClientWidth / 2;
   return mClientWidth;
 }
 
@@ -100,11 +100,7 @@ bool OpenGLView::SyncLinkedViews() {
   for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
     OpenGLView* other = detail_Camera::AsGLView(v);
     if (!other || other == this || !other->mIs3D) continue;
-    other->mCamera.mOrthogonal = mCamera.mOrthogonal;
-    other->Camera().SetEye(mCamera.mEye);
-    other->Camera().SetAxes(mCamera.mRight, mCamera.mUp, mCamera.mViewAxis);
-    other->mCamera.mOrthoHalfHeight = mCamera.mOrthoHalfHeight;
-    other->mCamera.mFieldOfView = mCamera.mFieldOfView;
+    other->Camera().TakePose(mCamera);
     other->Invalidate(true);
     changed = true;
   }
@@ -119,10 +115,11 @@ void OpenGLView::OnScrollBar(bool vertical, int position) {
     NewView::OnScrollBar(vertical, position);
     return;
   }
-  const double pixels = static_cast<double>(position) * mMapping2D.mContentSize[vertical ? 1 : 0] / range;
-  const float before[2] = {mMapping2D.mScroll[0], mMapping2D.mScroll[1]};
-  Mapping2D().ScrollTo(vertical ? mMapping2D.mScroll[0] : pixels, vertical ? pixels : mMapping2D.mScroll[1]);
-  if (before[0] != mMapping2D.mScroll[0] || before[1] != mMapping2D.mScroll[1]) {
+  const float* scroll = mMapping2D.GetScrollPosition2D();
+  const double pixels = static_cast<double>(position) * mMapping2D.GetContentSize2D()[vertical ? 1 : 0] / range;
+  const float before[2] = {scroll[0], scroll[1]};
+  mMapping2D.ScrollTo(vertical ? scroll[0] : pixels, vertical ? pixels : scroll[1]);
+  if (before[0] != scroll[0] || before[1] != scroll[1]) {
     Invalidate(true);
     UpdateNow();
   }
@@ -144,6 +141,14 @@ void EyeViewport(int* vp, int width, int height, bool sideBySide, int eye, int l
   vp[2] = half;
 }
 
+// The viewport of the eye the view draws now.
+void EyeViewport(int* vp, const OpenGLView& view) {
+  const ViewStereo& stereo = view.Stereo();
+  EyeViewport(vp, view.GetClientWidth(), view.GetClientHeight(),
+              view.Is3D() && stereo.GetStereoKind() == StereoKind::SideBySide, stereo.GetCurrentEye(),
+              stereo.GetLeftEye());
+}
+
 }  // namespace detail_Camera
 
 Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
@@ -154,18 +159,22 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
     const double h = std::max(mClientHeight, 1);
     p = OrthoMatrix4(Mapping2D().WindowToModelX(0), Mapping2D().WindowToModelX(w), Mapping2D().WindowToModelY(h),
                      Mapping2D().WindowToModelY(0), 1.0, 20.0);
-  } else if (mCamera.mOrthogonal) {
-    const double h = mCamera.mOrthoHalfHeight;
-    p = OrthoMatrix4(-mCamera.mAspect * h, mCamera.mAspect * h, -h, h, mCamera.mNear, mCamera.mFar);
-  } else if (mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
-    const double t = std::tan(mCamera.mFieldOfView * std::numbers::pi / 360.0) * mCamera.mNear;
+  } else if (mCamera.IsOrthogonal()) {
+    const double h = mCamera.GetOrthoHalfHeight();
+    const double aspect = mCamera.GetAspectRatio();
+    p = OrthoMatrix4(-aspect * h, aspect * h, -h, h, mCamera.GetNear(), mCamera.GetFar());
+  } else if (mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
+    const double zNear = mCamera.GetNear();
+    const double aspect = mCamera.GetAspectRatio();
+    const double t = std::tan(mCamera.GetFieldOfViewInEffect() * std::numbers::pi / 360.0) * zNear;
     // The two frusta share their window at the distance of the origin: the eye
     // separation over that distance is the factor of the separation.
-    double s = mCamera.mNear * mStereo.mSeparationFactor / mStereo.mFocalFactor;
-    if (mStereo.mCurrentEye == 2) s = -s;
-    p = FrustumMatrix4(-mCamera.mAspect * t + s, mCamera.mAspect * t + s, -t, t, mCamera.mNear, mCamera.mFar);
+    double s = mStereo.FrustumShift(zNear);
+    if (mStereo.GetCurrentEye() == 2) s = -s;
+    p = FrustumMatrix4(-aspect * t + s, aspect * t + s, -t, t, zNear, mCamera.GetFar());
   } else {
-    p = PerspectiveMatrix4(mCamera.mFieldOfView, mCamera.mAspect, mCamera.mNear, mCamera.mFar);
+    p = PerspectiveMatrix4(mCamera.GetFieldOfViewInEffect(), mCamera.GetAspectRatio(), mCamera.GetNear(),
+                           mCamera.GetFar());
   }
   if (forCameraMatrix) return p;
   return PickOrTileRegion() * p;
@@ -174,8 +183,7 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
 Matrix4 OpenGLView::PickOrTileRegion() const {
   using namespace detail_Camera;
   int eye[4];
-  EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
-              mStereo.mCurrentEye, mStereo.mLeftEye);
+  EyeViewport(eye, *this);
   if (mPicking) {
     const double size = mPickWide ? 6.0 : 1.0;
     return RegionMatrix4(mPickX + 0.5, mPickY + 0.5, size, size, eye);
@@ -194,17 +202,17 @@ Matrix4 OpenGLView::ViewingMatrix(bool withStereoOffset, bool* hookUsed) {
   if (hookUsed) *hookUsed = hasHook;
   if (!mIs3D) {
     double rz[9];
-    AxisRotationMatrix(rz, 2, mMapping2D.mRotation2D * detail_Camera::kRadians);
+    AxisRotationMatrix(rz, 2, mMapping2D.GetRotation2D() * detail_Camera::kRadians);
     m = TranslationMatrix4(0, 0, -10);
     if (hasHook) m = m * hook;
     return m * RotationMatrix4(rz);
   }
-  CopyVector(mCamera.mPerEye, mCamera.mEye);
-  if (withStereoOffset && mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
-    const double e = mStereo.mCurrentEye == 1 ? -mStereo.mEyeSeparation : mStereo.mEyeSeparation;
-    ViewCamera::AddScaled(mCamera.mPerEye, mCamera.mRight, e);
+  double e = 0.0;
+  if (withStereoOffset && mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
+    e = mStereo.GetCurrentEye() == 1 ? -mStereo.GetEyeSeparation() : mStereo.GetEyeSeparation();
     m = TranslationMatrix4(-e, 0, 0);
   }
+  mCamera.PlaceEyeDrawn(e);
   Matrix4 worldToCamera = Camera().GetWorldToCamera();
   Matrix4 rotation = worldToCamera;
   rotation(0, 3) = rotation(1, 3) = rotation(2, 3) = 0.0;
@@ -222,8 +230,7 @@ void OpenGLView::UpdateCameraMatrix() {
   // again; elsewhere the camera may have moved at any time.
   if (mCameraMatrixValid && GetCurrent() == this) return;
   int eye[4];
-  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
-                             mStereo.mCurrentEye, mStereo.mLeftEye);
+  detail_Camera::EyeViewport(eye, *this);
   mCameraModelView = ViewingMatrix(true);
   mCameraMatrix = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true) * mCameraModelView;
   mCameraMatrixValid = true;
@@ -253,7 +260,7 @@ bool OpenGLView::IsFrontFacing(const double* point, const double* normal, bool u
   double p[3], n[3];
   TransformPoint3(mCameraModelView, p, point);
   TransformDirection3(mCameraModelView, n, normal);
-  if (mCamera.mOrthogonal) return n[2] >= 0.0;
+  if (mCamera.IsOrthogonal()) return n[2] >= 0.0;
   return -Dot(n, p) >= 0.0;
 }
 
@@ -277,21 +284,21 @@ void OpenGLView::GetPickRay(double* origin, double* direction, double x, double 
   }
   const double w = ViewportWidth();
   const double h = std::max(mClientHeight, 1);
-  if (mStereo.mStereoKind == StereoKind::SideBySide && x >= w) x -= w;
+  if (mStereo.GetStereoKind() == StereoKind::SideBySide && x >= w) x -= w;
   const double dx = x - w / 2.0;
   const double dy = h / 2.0 - y;
   double across[3] = {0, 0, 0};
-  ViewCamera::AddScaled(across, mCamera.mRight, dx);
-  ViewCamera::AddScaled(across, mCamera.mUp, dy);
-  if (mCamera.mOrthogonal) {
-    CopyVector(origin, mCamera.mEye);
-    ViewCamera::AddScaled(origin, across, 2.0 * mCamera.mOrthoHalfHeight / h);
-    NegateInto(direction, mCamera.mViewAxis);
+  ViewCamera::AddScaled(across, mCamera.GetRightAxis(), dx);
+  ViewCamera::AddScaled(across, mCamera.GetUpAxis(), dy);
+  if (mCamera.IsOrthogonal()) {
+    CopyVector(origin, mCamera.GetEye());
+    ViewCamera::AddScaled(origin, across, 2.0 * mCamera.GetOrthoHalfHeight() / h);
+    NegateInto(direction, mCamera.GetViewAxis());
     return;
   }
-  CopyVector(origin, mCamera.mEye);
-  Scale(direction, across, 2.0 * std::tan(mCamera.mFieldOfView * kRadians / 2.0) / h);
-  Subtract(direction, direction, mCamera.mViewAxis);
+  CopyVector(origin, mCamera.GetEye());
+  Scale(direction, across, 2.0 * std::tan(mCamera.GetFieldOfViewInEffect() * kRadians / 2.0) / h);
+  Subtract(direction, direction, mCamera.GetViewAxis());
   NormaliseVector(direction, direction);
 }
 
@@ -302,12 +309,11 @@ void OpenGLView::ApplyProjection(unsigned matrixMode) {
   if (matrixMode == kMatrixModelView) {
     // The window mapping in front, so that the result maps to window pixels.
     int eye[4];
-    detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
-                               mStereo.mCurrentEye, mStereo.mLeftEye);
+    detail_Camera::EyeViewport(eye, *this);
     Matrix4 m = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true);
     glLoadMatrixd(m.m);
   } else {
-    if (!mIs3D) Mapping2D().ComputeVisibleArea2D();
+    if (!mIs3D) mMapping2D.ComputeVisibleArea2D();
     glLoadMatrixd(ProjectionMatrix(false).m);
   }
   glMatrixMode(GL_MODELVIEW);
@@ -322,14 +328,14 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
   if (!mIs3D) {
     glTranslated(0, 0, -10);
     if (hasHook) glMultMatrixd(hook.m);
-    glRotated(mMapping2D.mRotation2D, 0, 0, 1);
+    glRotated(mMapping2D.GetRotation2D(), 0, 0, 1);
   } else {
-    CopyVector(mCamera.mPerEye, mCamera.mEye);
-    if (mStereo.mStereoKind != StereoKind::None && mStereo.mCurrentEye != 0) {
-      const double e = mStereo.mCurrentEye == 1 ? -mStereo.mEyeSeparation : mStereo.mEyeSeparation;
-      ViewCamera::AddScaled(mCamera.mPerEye, mCamera.mRight, e);
+    double e = 0.0;
+    if (mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
+      e = mStereo.GetCurrentEye() == 1 ? -mStereo.GetEyeSeparation() : mStereo.GetEyeSeparation();
       glTranslated(-e, 0, 0);
     }
+    mCamera.PlaceEyeDrawn(e);
     if (withLights) {
       EnableLights();
       PlaceLights(true);
@@ -347,8 +353,7 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
 
 void OpenGLView::UpdateViewport() {
   int eye[4];
-  detail_Camera::EyeViewport(eye, mClientWidth, mClientHeight, mIs3D && mStereo.mStereoKind == StereoKind::SideBySide,
-                             mStereo.mCurrentEye, mStereo.mLeftEye);
+  detail_Camera::EyeViewport(eye, *this);
   if (mTile[2] > 0) {
     int part[4];
     if (detail_Camera::Intersect(eye, mTile, part)) {
@@ -360,7 +365,6 @@ void OpenGLView::UpdateViewport() {
     glViewport(eye[0], eye[1], eye[2], eye[3]);
   }
   Stereo().ApplyStereoColorMask();
-  mViewportStale = false;
   CheckGLError("UpdateViewport");
 }
 

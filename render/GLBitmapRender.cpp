@@ -111,22 +111,22 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
 
   // The view takes the bitmap's size for the duration; a 2D pane keeps the same
   // model point at its centre.
-  const int oldW = view->mClientWidth, oldH = view->mClientHeight;
-  const float oldScroll[2] = {view->mMapping2D.mScroll[0], view->mMapping2D.mScroll[1]};
-  const float oldContent[2] = {view->mMapping2D.mContentSize[0], view->mMapping2D.mContentSize[1]};
+  const int oldW = view->GetClientWidth(), oldH = view->GetClientHeight();
+  ViewMapping2D& mapping = view->Mapping2D();
+  const ViewMapping2D::Placement oldPlacement = mapping.GetPlacement();
   const int oldFontScale = view->Text().GetFontScale();
   const uint32_t flags = view->GetRedrawFlags();
-  if (!view->mIs3D && oldH > 0) {
+  if (!view->Is3D() && oldH > 0) {
     const float ratio = static_cast<float>(fullH) / static_cast<float>(oldH);
+    ViewMapping2D::Placement scaled = oldPlacement;
     for (int i = 0; i < 2; ++i) {
-      view->mMapping2D.mScroll[i] *= ratio;
-      view->mMapping2D.mContentSize[i] *= ratio;
+      scaled.scroll[i] *= ratio;
+      scaled.contentSize[i] *= ratio;
     }
+    mapping.SetPlacement(scaled);
   }
-  view->SetClientSizeOnly(fullW, fullH);
-  view->Camera().UpdateAspectRatio();
+  view->SetBitmapTarget(&target, fullW, fullH);
   view->Text().SetFontScale(oldFontScale * overSampling);
-  view->SetBitmapTarget(&target);
 
   const bool tiled = tileW < fullW || tileH < fullH;
   std::vector<uint8_t> rows(static_cast<size_t>(tileW) * tileH * 4);
@@ -151,16 +151,16 @@ bool GLBitmapRender::Render(OpenGLView* view, GLBitmap& bitmap, int width, int h
   }
 
   view->SetTile(0, 0, 0, 0);
-  view->SetBitmapTarget(nullptr);
   view->Text().SetFontScale(oldFontScale);
-  view->SetClientSizeOnly(oldW, oldH);
+  // The scroll position and content size come back; what the drawing itself set of
+  // the mapping (a fit of its extents) stays.
+  ViewMapping2D::Placement restored = mapping.GetPlacement();
   for (int i = 0; i < 2; ++i) {
-    view->mMapping2D.mScroll[i] = oldScroll[i];
-    view->mMapping2D.mContentSize[i] = oldContent[i];
+    restored.scroll[i] = oldPlacement.scroll[i];
+    restored.contentSize[i] = oldPlacement.contentSize[i];
   }
-  view->Camera().UpdateAspectRatio();
-  view->mViewportStale = true;
-  view->mCameraMatrixValid = false;
+  mapping.SetPlacement(restored);
+  view->SetBitmapTarget(nullptr, oldW, oldH);
   view->SetRedrawFlags(flags);
   target.Free();
   return true;

@@ -40,17 +40,7 @@ GLuint StencilBit(int level) {
 // ---- Lighting and default materials -----------------------------------------------------
 
 bool SetLighting(OpenGLView* view, bool on) {
-  if (!view) return false;
-  const bool previous = view->mLighting;
-  view->mLighting = on;
-  if (OpenGLView::GetCurrent() == view) {
-    if (view->mIs3D && on) {
-      glEnable(GL_LIGHTING);
-    } else {
-      glDisable(GL_LIGHTING);
-    }
-  }
-  return previous;
+  return view ? view->Materials().SwitchLighting(on) : false;
 }
 
 // ---- Stereo ----------------------------------------------------------------------------------

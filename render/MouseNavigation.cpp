@@ -190,7 +190,7 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
       Camera().PanCamera(dx, dy);
       break;
     case kMouseModeFieldOfView: {
-      if (mCamera.mOrthogonal) {
+      if (mCamera.IsOrthogonal()) {
         SetMessage(this, "%s", kNoFieldOfViewMessage);
         changed = false;
         break;
@@ -200,10 +200,12 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
           std::clamp(Camera().GetFieldOfView() + d * kFieldOfViewRate, kMinDragFieldOfView, kMaxDragFieldOfView);
       Camera().SetFieldOfView(angle);
       const double newNarrower = Camera().GetNarrowerFieldOfView();
-      const double distance = Dot(mCamera.mEye, mCamera.mViewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
+      const double* viewAxis = mCamera.GetViewAxis();
+      const double distance = Dot(mCamera.GetEye(), viewAxis) * std::sin(oldNarrower * kRadians / 2.0) /
                               std::sin(newNarrower * kRadians / 2.0);
-      for (int i = 0; i < 3; ++i) mCamera.mEye[i] = mCamera.mViewAxis[i] * distance;
-      Camera().SetEye(mCamera.mEye);
+      double eye[3];
+      for (int i = 0; i < 3; ++i) eye[i] = viewAxis[i] * distance;
+      Camera().SetEye(eye);
       ViewNavigation::ShowFieldOfView(Camera().GetFieldOfView());
       SyncLinkedViews();
       break;
@@ -215,7 +217,7 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
       break;
     }
     case kMouseModePan2D:
-      Mapping2D().ScrollTo(mMapping2D.mScroll[0] - dx, mMapping2D.mScroll[1] - dy);
+      Mapping2D().ScrollTo(mMapping2D.GetScrollPosition2D()[0] - dx, mMapping2D.GetScrollPosition2D()[1] - dy);
       break;
     default:
       changed = false;

@@ -133,6 +133,14 @@ GLTarget* OpenGLView::GetDrawTarget() const {
   return mHasContext ? mWindow : nullptr;
 }
 
+void OpenGLView::SetBitmapTarget(GLTarget* target, int width, int height) {
+  mBitmapTarget = target;
+  // Only the drawing size: the window keeps its scroll bars and its 2D scroll range.
+  SetClientSizeOnly(width, height);
+  Camera().UpdateAspectRatio();
+  mCameraMatrixValid = false;
+}
+
 bool OpenGLView::CreateGLContext() {
   if (!mWindow) return false;
   if (!mWindow->CreateContext()) {
@@ -201,7 +209,7 @@ void OpenGLView::SetIs3D(bool on) {
   } else {
     glDisable(GL_DEPTH_TEST);
   }
-  SetLighting(this, mLighting);
+  SetLighting(this, GetLighting());
 }
 
 void OpenGLView::RestoreGLState() {
@@ -218,7 +226,6 @@ void OpenGLView::RestoreGLState() {
   glDisable(GL_STENCIL_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   mMaterials.InitMaterials();
-  mViewportStale = true;
   CheckGLError("RestoreGLState");
 }
 
@@ -261,8 +268,7 @@ void OpenGLView::OnSize(int width, int height) {
 
 void OpenGLView::ApplySizeChange() {
   Camera().UpdateAspectRatio();
-  if (mCamera.mReferenceAspect > 0.0f) Camera().ApplyReferenceAspectOnSize();
-  mViewportStale = true;
+  Camera().ApplyReferenceAspectOnSize();
   mCameraMatrixValid = false;
   // The 2D scroll range goes to the scroll bars again.
   mScrollWidth = mScrollHeight = -1;
@@ -304,10 +310,10 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
     return;
   }
   const double frameStart = platform::NowSeconds();
-  mFrames.mFrameAfresh = false;
+  mFrames.StartFrame();
   GetViewMotions().StepMouseThrowsIfDue(this);
   ExtentsPass();
-  if (mStereo.mStereoKind != StereoKind::None) Stereo().UpdateEyeSeparation();
+  if (mStereo.GetStereoKind() != StereoKind::None) mStereo.UpdateEyeSeparation();
   if (!PreOpenGL(this)) {
     // No context to draw with: nothing more can be done until there is one.
     ClearRedrawFlags(kRedrawClient | kRedrawKeepMessage);
@@ -326,7 +332,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
           if (bits > 0 && bits % 8 == 0)
             SetMeasuredDepthBits(detail_OpenGLView::MeasureDepthBits(mClientWidth, mClientHeight));
         }
-        SetLighting(this, mLighting);
+        SetLighting(this, GetLighting());
         glLineWidth(GetViewGroup().options.lineWidth);
         glPointSize(GetViewGroup().options.pointSize);
         ClearBackground();
@@ -337,10 +343,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
             glClear(GL_DEPTH_BUFFER_BIT);
           } else if (mWindow) {
             mWindow->SwapBuffers();
-            mFrames.mLastFrameSeconds = platform::NowSeconds() - frameStart;
-            mFrames.mLastFrameAfresh = mFrames.mFrameAfresh;
-            ++mFrames.mCounts.swapped;
-            if (mFrames.mFrameAfresh) ++mFrames.mCounts.afresh;
+            mFrames.NoteSwap(platform::NowSeconds() - frameStart);
           }
         }
       },
@@ -352,9 +355,9 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
 }
 
 void OpenGLView::DrawScenePasses() {
-  const bool stereo = mIs3D && mStereo.mStereoKind != StereoKind::None;
+  const bool stereo = mIs3D && mStereo.GetStereoKind() != StereoKind::None;
   if (!stereo) {
-    mStereo.mCurrentEye = 0;
+    mStereo.SetCurrentEye(0);
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
@@ -362,30 +365,29 @@ void OpenGLView::DrawScenePasses() {
     return;
   }
   for (int eye = 1; eye <= 2; ++eye) {
-    mStereo.mCurrentEye = eye;
-    if (mStereo.mStereoKind == StereoKind::SideBySide && mPicking) {
+    mStereo.SetCurrentEye(eye);
+    if (mStereo.GetStereoKind() == StereoKind::SideBySide && mPicking) {
       // Only the eye whose half holds the pick point.
       const bool leftHalf = mPickX < mClientWidth / 2;
-      if (leftHalf != (eye == mStereo.mLeftEye)) continue;
+      if (leftHalf != (eye == mStereo.GetLeftEye())) continue;
     }
     UpdateViewport();
     BackgroundPass();
     SetViewingMatrix(kMatrixProjection, true);
     ScenePass();
-    if (mStereo.mStereoKind == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
+    if (mStereo.GetStereoKind() == StereoKind::Anaglyph && eye == 1) glClear(GL_DEPTH_BUFFER_BIT);
   }
-  mStereo.mCurrentEye = 0;
+  mStereo.SetCurrentEye(0);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  mViewportStale = true;
 }
 
 void OpenGLView::ClearBackground() {
   float rgb[3] = {mBackgroundColor[0], mBackgroundColor[1], mBackgroundColor[2]};
   if (mPrinting) {
     rgb[0] = rgb[1] = rgb[2] = 1.0f;
-  } else if (mStereo.mStereoKind == StereoKind::Anaglyph) {
+  } else if (mStereo.GetStereoKind() == StereoKind::Anaglyph) {
     const float m = std::max({rgb[0], rgb[1], rgb[2]});
-    for (int i = 0; i < 3; ++i) rgb[i] = m * mStereo.mAnaglyphWeights[i];
+    for (int i = 0; i < 3; ++i) rgb[i] = m * mStereo.GetAnaglyphWeights()[i];
   }
   glClearColor(rgb[0], rgb[1], rgb[2], 1.0f);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -402,7 +404,6 @@ void OpenGLView::SetTile(int x, int y, int width, int height) {
   mTile[1] = y;
   mTile[2] = width;
   mTile[3] = height;
-  mViewportStale = true;
 }
 
 }  // namespace corvia

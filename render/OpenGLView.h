@@ -209,7 +209,9 @@ public:
   // The target the next section draws on: a bitmap while rendering off screen,
   // otherwise the window.
   GLTarget* GetDrawTarget() const;
-  void SetBitmapTarget(GLTarget* target) { mBitmapTarget = target; }
+  // Off-screen rendering: the target the view draws into and the size it takes for the
+  // duration; a null target with the window's size again ends it.
+  void SetBitmapTarget(GLTarget* target, int width, int height);
   bool IsBitmapTarget() const { return mBitmapTarget != nullptr; }
   bool IsPicking() const { return mPicking; }
   // What the view measures of the frames it swaps into its window.
@@ -240,6 +242,8 @@ public:
   // Model to window pixels (y down from the top of the drawing area).
   void UpdateCameraMatrix();
   const Matrix4& GetCameraMatrix();
+  // The camera or the flat mapping moved: the next GetCameraMatrix makes it anew.
+  void InvalidateCameraMatrix() { mCameraMatrixValid = false; }
   void TransformByCamera(float* out, const float* point);
   void ApplyViewTransform(double* out, const double* point);
   void GetPickRay(double* origin, double* direction, double x, double y) const;
@@ -251,7 +255,8 @@ public:
 
   // ---- Lighting ---------------------------------------------------------------------------
 
-  bool GetLighting() const { return mLighting; }
+  // The view's lighting switch (SetLighting below); kept with its materials.
+  bool GetLighting() const { return mMaterials.GetLighting(); }
   // Colours, materials, transparency, culling, depth writes and stipple.
   ViewMaterials& Materials() { return mMaterials; }
   const ViewMaterials& Materials() const { return mMaterials; }
@@ -280,7 +285,6 @@ protected:
 
   // Context and cycle.
   bool mIs3D = true;
-  bool mLighting = true;
   bool mGLEnabled = true;
   bool mPrintThroughGL = true;
   bool mHasContext = false;
@@ -293,7 +297,6 @@ protected:
   int mPickX = 0;
   int mPickY = 0;  // from the bottom
   int mTile[4] = {0, 0, 0, 0};
-  bool mViewportStale = true;
 
   // Camera.
   ViewCamera mCamera{*this};
@@ -315,11 +318,6 @@ protected:
   ViewText mText{*this};
 
 private:
-  friend bool SetLighting(OpenGLView* view, bool on);
-  friend class GLBitmapRender;
-  friend class ViewCamera;
-  friend class ViewStereo;
-  friend class ViewMapping2D;
   void DrawScenePasses();
   Matrix4 ProjectionMatrix(bool forCameraMatrix) const;
   Matrix4 ViewingMatrix(bool withStereoOffset, bool* hookUsed = nullptr);

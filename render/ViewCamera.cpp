@@ -51,10 +51,10 @@ void ViewCamera::AddScaled(double* out, const double* v, double s) {
 
 void ViewCamera::UpdateAspectRatio() {
   const int w = mView.ViewportWidth();
-  const int h = mView.mClientHeight;
+  const int h = mView.GetClientHeight();
   mAspect = h > 0 ? static_cast<float>(w) / static_cast<float>(h) * mPixelAspect : mPixelAspect;
   if (!(mAspect > 0.0f)) mAspect = mPixelAspect;
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 // ---- Set-up and records -----------------------------------------------------------------
@@ -69,8 +69,8 @@ void ViewCamera::InitCamera() {
 }
 
 void ViewCamera::SetDefaultCamera(bool withFieldOfView) {
-  mView.mMapping2D.mZoom = 1.0f;
-  mView.mMapping2D.mRotation2D = 0.0f;
+  mView.Mapping2D().SetZoom(1.0f);
+  mView.Mapping2D().SetRotation2D(0.0f);
   const double eye[3] = {0, 0, 2}, right[3] = {1, 0, 0}, up[3] = {0, 1, 0}, view[3] = {0, 0, 1};
   CopyVector(mEye, eye);
   CopyVector(mPerEye, eye);
@@ -78,20 +78,33 @@ void ViewCamera::SetDefaultCamera(bool withFieldOfView) {
   CopyVector(mHome, eye);
   mFieldOfView = 25.0f;
   if (withFieldOfView) SetFieldOfView(25.0);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::SetEye(const double* eye) {
   CopyVector(mEye, eye);
   CopyVector(mPerEye, eye);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::SetAxes(const double* right, const double* up, const double* viewAxis) {
   CopyVector(mRight, right);
   CopyVector(mUp, up);
   CopyVector(mViewAxis, viewAxis);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
+}
+
+void ViewCamera::PlaceEyeDrawn(double offset) {
+  CopyVector(mPerEye, mEye);
+  if (offset != 0.0) AddScaled(mPerEye, mRight, offset);
+}
+
+void ViewCamera::TakePose(const ViewCamera& other) {
+  mOrthogonal = other.mOrthogonal;
+  SetEye(other.mEye);
+  SetAxes(other.mRight, other.mUp, other.mViewAxis);
+  mOrthoHalfHeight = other.mOrthoHalfHeight;
+  mFieldOfView = other.mFieldOfView;
 }
 
 void ViewCamera::GetCamera(CameraRecord& record) const {
@@ -103,11 +116,12 @@ void ViewCamera::GetCamera(CameraRecord& record) const {
   CopyVector(record.viewAxis, mViewAxis);
   record.fieldOfView = mFieldOfView;
   record.orthoHalfHeight = mOrthoHalfHeight;
-  record.zoom = mView.mMapping2D.mZoom;
-  record.rotation2D = mView.mMapping2D.mRotation2D;
-  std::copy(mView.mMapping2D.mExtents2D, mView.mMapping2D.mExtents2D + 4, record.extents2D);
-  std::copy(mView.mMapping2D.mScroll, mView.mMapping2D.mScroll + 2, record.scroll);
-  std::copy(mView.mMapping2D.mContentSize, mView.mMapping2D.mContentSize + 2, record.contentSize);
+  const ViewMapping2D::Placement placement = mView.Mapping2D().GetPlacement();
+  record.zoom = placement.zoom;
+  record.rotation2D = placement.rotation;
+  std::copy(placement.extents, placement.extents + 4, record.extents2D);
+  std::copy(placement.scroll, placement.scroll + 2, record.scroll);
+  std::copy(placement.contentSize, placement.contentSize + 2, record.contentSize);
 }
 
 void ViewCamera::SetCamera(const CameraRecord& record, bool redraw) {
@@ -117,11 +131,13 @@ void ViewCamera::SetCamera(const CameraRecord& record, bool redraw) {
   SetAxes(record.right, record.up, record.viewAxis);
   mFieldOfView = record.fieldOfView;
   mOrthoHalfHeight = record.orthoHalfHeight;
-  mView.mMapping2D.mZoom = record.zoom;
-  mView.mMapping2D.mRotation2D = record.rotation2D;
-  std::copy(record.extents2D, record.extents2D + 4, mView.mMapping2D.mExtents2D);
-  std::copy(record.scroll, record.scroll + 2, mView.mMapping2D.mScroll);
-  std::copy(record.contentSize, record.contentSize + 2, mView.mMapping2D.mContentSize);
+  ViewMapping2D::Placement placement;
+  placement.zoom = record.zoom;
+  placement.rotation = record.rotation2D;
+  std::copy(record.extents2D, record.extents2D + 4, placement.extents);
+  std::copy(record.scroll, record.scroll + 2, placement.scroll);
+  std::copy(record.contentSize, record.contentSize + 2, placement.contentSize);
+  mView.Mapping2D().SetPlacement(placement);
   // Put on only for a drawing (a paint drawing another record's model), the camera
   // leaves the window's scroll bars alone: setting them asks for another paint.
   const bool held = mView.HoldScrollBars(!redraw);
@@ -161,7 +177,7 @@ void ViewCamera::RotateCamera(const double* axis, double angle) {
   AxisAngleRotationMatrix(m, axis, angle * detail_ViewCamera::kRadians);
   for (double* v : {mEye, mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
   CopyVector(mPerEye, mEye);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::RotateAboutViewAxis(int i, double angle) {
@@ -180,7 +196,7 @@ void ViewCamera::RotateCameraEuler(double a, double b, double c) {
   MatrixTimesMatrix(m, rz, ryx);
   for (double* v : {mEye, mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
   CopyVector(mPerEye, mEye);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::RotateInViewFrame(const double* cameraAxis, double angle, bool orbit) {
@@ -195,7 +211,7 @@ void ViewCamera::RotateInViewFrame(const double* cameraAxis, double angle, bool 
   double m[9];
   AxisAngleRotationMatrix(m, axis, angle * detail_ViewCamera::kRadians);
   for (double* v : {mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::OrthonormalizeCamera() {
@@ -205,7 +221,7 @@ void ViewCamera::OrthonormalizeCamera() {
   Cross(r, mUp, mViewAxis);
   if (!NormaliseVector(mRight, r)) return;
   Cross(mUp, mViewAxis, mRight);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 namespace detail_ViewCamera {
@@ -221,7 +237,7 @@ double ScaleAngle(double angle, double ratio) {
 double ViewCamera::ConvertFieldOfView(double angle, double width, double height) const {
   if (angle < 0.0) angle = mFieldOfView;
   if (width < 0.0) width = mView.ViewportWidth();
-  if (height < 0.0) height = mView.mClientHeight;
+  if (height < 0.0) height = mView.GetClientHeight();
   if (height <= 0.0 || width <= 0.0) return angle;
   return detail_ViewCamera::ScaleAngle(angle, width / height);
 }
@@ -229,13 +245,13 @@ double ViewCamera::ConvertFieldOfView(double angle, double width, double height)
 double ViewCamera::HorizontalToVerticalFieldOfView(double angle, double width, double height) const {
   if (angle < 0.0) angle = mFieldOfView;
   if (width < 0.0) width = mView.ViewportWidth();
-  if (height < 0.0) height = mView.mClientHeight;
+  if (height < 0.0) height = mView.GetClientHeight();
   if (height <= 0.0 || width <= 0.0) return angle;
   return detail_ViewCamera::ScaleAngle(angle, height / width);
 }
 
 double ViewCamera::GetNarrowerFieldOfView() const {
-  if (mView.ViewportWidth() < mView.mClientHeight) return ConvertFieldOfView(mFieldOfView, -1, -1);
+  if (mView.ViewportWidth() < mView.GetClientHeight()) return ConvertFieldOfView(mFieldOfView, -1, -1);
   return mFieldOfView;
 }
 
@@ -247,6 +263,7 @@ void ViewCamera::InitFieldOfView(double angle, double referenceAspect) {
 }
 
 void ViewCamera::ApplyReferenceAspectOnSize() {
+  if (mReferenceAspect <= 0.0f) return;
   // A window narrower than the reference keeps the horizontal angle, a wider one the
   // vertical angle that was set.
   if (mAspect < mReferenceAspect) {
@@ -254,13 +271,13 @@ void ViewCamera::ApplyReferenceAspectOnSize() {
   } else {
     mFieldOfView = mSetAngle;
   }
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::SetVerticalFieldOfView(double angle) {
   using detail_ViewCamera::ScaleAngle;
   mFieldOfView = static_cast<float>(angle);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
   if (mReferenceAspect <= 0.0f) return;
   if (mAspect >= mReferenceAspect) {
     mSetAngle = static_cast<float>(angle);
@@ -275,7 +292,7 @@ void ViewCamera::SetVerticalFieldOfView(double angle) {
 void ViewCamera::SetHorizontalFieldOfView(double angle) {
   using detail_ViewCamera::ScaleAngle;
   mFieldOfView = static_cast<float>(ScaleAngle(angle, 1.0 / mAspect));
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
   if (mReferenceAspect <= 0.0f) return;
   mHorizontalAtReference = static_cast<float>(angle);
   mSetAngle = static_cast<float>(ScaleAngle(angle, 1.0 / mReferenceAspect));
@@ -309,7 +326,7 @@ void ViewCamera::SetOrthogonal(bool on) {
     CopyVector(mPerEye, mEye);
   }
   mOrthogonal = on;
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
   mView.Invalidate(true);
 }
 
@@ -319,7 +336,7 @@ void ViewCamera::ViewSphere(const double* centre, double radius) {
   using namespace detail_ViewCamera;
   GetViewMotions().StopZoomThrow(&mView);
   const double w = mView.ViewportWidth();
-  const double h = mView.mClientHeight;
+  const double h = mView.GetClientHeight();
   if (mOrthogonal) {
     if (w < h) {
       mOrthoHalfHeight = static_cast<float>(MarginFactor(w, mMarginX) * radius / mAspect);
@@ -340,7 +357,7 @@ void ViewCamera::ViewSphere(const double* centre, double radius) {
     if (centre) AddTo(mEye, centre);
   }
   CopyVector(mPerEye, mEye);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, int marginY) const {
@@ -348,13 +365,13 @@ void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, i
   extents = ViewExtents{};
   extents.marginX = marginX;
   extents.marginY = marginY;
-  if (!mView.mIs3D) return;
+  if (!mView.Is3D()) return;
   if (mOrthogonal) {
     extents.xDistance = extents.yDistance = radius;
     return;
   }
   const double w = mView.ViewportWidth();
-  const double h = mView.mClientHeight;
+  const double h = mView.GetClientHeight();
   const double half = mFieldOfView * kRadians / 2.0;
   const double horizontalHalf = ConvertFieldOfView(mFieldOfView, -1, -1) * kRadians / 2.0;
   extents.yScale = 1.0 / std::tan(half) * MarginFactor(h, marginY);
@@ -365,9 +382,9 @@ void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, i
 
 void ViewCamera::AddPointToExtents(ViewExtents& extents, const double* point) const {
   using namespace detail_ViewCamera;
-  if (!mView.mIs3D) {
+  if (!mView.Is3D()) {
     double turned[2];
-    ViewMapping2D::Turn(turned, point[0], point[1], mView.mMapping2D.mRotation2D);
+    ViewMapping2D::Turn(turned, point[0], point[1], mView.Mapping2D().GetRotation2D());
     Widen(extents, turned[0], turned[1]);
     return;
   }
@@ -386,13 +403,14 @@ void ViewCamera::AddPointToExtents(ViewExtents& extents, const double* point) co
 void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
   using namespace detail_ViewCamera;
   const double w = mView.ViewportWidth();
-  const double h = mView.mClientHeight;
-  if (!mView.mIs3D) {
+  const double h = mView.GetClientHeight();
+  if (!mView.Is3D()) {
     if (extents.minX > extents.maxX || extents.minY > extents.maxY) return;
     double availableW = w - 2.0 * extents.marginX;
     double availableH = h - 2.0 * extents.marginY;
-    if (mView.mWindow && !mView.mWindow->HasScrollBar(true)) availableW -= mView.mWindow->ScrollBarSize(true);
-    if (mView.mWindow && !mView.mWindow->HasScrollBar(false)) availableH -= mView.mWindow->ScrollBarSize(false);
+    const ViewWindow* window = mView.GetWindow();
+    if (window && !window->HasScrollBar(true)) availableW -= window->ScrollBarSize(true);
+    if (window && !window->HasScrollBar(false)) availableH -= window->ScrollBarSize(false);
     const double spanX = extents.maxX - extents.minX;
     const double spanY = extents.maxY - extents.minY;
     // As in FitExtents2D: no room along a side the extents span keeps the zoom.
@@ -400,12 +418,13 @@ void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
     double ppu = -1.0;
     if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
     if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
-    if (ppu > 0) mView.mMapping2D.mZoom = static_cast<float>(ppu / mView.GetViewHeight());
-    mView.Mapping2D().UpdateScrollRange();
+    ViewMapping2D& mapping = mView.Mapping2D();
+    if (ppu > 0) mapping.SetZoom(static_cast<float>(ppu / mView.GetViewHeight()));
+    mapping.UpdateScrollRange();
     const double cx = (extents.minX + extents.maxX) / 2.0;
     const double cy = (extents.minY + extents.maxY) / 2.0;
-    mView.Mapping2D().ScrollTo(mView.mMapping2D.mScroll[0] + mView.Mapping2D().ModelToWindowX(cx) - w / 2.0,
-                               mView.mMapping2D.mScroll[1] + mView.Mapping2D().ModelToWindowY(cy) - h / 2.0);
+    mapping.ScrollTo(mapping.GetScrollPosition2D()[0] + mapping.ModelToWindowX(cx) - w / 2.0,
+                     mapping.GetScrollPosition2D()[1] + mapping.ModelToWindowY(cy) - h / 2.0);
     mView.Invalidate(true);
     return;
   }
@@ -426,7 +445,7 @@ void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
     Scale(mEye, mViewAxis, extents.eyeDistance);
     CopyVector(mPerEye, mEye);
   }
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewCamera::PanCamera(int dx, int dy) {
@@ -436,7 +455,7 @@ void ViewCamera::PanCamera(int dx, int dy) {
   AddScaled(mEye, mRight, -dx * s);
   AddScaled(mEye, mUp, dy * s);
   CopyVector(mPerEye, mEye);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
   mView.Invalidate(true);
   mView.SyncLinkedViews();
 }
@@ -452,7 +471,7 @@ void ViewCamera::ZoomCamera(double factor) {
     AddScaled(mEye, mViewAxis, wanted - distance);
     CopyVector(mPerEye, mEye);
   }
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 // ---- Frames and facing -----------------------------------------------------------------------
@@ -487,7 +506,7 @@ double ViewCamera::GetFacingValue(const double* point, const double* normal, boo
 }
 
 void ViewCamera::GetViewDirection(double* out, const double* point) const {
-  if (!mView.mIs3D) {
+  if (!mView.Is3D()) {
     out[0] = out[1] = 0.0;
     out[2] = 1.0;
   } else if (mOrthogonal) {

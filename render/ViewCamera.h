@@ -57,7 +57,11 @@ class ViewCamera {
     mMarginX = x;
     mMarginY = y;
   }
+  // The margins fitting leaves along the width and the height (a flat pane's too).
+  int GetPixelMarginX() const { return mMarginX; }
+  int GetPixelMarginY() const { return mMarginY; }
   float GetNear() const { return mNear; }
+  float GetFar() const { return mFar; }
   void SetNearFar(float zNear, float zFar) {
     mNear = zNear;
     mFar = zFar;
@@ -86,6 +90,12 @@ class ViewCamera {
   const double* GetViewAxis() const { return mViewAxis; }
   void SetEye(const double* eye);
   void SetAxes(const double* right, const double* up, const double* viewAxis);
+  // The eye being drawn: the eye moved along the right axis by the offset (one eye of
+  // a stereo pair), from which facing is judged.
+  void PlaceEyeDrawn(double offset);
+  // The other camera's projection kind, eye, axes, orthogonal half height and field
+  // of view in effect, as linked views share them.
+  void TakePose(const ViewCamera& other);
   float GetOrthoHalfHeight() const { return mOrthoHalfHeight; }
   void SetOrthoHalfHeight(float h) { mOrthoHalfHeight = h; }
   // The camera's frame: its axes as columns and the eye as the translation; and the
@@ -98,18 +108,13 @@ class ViewCamera {
   // From the point towards the viewer (+z in flat panes).
   void GetViewDirection(double* out, const double* point) const;
 
-  // The field of view after the window's aspect changed, with a reference aspect.
+  // The field of view after the window's aspect changed, when it has a reference aspect.
   void ApplyReferenceAspectOnSize();
 
   // out += v s.
   static void AddScaled(double* out, const double* v, double s);
 
  private:
-  // The view's matrices, stereo and size handling read the camera's fields, and the
-  // off-screen rendering and the flat mapping its margins.
-  friend class OpenGLView;
-  friend class ViewMapping2D;
-
   OpenGLView& mView;
   float mAspect = 1.0f;
   float mPixelAspect = 1.0f;

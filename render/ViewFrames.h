@@ -24,10 +24,17 @@ class ViewFrames {
   void NoteFrameDrawnAfresh() { mFrameAfresh = true; }
   Counts GetFrameCounts() const { return mCounts; }
 
- private:
-  // The view's paint starts a frame and notes its swap.
-  friend class OpenGLView;
+  // The view's paint: a frame begins, and it was swapped into the window after the
+  // seconds given.
+  void StartFrame() { mFrameAfresh = false; }
+  void NoteSwap(double seconds) {
+    mLastFrameSeconds = seconds;
+    mLastFrameAfresh = mFrameAfresh;
+    ++mCounts.swapped;
+    if (mFrameAfresh) ++mCounts.afresh;
+  }
 
+ private:
   double mLastFrameSeconds = 0.0;
   bool mFrameAfresh = false;
   bool mLastFrameAfresh = false;

@@ -50,11 +50,11 @@ double MappingScale(double from, double to, double content, double ppu) {
 }  // namespace detail_ViewMapping2D
 
 double ViewMapping2D::ContentOffsetX() const {
-  return mContentSize[0] < mView.mClientWidth ? (mView.mClientWidth - mContentSize[0]) / 2.0 : 0.0;
+  return mContentSize[0] < mView.GetClientWidth() ? (mView.GetClientWidth() - mContentSize[0]) / 2.0 : 0.0;
 }
 
 double ViewMapping2D::ContentOffsetY() const {
-  return mContentSize[1] < mView.mClientHeight ? (mView.mClientHeight - mContentSize[1]) / 2.0 : 0.0;
+  return mContentSize[1] < mView.GetClientHeight() ? (mView.GetClientHeight() - mContentSize[1]) / 2.0 : 0.0;
 }
 
 double ViewMapping2D::ModelToWindowX(double unit) const {
@@ -89,21 +89,41 @@ void ViewMapping2D::ModelToWindow2D(double* window, const double* model) const {
   window[1] = ModelToWindowY(turned[1]);
 }
 
+ViewMapping2D::Placement ViewMapping2D::GetPlacement() const {
+  Placement placement;
+  std::copy(mExtents2D, mExtents2D + 4, placement.extents);
+  std::copy(mScroll, mScroll + 2, placement.scroll);
+  std::copy(mContentSize, mContentSize + 2, placement.contentSize);
+  placement.zoom = mZoom;
+  placement.rotation = mRotation2D;
+  return placement;
+}
+
+void ViewMapping2D::SetPlacement(const Placement& placement) {
+  std::copy(placement.extents, placement.extents + 4, mExtents2D);
+  std::copy(placement.scroll, placement.scroll + 2, mScroll);
+  std::copy(placement.contentSize, placement.contentSize + 2, mContentSize);
+  mZoom = placement.zoom;
+  mRotation2D = placement.rotation;
+  mView.InvalidateCameraMatrix();
+}
+
 void ViewMapping2D::SetExtents2D(float left, float top, float right, float bottom) {
   mExtents2D[0] = left;
   mExtents2D[1] = top;
   mExtents2D[2] = right;
   mExtents2D[3] = bottom;
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewMapping2D::FitExtents2D() {
   const double spanX = std::fabs(mExtents2D[2] - mExtents2D[0]);
   const double spanY = std::fabs(mExtents2D[1] - mExtents2D[3]);
-  double availableW = mView.mClientWidth - 2.0 * mView.mCamera.mMarginX;
-  double availableH = mView.mClientHeight - 2.0 * mView.mCamera.mMarginY;
-  if (mView.mWindow && !mView.mWindow->HasScrollBar(true)) availableW -= mView.mWindow->ScrollBarSize(true);
-  if (mView.mWindow && !mView.mWindow->HasScrollBar(false)) availableH -= mView.mWindow->ScrollBarSize(false);
+  double availableW = mView.GetClientWidth() - 2.0 * mView.Camera().GetPixelMarginX();
+  double availableH = mView.GetClientHeight() - 2.0 * mView.Camera().GetPixelMarginY();
+  const ViewWindow* window = mView.GetWindow();
+  if (window && !window->HasScrollBar(true)) availableW -= window->ScrollBarSize(true);
+  if (window && !window->HasScrollBar(false)) availableH -= window->ScrollBarSize(false);
   // A pane with no room along a side that the extents span cannot hold them: the zoom
   // stays (fitted along the other side alone and then grown, the pane would show a
   // corner of its content hugely magnified).
@@ -125,31 +145,33 @@ void ViewMapping2D::UpdateScrollRange() {
 
 void ViewMapping2D::SetScrollSizes2D(double width, double height, bool force) {
   // The model point at the window centre stays there.
-  const double cx = WindowToModelX(mView.mClientWidth / 2.0);
-  const double cy = WindowToModelY(mView.mClientHeight / 2.0);
+  const double cx = WindowToModelX(mView.GetClientWidth() / 2.0);
+  const double cy = WindowToModelY(mView.GetClientHeight() / 2.0);
   if (width <= 0.0) width = 1.0;
   if (height <= 0.0) height = 1.0;
   mContentSize[0] = static_cast<float>(width);
   mContentSize[1] = static_cast<float>(height);
   const int roundedW = static_cast<int>(std::lround(width));
   const int roundedH = static_cast<int>(std::lround(height));
-  if (force || roundedW != mView.mScrollWidth || roundedH != mView.mScrollHeight)
+  if (force || roundedW != mView.GetScrollWidth() || roundedH != mView.GetScrollHeight())
     mView.SetScrollSizes(roundedW, roundedH);
-  ScrollTo(mScroll[0] + ModelToWindowX(cx) - mView.mClientWidth / 2.0,
-           mScroll[1] + ModelToWindowY(cy) - mView.mClientHeight / 2.0);
-  mView.mCameraMatrixValid = false;
+  ScrollTo(mScroll[0] + ModelToWindowX(cx) - mView.GetClientWidth() / 2.0,
+           mScroll[1] + ModelToWindowY(cy) - mView.GetClientHeight() / 2.0);
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewMapping2D::ScrollTo(double x, double y) {
   // A content smaller than the window is centred and cannot scroll.
-  x = std::max(0.0, std::min(x, static_cast<double>(mContentSize[0]) - mView.mClientWidth));
-  y = std::max(0.0, std::min(y, static_cast<double>(mContentSize[1]) - mView.mClientHeight));
+  x = std::max(0.0, std::min(x, static_cast<double>(mContentSize[0]) - mView.GetClientWidth()));
+  y = std::max(0.0, std::min(y, static_cast<double>(mContentSize[1]) - mView.GetClientHeight()));
   mScroll[0] = static_cast<float>(x);
   mScroll[1] = static_cast<float>(y);
-  const int barX = mContentSize[0] > 0 ? static_cast<int>(std::lround(mView.mScrollWidth * x / mContentSize[0])) : 0;
-  const int barY = mContentSize[1] > 0 ? static_cast<int>(std::lround(mView.mScrollHeight * y / mContentSize[1])) : 0;
+  const int barX =
+      mContentSize[0] > 0 ? static_cast<int>(std::lround(mView.GetScrollWidth() * x / mContentSize[0])) : 0;
+  const int barY =
+      mContentSize[1] > 0 ? static_cast<int>(std::lround(mView.GetScrollHeight() * y / mContentSize[1])) : 0;
   mView.SetScrollPos(barX, barY);
-  mView.mCameraMatrixValid = false;
+  mView.InvalidateCameraMatrix();
 }
 
 void ViewMapping2D::Zoom2DAt(double factor, int x, int y) {
@@ -162,8 +184,8 @@ void ViewMapping2D::Zoom2DAt(double factor, int x, int y) {
 }
 
 void ViewMapping2D::ComputeVisibleArea2D() {
-  const double w = std::max(mView.mClientWidth, 1);
-  const double h = std::max(mView.mClientHeight, 1);
+  const double w = std::max(mView.GetClientWidth(), 1);
+  const double h = std::max(mView.GetClientHeight(), 1);
   const double corners[4][2] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
   double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
   for (const auto& corner : corners) {

@@ -15,6 +15,16 @@ constexpr double kTinyExtent = kPointTolerance;
 
 class ViewMapping2D {
  public:
+  // The whole mapping but the rectangle shown: camera records keep it, and off-screen
+  // rendering scales it to the bitmap for the duration.
+  struct Placement {
+    float extents[4] = {0, 0, 0, 0};  // left, top, right, bottom
+    float scroll[2] = {0, 0};
+    float contentSize[2] = {0, 0};
+    float zoom = 1.0f;
+    float rotation = 0.0f;
+  };
+
   explicit ViewMapping2D(OpenGLView& view);
   ViewMapping2D(const ViewMapping2D&) = delete;
   ViewMapping2D& operator=(const ViewMapping2D&) = delete;
@@ -43,22 +53,22 @@ class ViewMapping2D {
   const double* GetVisibleArea2D() const { return mVisibleArea; }
   const float* GetExtents2D() const { return mExtents2D; }
   float GetZoom() const { return mZoom; }
+  // Pixels per unit over the view's height; the scroll range is not updated.
+  void SetZoom(float zoom) { mZoom = zoom; }
   float GetRotation2D() const { return mRotation2D; }
   void SetRotation2D(float degrees) { mRotation2D = degrees; }
   const float* GetScrollPosition2D() const { return mScroll; }
   const float* GetContentSize2D() const { return mContentSize; }
+  Placement GetPlacement() const;
+  // Takes the mapping as it is given; the window's scroll bars are left alone.
+  void SetPlacement(const Placement& placement);
+  // The model rectangle shown, after the window or the mapping changed.
+  void ComputeVisibleArea2D();
 
   // A 2D point turned counter-clockwise by the angle (degrees).
   static void Turn(double* out, double x, double y, double degrees);
 
  private:
-  // The view's camera records, resets and projection read and set the mapping whole;
-  // the off-screen rendering scales it to the bitmap for the duration.
-  friend class OpenGLView;
-  friend class ViewCamera;
-  friend class GLBitmapRender;
-
-  void ComputeVisibleArea2D();
   double ContentOffsetX() const;
   double ContentOffsetY() const;
 

@@ -67,8 +67,21 @@ void ViewMaterials::InitMaterials() {
   for (LightSet* set : {FindLightSet("Default"), FindLightSet("Rainbow"), GetCurrentLightSet()}) {
     if (set) set->AssignGLLights(a.maxLights);
   }
-  SetLighting(&mView, mView.GetLighting());
+  SwitchLighting(mLighting);
   CheckGLError("InitMaterials");
+}
+
+bool ViewMaterials::SwitchLighting(bool on) {
+  const bool previous = mLighting;
+  mLighting = on;
+  if (OpenGLView::GetCurrent() == &mView) {
+    if (mView.Is3D() && on) {
+      glEnable(GL_LIGHTING);
+    } else {
+      glDisable(GL_LIGHTING);
+    }
+  }
+  return previous;
 }
 
 // ---- Colours and materials -----------------------------------------------------------------
@@ -243,7 +256,7 @@ bool ViewMaterials::SuspendRainbowLights(bool keepLit) {
 
 void ViewMaterials::ResumeRainbowLights(bool keepLit) {
   if (!keepLit) {
-    SetLighting(&mView, mView.GetLighting());
+    SwitchLighting(mLighting);
     return;
   }
   SelectRainbowLights(true);

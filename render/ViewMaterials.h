@@ -1,7 +1,7 @@
 #pragma once
-// ViewMaterials: what a view's drawing sets as it draws: colours and materials (with
-// the rainbow and anaglyph filters of the view), emission and specular, transparency,
-// culling, depth writes and line stipple. It remembers what it gave GL last, so that
+// ViewMaterials: what a view's drawing sets as it draws: the lighting switch, colours
+// and materials (with the rainbow and anaglyph filters of the view), emission and
+// specular, transparency, culling, depth writes and line stipple. It remembers what it gave GL last, so that
 // setting the same again changes nothing, and forgets it when the view's GL state is
 // put back into the context.
 
@@ -30,6 +30,10 @@ class ViewMaterials {
   void ResetGLState();
   // The default material and light model, and the built-in light sets.
   void InitMaterials();
+  // The view's lighting switch (SetLighting of render/OpenGLView.h); inside the view's
+  // GL section GL lighting follows it in 3D panes. Returns the previous switch.
+  bool SwitchLighting(bool on);
+  bool GetLighting() const { return mLighting; }
   void SetColor(float r, float g, float b);
   void SetColorv(const float* rgb) { SetColor(rgb[0], rgb[1], rgb[2]); }
   void SetColor4(float r, float g, float b, float a);
@@ -60,6 +64,7 @@ class ViewMaterials {
 
  private:
   OpenGLView& mView;
+  bool mLighting = true;
   // State last given to GL (-1: not known).
   int mCullMode = -1;
   int mDepthWrites = 1;

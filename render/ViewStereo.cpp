@@ -57,10 +57,9 @@ void ViewStereo::SetStereoMode(int mode) {
   std::copy(s.weights, s.weights + 3, mAnaglyphWeights);
   if (OpenGLView::GetCurrent() == &mView) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (mView.mIs3D && mStereoKind == StereoKind::Anaglyph) mView.mMaterials.SetMaterialColorRGB(1, 1, 1);
+    if (mView.Is3D() && mStereoKind == StereoKind::Anaglyph) mView.Materials().SetMaterialColorRGB(1, 1, 1);
   }
   mView.Camera().UpdateAspectRatio();
-  mView.mViewportStale = true;
   mView.Invalidate(true);
 }
 

@@ -41,11 +41,13 @@ class ViewStereo {
   // 0 for both (no stereo), 1 and 2 for the eyes.
   void SetCurrentEye(int eye) { mCurrentEye = eye; }
   int GetCurrentEye() const { return mCurrentEye; }
+  // The eye (1 or 2) drawn in the left half side by side.
+  int GetLeftEye() const { return mLeftEye; }
+  // How far the first eye's frustum is shifted sideways at the near distance: the two
+  // frusta share their window at the distance of the origin.
+  double FrustumShift(double nearDistance) const { return nearDistance * mSeparationFactor / mFocalFactor; }
 
  private:
-  // The view's viewport, projection and viewing matrices read the eyes' layout.
-  friend class OpenGLView;
-
   OpenGLView& mView;
   int mStereoMode = kStereoNone;
   StereoKind mStereoKind = StereoKind::None;

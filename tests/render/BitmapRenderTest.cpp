@@ -109,9 +109,17 @@ TEST_F(BitmapRender, AFlatPaneKeepsItsCentreAtAnotherSize) {
   double at[2];
   const double centre[2] = {0.5, 0.25};
   view.Mapping2D().ModelToWindow2D(at, centre);
+  const ViewMapping2D::Placement before = view.Mapping2D().GetPlacement();
   GLBitmap bitmap;
   ASSERT_TRUE(view.RenderToBitmap(bitmap, 240, 160, 1));
   EXPECT_EQ(PixelAt(bitmap, static_cast<int>(at[0] * 2), static_cast<int>(at[1] * 2)).r, 255);
+  // The scroll position and content size scaled to the bitmap are the window's again.
+  const ViewMapping2D::Placement after = view.Mapping2D().GetPlacement();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(after.scroll[i], before.scroll[i]);
+    EXPECT_EQ(after.contentSize[i], before.contentSize[i]);
+  }
+  EXPECT_EQ(after.zoom, before.zoom);
   EXPECT_EQ(PixelAt(Draw(window), static_cast<int>(at[0]), static_cast<int>(at[1])).r, 255);
 }
 
