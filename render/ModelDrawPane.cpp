@@ -65,9 +65,9 @@ bool ModelDrawPane::ApplyFaceAppearance(bool, MaterialPasses& passes) {
 ModelDrawPane& GetModelDrawPane(OpenGLView* view) {
   if (auto* pane = dynamic_cast<ModelDrawPane*>(view)) return *pane;
   // The plain answers for a view that is not a document pane (a test's, a tool's, a
-  // placeholder pane). Its one piece of state, the transparency nesting, is pushed and
-  // popped within one drawing on the drawing thread: it is back to zero between
-  // drawings, so one stand-in carries nothing from one view or frame to another.
+  // placeholder pane). Its transparency nesting is pushed and popped within one drawing
+  // on the drawing thread, back to zero between drawings, and only a document pane holds
+  // a face drag: one stand-in carries nothing from one view or frame to another.
   static ModelDrawPane plain;
   return plain;
 }
