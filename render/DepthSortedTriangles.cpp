@@ -11,7 +11,6 @@
 
 #include "core/FaceImageRef.h"
 #include "core/RadixSorter.h"
-#include "render/DrawingPreferences.h"
 #include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/FaceMeshCache.h"
@@ -74,7 +73,7 @@ State* Current() {
 
 // The settings, of no context: program options that every frame's panes draw with.
 DepthSortSettings& Settings() {
-  return GetDrawingPreferences().depthSort;
+  return GetDepthSortSettings();
 }
 
 // The current context's queues inside a section; outside, those of every context.

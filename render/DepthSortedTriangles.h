@@ -101,4 +101,19 @@ struct DepthSortStatistics {
 };
 DepthSortStatistics GetDepthSortStatistics();
 
+// How translucent and curved surfaces are cut and shaded before their triangles are
+// sorted by depth (render/DepthSortedTriangles.h).
+struct DepthSortSettings {
+  // Curved projections of face images: the deepest subdivision of a triangle, and how
+  // far the texture coordinates of an edge's mid-point may stray from the mean of its
+  // ends' before the triangle is split.
+  int subdivisionDepth = 4;
+  double subdivisionTolerance = 0.05;
+  // Multiplies the alpha of every sorted triangle.
+  float alphaFactor = 1.0f;
+};
+
+// The program's choices (render/DrawingPreferences.h).
+DepthSortSettings& GetDepthSortSettings();
+
 }  // namespace corvia

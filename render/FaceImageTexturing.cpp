@@ -16,7 +16,6 @@
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
 #include "platform/Services.h"
-#include "render/DrawingPreferences.h"
 #include "render/FaceImage.h"
 #include "render/FaceImageMapping.h"
 #include "render/GL.h"
@@ -42,10 +41,6 @@ unsigned WrapS(int projection, uint32_t boundaryMode) {
 }
 
 }  // namespace detail_FaceImageTexturing
-
-FaceImageSettings& GetFaceImageSettings() {
-  return GetDrawingPreferences().faceImages;
-}
 
 void InstallFaceImageRenderer() {
   InstallFaceImageTextures(TextureImage::GetFaceImageTextures());

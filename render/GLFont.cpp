@@ -9,7 +9,6 @@
 #include "core/HtmlText.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
-#include "render/DrawingPreferences.h"
 #include "render/FontFiles.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
@@ -35,7 +34,7 @@ constexpr const char* kFontFolder = "Fonts";
 constexpr uint32_t kFontEntryReloadDue = 0x4;
 
 DefaultFontPreferences& Default() {
-  return GetDrawingPreferences().defaultFont;
+  return GetDefaultFontPreferences();
 }
 
 // The fonts of one GL context: their glyphs are textures of that context.

@@ -148,4 +148,14 @@ void ApplyDefaultFontTextureState();
 // The number of fonts in the current context's cache.
 int CountCachedFonts();
 
+// The font texts use when they name none, and the resolution fonts are made at
+// (render/GLFont.h).
+struct DefaultFontPreferences {
+  std::string name = "Arial";
+  int resolution = kDefaultFontResolution;
+};
+
+// The program's (render/DrawingPreferences.h).
+DefaultFontPreferences& GetDefaultFontPreferences();
+
 }  // namespace corvia

@@ -12,7 +12,6 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "platform/Services.h"
-#include "render/DrawingPreferences.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 
@@ -45,7 +44,7 @@ constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
 ColorTableChooser gChooser = nullptr;
 
 GeomagStylePreferences& Preferences() {
-  return GetDrawingPreferences().geomag;
+  return GetGeomagStylePreferences();
 }
 
 // The table dialog of the dialogs' front end, when no other chooser is installed.

@@ -78,4 +78,16 @@ bool PickColor(float* rgb, bool allowToyColours);
 // The same on a packed colour.
 bool PickColorRGB(uint32_t* packed, bool allowToyColours);
 
+// The construction-toy style's two sets of replaced settings and the rod colour chosen
+// (render/GeomagStyle.h).
+struct GeomagStylePreferences {
+  // The user's settings while the style is on, and the style's while it is suspended.
+  GeomagStyleRecord user;
+  GeomagStyleRecord style;
+  int rodStyle = 0;
+};
+
+// The program's (render/DrawingPreferences.h).
+GeomagStylePreferences& GetGeomagStylePreferences();
+
 }  // namespace corvia

@@ -6,7 +6,6 @@
 
 #include "core/Units.h"
 #include "model/Poly.h"
-#include "render/DrawingPreferences.h"
 
 namespace corvia {
 
@@ -28,10 +27,6 @@ double BlockValue(Poly* poly, bool isDual, double baseValue, double dualValue) {
 }
 
 }  // namespace detail_ModelDrawSettings
-
-ModelDrawSettings& GetModelDrawSettings() {
-  return GetDrawingPreferences().model;
-}
 
 bool UsingVertexSpheres() {
   const ModelDrawSettings& s = GetModelDrawSettings();

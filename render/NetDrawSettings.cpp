@@ -6,14 +6,9 @@
 #include "model/ElementLabels.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
-#include "render/DrawingPreferences.h"
 #include "render/OpenGLView.h"
 
 namespace corvia {
-
-NetDrawSettings& GetNetDrawSettings() {
-  return GetDrawingPreferences().nets;
-}
 
 bool AreFaceletNumbersShown() {
   return (DiagnosticNumbers & (kNumberEachFacelet | kNumberEachFaceletType)) != 0;

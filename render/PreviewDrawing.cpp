@@ -4,7 +4,6 @@
 #include "render/PreviewDrawing.h"
 
 #include "core/DrawnPolygon.h"
-#include "render/DrawingPreferences.h"
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
@@ -45,10 +44,6 @@ void DrawPolygonAt(const DrawnPolygon* polygon, const double* offset, double sca
 }
 
 }  // namespace detail_PreviewDrawing
-
-PreviewDrawOptions& GetPreviewDrawOptions() {
-  return GetDrawingPreferences().preview;
-}
 
 void Draw(SimplePoly* poly, const DrawnPolygon* polygons, const void* viewArgument, double explode, double scale) {
   using namespace detail_PreviewDrawing;

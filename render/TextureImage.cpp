@@ -10,7 +10,6 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "files/ImageFile.h"
-#include "render/DrawingPreferences.h"
 #include "render/GL.h"
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
@@ -60,10 +59,6 @@ OpenGLView* ViewOfContext(const void* context) {
 }
 
 }  // namespace detail_TextureImage
-
-TextureImageSettings& GetTextureImageSettings() {
-  return GetDrawingPreferences().textureImages;
-}
 
 TextureImage* TextureImage::GetList() {
   return static_cast<TextureImage*>(detail_TextureImage::gLibrary.head);
