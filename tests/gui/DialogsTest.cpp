@@ -310,11 +310,15 @@ TEST_F(WxDialogsFixture, AugmentationWindowKeepsItsControlsWholeBesideALongModel
   named.name = std::string("Compound of ") + std::string(180, 'n') + " and its dual";
   AugmentDlg dialog{AugmentDlg::Blank{}};
   dialog.mOptions = kAugmentPyramid;
-  dialog.mMemoryModels = {&named};
+  // Wide letters, ten times as many.
+  SimplePoly wide;
+  for (int i = 0; i < 1800; ++i) wide.name += "\xE5\xA4\x9A";
+  dialog.mMemoryModels = {&named, &wide};
   Script script(AugmentDlg::kName, [](CorviaDialog& window) {
     const wxString memory = Control<wxChoice>(window, "memorySlot")->GetString(0);
     EXPECT_TRUE(memory.StartsWith("Memory 1: Compound of nnn")) << memory;
     EXPECT_TRUE(memory.EndsWith(" (0 faces, 0 vertices)")) << memory;
+    EXPECT_TRUE(Control<wxChoice>(window, "memorySlot")->GetString(1).EndsWith(" (0 faces, 0 vertices)"));
     int boxes = 0;
     std::function<void(wxWindow*)> visit = [&](wxWindow* parent) {
       for (wxWindow* child : parent->GetChildren()) {
