@@ -3,6 +3,8 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/control.h>
+#include <wx/dcscreen.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
@@ -33,6 +35,9 @@ const uint32_t kKinds[] = {kAugmentPyramid, kAugmentCupola,  kAugmentPrism, kAug
 const char* const kKindNames[] = {"Pyramid",         "Cupola",         "Prism",     "Antiprism",
                                   "Model in memory", "Built-in model", "Model file"};
 constexpr int kNumKinds = 7;
+// The widest a memory's line in the list of memories may be (in DIPs): about as wide
+// as the window's other controls.
+constexpr int kMemoryTextWidth = 360;
 
 const char* const kPyramidHeights[] = {
     "Lateral edges as long as the face's edges, times the scale",
@@ -123,7 +128,8 @@ class AugmentWindow : public CorviaDialog {
     for (int slot = 0; slot < kNumMemorySlots; ++slot) mMemory->Append(MemorySlotText(slot));
     modelBox->Add(mMemory, 0, wxEXPAND | wxBOTTOM, FromDIP(4));
     auto* entryRow = new wxBoxSizer(wxHORIZONTAL);
-    mEntryName = new wxStaticText(box, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END, "entryName");
+    mEntryName = new wxStaticText(box, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+                                  wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE, "entryName");
     entryRow->Add(mEntryName, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(6));
     mChooseEntry = new wxButton(box, wxID_ANY, "Library...", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                 "chooseEntry");
@@ -175,6 +181,9 @@ class AugmentWindow : public CorviaDialog {
     for (const char* text : kPyramidHeights) mHeight->Append(wxString::FromUTF8(text));
     mHeight->SetSelection(0);
     mEntryName->SetLabel("(no model chosen)");
+    // The chosen model's name takes the room the row has and ends in an ellipsis when
+    // it is longer: a long name does not widen the window.
+    mEntryName->SetMinSize(wxSize(mEntryName->GetTextExtent(mEntryName->GetLabel()).x, -1));
     FinishLayout(columns);
   }
 
@@ -257,12 +266,21 @@ class AugmentWindow : public CorviaDialog {
   }
 
  private:
+  // A memory as its list names it. A long model name is cut short (ending in an
+  // ellipsis), so that the list keeps a width that leaves the window narrower than the
+  // screen: a window wider than the screen is laid out at the screen's width, which
+  // squeezes the other column's controls below their own size.
   wxString MemorySlotText(int slot) const {
     MemorySlotInfo info;
-    if (!DescribeMemoryModel(mValues.GetMemoryModel(slot), &info)) return wxString::Format("Memory %d: empty", slot + 1);
-    return wxString::Format("Memory %d: %s (%d faces, %d vertices)", slot + 1,
-                            info.name && *info.name ? wxString::FromUTF8(info.name) : wxString("unnamed"),
-                            info.numFaces, info.numVertices);
+    if (!DescribeMemoryModel(mValues.GetMemoryModel(slot), &info))
+      return wxString::Format("Memory %d: empty", slot + 1);
+    const wxString head = wxString::Format("Memory %d: ", slot + 1);
+    const wxString counts = wxString::Format(" (%d faces, %d vertices)", info.numFaces, info.numVertices);
+    const wxString name = info.name && *info.name ? wxString::FromUTF8(info.name) : wxString("unnamed");
+    wxScreenDC dc;
+    dc.SetFont(mMemory->GetFont());
+    const int room = FromDIP(detail_AugmentWindow::kMemoryTextWidth) - dc.GetTextExtent(head + counts).x;
+    return head + wxControl::Ellipsize(name, dc, wxELLIPSIZE_END, std::max(room, FromDIP(40))) + counts;
   }
 
   void KindChanged() {
@@ -294,6 +312,7 @@ class AugmentWindow : public CorviaDialog {
       const std::string name = mEntryIsDual ? mEntry->GetDualName() : std::string(mEntry->mName ? mEntry->mName : "");
       mEntryName->SetLabelText(wxString::FromUTF8(name));
     }
+    Layout();
   }
 
   void ChooseEntry() {

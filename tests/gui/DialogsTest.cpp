@@ -302,6 +302,41 @@ TEST_F(WxDialogsFixture, AugmentationOptionsFromTheWindow) {
   EXPECT_EQ(dialog.mOptions & kAugmentSolidMask, kAugmentPrism);
 }
 
+// A model in memory with a long name: the window stays narrower than the screen, so
+// that no control is given less room than it needs (GTK says so for a squeezed check
+// box); the memory's line ends with its counts.
+TEST_F(WxDialogsFixture, AugmentationWindowKeepsItsControlsWholeBesideALongModelName) {
+  SimplePoly named;
+  named.name = std::string("Compound of ") + std::string(180, 'n') + " and its dual";
+  AugmentDlg dialog{AugmentDlg::Blank{}};
+  dialog.mOptions = kAugmentPyramid;
+  // Wide letters, ten times as many.
+  SimplePoly wide;
+  for (int i = 0; i < 1800; ++i) wide.name += "\xE5\xA4\x9A";
+  dialog.mMemoryModels = {&named, &wide};
+  Script script(AugmentDlg::kName, [](CorviaDialog& window) {
+    const wxString memory = Control<wxChoice>(window, "memorySlot")->GetString(0);
+    EXPECT_TRUE(memory.StartsWith("Memory 1: Compound of nnn")) << memory;
+    EXPECT_TRUE(memory.EndsWith(" (0 faces, 0 vertices)")) << memory;
+    EXPECT_TRUE(Control<wxChoice>(window, "memorySlot")->GetString(1).EndsWith(" (0 faces, 0 vertices)"));
+    int boxes = 0;
+    std::function<void(wxWindow*)> visit = [&](wxWindow* parent) {
+      for (wxWindow* child : parent->GetChildren()) {
+        if (auto* box = dynamic_cast<wxCheckBox*>(child)) {
+          ++boxes;
+          EXPECT_GE(box->GetSize().x, box->GetBestSize().x) << box->GetName();
+        }
+        visit(child);
+      }
+    };
+    visit(&window);
+    EXPECT_EQ(boxes, 6);
+    window.PressCancel();
+  });
+  EXPECT_FALSE(dialog.DoModal());
+  EXPECT_TRUE(script.Ran());
+}
+
 TEST_F(WxDialogsFixture, PolyhedraBrowserSearchesAndChooses) {
   ModelSearchCriteria before = gModelSearchCriteria;
   bool recognised = false;
