@@ -3,6 +3,7 @@
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/statusbr.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <cmath>
@@ -390,12 +391,22 @@ bool NewFrame::TryBefore(wxEvent& event) {
         }
       }
     };
+    if (type == wxEVT_MENU && wxTheApp && wxTheApp->IsScheduledForDestruction(this)) {
+      // A command still queued when the window was closed does not run in it: the
+      // window goes at the next idle time, perhaps while the command waits in a dialog.
+      mRouting = false;
+      return true;
+    }
+    // The window may go while a command runs (a dialog's loop reaches idle time after a
+    // close): nothing of it is touched after the command.
+    wxWeakRef<NewFrame> self(this);
     if (type == wxEVT_MENU) {
       // A command is one operation: memory that runs out inside it ends it alone.
       if (!RunOperation(GetCommandOperationText(FromWxId(event.GetId())).c_str(), route)) handled = true;
     } else {
       route();
     }
+    if (!self) return true;
     mRouting = false;
     if (handled) return true;
   }

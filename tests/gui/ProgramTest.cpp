@@ -1725,4 +1725,23 @@ TEST_F(ProgramTest, ClicksOnANumberedModelKeepTheDriversMemoryFlat) {
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
+// A command still queued when the main window closes does not run in the closing
+// window (it could open a dialog that waits while the window goes under it); one
+// queued before runs as ever.
+TEST_F(ProgramTest, ACommandQueuedAsTheWindowClosesDoesNotRunInIt) {
+  constexpr int kUnusedCommand = 59990;
+  struct Recorder : wxEvtHandler {
+    int runs = 0;
+  } recorder;
+  recorder.Bind(wxEVT_MENU, [&recorder](wxCommandEvent&) { ++recorder.runs; }, ToWxId(kUnusedCommand));
+  GetMainFrame()->AddCommandTarget(&recorder);
+  wxQueueEvent(mFrame, new wxCommandEvent(wxEVT_MENU, ToWxId(kUnusedCommand)));
+  ASSERT_TRUE(YieldUntil([&] { return recorder.runs == 1; }));
+  wxQueueEvent(mFrame, new wxCommandEvent(wxEVT_MENU, ToWxId(kUnusedCommand)));
+  mFrame->Close(true);
+  EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(recorder.runs, 1);
+}
+
 }  // namespace test_Program
+
