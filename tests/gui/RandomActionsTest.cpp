@@ -633,14 +633,16 @@ class RandomActions : public ::testing::Test {
           << Log();
       ++mDone;
     }
-    // Whatever stays open is closed, and the window closes and goes.
-    answerer.Stop();
+    // Whatever stays open is closed, and the window closes and goes. The answerer
+    // answers until the window is closing: a command queued by the last action may
+    // still open a dialog while the others close.
     for (wxWindow* window : wxTopLevelWindows) {
       if (window != mFrame) window->Close(true);
     }
     Settle();
     GetTour().StopTour();
     mFrame->Close(true);
+    answerer.Stop();
     EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
   }
 
