@@ -1,5 +1,6 @@
 #include "ui/NewFrame.h"
 
+#include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/statusbr.h>
