@@ -67,8 +67,7 @@ struct State : GLContextPart {
 
 // The queues of the current context; null outside any section.
 State* Current() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<State>(state->depthSort) : nullptr;
+  return FindCurrentGLContextPart<State>(&GLContextState::depthSort);
 }
 
 // The settings, of no context: program options that every frame's panes draw with.

@@ -141,8 +141,7 @@ struct Kept : GLContextPart {
 
 // Those of the current context; null outside any section.
 Kept* CurrentKept() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<Kept>(state->faceMeshes) : nullptr;
+  return FindCurrentGLContextPart<Kept>(&GLContextState::faceMeshes);
 }
 
 // The recording under way in the current context; null when none.

@@ -97,6 +97,14 @@ Part& GetGLContextPart(std::unique_ptr<GLContextPart>& slot) {
   return static_cast<Part&>(*slot);
 }
 
+// The part in the slot (a member such as &GLContextState::fonts) of the current
+// context, made on first use; null outside any section.
+template <class Part>
+Part* FindCurrentGLContextPart(std::unique_ptr<GLContextPart> GLContextState::*slot) {
+  GLContextState* state = GetCurrentGLContextState();
+  return state ? &GetGLContextPart<Part>(state->*slot) : nullptr;
+}
+
 // Calls f with the part in the slot (a member such as &GLContextState::faceMeshes) of
 // every context that has made it: for sums over the contexts there are.
 template <class Part, class F>

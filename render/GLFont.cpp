@@ -44,8 +44,7 @@ struct Cache : GLContextPart {
 
 // The cache of the current context; null outside any section.
 Cache* CurrentCache() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<Cache>(state->fonts) : nullptr;
+  return FindCurrentGLContextPart<Cache>(&GLContextState::fonts);
 }
 
 // The face list of a requested name: up to its first double quote, trimmed.

@@ -197,8 +197,7 @@ struct Kept : GLContextPart {
 
 // That of the current context; null outside any section.
 Kept* CurrentKept() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<Kept>(state->geomag) : nullptr;
+  return FindCurrentGLContextPart<Kept>(&GLContextState::geomag);
 }
 
 // The outline of the panel of the shape; outside any context (a printed page) it is

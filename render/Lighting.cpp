@@ -26,8 +26,8 @@ struct StencilPart : GLContextPart {
 
 // The steps of the current context; null outside any section.
 std::vector<int>* CurrentSteps() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<StencilPart>(state->coplanarStencil).steps : nullptr;
+  StencilPart* part = FindCurrentGLContextPart<StencilPart>(&GLContextState::coplanarStencil);
+  return part ? &part->steps : nullptr;
 }
 
 GLuint StencilBit(int level) {

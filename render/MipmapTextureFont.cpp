@@ -33,8 +33,8 @@ struct GlyphStylePart : GLContextPart {
 
 // The style of the current context; null outside any section.
 GlyphQuadStyle* CurrentStyle() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<GlyphStylePart>(state->glyphs).style : nullptr;
+  GlyphStylePart* part = FindCurrentGLContextPart<GlyphStylePart>(&GLContextState::glyphs);
+  return part ? &part->style : nullptr;
 }
 
 int NextPowerOfTwo(int64_t n) {

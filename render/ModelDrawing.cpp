@@ -281,9 +281,9 @@ std::vector<PolyElement*> BackToFront(ElementList* faces, const double* eye, dou
   if (order.empty()) return order;
   // Faces at the same depth keep the order of the context's last sort of as many faces,
   // so that they do not change places from one frame to the next.
-  GLContextState* context = GetCurrentGLContextState();
+  FaceOrder* kept = FindCurrentGLContextPart<FaceOrder>(&GLContextState::faceOrder);
   RadixSorter alone;
-  RadixSorter& sorter = context ? GetGLContextPart<FaceOrder>(context->faceOrder).sorter : alone;
+  RadixSorter& sorter = kept ? kept->sorter : alone;
   sorter.Sort(keys.data(), static_cast<unsigned>(keys.size()));
   std::vector<PolyElement*> sorted(order.size());
   for (size_t j = 0; j < order.size(); ++j) sorted[j] = order[sorter.GetIndices()[j]];

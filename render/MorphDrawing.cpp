@@ -36,8 +36,7 @@ struct OutlinePools : GLContextPart {
 
 // Those of the current context; null outside any section.
 OutlinePools* GetOutlinePools() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<OutlinePools>(state->morphOutlines) : nullptr;
+  return FindCurrentGLContextPart<OutlinePools>(&GLContextState::morphOutlines);
 }
 
 // The pieces an element makes, drawn as triangles: a quadrilateral split where its

@@ -198,8 +198,7 @@ constexpr size_t kSphereBatchVertices = 1 << 16;
 
 // Those of the current context; null outside any section.
 Spheres* WaitingSpheres() {
-  GLContextState* state = GetCurrentGLContextState();
-  return state ? &GetGLContextPart<Spheres>(state->spheres) : nullptr;
+  return FindCurrentGLContextPart<Spheres>(&GLContextState::spheres);
 }
 
 // One call for all: a call per strip, and one per sphere, held a software renderer
