@@ -70,11 +70,6 @@ State* Current() {
   return FindCurrentGLContextPart<State>(&GLContextState::depthSort);
 }
 
-// The settings, of no context: program options that every frame's panes draw with.
-DepthSortSettings& Settings() {
-  return GetDepthSortSettings();
-}
-
 // The current context's queues inside a section; outside, those of every context.
 template <class F>
 void ForEachQueue(F f) {
@@ -193,7 +188,7 @@ void CornerTexCoords(const FaceImage* image, const Transform3D& transform, const
 // by more than the tolerance: the projection bends across the triangle.
 bool NeedsSubdivision(const FaceImage* image, const Transform3D& transform, const double (*corners)[3],
                       const float* coords) {
-  const double tolerance = Settings().subdivisionTolerance;
+  const double tolerance = GetDepthSortSettings().subdivisionTolerance;
   for (int i = 0; i < 3; ++i) {
     const int j = (i + 1) % 3;
     double mid[3];
@@ -229,24 +224,24 @@ bool DrawSortedQueueInRuns(State& s, OpenGLView* view) {
 }  // namespace detail_DepthSortedTriangles
 
 float& DepthSortAlphaFactor() {
-  return detail_DepthSortedTriangles::Settings().alphaFactor;
+  return GetDepthSortSettings().alphaFactor;
 }
 
 void UseFineTextureSubdivision() {
-  detail_DepthSortedTriangles::Settings().subdivisionDepth = 6;
-  detail_DepthSortedTriangles::Settings().subdivisionTolerance = 0.01;
+  GetDepthSortSettings().subdivisionDepth = 6;
+  GetDepthSortSettings().subdivisionTolerance = 0.01;
 }
 
 void UseNormalTextureSubdivision() {
-  detail_DepthSortedTriangles::Settings().subdivisionDepth = 4;
-  detail_DepthSortedTriangles::Settings().subdivisionTolerance = 0.05;
+  GetDepthSortSettings().subdivisionDepth = 4;
+  GetDepthSortSettings().subdivisionTolerance = 0.05;
 }
 
 int GetTextureSubdivisionDepth() {
-  return detail_DepthSortedTriangles::Settings().subdivisionDepth;
+  return GetDepthSortSettings().subdivisionDepth;
 }
 double GetTextureSubdivisionTolerance() {
-  return detail_DepthSortedTriangles::Settings().subdivisionTolerance;
+  return GetDepthSortSettings().subdivisionTolerance;
 }
 
 void DrawTriangleArrays(const double (*corners)[3], const double* normal, const float* colour, float alpha,
@@ -273,7 +268,7 @@ void DrawTriangleArrays(const double (*corners)[3], const double* normal, const 
   } else {
     CornerTexCoords(image, *transform, corners, coords);
   }
-  if (IsCurvedProjection(image) && depth < Settings().subdivisionDepth &&
+  if (IsCurvedProjection(image) && depth < GetDepthSortSettings().subdivisionDepth &&
       NeedsSubdivision(image, *transform, corners, coords)) {
     // Cut at the edge mid-points into four and draw each one level deeper.
     double mid[3][3];
@@ -342,7 +337,7 @@ bool AddDepthSortedTriangle(const double* p0, const double* p1, const double* p2
     corners[2][k] = p2[k] * scale;
   }
   float alpha = rgba[3];
-  const float alphaFactor = Settings().alphaFactor;
+  const float alphaFactor = GetDepthSortSettings().alphaFactor;
   if (alphaFactor != 1.0f) alpha *= alphaFactor;
   const Transform3D* transform = image ? textureTransform : nullptr;
   const bool opaque = alpha >= 1.0f && !HasAlphaTexture(image);

@@ -33,10 +33,6 @@ constexpr const char* kFontFolder = "Fonts";
 // Further entry flag: the face list changed while another context was current.
 constexpr uint32_t kFontEntryReloadDue = 0x4;
 
-DefaultFontPreferences& Default() {
-  return GetDefaultFontPreferences();
-}
-
 // The fonts of one GL context: their glyphs are textures of that context.
 struct Cache : GLContextPart {
   std::vector<std::unique_ptr<GLFontCacheEntry>> entries;
@@ -221,7 +217,7 @@ bool LoadFontFaces(GLFontCacheEntry* entry, bool reload) {
     return false;
   }
   entry->flags &= ~kFontEntryFailed;
-  entry->resolution = Default().resolution;
+  entry->resolution = GetDefaultFontPreferences().resolution;
   entry->glyphSetLength = kGlyphSetLength;
   entry->font.SetMaxGlyphs(kGlyphSetLength);
   const std::string& list = entry->faceList;
@@ -259,7 +255,7 @@ GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
   // One entry per list and resolution, so that texts at two resolutions do not
   // rebuild each other's glyphs.
   for (auto& entry : cache->entries) {
-    if (entry->resolution == Default().resolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
+    if (entry->resolution == GetDefaultFontPreferences().resolution && StrCompareNoCase(entry->faceList.c_str(), list.c_str()) == 0) {
       if (entry->flags & kFontEntryReloadDue) LoadFontFaces(entry.get(), true);
       return entry.get();
     }
@@ -267,7 +263,7 @@ GLFontCacheEntry* FindOrLoadFont(const char* name, int length) {
   cache->entries.push_back(std::make_unique<GLFontCacheEntry>());
   GLFontCacheEntry* entry = cache->entries.back().get();
   entry->faceList = list;
-  entry->resolution = Default().resolution;
+  entry->resolution = GetDefaultFontPreferences().resolution;
   LoadFontFaces(entry, false);
   return entry;
 }
@@ -283,10 +279,10 @@ GLFontCacheEntry* GetDefaultFontEntry() {
   if (!cache) return nullptr;
   GLFontCacheEntry* entry = nullptr;
   if (cache->entries.empty()) {
-    const int saved = Default().resolution;
-    Default().resolution = kDefaultFontResolution;
-    entry = FindOrLoadFont(Default().name.c_str(), -1);
-    Default().resolution = saved;
+    const int saved = GetDefaultFontPreferences().resolution;
+    GetDefaultFontPreferences().resolution = kDefaultFontResolution;
+    entry = FindOrLoadFont(GetDefaultFontPreferences().name.c_str(), -1);
+    GetDefaultFontPreferences().resolution = saved;
   } else {
     entry = cache->entries.front().get();
     if (!(entry->flags & (kFontEntryLoaded | kFontEntryFailed)) || (entry->flags & kFontEntryReloadDue)) {
@@ -298,8 +294,8 @@ GLFontCacheEntry* GetDefaultFontEntry() {
 
 void SetDefaultFontName(const char* name) {
   using namespace detail_GLFont;
-  if (!name || StrCompareNoCase(name, Default().name.c_str()) == 0) return;
-  Default().name = name;
+  if (!name || StrCompareNoCase(name, GetDefaultFontPreferences().name.c_str()) == 0) return;
+  GetDefaultFontPreferences().name = name;
   const GLContextState* current = GetCurrentGLContextState();
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->fonts) continue;
@@ -319,15 +315,15 @@ void SetDefaultFontName(const char* name) {
 }
 
 const char* GetDefaultFontName() {
-  return detail_GLFont::Default().name.c_str();
+  return GetDefaultFontPreferences().name.c_str();
 }
 
 int GetDefaultFontResolution() {
-  return detail_GLFont::Default().resolution;
+  return GetDefaultFontPreferences().resolution;
 }
 
 void SetDefaultFontResolution(int resolution) {
-  detail_GLFont::Default().resolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
+  GetDefaultFontPreferences().resolution = std::clamp(resolution, kTextMinResolution, kTextMaxResolution);
 }
 
 void FreeAllFonts() {

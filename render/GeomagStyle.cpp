@@ -43,10 +43,6 @@ constexpr const char* kPanelNames[kGeomagPanelShapes][2] = {
 // process, as the dialogs' front end it stands in for is.
 ColorTableChooser gChooser = nullptr;
 
-GeomagStylePreferences& Preferences() {
-  return GetGeomagStylePreferences();
-}
-
 // The table dialog of the dialogs' front end, when no other chooser is installed.
 int RunTableDialog(const char* title, const std::vector<std::string>& headers, const std::vector<std::string>& cells,
                    const std::vector<uint32_t>& colours, int initialRow) {
@@ -97,11 +93,11 @@ int FindGeomagRodColor(uint32_t packed) {
 }
 
 int GetGeomagRodStyle() {
-  return detail_GeomagStyle::Preferences().rodStyle;
+  return GetGeomagStylePreferences().rodStyle;
 }
 
 void SetGeomagRodStyle(int style) {
-  if (style >= 0 && style < kGeomagRodColors) detail_GeomagStyle::Preferences().rodStyle = style;
+  if (style >= 0 && style < kGeomagRodColors) GetGeomagStylePreferences().rodStyle = style;
 }
 
 void GetGeomagRodDrawColor(const float* edgeColour, float* rgb) {
@@ -137,7 +133,7 @@ GeomagStyleRecord GetGeomagStyleValues() {
 void SetGeomagStyle(bool on) {
   using namespace detail_GeomagStyle;
   if (on == GeomagStyle) return;
-  GeomagStylePreferences& kept = Preferences();
+  GeomagStylePreferences& kept = GetGeomagStylePreferences();
   if (on) {
     kept.user = Current();
     kept.style = GetGeomagStyleValues();
@@ -159,7 +155,7 @@ void SetGeomagStyle(bool on) {
 bool SuspendGeomagStyle() {
   using namespace detail_GeomagStyle;
   if (!GeomagStyle) return false;
-  GeomagStylePreferences& kept = Preferences();
+  GeomagStylePreferences& kept = GetGeomagStylePreferences();
   kept.style = Current();
   GeomagStyleRecord user = kept.user;
   user.on = false;
@@ -170,7 +166,7 @@ bool SuspendGeomagStyle() {
 void ResumeGeomagStyle(bool wasSuspended) {
   using namespace detail_GeomagStyle;
   if (!wasSuspended) return;
-  GeomagStylePreferences& kept = Preferences();
+  GeomagStylePreferences& kept = GetGeomagStylePreferences();
   kept.user = Current();
   kept.style.on = true;
   Apply(kept.style);
