@@ -31,6 +31,26 @@ int DefaultResult(const MessageBoxRequest& request) {
   return kBoxOk;
 }
 
+// What the Escape key answers.
+int EscapeResult(const MessageBoxRequest& request) {
+  switch (request.buttons) {
+    case BoxButtons::Ok: return kBoxOk;
+    case BoxButtons::OkCancel:
+    case BoxButtons::YesNoCancel:
+    case BoxButtons::RetryCancel: return kBoxCancel;
+    case BoxButtons::YesNo: return kBoxNo;
+    case BoxButtons::AbortRetryIgnore: {
+      const int button = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
+      return button == 2 ? kBoxIgnore : button == 1 ? kBoxRetry : kBoxAbort;
+    }
+    case BoxButtons::Custom: return request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
+  }
+  return kBoxOk;
+}
+
+// The queued answer that stands for the Escape key.
+constexpr int kEscapeAnswer = -1000;
+
 }  // namespace
 
 MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
@@ -39,6 +59,7 @@ MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
   if (!mAnswers.empty()) {
     MessageBoxReply reply = mAnswers.front();
     mAnswers.pop_front();
+    if (reply.result == kEscapeAnswer) reply = MessageBoxReply{EscapeResult(request), request.checkBoxInitial};
     return reply;
   }
   return MessageBoxReply{DefaultResult(request), request.checkBoxInitial};
@@ -59,6 +80,8 @@ void HeadlessMessages::QueueText(const std::string& text, bool ok) { mTextAnswer
 void HeadlessMessages::QueueAnswer(int result, bool checkBoxTicked) {
   mAnswers.push_back(MessageBoxReply{result, checkBoxTicked});
 }
+
+void HeadlessMessages::QueueEscape() { mAnswers.push_back(MessageBoxReply{kEscapeAnswer, true}); }
 
 std::vector<MessageBoxRequest> HeadlessMessages::TakeBoxes() {
   std::vector<MessageBoxRequest> boxes;
