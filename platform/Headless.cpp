@@ -1,18 +1,8 @@
 #include "platform/Headless.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace corvia::platform {
-
-std::string MessageFrontEnd::SystemErrorText(int code) {
-  const char* text = std::strerror(code);
-  return text ? text : std::string();
-}
-
-bool MessageFrontEnd::AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) {
-  return AskText(title, prompt, text);
-}
 
 namespace {
 
@@ -31,24 +21,7 @@ int DefaultResult(const MessageBoxRequest& request) {
   return kBoxOk;
 }
 
-// What the Escape key answers.
-int EscapeResult(const MessageBoxRequest& request) {
-  switch (request.buttons) {
-    case BoxButtons::Ok: return kBoxOk;
-    case BoxButtons::OkCancel:
-    case BoxButtons::YesNoCancel:
-    case BoxButtons::RetryCancel: return kBoxCancel;
-    case BoxButtons::YesNo: return kBoxNo;
-    case BoxButtons::AbortRetryIgnore: {
-      const int button = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
-      return button == 2 ? kBoxIgnore : button == 1 ? kBoxRetry : kBoxAbort;
-    }
-    case BoxButtons::Custom: return request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
-  }
-  return kBoxOk;
-}
-
-// The queued answer that stands for the Escape key.
+// The queued answer that stands for Escape: no result any box gives.
 constexpr int kEscapeAnswer = -1000;
 
 }  // namespace
@@ -59,7 +32,7 @@ MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
   if (!mAnswers.empty()) {
     MessageBoxReply reply = mAnswers.front();
     mAnswers.pop_front();
-    if (reply.result == kEscapeAnswer) reply = MessageBoxReply{EscapeResult(request), request.checkBoxInitial};
+    if (reply.result == kEscapeAnswer) reply = MessageBoxReply{DismissedResult(request), request.checkBoxInitial};
     return reply;
   }
   return MessageBoxReply{DefaultResult(request), request.checkBoxInitial};

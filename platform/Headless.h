@@ -29,9 +29,8 @@ public:
   // Answers for the next boxes, in order; without one a box gets its default button
   // and its check box stays as it started.
   void QueueAnswer(int result, bool checkBoxTicked = true);
-  // The next box is answered as its Escape key answers it: Cancel where the box has
-  // one, No in a Yes/No question, the button marked for Escape among captions of its
-  // own (else the default one), OK alone.
+  // The next box is dismissed with Escape: it gets the answer that changes nothing
+  // (DismissedResult), its check box as it started.
   void QueueEscape();
 
   const std::vector<MessageBoxRequest>& Boxes() const { return mBoxes; }

@@ -38,7 +38,6 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
-#include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/StellationCell.h"
@@ -100,17 +99,6 @@ class NotingFileDialogs final : public platform::FileDialogFrontEnd {
   };
   std::vector<Asked> asked;
   std::string next;
-};
-
-// The stellation's complexity warning on screen, every other box to the test's record.
-struct WarningOnScreen final : platform::MessageFrontEnd {
-  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
-    return request.title == "WARNING" ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
-  }
-  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
-    return Platform().messages.AskText(title, prompt, text);
-  }
-  platform::WxMessages mWx;
 };
 
 // Answers the complexity warnings as the user does, in turn: a click on Proceed anyway
@@ -250,7 +238,8 @@ class LargeModelTest : public ::testing::Test {
   wxFrame* mFrame = nullptr;
   SteppingClock mClock;
   NotingFileDialogs mFileDialogs;
-  WarningOnScreen mWarning;
+  // The stellation's complexity warning on screen.
+  corvia::testing::BoxesOnScreen mWarning{"WARNING"};
 };
 
 TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer) {

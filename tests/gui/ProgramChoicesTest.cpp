@@ -3,23 +3,28 @@
 // image and the pseudo version of Go to Variation, the Show/Hide commands on the
 // cells of a stellation (drawn, and kept through undo), the torus of the Poly menu,
 // the construction toy's panel colours, the Wenninger question, the library
-// records that cannot be built, which say so wherever they are chosen, and Next
-// Polyhedron through the whole library.
+// records that cannot be built, which say so wherever they are chosen, Next
+// Polyhedron through the whole library, and the kind of file chosen in the Export
+// Image box.
 
 #include <gtest/gtest.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/menu.h>
+#include <wx/timer.h>
 #include <wx/odcombo.h>
 #include <wx/uiaction.h>
 #include <wx/vlbox.h>
 
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -44,6 +49,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "platform/wx/WxFileDialogs.h"
 #include "render/GeomagStyle.h"
 #include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
@@ -1099,6 +1105,64 @@ TEST_F(ProgramChoicesTest, TheTourBarsVideoExportSaysItCannotAndWritesNothing) {
   GetTour().Clear();
   services.fileDialogs = wxFiles;
   platform::InstallServices(services);
+}
+
+
+// Once the Export Image dialog shows, chooses "JPEG Files (*.jpg)" among its kinds of
+// file, waits until the name in its name box follows, and presses Enter there (Save).
+// Keeps the folder, the name it offered and the name it shows at the end.
+class ChooseJpegAndSave : public wxTimer {
+ public:
+  ChooseJpegAndSave() { Start(kPeriodMs); }
+  void Notify() override {
+    wxFileDialog* dialog = platform::OpenFileDialog();
+    if (!dialog || !dialog->IsShown()) return;
+    if (!mChosen) {
+      folder = dialog->GetDirectory().utf8_string();
+      offered = dialog->GetFilename().utf8_string();
+      dialog->SetFilterIndex(1);
+      mChosen = true;
+      mEnd = std::chrono::steady_clock::now() + corvia::testing::kWaitLimit;
+      return;
+    }
+    shown = dialog->GetFilename().utf8_string();
+    if (!shown.ends_with(".jpg") && std::chrono::steady_clock::now() < mEnd) return;
+    Stop();
+    if (!corvia::testing::GiveKeysToWindowTitled("Export Image")) {
+      dialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    wxUIActionSimulator keys;
+    keys.Char(WXK_RETURN);
+  }
+  std::string folder, offered, shown;
+
+ private:
+  static constexpr int kPeriodMs = 20;
+  bool mChosen = false;
+  std::chrono::steady_clock::time_point mEnd;
+};
+
+// File > Export Image..., "JPEG Files (*.jpg)" chosen in the file box: the name in the
+// box takes ".jpg", and a JPEG is written under it, no PNG.
+TEST_F(ProgramChoicesTest, TheKindChosenInTheExportImageBoxSetsTheNameAndWhatIsWritten) {
+  ClickPane(0);
+  ChooseJpegAndSave choose;
+  ChooseFromMenu(kCmdExportImage);
+  YieldUntil([&] { return !choose.IsRunning() && platform::OpenFileDialog() == nullptr; });
+  ASSERT_TRUE(choose.offered.ends_with(".png")) << choose.offered;
+  const std::filesystem::path png = std::filesystem::path(choose.folder) / choose.offered;
+  const std::filesystem::path jpeg = std::filesystem::path(png).replace_extension(".jpg");
+  EXPECT_EQ(choose.shown, jpeg.filename().string());
+  YieldUntil([&] { return std::filesystem::exists(jpeg) || std::filesystem::exists(png); });
+  EXPECT_FALSE(std::filesystem::exists(png));
+  std::ifstream in(jpeg, std::ios::binary);
+  unsigned char magic[3] = {};
+  in.read(reinterpret_cast<char*>(magic), 3);
+  EXPECT_TRUE(magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) << "no JPEG at " << jpeg;
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  std::filesystem::remove(png);
+  std::filesystem::remove(jpeg);
 }
 
 
