@@ -97,8 +97,27 @@ class KeptFaces : public corvia::testing::GLTest {
     return picture;
   }
 
+  // The view shown in a window, looking from the eye at the origin without perspective.
+  OffscreenViewWindow* ShowLookingFrom(TestView& view, const double* eye) {
+    OffscreenViewWindow* window = Show(view, kSize, kSize);
+    if (!window) return nullptr;
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
+    view.Camera().SetEye(eye);
+    return window;
+  }
+
   std::vector<std::unique_ptr<ModelView>> mViews;
 };
+
+// A scene of the model's faces in the plain mode at the scale the variable holds when it
+// is drawn, and then the translucent triangles queued.
+std::function<void(TestView&)> FacesAtScale(Poly& poly, const double& scale) {
+  return [&poly, &scale](TestView&) {
+    DrawFaces(&poly, &poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
+    DrawDepthSortedTriangles();
+  };
+}
 
 // The frames of one pane in a state that does not change: drawn triangle by triangle,
 // drawn from the recording, then drawn from what was kept.
@@ -365,10 +384,7 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
   double scale = 1.0;
   TestView view;
-  view.scene = [&](TestView&) {
-    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
-    DrawDepthSortedTriangles();
-  };
+  view.scene = FacesAtScale(model.poly, scale);
   OffscreenViewWindow* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
   const FaceMeshStatistics before = GetFaceMeshStatistics();
@@ -405,16 +421,10 @@ TEST_F(KeptFaces, AModelShownAtNoSizeIsDrawnInOneRun) {
   model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
   double scale = 0.0;
   TestView view;
-  view.scene = [&](TestView&) {
-    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
-    DrawDepthSortedTriangles();
-  };
-  OffscreenViewWindow* window = Show(view, kSize, kSize);
-  ASSERT_NE(window, nullptr);
-  view.Camera().SetOrthogonal(true);
-  view.Camera().SetOrthoHalfHeight(1.25f);
+  view.scene = FacesAtScale(model.poly, scale);
   const double eye[3] = {1.0, 2.0, 4.0};
-  view.Camera().SetEye(eye);
+  OffscreenViewWindow* window = ShowLookingFrom(view, eye);
+  ASSERT_NE(window, nullptr);
   for (int frame = 0; frame < 3; ++frame) {
     const unsigned before = GetDepthSortStatistics().runsDrawn;
     window->Paint();
@@ -528,12 +538,9 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
     }
     DrawDepthSortedTriangles();
   };
-  OffscreenViewWindow* window = Show(view, kSize, kSize);
-  ASSERT_NE(window, nullptr);
-  view.Camera().SetOrthogonal(true);
-  view.Camera().SetOrthoHalfHeight(1.25f);
   const double eye[3] = {0, 0, 5};
-  view.Camera().SetEye(eye);
+  OffscreenViewWindow* window = ShowLookingFrom(view, eye);
+  ASSERT_NE(window, nullptr);
   const GLBitmap first = Draw(window);
   EXPECT_EQ(set->GetSortCount(), 1u);
   kept = false;
