@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/SceneSections.h"
+#include "core/Progress.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileSection.h"
@@ -380,6 +381,50 @@ TEST_F(SceneFuzzTest, ADamagedSectionCostsOnlyItself) {
       EXPECT_EQ(GetTour().GetCurrentEvent(), GetTour().GetEvent(0));
     }
   }
+}
+
+// The stellation of a saved scene is set up again when the file opens, under the
+// progress window: Cancel there stops that set-up alone. The file's model and the rest
+// of its scene come, the side is left unstellated, and nothing is said; opened again,
+// the stellation comes back.
+TEST_F(SceneFuzzTest, ACancelOfTheStellationsSetUpLeavesTheFilesModelUnstellated) {
+  const std::filesystem::path folder = ScratchDir("scene-stellation-cancel");
+  const std::string path = (folder / "scene.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileBinary, *GetCurrentPoly()));
+  const std::vector<std::string> saved = State();
+  // Time moves on at every reading, so that the window shows within the set-up.
+  struct SteppingClock final : platform::Clock {
+    double NowSeconds() const override { return mNow += 0.05; }
+    mutable double mNow = 0.0;
+  } steps;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &steps;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = Platform().progress;
+  int cancels = 0;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+    // The first words of the stellation's set-up.
+    if (window.caption.rfind("Creating symmetric facets", 0) != 0 || cancels > 0) return;
+    window.cancelClicked = true;
+    ++cancels;
+  };
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Platform().messages.Clear();
+  const Outcome opened = OpenModelFile(path.c_str(), kOpenModelFilePlain);
+  progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  ASSERT_EQ(cancels, 1);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(opened.warnings().empty()) << opened.warnings()[0];
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_FALSE(GetCurrentPoly()->mDualBlock->IsStellated());
+  // The other sections are the file's.
+  const std::vector<std::string> now = State();
+  for (size_t i = 1; i < now.size(); ++i) EXPECT_EQ(now[i], saved[i]) << i;
+  ASSERT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain));
+  EXPECT_EQ(Difference(State(), saved), "");
 }
 
 // A tour event's name of another encoding is told as the model's names are: the file
