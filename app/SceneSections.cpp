@@ -100,12 +100,14 @@ class StellationSection final : public ModelFileSection {
     return i >= 0 && i < kNumStellationTokens ? kStellationTokenNames[i] : nullptr;
   }
 
-  // The count, then the numbers, a line of them at a time.
+  // On a line of its own, the count, then the numbers (a line of them at a time).
   static bool WriteNumbers(ioStream* stream, const std::vector<int>& numbers, int indent) {
-    bool ok = ioPrintf(stream, "\t%d", static_cast<int>(numbers.size()));
+    bool ok = ioPrintf(stream, "\n") && ioIndent(stream, indent + 2) &&
+              ioPrintf(stream, "%d", static_cast<int>(numbers.size()));
     for (size_t i = 0; ok && i < numbers.size(); ++i) {
-      if (i % kCellsPerLine == 0) ok = ioPrintf(stream, "\n") && ioIndent(stream, indent + 2);
-      ok = ok && ioPrintf(stream, i % kCellsPerLine == 0 ? "%d" : "\t%d", numbers[i]);
+      const bool newLine = i > 0 && i % kCellsPerLine == 0;
+      if (newLine) ok = ioPrintf(stream, "\n") && ioIndent(stream, indent + 4);
+      ok = ok && ioPrintf(stream, newLine ? "%d" : "\t%d", numbers[i]);
     }
     return ok;
   }
