@@ -21,6 +21,7 @@
 #include "files/ModelFile.h"
 #include "files/ModelFileSection.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/stellation/StellationModels.h"
 #include "tests/support/FuzzInput.h"
 #include "ui/Layouts.h"
 #include "ui/Tour.h"
@@ -393,10 +394,7 @@ TEST_F(SceneFuzzTest, ACancelOfTheStellationsSetUpLeavesTheFilesModelUnstellated
   ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileBinary, *GetCurrentPoly()));
   const std::vector<std::string> saved = State();
   // Time moves on at every reading, so that the window shows within the set-up.
-  struct SteppingClock final : platform::Clock {
-    double NowSeconds() const override { return mNow += 0.05; }
-    mutable double mNow = 0.0;
-  } steps;
+  TickingClock steps(0.05);
   platform::ServiceSet services = platform::Services();
   services.clock = &steps;
   const platform::ServiceSet before = platform::InstallServices(services);
