@@ -501,6 +501,9 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
           if (outcome.told()) mModel3DRefusal = outcome.text();
           return nullptr;
         }
+        // A set-up small enough for a drawing may still show cells of many facelets:
+        // those wait for the program's idle time as any large facet model does.
+        if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return nullptr;
         MarkAllUsedSegVerts(this);
         mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
       }

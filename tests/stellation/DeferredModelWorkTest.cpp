@@ -11,13 +11,16 @@
 #include <vector>
 
 #include "construction/ModelFactory.h"
+#include "construction/WatermanStep.h"
 #include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "nets/Model3D.h"
+#include "symmetry/SimplePoly.h"
 #include "platform/Clock.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/ConvexHull.h"
 #include "tests/nets/NetChecks.h"
 
@@ -102,6 +105,50 @@ TEST_F(DeferredModelWorkTest, TheNetsOfALargeModelAreMadeAfterTheDrawingThatAske
   ASSERT_TRUE(block->HasNets());
   n::ExpectCover(*block->GetExistingModel3D(), "frequency-15 sphere");
   EXPECT_EQ(Headless().messages.Boxes().size(), 0u);
+}
+
+// A stellation far along the walk of a model of few faces: its set-up is small and
+// made at once, but the facet model of the cells it shows has thousands of facelets. A
+// drawing weighs the work by those cells, not by the model's faces, and leaves the
+// facelets and their nets for later; the stellation pane alone, which needs no nets,
+// still gets its smaller facet model at once.
+TEST_F(DeferredModelWorkTest, TheFaceletsAndNetsOfAFarStellationAreMadeAfterTheDrawingThatAskedForThem) {
+  for (const bool withNets : {true, false}) {
+    SCOPED_TRACE(withNets ? "the net pane" : "the stellation pane");
+    std::unique_ptr<SimplePoly> waterman = CreateWatermanModel(0, 8, false);
+    ASSERT_TRUE(waterman);
+    Poly poly;
+    ASSERT_TRUE(CreatePoly(*waterman, &poly, false, false));
+    FaceTypeBlock* block = poly.mBaseBlock.get();
+    ASSERT_LT(block->EstimateComplexity(), kDeferredStellationComplexity);
+    gDrawing = true;
+    (void)Stellate(&poly, block, false);
+    gDrawing = false;
+    ASSERT_TRUE(block->IsStellated());
+    StellationStepResult step = StepStellations(block, StellationStep::kNext);
+    while (step.place.index > 0 && step.place.index < 28) step = StepStellations(block, StellationStep::kNext);
+    ASSERT_EQ(step.place.index, 28);
+    ASSERT_LT(poly.mFaces.mCount, kDeferredNetsFacelets);
+
+    gDrawing = true;
+    Model3D* drawn = block->GetModel3D(withNets, nullptr);
+    gDrawing = false;
+    if (!withNets) {
+      ASSERT_NE(drawn, nullptr);
+      EXPECT_LT(drawn->GetNumFacelets(), kDeferredFacetModelFacelets);
+      EXPECT_FALSE(HasDeferredModelWork());
+      continue;
+    }
+    EXPECT_EQ(drawn, nullptr);
+    EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+    EXPECT_TRUE(IsModelWorkPending(block));
+    std::vector<std::string> captions;
+    EXPECT_TRUE(RunWithPumps([&](auto& state) { captions.push_back(state.caption); }));
+    EXPECT_FALSE(captions.empty()) << "made without a progress window";
+    ASSERT_TRUE(block->HasNets());
+    EXPECT_GE(block->GetExistingModel3D()->GetNumFacelets(), kDeferredNetsFacelets);
+    n::ExpectCover(*block->GetExistingModel3D(), "stellation 28 of a Waterman polyhedron");
+  }
 }
 
 TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingButOnesTheProgramStoppedAre) {
