@@ -102,7 +102,12 @@ bool DeferFacetModel(FaceTypeBlock* block, bool withNets) {
   // Work already noted is waited for as it is: a drawing asks again on every paint, and
   // weighing the work walks the whole side.
   if (IsNoted(block, needNets)) return true;
-  bool longWork = needNets && FaceletEstimate(block) >= kDeferredNetsFacelets;
+  // The nets are weighed by the facelets: those of the facet model made, or the faces of
+  // a plain one. A stellation's pieces merge into facelets only as its facet model is
+  // made (the polyhedron itself as a stellation, a few hundred facelets, counts tens of
+  // thousands of pieces): a small one is made at once and its nets weighed then.
+  bool longWork = needNets && (model || block->HasPlainFacetModel()) &&
+                  FaceletEstimate(block) >= kDeferredNetsFacelets;
   if (needModel && !longWork) {
     longWork = block->HasPlainFacetModel() || block->IsStellated() ? FaceletEstimate(block) >= kDeferredFacetModelFacelets
                                                                    : IsLongStellation(block);

@@ -528,6 +528,10 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
       }
       mModel3DCancelled = 0;
     }
+    // The nets of a facet model made here, now that its facelets are known.
+    if (mModel3D && withNets && !mModel3D->HasNets() && IsDrawingContextHeld() && DeferFacetModel(this, true)) {
+      return mModel3D.get();
+    }
     if (mModel3D && withNets && !mModel3D->HasNets()) {
       for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {
         mModel3D->AddDrawnPolygon(polygon);
