@@ -17,6 +17,7 @@
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
+#include "render/FlatNetMesh.h"
 #include "render/OutcomeBoxes.h"
 #include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
@@ -111,7 +112,7 @@ class WorkScope {
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
   UndoList& undo = GetUndoList();
-  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures()) {
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets()) {
     undo.EndIdleWorkOfLastUndo(false);
     return false;
   }
@@ -119,17 +120,21 @@ bool RunDeferredPaneWork() {
   const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     detail_DeferredPaneWork::WorkScope scope;
     finished = RunDeferredModelWork(TellOutcome);
-    // The faceting diagram's pictures come after the model's work; a Cancel of them
-    // only leaves their panes without the pair lines.
+    // The faceting diagram's pictures and the nets' buffers come after the model's
+    // work; a Cancel of them only leaves their panes without the pair lines, or with
+    // the part of the net gathered.
     if (finished) {
       MakeDeferredPairLinePictures();
+      MakeDeferredFlatNets();
     } else {
       DropDeferredPairLinePictures();
+      DropDeferredFlatNets();
     }
   });
   // Memory that ran out ends the work as the user's Cancel does.
   if (!enough) {
     DropDeferredPairLinePictures();
+    DropDeferredFlatNets();
     finished = false;
   }
   // The user's Cancel of what a new model's panes asked for cancels the change that
