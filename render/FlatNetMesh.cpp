@@ -40,6 +40,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/StateHash.h"
 
 namespace corvia {
 
@@ -124,28 +125,6 @@ struct KeptFlatNet {
 
 namespace detail_FlatNetMesh {
 
-// A word-by-word hash of the state the kept drawing is made of.
-class Hash {
- public:
-  void Add(uint64_t v) {
-    mHash ^= v;
-    mHash *= 0x100000001b3ull;
-    mHash ^= mHash >> 29;
-  }
-  void Add(const void* p) { Add(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
-  void Add(const float* v, int n) {
-    for (int i = 0; i < n; ++i) {
-      uint32_t bits;
-      std::memcpy(&bits, &v[i], sizeof bits);
-      Add(static_cast<uint64_t>(bits));
-    }
-  }
-  uint64_t Get() const { return mHash; }
-
- private:
-  uint64_t mHash = 0xcbf29ce484222325ull;
-};
-
 struct Kept : GLContextPart {
   std::unordered_map<const OpenGLView*, KeptFlatNet> views;
   unsigned long gathered = 0;
@@ -163,7 +142,7 @@ bool CutMode() {
 // were made from: every face of the net's side (its colours, image, flags and label),
 // whether labels and numbers are shown, the colour filters and the mouse mode.
 uint64_t HashState(OpenGLView* view, const Model3D* model) {
-  Hash h;
+  StateHash h;
   h.Add(GetCurrentGLContextKey());
   const Poly* poly = model->mPoly;
   h.Add(poly);
