@@ -122,10 +122,11 @@ bool StepToStellation(Poly& poly, FaceTypeBlock* block, int place) {
 // Stellations far along the walk of models of few faces, whose set-ups are small and
 // made at once: a drawing weighs the facet model by the cells shown and its nets by its
 // facelets, not by the model's faces. The 28th stellation of a Waterman polyhedron gets
-// its facet model of some 6,000 facelets at once, its nets later; the 73rd of the dual
-// of a model made from the second, of some 31,000 facelets, both later, each under the
-// progress window. A polyhedron that is its own stellation (a toroid, whose cells'
-// pieces merge into a few hundred facelets) still gets its nets at once.
+// its facet model of some 6,000 facelets at once and its nets later, under the progress
+// window; the 73rd of the dual of a model made from the second leaves its facet model
+// of some 31,000 facelets for later too. A polyhedron that is its own stellation (a
+// toroid, whose cells' pieces merge into a few hundred facelets) still gets its nets at
+// once.
 TEST_F(DeferredModelWorkTest, TheFaceletsAndNetsOfAFarStellationAreMadeAfterTheDrawingThatAskedForThem) {
   std::unique_ptr<SimplePoly> waterman = CreateWatermanModel(0, 8, false);
   ASSERT_TRUE(waterman);
@@ -169,9 +170,8 @@ TEST_F(DeferredModelWorkTest, TheFaceletsAndNetsOfAFarStellationAreMadeAfterTheD
   gDrawing = false;
   EXPECT_EQ(dual->GetExistingModel3D(), nullptr);
   EXPECT_TRUE(IsModelWorkPending(dual));
-  runWork();
-  ASSERT_NE(dual->GetExistingModel3D(), nullptr);
-  EXPECT_GE(dual->GetExistingModel3D()->GetNumFacelets(), kDeferredFacetModelFacelets);
+  // Not made here: the work, run as the idle work runs it, is shown above.
+  ForgetDeferredModelWork(dual);
 
   // A toroid shown as its own stellation.
   bool recognised = false;
