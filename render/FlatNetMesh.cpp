@@ -371,7 +371,13 @@ const KeptFlatNet* FindKeptFlatNet(OpenGLView* view, Net* net) {
   Clear(kept);
   kept.key = key;
   view->Frames().NoteFrameDrawnAfresh();
+  // The net's chain is walked as far as a large net goes: the small net of a large
+  // model is gathered at once.
+  int counted = 0;
   if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
+    for (const Face3D* f = net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
+  }
+  if (counted >= kDeferredFlatNetFacelets) {
     // An image of the pane draws the net whole, one by one; the pane asks the idle work.
     if (view->IsBitmapTarget()) {
       kept.key = Key();

@@ -5,7 +5,7 @@
 // the window for seconds on every paint. What is kept is good while the net (its layout,
 // edgelets' flags, tabs and facelets' own images: Model3D::GetNetsChange), the colours,
 // images, labels and flags of the model's faces, the mouse mode and the colour filters
-// stay as they were. The net of a large model is not gathered in the paint that asks for
+// stay as they were. A net of many facelets is not gathered in the paint that asks for
 // it: the program is asked to come back when it is idle (ViewNotifier::PrepareWhenIdle)
 // and gathers it then, a turn of facelets at a time under the progress window, while
 // the pane shows the part gathered so far.
@@ -16,8 +16,8 @@ class Net;
 class OpenGLView;
 struct KeptFlatNet;
 
-// The nets of models of this many facelets or more (some 30 ms to gather) are gathered
-// when the program is idle; smaller ones in the paint that first shows them.
+// Nets of this many facelets or more (some 30 ms to gather) are gathered when the
+// program is idle; smaller ones in the paint that first shows them.
 constexpr int kDeferredFlatNetFacelets = 20000;
 
 // What the view keeps of the net, made now when it is small, asked of the idle work
