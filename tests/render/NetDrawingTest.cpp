@@ -427,6 +427,8 @@ TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
     bottom = std::max(bottom, p[1]);
   }
   EXPECT_GE(bottom - top + 1, lineHeight / 2) << "the face's text is " << bottom - top + 1 << " pixels high";
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // The edge lengths of the icosahedron's net, whose triangles are small in the pane: no
@@ -485,6 +487,8 @@ TEST_F(NetDrawing, EdgeTextsOfSmallFaceletsNeverOverlap) {
   DrawFlatNet(*net, view, 4 * kSize, &large);
   EXPECT_EQ(large.size(), static_cast<size_t>(labelled));
   expectApart(large);
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // The circle where a sphere cuts a face plane is drawn only where it crosses the face:
@@ -513,6 +517,8 @@ TEST_F(NetDrawing, SphereSectionsStayInsideTheirFacelet) {
   int outside = 0;
   for (const auto& p : drawn) outside += PixelsInside(view, facelet, p[0], p[1]) < -1.5 ? 1 : 0;
   EXPECT_EQ(outside, 0);
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // ---- Folding nets ------------------------------------------------------------------------------
@@ -838,6 +844,7 @@ TEST_F(NetDrawing, AFlatNetKeptBetweenPaintsShowsWhatItsFaceletsDrawnOneByOneSho
   const GLBitmap rejoined = DrawFlatNet(*net, view);
   EXPECT_GT(CountFlatNetFaceletsGathered(), beforeJoin);
   EXPECT_EQ(CountDifferentPixels(rejoined, drawOneByOne(*net)), 0);
+  CloseWindows();
 }
 
 // A flat net of many facelets is not gathered in the paint that first
@@ -917,6 +924,7 @@ TEST_F(NetDrawing, AFlatNetOfManyFaceletsIsGatheredByTheIdleWorkUnderItsProgress
   const unsigned long whole = CountFlatNetFaceletsGathered();
   EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), oneByOne), 0);
   EXPECT_EQ(CountFlatNetFaceletsGathered(), whole);
+  CloseWindows();
 }
 
 // ---- The facet model of a stellation -------------------------------------------------------------
