@@ -190,8 +190,9 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
   corvia::GetNetSettings().edgeData = edgeData;
 }
 
-// Poly > Subdivide Faces of the library's cube into n parts (24 n^2 faces, one net) as
-// the current model of the program's Unfolded Net pane, its nets made as the program's
+// Poly > Subdivide Faces of the library's cube into n parts (24 n^2 faces, one net), or
+// the icosahedron's geodesic sphere of frequency n (20 n^2 faces), as the current model
+// of the program's Unfolded Net pane, its nets made as the program's
 // idle time makes them: "first_s" is the longest of the paints between the idle work's
 // runs (the first to show the nets among them), the time the window holds still after
 // a progress window closes; the iterations paint again. Under a load of 10 to 21 on 8
@@ -201,11 +202,17 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
 //                     0.17 s, 0.13 s  from the buffers the idle work gathered
 //     204   998,784   8.18 s, 8.09 s  facelet by facelet
 //                     0.37 s, 0.44 s  from the buffers
+//   sphere of frequency 100, 200,000 facelets (load 14 to 20):
+//                     2.65 s, 2.60 s  facelet by facelet
+//                     0.41 s, 0.27 s  from the buffers
 void BM_NetPaneFirstPaint(benchmark::State& state) {
   constexpr int kPaneWidth = 1000, kPaneHeight = 800, kLibraryCube = 1;
   corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
   double first = 0.0;
-  corvia::Model3D* model = ShowSubdividedNets(pane, kLibraryCube, 0, static_cast<int>(state.range(0)), state, &first);
+  const bool sphere = state.range(1) != 0;
+  corvia::Model3D* model =
+      ShowSubdividedNets(pane, sphere ? corvia::bench::kLibraryIcosahedron : kLibraryCube,
+                         sphere ? corvia::kSubdivideGeodesic : 0, static_cast<int>(state.range(0)), state, &first);
   if (!model) return;
   for (auto _ : state) pane.Paint();
   state.counters["facelets"] = model->GetNumFacelets();
@@ -223,6 +230,13 @@ BENCHMARK(BM_NetPanePaintWithEdgeData)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
-BENCHMARK(BM_NetPaneFirstPaint)->Arg(100)->Arg(204)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_NetPaneFirstPaint)
+    ->ArgNames({"parts", "sphere"})
+    ->Args({100, 0})
+    ->Args({204, 0})
+    ->Args({100, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 
 }  // namespace
