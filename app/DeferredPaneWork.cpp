@@ -9,10 +9,10 @@
 #include <wx/window.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "app/ModelUndo.h"
-#include "app/UndoList.h"
+#include "app/PolyView.h"
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
@@ -107,15 +107,20 @@ class WorkScope {
   CommandsStopWork mFilter;
 };
 
+// Each pane that the user's Cancel left without its facets or nets says so.
+void TellWhatWasCancelled() {
+  for (NewView* view = NewView::GetFirstView(); view; view = view->GetNext()) {
+    const CPolyView* pane = CPolyView::AsPolyView(view);
+    const std::string text = pane ? pane->DescribeCancelledWork() : std::string();
+    if (!text.empty()) NewView::SetMessage(view, "%s", text.c_str());
+  }
+}
+
 }  // namespace detail_DeferredPaneWork
 
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
-  UndoList& undo = GetUndoList();
-  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets()) {
-    undo.EndIdleWorkOfLastUndo(false);
-    return false;
-  }
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets()) return false;
   bool finished = true;
   const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     detail_DeferredPaneWork::WorkScope scope;
@@ -137,13 +142,11 @@ bool RunDeferredPaneWork() {
     DropDeferredFlatNets();
     finished = false;
   }
-  // The user's Cancel of what a new model's panes asked for cancels the change that
-  // made the model (the old one comes back and is drawn); a stop the program asked
-  // for leaves it.
-  if (!undo.EndIdleWorkOfLastUndo(!finished && (!enough || !WasProgressCancelRequested()))) {
-    // The panes draw what was made, or ask again for what they still lack.
-    RedrawAllViews(false, false);
-  }
+  // The work only draws the panes: a Cancel of it leaves the model, and the undo step
+  // that made it, as they are. The panes draw what was made, or ask again for what they
+  // still lack; those the user's Cancel left without it say what and how to have it.
+  RedrawAllViews(false, false);
+  if (!finished) detail_DeferredPaneWork::TellWhatWasCancelled();
   return true;
 }
 

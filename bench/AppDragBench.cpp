@@ -43,9 +43,9 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
-#include "app/StartUp.h"
 #include "app/WindowServices.h"
 #include "bench/BenchModels.h"
+#include "bench/support/ProgramChild.h"
 #include "bench/support/ReferenceTriangles.h"
 #include "bench/support/VirtualDisplay.h"
 #include "files/ModelFile.h"
@@ -356,45 +356,16 @@ int RunChild(wxFrame* main, int frequency, bool translucent, int drags, int move
   return 0;
 }
 
-class ChildApp : public wxApp {
- public:
-  ChildApp(int frequency, bool translucent, int drags, int moves, int fd)
-      : mFrequency(frequency), mTranslucent(translucent), mDrags(drags), mMoves(moves), mFd(fd) {}
-  bool OnInit() override {
-    wxFrame* main = corvia::app::StartUp();
-    SetTopWindow(main);
-    CallAfter([this, main] {
-      mStatus = RunChild(main, mFrequency, mTranslucent, mDrags, mMoves, mFd);
-      if (wxWindow* top = GetTopWindow()) top->Close(true);
-      ExitMainLoop();
-    });
-    return true;
-  }
-  int OnExit() override {
-    corvia::app::ShutDown();
-    return wxApp::OnExit();
-  }
-  int OnRun() override {
-    wxApp::OnRun();
-    return mStatus;
-  }
-
- private:
-  int mFrequency;
-  bool mTranslucent;
-  int mDrags;
-  int mMoves;
-  int mFd;
-  int mStatus = 0;
-};
-
 int RunChildProcess(char** argv) {
   alarm(kChildTimeoutSeconds);
-  wxApp::SetInstance(new ChildApp(std::atoi(argv[2]), std::atoi(argv[3]) != 0, std::atoi(argv[4]), std::atoi(argv[5]),
-                                  std::atoi(argv[6])));
-  int childArgc = 1;
-  char* childArgv[] = {argv[0], nullptr};
-  return wxEntry(childArgc, childArgv);
+  const int frequency = std::atoi(argv[2]);
+  const bool translucent = std::atoi(argv[3]) != 0;
+  const int drags = std::atoi(argv[4]);
+  const int moves = std::atoi(argv[5]);
+  const int fd = std::atoi(argv[6]);
+  return corvia::bench::RunProgramChild(argv[0], [=](wxFrame* main) {
+    return RunChild(main, frequency, translucent, drags, moves, fd);
+  });
 }
 
 // ---- The benchmark --------------------------------------------------------------------------

@@ -395,7 +395,14 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.facings.clear();
   e.haveMaterial = e.haveNormal = false;
   e.spoiled = false;
-  e.translucent.reset();
+  // The translucent triangles of the last recording make way for the new ones in the
+  // same set, unless a queue still holds it: its stores and buffers serve again, and its
+  // last order is where the sort of the new triangles starts.
+  if (e.translucent && e.translucent.use_count() == 1) {
+    e.translucent->Clear();
+  } else {
+    e.translucent.reset();
+  }
   e.closed = IsClosedOpaqueSurface(view, poly, faces, drawMode, morph);
   e.reachSquared = 0.0;
   e.volume = 0.0;
@@ -423,6 +430,7 @@ void EndFaceMeshDrawing() {
     e.vertices.clear();
     return;
   }
+  if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
   bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
   if (ready && e.vertices.empty()) {
     // Nothing opaque: the buffer only has to exist in this context.

@@ -63,6 +63,13 @@ public:
 
     SetSizerAndFit(column);
     SetEscapeId(wxID_CANCEL);
+    // The window opens over the one the user was typing in, and its Cancel takes the
+    // keys: an Enter or a Space meant for that window must not press a button here.
+    // The buttons answer the pointer, and Escape is the window's Cancel.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+      const int key = event.GetKeyCode();
+      if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_SPACE && key != WXK_NUMPAD_SPACE) event.Skip();
+    });
 
     mPause->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { mPaused = !mPaused; });
     // Cancel only notes the request: the window stays until the work has stopped.

@@ -38,7 +38,6 @@
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
-#include "platform/wx/WxMessages.h"
 #include "platform/wx/WxProgress.h"
 #include "render/FlatNetMesh.h"
 #include "stellation/DeferredModelWork.h"
@@ -58,8 +57,9 @@ namespace test_LargeModel {
 using namespace corvia;
 using corvia::testing::Platform;
 
-// File > Open...
+// File > Open..., Edit > Undo
 constexpr int kCmdOpen = 57601;
+constexpr int kCmdUndo = 57643;
 constexpr int kFrequency = 60;  // 72,000 faces
 constexpr int kFaces = 20 * kFrequency * kFrequency;
 
@@ -101,17 +101,6 @@ class NotingFileDialogs final : public platform::FileDialogFrontEnd {
   };
   std::vector<Asked> asked;
   std::string next;
-};
-
-// The stellation's complexity warning on screen, every other box to the test's record.
-struct WarningOnScreen final : platform::MessageFrontEnd {
-  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
-    return request.title == "WARNING" ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
-  }
-  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
-    return Platform().messages.AskText(title, prompt, text);
-  }
-  platform::WxMessages mWx;
 };
 
 // Answers the complexity warnings as the user does, in turn: a click on Proceed anyway
@@ -218,6 +207,18 @@ class LargeModelTest : public ::testing::Test {
     return GetCurrentPoly();
   }
 
+  // The progress window's Cancel while the nets are made under it, else null.
+  static wxButton* CancelOfTheNets() {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (!MakingNets() || !progress || !progress->IsShownOnScreen()) return nullptr;
+    return dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+  }
+  // The user's click in the middle of a button.
+  static void ClickMiddleOf(wxUIActionSimulator& user, const wxWindow* button) {
+    user.MouseMove(button->ClientToScreen(wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2)));
+    user.MouseClick();
+  }
+
   // Lets wx work until the condition holds, at most the given seconds.
   static bool YieldUntilFor(int seconds, const std::function<bool()>& done) {
     return corvia::testing::YieldUntil(done, std::chrono::seconds(seconds));
@@ -239,7 +240,8 @@ class LargeModelTest : public ::testing::Test {
   wxFrame* mFrame = nullptr;
   SteppingClock mClock;
   NotingFileDialogs mFileDialogs;
-  WarningOnScreen mWarning;
+  // The stellation's complexity warning on screen.
+  corvia::testing::BoxesOnScreen mWarning{"WARNING"};
 };
 
 TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer) {
@@ -321,12 +323,9 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   bool cancelled = false;
   wxUIActionSimulator user;
   mClock.onRead = [&] {
-    wxWindow* progress = platform::WxProgress::GetOpenWindow();
-    if (cancelled || !MakingNets() || !progress || !progress->IsShownOnScreen()) return;
-    auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    wxButton* cancel = cancelled ? nullptr : CancelOfTheNets();
     if (!cancel) return;
-    user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
-    user.MouseClick();
+    ClickMiddleOf(user, cancel);
     cancelled = true;
   };
   OpenLargeModel();
@@ -414,18 +413,16 @@ TEST_F(LargeModelTest, TheNetOfManyFaceletsIsGatheredWhenIdleAndItsCancelKeepsTh
 }
 
 // Poly > Create Geodesic Sphere... at a large frequency, cancelled at each stage of the
-// work as the window names it, the nets the panes ask for after it included, and at the
-// nets once more with the transitions on: the icosahedron stays as it was, with its
-// title, its Info and its panes, and no other window or model follows. Meanwhile the
-// net pane never says that there are no nets.
+// work as the window names it, the last once more with the transitions on: the
+// icosahedron stays as it was, with its title, its Info and its panes, and no other
+// window or model follows. Meanwhile the net pane never says that there are no nets.
 TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsItWas) {
   const std::vector<std::string> stages = {"Created ",
                                            "Finding the symmetries of the new model",
                                            "Making the vertices of the new model",
                                            "Making the faces of the new model",
                                            "Sorting the faces of the new model",
-                                           "Making nets",
-                                           "Making nets with the transitions on"};
+                                           "Sorting the faces of the new model with the transitions on"};
   auto infoName = [] {
     InfoBar* bar = GetInfoBar();
     const wxTreeItemId item = bar && bar->GetTree() ? FindItemInTree(bar->GetTree(), kInfoBase, true) : wxTreeItemId();
@@ -459,8 +456,7 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
       }
       auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
       if (!cancel || seen.rfind(stage, 0) != 0) return;
-      user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
-      user.MouseClick();
+      ClickMiddleOf(user, cancel);
       cancelled = true;
     };
     Platform().messages.QueueText("60");
@@ -478,6 +474,89 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
     EXPECT_EQ(GetPane(1)->GetPaneStatusText(), netStatus);
     EXPECT_EQ(GetPane(0)->GetViewType(), viewType);
     EXPECT_TRUE(Block()->HasNets());
+  }
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// The nets that the net pane of a new geodesic sphere asks for after the command are
+// made under their own window, and its Cancel stops them and nothing else: clicked, or
+// Escape after an Enter and a Space that reach the window's Cancel and press nothing
+// (with the transitions on). The sphere stays with its undo step, the net pane says
+// what was not made and how to have it, and repaints do not make the nets again; the
+// pane's view chosen again makes them, and Undo gives the icosahedron back.
+TEST_F(LargeModelTest, CancellingTheNetsOfANewModelKeepsTheModel) {
+  constexpr int kSmallFrequency = 20;  // 8,000 faces: nets made when idle
+  constexpr int kSmallFaces = 20 * kSmallFrequency * kSmallFrequency;
+  corvia::testing::YieldUntil([] { return !IsProgressActive() && !HasDeferredModelWork(); });
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  for (const bool byKeys : {false, true}) {
+    SCOPED_TRACE(byKeys ? "Enter, Space, then Escape" : "a click on Cancel");
+    SetTransitionsEnabled(byKeys);
+    const int undos = GetUndoList().GetNumUndos();
+    // The keys pressed, and the reports of the nets after each.
+    int pressed = 0, reads = 0;
+    bool cancelled = false;
+    wxUIActionSimulator user;
+    mClock.onRead = [&] {
+      wxButton* cancel = cancelled ? nullptr : CancelOfTheNets();
+      if (!cancel) return;
+      if (!byKeys) {
+        ClickMiddleOf(user, cancel);
+        cancelled = true;
+      } else if (pressed == 0) {
+        cancel->SetFocus();
+        user.Char(WXK_RETURN);
+        pressed = 1;
+      } else if (++reads > 10 && pressed == 1) {
+        user.Char(WXK_SPACE);
+        pressed = 2;
+      } else if (reads > 20) {
+        user.Char(WXK_ESCAPE);
+        cancelled = true;
+      }
+    };
+    Platform().messages.QueueText(std::to_string(kSmallFrequency));
+    corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+    // The nets asked for, and cancelled or ended.
+    EXPECT_TRUE(YieldUntilFor(120, [&] {
+      const bool ended =
+          GetCurrentPoly()->mFaces.mCount == kSmallFaces && GetPane(1)->GetPaneStatusText() != "Making nets...";
+      return (cancelled || ended) && !IsProgressActive() && !HasDeferredModelWork() &&
+             !GetCurrentPoly()->IsTransitionRunning();
+    }));
+    mClock.onRead = nullptr;
+    EXPECT_TRUE(cancelled) << "the nets ended before the Escape, after key " << pressed;
+    ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kSmallFaces);
+    EXPECT_FALSE(Block()->HasNets());
+    EXPECT_EQ(GetUndoList().GetNumUndos(), undos + 1);
+    EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+    const char* told = GetPane(1)->GetMessage();
+    EXPECT_EQ(std::string(told ? told : "").rfind("Nets cancelled: ", 0), 0u) << (told ? told : "no message");
+
+    // Both panes painted again, and the idle time after: no nets are made.
+    PaintCounter modelPaints(Canvas(0)), netPaints(Canvas(1));
+    GetPane(0)->Invalidate(true);
+    GetPane(1)->Invalidate(true);
+    EXPECT_TRUE(YieldUntilFor(30, [&] { return modelPaints.count > 0 && netPaints.count > 0; }));
+    corvia::testing::YieldUntilHandled();
+    EXPECT_FALSE(HasDeferredModelWork());
+    EXPECT_FALSE(Block()->HasNets());
+
+    // The net pane clicked, and its view chosen again: the nets are made.
+    corvia::testing::ClickAt(Canvas(1), wxPoint(8, Canvas(1)->GetClientSize().y - 8));
+    corvia::testing::YieldUntil([] { return CPolyView::AsPolyView(NewView::GetActiveView()) == GetPane(1); });
+    corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
+    EXPECT_TRUE(YieldUntilFor(120, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+    EXPECT_EQ(GetPane(1)->GetViewType(), kViewUnfoldedNet);
+    EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
+
+    // Undo: the icosahedron.
+    corvia::testing::PostMenuCommand(mFrame, kCmdUndo);
+    EXPECT_TRUE(YieldUntilFor(60, [] {
+      return GetCurrentPoly()->mFaces.mCount == 20 && !GetCurrentPoly()->IsTransitionRunning() && !IsProgressActive();
+    }));
+    ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+    EXPECT_EQ(GetUndoList().GetNumUndos(), undos);
   }
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
@@ -734,10 +813,7 @@ TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
         ++step;
         readsAtStep = reads;
         auto* cancel = progress ? dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL)) : nullptr;
-        if (step == 3 && road == Road::kNetsCancelled && cancel) {
-          user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
-          user.MouseClick();
-        }
+        if (step == 3 && road == Road::kNetsCancelled && cancel) ClickMiddleOf(user, cancel);
       }
     };
     OpenLargeModel();

@@ -1,11 +1,12 @@
 // The real program driven by a seeded stream of random user actions: menu commands
 // (the Poly and Stellation menus' builders, torus, regularising and criteria more
 // often than the rest), keys and accelerators in the panes, clicks and drags, caption
-// buttons, layouts, steps through the library, and answers to its boxes and dialogs;
-// while work runs under the progress window, more input keeps coming. After every
-// action the program must paint again within a bound, no pane may take longer than
-// 2 s to paint (five times that under the sanitizers), no box may be an internal
-// error, and at the end the main window must close and go. Every action is logged: a
+// buttons, layouts, steps through the library, and answers to its boxes and dialogs
+// (Escape among them); while work runs under the progress window, more input keeps
+// coming. After every action the program must paint again within a bound, no pane may
+// take longer than 2 s to paint (five times that under the sanitizers), no box may be
+// an internal error, no check of the window toolkit may fail, and at the end the main
+// window must close and go. Every action is logged: a
 // failure names its seed and the actions that led to it, and the same seed replays
 // them.
 //
@@ -18,6 +19,7 @@
 // CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
 // as it starts; CORVIA_RANDOM_KEEP=dir keeps the model met at an internal error.
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
 #include <wx/button.h>
@@ -31,6 +33,7 @@
 #include <wx/menu.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
+#include <wx/treectrl.h>
 #include <wx/uiaction.h>
 #include <sys/resource.h>
 
@@ -65,6 +68,7 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/InfoBar.h"
 #include "ui/PaneWindow.h"
 #include "ui/PopupMenus.h"
 #include "ui/Tour.h"
@@ -554,11 +558,17 @@ class RandomActions : public ::testing::Test {
   void QueueBoxAnswer() {
     if (Pick(3) != 0) return;
     static const int kAnswers[] = {platform::kBoxOk, platform::kBoxCancel, platform::kBoxYes, platform::kBoxNo, 0, 1};
-    Messages().QueueAnswer(kAnswers[Pick(std::size(kAnswers))]);
+    const int answer = Pick(std::size(kAnswers) + 1);
+    if (answer == static_cast<int>(std::size(kAnswers))) {
+      Messages().QueueEscape();
+    } else {
+      Messages().QueueAnswer(kAnswers[answer]);
+    }
   }
 
   // Answers what stays open longer than a person would take to read it: a dialog by
-  // one of its buttons (OK, Cancel, Yes, No), else Escape (a menu, a progress window).
+  // one of its buttons (OK, Cancel, Yes, No) or Escape, else Escape (a menu, a progress
+  // window).
   class Answerer final : public wxTimer {
    public:
     Answerer(RandomActions& test, DialogWatch& dialogs) : mTest(test), mDialogs(dialogs) { Start(100); }
@@ -578,15 +588,18 @@ class RandomActions : public ::testing::Test {
           dialog->EndModal(wxID_CANCEL);
           return;
         }
-        static const int kButtons[] = {wxID_OK, wxID_CANCEL, wxID_YES, wxID_NO, wxID_CLOSE};
+        static const int kButtons[] = {wxID_OK, wxID_CANCEL, wxID_YES, wxID_NO, wxID_CLOSE, kEscape};
         const int id = kButtons[std::uniform_int_distribution<int>(0, std::size(kButtons) - 1)(mTest.mAnswers)];
-        mTest.Note("  answer dialog \"" + dialog->GetTitle().utf8_string() + "\" with " + std::to_string(id));
+        mTest.Note("  answer dialog \"" + dialog->GetTitle().utf8_string() + "\" with " +
+                   (id == kEscape ? std::string("Escape") : std::to_string(id)));
         if (++mTries > 3) {
           dialog->EndModal(wxID_CANCEL);
           mTries = 0;
           return;
         }
-        if (wxWindow* button = dialog->FindWindow(id); button && button->IsEnabled()) {
+        if (id == kEscape) {
+          PressEscapeIn(dialog);
+        } else if (wxWindow* button = dialog->FindWindow(id); button && button->IsEnabled()) {
           wxCommandEvent press(wxEVT_BUTTON, id);
           press.SetEventObject(button);
           button->GetEventHandler()->ProcessEvent(press);
@@ -602,6 +615,21 @@ class RandomActions : public ::testing::Test {
     }
 
    private:
+    static constexpr int kEscape = -1;
+    // The key goes where the toolkit sends it: to the dialog's control that has the
+    // keys, else (no window manager gave the dialog the keys) to the dialog itself.
+    void PressEscapeIn(wxDialog* dialog) {
+      wxWindow* focus = wxWindow::FindFocus();
+      if (focus && wxGetTopLevelParent(focus) == dialog) {
+        mKeys.Char(WXK_ESCAPE);
+        return;
+      }
+      wxKeyEvent escape(wxEVT_CHAR_HOOK);
+      escape.m_keyCode = WXK_ESCAPE;
+      escape.SetEventObject(dialog);
+      dialog->GetEventHandler()->ProcessEvent(escape);
+    }
+
     RandomActions& mTest;
     DialogWatch& mDialogs;
     std::chrono::steady_clock::time_point mStarted = std::chrono::steady_clock::now();
@@ -619,9 +647,11 @@ class RandomActions : public ::testing::Test {
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
     AddressLimit limit(mAddressRoom);
+    ToolkitChecks checks(*this);
     OpenStartFile(kStartFiles[static_cast<size_t>(seed) % std::size(kStartFiles)]);
     for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
       answerer.Begin();
+      if (mBeforeAction) mBeforeAction(i);
       Act();
       Settle();
       answerer.Begin();
@@ -645,6 +675,29 @@ class RandomActions : public ::testing::Test {
     answerer.Stop();
     EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
   }
+
+  // While the run lasts, a failed check of the window toolkit fails it, naming the seed
+  // and the actions.
+  class ToolkitChecks {
+   public:
+    explicit ToolkitChecks(RandomActions& test) : mBefore(wxSetAssertHandler(Fail)) { sRunning = &test; }
+    ~ToolkitChecks() {
+      wxSetAssertHandler(mBefore);
+      sRunning = nullptr;
+    }
+    ToolkitChecks(const ToolkitChecks&) = delete;
+    ToolkitChecks& operator=(const ToolkitChecks&) = delete;
+
+   private:
+    static void Fail(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+      ADD_FAILURE() << "toolkit check \"" << cond.utf8_string() << "\" failed in " << func.utf8_string() << " ("
+                    << file.utf8_string() << ":" << line << "): " << msg.utf8_string() << "\n"
+                    << (sRunning ? sRunning->Log() : std::string());
+      if (sRunning) sRunning->KeepModel();
+    }
+    static inline RandomActions* sRunning = nullptr;
+    wxAssertHandler_t mBefore;
+  };
 
   // The address space the run may take beyond what the program holds as it begins (0:
   // no limit). The limit is the process's own soft one, put back when the run ends.
@@ -674,6 +727,8 @@ class RandomActions : public ::testing::Test {
   };
 
   size_t mAddressRoom = 0;
+  // Called before each action with its number.
+  std::function<void(int)> mBeforeAction;
   std::unique_ptr<corvia::testing::RunningProgram> mProgram;
   wxFrame* mFrame = nullptr;
   PaintTimer mPaints;
@@ -722,6 +777,17 @@ TEST_P(RandomActionsSeed, TheProgramAnswersEveryActionAndExitsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomActionsSeed, ::testing::ValuesIn(Seeds()));
+
+// A check of the toolkit that fails during a run (here the hidden root of the
+// information tree asked to close) fails the run, once, naming the seed.
+TEST_F(RandomActions, AFailedToolkitCheckFailsTheRun) {
+  mBeforeAction = [](int action) {
+    if (action != 1 || !GetInfoBar()) return;
+    wxTreeCtrl* tree = GetInfoBar()->GetTree();
+    tree->Collapse(tree->GetRootItem());
+  };
+  EXPECT_NONFATAL_FAILURE(Run(kCiSeeds[0], 3), "can't collapse hidden root\nseed " + std::to_string(kCiSeeds[0]));
+}
 
 // The room above what the program holds: enough for the models a person works with, far
 // too little for the largest sizes the builders' prompts take.
