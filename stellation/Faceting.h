@@ -544,7 +544,8 @@ class Faceting : public ModelPart {
   // ---- Search ----
   bool FindNextFaceting();
   bool FindPrevFaceting();
-  // True when the last FindNextFaceting stopped because the user cancelled.
+  // True when the last FindNextFaceting, or the last browse step, stopped because the
+  // user cancelled a search: the step ended there, with the facets drawn as they were.
   bool WasCancelled() const { return mSearchCancelled; }
   // 1 yes, 0 no, 2 only as a compound with its mirror image.
   int IsAcceptableFaceting() const;
