@@ -238,7 +238,7 @@ TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
   WindowOfFacelet(pane, model->mCurrentNet->first, x, y);
   pane->Mapping2D().Zoom2DAt(0.01, x, y);
   pane->OnDraw();
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   // Two bits of index: from 3 on, nothing can be named.
   InitGLSelection(1 << 30);
   pane->OnClick(x, y, 0);

@@ -55,7 +55,7 @@ TEST(ViewTypes, IndexCodesAndNames) {
   EXPECT_STREQ(GetViewTypeName(kViewMorphViaSnub), "Morph Duals via Snub");
   EXPECT_EQ(GetViewTypeCommand(kViewUnfoldedNet), 32840);
   EXPECT_EQ(GetViewTypeOfCommand(1), kNoViewType);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   EXPECT_STREQ(GetViewTypeName(0x1919), "Unknown view type");
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
 }
