@@ -206,8 +206,14 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   const uint8_t* pixel = DocumentTest::WindowOf(pane)->ReadPixels().Pixel(x, y);
   EXPECT_GT(pixel[2], pixel[0] + 30);
   EXPECT_FALSE(pane->PickAt(x, y).Found());
+  // Identified, the click names nothing in the status bar, and no box comes.
   SetMouseSelectionMode(kSelectIdentification);
+  auto& platform = corvia::testing::Platform();
+  platform.views.mStatus.clear();
+  platform.messages.Clear();
   pane->OnClick(x, y, 0);
+  EXPECT_EQ(platform.views.mStatus, "Nothing there");
+  EXPECT_TRUE(platform.messages.Boxes().empty()) << platform.messages.Boxes().front().text;
 
   Face3D* own = model->GetFacelet(model->GetNumFacelets() - 1);
   model->mCurrentNet = own->mNet;
