@@ -929,13 +929,18 @@ TEST_P(RandomActionsUnderAddressLimit, EveryBuilderEndsInItsModelOrInWords) {
   const int failedBefore = GetMemoryFailureCount();
   Run(GetParam(), ActionsPerSeed());
   const int failed = GetMemoryFailureCount() - failedBefore;
+  const auto& boxes = Messages().Boxes();
+  const auto told = std::count_if(boxes.begin(), boxes.end(), [](const platform::MessageBoxRequest& box) {
+    return box.text.rfind("There was not enough memory to ", 0) == 0;
+  });
   std::printf("seed %d under an address-space limit: %d actions, %d builders asked for a model of twice the room, "
-              "%d operations ended for lack of memory\n",
-              GetParam(), Done(), mOverTheRoom, failed);
-  // The limit bites: most of the models of twice the room end for lack of memory (in
-  // words, and the program answers on, as after every action).
+              "%d operations ended for lack of memory, %d told so\n",
+              GetParam(), Done(), mOverTheRoom, failed, static_cast<int>(told));
+  // The limit bites: most of the models of twice the room end for lack of memory, in
+  // words, and the program answers on (as after every action).
   EXPECT_GE(mOverTheRoom, 2);
   EXPECT_GE(failed, (mOverTheRoom + 1) / 2);
+  EXPECT_GE(told, (mOverTheRoom + 1) / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(AddressLimitSeeds, RandomActionsUnderAddressLimit,
