@@ -438,7 +438,7 @@ TEST_F(ProgressTest, TheProgramCancelsLikeTheButtonAndSaysItWasItself) {
 // follow, every level stopped at its report, a shield's work left to run; the next
 // work tells its own.
 TEST_F(ProgressTest, AnInternalErrorEndsTheWorkItIsMetIn) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(2);
   auto& messages = testing::Platform().messages;
   messages.Clear();
   const int stops = GetProgressCancelCount();
@@ -462,7 +462,7 @@ TEST_F(ProgressTest, AnInternalErrorEndsTheWorkItIsMetIn) {
 }
 
 TEST_F(ProgressTest, UnbalancedEndIsReportedAndClamped) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   EXPECT_FALSE(UpdateProgress(0.5)) << "no level is open";
   EndProgress();
   auto& messages = testing::Platform().messages;
