@@ -24,12 +24,15 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "nets/NetPages.h"
 #include "nets/NetSettings.h"
+#include "render/DeviceContext.h"
 #include "render/FaceletDrawing.h"
 #include "render/GLContextState.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
 #include "render/OpenGLView.h"
+#include "render/PrintPage.h"
 
 namespace corvia {
 
@@ -515,6 +518,23 @@ std::vector<NetText> ToNetTexts(const ViewTexts& kept, const std::vector<uint32_
   return out;
 }
 
+// The page's net placement onto the page, in twips.
+class PageSurface final : public TextSurface {
+ public:
+  PageSurface(PrintPage& page, const NetPlacement& placement) : mPage(page), mPlacement(placement) {}
+  void FromNet(const double* net, double* out) const override { mPlacement.ToPagePoint(net, false, out); }
+  void Measure(const char* text, double& width, double& height) override {
+    int w = 0, h = 0;
+    mPage.GetDC().GetTextExtent(text, w, h);
+    width = w;
+    height = h;
+  }
+
+ private:
+  PrintPage& mPage;
+  const NetPlacement& mPlacement;
+};
+
 }  // namespace detail_NetTexts
 
 void DrawNetTexts(const Net* net, OpenGLView* view) {
@@ -595,6 +615,25 @@ std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view) {
     placed.push_back(std::move(one));
   }
   return placed;
+}
+
+void PrintEdgeTexts(const Net* net, double gap) {
+  using namespace detail_NetTexts;
+  PrintPage* page = GetCurrentPrintPage();
+  const NetPlacement* placement = page ? page->GetNetPlacement() : nullptr;
+  if (!net || !placement || !(GetNetSettings().edgeData & kEdgeDataTexts)) return;
+  PageSurface surface(*page, *placement);
+  double width = 0.0, lineHeight = 0.0;
+  surface.Measure("0", width, lineHeight);
+  if (!(lineHeight > 0.0)) return;
+  TextRoom room(kCellTexts * lineHeight, gap);
+  for (const Face3D* f : net->Places()) {
+    PlaceFaceletEdgeTexts(surface, room, f, lineHeight, gap, [&](const char* text, const SurfaceText& at) {
+      // The page's y runs up: a text is written from its upper left corner.
+      const double corner[2] = {at.box[0], at.box[3]};
+      page->PrintTextAt(corner, text);
+    });
+  }
 }
 
 }  // namespace corvia

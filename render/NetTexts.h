@@ -1,6 +1,7 @@
 #pragma once
-// The texts written over a flat net in the Unfolded Net pane: the facelet numbers, the
-// edge texts (the edge data the net settings ask for) and the corner angles.
+// The texts written over a flat net: in the Unfolded Net pane the facelet numbers, the
+// edge texts (the edge data the net settings ask for) and the corner angles; on a
+// printed page the edge texts.
 //
 // What the pane's texts say and where they stand is worked out once and kept by the
 // view (in its context's state); a paint writes, from what is kept, the texts whose
@@ -39,5 +40,11 @@ std::vector<NetText> WorkOutNetTexts(const Net* net, OpenGLView* view);
 unsigned long CountNetTextsWorkedOut();
 // A view going away: what it keeps goes with it.
 void ForgetNetTexts(const OpenGLView* view);
+
+// Writes on the page being printed (GetCurrentPrintPage, with its net placement) the
+// edge texts of the net, in the page's font, as the pane places them: beside the middle
+// of their edges, none over another or nearer to it than the gap (page units), none
+// beside an edge shorter than a text is high.
+void PrintEdgeTexts(const Net* net, double gap);
 
 }  // namespace corvia
