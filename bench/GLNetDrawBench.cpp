@@ -224,13 +224,13 @@ void BM_NetPaneClick(benchmark::State& state) {
 // type, its nets made, the edges' connection ids and corner angles shown, and the pane
 // painted; the Unfolded Net pane zoomed in by the factor about its middle, as the
 // wheel zooms it. "first_ms" is the paint after the zoom, the iterations paint again.
-// Under a load of 14 to 23 on 8 cores, the Unfolded Net pane, its texts worked out in
+// Under a load of 7 to 10 on 8 cores, the Unfolded Net pane, its texts worked out in
 // every paint against worked out once and kept (CPU time of a later paint; real time
 // of the paint after the zoom):
 //   frequency  zoom   later paint          paint after the zoom
-//          30     1     55 ms ->  18 ms      96 ms ->  41 ms
-//          30    20    141 ms ->  23 ms     219 ms -> 187 ms
-//         150    20   2304 ms -> 254 ms    2657 ms -> 918 ms
+//          30     1     50 ms ->  15 ms      58 ms ->  22 ms
+//          30    20    112 ms ->  18 ms     124 ms ->  41 ms
+//         150    20   1669 ms -> 177 ms    1715 ms -> 362 ms
 void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
   constexpr int kPaneWidth = 1000, kPaneHeight = 800;
   const corvia::ViewType type = state.range(0) ? corvia::kViewFoldingNet : corvia::kViewUnfoldedNet;
