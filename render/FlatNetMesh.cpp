@@ -90,17 +90,10 @@ struct Piece {
 // model's faces as the hash found them, and the state that decided the colours and
 // the kinds of lines.
 struct Key {
-  const Net* net = nullptr;
-  const Model3D* model = nullptr;
-  std::weak_ptr<const Model3D::NetsChange> change;
-  uint64_t changeCount = 0;
+  Model3D::NetMark nets;
   uint64_t state = 0;
 
-  bool Holds(const Key& o) const {
-    const std::shared_ptr<const Model3D::NetsChange> mine = change.lock();
-    return mine && mine == o.change.lock() && net == o.net && model == o.model && changeCount == o.changeCount &&
-           state == o.state;
-  }
+  bool Holds(const Key& o) const { return nets.Holds(o.nets) && state == o.state; }
 };
 
 }  // namespace detail_FlatNetMesh
@@ -170,10 +163,7 @@ uint64_t HashState(OpenGLView* view, const Model3D* model) {
 
 Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model) {
   Key key;
-  key.net = net;
-  key.model = model;
-  key.change = model->GetNetsChange();
-  key.changeCount = model->GetNetsChange()->count;
+  key.nets = Model3D::NetMark::Of(net, model);
   key.state = HashState(view, model);
   return key;
 }
@@ -181,8 +171,7 @@ Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model) {
 // Whether the nets the key was made from are still the model's: its facelets and tabs
 // may be read.
 bool NetsHold(const Key& key) {
-  const std::shared_ptr<const Model3D::NetsChange> change = key.change.lock();
-  return change && change->count == key.changeCount;
+  return key.nets.Current();
 }
 
 void AddPoint(std::vector<float>& points, const double* p) {
@@ -344,7 +333,7 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
   std::vector<KeptFlatNet*> views = Waiting();
   left = 0;
   for (KeptFlatNet* kept : views) {
-    kept->total = kept->key.net->Places().size();
+    kept->total = kept->key.nets.net->Places().size();
     left += kept->total - std::min(kept->next, kept->total);
   }
   return views;
@@ -433,9 +422,9 @@ void DrawKeptFacelets(OpenGLView* view, const KeptFlatNet& kept) {
     glDrawArrays(GL_LINES, 0, piece.tabLines);
   });
   SetLighting(view, lighting);
-  const Model3D* model = kept.key.model;
+  const Model3D* model = kept.key.nets.model;
   const Edge3D* selected = model ? model->mSelectedEdge : nullptr;
-  if (selected && selected->tab && selected->face && selected->face->mNet == kept.key.net) {
+  if (selected && selected->tab && selected->face && selected->face->mNet == kept.key.nets.net) {
     DrawFilled(selected->tab.get(), kFaceletDrawFlat, 1.0, true);
     DrawOutline(selected->tab.get(), kFaceletDrawFlat, 1.0);
   }
@@ -486,7 +475,7 @@ bool MakeDeferredFlatNets() {
     if (views.empty()) break;
     KeptFlatNet& kept = *views.front();
     OpenGLView* view = kept.view;
-    const std::vector<Face3D*>& places = kept.key.net->Places();
+    const std::vector<Face3D*>& places = kept.key.nets.net->Places();
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
     {
