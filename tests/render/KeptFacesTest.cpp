@@ -26,6 +26,8 @@
 #include "model/FaceDiagramCells.h"
 #include "model/FaceImageAttach.h"
 #include "model/PolyItem.h"
+#include "model/Subdivision.h"
+#include "symmetry/SimplePoly.h"
 #include "render/FaceImage.h"
 #include "render/FaceMeshCache.h"
 #include "render/GeomagStyle.h"
@@ -371,6 +373,86 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeTiltingToCompound, true)), 1);
   DualMorphRatio() = 0.5;
   CloseWindows();
+}
+
+// A click that selects another face costs the faces whose drawing follows the selection
+// (the face, and its coplanar ring), drawn over what was kept: the list is not recorded
+// again, and each frame is the picture a pane that never drew shows, with the highlight
+// moved. With and without the stencil, coplanar rings, a dual morph; a translucent list
+// keeps the selected face in its recording (its highlight joins the kept translucent
+// set), and is recorded again.
+TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
+  struct Case {
+    const char* what;
+    const char* configuration;
+    int subdivisions = 0;
+    int mode = kDrawModePlain;
+    bool stencil = true;
+    bool translucent = false;
+  };
+  const std::vector<Case> cases = {
+      {"icosidodecahedron", "3.5.3.5"},
+      {"icosidodecahedron, no stencil", "3.5.3.5", 0, kDrawModePlain, false},
+      {"cube, its faces cut in four (coplanar rings)", "4.4.4", 2},
+      {"cube, its faces cut in four, no stencil", "4.4.4", 2, kDrawModePlain, false},
+      {"cuboctahedron in the truncation morph", "3.4.3.4", 0, kDrawModeTruncation},
+      {"translucent icosidodecahedron", "3.5.3.5", 0, kDrawModePlain, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestModel model(c.configuration);
+    ASSERT_TRUE(model.built);
+    Poly cut;
+    Poly& poly = c.subdivisions > 0 ? cut : model.poly;
+    if (c.subdivisions > 0) {
+      std::unique_ptr<SimplePoly> made = model.poly.Subdivide(0, c.subdivisions);
+      ASSERT_TRUE(made && CreatePoly(*made, &cut, false, false).done());
+    }
+    corvia::testing::TurnTowardsViewer(poly, kOblique);
+    if (c.translucent) {
+      for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
+      poly.mPolyFlags |= kPolyFlagCellColoursFront;
+    }
+    SetTruncationMorphScale(&poly, 0.3);
+    GetModelDrawSettings().useStencil = c.stencil;
+    // The two faces turned most towards the viewer.
+    std::vector<PolyElement*> faces;
+    for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) faces.push_back(f);
+    auto facing = [](const PolyElement* f) {
+      double normal[3];
+      f->GetNormal(normal);
+      return normal[2];
+    };
+    std::partial_sort(faces.begin(), faces.begin() + 2, faces.end(),
+                      [&](const PolyElement* a, const PolyElement* b) { return facing(a) > facing(b); });
+    if (c.subdivisions > 0) {
+      // The second from another plane.
+      ASSERT_TRUE(faces[0]->mCoplanarNext && faces[0]->mCoplanarNext != faces[0]);
+      faces[1] = *std::find_if(faces.begin(), faces.end(),
+                               [&](const PolyElement* f) { return !f->IsCoplanarWith(faces[0]); });
+    }
+    OffscreenViewWindow* window = nullptr;
+    NewPane(poly, &window, c.mode);
+    ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 2; ++i) window->Paint();
+    GLBitmap shown = Draw(window);
+    for (PolyElement* selected : {faces[0], faces[1], static_cast<PolyElement*>(nullptr), faces[0]}) {
+      SCOPED_TRACE(selected ? selected->mIndex : -1);
+      poly.SelectFace(selected, false);
+      const FaceMeshStatistics before = GetFaceMeshStatistics();
+      const GLBitmap next = Draw(window);
+      const FaceMeshStatistics after = GetFaceMeshStatistics();
+      EXPECT_EQ(after.recorded - before.recorded, c.translucent ? 1u : 0u);
+      EXPECT_EQ(after.kept - before.kept, c.translucent ? 0u : 1u);
+      EXPECT_LE(LargestChannelDifference(next, FreshPicture(poly, c.mode, true)), 1);
+      EXPECT_GT(LargestChannelDifference(next, shown), 1);
+      shown = next;
+    }
+    GetModelDrawSettings() = ModelDrawSettings();
+    window->Paint();  // leaves the context as other tests expect it
+    CloseWindows();
+    mWindows.clear();
+  }
 }
 
 // A model that changes every frame (a transition's scale) is drawn from a recording of
