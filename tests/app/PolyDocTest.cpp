@@ -14,12 +14,15 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/PolyBuild.h"
 #include "model/Subdivision.h"
 #include "platform/Clock.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_PolyDoc {

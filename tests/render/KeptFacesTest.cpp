@@ -21,6 +21,7 @@
 #include "construction/DualMorph.h"
 #include "core/FaceImageRef.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/FaceDiagramCells.h"
