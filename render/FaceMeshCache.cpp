@@ -157,7 +157,9 @@ struct Kept : GLContextPart {
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
   const FaceDrawer* recordingDrawer = nullptr;
-  bool recordingInOrder = true;
+  // Whether the recording under way notes where each face begins: only a list that may
+  // leave faces out does, and only while its faces come in the order of their indices.
+  bool recordingPlaces = false;
   // The faces the recording under way left out so far.
   std::vector<PolyElement*> passedOver;
   // The selected plane and the faces drawn on their own, made again in every frame in
@@ -552,6 +554,10 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.leftOut = plane;
   e.faceStarts.clear();
   e.translucentStarts.clear();
+  if (leaveOut) {
+    e.faceStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
+    e.translucentStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
+  }
   // The translucent triangles of the last recording make way for the new ones in the
   // same set, unless a queue still holds it: its stores and buffers serve again, and its
   // last order is where the sort of the new triangles starts.
@@ -571,7 +577,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   kept.recordingState = state;
   kept.recordingDrawer = &drawApart;
   kept.passedOver.clear();
-  kept.recordingInOrder = true;
+  kept.recordingPlaces = leaveOut;
   ++kept.statistics.recorded;
   return false;
 }
@@ -582,9 +588,11 @@ bool NoteFaceMeshFace(PolyElement* face) {
   Entry* e = s ? s->recording : nullptr;
   // Once spoiled, the faces are drawn one by one, each in its place.
   if (!e || e->spoiled) return true;
-  s->recordingInOrder = s->recordingInOrder && face->mIndex == static_cast<int>(e->faceStarts.size());
-  e->faceStarts.push_back(static_cast<uint32_t>(e->vertices.size()));
-  e->translucentStarts.push_back(e->translucent ? static_cast<uint32_t>(e->translucent->Size()) : 0u);
+  s->recordingPlaces = s->recordingPlaces && face->mIndex == static_cast<int>(e->faceStarts.size());
+  if (s->recordingPlaces) {
+    e->faceStarts.push_back(static_cast<uint32_t>(e->vertices.size()));
+    e->translucentStarts.push_back(e->translucent ? static_cast<uint32_t>(e->translucent->Size()) : 0u);
+  }
   if (e->leftOut.empty() || !std::binary_search(e->leftOut.begin(), e->leftOut.end(), face)) return true;
   s->passedOver.push_back(face);
   return false;
@@ -614,10 +622,10 @@ void EndFaceMeshDrawing() {
     s->passedOver.clear();
     return;
   }
-  // The ends of the last face; positions that cannot be trusted are not kept.
+  // The ends of the last face; places that cannot be trusted are not kept.
   e.faceStarts.push_back(static_cast<uint32_t>(e.vertices.size()));
   e.translucentStarts.push_back(e.translucent ? static_cast<uint32_t>(e.translucent->Size()) : 0u);
-  if (!s->recordingInOrder || e.faceStarts.size() != static_cast<size_t>(e.faces->mCount) + 1 ||
+  if (!s->recordingPlaces || e.faceStarts.size() != static_cast<size_t>(e.faces->mCount) + 1 ||
       e.vertices.size() > UINT32_MAX) {
     e.faceStarts.clear();
     e.translucentStarts.clear();

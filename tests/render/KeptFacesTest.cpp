@@ -122,6 +122,22 @@ std::function<void(TestView&)> FacesAtScale(Poly& poly, const double& scale) {
   };
 }
 
+// A picture in blue and yellow halves saved in the test's folder: its file, empty when it
+// could not be saved.
+std::string SaveHalvesPicture(const char* folder) {
+  GLBitmap picture;
+  picture.width = picture.height = 16;
+  picture.pixels.assign(16 * 16 * 4, 255);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = p[1] = x < 8 ? 0 : 255;
+      p[2] = x < 8 ? 255 : 0;
+    }
+  const std::string file = (corvia::testing::ScratchDir(folder) / "halves.png").string();
+  return corvia::testing::SavePng(picture, file) ? file : std::string();
+}
+
 // The frames of one pane in a state that does not change: drawn triangle by triangle,
 // drawn from the recording, then drawn from what was kept.
 struct Frames {
@@ -263,18 +279,8 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   auto white = [](const Rgba& c) { EXPECT_TRUE(std::abs(c.r - c.g) <= 2 && c.b >= c.r && c.r > 150) << c; };
   float before[3];
   CopyFloat3(before, face->GetColour());
-  // A picture in blue and yellow halves.
-  GLBitmap picture;
-  picture.width = picture.height = 16;
-  picture.pixels.assign(16 * 16 * 4, 255);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      uint8_t* p = picture.Pixel(x, y);
-      p[0] = p[1] = x < 8 ? 0 : 255;
-      p[2] = x < 8 ? 255 : 0;
-    }
-  const std::string imageFile = (corvia::testing::ScratchDir("KeptFaces") / "halves.png").string();
-  ASSERT_TRUE(corvia::testing::SavePng(picture, imageFile));
+  const std::string imageFile = SaveHalvesPicture("KeptFaces");
+  ASSERT_FALSE(imageFile.empty());
   const float red[3] = {1.0f, 0.0f, 0.0f};
   const std::vector<Change> changes = {
       {"a face's colour by the colour commands",
@@ -381,7 +387,8 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
 // again, and each frame is the picture a pane that never drew shows, with the highlight
 // moved. With and without the stencil, coplanar rings, a dual morph; a translucent list
 // keeps the selected face in its recording (its highlight joins the kept translucent
-// set), and is recorded again.
+// set), and is recorded again; a list with an image on its last face is recorded every
+// frame up to it, the faces left out before it drawn after.
 TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
   struct Case {
     const char* what;
@@ -390,6 +397,7 @@ TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
     int mode = kDrawModePlain;
     bool stencil = true;
     bool translucent = false;
+    bool image = false;
   };
   const std::vector<Case> cases = {
       {"icosidodecahedron", "3.5.3.5"},
@@ -398,7 +406,10 @@ TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
       {"cube, its faces cut in four, no stencil", "4.4.4", 2, kDrawModePlain, false},
       {"cuboctahedron in the truncation morph", "3.4.3.4", 0, kDrawModeTruncation},
       {"translucent icosidodecahedron", "3.5.3.5", 0, kDrawModePlain, false, true},
+      {"icosidodecahedron, an image on its last face", "3.5.3.5", 0, kDrawModePlain, true, false, true},
   };
+  const std::string imageFile = SaveHalvesPicture("KeptFacesSelection");
+  ASSERT_FALSE(imageFile.empty());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TestModel model(c.configuration);
@@ -413,6 +424,12 @@ TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
     if (c.translucent) {
       for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
       poly.mPolyFlags |= kPolyFlagCellColoursFront;
+    }
+    if (c.image) {
+      PolyElement* last = poly.mFaces.mHead;
+      while (last->mNext) last = last->mNext;
+      ASSERT_NE(PlaceImageOnFaces(&poly, last, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr),
+                nullptr);
     }
     SetTruncationMorphScale(&poly, 0.3);
     GetModelDrawSettings().useStencil = c.stencil;
@@ -443,8 +460,9 @@ TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
       const FaceMeshStatistics before = GetFaceMeshStatistics();
       const GLBitmap next = Draw(window);
       const FaceMeshStatistics after = GetFaceMeshStatistics();
-      EXPECT_EQ(after.recorded - before.recorded, c.translucent ? 1u : 0u);
-      EXPECT_EQ(after.kept - before.kept, c.translucent ? 0u : 1u);
+      const bool recorded = c.translucent || c.image;
+      EXPECT_EQ(after.recorded - before.recorded, recorded ? 1u : 0u);
+      EXPECT_EQ(after.kept - before.kept, recorded ? 0u : 1u);
       EXPECT_LE(LargestChannelDifference(next, FreshPicture(poly, c.mode, true)), 1);
       EXPECT_GT(LargestChannelDifference(next, shown), 1);
       shown = next;
