@@ -17,6 +17,7 @@
 #include "core/Progress.h"
 #include "platform/wx/WxProgress.h"
 #include "render/NewView.h"
+#include "render/FlatNetMesh.h"
 #include "render/OutcomeBoxes.h"
 #include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
@@ -119,22 +120,26 @@ void TellWhatWasCancelled() {
 
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
-  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures()) return false;
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets()) return false;
   bool finished = true;
   const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     detail_DeferredPaneWork::WorkScope scope;
     finished = RunDeferredModelWork(TellOutcome);
-    // The faceting diagram's pictures come after the model's work; a Cancel of them
-    // only leaves their panes without the pair lines.
+    // The faceting diagram's pictures and the nets' buffers come after the model's
+    // work; a Cancel of them only leaves their panes without the pair lines, or with
+    // the part of the net gathered.
     if (finished) {
       MakeDeferredPairLinePictures();
+      MakeDeferredFlatNets();
     } else {
       DropDeferredPairLinePictures();
+      DropDeferredFlatNets();
     }
   });
   // Memory that ran out ends the work as the user's Cancel does.
   if (!enough) {
     DropDeferredPairLinePictures();
+    DropDeferredFlatNets();
     finished = false;
   }
   // The work only draws the panes: a Cancel of it leaves the model, and the undo step

@@ -125,6 +125,12 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element);
 // The current faceting of the faceting (null: the current one) as the drawn polygons
 // of its model, one polygon per facet; only in browse mode 0.
 void ShowCurrentFaceting(Faceting* faceting);
+// The name of the model that the model's drawn facets make, when the library holds it
+// (or its dual); empty otherwise. The words of a browse step name the faceting shown by
+// it. The library lives above: its answer is installed (files/GeometryHooks.h); with
+// none, facetings go unnamed. Returns the one installed before.
+using FacetingNameFinder = std::string (*)(Poly* model);
+FacetingNameFinder SetFacetingNameFinder(FacetingNameFinder finder);
 // The corners of a drawn polygon, in order (none for an empty one).
 std::vector<const double*> GetDrawnPolygonPoints(const DrawnPolygon* polygon);
 // The representative face of each face type of the model's shown block as drawn
@@ -546,8 +552,10 @@ class Faceting : public ModelPart {
   // The number of facetings under the settings in force, once a step forward or a
   // count went through them all; -1 until then.
   int64_t GetKnownTotal() const;
-  // "Faceting 3 of 11: facets 2-0, 5-1'" (the number and the count when known, the
-  // facets by plane and place, a prime on a chiral one); empty without a faceting.
+  // "Faceting 3 of 11: facets 2-0, 5-1' (Dodecadodecahedron)" (the number and the
+  // count when known, the facets by plane and place, a prime on a chiral one, and the
+  // name of the model they make when the library holds it: the faceting must be shown
+  // as the model's drawn facets for that); empty without a faceting.
   std::string DescribeShownFaceting() const;
 
   // ---- Browsing ----
@@ -639,7 +647,8 @@ class Faceting : public ModelPart {
   // next forwards, the previous backwards) or none; the pane says where it stands.
   void NoteStep(bool found, int64_t before, bool forwards);
   void SetShownNumber(int64_t number);
-  void TellShownFaceting(bool forwards) const;
+  // Shows the faceting as the model's drawn facets and tells the pane which it is.
+  void TellShownFaceting(bool forwards);
   int64_t mShownNumber = 0;
   int64_t mKnownTotal = -1;
   CountKey mNumberKey;

@@ -26,6 +26,9 @@ namespace corvia {
 
 namespace detail_FacetingBrowse {
 
+// Names the model of a faceting's drawn facets (installed from above).
+FacetingNameFinder gNameFinder = nullptr;
+
 // Starts a new polygon in the model's open drawn polygon through the points.
 void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
   if (!poly->mCurrentDrawnPolygon)
@@ -77,6 +80,12 @@ void ShowCurrentFaceting(Faceting* faceting) {
     poly->FinishDrawnPolygon(false, false);
   }
   platform::Services().views->RedrawAllViews(false);
+}
+
+FacetingNameFinder SetFacetingNameFinder(FacetingNameFinder finder) {
+  const FacetingNameFinder previous = detail_FacetingBrowse::gNameFinder;
+  detail_FacetingBrowse::gNameFinder = finder;
+  return previous;
 }
 
 void ShowOriginalAsFaceting(Poly* poly) {
@@ -353,7 +362,10 @@ std::string Faceting::DescribeShownFaceting() const {
   GetCurrentFacetsText(facets, sizeof facets);
   std::string list = facets;
   if (!list.empty() && list.back() == ',') list.pop_back();
-  return text + ": facet" + (mFacetsInFaceting == 1 ? "" : "s") + list;
+  text += ": facet" + std::string(mFacetsInFaceting == 1 ? "" : "s") + list;
+  const FacetingNameFinder finder = detail_FacetingBrowse::gNameFinder;
+  const std::string name = finder ? finder(GetModel()) : std::string();
+  return name.empty() ? text : text + " (" + name + ")";
 }
 
 void Faceting::NoteStep(bool found, int64_t before, bool forwards) {
@@ -380,7 +392,9 @@ void Faceting::NoteStep(bool found, int64_t before, bool forwards) {
   TellShownFaceting(forwards);
 }
 
-void Faceting::TellShownFaceting(bool forwards) const {
+void Faceting::TellShownFaceting(bool forwards) {
+  // The words name the model of the faceting's drawn facets.
+  if (mFacetingHead) ShowCurrentFaceting(this);
   std::string text = DescribeShownFaceting();
   if (text.empty()) {
     const int64_t total = GetKnownTotal();

@@ -39,6 +39,7 @@
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
 #include "platform/wx/WxProgress.h"
+#include "render/FlatNetMesh.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/StellationCell.h"
 #include "tests/app/AppTestSupport.h"
@@ -62,12 +63,12 @@ constexpr int kCmdUndo = 57643;
 constexpr int kFrequency = 60;  // 72,000 faces
 constexpr int kFaces = 20 * kFrequency * kFrequency;
 
-// Moves on a twentieth of a second whenever it is read, and calls the test's hook
-// first (not from inside the hook itself).
+// Moves on a twentieth of a second (or the step given) whenever it is read, and calls
+// the test's hook first (not from inside the hook itself).
 class SteppingClock final : public platform::Clock {
  public:
   double NowSeconds() const override {
-    mNow += 0.05;
+    mNow += step;
     if (onRead && !mInHook) {
       mInHook = true;
       onRead();
@@ -76,6 +77,7 @@ class SteppingClock final : public platform::Clock {
     return mNow;
   }
   std::function<void()> onRead;
+  double step = 0.05;
 
  private:
   mutable double mNow = 1000.0;
@@ -355,6 +357,58 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
   EXPECT_TRUE(YieldUntilFor(240, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// Poly > Subdivide Faces... of the cube into 30 parts: one net of 21,600 facelets. The
+// paint of the Unfolded Net pane once the nets are made gathers none of them: the idle
+// work does, under a progress window of its own, and its Cancel keeps the model made
+// (and its undo step), the part of the net gathered shown and not asked for again.
+TEST_F(LargeModelTest, TheNetOfManyFaceletsIsGatheredWhenIdleAndItsCancelKeepsTheModel) {
+  constexpr int kParts = 30, kSubdividedFaces = 6 * 4 * kParts * kParts;
+  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Cube");
+  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 6 && !IsProgressActive(); });
+  const unsigned long start = CountFlatNetFaceletsGathered();
+  bool cancelled = false;
+  std::string seen;
+  wxUIActionSimulator user;
+  // Time enough between the turns for the window to appear; the Cancel once a turn is
+  // gathered.
+  mClock.step = 0.5;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (cancelled || !progress || !progress->IsShownOnScreen()) return;
+    for (wxWindow* child : progress->GetChildren()) {
+      if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+        seen = text->GetLabel().utf8_string();
+        break;
+      }
+    }
+    auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (!cancel || seen.rfind("Drawing the net: ", 0) != 0 || seen.rfind("Drawing the net: 0 ", 0) == 0) return;
+    user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+    user.MouseClick();
+    cancelled = true;
+  };
+  Platform().messages.QueueText(std::to_string(kParts));
+  corvia::testing::PostMenuCommand(mFrame, kCmdSubdivideFaces);
+  EXPECT_TRUE(YieldUntilFor(240, [&] { return cancelled && !IsProgressActive(); })) << seen;
+  mClock.onRead = nullptr;
+  mClock.step = 0.05;
+  corvia::testing::YieldUntilHandled();
+  EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kSubdividedFaces);
+  EXPECT_TRUE(Block()->HasNets());
+  EXPECT_TRUE(GetUndoList().CanUndo());
+  const unsigned long part = CountFlatNetFaceletsGathered() - start;
+  EXPECT_GT(part, 0u);
+  EXPECT_LT(part, static_cast<unsigned long>(kSubdividedFaces));
+  PaintCounter netPaints(Canvas(1));
+  Canvas(1)->Refresh();
+  EXPECT_TRUE(YieldUntilFor(10, [&] { return netPaints.count > 0; }));
+  corvia::testing::YieldUntilHandled();
+  EXPECT_FALSE(HasDeferredFlatNets());
+  EXPECT_EQ(CountFlatNetFaceletsGathered() - start, part);
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 
