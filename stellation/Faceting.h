@@ -380,6 +380,17 @@ constexpr uint32_t kPlaneThroughCentre = 0x20;
 constexpr uint32_t kPlaneInPlaneAxis = 0x40;
 constexpr uint32_t kPlaneEvenAxisOnMirror = 0x80;
 
+// Where one plane's walk for its facets stands in the walk of all planes, in units of
+// work: the estimates of the planes walked before it, of its own and of all; the units
+// all the walks so far took, and what they may take.
+struct FacetWalkShare {
+  double before = 0.0;
+  double estimate = 0.0;
+  double total = 1.0;
+  double spent = 0.0;
+  double limit = 0.0;
+};
+
 // One plane through three or more model vertices, standing for its orbit.
 class FacetPlane : public ListNode {
  public:
@@ -405,8 +416,11 @@ class FacetPlane : public ListNode {
   bool GroupVertsOfType();
   // One orbit of plane edges per rotation orbit of vertex pairs.
   bool CreateEdges();
-  // The candidate facets (number: the plane's number for the progress caption).
-  bool CreateFaces(int number);
+  // The units of work CreateFaces would take, estimated without making any facet.
+  double EstimateFaces(int number);
+  // The candidate facets (number: the plane's number for the progress caption); false
+  // when cancelled, or refused once the walk of all planes has taken what it may.
+  bool CreateFaces(int number, FacetWalkShare& share);
   static std::string GetInfoText(const FacetPlane* plane);
 
   Faceting* mFaceting;
@@ -530,7 +544,8 @@ class Faceting : public ModelPart {
   // ---- Search ----
   bool FindNextFaceting();
   bool FindPrevFaceting();
-  // True when the last FindNextFaceting stopped because the user cancelled.
+  // True when the last FindNextFaceting, or the last browse step, stopped because the
+  // user cancelled a search: the step ended there, with the facets drawn as they were.
   bool WasCancelled() const { return mSearchCancelled; }
   // 1 yes, 0 no, 2 only as a compound with its mirror image.
   int IsAcceptableFaceting() const;
@@ -626,6 +641,9 @@ class Faceting : public ModelPart {
   // The preparation's memory: the bytes its records take so far, and what it may take.
   double mBytesHeld = 0.0;
   double mBytesAllowed = 0.0;
+  // The units of work the walk of the planes for their facets took
+  // (FacetPlane::EstimateFaces).
+  double mWalkUnits = 0.0;
   // Why the preparation was refused (empty: it was not), and under which criteria.
   std::string mRefusal;
   int32_t mRefusedCriteria = -1;

@@ -243,11 +243,12 @@ void Faceting::BuildFromMarked(Facet* root, bool compound) {
   mOnlyMarked = true;
   bool found = false;
   const SearchStep step = AfterAdd(root, false, &found);
-  if (!found) RunSearch(step);
+  if (!found && RunSearch(step) < 0) mSearchCancelled = true;
   mOnlyMarked = false;
 }
 
 bool Faceting::StartFromDrawnFaces() {
+  mSearchCancelled = false;
   if (!Prepare()) return false;
   const std::vector<const DrawnPolygon*> drawn = detail_FacetingBrowse::DrawnFacets(GetModel());
   if (drawn.empty()) {
@@ -319,6 +320,8 @@ bool Faceting::StartFromDrawnFaces() {
     if (!(facet->mFlags & kFacetInFaceting)) mismatch = true;
     facet->mFlags &= ~kFacetMarked;
   }
+  // A search cancelled ends the step that asked for it: no other search begins.
+  if (mSearchCancelled) return mismatch;
   if (mFacetsInFaceting != matched) mismatch = true;
   if (mNumOpenEdges > 0 || mFacetsInFaceting == 0 ||
       (GetFacetingSettings().criteria != kFacetingIsohedral && !isChiralCompound && IsAcceptableFaceting() == 0)) {
@@ -465,7 +468,10 @@ bool Faceting::SelectFacet(Facet* facet) {
 
 void Faceting::StepForward() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const bool prepared = PrepareStep();
+  // A search cancelled on the way ends the step where it stopped.
+  if (mSearchCancelled) return;
   if (GetFacetingSettings().browseMode == kBrowseFacetings) {
     // A step that stopped at a faceting grown from drawn facets shows that one.
     if (prepared) {
@@ -494,7 +500,9 @@ void Faceting::StepForward() {
 
 void Faceting::StepBack() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const bool prepared = PrepareStep();
+  if (mSearchCancelled) return;
   if (GetFacetingSettings().browseMode == kBrowseFacetings) {
     if (prepared) {
       // Back under the other criteria is refused in words of its own, but from the
@@ -526,10 +534,13 @@ void Faceting::StepBack() {
 
 void Faceting::GoToFirst() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const int mode = GetFacetingSettings().browseMode;
   if (mode == kBrowseFacetings) {
     if (!Prepare()) return;
-    GetModel()->ClearDrawnPolygons(true);
+    // The search starts again; the facets drawn stay until it shows what it found, and
+    // stay as they are when it is cancelled.
+    ResetFacetingsOf(GetModel());
     const int64_t before = GetShownNumber();
     NoteStep(FindNextFaceting(), before, true);
     return;
@@ -544,6 +555,7 @@ void Faceting::GoToFirst() {
 
 void Faceting::GoToLast() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const int mode = GetFacetingSettings().browseMode;
   if (mode == kBrowseFacetings) {
     if (!Prepare()) return;

@@ -308,7 +308,7 @@ TEST(Stellate, AFaultOfTheSetUpIsExplainedOnce) {
   ASSERT_NE(pentagrams, nullptr);
   ASSERT_EQ(pentagrams->mNumRotations, 5);
   pentagrams->mNumRotations = 2;
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   corvia::Outcome why;
