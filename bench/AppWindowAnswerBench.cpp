@@ -70,12 +70,20 @@
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s
-//                              and 5.0 s (its nets' first paint), in 30 s
-//   SphereOpen/100             1.17 s (load 14), 1.04 s since (load 8)
+//                              and 5.0 s (its nets' first paint), in 30 s. With the nets
+//                              mended and the model pane's list recorded again at each
+//                              new selection, the model pane's click 0.92 s (load 16; the
+//                              model pane's paint 0.46 s, the net pane's 0.47 s); since the
+//                              selection is drawn over the kept faces, 0.37 s, 0.40 s and
+//                              0.29 s (load 14, 17, 6)
+//   SphereOpen/100             1.17 s (load 14), 1.14 s (load 13); since the open is one
+//                              progress level, 1.04 s (load 8), 0.98 s and 0.99 s (load 14, 17)
 //   SphereOpen/150             1.39 s, 1.41 s (load 14, 12): the file read in 0.37 s, then
 //                              the build's own second before its window opened; since the
-//                              open is one progress level, 1.01 s and 1.03 s (load 8, 12),
-//                              the window's second, then pumps at most 0.25 s apart
+//                              open is one progress level, 1.01 s, 1.03 s, 0.98 s, 1.02 s and
+//                              0.99 s (load 8, 12, 14, 17, 7; before it 1.32 s at load 14), the
+//                              window's second (the calibration's 0.97 s), then pumps at
+//                              most 0.25 s apart
 //   TranslucentOpenDrag/60     opening 0.95 s, 0.98 s, 1.16 s (load 13 to 16; its paints
 //                              0.2 s, the rest the file read before the progress window
 //                              opens); the drag's holds 94 to 250 ms, 29 to 47 frames
