@@ -5,7 +5,9 @@
 // under the progress window with its time left and Cancel, the panes repainting and
 // the menus answering. A command chosen meanwhile waits until the work is done, which
 // goes on; closing the main window, or File > Exit, stops it. Other input (clicks and keys in the
-// panes, the bars) is dropped, as while any work runs.
+// panes, the bars) is dropped, as while any work runs. The user's Cancel stops this work
+// and nothing else: the model stays, with the undo step that made it, and each pane
+// left without what was cancelled says what and how to have it made.
 
 namespace corvia {
 

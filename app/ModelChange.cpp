@@ -59,9 +59,6 @@ Outcome CreatePolyWithUndo(ModelChangeDocument& document, SimplePoly& simple, in
     }
   } else {
     if (occasion >= 0) document.DoTransition(occasion, GetTimeSeconds(), previous, true, false);
-    // The nets and facet models that the panes of a large model leave for later are
-    // part of the change: a cancel of them brings the old model back.
-    if (undoType >= 0 && undo) undo->ContinueLastUndoWhenIdle();
   }
   document.UpdateAfterChange(0);
   return outcome;

@@ -174,6 +174,12 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // Switches the pane to the code; true. Without redraw the pane is not marked to be
   // painted again: a paint that draws another record's view type switches to it and back.
   bool SetViewType(ViewType code, bool quiet, bool redraw = true);
+  // The user chose the view type (a menu, a toolbar button): as SetViewType; chosen
+  // again, the pane asks again for the facets or nets whose making the user cancelled.
+  void ChooseViewType(ViewType code);
+  // What the user's Cancel of the work this pane waited for left it without, and how to
+  // have it made; empty when it lacks nothing so.
+  std::string DescribeCancelledWork() const;
   ViewType GetViewType() const { return mViewType; }
   bool IsThreeDViewType(ViewType code) const;
   ShownSide GetShownSide() const;
@@ -321,6 +327,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   class ExplodeThrow;
   class SectionThrow;
   void RefreshNetsMessage();
+  // The next paint asks again for the facets or nets of the shown side whose making the
+  // user cancelled, as far as the view type draws them; false when none were.
+  bool AskAgainForCancelledWork();
   void DrawCornerTexts();
   void DrawFacePane(Poly* poly, bool ofStellation);
   void DrawFaceTypePart(Poly* poly, PolyElement* face);

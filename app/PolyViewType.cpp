@@ -10,6 +10,7 @@
 #include "core/Strings.h"
 #include "model/ColorSchemes.h"
 #include "model/FaceTypeBlock.h"
+#include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
@@ -54,6 +55,14 @@ bool OtherPaneShows(const CPolyView* self, ViewType code, bool exact) {
     if (exact ? pane->GetViewType() == code : HasViewFlags(pane->GetViewType(), code)) return true;
   }
   return false;
+}
+
+// The view types that draw the shown side's nets, and those that draw its facets.
+bool DrawsNets(ViewType code) {
+  return code != kNoViewType && (code & kViewFlagNet);
+}
+bool DrawsFacets(ViewType code) {
+  return code == kViewStellationOfBase || code == kViewStellationOfDual;
 }
 
 }  // namespace detail_PolyViewType
@@ -189,12 +198,13 @@ std::string CPolyView::GetViewName() const {
     case kViewStellationOfBase:
     case kViewStellationOfDual: {
       // Which one it is, once a step has placed it among the stellations of the
-      // criteria or the catalogue names it.
+      // criteria or the catalogue names it, as the pane's words after the step say; the
+      // model itself (the first of the criteria, say) keeps its catalogue numbers.
       FaceTypeBlock* block = GetShownBlock(false);
-      const std::string shown = FaceTypeBlock::IsOriginalStellation(block)
-                                    ? std::string()
-                                    : DescribeShownStellation(GetCurrentPoly(), block, false);
-      if (!shown.empty()) return "Stellation " + shown + " of " + GetShownModelName(true, false);
+      const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
+      if (!shown.empty()) {
+        return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
+      }
       prefix = "Stellation of ";
       break;
     }
@@ -336,13 +346,6 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     if (code == kViewFoldingNet) {
       SetMessage(this, "%s", "Ctrl+Left-drag --- Fold/unfold model\nCtrl+Right-click --- Unfold half-way");
     }
-    // Chosen again, a net pane asks again for nets (or their facelets) whose making was
-    // cancelled.
-    if (code & kViewFlagNet) {
-      FaceTypeBlock* block = GetShownBlock(false);
-      if (block) block->mModel3DCancelled = 0;
-      if (Model3D* model = block ? block->GetExistingModel3D() : nullptr) model->mNetsCancelled = false;
-    }
   }
 
   // Diagrams that are flat print with their own drawing; every other pane prints
@@ -376,6 +379,8 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
       }
     }
   }
+  // Chosen, the pane asks again for what it draws whose making the user cancelled.
+  if (!quiet) AskAgainForCancelledWork();
   if (!GetMessage()) CheckConstructionToy();
   Mapping2D().SetExtents2D(0, 0, 0, 0);
   Navigation().SetTwistAllowed(code != kViewCellDiagram, quiet);
@@ -399,6 +404,49 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   if (!quiet) SetFitMode(kFitNormal);
   Invalidate(true);
   return true;
+}
+
+void CPolyView::ChooseViewType(ViewType code) {
+  // The view shown already: only what was cancelled in it is asked for again.
+  if (code == mViewType && AskAgainForCancelledWork()) {
+    ClearMessage();
+    Invalidate(false);
+    return;
+  }
+  SetViewType(code, false);
+}
+
+// ---- Work cancelled -----------------------------------------------------------------------------------
+
+bool CPolyView::AskAgainForCancelledWork() {
+  const bool nets = detail_PolyViewType::DrawsNets(mViewType);
+  FaceTypeBlock* block = nets || detail_PolyViewType::DrawsFacets(mViewType) ? GetShownBlock(false) : nullptr;
+  if (!block) return false;
+  Model3D* model = block->GetExistingModel3D();
+  bool again = !model && block->mModel3DCancelled;
+  block->mModel3DCancelled = 0;
+  // The nets only for a pane that draws them: another pane's choice leaves them be.
+  if (model && nets) {
+    again = again || model->mNetsCancelled;
+    model->mNetsCancelled = false;
+  }
+  return again;
+}
+
+std::string CPolyView::DescribeCancelledWork() const {
+  const bool nets = detail_PolyViewType::DrawsNets(mViewType);
+  const FaceTypeBlock* block = nets || detail_PolyViewType::DrawsFacets(mViewType) ? GetShownBlock(false) : nullptr;
+  if (!block) return {};
+  const Model3D* model = block->GetExistingModel3D();
+  const bool cancelled = model ? nets && !model->HasNets() && model->mNetsCancelled : block->mModel3DCancelled != 0;
+  if (!cancelled) return {};
+  std::string text = nets ? "Nets cancelled: this model's nets were not made."
+                          : "Facets cancelled: this model's facets were not made.";
+  char path[256];
+  GetMenuPathOfCommand(GetViewTypeCommand(mViewType), path, sizeof path);
+  // The View menu switches the active pane.
+  if (*path) text += std::string("\nClick this pane and choose \"") + path + "\"\nto make them.";
+  return text;
 }
 
 }  // namespace corvia

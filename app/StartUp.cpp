@@ -20,6 +20,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/wx/CurlHttpClient.h"
+#include "platform/wx/WxAssert.h"
 #include "platform/wx/WxColourChooser.h"
 #include "platform/wx/WxFileDialogs.h"
 #include "platform/wx/WxMessages.h"
@@ -41,6 +42,7 @@ struct FrontEnds {
   platform::WxFileDialogs fileDialogs;
   WxDialogs dialogs;
   platform::CurlHttpClient http;
+  platform::ToolkitCheckTeller toolkitChecks;
   // The chooser installed before start-up, put back at shut-down.
   std::optional<ColorChooserFunction> previousChooser;
 
@@ -55,9 +57,26 @@ struct FrontEnds {
   }
 };
 
-// Every hook the program installs at start, in order, one a line. The geometry's come
-// first: whatever follows may build models.
+FrontEnds*& Installed() {
+  static FrontEnds* frontEnds = nullptr;
+  return frontEnds;
+}
+
+// The toolkit's failed checks: told by the front ends' teller while they are there.
+void TellToolkitCheck(const wxString& file, int line, const wxString& func, const wxString& cond,
+                      const wxString& msg) {
+  if (FrontEnds* f = Installed()) {
+    f->toolkitChecks.Tell(file, line, func, cond, msg);
+  } else {
+    platform::ToolkitCheckTeller::Write(file, line, func, cond, msg);
+  }
+}
+
+// Every hook the program installs at start, in order, one a line. The handler of the
+// toolkit's checks comes first, then the geometry's hooks: whatever follows may build
+// models.
 void InstallProgramHooks(FrontEnds& f) {
+  platform::InstallInPlaceOfToolkitHandler(TellToolkitCheck);  // the toolkit's failed checks: platform/wx/WxAssert.h
   InstallGeometryHooks();                   // the geometry's calls up its own layers: files/GeometryHooks.h
   if (!f.previousChooser) f.previousChooser = SetColorChooser(platform::WxChooseColour);  // colour wells: wx
   platform::InstallServices(f.Services());  // message boxes, progress windows, shell, file dialogs, dialogs
@@ -78,9 +97,10 @@ void InstallProgramHooks(FrontEnds& f) {
   //   the text-list file commands: the file dialog's preview, while the dialog is open.
 }
 
-// What ShutDown puts back, the last installed first. The geometry's hooks, the image
-// format test and the renderer's hooks stay: they answer the same for whatever runs
-// after (a face image that outlives the window still gives its picture back).
+// What ShutDown puts back, the last installed first. The handler of the toolkit's
+// checks, the geometry's hooks, the image format test and the renderer's hooks stay:
+// they answer the same for whatever runs after (a face image that outlives the window
+// still gives its picture back).
 void RemoveProgramHooks(FrontEnds& f) {
   platform::InstallHttpClient(nullptr);
   platform::ResetServices();
@@ -97,11 +117,6 @@ void EnableMenuImages() {
   auto objectSet = reinterpret_cast<ObjectSet>(dlsym(RTLD_DEFAULT, "g_object_set"));
   if (!getDefault || !objectSet) return;
   if (void* settings = getDefault()) objectSet(settings, "gtk-menu-images", 1, nullptr);
-}
-
-FrontEnds*& Installed() {
-  static FrontEnds* frontEnds = nullptr;
-  return frontEnds;
 }
 
 }  // namespace detail_StartUp

@@ -6,7 +6,6 @@
 #include "core/Messages.h"
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
-#include "files/ModelFile.h"
 
 namespace corvia {
 
@@ -135,7 +134,6 @@ void UndoList::Push(std::unique_ptr<Step> step) {
   mRedo.clear();
   mUndo.push_back(std::move(step));
   mFresh = true;
-  mContinuedWhenIdle = false;
   Trim();
 }
 
@@ -227,7 +225,6 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
   const long long recorded = mStepsPushed - mark.steps;
   if (recorded <= 0) return true;
   mCellsOpen = false;
-  mContinuedWhenIdle = false;
   if (!mFresh) return true;
   const size_t count = static_cast<size_t>(std::min<long long>(recorded, static_cast<long long>(mUndo.size())));
   const detail_UndoList::RestoringScope restoring(mRestoring);
@@ -245,18 +242,6 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
   }
   mFresh = false;
   return true;
-}
-
-void UndoList::ContinueLastUndoWhenIdle() {
-  // A model file opened is what the user asked for, whole: a cancel of its nets keeps
-  // it (without nets, until they are asked for again).
-  mContinuedWhenIdle = CanRestoreSteps() && mUndo.back()->type != kUndoLoadModel;
-}
-
-bool UndoList::EndIdleWorkOfLastUndo(bool cancelled) {
-  const bool putBack = cancelled && mContinuedWhenIdle;
-  mContinuedWhenIdle = false;
-  return putBack && RestoreLastUndo();
 }
 
 void UndoList::RemoveNewest() {

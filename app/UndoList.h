@@ -85,11 +85,6 @@ class UndoList final : public platform::UndoHooks {
   bool RestoreLastUndo() override;
   // Only the step just recorded, with the state before the change, outside a group.
   bool CanRestoreSteps() const override;
-  void ContinueLastUndoWhenIdle() override;
-  // The idle work that the newest step's change left is over: cancelled, the state
-  // before the change comes back (true when it did). Any later idle work is the
-  // user's own again.
-  bool EndIdleWorkOfLastUndo(bool cancelled);
   void AddStellationCellUndo(int cellIndex, bool included) override;
   OperationMark MarkOperation() const override;
   bool PutBackSince(const OperationMark& mark) override;
@@ -143,8 +138,6 @@ class UndoList final : public platform::UndoHooks {
   bool mRestoring = false;
   // Steps recorded since the list was made: an operation's mark.
   long long mStepsPushed = 0;
-  // The newest step's change goes on in the next idle work.
-  bool mContinuedWhenIdle = false;
 };
 
 }  // namespace corvia

@@ -199,7 +199,7 @@ class PaneCommands final : public wxEvtHandler {
           [code](wxCommandEvent&) {
             CPolyView* pane = CPolyView::GetActive();
             if (!pane) return;
-            pane->SetViewType(code, false);
+            pane->ChooseViewType(code);
             // The pane takes the keys, so that the arrows its view type names work at once.
             if (ViewWindow* window = pane->GetWindow()) window->TakeKeyboardFocus();
           },
@@ -296,7 +296,7 @@ void ShowViewTypeMenu(CPolyView* pane) {
   const int chosen = ChoosePopupMenuCommand(window, menu, wxPoint(0, 0));
   if (chosen == wxID_NONE) return;
   const ViewType code = GetViewTypeOfCommand(FromWxId(chosen));
-  if (code != kNoViewType) pane->SetViewType(code, false);
+  if (code != kNoViewType) pane->ChooseViewType(code);
 }
 
 // The images of the caption buttons, the view types and the mouse modes.

@@ -312,8 +312,11 @@ bool RunFileDialog(const char* title, std::string& path, int mode, const char* d
     request.kind = platform::FileDialogKind::ImagePreview;
   } else {
     request.kind = platform::FileDialogKind::Plain;
-    std::string hookFilter = filterText;
-    request.onTypeChange = [hookFilter](std::string& name, int index) {
+  }
+  // The name takes the ending of the kind of file chosen, in every dialog that saves
+  // (what is written follows the name) as in the plain ones.
+  if (request.kind == platform::FileDialogKind::Plain || request.saving) {
+    request.onTypeChange = [hookFilter = filterText](std::string& name, int index) {
       return FileDialogHook(FileDialogNotification::TypeChange, name, hookFilter, index, '|');
     };
   }

@@ -39,12 +39,15 @@ SuspendOpenGLHook& TheSuspendHook() {
   return hook;
 }
 
-// Shows one box with open drawing sections closed around it.
+// Shows one box with open drawing sections closed around it. Every box and question
+// passes here: an answer that is none of the box's buttons (a front end's own answer
+// for a box closed by the window manager) is the one that changes nothing.
 platform::MessageBoxReply ShowNow(const platform::MessageBoxRequest& request) {
   std::function<void()> resume;
   if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
   platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
   if (resume) resume();
+  if (!platform::IsResultOfBox(request, reply.result)) reply.result = platform::DismissedResult(request);
   return reply;
 }
 
@@ -356,11 +359,7 @@ int AskQuestion(unsigned flags, const char* title, std::initializer_list<const c
   if (request.captions.empty()) request.captions.emplace_back("OK");
   // With no button marked for it, Escape takes the default one.
   if (request.cancelButton < 0) request.cancelButton = request.defaultButton;
-  int count = static_cast<int>(request.captions.size());
-  int result = detail_Messages::ShowRequest(request).result;
-  // A front end that answers outside the buttons shown counts as Escape.
-  if (result < 0 || result >= count) result = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
-  return result;
+  return detail_Messages::ShowRequest(request).result;
 }
 
 uint32_t GetSessionMessageMask() {

@@ -1,18 +1,8 @@
 #include "platform/Headless.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace corvia::platform {
-
-std::string MessageFrontEnd::SystemErrorText(int code) {
-  const char* text = std::strerror(code);
-  return text ? text : std::string();
-}
-
-bool MessageFrontEnd::AskMultiLineText(const std::string& title, const std::string& prompt, std::string& text) {
-  return AskText(title, prompt, text);
-}
 
 namespace {
 
@@ -31,6 +21,9 @@ int DefaultResult(const MessageBoxRequest& request) {
   return kBoxOk;
 }
 
+// The queued answer that stands for Escape: no result any box gives.
+constexpr int kEscapeAnswer = -1000;
+
 }  // namespace
 
 MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
@@ -39,6 +32,7 @@ MessageBoxReply HeadlessMessages::ShowBox(const MessageBoxRequest& request) {
   if (!mAnswers.empty()) {
     MessageBoxReply reply = mAnswers.front();
     mAnswers.pop_front();
+    if (reply.result == kEscapeAnswer) reply = MessageBoxReply{DismissedResult(request), request.checkBoxInitial};
     return reply;
   }
   return MessageBoxReply{DefaultResult(request), request.checkBoxInitial};
@@ -59,6 +53,8 @@ void HeadlessMessages::QueueText(const std::string& text, bool ok) { mTextAnswer
 void HeadlessMessages::QueueAnswer(int result, bool checkBoxTicked) {
   mAnswers.push_back(MessageBoxReply{result, checkBoxTicked});
 }
+
+void HeadlessMessages::QueueEscape() { mAnswers.push_back(MessageBoxReply{kEscapeAnswer, true}); }
 
 std::vector<MessageBoxRequest> HeadlessMessages::TakeBoxes() {
   std::vector<MessageBoxRequest> boxes;

@@ -29,6 +29,9 @@ public:
   // Answers for the next boxes, in order; without one a box gets its default button
   // and its check box stays as it started.
   void QueueAnswer(int result, bool checkBoxTicked = true);
+  // The next box is dismissed with Escape: it gets the answer that changes nothing
+  // (DismissedResult), its check box as it started.
+  void QueueEscape();
 
   const std::vector<MessageBoxRequest>& Boxes() const { return mBoxes; }
   // Hands over the recorded boxes and forgets them.

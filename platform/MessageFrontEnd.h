@@ -39,6 +39,15 @@ struct MessageBoxRequest {
   bool checkBoxInitial = true;
 };
 
+// The answer that changes nothing, which Escape and the box's close button give: OK
+// in a notice, No in a Yes/No question, Cancel where the box has it, Abort of Abort,
+// Retry and Ignore; among custom buttons the one marked for Escape, else the default.
+// Every front end answers a dismissed box so, and the messages take any answer that is
+// none of the box's buttons for it.
+int DismissedResult(const MessageBoxRequest& request);
+// Whether the result is one of the box's buttons.
+bool IsResultOfBox(const MessageBoxRequest& request, int result);
+
 struct MessageBoxReply {
   int result = kBoxOk;      // a BoxResult, or the custom button's index
   bool checkBoxTicked = true;

@@ -17,10 +17,6 @@ public:
   virtual bool RestoreLastUndo() { return false; }
   // Whether RestoreLastUndo can put a recorded state back at all.
   virtual bool CanRestoreSteps() const { return false; }
-  // The change of the newest step goes on in the work its panes leave for the next
-  // idle time (the nets of a large new model): a cancel of that work puts the state
-  // back as a cancel of the change itself does.
-  virtual void ContinueLastUndoWhenIdle() {}
   // What an operation notes as it begins, so that an allocation failure that ends it
   // half-way (core/OperationGuard.h) can put the model back: PutBackSince closes the
   // undo groups it opened and puts back the state before the steps it recorded, which

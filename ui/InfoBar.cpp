@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "core/Messages.h"
 #include "core/Registry.h"
@@ -42,6 +43,8 @@ class KeyData : public wxTreeItemData {
 InfoBar* gBar = nullptr;
 unsigned gUpdateFlags = kInfoUpdateKeepTop;
 bool gRebuilding = false;
+// The rebuilds '*' may go on after: enough for the deepest branch made lazily.
+constexpr int kOpenAllPasses = 3;
 int gTopKey = 0;
 
 // The Edit menu's commands the tree's edits run.
@@ -111,6 +114,8 @@ InfoTree::InfoTree(InfoBar* bar, wxWindowID id)
   Bind(wxEVT_TREE_ITEM_MENU, &InfoTree::OnItemMenu, this);
   Bind(wxEVT_RIGHT_DOWN, &InfoTree::OnRightDown, this);
   Bind(wxEVT_MOTION, &InfoTree::OnMotion, this);
+  // Before the tree's own handling, which would close or open its hidden root.
+  Bind(wxEVT_CHAR, &InfoTree::OnChar, this);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent& e) { RunMenuCommand(FromWxId(e.GetId())); }, ToWxId(kInfoEditCommand));
   Bind(
@@ -147,6 +152,71 @@ void InfoTree::ScrollItemToTop(const wxTreeItemId& item) {
   // tree's first lines stand at the top.
   const int logicalY = rect.y + startY * unitY;
   Scroll(-1, logicalY < unitY ? 0 : (logicalY + unitY - 1) / unitY);
+}
+
+void InfoTree::OnChar(wxKeyEvent& event) {
+  enum class Action { kOpen, kClose, kOpenAll };
+  Action action;
+  switch (event.GetKeyCode()) {
+    case '+':
+    case WXK_ADD:
+    case WXK_NUMPAD_ADD:
+      action = Action::kOpen;
+      break;
+    case '-':
+    case WXK_SUBTRACT:
+    case WXK_NUMPAD_SUBTRACT:
+      action = Action::kClose;
+      break;
+    case '*':
+    case WXK_MULTIPLY:
+    case WXK_NUMPAD_MULTIPLY:
+      action = Action::kOpenAll;
+      break;
+    default:
+      event.Skip();
+      return;
+  }
+  mOpenAllKey = -1;
+  // With nothing chosen the hidden root has the keys: there is nothing to open or close.
+  const wxTreeItemId item = GetFocusedItem();
+  if (!item.IsOk() || item == GetRootItem()) return;
+  if (action == Action::kOpen) {
+    Expand(item);
+  } else if (IsExpanded(item)) {
+    // '*' on an open item closes it, as '-' does.
+    Collapse(item);
+  } else if (action == Action::kOpenAll) {
+    OpenAll(item, detail_InfoBar::kOpenAllPasses);
+  }
+}
+
+void InfoTree::OpenAll(const wxTreeItemId& item, int passes) {
+  mOpenAllKey = -1;
+  Freeze();
+  const bool whole = ExpandBranch(item);
+  Thaw();
+  if (whole && passes > 0 && GetInfoUpdateFlags() != 0) {
+    mOpenAllKey = KeyOf(this, item);
+    mOpenAllPasses = passes - 1;
+  }
+}
+
+void InfoTree::GoOnOpeningAll() {
+  if (mOpenAllKey < 0 || detail_InfoBar::gRebuilding) return;
+  const wxTreeItemId item = FindItemInTree(this, std::exchange(mOpenAllKey, -1), true);
+  if (item.IsOk()) OpenAll(item, mOpenAllPasses);
+}
+
+bool InfoTree::ExpandBranch(const wxTreeItemId& item) {
+  const unsigned rebuilds = mRebuilds;
+  Expand(item);
+  if (mRebuilds != rebuilds) return false;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk(); child = GetNextChild(item, cookie)) {
+    if (!ExpandBranch(child)) return false;
+  }
+  return true;
 }
 
 void InfoTree::OnBeginLabelEdit(wxTreeEvent& event) {
@@ -414,8 +484,10 @@ bool IsInfoRebuilding() {
 }
 
 void UpdateInfoIfNeeded() {
-  using detail_InfoBar::gUpdateFlags;
-  if (gUpdateFlags != 0 && UpdateInfoTree(detail_InfoBar::gBar, gUpdateFlags)) gUpdateFlags = 0;
+  using namespace detail_InfoBar;
+  if (gUpdateFlags == 0 || !UpdateInfoTree(gBar, gUpdateFlags)) return;
+  gUpdateFlags = 0;
+  gBar->GetTree()->GoOnOpeningAll();
 }
 
 bool UpdateInfoTree(InfoBar* bar, unsigned flags) {
@@ -425,6 +497,7 @@ bool UpdateInfoTree(InfoBar* bar, unsigned flags) {
   gRebuilding = true;
   platform::Services().views->SetWaitCursor(true);
   InfoTree* tree = bar->GetTree();
+  tree->NoteRebuild();
   if (!(flags & kInfoUpdateKeepTop)) GetInfoFirstVisibleKey();
   int scrollX = 0, scrollY = 0;
   tree->GetViewStart(&scrollX, &scrollY);

@@ -55,8 +55,23 @@ class InfoTree : public wxTreeCtrl, public InfoSink {
   void RunMenuCommand(int command);
   // Scrolls the item to the top of the tree.
   void ScrollItemToTop(const wxTreeItemId& item);
+  // Opens the item and every branch below it ('*'). Branches whose lines only the
+  // rebuild that opening them asks for makes (the lists, the stellation, the nets) are
+  // opened after that rebuild, for as many more rebuilds as passes allows.
+  void OpenAll(const wxTreeItemId& item, int passes);
+  // The rebuild calls these: as it begins (a walk over the items stops), and once it
+  // is over ('*' goes on below the branches it filled).
+  void NoteRebuild() { ++mRebuilds; }
+  void GoOnOpeningAll();
 
  private:
+  // '+', '-' and '*' (and their keypad keys) open, close, and open with every branch
+  // below, the item that has the keys; with none (the hidden root holds the selection)
+  // nothing happens. Every other key is the tree's own.
+  void OnChar(wxKeyEvent& event);
+  // Opens the item and every branch below it; false when the tree was rebuilt on the
+  // way (a box that work put up lets idle time in), its items gone.
+  bool ExpandBranch(const wxTreeItemId& item);
   void OnExpanded(wxTreeEvent& event);
   void OnSelChanged(wxTreeEvent& event);
   void OnRightDown(wxMouseEvent& event);
@@ -66,6 +81,11 @@ class InfoTree : public wxTreeCtrl, public InfoSink {
 
   InfoBar* mBar;
   int mMenuKey = -1;
+  unsigned mRebuilds = 0;
+  // The key of the item '*' goes on opening after the next rebuild (-1: none), and the
+  // rebuilds it may still go on after.
+  int mOpenAllKey = -1;
+  int mOpenAllPasses = 0;
 };
 
 class InfoBar : public CSizingControlBarCF {

@@ -63,16 +63,25 @@ int ShowCustomBox(wxWindow* owner, const MessageBoxRequest& request, bool* ticke
     event.Skip();
   });
   column->Add(row, 0, wxALIGN_RIGHT | wxALL, 8);
-  if (request.cancelButton >= 0) dialog.SetEscapeId(firstId + request.cancelButton);
+  // Escape and the close button press the button that changes nothing.
+  dialog.SetEscapeId(firstId + DismissedResult(request));
   dialog.SetSizerAndFit(column);
   dialog.CentreOnParent();
   int id = dialog.ShowModal();
   if (check && ticked) *ticked = check->GetValue();
-  int index = id - firstId;
-  if (index < 0 || index >= static_cast<int>(request.captions.size())) {
-    index = request.cancelButton >= 0 ? request.cancelButton : request.defaultButton;
+  // A box ended by other means than its buttons was dismissed.
+  const int index = id - firstId;
+  return index >= 0 && index < static_cast<int>(request.captions.size()) ? index : DismissedResult(request);
+}
+
+// The toolkit's button of a classic box's result.
+int WxIdOfResult(int result) {
+  switch (result) {
+    case kBoxYes: return wxID_YES;
+    case kBoxNo: return wxID_NO;
+    case kBoxCancel: return wxID_CANCEL;
+    default: return wxID_OK;
   }
-  return index;
 }
 
 // A question for a text: the prompt above, its bold and italic parts shown as such,
@@ -124,8 +133,14 @@ MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
   if (request.buttons == BoxButtons::Custom || request.buttons == BoxButtons::RetryCancel ||
       request.buttons == BoxButtons::AbortRetryIgnore) {
     MessageBoxRequest custom = request;
-    if (request.buttons == BoxButtons::RetryCancel) custom.captions = {"Retry", "Cancel"};
-    if (request.buttons == BoxButtons::AbortRetryIgnore) custom.captions = {"Abort", "Retry", "Ignore"};
+    custom.buttons = BoxButtons::Custom;
+    if (request.buttons == BoxButtons::RetryCancel) {
+      custom.captions = {"Retry", "Cancel"};
+      custom.cancelButton = 1;
+    } else if (request.buttons == BoxButtons::AbortRetryIgnore) {
+      custom.captions = {"Abort", "Retry", "Ignore"};
+      custom.cancelButton = 0;
+    }
     int index = ShowCustomBox(owner, custom, &reply.checkBoxTicked);
     if (request.buttons == BoxButtons::RetryCancel) {
       reply.result = index == 0 ? kBoxRetry : kBoxCancel;
@@ -149,6 +164,9 @@ MessageBoxReply WxMessages::ShowBox(const MessageBoxRequest& request) {
       style |= wxCANCEL_DEFAULT;
     }
     wxRichMessageDialog dialog(owner, wxString::FromUTF8(request.text), wxString::FromUTF8(request.title), style);
+    // Escape and the close button press the button that changes nothing; left to
+    // itself the toolkit presses Yes in a box without Cancel.
+    dialog.SetEscapeId(WxIdOfResult(DismissedResult(request)));
     if (request.hasCheckBox) dialog.ShowCheckBox(wxString::FromUTF8(request.checkBoxText), request.checkBoxInitial);
     int answer = dialog.ShowModal();
     if (request.hasCheckBox) reply.checkBoxTicked = dialog.IsCheckBoxChecked();

@@ -63,6 +63,13 @@ public:
 
     SetSizerAndFit(column);
     SetEscapeId(wxID_CANCEL);
+    // The window opens over the one the user was typing in, and its Cancel takes the
+    // keys: an Enter or a Space meant for that window must not press a button here.
+    // The buttons answer the pointer, and Escape is the window's Cancel.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+      const int key = event.GetKeyCode();
+      if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_SPACE && key != WXK_NUMPAD_SPACE) event.Skip();
+    });
 
     mPause->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { mPaused = !mPaused; });
     // Cancel only notes the request: the window stays until the work has stopped.
@@ -127,14 +134,15 @@ wxWeakRef<wxWindow> gOpenWindow;
 
 class WxProgressWindow final : public ProgressWindow {
 public:
-  WxProgressWindow() : mFocus(wxWindow::FindFocus()) {
+  // `leftEnabled` (may be null) is not disabled with the other windows.
+  explicit WxProgressWindow(wxWindow* leftEnabled) : mFocus(wxWindow::FindFocus()) {
     auto* dialog = new ProgressDialog();
     mDialog = dialog;
     gOpenWindow = dialog;
     dialog->Centre();
     dialog->Show();
     dialog->Raise();
-    if (!gOtherWindowsEnabled) mDisabler = std::make_unique<wxWindowDisabler>(dialog);
+    if (!gOtherWindowsEnabled) mDisabler = std::make_unique<wxWindowDisabler>(dialog, leftEnabled);
   }
 
   ~WxProgressWindow() override {
@@ -183,11 +191,13 @@ private:
 }  // namespace detail_WxProgress
 
 std::unique_ptr<ProgressWindow> WxProgress::CreateWindow() {
-  return std::make_unique<detail_WxProgress::WxProgressWindow>();
+  return std::make_unique<detail_WxProgress::WxProgressWindow>(mMainWindow.get());
 }
 
 wxWindow* WxProgress::GetOpenWindow() { return detail_WxProgress::gOpenWindow.get(); }
 
 void WxProgress::SetOtherWindowsEnabled(bool enabled) { detail_WxProgress::gOtherWindowsEnabled = enabled; }
+
+void WxProgress::SetMainWindow(wxWindow* window) { mMainWindow = window; }
 
 }  // namespace corvia::platform

@@ -9,7 +9,6 @@
 
 #include "app/UndoList.h"
 #include "core/Messages.h"
-#include "files/ModelFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvia {
@@ -284,32 +283,6 @@ TEST_F(UndoListTest, AStoppedChangeIsPutBackOnlyFromItsOwnStep) {
   Change(4);
   EXPECT_FALSE(list.RestoreLastUndo());
   EXPECT_EQ(model.value, 4);
-}
-
-// The work a change leaves for the next idle time is part of it: cancelled, the state
-// before the change comes back; once that work is over, for work no change left, or
-// after a model file was opened, a cancel keeps the model.
-TEST_F(UndoListTest, ACancelOfTheIdleWorkAChangeLeftPutsTheStateBack) {
-  Change(1);
-  Change(2);
-  list.ContinueLastUndoWhenIdle();
-  EXPECT_TRUE(list.EndIdleWorkOfLastUndo(true));
-  EXPECT_EQ(model.value, 1);
-  EXPECT_EQ(list.GetNumUndos(), 1);
-  Change(3);
-  list.ContinueLastUndoWhenIdle();
-  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(false));
-  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true)) << "the idle work is over";
-  EXPECT_EQ(model.value, 3);
-  list.ContinueLastUndoWhenIdle();
-  Change(4);
-  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true)) << "a later step is not the one continued";
-  EXPECT_EQ(model.value, 4);
-  // A model file opened stays.
-  Change(5, kUndoLoadModel);
-  list.ContinueLastUndoWhenIdle();
-  EXPECT_FALSE(list.EndIdleWorkOfLastUndo(true));
-  EXPECT_EQ(model.value, 5);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Messages.h"
@@ -106,7 +107,7 @@ TEST_F(MessagesTest, EachCallHasItsTitleButtonsAndIcon) {
   EXPECT_EQ(LastBox().title, "Information");
   EXPECT_EQ(LastBox().icon, BoxIcon::Information);
 
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   EXPECT_EQ(ShowInternalError("GetNextFace: Couldn't find it"), kBoxOk);
   EXPECT_EQ(LastBox().title, "Internal Error");
   EXPECT_EQ(LastBox().icon, BoxIcon::Error);
@@ -125,6 +126,40 @@ TEST_F(MessagesTest, QuestionsAnswerByTheButtonChosen) {
   EXPECT_EQ(LastBox().buttons, BoxButtons::OkCancel);
   Boxes().QueueAnswer(kBoxOk);
   EXPECT_TRUE(AskOkCancel("Create it anyway?"));
+}
+
+// Escape gives the answer that changes nothing, whatever the buttons; so does an answer
+// that is none of the box's buttons (a front end's own for a box the window manager
+// closed). The default buttons stay as they are.
+TEST_F(MessagesTest, EscapeAndAnAnswerOfNoButtonChangeNothing) {
+  Boxes().QueueEscape();
+  EXPECT_FALSE(AskYesNo("%s already exists.\nDo you want to replace it?", "rd.corv"));
+  Boxes().QueueEscape();
+  EXPECT_FALSE(AskOkCancel("Create it anyway?"));
+  const std::pair<BoxStyle, int> dismissed[] = {
+      {kBoxStyleYesNo | kBoxStyleIconWarning, kBoxNo}, {kBoxStyleYesNoCancel, kBoxCancel},
+      {kBoxStyleRetryCancel, kBoxCancel},             {kBoxStyleAbortRetryIgnore, kBoxAbort},
+      {kBoxStyleOk | kBoxStyleIconError, kBoxOk},
+  };
+  for (const auto& [style, answer] : dismissed) {
+    Boxes().QueueEscape();
+    EXPECT_EQ(ShowMessageBox(style, "x"), answer) << style;
+  }
+  Boxes().QueueEscape();
+  EXPECT_EQ(AskQuestion(0, "Remove Text", {"+Selected face only", "All faces", "-Cancel"}, "x"), 2);
+
+  Boxes().QueueAnswer(kBoxCancel);
+  EXPECT_FALSE(AskYesNo("Include the partly made facet?"));
+  Boxes().QueueAnswer(kBoxCancel);
+  EXPECT_EQ(ShowMessageBox(kBoxStyleYesNo, "x"), kBoxNo);
+  Boxes().QueueAnswer(kBoxOk);
+  EXPECT_EQ(ShowMessageBox(kBoxStyleYesNoCancel, "x"), kBoxCancel);
+  Boxes().QueueAnswer(kBoxYes);
+  EXPECT_EQ(ShowMessageBox(kBoxStyleOkCancel, "x"), kBoxCancel);
+
+  // Unanswered, a box takes its default button as before.
+  EXPECT_TRUE(AskYesNo("Go on?"));
+  EXPECT_EQ(ShowMessageBox(kBoxStyleYesNoCancel | kBoxStyleDefaultButton2, "x"), kBoxNo);
 }
 
 TEST_F(MessagesTest, MessageBoxTitleFollowsTheIcon) {

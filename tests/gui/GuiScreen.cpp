@@ -157,12 +157,13 @@ std::string KeyWindowTitle() {
   return TitleAbove(display, focus);
 }
 
-bool GiveKeysToWindowTitled(const std::string& title) {
-  Display* display = KeysDisplay();
-  if (!display) return false;
+namespace {
+
+// The topmost shown top-level window of the title; 0 when there is none.
+Window WindowTitled(Display* display, const std::string& title) {
   Window rootOf = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &rootOf, &parent, &children, &count)) return false;
+  if (!XQueryTree(display, DefaultRootWindow(display), &rootOf, &parent, &children, &count)) return 0;
   Window found = 0;
   for (unsigned i = count; i-- > 0 && !found;) {
     XWindowAttributes attributes;
@@ -170,8 +171,34 @@ bool GiveKeysToWindowTitled(const std::string& title) {
     if (TitleAbove(display, children[i]) == title) found = children[i];
   }
   if (children) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+bool GiveKeysToWindowTitled(const std::string& title) {
+  Display* display = KeysDisplay();
+  if (!display) return false;
+  const Window found = WindowTitled(display, title);
   if (!found) return false;
   XSetInputFocus(display, found, RevertToParent, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
+bool CloseWindowTitled(const std::string& title) {
+  Display* display = KeysDisplay();
+  if (!display) return false;
+  const Window found = WindowTitled(display, title);
+  if (!found) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = found;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, found, False, NoEventMask, &event);
   XSync(display, False);
   return true;
 }

@@ -133,6 +133,9 @@ std::string KeyWindowTitle();
 // Hands the keys to the shown top-level window of that title, as a window manager
 // does; false when there is none.
 bool GiveKeysToWindowTitled(const std::string& title);
+// Asks the shown top-level window of that title to close, as a window manager does
+// when its close button is clicked; false when there is none.
+bool CloseWindowTitled(const std::string& title);
 
 // Sets an environment variable for the scope and puts the old value back.
 class ScopedEnv {

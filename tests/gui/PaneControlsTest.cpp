@@ -3,19 +3,27 @@
 // focus. The stellation steps, the single-key commands, the dodecahedron's facetings
 // shown in its faceting panes, a facet drawn by clicking the cube's corners, the
 // pentagonal prism augmented through the dialog and its preview (and undone), the model
-// a pane shows made the base model; and every caption action of every pane handled.
+// a pane shows made the base model; every caption action of every pane handled; and the
+// questions these roads ask (Save As over a file, nets too large to print, a half-made
+// facet) dismissed with Escape or the close button, changing nothing.
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/msgdlg.h>
 #include <wx/odcombo.h>
+#include <wx/print.h>
 #include <wx/statusbr.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,6 +38,7 @@
 #include "core/DrawnPolygon.h"
 #include "core/Globals.h"
 #include "core/PolygonRing.h"
+#include "core/Units.h"
 #include "core/VectorMath.h"
 #include "dialogs/AugmentDlg.h"
 #include "model/FaceTypeBlock.h"
@@ -164,6 +173,24 @@ class PaneControlsTest : public ::testing::Test {
             wxPoint(static_cast<int>(std::lround(window[0])), static_cast<int>(std::lround(window[1]))), done);
   }
 
+  // The cube in Faceting Mode, its base in the first pane and the view type in the
+  // second: a click near each of the first corners of the square facing the eye,
+  // inside it, adds that corner to the facet drawn. Returns the base pane.
+  CPolyView* DrawOnTheCube(ViewType second, int corners) {
+    Open("4.4.4");
+    CPolyView* base = Show(0, kViewBasePolyhedron);
+    Show(1, second);
+    corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
+    const Poly* poly = GetCurrentPoly();
+    const PolyElement* face = FrontFace(base, 4);
+    for (int i = 0; face && i < corners; ++i) {
+      double p[3];
+      for (int k = 0; k < 3; ++k) p[k] = face->GetCorner(i)->mDualVert[k] * 0.97 + face->mCentre[k] * 0.03;
+      ClickOnModel(base, p, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == i + 1; });
+    }
+    return base;
+  }
+
   // Gives the pane the keyboard, presses the key, and waits for the effect.
   static void PressKey(CPolyView* pane, int key, int modifiers, const std::function<bool()>& done) {
     wxGLCanvas* canvas = WindowOf(pane)->GetCanvas();
@@ -284,10 +311,11 @@ TEST_F(PaneControlsTest, UnderMillersRulesDownRetracesUp) {
     PressKey(stellation, WXK_DOWN, wxMOD_NONE, [&] { return IncludedCells(block) == back; });
     EXPECT_EQ(IncludedCells(block), back) << step;
     EXPECT_TRUE(told("Stellation " + std::to_string(step + 1) + " of 59")) << stellation->GetMessage();
-    // The icosahedron itself, the core, keeps its own name.
-    if (step > 0) {
-      EXPECT_TRUE(titled("Stellation " + std::to_string(step + 1) + " of 59 ")) << stellation->GetTitle();
-    }
+    // The title says what the pane says, also of the icosahedron itself, the core
+    // (whose title once named no place).
+    ASSERT_NE(stellation->GetMessage(), nullptr);
+    EXPECT_TRUE(titled(std::string(stellation->GetMessage()) + " of Icosahedron (3.3.3.3.3)"))
+        << stellation->GetTitle() << " / " << stellation->GetMessage();
   }
   PressKey(stellation, WXK_END, wxMOD_CONTROL, [&] { return block->mIncludedCells == block->GetNumCells(); });
   EXPECT_NE(stellation->GetTitle().find(" of 59 (W42) "), std::string::npos) << stellation->GetTitle();
@@ -322,7 +350,7 @@ TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep
           [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
   for (const std::string& title :
        {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8 (W41)" + model, "Stellation 8 of 8 (W42)" + model,
-        "Stellation" + model + ", W4, p17", "Stellation 2 of 8 (W26)" + model}) {
+        "Stellation 1 of 8" + model + ", W4, p17", "Stellation 2 of 8 (W26)" + model}) {
     const std::vector<bool> before = IncludedCells(block);
     PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != before; });
     EXPECT_EQ(stellation->GetTitle(), title);
@@ -334,7 +362,7 @@ TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep
   EXPECT_EQ(stellation->GetTitle(), "Stellation 11 of 59 (W42)" + model);
   corvia::testing::PostMenuCommand(mFrame, kCmdOriginalStellation);
   ASSERT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
-  EXPECT_EQ(stellation->GetTitle(), "Stellation" + model + ", W4, p17");
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 1 of 59" + model + ", W4, p17");
 }
 
 TEST_F(PaneControlsTest, SingleKeysReachTheirCommandsFromTheFocusedPane) {
@@ -411,21 +439,62 @@ TEST_F(PaneControlsTest, TheDodecahedronsFacetingsAreFoundFromItsFacetingPanes) 
   EXPECT_GT(GetCurrentPoly()->mFacetPreview->model->NumFaces(), 0);
 }
 
-TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
-  Open("4.4.4");
-  CPolyView* base = Show(0, kViewBasePolyhedron);
-  CPolyView* diagram = Show(1, kViewFacetingDiagram);
-  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
-  Poly* poly = GetCurrentPoly();
-  PolyElement* face = FrontFace(base, 4);
-  ASSERT_NE(face, nullptr);
-  // Each click near a corner, inside the face, adds that corner.
-  for (int i = 0; i < face->mNumSides; ++i) {
-    double p[3];
-    for (int k = 0; k < 3; ++k) p[k] = face->GetCorner(i)->mDualVert[k] * 0.97 + face->mCentre[k] * 0.03;
-    ClickOnModel(base, p, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == i + 1; });
-    ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), i + 1);
+// Counted from the menu, the dodecahedron's 24 facetings under the tidy criterion are
+// each said by Up in the preview with their place among the 24, and those that are
+// models of the library with the library's name, which the model made of the faceting
+// (the caption's button) takes too. The words once named neither.
+TEST_F(PaneControlsTest, TheDodecahedronsFacetingsSayTheirPlaceAndTheLibrarysName) {
+  Open("5.5.5");
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  // The pane is clicked (away from the model) to take the keys and the messages.
+  wxGLCanvas* canvas = WindowOf(preview)->GetCanvas();
+  ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
+          [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == preview; });
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingTidy);
+  Platform().messages.Clear();
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingEnumerate);
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  ASSERT_NE(Platform().messages.Boxes()[0].text.find("Found 24 "), std::string::npos);
+  Platform().messages.Clear();
+  auto said = [&] { return std::string(preview->GetMessage() ? preview->GetMessage() : ""); };
+  // The name in brackets at the end of the words; empty without one.
+  auto nameIn = [](const std::string& words) {
+    const size_t open = words.rfind(" (");
+    return open == std::string::npos || words.back() != ')' ? std::string()
+                                                             : words.substr(open + 2, words.size() - open - 3);
+  };
+  std::vector<std::string> names;
+  std::string last;
+  for (int n = 1; n <= 24; ++n) {
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return said() != last && !FacetsText().empty(); });
+    last = said();
+    EXPECT_EQ(last.rfind("Faceting " + std::to_string(n) + " of 24: facet", 0), 0u) << last;
+    if (!nameIn(last).empty()) names.push_back(nameIn(last));
   }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Ditrigonal Dodecadodecahedron", "Dodecahedron",
+                                             "Great Ditrigonal Icosidodecahedron", "Great Stellated Dodecahedron",
+                                             "Small Ditrigonal Icosidodecahedron"}));
+  // Round again to the first named faceting other than the model itself, and make it the
+  // base model: the library's name it was said with is the model's.
+  PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return FacetsText().empty(); });
+  std::string named;
+  for (int n = 1; n <= 24 && (named.empty() || named == "Dodecahedron"); ++n) {
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return said() != last && !FacetsText().empty(); });
+    last = said();
+    named = nameIn(last);
+  }
+  ASSERT_FALSE(named.empty());
+  ClickCaptionButton(preview, kCaptionMakeBase, [&] { return GetPolyName(false, false) != "Dodecahedron"; });
+  EXPECT_EQ(GetPolyName(false, false), named);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
+TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
+  CPolyView* base = DrawOnTheCube(kViewFacetingDiagram, 4);
+  CPolyView* diagram = GetPane(1);
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), 4);
   ClickCaptionButton(base, kCaptionAccept, [&] { return CountDrawnCorners(poly->mCurrentDrawnPolygon) == 0; });
   ASSERT_TRUE(HasDrawnFacets(poly));
   // The square repeated over the cube's symmetry is the cube: a complete faceting.
@@ -821,6 +890,115 @@ TEST_F(PaneControlsTest, TheNetPanesXJoinsTheEdgesCutByHand) {
   ClickCaptionButton(nets, kCaptionCancel, [&] { return nets->GetMessage() != nullptr; });
   ASSERT_NE(nets->GetMessage(), nullptr);
   EXPECT_NE(std::string(nets->GetMessage()).find("nothing to join"), std::string::npos);
+}
+
+
+// Dismisses the next question box once it shows on screen, as a person does: Escape
+// pressed in it, or the close button of its frame. Keeps the question's text.
+class DismissQuestion : public wxTimer {
+ public:
+  enum class How { kEscape, kCloseButton };
+  explicit DismissQuestion(How how) : mHow(how) { Start(kPeriodMs); }
+  void Notify() override {
+    wxMessageDialogBase* box = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+      auto* shown = dynamic_cast<wxMessageDialogBase*>(window);
+      if (shown && shown->IsModal() && shown->IsShownOnScreen() && shown->GetTitle() == "Question") box = shown;
+    }
+    if (!box) return;
+    if (mHow == How::kEscape) {
+      if (!corvia::testing::GiveKeysToWindowTitled("Question")) return;
+      wxUIActionSimulator keys;
+      keys.Char(WXK_ESCAPE);
+    } else if (!corvia::testing::CloseWindowTitled("Question")) {
+      return;
+    }
+    Stop();
+    text = box->GetMessage().utf8_string();
+  }
+  std::string text;
+
+ private:
+  static constexpr int kPeriodMs = 20;
+  How mHow;
+};
+
+// Escape in a question, or its close button, answers what changes nothing: the file
+// that exists is not replaced, the nets' radius stays for this model and the next, and
+// the half-made facet stays out of the model and as it was drawn.
+TEST_F(PaneControlsTest, EscapeOrTheCloseButtonInAQuestionChangesNothing) {
+  constexpr int kCmdSaveAs = 57604;
+  corvia::testing::BoxesOnScreen questions("Question");
+  platform::ServiceSet services = platform::Services();
+  services.messages = &questions;
+  services.fileDialogs = &Platform().fileDialogs;
+  platform::InstallServices(services);
+  UnitSettings& units = GetUnitSettings();
+  const double scale = units.mLengthScale, userScale = units.mUserLengthScale;
+  const std::filesystem::path file = corvia::testing::ScratchDir("question-escape") / "rd.corv";
+  auto read = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  for (const auto how : {DismissQuestion::How::kEscape, DismissQuestion::How::kCloseButton}) {
+    SCOPED_TRACE(how == DismissQuestion::How::kEscape ? "Escape" : "close button");
+    Open("4.4.4");
+    Platform().messages.Clear();
+
+    // File > Save As, a name typed without its ending whose file exists.
+    std::ofstream(file, std::ios::binary) << "the user's own file\n";
+    const std::string path = Doc()->GetPathName();
+    Platform().fileDialogs.QueueChoice((file.parent_path() / "rd").string());
+    {
+      DismissQuestion dismiss(how);
+      corvia::testing::PostMenuCommand(mFrame, kCmdSaveAs);
+      YieldUntil([&] { return !dismiss.IsRunning(); });
+      EXPECT_EQ(dismiss.text, "rd.corv already exists.\nDo you want to replace it?");
+    }
+    EXPECT_TRUE(read() == "the user's own file\n") << "the file was replaced";
+    EXPECT_EQ(Doc()->GetPathName(), path);
+
+    // Ctrl+P in the net pane with nets too large for the page.
+    CPolyView* nets = Show(1, kViewUnfoldedNet);
+    units.mLengthScale = units.mUserLengthScale = 200.0;
+    ClickAt(WindowOf(nets)->GetCaptionStrip(), wxPoint(60, kCaptionHeight / 2),
+            [&] { return NewView::GetActiveView() == nets; });
+    {
+      DismissQuestion dismiss(how);
+      PressKey(nets, 'P', wxMOD_CONTROL, [&] { return !dismiss.IsRunning(); });
+      EXPECT_EQ(dismiss.text.rfind("The nets do not fit on the page.", 0), 0u) << dismiss.text;
+    }
+    EXPECT_EQ(units.mLengthScale, 200.0);
+    EXPECT_EQ(units.mUserLengthScale, 200.0);
+    for (wxWindow* window : wxTopLevelWindows) EXPECT_EQ(dynamic_cast<wxPreviewFrame*>(window), nullptr);
+    Open("3.3.3");
+    EXPECT_EQ(units.mLengthScale, 200.0) << "a later library model takes another radius";
+    units.mLengthScale = scale;
+    units.mUserLengthScale = userScale;
+
+    // Faceting mode, three corners of the cube clicked, then the faceting preview's
+    // button that makes its model the base.
+    DrawOnTheCube(kViewFacetingPreview, 3);
+    CPolyView* preview = GetPane(1);
+    Poly* poly = GetCurrentPoly();
+    ASSERT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), 3);
+    Platform().messages.Clear();
+    {
+      DismissQuestion dismiss(how);
+      ClickCaptionButton(preview, kCaptionMakeBase, [&] { return !dismiss.IsRunning(); });
+      EXPECT_EQ(dismiss.text.rfind("You were in the middle of creating a facet.", 0), 0u) << dismiss.text;
+    }
+    YieldUntil([] { return Platform().messages.CountTitled("Error") > 0; });
+    // Without the half-made facet there is none to repeat: the model stays, and says why.
+    EXPECT_EQ(GetCurrentPoly(), poly);
+    EXPECT_EQ(poly->mFaces.mCount, 6);
+    ASSERT_EQ(Platform().messages.CountTitled("Error"), 1);
+    EXPECT_NE(Platform().messages.Boxes().back().text.find("Before creating a faceted polyhedron"), std::string::npos);
+    EXPECT_EQ(CountFinishedPolygons(poly), 0);
+    EXPECT_EQ(CountDrawnCorners(poly->mCurrentDrawnPolygon), 3);
+    SetMouseSelectionMode(kSelectFacesVertices);
+  }
+  std::filesystem::remove(file);
 }
 
 }  // namespace test_PaneControls

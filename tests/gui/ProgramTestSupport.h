@@ -9,11 +9,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/StartUp.h"
 #include "core/Globals.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/wx/WxMessages.h"
 #include "render/MouseThrow.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -92,6 +94,23 @@ class ScriptedProgram {
   ColorChooserFunction mScripted;
   ColorChooserFunction mProgramChooser = nullptr;
   std::unique_ptr<RunningProgram> mProgram;
+};
+
+// The boxes of one title shown on screen as the program shows them, every other box
+// to the test's record (so that an internal error fails the test instead of waiting).
+class BoxesOnScreen final : public platform::MessageFrontEnd {
+ public:
+  explicit BoxesOnScreen(std::string title) : mTitle(std::move(title)) {}
+  platform::MessageBoxReply ShowBox(const platform::MessageBoxRequest& request) override {
+    return request.title == mTitle ? mWx.ShowBox(request) : Platform().messages.ShowBox(request);
+  }
+  bool AskText(const std::string& title, const std::string& prompt, std::string& text) override {
+    return Platform().messages.AskText(title, prompt, text);
+  }
+
+ private:
+  std::string mTitle;
+  platform::WxMessages mWx;
 };
 
 // Sends the command as its menu item does, after checking that the item is there and

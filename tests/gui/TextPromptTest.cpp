@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
@@ -138,6 +139,53 @@ TEST(TextPrompt, TheStellationWarningTakesEscapeAndEnterForCancel) {
     EXPECT_EQ(block->mStellationRefused, 1);
   }
   corvia::platform::InstallServices(previous);
+}
+
+// Escape, or the close button of the box's frame, gives the answer that changes
+// nothing in every kind of box: No in a Yes/No question, Cancel where there is one,
+// Abort of Abort/Retry/Ignore, and of buttons of the program's own the one it marks.
+TEST(TextPrompt, EscapeAndTheCloseButtonAnswerWhatChangesNothingInEveryBox) {
+  using namespace corvia::platform;
+  struct Case {
+    BoxButtons buttons;
+    std::vector<std::string> captions;
+    int defaultButton, cancelButton, dismissed;
+  };
+  const Case cases[] = {
+      {BoxButtons::YesNo, {}, 0, -1, kBoxNo},
+      {BoxButtons::YesNo, {}, 1, -1, kBoxNo},
+      {BoxButtons::YesNoCancel, {}, 0, -1, kBoxCancel},
+      {BoxButtons::OkCancel, {}, 0, -1, kBoxCancel},
+      {BoxButtons::Ok, {}, 0, -1, kBoxOk},
+      {BoxButtons::RetryCancel, {}, 0, -1, kBoxCancel},
+      {BoxButtons::AbortRetryIgnore, {}, 2, -1, kBoxAbort},
+      {BoxButtons::Custom, {"Outermost", "Innermost", "Leave unchanged"}, 0, 2, 2},
+      {BoxButtons::Custom, {"Proceed anyway", "Cancel"}, 1, -1, 1},
+  };
+  WxMessages messages;
+  for (const bool escape : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << (escape ? "Escape" : "close button") << ", buttons "
+                                      << static_cast<int>(c.buttons) << ", default " << c.defaultButton);
+      MessageBoxRequest request{"Question", "Replace the file?", BoxIcon::Question, c.buttons, c.captions,
+                                c.defaultButton, c.cancelButton};
+      bool dismissed = false;
+      {
+        Script dismiss([&](wxDialog& dialog) {
+          if (escape) {
+            ASSERT_TRUE(corvia::testing::GiveKeysToWindowTitled("Question"));
+            wxUIActionSimulator keys;
+            keys.Char(WXK_ESCAPE);
+          } else {
+            dismissed = corvia::testing::CloseWindowTitled("Question");
+          }
+          corvia::testing::YieldUntil([&] { return !dialog.IsModal(); });
+        });
+        EXPECT_EQ(messages.ShowBox(request).result, c.dismissed);
+      }
+      EXPECT_TRUE(escape || dismissed);
+    }
+  }
 }
 
 }  // namespace test_TextPrompt

@@ -1,18 +1,23 @@
 // The real program through what a person may do at an awkward moment: a tour that
 // plays on while a colour dialog is open, a layout changed while a button is held in a
 // pane, a stellation that fails while a pane paints, a layout or the close of the main
-// window while a pane's popup menu is open. The program keeps its model under the
-// dialog, lets the mouse go with the pane, tells the failure after the paint, and
-// closes the menu before its pane goes.
+// window while a pane's popup menu is open, any key in the information tree with or
+// without an item chosen. The program keeps its model under the dialog, lets the mouse
+// go with the pane, tells the failure after the paint, closes the menu before its pane
+// goes, and opens and closes the tree's items without a box.
 
 #include <gtest/gtest.h>
 #include <wx/colordlg.h>
 #include <wx/glcanvas.h>
 #include <wx/timer.h>
+#include <wx/treectrl.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
@@ -39,7 +44,9 @@
 #include "tests/gui/ProgramTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/InfoBar.h"
 #include "ui/Layouts.h"
+#include "ui/MainFrame.h"
 #include "ui/PaneWindow.h"
 #include "ui/PopupMenus.h"
 #include "ui/Tour.h"
@@ -233,6 +240,128 @@ TEST_F(WindowSurvives, APaintThatStellatesDrawsTheFacetModelOfTheStellation) {
   EXPECT_TRUE(block->IsStellated());
   EXPECT_NE(block->GetExistingModel3D(), nullptr);
   settings = before;
+}
+
+// The information tree takes every key on every kind of item and on the empty space
+// below its items, where a click leaves nothing chosen (the tree's hidden root holds
+// the selection). '-', '+' and '*', typed or on the keypad, close the chosen item, open
+// it, and open it with every branch below it (or close it when it is open); with
+// nothing chosen or on a line with nothing below they change nothing. No key puts up
+// a box or a failed check of the toolkit.
+TEST_F(WindowSurvives, TheInfoTreeTakesEveryKeyOnEveryItemAndOnEmptySpace) {
+  auto* frame = static_cast<CMainFrame*>(mFrame);
+  InfoBar* bar = frame->GetInfoBar();
+  InfoTree* tree = bar->GetTree();
+  // Room below the items, as a person makes it: the tour bar closed with its x.
+  frame->ToggleBar(frame->GetTourBar());
+  ASSERT_TRUE(YieldUntil([frame] { return !frame->GetTourBar()->IsShownOnScreen(); }));
+  auto rebuilt = [] {
+    YieldUntil([] { return GetInfoUpdateFlags() == 0; });
+    YieldUntilHandled();
+  };
+  rebuilt();
+  ASSERT_TRUE(IsInfoBarVisible());
+  auto flags = [] {
+    std::vector<bool> on;
+    for (int key = 0; key < kNumInfoKeys; ++key) on.push_back(IsInfoExpanded(key));
+    return on;
+  };
+  wxUIActionSimulator keys;
+  auto press = [&](int key) {
+    // The simulator types the shifted characters as a person does, with Shift.
+    if (key == '*' || key == '+') {
+      keys.Text(key == '*' ? "*" : "+");
+    } else {
+      keys.Char(key);
+    }
+    YieldUntilHandled();
+    rebuilt();
+  };
+  // Each both ways, '*' first on the branches not yet filled.
+  const std::vector<int> openClose = {'-', '*', '+', WXK_NUMPAD_SUBTRACT, WXK_NUMPAD_ADD, WXK_NUMPAD_MULTIPLY,
+                                      WXK_NUMPAD_MULTIPLY, '-', '+', '*'};
+  const std::vector<int> others = {WXK_LEFT, WXK_RIGHT, WXK_UP, WXK_DOWN, WXK_HOME, WXK_END,
+                                   WXK_PAGEUP, WXK_PAGEDOWN, WXK_RETURN, WXK_SPACE, WXK_MENU, 'i'};
+  std::vector<int> every = openClose;
+  every.insert(every.end(), others.begin(), others.end());
+
+  // Empty space: a click below the last line, nothing chosen.
+  wxTreeItemId last = tree->GetLastChild(tree->GetRootItem());
+  while (tree->IsExpanded(last) && tree->GetLastChild(last).IsOk()) last = tree->GetLastChild(last);
+  wxRect lastRect;
+  ASSERT_TRUE(tree->GetBoundingRect(last, lastRect));
+  const int height = tree->GetClientSize().y;
+  ASSERT_LT(lastRect.GetBottom() + 20, height) << "no empty space below the items";
+  const wxPoint empty(lastRect.x, (lastRect.GetBottom() + height) / 2);
+  for (int key : every) {
+    SCOPED_TRACE("empty space, key " + std::to_string(key));
+    bar->MarkSelectedType(1, -1, false);
+    corvia::testing::ClickAt(tree, empty);
+    ASSERT_EQ(tree->GetFocusedItem(), tree->GetRootItem());
+    const std::vector<bool> before = flags();
+    press(key);
+    if (std::find(openClose.begin(), openClose.end(), key) != openClose.end()) {
+      EXPECT_EQ(flags(), before);
+    }
+  }
+
+  // Every kind of item, chosen: a branch at the top, one inside it, a line with nothing
+  // below, a list filled when it opens and one of its lines, the stellation and the nets
+  // (work that runs when they open).
+  const int kinds[] = {kInfoBase, kInfoType, kInfoLink, kInfoNumBaseFaces, kInfoBaseFaces, kInfoStellation, kInfoNets};
+  auto choose = [&](int kind) {
+    rebuilt();
+    const wxTreeItemId item = FindItemInTree(tree, kind, true);
+    if (!item.IsOk()) return item;
+    tree->SelectItem(item);
+    tree->SetFocus();
+    YieldUntil([tree] { return wxWindow::FindFocus() == tree; });
+    YieldUntilHandled();
+    return item;
+  };
+  // Every branch below the item is open.
+  std::function<bool(const wxTreeItemId&)> allOpen = [&](const wxTreeItemId& item) {
+    if (tree->ItemHasChildren(item) && !tree->IsExpanded(item)) return false;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk(); child = tree->GetNextChild(item, cookie))
+      if (!allOpen(child)) return false;
+    return true;
+  };
+  for (int kind : kinds) {
+    for (int key : every) {
+      SCOPED_TRACE("item key " + std::to_string(kind) + ", key " + std::to_string(key));
+      wxTreeItemId item = choose(kind);
+      ASSERT_TRUE(item.IsOk());
+      ASSERT_EQ(tree->GetFocusedItem(), item);
+      const bool branch = tree->ItemHasChildren(item);
+      const bool open = tree->IsExpanded(item);
+      const std::vector<bool> before = flags();
+      press(key);
+      item = FindItemInTree(tree, kind, true);
+      ASSERT_TRUE(item.IsOk());
+      if (key == '-' || key == WXK_NUMPAD_SUBTRACT) {
+        EXPECT_FALSE(tree->IsExpanded(item));
+      } else if (key == '+' || key == WXK_NUMPAD_ADD) {
+        EXPECT_EQ(tree->IsExpanded(item), branch);
+      } else if (key == '*' || key == WXK_NUMPAD_MULTIPLY) {
+        EXPECT_EQ(tree->IsExpanded(item), branch && !open);
+        if (branch && !open) {
+          EXPECT_TRUE(allOpen(item));
+        }
+      }
+      if (!branch && std::find(openClose.begin(), openClose.end(), key) != openClose.end()) {
+        EXPECT_EQ(flags(), before);
+      }
+    }
+  }
+
+  // The program answers: nothing was told, and the window paints again.
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty())
+      << corvia::testing::Platform().messages.Boxes().front().text;
+  ASSERT_TRUE(mFrame->IsShownOnScreen());
+  const int painted = corvia::testing::PaintCount(mFrame);
+  mFrame->Refresh();
+  EXPECT_TRUE(corvia::testing::YieldUntilPainted(mFrame, painted));
 }
 
 // A pane's view-type menu is open, and with it a loop that runs every event of the

@@ -14,6 +14,31 @@ TEST(Services, HeadlessAnswersFromScriptThenDefaults) {
   question.defaultButton = 2;
   EXPECT_EQ(Services().messages->ShowBox(question).result, kBoxCancel);
   EXPECT_EQ(messages.Boxes().size(), 3u);
+
+  // Escape answers what changes nothing, whatever the default: Cancel where there is
+  // one, No to a Yes/No question, the button marked for it among captions of the box's
+  // own (else the default one), OK alone.
+  auto escape = [&messages](MessageBoxRequest box) {
+    messages.QueueEscape();
+    return Services().messages->ShowBox(box).result;
+  };
+  question.defaultButton = 0;
+  EXPECT_EQ(escape(question), kBoxCancel);
+  question.buttons = BoxButtons::YesNo;
+  EXPECT_EQ(escape(question), kBoxNo);
+  question.buttons = BoxButtons::OkCancel;
+  EXPECT_EQ(escape(question), kBoxCancel);
+  question.buttons = BoxButtons::Ok;
+  EXPECT_EQ(escape(question), kBoxOk);
+  MessageBoxRequest custom{"Question", "Which?", BoxIcon::Question, BoxButtons::Custom, {"A", "B", "C"}};
+  custom.cancelButton = 2;
+  EXPECT_EQ(escape(custom), 2);
+  custom.cancelButton = -1;
+  custom.defaultButton = 1;
+  EXPECT_EQ(escape(custom), 1);
+  // The box after it takes its default again.
+  custom.defaultButton = 0;
+  EXPECT_EQ(Services().messages->ShowBox(custom).result, 0);
 }
 
 TEST(Services, NestedInstallRestoresPrevious) {
@@ -29,7 +54,7 @@ TEST(Services, NestedInstallRestoresPrevious) {
 }
 
 TEST(Services, ExpectedInternalErrorIsNotAFailure) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   Services().messages->ShowBox({"Internal Error", "expected here"});
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
 }
