@@ -1,5 +1,7 @@
 #include "symmetry/ConvexHull.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -39,6 +41,9 @@ constexpr double kSkipSteps = 16.0;
 constexpr double kRoundSolid = 0.01;
 
 constexpr size_t kHullRefusalSize = 64;
+// A hull of this many faces written into a model hands the memory its builder used
+// back to the system first.
+constexpr size_t kHullTrimFaces = 65536;
 // Up to this many points the hull adds them in the order of their vertices.
 constexpr size_t kHullPointsInVertexOrder = 16384;
 // Past that, the hull of at most this many of the points added first tells which
@@ -1579,13 +1584,18 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
-    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) {
-      PointHull hull;
-      builder.WriteFaces(hull);
-      detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
+    // The builder goes before the faces are made: the model holds them, and a hull of
+    // a million corners has two million.
+    PointHull hull;
+    {
+      detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
+      outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+      if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
     }
+    // What the builder of a large hull let go of lies in the heap among what the model
+    // held before; it goes back to the system before the faces take their own.
+    if (hull.NumFaces() >= detail_ConvexHull::kHullTrimFaces) malloc_trim(0);
+    if (outcome == HullOutcome::Built) detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
       poly.Truncate(poly.NumVerts(), firstFace);
