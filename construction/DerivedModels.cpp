@@ -476,6 +476,7 @@ std::unique_ptr<SimplePoly> CreateConvexHullOfModel(Poly* poly, uint32_t viewTyp
     if (hull) {
       hull->SetName(shown->name.empty() ? "Polyhedron" : shown->name.c_str(), "Convex hull of ", true);
       hull->dualName.clear();
+      hull->flags |= kSimpleBuiltOnce;
     } else {
       outcome.Then(refusal.empty() ? Outcome::Cancelled()
                                    : Outcome::RefusedF("Unable to create the convex hull: %s", refusal.c_str()));

@@ -56,8 +56,9 @@ SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
                         Outcome* why = nullptr);
 // The convex hull of the model a pane of the view type shows, as Poly > Create Convex
 // Hull makes it: named "Convex hull of" the model's name, with no dual name, the faces
-// that survive from the model keeping their colours. Null, with the reason in *why
-// (refused in the user's words, or cancelled).
+// that survive from the model keeping their colours, marked kSimpleBuiltOnce (the model
+// made is all it is for). Null, with the reason in *why (refused in the user's words,
+// or cancelled).
 std::unique_ptr<SimplePoly> CreateConvexHullOfModel(Poly* poly, uint32_t viewType, Outcome* why);
 
 // The block whose facet model the model of a pane of the view type is made from with
