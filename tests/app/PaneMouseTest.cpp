@@ -212,8 +212,14 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   const uint8_t* pixel = DocumentTest::WindowOf(pane)->ReadPixels().Pixel(x, y);
   EXPECT_GT(pixel[2], pixel[0] + 30);
   EXPECT_FALSE(pane->PickAt(x, y).Found());
+  // Identified, the click names nothing in the status bar, and no box comes.
   SetMouseSelectionMode(kSelectIdentification);
+  auto& platform = corvia::testing::Platform();
+  platform.views.mStatus.clear();
+  platform.messages.Clear();
   pane->OnClick(x, y, 0);
+  EXPECT_EQ(platform.views.mStatus, "Nothing there");
+  EXPECT_TRUE(platform.messages.Boxes().empty()) << platform.messages.Boxes().front().text;
 
   Face3D* own = model->GetFacelet(model->GetNumFacelets() - 1);
   model->mCurrentNet = own->mNet;
@@ -244,7 +250,7 @@ TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
   WindowOfFacelet(pane, model->mCurrentNet->first, x, y);
   pane->Mapping2D().Zoom2DAt(0.01, x, y);
   pane->OnDraw();
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   // Two bits of index: from 3 on, nothing can be named.
   InitGLSelection(1 << 30);
   pane->OnClick(x, y, 0);

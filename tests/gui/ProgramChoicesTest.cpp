@@ -59,7 +59,6 @@
 #include "tests/app/MenuOptionsScope.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
-#include "tests/support/KnownLibraryFaults.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/BarDocument.h"
@@ -759,10 +758,6 @@ TEST_F(ProgramChoicesTest, ARecordThatCannotBeBuiltSaysSoWhereverItIsChosen) {
 // over. The families whose configuration holds "<N>" are not stepped to: they are
 // reached by typing a configuration.
 TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
-  // The panes derive nets and stellations from each model: the records whose known
-  // faults the library sweep lists show them in internal error boxes, which are
-  // checked against that list below.
-  corvia::testing::ExpectInternalErrors();
   auto& messages = Platform().messages;
   size_t boxesSeen = messages.Boxes().size();
   const int start = GetCurrentPoly()->mLibraryEntry->GetIndex();
@@ -815,12 +810,11 @@ TEST_F(ProgramChoicesTest, NextPolyhedronWalksTheWholeLibrary) {
     const int category = GetLibraryEntry(next)->mCategory;
     if (category == kCategoryNearMisses || category == kCategoryToroids)
       corvia::testing::KeepScreenshot(mFrame, ("library-walk-" + std::to_string(next)).c_str());
-    // An internal error met while the panes took up this model, or finished drawing
-    // the one before, is a known fault of one of them.
+    // The panes derive nets and stellations from each model: an internal error met while
+    // they took up this model, or finished drawing the one before, is named with it.
     for (; boxesSeen < messages.Boxes().size(); ++boxesSeen) {
       const auto& box = messages.Boxes()[boxesSeen];
-      if (box.title == "Internal Error" && !corvia::testing::IsKnownInternalError(next, box.text) &&
-          !corvia::testing::IsKnownInternalError(current, box.text))
+      if (box.title == "Internal Error")
         problems.push_back("record " + std::to_string(next) + ": internal error \"" + box.text + "\"");
     }
     reached.insert(next);
