@@ -29,7 +29,11 @@ class WorkInputFilter final : public wxEventFilter {
     const wxEventType type = event.GetEventType();
     // Once the work is over, what closes the program is carried out.
     if (type == wxEVT_IDLE && !IsProgressActive() && mIdleWork == 0) SendHeld();
-    if (!IsProgressActive()) return Event_Skip;
+    if (!IsProgressActive()) {
+      // A press dropped by the work and let go after it has nothing left to drop.
+      mDroppedPresses = 0;
+      return Event_Skip;
+    }
     // Work that follows the work stopped stops too, at the first look at its window.
     if (mEnding) RequestProgressCancel();
     wxObject* object = event.GetEventObject();
@@ -37,8 +41,13 @@ class WorkInputFilter final : public wxEventFilter {
     wxWindow* progress = platform::WxProgress::GetOpenWindow();
     wxWindow* topLevel = window ? wxGetTopLevelParent(window) : nullptr;
     if (progress && window && (window == progress || topLevel == progress)) return Event_Skip;
-    // A box the work asks (whether to go on with a long stellation) takes its answer.
-    if (auto* dialog = dynamic_cast<wxDialog*>(topLevel); dialog && dialog->IsModal()) return Event_Skip;
+    // A box the work asks (whether to go on with a long stellation) takes its answer in
+    // its own loop. A dialog that was open before the work (whose button began it) takes
+    // none from the work's pumps: a click there would begin the work again inside it.
+    if (auto* dialog = dynamic_cast<wxDialog*>(topLevel);
+        dialog && dialog->IsModal() && !platform::WxProgress::IsPumping()) {
+      return Event_Skip;
+    }
     if (type == wxEVT_MENU || type == wxEVT_CLOSE_WINDOW) {
       // Closing a window, and File > Exit, end what the work is for: it stops, and is
       // not waited for.
@@ -48,6 +57,13 @@ class WorkInputFilter final : public wxEventFilter {
         RequestProgressCancel();
       }
       if (ends || mIdleWork > 0) Hold(event, window, object);
+      return Event_Processed;
+    }
+    // A button or key let go meanwhile is heard once the work is over, as it would be
+    // had nothing pumped the events: the pane whose press began the work (a click, a
+    // key stepping on) counts it released then.
+    if (!dynamic_cast<wxMenuBar*>(window) && IsHeldRelease(event)) {
+      Hold(event, window, object);
       return Event_Processed;
     }
     // The menus of a command's work show what they showed before it: their update
@@ -77,6 +93,30 @@ class WorkInputFilter final : public wxEventFilter {
   bool mEnding = false;
 
  private:
+  // Whether the event lets go of a button or a key that was down before the work: a
+  // button whose press the work dropped is dropped with it. Notes the presses dropped.
+  bool IsHeldRelease(const wxEvent& event) {
+    const wxEventType type = event.GetEventType();
+    // A key held down repeats during the work: its release is always heard (it only
+    // ends what the key began).
+    if (type == wxEVT_KEY_UP) return true;
+    struct Button {
+      wxEventType down, twice, up;
+      unsigned bit;
+    };
+    static const Button kButtons[] = {{wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP, 1u},
+                                      {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_DCLICK, wxEVT_MIDDLE_UP, 2u},
+                                      {wxEVT_RIGHT_DOWN, wxEVT_RIGHT_DCLICK, wxEVT_RIGHT_UP, 4u}};
+    for (const Button& button : kButtons) {
+      if (type == button.down || type == button.twice) mDroppedPresses |= button.bit;
+      if (type != button.up) continue;
+      const bool pressedBefore = (mDroppedPresses & button.bit) == 0;
+      mDroppedPresses &= ~button.bit;
+      return pressedBefore;
+    }
+    return false;
+  }
+
   void Hold(const wxEvent& event, wxWindow* window, wxObject* object) {
     // Menu items send their command from the menu: the main window carries it out.
     wxEvtHandler* target = nullptr;
@@ -95,6 +135,8 @@ class WorkInputFilter final : public wxEventFilter {
     std::unique_ptr<wxEvent> event;
   };
   std::vector<Held> mHeld;
+  // The buttons pressed during the work (their presses dropped), until let go.
+  unsigned mDroppedPresses = 0;
 };
 
 }  // namespace detail_WorkInput

@@ -1,7 +1,8 @@
 #pragma once
-// What the user's input does while long work runs under its progress window
-// (core/Progress.h): the window's own buttons, and a box the work asks, take their
-// input; paints and the other events that only show things pass; closing the main
+// What the user's input does while long work runs (core/Progress.h), under its
+// progress window or before that shows (the work's reports pump the events from its
+// first quarter second on): the window's own buttons, and a box the work asks, take
+// their input; paints and the other events that only show things pass; closing the main
 // window (its close button, Alt+F4) or File > Exit stops the work, and is carried out
 // once the work has stopped. Any other input is dropped: clicks and keys in the panes
 // and the bars, and a menu command chosen while a command's work runs (its model may be

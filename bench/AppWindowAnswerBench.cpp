@@ -21,8 +21,9 @@
 //   Calibration       the instrument against holds of known length: the program's thread
 //                     asleep 1 s ("sleep_hold_ms", must be seen as 0.9 s or more) and
 //                     2.5 s of work under the progress window, which opens after a
-//                     second and is pumped from then on ("pumped_hold_ms", must stay
-//                     under 1.8 s). Failing either, the program exits with 1.
+//                     second; the work's reports pump the events from its first
+//                     quarter second on ("pumped_hold_ms", must stay under 1.8 s).
+//                     Failing either, the program exits with 1.
 //   SubdivideFacesNets/<parts>  the default layout (model pane and Unfolded Net pane),
 //                     the library's cube, Poly > Subdivide Faces... <parts>: from the
 //                     command until the net pane has drawn the nets, which the program

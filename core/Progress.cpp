@@ -17,6 +17,11 @@ namespace detail_Progress {
 
 // The window appears only for work that has run this long.
 constexpr int64_t kWindowDelayMs = 1000;
+// Work that has run this long answers the window's events before its window appears
+// (the windows repaint and answer the window manager, a close is heard), at most once a
+// tick; shorter work never pumps.
+constexpr int64_t kAnswerDelayMs = 250;
+constexpr int64_t kAnswerIntervalMs = static_cast<int64_t>(kProgressTickSeconds * 1000.0);
 // Below this share of the work done, no remaining time is estimated.
 constexpr double kSmallestEstimatedFraction = 1e-30;
 constexpr size_t kElapsedTextSize = 80;
@@ -60,6 +65,9 @@ struct ProgressState {
   // The last caption reported before the window appeared, shown when it appears (the
   // first report after the delay may come from deep in the work, with no caption).
   std::string earlyCaption;
+  // When the events were last pumped before the window appeared (milliseconds of the
+  // work; none yet: below zero).
+  int64_t answeredAtMs = -1;
 };
 
 ProgressState& State() {
@@ -76,6 +84,28 @@ TimeSpan Now() {
 bool IsUnderWindowDelay(const TimeSpan& elapsed) {
   // The whole span counts: a day and a half second is not under a second.
   return elapsed.GetDays() <= 0 && elapsed.GetMilliseconds() < kWindowDelayMs;
+}
+
+// Pumps the events of work that has no window yet, when it is due: from the first
+// quarter second of the work on, once a tick.
+void AnswerBeforeWindow(ProgressState& state, const TimeSpan& elapsed) {
+  const int64_t ms = elapsed.GetDays() * TimeSpan::kMillisecondsPerDay + elapsed.GetMilliseconds();
+  if (ms < kAnswerDelayMs) return;
+  // A clock set back counts as time gone by.
+  if (state.answeredAtMs >= 0 && ms >= state.answeredAtMs && ms - state.answeredAtMs < kAnswerIntervalMs) return;
+  state.answeredAtMs = ms;
+  platform::Services().progress->PumpBeforeWindow();
+}
+
+// Ends the level the work reports in, for the user's Cancel or the program's: the work
+// stops, and its ticks say so until its scope ends.
+bool StopForCancel(ProgressState& state, bool byProgram) {
+  state.lastCancelRequested = byProgram;
+  ++state.cancelCount;
+  const int level = state.level;
+  EndProgress();
+  state.cancelledLevel = level;
+  return false;
 }
 
 // Handles the window's buttons; while paused, waits and takes the pause out of
@@ -137,6 +167,7 @@ void BeginProgress(const TimeSpan& alreadyElapsed) {
   state.pauseSpan = TimeSpan();
   state.lastFraction = 0.0;
   state.lastFractionTime = TimeSpan();
+  state.answeredAtMs = -1;
   UpdateProgress(0.0);
 }
 
@@ -162,13 +193,22 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
     state.lastFractionTime = elapsed;
   }
   if (!state.window) {
-    if (d::IsUnderWindowDelay(elapsed) || (state.drawingQuery && state.drawingQuery())) {
+    const bool drawing = state.drawingQuery && state.drawingQuery();
+    if (d::IsUnderWindowDelay(elapsed) || drawing) {
       if (caption && reports) {
         va_list args;
         va_start(args, caption);
         state.earlyCaption = FormatLimitedV(kMessageBufferSize, caption, args);
         va_end(args);
       }
+      // A paint is never re-entered from the work it does.
+      if (!drawing) {
+        d::AnswerBeforeWindow(state, elapsed);
+        // The events handled may have closed the outermost level.
+        if (state.level <= 0) return false;
+      }
+      // The program's stop (the main window closed meanwhile) holds before the window.
+      if (state.cancelRequested && state.shields == 0) return d::StopForCancel(state, true);
       return true;
     }
     state.window = platform::Services().progress->CreateWindow();
@@ -189,12 +229,7 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   d::PumpWindow(state);
   if (!state.window) return state.level > 0;
   if (state.shields == 0 && (state.window->CancelRequested() || state.cancelRequested)) {
-    state.lastCancelRequested = !state.window->CancelRequested();
-    ++state.cancelCount;
-    const int level = state.level;
-    EndProgress();
-    state.cancelledLevel = level;
-    return false;
+    return d::StopForCancel(state, !state.window->CancelRequested());
   }
 
   // The time taken and the time remaining move on at every call, also through long

@@ -8,7 +8,10 @@
 // once the outermost level has run for a second, and never while an OpenGL view
 // holds the drawing context. While it is up, UpdateProgress handles its buttons
 // (Pause/Resume, Cancel) itself; time spent paused is taken out of the elapsed
-// time. After Cancel, UpdateProgress closes one level and returns false: the
+// time. Before it appears, work that has run a quarter second pumps the program's
+// events at its reports all the same (at most once a tick), so that the windows
+// answer; a stop the program asks for (RequestProgressCancel: the main window closed)
+// is then heard at the next report. After Cancel, UpdateProgress closes one level and returns false: the
 // caller stops, discards its partial result and does not call EndProgress for
 // that level again (ProgressScope respects this).
 

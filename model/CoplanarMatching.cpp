@@ -781,6 +781,9 @@ void SortCoplanarFaces(FaceTypeBlock* block) {
     std::vector<PolyElement*> referenceRing;
     for (PolyElement* face : FacesOf(type)) {
       if (face->HasFlag(kElementSkip) || !face->mCoplanarNext) continue;
+      // A plane of a finely cut model holds a large share of its faces: the window
+      // answers between the rings (a Cancel is taken at the next type).
+      (void)ProgressTick();
       std::vector<PolyElement*> ring = RingOf(face, limit);
       MergeSort(ring, CompareCoplanarByTypeAndIndex);
       if (!reference) {

@@ -771,8 +771,12 @@ void Poly::SetFaceTypes(std::unique_ptr<SymGroup> group, bool recolour, bool rec
 
   if (!withGroup && !(mPolyFlags & kPolyFlagKeepFaceOrder)) SortFaces();
   CreateEdges();
+  // Each of these goes over the whole of a large model: the window answers between them.
+  (void)ProgressTick();
   if (recolour) ApplyColorScheme(this, false);
+  (void)ProgressTick();
   mFaces.CalcDensities();
+  (void)ProgressTick();
   mVertices.CalcDensities();
 }
 

@@ -664,7 +664,14 @@ void NetType::SetBBoxRadii() {
   };
   std::vector<Point> points;
   points.reserve(static_cast<size_t>(Net::CountFacelets(net)) * 4);
+  // A net of a million facelets takes a while: the window answers as the points are
+  // gathered and sorted, the bar moving over the current range (a Cancel is taken at
+  // the next report). The sort counts on some n log n comparisons.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  const double facelets = std::max(1, Net::CountFacelets(net));
+  double gathered = 0.0;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick(0.1 * std::min(1.0, ++gathered / facelets));
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* edge = &f->mEdges[i];
@@ -672,8 +679,12 @@ void NetType::SetBBoxRadii() {
       points.push_back({{edge->unfolded[0], edge->unfolded[1]}, edge});
     }
   }
-  std::sort(points.begin(), points.end(),
-            [](const Point& a, const Point& b) { return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]); });
+  const double comparisons = static_cast<double>(points.size()) * std::log2(static_cast<double>(points.size()) + 2.0);
+  double compared = 0.0;
+  std::sort(points.begin(), points.end(), [&](const Point& a, const Point& b) {
+    (void)tick(0.1 + 0.9 * std::min(1.0, ++compared / comparisons));
+    return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]);
+  });
   // The chain holds at most every point and the first again: a net of a million
   // facelets wants no table of twice its points.
   std::vector<Point> hull;

@@ -659,8 +659,13 @@ bool NetGenerator::FinishNets() {
     model->AppendNetType(netType);
     netType->CreateFromFaceType(type);
   }
-  // Each step goes over every net of a large model: the window answers between them.
-  model->SetNetBBoxRadii();
+  // Each step goes over every net of a large model: the window answers between them,
+  // and through the measure of the nets' boxes.
+  {
+    const ProgressRange whole = PushProgressRange(detail_NetGeneration::kMergeEnd, detail_NetGeneration::kLayoutEnd);
+    model->SetNetBBoxRadii();
+    PopProgressRange(whole);
+  }
   if (!ReportProgress(kProgressNoReport)) return false;
   model->CopyFirstNetLayout();
   if (!ReportProgress(kProgressNoReport)) return false;
@@ -737,7 +742,17 @@ void Model3D::AppendNetType(NetType* type) {
 }
 
 void Model3D::SetNetBBoxRadii() {
-  for (NetType* type = mNetTypes; type; type = type->next) type->SetBBoxRadii();
+  // Each type's share of the current range, by its facelets.
+  double total = 0.0;
+  for (const NetType* type = mNetTypes; type; type = type->next) total += Net::CountFacelets(type->GetFirstNet());
+  double done = 0.0;
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    const double size = Net::CountFacelets(type->GetFirstNet());
+    const ProgressRange whole = total > 0.0 ? PushProgressRange(done / total, (done + size) / total) : ProgressRange{};
+    type->SetBBoxRadii();
+    if (total > 0.0) PopProgressRange(whole);
+    done += size;
+  }
 }
 
 void Model3D::CopyFirstNetLayout() {
@@ -902,7 +917,9 @@ bool Model3D::RecreateTabs() {
       Net* net = &type->nets[n];
       std::vector<Edge3D*> tabbed;
       int edges = 0;
+      ProgressTicker tick;
       for (Face3D* f = net->first; f; f = f->mNextInNet) {
+        if (!tick()) return false;
         const int count = f->GetNumEdges();
         edges += count;
         for (int i = 0; i < count; ++i) {

@@ -718,7 +718,11 @@ void SeparateTabs(Net* net) {
     size_t order;  // place in the walk of the net
   };
   std::vector<Boxed> tabbed;
+  // The tabs of a net of a million facelets are many: the window answers as they are
+  // gathered, sorted and placed (a Cancel is taken at the sweep's reports).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick();
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* e = &f->mEdges[i];
@@ -731,13 +735,17 @@ void SeparateTabs(Net* net) {
   // would make the tabs depend on what the program did before). Trimming only shrinks
   // a tab, so the pairs that meet are among those whose first boxes meet, found by
   // place.
-  std::sort(tabbed.begin(), tabbed.end(), [](const Boxed& a, const Boxed& b) {
+  std::sort(tabbed.begin(), tabbed.end(), [&tick](const Boxed& a, const Boxed& b) {
+    (void)tick();
     return a.least[0] < b.least[0] || (a.least[0] == b.least[0] && a.order < b.order);
   });
   double sum = 0.0;
   for (const Boxed& b : tabbed) sum += std::max(b.largest[0] - b.least[0], b.largest[1] - b.least[1]);
   BoxGrid grid(tabbed.empty() ? 1.0 : sum / static_cast<double>(tabbed.size()));
-  for (size_t i = 0; i < tabbed.size(); ++i) grid.Insert(static_cast<uint32_t>(i), tabbed[i].least, tabbed[i].largest);
+  for (size_t i = 0; i < tabbed.size(); ++i) {
+    (void)tick();
+    grid.Insert(static_cast<uint32_t>(i), tabbed[i].least, tabbed[i].largest);
+  }
   std::vector<uint32_t> near;
   for (size_t i = 0; i < tabbed.size(); ++i) {
     if (!ProgressTick(static_cast<double>(i) / tabbed.size())) return;

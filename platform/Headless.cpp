@@ -107,6 +107,11 @@ std::unique_ptr<ProgressWindow> HeadlessProgress::CreateWindow() {
   return std::make_unique<HeadlessProgressWindow>(mState);
 }
 
+void HeadlessProgress::PumpBeforeWindow() {
+  ++mPumpsBeforeWindow;
+  if (onPumpBeforeWindow) onPumpBeforeWindow();
+}
+
 void HeadlessViews::RedrawAllViews(bool captionsToo) {
   ++mRedraws;
   if (captionsToo) ++mCaptionRedraws;

@@ -95,13 +95,19 @@ private:
 class HeadlessProgress final : public ProgressFrontEnd {
 public:
   std::unique_ptr<ProgressWindow> CreateWindow() override;
+  void PumpBeforeWindow() override;
   // The state of the window created last (or of the next one, before any).
   const std::shared_ptr<HeadlessProgressWindow::State>& Current() const { return mState; }
   int WindowsCreated() const { return mCreated; }
+  // The pumps of work whose window had not appeared, since the start.
+  int PumpsBeforeWindow() const { return mPumpsBeforeWindow; }
+  // Called on each of them (a test closes the program's window there).
+  std::function<void()> onPumpBeforeWindow;
 
 private:
   std::shared_ptr<HeadlessProgressWindow::State> mState = std::make_shared<HeadlessProgressWindow::State>();
   int mCreated = 0;
+  int mPumpsBeforeWindow = 0;
 };
 
 class HeadlessViews final : public ViewNotifier {

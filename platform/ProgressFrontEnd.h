@@ -31,6 +31,11 @@ public:
   virtual ~ProgressFrontEnd() = default;
   // Creates and shows the modeless "Processing..." window.
   virtual std::unique_ptr<ProgressWindow> CreateWindow() = 0;
+  // For work whose window has not appeared yet: handles waiting user-interface and
+  // input events without blocking, as the window's pump does (the windows repaint and
+  // answer the window manager); what input to the program's windows does meanwhile is
+  // the program's to decide, as while the window is up.
+  virtual void PumpBeforeWindow() = 0;
 };
 
 }  // namespace corvia::platform

@@ -114,8 +114,9 @@ private:
   wxButton* mPause = nullptr;
 };
 
-// Handles waiting repaints and input (only the dialog is enabled to take input).
-// Timers, idle work, sockets and posted events stay queued until the work ends.
+// Handles waiting repaints and input (only the dialog is enabled to take input, or
+// before it shows the windows whose input the program holds back itself). Timers, idle
+// work, sockets and posted events stay queued until the work ends.
 void YieldToInterface() {
   wxEventLoopBase* loop = wxEventLoopBase::GetActive();
   std::unique_ptr<wxEventLoopBase> temporary;
@@ -194,7 +195,17 @@ std::unique_ptr<ProgressWindow> WxProgress::CreateWindow() {
   return std::make_unique<detail_WxProgress::WxProgressWindow>(mMainWindow.get());
 }
 
+void WxProgress::PumpBeforeWindow() { detail_WxProgress::YieldToInterface(); }
+
 wxWindow* WxProgress::GetOpenWindow() { return detail_WxProgress::gOpenWindow.get(); }
+
+bool WxProgress::IsPumping() {
+  // The pump yields for the user-interface and input events only (a yield for every
+  // event, the timers among them, is no work's); a box shown from inside it runs a loop
+  // of its own, which is not yielding.
+  const wxEventLoopBase* active = wxEventLoopBase::GetActive();
+  return active && active->IsYielding() && !active->IsEventAllowedInsideYield(wxEVT_CATEGORY_TIMER);
+}
 
 void WxProgress::SetOtherWindowsEnabled(bool enabled) { detail_WxProgress::gOtherWindowsEnabled = enabled; }
 

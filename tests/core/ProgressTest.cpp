@@ -38,7 +38,7 @@ protected:
   int mWindowsBefore = 0;
 };
 
-TEST_F(ProgressTest, WorkUnderASecondNeverShowsTheWindowNorPumps) {
+TEST_F(ProgressTest, WorkUnderASecondNeverShowsTheWindow) {
   BeginProgress();
   for (int i = 1; i <= 9; ++i) {
     clock().Advance(0.1);
@@ -47,6 +47,51 @@ TEST_F(ProgressTest, WorkUnderASecondNeverShowsTheWindowNorPumps) {
   clock().Advance(0.099);
   EXPECT_TRUE(UpdateProgress(1.0));
   EndProgress();
+  EXPECT_EQ(windowsCreated(), 0);
+}
+
+bool DrawingNow() { return true; }
+
+// Before its window shows, work answers the program's events from its first quarter
+// second on, at most once a tick, never inside a paint; a close heard there stops it at
+// once, and a level that those events closed is left alone.
+TEST_F(ProgressTest, WorkAnswersFromAQuarterSecondBeforeItsWindowShows) {
+  const int before = progress().PumpsBeforeWindow();
+  auto pumps = [&] { return progress().PumpsBeforeWindow() - before; };
+  BeginProgress();
+  clock().Advance(0.2);
+  EXPECT_TRUE(UpdateProgress(0.1));
+  EXPECT_EQ(pumps(), 0) << "short work is left alone";
+  clock().Advance(0.05);
+  EXPECT_TRUE(UpdateProgress(kProgressNoReport));
+  EXPECT_EQ(pumps(), 1);
+  clock().Advance(0.01);
+  EXPECT_TRUE(ProgressTick());
+  EXPECT_EQ(pumps(), 1) << "within a tick of the last";
+  clock().Advance(kProgressTickSeconds);
+  EXPECT_TRUE(ProgressTick());
+  EXPECT_EQ(pumps(), 2) << "a tick's report answers as well";
+  SetDrawingContextQuery(&DrawingNow);
+  clock().Advance(0.1);
+  EXPECT_TRUE(UpdateProgress(0.3));
+  EXPECT_EQ(pumps(), 2) << "a paint is not re-entered";
+  SetDrawingContextQuery(nullptr);
+  progress().onPumpBeforeWindow = [] { RequestProgressCancel(); };
+  {
+    ProgressScope inner;
+    clock().Advance(0.1);
+    EXPECT_FALSE(ProgressTick()) << "the main window closed meanwhile";
+    EXPECT_EQ(pumps(), 3);
+    EXPECT_TRUE(WasProgressCancelRequested());
+    EXPECT_FALSE(UpdateProgress(0.5)) << "the outer work stops too";
+  }
+  EXPECT_FALSE(IsProgressActive());
+  progress().onPumpBeforeWindow = [] { EndProgress(); };
+  BeginProgress();
+  clock().Advance(0.3);
+  EXPECT_FALSE(UpdateProgress(0.5)) << "the events closed the level";
+  progress().onPumpBeforeWindow = nullptr;
+  EXPECT_FALSE(IsProgressActive());
   EXPECT_EQ(windowsCreated(), 0);
 }
 
@@ -394,8 +439,6 @@ TEST_F(ProgressTest, CaptionIsFormattedAndCut) {
   EXPECT_EQ(window().caption.substr(window().caption.size() - 3), "...");
   EndProgress();
 }
-
-bool DrawingNow() { return true; }
 
 TEST_F(ProgressTest, NoWindowWhileDrawing) {
   EXPECT_FALSE(IsDrawingContextHeld()) << "no query: nothing draws";

@@ -182,6 +182,40 @@ TEST_F(WindowSurvives, ALayoutChangedDuringADragLetsTheMouseGo) {
   EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
 }
 
+// A click whose press began long work, let go while the work runs (its reports pump
+// the events): the release is heard once the work is over, and the click selects the
+// face under it, as with no pump between. A click made wholly during the work is
+// dropped, its release with it: no button counts as held and nothing is selected.
+TEST_F(WindowSurvives, AButtonLetGoDuringLongWorkIsHeardOnceItIsOver) {
+  wxUIActionSimulator mouse;
+  wxGLCanvas* canvas = Canvas(0);
+  Poly* poly = GetCurrentPoly();
+  ASSERT_NE(poly, nullptr);
+  poly->mSelectedItem = nullptr;
+  corvia::testing::MovePointerTo(mouse, canvas->ClientToScreen(wxPoint(canvas->GetClientSize().x / 2,
+                                                                       canvas->GetClientSize().y / 2)));
+  corvia::testing::PressButton(mouse);
+  ASSERT_NE(NewView::GetMouseButtonsHeld(), 0);
+  {
+    ProgressScope work;
+    corvia::testing::ReleaseButton(mouse);
+    EXPECT_NE(NewView::GetMouseButtonsHeld(), 0) << "the work runs on undisturbed";
+  }
+  EXPECT_TRUE(YieldUntil([] { return NewView::GetMouseButtonsHeld() == 0; }));
+  EXPECT_NE(poly->mSelectedItem, nullptr) << "the click was not carried out";
+  EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+
+  poly->mSelectedItem = nullptr;
+  {
+    ProgressScope work;
+    corvia::testing::PressButton(mouse);
+    corvia::testing::ReleaseButton(mouse);
+  }
+  YieldUntilHandled();
+  EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+}
+
 // A model whose stellation fails, shown in the layout of the stellation's panes: its
 // panes find out while they paint. The box comes after the paint, never from inside
 // it, and the program keeps answering. The model is a file of the great truncated

@@ -339,6 +339,13 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
   }
 }
 
+// The cube cut into 12 parts a side, built into `cut`.
+static bool CutCube(Poly& cut) {
+  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
+  std::unique_ptr<SimplePoly> simple = cube ? cube->Subdivide(0, 12) : nullptr;
+  return simple && CreatePoly(*simple, &cut, false, false);
+}
+
 // The cube cut into 12 parts a side: six flat faces of 576 facelets, each grown into a
 // net of its own and merged into one. Every step answers the window as it goes: no
 // more facelets join the nets between two reports than tickers let pass, the bar moves
@@ -346,12 +353,8 @@ TEST_F(NetGenerationTest, ACancelAnywhereInTheWorkLeavesNoNets) {
 // trimmed), and a Cancel at a report in the middle of the flat faces, or later, leaves
 // no nets and no facelet marked.
 TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
-  std::unique_ptr<Poly> cube = n::BuildLibraryPoly(n::kCube);
-  ASSERT_TRUE(cube);
-  std::unique_ptr<SimplePoly> simple = cube->Subdivide(0, 12);
-  ASSERT_TRUE(simple);
   Poly cut;
-  ASSERT_TRUE(CreatePoly(*simple, &cut, false, false));
+  ASSERT_TRUE(CutCube(cut));
   std::vector<Face3D*> facelets;
   auto inNets = [&facelets] {
     int count = 0;
@@ -409,6 +412,26 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   ticking.reset();
   model.MakeNets();
   ExpectValidNets(model, "cube cut into 12 parts");
+}
+
+// The one net of that cube, measured for its box: the sort of its outline's ten
+// thousand points answers the window as it goes, not only once it is done.
+TEST_F(NetGenerationTest, TheBoxOfALargeNetIsMeasuredAnsweringTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  Model3D model(&cut, false);
+  model.MakeNets();
+  ASSERT_EQ(model.GetNumNets(), 1);
+  const TickingClockScope ticking;
+  int pumps = 0;
+  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
+  ProgressScope progress;
+  ASSERT_TRUE(ProgressTick());
+  pumps = 0;
+  model.SetNetBBoxRadii();
+  // 3456 facelets of three edges each: over 130,000 comparisons.
+  EXPECT_GE(pumps, 3456 * 3 * 12 / static_cast<int>(ProgressTicker::kPasses * 16));
+  EXPECT_GT(model.GetNet(0)->type->radiusX, 0.0);
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
