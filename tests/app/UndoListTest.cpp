@@ -312,6 +312,7 @@ TEST_F(UndoListTest, AFailedOperationPutsBackItsOwnStepsOrSaysItCannot) {
   EXPECT_TRUE(list.PutBackSince(mark));
   list.EndOperation(mark);
   EXPECT_EQ(model.value, 1);
+  EXPECT_EQ(Names(false), undos);
   mark = list.BeginOperation();
   Change(9);
   model.failCapture = false;
