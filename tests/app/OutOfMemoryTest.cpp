@@ -15,6 +15,7 @@
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "files/ModelFile.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/OutcomeBoxes.h"
 #include "stellation/DeferredModelWork.h"
@@ -190,6 +191,9 @@ TEST_F(OutOfMemoryTest, AStellationPaneWhoseFacetsDidNotFitSaysWhyItIsEmpty) {
     EXPECT_GT(limit.Failures(), 0);
   }
   EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+  // No face keeps a facelet of the model that was not made.
+  for (const PolyElement* face = GetCurrentPoly()->mFaces.mHead; face; face = face->mNext)
+    ASSERT_EQ(face->mFace3D, nullptr) << "face " << face->mIndex;
   EXPECT_EQ(CountMemoryBoxes("make this model's facets"), 1);
   Platform().messages.Clear();
   for (int paint = 0; paint < 2; ++paint) {

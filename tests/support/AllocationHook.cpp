@@ -113,3 +113,29 @@ unsigned CountedAllocations() {
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
   operator delete(p);
 }
+
+// The array and no-throw forms pass the same hook, so that every allocation is one of
+// malloc's whatever form made it (as a sanitizer that checks the pairs expects).
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return operator new(size, std::nothrow);
+}
+
+void operator delete[](void* p) noexcept {
+  operator delete(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
+  operator delete(p);
+}
