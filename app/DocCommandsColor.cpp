@@ -353,12 +353,26 @@ void TakeColourFromNeighbours() {
 
 // ---- One compound part, the background -----------------------------------------------------
 
+// The face shown picked, whose part the command colours: the current face while it is
+// the selected one; none while nothing, an edge or a vertex is picked.
+PolyElement* PickedFace(Poly* poly) {
+  if (!poly || !poly->mSelectedElement || poly->IsSelectionVertex()) return nullptr;
+  PolyElement* face = poly->GetCurrentFace();
+  return face == poly->mSelectedElement ? face : nullptr;
+}
+
 void ColourOnePart() {
-  Poly* poly = CurrentPoly();
-  PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
-  if (!face) return;
+  PolyElement* face = PickedFace(CurrentPoly());
+  if (!face) {
+    platform::Services().views->SetPaneMessage("Select a face of the part to color first.");
+    return;
+  }
   float rgb[3];
   if (!PickColour(face->mColor, rgb, Toy::kPanels)) return;
+  // The chooser was modal: the face is looked up again.
+  Poly* poly = CurrentPoly();
+  face = PickedFace(poly);
+  if (!face) return;
   platform::Services().undo->AddUndo(kUndoColorChange, 0);
   poly->MarkPart(face, rgb, false);
   NotifyColorChange(poly);

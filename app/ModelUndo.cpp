@@ -1,6 +1,5 @@
 #include "app/ModelUndo.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,9 +18,8 @@
 #include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/OutcomeBoxes.h"
-#include "stellation/Stellate.h"
+#include "stellation/StellationCellSet.h"
 #include "stellation/StellationCell.h"
-#include "stellation/StellationCriteria.h"
 #include "symmetry/SymOperations.h"
 #include "ui/MainFrame.h"
 #include "ui/NewFrame.h"
@@ -33,16 +31,6 @@ namespace detail_ModelUndo {
 // The name a step's model goes by in messages about it.
 constexpr const char* kStepName = "Undo step";
 
-struct CellSet {
-  bool stellated = false;
-  // The stellation shown was placed among those of the criteria (its caption says
-  // "5 of 5"): the restored one is placed again.
-  bool placed = false;
-  std::vector<int> included;
-  // The cells left out of the drawing.
-  std::vector<int> hidden;
-};
-
 class ModelSnapshot final : public UndoState {
  public:
   std::string mData;
@@ -51,7 +39,7 @@ class ModelSnapshot final : public UndoState {
   bool mSubSymmetry = false;
   int mRotIndex = 0;
   int mReflIndex = 0;
-  CellSet mCells[2];
+  StellationCellSet mCells[2];
   uint32_t mStellationOptions = 0;
   // The selected face or vertex: its list (0 faces, 1 vertices; -1 none) and number.
   int mSelectedList = -1;
@@ -73,7 +61,7 @@ class ModelSnapshot final : public UndoState {
     size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
     for (const CompoundPartName& part : mPartNames)
       size += sizeof(part) + part.mName.capacity() + part.mDualName.capacity();
-    for (const CellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
+    for (const StellationCellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
     if (mKeep) {
       for (const ModelFileScene& section : mKeep->scene) size += sizeof(section) + section.data.capacity();
     }
@@ -83,57 +71,13 @@ class ModelSnapshot final : public UndoState {
 
 FaceTypeBlock* BlockOf(Poly& poly, bool dual) { return dual ? poly.mDualBlock.get() : poly.mBaseBlock.get(); }
 
-CellSet CaptureCells(FaceTypeBlock* block) {
-  CellSet set;
-  if (!block || !block->IsStellated()) return set;
-  set.stellated = true;
-  set.placed = FindStellationPlace(block, false).total > 0;
-  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
-    if (c->IsIncluded()) set.included.push_back(c->mIndex);
-    if (c->IsHidden()) set.hidden.push_back(c->mIndex);
-  }
-  return set;
-}
-
-// While a step is put back, Maintain Reflexibility must not add mirror partners: the
-// step names every cell it changed.
-class ExactCells {
- public:
-  ExactCells() : mSaved(StellationOptions) { StellationOptions &= ~kStellationMaintainReflexibility; }
-  ~ExactCells() { StellationOptions = mSaved; }
-  ExactCells(const ExactCells&) = delete;
-  ExactCells& operator=(const ExactCells&) = delete;
-
- private:
-  uint32_t mSaved;
-};
-
-bool RestoreCells(Poly& poly, FaceTypeBlock* block, const CellSet& set) {
-  if (!set.stellated || !block) return true;
-  TellOutcome(Stellate(&poly, block, false));
-  if (!block->IsStellated()) return false;
-  int last = -1;
-  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) last = std::max(last, c->mIndex);
-  std::vector<bool> on(size_t(last + 1), false);
-  for (int index : set.included) {
-    if (index < 0 || size_t(index) >= on.size()) return false;
-    on[size_t(index)] = true;
-  }
-  std::vector<bool> hidden(size_t(last + 1), false);
-  for (int index : set.hidden) {
-    if (index < 0 || size_t(index) >= hidden.size()) return false;
-    hidden[size_t(index)] = true;
-  }
-  ExactCells exact;
-  for (StellationCell* c = block->mFirstCell; c; c = c->mNext) {
-    if (c->mIndex < 0 || size_t(c->mIndex) >= on.size()) continue;
-    if (c->IsIncluded() != on[size_t(c->mIndex)]) StellationCell::SetIncluded(c, on[size_t(c->mIndex)]);
-    c->SetHidden(hidden[size_t(c->mIndex)]);
-  }
-  // The walk of the criteria went with the block the step replaced; a cancel of it
-  // leaves the stellation unnamed, as it is.
-  if (set.placed) (void)FindStellationPlace(block, true);
-  return true;
+// The cells of a side put back; the set-up tells what it met. Cells the block lacks
+// fail the step without a word of their own: the undo list says the step could not be
+// put back.
+bool RestoreCells(Poly& poly, FaceTypeBlock* block, const StellationCellSet& set) {
+  const Outcome restored = RestoreStellationCells(poly, block, set);
+  TellOutcome(restored.kind() == Outcome::Kind::kFailed ? restored.WarningsOnly() : restored);
+  return restored.done();
 }
 
 bool Apply(const ModelSnapshot& state) {
@@ -213,8 +157,8 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
   state->mRotIndex = poly->mSubSymRotIndex;
   state->mReflIndex = poly->mSubSymReflIndex;
-  state->mCells[0] = d::CaptureCells(poly->mBaseBlock.get());
-  state->mCells[1] = d::CaptureCells(poly->mDualBlock.get());
+  state->mCells[0] = CaptureStellationCells(poly->mBaseBlock.get());
+  state->mCells[1] = CaptureStellationCells(poly->mDualBlock.get());
   state->mStellationOptions = StellationOptions;
   if (PolyElement* e = poly->mSelectedElement) {
     if (poly->GetFace(e->mIndex) == e) state->mSelectedList = 0;
@@ -245,7 +189,7 @@ bool DocumentUndoModel::SetCells(bool dual, const std::vector<UndoCellChange>& c
   for (const UndoCellChange& change : changes) {
     if (!block->FindCellByIndex(change.cell)) return false;
   }
-  d::ExactCells exact;
+  ExactStellationCells exact;
   if (undo) {
     for (auto it = changes.rbegin(); it != changes.rend(); ++it)
       StellationCell::SetIncluded(block->FindCellByIndex(it->cell), !it->included);

@@ -109,6 +109,11 @@ void StepFaceting(int key, bool ctrl) {
     TellOutcome(prepared);
     return;
   }
+  // A search cancelled ends the whole step: the facets drawn are as they were.
+  if (faceting->WasCancelled()) {
+    platform::Services().undo->DiscardLastUndo();
+    return;
+  }
   ShowCurrentFaceting(faceting);
 }
 

@@ -14,6 +14,7 @@
 #include "app/WindowServices.h"
 #include "app/ModelUndo.h"
 #include "app/PolyDoc.h"
+#include "app/WorkInput.h"
 #include "app/PolyView.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
@@ -71,6 +72,8 @@ wxFrame* CPolyApp::InitInstance() {
   CMainFrame::SetDocumentCloseDown([this] { CloseDown(); });
   auto* frame = new CMainFrame;
   mFrame = frame;
+  mWorkInput.reset();
+  mWorkInput = std::make_unique<WorkInput>(frame);
   // The checkpoints of the settings count from this start.
   mLastCheckpoint = -1.0;
   mCheckpointFailed = false;
@@ -116,6 +119,7 @@ void CPolyApp::CloseDown() {
 }
 
 void CPolyApp::ExitInstance() {
+  mWorkInput.reset();
   if (mIdleBound && wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &CPolyApp::OnIdle, this);
   mIdleBound = false;
   SetNoticesWaitForDrawing(false);

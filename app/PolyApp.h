@@ -14,6 +14,7 @@ namespace corvia {
 class CPolyDoc;
 class FileCommands;
 class HelpCommands;
+class WorkInput;
 
 class CPolyApp {
  public:
@@ -33,6 +34,9 @@ class CPolyApp {
   // The single document; null before the start-up made it.
   CPolyDoc* GetDoc() const { return mDoc.get(); }
   wxFrame* GetMainWindow() const { return mFrame; }
+  // What input does while long work runs (app/WorkInput.h); null before the start-up
+  // and after the exit.
+  WorkInput* GetWorkInput() const { return mWorkInput.get(); }
   // A recent-file command (57616 to 57631): opens that file; an entry whose file
   // cannot be opened leaves the list.
   bool OnRecentFile(int command);
@@ -49,6 +53,7 @@ class CPolyApp {
   std::unique_ptr<CPolyDoc> mDoc;
   std::unique_ptr<HelpCommands> mHelp;
   std::unique_ptr<FileCommands> mFiles;
+  std::unique_ptr<WorkInput> mWorkInput;
   wxFrame* mFrame = nullptr;
   bool mExporting = false;
   bool mIdleBound = false;

@@ -198,12 +198,13 @@ std::string CPolyView::GetViewName() const {
     case kViewStellationOfBase:
     case kViewStellationOfDual: {
       // Which one it is, once a step has placed it among the stellations of the
-      // criteria or the catalogue names it.
+      // criteria or the catalogue names it, as the pane's words after the step say; the
+      // model itself (the first of the criteria, say) keeps its catalogue numbers.
       FaceTypeBlock* block = GetShownBlock(false);
-      const std::string shown = FaceTypeBlock::IsOriginalStellation(block)
-                                    ? std::string()
-                                    : DescribeShownStellation(GetCurrentPoly(), block, false);
-      if (!shown.empty()) return "Stellation " + shown + " of " + GetShownModelName(true, false);
+      const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
+      if (!shown.empty()) {
+        return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
+      }
       prefix = "Stellation of ";
       break;
     }

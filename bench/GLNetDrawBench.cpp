@@ -8,8 +8,13 @@
 // their types. And a paint of those two panes of the frequency-30 sphere (18,000
 // facelets) with the edges' connection ids and the corner angles shown: a paint costs
 // what can be read, not a text for every edge and corner however small they are drawn.
+// And a click in the program's own Base Polyhedron pane (1000 x 800) on the
+// frequency-60 and frequency-150 spheres (72,000 and 450,000 faces): the pick alone, and
+// the whole click that selects the face under the pointer with the paint that shows it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -111,33 +116,88 @@ void BM_FoldingNetsHalfWay(benchmark::State& state) {
   DrawFrames(state, Scene::FoldingNets);
 }
 
-// The sphere of the frequency as the current model of the program's Unfolded Net pane,
-// its nets made, and a click's pick at points round the middle of the pane.
-// The geodesic sphere of the frequency made the current model of the program's pane,
-// and its nets made as the program's idle time makes them after the paint asks for
-// them; null (the benchmark skipped) when they are not.
-corvia::Model3D* ShowSphereNets(corvia::bench::ProgramPane& pane, int frequency, benchmark::State& state) {
+// The library record subdivided (Poly::Subdivide with the flags and parts) as the
+// current model of the program's pane, painted once; false (the benchmark skipped) when
+// it is not.
+bool ShowSubdivided(corvia::bench::ProgramPane& pane, int library, uint32_t flags, int parts,
+                    benchmark::State& state) {
   if (!pane.Shown()) {
     state.SkipWithError(pane.Error().c_str());
-    return nullptr;
+    return false;
   }
   corvia::CPolyDoc& doc = pane.Doc();
-  std::unique_ptr<corvia::SimplePoly> sphere;
-  if (doc.SetModel(corvia::GetLibraryEntry(corvia::bench::kLibraryIcosahedron), false, false)) {
-    sphere = doc.GetCurrentPoly()->Subdivide(corvia::kSubdivideGeodesic, frequency);
+  std::unique_ptr<corvia::SimplePoly> made;
+  if (doc.SetModel(corvia::GetLibraryEntry(library), false, false)) {
+    made = doc.GetCurrentPoly()->Subdivide(flags, parts);
   }
-  if (!pane.Enter(std::move(sphere))) {
-    state.SkipWithError("the geodesic sphere did not build");
-    return nullptr;
+  if (!pane.Enter(std::move(made))) {
+    state.SkipWithError("the subdivided model did not build");
+    return false;
   }
   pane.Paint();
-  while (corvia::RunDeferredPaneWork()) pane.Paint();
+  return true;
+}
+
+// The sphere of the frequency as the current model of the program's pane, painted once.
+bool ShowSphere(corvia::bench::ProgramPane& pane, int frequency, benchmark::State& state) {
+  return ShowSubdivided(pane, corvia::bench::kLibraryIcosahedron, corvia::kSubdivideGeodesic, frequency, state);
+}
+
+// A click's pick at points round the middle of the model pane (whole: true, the click
+// selecting what it picks and the paint after it).
+void ModelPaneClick(benchmark::State& state, bool whole) {
+  constexpr int kPaneWidth = 1000, kPaneHeight = 800;
+  corvia::bench::ProgramPane pane(corvia::kViewBasePolyhedron, kPaneWidth, kPaneHeight);
+  if (!ShowSphere(pane, static_cast<int>(state.range(0)), state)) return;
+  int step = 0, found = 0;
+  for (auto _ : state) {
+    const int x = kPaneWidth / 2 + (step % 5 - 2) * 7;
+    const int y = kPaneHeight / 2 + (step / 5 % 5 - 2) * 7;
+    ++step;
+    if (whole) {
+      pane.Pane().OnClick(x, y, 0);
+      pane.Paint();
+      found += pane.Doc().GetCurrentPoly()->mSelectedItem ? 1 : 0;
+    } else {
+      found += pane.Pane().PickAt(x, y).Found() ? 1 : 0;
+    }
+  }
+  state.counters["faces"] = pane.Doc().GetCurrentPoly()->mFaces.mCount;
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
+void BM_ModelPanePick(benchmark::State& state) {
+  ModelPaneClick(state, false);
+}
+void BM_ModelPaneClickAndPaint(benchmark::State& state) {
+  ModelPaneClick(state, true);
+}
+
+// The library record subdivided as the current model of the program's pane, and its
+// nets made as the program's idle time makes them after the paint asks for them (the
+// longest of the paints between the idle work's runs in *longestPaint, seconds); null
+// (the benchmark skipped) when they are not.
+corvia::Model3D* ShowSubdividedNets(corvia::bench::ProgramPane& pane, int library, uint32_t flags, int parts,
+                                     benchmark::State& state, double* longestPaint = nullptr) {
+  if (!ShowSubdivided(pane, library, flags, parts, state)) return nullptr;
+  while (corvia::RunDeferredPaneWork()) {
+    const auto start = std::chrono::steady_clock::now();
+    pane.Paint();
+    const double paint = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (longestPaint) *longestPaint = std::max(*longestPaint, paint);
+  }
   corvia::Model3D* model = pane.Pane().GetModel3D();
   if (!model || !model->HasNets()) {
     state.SkipWithError("the nets were not made");
     return nullptr;
   }
   return model;
+}
+
+// The geodesic sphere of the frequency made the current model of the program's pane,
+// its nets made as the idle time makes them.
+corvia::Model3D* ShowSphereNets(corvia::bench::ProgramPane& pane, int frequency, benchmark::State& state) {
+  return ShowSubdividedNets(pane, corvia::bench::kLibraryIcosahedron, corvia::kSubdivideGeodesic, frequency, state);
 }
 
 void BM_NetPaneClick(benchmark::State& state) {
@@ -178,10 +238,41 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
   corvia::GetNetSettings().edgeData = edgeData;
 }
 
+// Poly > Subdivide Faces of the library's cube into n parts (24 n^2 faces, one net), or
+// the icosahedron's geodesic sphere of frequency n (20 n^2 faces), as the current model
+// of the program's Unfolded Net pane, its nets made as the program's
+// idle time makes them: "first_s" is the longest of the paints between the idle work's
+// runs (the first to show the nets among them), the time the window holds still after
+// a progress window closes; the iterations paint again. Under a load of 10 to 21 on 8
+// cores:
+//   parts  facelets   first paint, later paints
+//     100   240,000   1.92 s, 1.77 s  drawn facelet by facelet
+//                     0.17 s, 0.13 s  from the buffers the idle work gathered
+//     204   998,784   8.18 s, 8.09 s  facelet by facelet
+//                     0.37 s, 0.44 s  from the buffers
+//   sphere of frequency 100, 200,000 facelets (load 14 to 20):
+//                     2.65 s, 2.60 s  facelet by facelet
+//                     0.41 s, 0.27 s  from the buffers
+void BM_NetPaneFirstPaint(benchmark::State& state) {
+  constexpr int kPaneWidth = 1000, kPaneHeight = 800, kLibraryCube = 1;
+  corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
+  double first = 0.0;
+  const bool sphere = state.range(1) != 0;
+  corvia::Model3D* model =
+      ShowSubdividedNets(pane, sphere ? corvia::bench::kLibraryIcosahedron : kLibraryCube,
+                         sphere ? corvia::kSubdivideGeodesic : 0, static_cast<int>(state.range(0)), state, &first);
+  if (!model) return;
+  for (auto _ : state) pane.Paint();
+  state.counters["facelets"] = model->GetNumFacelets();
+  state.counters["first_s"] = first;
+}
+
 BENCHMARK(BM_FaceletsBackToFront)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FlatNet)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FoldingNetsHalfWay)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NetPaneClick)->Arg(60)->Arg(150)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_ModelPanePick)->Arg(60)->Arg(150)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_ModelPaneClickAndPaint)->Arg(60)->Arg(150)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
 BENCHMARK(BM_NetPanePaintWithEdgeData)
     ->ArgNames({"folding", "frequency"})
     ->Args({0, 30})
@@ -189,5 +280,14 @@ BENCHMARK(BM_NetPanePaintWithEdgeData)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(BM_NetPaneFirstPaint)
+    ->ArgNames({"parts", "sphere"})
+    ->Args({100, 0})
+    ->Args({204, 0})
+    ->Args({100, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "model/CreatePoly.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
+#include "stellation/SimpleFaceting.h"
 #include "symmetry/SimplePoly.h"
 
 namespace corvia {
@@ -211,6 +212,13 @@ LibraryEntry* NameAsLibraryModel(SimplePoly& simple, bool* isDual) {
   simple.dualName = dual ? name : dualName;
   if (isDual) *isDual = dual;
   return dual && !isDual ? nullptr : entry;
+}
+
+std::string NameOfDrawnFaceting(Poly* model) {
+  if (!model || !model->mDrawnPolygons) return {};
+  std::unique_ptr<SimplePoly> faceted(CreateSimpleFacetedPolyhedron(model, kFacetedQuiet, nullptr));
+  bool dual = false;
+  return faceted && NameAsLibraryModel(*faceted, &dual) ? faceted->name : std::string();
 }
 
 LibraryEntry* FindLibraryEntryOfNamedDual(const SimplePoly& model) {

@@ -4,6 +4,7 @@
 // (CreateDerivedPolyWithUndo, app/ModelChange.h).
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/CompoundPart.h"
@@ -11,6 +12,7 @@
 namespace corvia {
 
 class LibraryEntry;
+class Poly;
 class SimplePoly;
 
 // The library entry whose model the plain model is, up to size, rotations and
@@ -22,6 +24,11 @@ LibraryEntry* FindLibraryModel(const SimplePoly& model, bool* isDual);
 // dual); the entry whose model (or, with *isDual, whose dual) it is, else null. Without
 // isDual only an entry's own model gives its entry.
 LibraryEntry* NameAsLibraryModel(SimplePoly& simple, bool* isDual = nullptr);
+
+// The name of the model that the model's drawn facets make (the faceting shown), when
+// it is a model of the library or the dual of one; empty otherwise, and when a cancel
+// stopped the search. Installed as the faceting's name finder (files/GeometryHooks.h).
+std::string NameOfDrawnFaceting(Poly* model);
 
 // The library entry whose dual a model read back is: one that goes by the first name of
 // the entry's dual and has its shape. Null for any other (also for a renamed dual), at

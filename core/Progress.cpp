@@ -57,6 +57,10 @@ struct ProgressState {
   bool lastEndedByInternalError = false;
   double lastTick = 0.0;
   bool ticked = false;
+  // The last fraction of the whole work reported, and the time taken when it was: the
+  // time remaining is estimated from them at every update, not only at a report.
+  double lastFraction = 0.0;
+  TimeSpan lastFractionTime;
   // The last caption reported before the window appeared, shown when it appears (the
   // first report after the delay may come from deep in the work, with no caption).
   std::string earlyCaption;
@@ -104,6 +108,16 @@ bool IsCancelKept(ProgressState& state) {
   return state.cancelledLevel > 0;
 }
 
+// The time remaining, `elapsed` into the work, of which the share `fraction` was done
+// when `fractionTime` had been taken: the end that share foretold, counted down; once
+// the work runs past it, the time the rest takes at the pace of the whole so far.
+TimeSpan EstimateRemaining(const TimeSpan& elapsed, double fraction, const TimeSpan& fractionTime) {
+  // TimeSpan division clamps the estimate of a tiny fraction.
+  const TimeSpan toEnd = fractionTime / fraction - elapsed;
+  if (toEnd.GetDays() > 0 || (toEnd.GetDays() == 0 && toEnd.GetMilliseconds() > 0)) return toEnd;
+  return elapsed / fraction - elapsed;
+}
+
 bool IsEndedByInternalError(const ProgressState& state) {
   return state.endedByInternalError && state.shields == 0 && state.level > 0;
 }
@@ -145,6 +159,8 @@ void BeginProgress(const TimeSpan& alreadyElapsed) {
   state.startTime = detail_Progress::Now() - alreadyElapsed;
   state.range = ProgressRange{};
   state.pauseSpan = TimeSpan();
+  state.lastFraction = 0.0;
+  state.lastFractionTime = TimeSpan();
   UpdateProgress(0.0);
 }
 
@@ -163,8 +179,14 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
   }
 
   const bool reports = fraction != kProgressNoReport && !std::isnan(fraction);
+  TimeSpan elapsed = d::Now() - state.startTime;
+  if (reports) {
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    state.lastFraction = state.range.low + (state.range.high - state.range.low) * fraction;
+    state.lastFractionTime = elapsed;
+  }
   if (!state.window) {
-    if (d::IsUnderWindowDelay(d::Now() - state.startTime) || (state.drawingQuery && state.drawingQuery())) {
+    if (d::IsUnderWindowDelay(elapsed) || (state.drawingQuery && state.drawingQuery())) {
       if (caption && reports) {
         va_list args;
         va_start(args, caption);
@@ -199,22 +221,20 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
     return false;
   }
 
-  // The time taken moves on at every call, also through long work that reports no
-  // fraction; the bar and the time remaining only with a fraction.
-  const TimeSpan elapsed = d::Now() - state.startTime;
+  // The time taken and the time remaining move on at every call, also through long
+  // work that reports no fraction; the bar only with a fraction. The pump may have
+  // waited through a pause.
+  elapsed = d::Now() - state.startTime;
+  if (reports) state.lastFractionTime = elapsed;
   state.window->SetTimeTaken(std::string("Time Taken: ") + FormatDuration(elapsed));
-  if (!reports) return true;
-  if (fraction < 0.0) fraction = 0.0;
-  if (fraction > 1.0) fraction = 1.0;
-
-  const double f = state.range.low + (state.range.high - state.range.low) * fraction;
+  const double f = state.lastFraction;
   if (!state.showTimeRemaining) {
     state.window->SetTimeRemaining("");
   } else if (f > d::kSmallestEstimatedFraction) {
-    // TimeSpan division clamps the estimate of a tiny fraction.
-    const TimeSpan remaining = elapsed / f - elapsed;
-    state.window->SetTimeRemaining(std::string("Time Remaining: ") + FormatDuration(remaining));
+    state.window->SetTimeRemaining(std::string("Time Remaining: ") +
+                                   FormatDuration(d::EstimateRemaining(elapsed, f, state.lastFractionTime)));
   }
+  if (!reports) return true;
 
   // Truncated to a whole step, but never an empty bar once work has begun.
   double scaled = f * platform::kProgressBarMax;

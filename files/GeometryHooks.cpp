@@ -1,5 +1,6 @@
 #include "files/GeometryHooks.h"
 
+#include "construction/DerivedNames.h"
 #include "construction/LibraryHooks.h"
 #include "core/PolygonSplit.h"
 #include "core/Units.h"
@@ -19,6 +20,7 @@ void InstallGeometryHooks() {
   SetUnitsModelHooks(units);
   SetPolygonColorModeQuery(&GetCurrentPolyColorMode);
   SetFacetPreviewQuery(&PreviewPointOf);
+  SetFacetingNameFinder(&NameOfDrawnFaceting);
 }
 
 }  // namespace corvia

@@ -9,13 +9,14 @@
 //                                                  CurrentModelAllowsSingleColorPages (nets/NetSettings)
 //   SetPolygonColorModeQuery (core/PolygonSplit)   GetCurrentPolyColorMode (model/Globals)
 //   SetFacetPreviewQuery (model/ElementServices)   PreviewPointOf (stellation/Faceting)
+//   SetFacetingNameFinder (stellation/Faceting)    NameOfDrawnFaceting (construction/DerivedNames)
 //
 // Whatever runs the geometry installs them once before it starts: the program
 // (app/StartUp), the test programs' main and the benchmarks' main.
 
 namespace corvia {
 
-// Installs the four hooks; calling it again installs the same ones.
+// Installs the five hooks; calling it again installs the same ones.
 void InstallGeometryHooks();
 
 }  // namespace corvia

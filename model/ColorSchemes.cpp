@@ -910,8 +910,8 @@ void Poly::UpdateCellColours(bool redraw) {
       }
     }
   }
-  // The model's own cell colours (kPolyFlagCellColoursOwn) are those of the cross-section
-  // fill, which its pane recolours when it is redrawn.
+  // The model's own cell colours are those of the cross-section's loops and fill.
+  RecolourCrossSection();
   mPolyFlags &= ~kPolyFlagCellColoursStale;
   MarkDrawnStateChanged();
   if (redraw) platform::Services().views->RedrawAllViews(false);

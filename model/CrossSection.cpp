@@ -418,4 +418,10 @@ void CrossSection::ColourLoops() {
   }
 }
 
+void CrossSection::Recolour() {
+  ColourLoops();
+  if (mFilled && mCells)
+    CalcAllColors(mCells, mResult.mNumCells, GetDiagramDrawFlags(true, false), kDiagramSourceLoops, nullptr);
+}
+
 }  // namespace corvia

@@ -84,6 +84,9 @@ class CrossSection {
   // Each loop's colour: the mean of the colours of the faces its segments lie in,
   // weighted by segment length.
   void ColourLoops();
+  // The loops and the fill's cells take the faces' colours as they are now, as a new
+  // build would give them.
+  void Recolour();
 
   // Stores one loop of 2D points with the face of each segment; during a build (with
   // the builder) it is also added to the fill.

@@ -427,8 +427,12 @@ class Poly {
   void GetSlicePlane(SlicePlane& plane);
   void InvalidateCrossSection();
   // Builds the loops and the fill unless they are up to date; false when no section
-  // is available (nothing built, busy, a build already running, a broken loop).
+  // is available (nothing built, busy, a build already running, a broken loop). A
+  // section kept through a change of the faces' colours takes the new ones.
   bool BuildCrossSection();
+  // While the model's own cell colours are stale (kPolyFlagCellColoursOwn), the kept
+  // section takes the faces' colours as they are now; the flag is cleared.
+  void RecolourCrossSection();
   // Stores one loop (2D points and the face of each segment) outside a build.
   void AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces);
   struct CrossSectionDeleter {

@@ -1,5 +1,6 @@
 // The model's own 2D cross-section: the shown side sliced by the program-wide slice
-// plane, built lazily and kept until the model or the plane changes.
+// plane, built lazily and kept until the model or the plane changes; a change of the
+// faces' colours recolours it.
 
 #include <vector>
 
@@ -52,7 +53,10 @@ void Poly::InvalidateCrossSection() {
 
 bool Poly::BuildCrossSection() {
   namespace d = detail_PolyCrossSection;
-  if (mPolyFlags & kPolyFlagCrossSectionValid) return true;
+  if (mPolyFlags & kPolyFlagCrossSectionValid) {
+    RecolourCrossSection();
+    return true;
+  }
   if (mBuildState == kBuildRunning || mBuildState == kBuildFailed) return false;
   // Re-entered, or the model is being made or stellated: nothing to slice yet.
   if (d::gBuilding || StellationBusy || g_ModelBusy) return false;
@@ -71,6 +75,13 @@ bool Poly::BuildCrossSection() {
   if (built) mPolyFlags |= kPolyFlagCrossSectionValid | kPolyFlagCellColoursBack;
   d::gBuilding = false;
   return built;
+}
+
+void Poly::RecolourCrossSection() {
+  if (!(mPolyFlags & kPolyFlagCellColoursOwn)) return;
+  mPolyFlags &= ~kPolyFlagCellColoursOwn;
+  // A section not kept is built with the colours as they are.
+  if ((mPolyFlags & kPolyFlagCrossSectionValid) && mCrossSection) mCrossSection->Recolour();
 }
 
 void Poly::AddCrossSectionLoop(std::vector<double>& points, std::vector<const PolyElement*>& faces) {

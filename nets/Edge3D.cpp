@@ -347,6 +347,7 @@ bool Edge3D::EveryCopyHas(uint32_t bits) {
 }
 
 void Edge3D::SetFlagAllCopies(uint32_t bits, bool on, bool alsoNeighbour, bool /*inAllNets*/) {
+  if (Model3D* model = GetModel(this)) model->MarkNetsChanged();
   auto apply = [&](Edge3D* edge) {
     if (!edge) return;
     if (on) {
@@ -368,6 +369,7 @@ void Edge3D::SetFlagAllCopies(uint32_t bits, bool on, bool alsoNeighbour, bool /
 
 void Edge3D::ToggleCut(bool allCopies) {
   Model3D* model = GetModel(this);
+  if (model) model->MarkNetsChanged();
   const bool cut = !(flags & kEdgeUserCut);
   if (allCopies) {
     SetFlagAllCopies(kEdgeUserCut, cut, true, false);
@@ -411,6 +413,7 @@ int Model3D::JoinUserCuts() {
     edge->flags &= ~kEdgeUserCut;
     ++joined;
   }
+  if (joined > 0) MarkNetsChanged();
   // The generation of the nets derives anew which edges stay apart.
   if (joined > 0 && HasNets()) MakeNets();
   return joined;

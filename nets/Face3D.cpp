@@ -730,6 +730,7 @@ void AttachToFacelet(FaceImage* image, Face3D* facelet, bool recordOwner) {
   image->AddUse();
   DetachFromFacelet(facelet);
   facelet->mImage = image;
+  if (Model3D* model = facelet->GetModel()) model->MarkNetsChanged();
   if (recordOwner) {
     image->mOwner = facelet;
     image->mFlags |= kFaceImageOwnerFacelet;
@@ -740,6 +741,7 @@ void DetachFromFacelet(Face3D* facelet) {
   if (!facelet || !facelet->mImage) return;
   FaceImage* previous = facelet->mImage;
   facelet->mImage = nullptr;
+  if (Model3D* model = facelet->GetModel()) model->MarkNetsChanged();
   // The facelet may go before the image: the image must not keep pointing at it.
   if (previous->mOwner == facelet && (previous->mFlags & kFaceImageOwnerFacelet)) {
     previous->mOwner = nullptr;

@@ -195,9 +195,19 @@ class Model3D : public ModelPart {
   // The last MakeNets was cancelled: a drawing does not ask for the nets again.
   bool mNetsCancelled = false;
 
+  // What a drawing keeps of the nets (their layout, the edgelets' flags, the tabs, the
+  // facelets' own images) is good while the model holds the same record with the same
+  // count: a change of any of them counts one up, and the record goes with the model.
+  struct NetsChange {
+    uint64_t count = 0;
+  };
+  std::shared_ptr<const NetsChange> GetNetsChange() const { return mNetsChange; }
+  void MarkNetsChanged() { ++mNetsChange->count; }
+
  private:
   friend class NetGenerator;
   bool mMakingNets = false;
+  std::shared_ptr<NetsChange> mNetsChange = std::make_shared<NetsChange>();
   // The build of the plain polyhedron; each step is false when the user cancelled, and
   // leaves what it made for Free.
   bool CreateVerticesFromElements(ElementList* faces, FaceTypeBlock* otherBlock);

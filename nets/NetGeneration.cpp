@@ -619,6 +619,11 @@ void Model3D::MakeNets() {
     bool& mFlag;
   } making(mMakingNets);
   ClearNets(true);
+  // Counted again once made: the nets change all along the way.
+  struct Changed {
+    Model3D& model;
+    ~Changed() { model.MarkNetsChanged(); }
+  } changed{*this};
   // A cancel puts back the edgelets' marks as they were before (the user's cuts and tab
   // kinds among them), and no tab is left without its net.
   std::vector<uint32_t> marks;
@@ -700,6 +705,7 @@ Net* Model3D::GetNet(int i) const {
 }
 
 void Model3D::ClearNets(bool resetFacelets) {
+  MarkNetsChanged();
   NetType* type = mNetTypes;
   while (type) {
     NetType* next = type->next;
@@ -793,6 +799,7 @@ void Model3D::RebuildTabs() {
 
 void Model3D::AssignTabs() {
   using namespace detail_NetGeneration;
+  MarkNetsChanged();
   ForEachEdge(this, [](Edge3D* e) {
     if (!(e->flags & kEdgeTabSingle)) e->flags &= ~kEdgeHasTab;
   });
@@ -869,6 +876,7 @@ void Model3D::AssignTabs() {
 
 bool Model3D::RecreateTabs() {
   using namespace detail_NetGeneration;
+  MarkNetsChanged();
   int total = 0;
   ForEachEdge(this, [&total](Edge3D* e) {
     e->tab.reset();

@@ -63,6 +63,7 @@ struct State : GLContextPart {
   // The sorted queue gathered into arrays, drawn in runs rather than one by one.
   KeptTriangleSet batch;
   RadixSorter sorter;
+  unsigned runsDrawn = 0;
 };
 
 // The queues of the current context; null outside any section.
@@ -217,7 +218,7 @@ bool DrawSortedQueueInRuns(State& s, OpenGLView* view) {
   for (const DepthSortedTriangle* t : s.sortedOrder)
     s.batch.Add(t->corners, t->normal, t->colour, t->alpha, kQueueSorted);
   if (!s.batch.Prepare(view)) return false;
-  s.batch.Draw(view);
+  s.runsDrawn += static_cast<unsigned>(s.batch.Draw(view));
   return true;
 }
 
@@ -411,7 +412,7 @@ void DrawDepthSortedTriangles() {
       GetCoplanarStencilStep() == 0) {
     // All that is queued is one kept set: drawn from its buffers.
     view->Materials().SetTransparencyMode(kTransparencyBlended);
-    s.kept->Draw(view);
+    s.runsDrawn += static_cast<unsigned>(s.kept->Draw(view));
     view->Materials().SetTransparencyMode(kTransparencyOpaque);
     EmptyQueues(s);
     CheckGLError("DrawDepthSortedTriangles");
@@ -424,6 +425,7 @@ void DrawDepthSortedTriangles() {
     SortDepthSortedTriangles(view->Camera().GetPerEyePosition());
     const unsigned* order = s.sorter.GetIndices();
     for (size_t k = 0; k < s.sortedOrder.size(); ++k) DrawTriangleBatch(*s.sortedOrder[order[k]]);
+    s.runsDrawn += static_cast<unsigned>(s.sortedOrder.size());
   }
   for (DepthSortedTriangle* t = s.lastQueue.head; t; t = t->next) DrawTriangleBatch(*t);
   view->Materials().SetTransparencyMode(kTransparencyOpaque);
@@ -493,6 +495,7 @@ DepthSortStatistics GetDepthSortStatistics() {
     stats.sortedQueue += s.sortedQueue.count;
     stats.lastQueue += s.lastQueue.count;
     stats.keptQueue += s.kept ? static_cast<int>(s.kept->Size()) : 0;
+    stats.runsDrawn += s.runsDrawn;
     for (const Block* b = s.first; b; b = b->next) {
       ++stats.blocks;
       stats.capacity += b->capacity;

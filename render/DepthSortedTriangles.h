@@ -98,6 +98,9 @@ struct DepthSortStatistics {
   int blocks = 0;
   int capacity = 0;  // records in all blocks
   int minimumBlockSize = 0;
+  // The runs the sorted triangles were drawn in since the context was made, two calls
+  // each (a triangle drawn on its own is a run).
+  unsigned runsDrawn = 0;
 };
 DepthSortStatistics GetDepthSortStatistics();
 

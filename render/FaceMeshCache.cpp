@@ -33,6 +33,7 @@
 #include "render/ModelDrawSettings.h"
 #include "render/ModelDrawing.h"
 #include "render/OpenGLView.h"
+#include "render/StateHash.h"
 
 namespace corvia {
 
@@ -52,33 +53,6 @@ struct Facing {
   double centre[3];
   double normal[3];
   bool front;
-};
-
-// A word-by-word hash of the state a recording is made of.
-class StateHash {
- public:
-  void Add(uint64_t v) {
-    mHash ^= v;
-    mHash *= 0x100000001b3ull;
-    mHash ^= mHash >> 29;
-  }
-  void Add(const void* p) { Add(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
-  void Add(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    Add(bits);
-  }
-  void Add(const float* v, int n) {
-    for (int i = 0; i < n; ++i) {
-      uint32_t bits;
-      std::memcpy(&bits, &v[i], sizeof bits);
-      Add(static_cast<uint64_t>(bits));
-    }
-  }
-  uint64_t Get() const { return mHash; }
-
- private:
-  uint64_t mHash = 0xcbf29ce484222325ull;
 };
 
 // One face list of one view, in one draw mode.
@@ -421,7 +395,14 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.facings.clear();
   e.haveMaterial = e.haveNormal = false;
   e.spoiled = false;
-  e.translucent.reset();
+  // The translucent triangles of the last recording make way for the new ones in the
+  // same set, unless a queue still holds it: its stores and buffers serve again, and its
+  // last order is where the sort of the new triangles starts.
+  if (e.translucent && e.translucent.use_count() == 1) {
+    e.translucent->Clear();
+  } else {
+    e.translucent.reset();
+  }
   e.closed = IsClosedOpaqueSurface(view, poly, faces, drawMode, morph);
   e.reachSquared = 0.0;
   e.volume = 0.0;
@@ -449,6 +430,7 @@ void EndFaceMeshDrawing() {
     e.vertices.clear();
     return;
   }
+  if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
   bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
   if (ready && e.vertices.empty()) {
     // Nothing opaque: the buffer only has to exist in this context.

@@ -274,25 +274,33 @@ void DrawVertices(Model3D* model, double explode) {
     glVertex3dv(p);
     glEnd();
   };
+  // A pick draws only the vertices it may hit.
+  const PickRegion region(view);
   auto drawAll = [&]() {
+    std::vector<double> places;
     for (int i = 0; i < model->mNumVerts; ++i) {
       const Vert3D& v = model->mVerts[static_cast<size_t>(i)];
-      if (picking) SetGLSelectionItem(kSelectVertex, i);
+      // The vertex once, or exploded once on each facelet round it.
+      places.clear();
       double p[3];
       if (explode == 1.0) {
         Scale(p, v.mPos, scale);
-        place(p);
+        places.insert(places.end(), p, p + 3);
       } else if (geomag && spheres) {
         if (!v.mFirstEdge) continue;
         Exploded(p, v.mPos, v.mFirstEdge->face, explode, scale);
-        place(p);
+        places.insert(places.end(), p, p + 3);
       } else {
         int steps = kMaxRingSteps;
         for (const Edge3D* e = v.mFirstEdge; e && steps-- > 0; e = e->nextAtVert) {
           Exploded(p, v.mPos, e->face, explode, scale);
-          place(p);
+          places.insert(places.end(), p, p + 3);
         }
       }
+      const int count = static_cast<int>(places.size() / 3);
+      if (!region.MayMeet(places.data(), count, radius)) continue;
+      if (picking) SetGLSelectionItem(kSelectVertex, i);
+      for (int k = 0; k < count; ++k) place(&places[3 * static_cast<size_t>(k)]);
     }
   };
   DrawWithMaterial(view, spheres, true, drawAll, [&]() {
@@ -315,9 +323,13 @@ void DrawEdges(Model3D* model, double explode) {
                                                          -1.0, -1.0, &joint)
                                   : 0.0;
   const float* colour = GetNewEdgeColor();
+  // A pick draws only the edges it may hit.
+  const PickRegion region(view);
   auto drawAll = [&]() {
     GeomagRodBatch rods;
     ForEachModelEdge(model, explode, scale, geomag, [&](const Edge3D* edge, const double* a, const double* b) {
+      const double ends[6] = {a[0], a[1], a[2], b[0], b[1], b[2]};
+      if (!region.MayMeet(ends, 2, radius)) return;
       if (picking) SetGLSelectionItem(kSelectEdge, Edge3D::GetNumber(edge));
       if (cylinders) {
         DrawGeomagRod(a, b, colour, radius, joint);

@@ -42,6 +42,7 @@ void GLContextState::Release(bool contextCurrent) {
   faceMeshes.reset();
   fonts.reset();
   pairLines.reset();
+  flatNets.reset();
   geomag.reset();
   spheres.reset();
   morphOutlines.reset();

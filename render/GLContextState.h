@@ -60,6 +60,8 @@ class GLContextState {
   // The pictures of the faceting diagram's pair lines each view keeps
   // (render/PairLineLayer.cpp); their textures go to releasedTextures.
   std::unique_ptr<GLContextPart> pairLines;
+  // The flat nets each view keeps in vertex buffers (render/FlatNetMesh.cpp).
+  std::unique_ptr<GLContextPart> flatNets;
   // The construction toy's panel outlines and the rods waiting to be drawn together
   // (render/GeomagDrawing.cpp).
   std::unique_ptr<GLContextPart> geomag;

@@ -37,6 +37,27 @@ inline bool ContainsHit(const std::vector<GLHit>& hits, int itemType, int index)
 // Nearest first (depths compared unsigned); equal depths keep their order.
 void SortHitsByDepth(std::vector<GLHit>& hits);
 
+// The current view's pick region as a frustum, in the coordinates the drawing gives its
+// points in when the object is made (GL's current model-view and projection matrices),
+// widened for rounding. A pick clips away whole what lies outside one plane of that
+// frustum, so a drawing that loops over many elements draws in a pick only those that
+// may meet it: the hits are the same, and a click costs what lies under the pointer.
+// Outside a pick it is inactive and everything meets it.
+class PickRegion {
+ public:
+  explicit PickRegion(const OpenGLView* view);
+  bool Active() const { return mActive; }
+  // Whether the convex hull of the points (count x, y, z triples), each widened to a
+  // ball of the radius, may meet the region.
+  bool MayMeet(const double* points, int count, double radius = 0.0) const;
+
+ private:
+  bool mActive = false;
+  // The frustum's six planes, inside where a x + b y + c z + d >= 0 (each with the
+  // length of its normal in [4]).
+  double mPlanes[6][5] = {};
+};
+
 // Reads the selection records of glRenderMode(GL_RENDER) into hits: records with an
 // innermost name of 0 are skipped; reading stops at the end of the buffer.
 void AppendSelectionHits(std::vector<GLHit>& hits, const uint32_t* buffer, int words, int records);

@@ -239,9 +239,9 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
   ++mSortCount;
 }
 
-void KeptTriangleSet::Draw(OpenGLView* view) {
+size_t KeptTriangleSet::Draw(OpenGLView* view) {
   using namespace detail_KeptTriangles;
-  if (!view || mTriangles.empty()) return;
+  if (!view || mTriangles.empty()) return 0;
   Order& order = mOrders[std::clamp(view->Stereo().GetCurrentEye(), 0, 2)];
   const double* eye = view->Camera().GetPerEyePosition();
   if (NeedsSorting(order, eye)) Sort(view, order, eye);
@@ -276,6 +276,7 @@ void KeptTriangleSet::Draw(OpenGLView* view) {
   if (!order.sorted.empty()) glNormal3dv(mTriangles[order.sorted.back()].normal);
   if (mLit) glColor4fv(currentColour);
   CheckGLError("KeptTriangleSet::Draw");
+  return order.starts.size();
 }
 
 }  // namespace corvia

@@ -73,8 +73,8 @@ class KeptTriangleSet {
   bool Prepare(OpenGLView* view);
   bool IsPrepared() const;
   // Draws the triangles farthest first from the view's eye, as DrawDepthSortedTriangles
-  // draws its sorted queue (which has set blending).
-  void Draw(OpenGLView* view);
+  // draws its sorted queue (which has set blending); returns the runs drawn.
+  size_t Draw(OpenGLView* view);
   // For tests: how often the order was sorted and the runs of the last order.
   unsigned GetSortCount() const { return mSortCount; }
   size_t GetRunCount(int eye) const;

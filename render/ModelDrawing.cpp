@@ -189,39 +189,28 @@ void GetMorphOffset(const PolyElement* element, double morph, double* out) {
   for (int k = 0; k < 3; ++k) out[k] = (morph - 1.0) * element->mCentre[k];
 }
 
-void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double scale, const double* offset,
-                          CellDrawOptions& cells, const float* colour, float alpha) {
-  static const double kZero[3] = {0.0, 0.0, 0.0};
-  if (!offset) offset = kZero;
+namespace detail_ModelDrawing {
+
+// The diagram whose cells DrawFaceThroughFrame draws for the face, or null when it
+// draws the face's polygon.
+const FaceDiagramResult* DrawnDiagram(const PolyElement* face) {
   const FaceType* type = face->mType;
   const FaceType* master = type && type->mCoplanarMaster ? type->mCoplanarMaster : type;
   const CellColorArray* array = face->mCellColours[0].get();
   if (master && array && array->mCells && master->mResults[0].mNumCells > 0 &&
-      array->mNumCells == master->mResults[0].mNumCells) {
-    const Transform3D* before = cells.frame;
-    cells.frame = &frame;
-    cells.offset = offset;
-    cells.scale = scale;
-    DrawFaceDiagramCellsSorted(array->mCells, &master->mResults[0], cells);
-    cells.frame = before;
-    return;
-  }
-  // A face without a diagram: its polygon, or for a star polygon a fan from its centre
-  // round every corner (the inner parts covered more than once), each point taken
-  // through the frame from the face's own.
-  OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view) return;
-  if (cells.fixedColour) {
-    view->Materials().SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : alpha);
-  } else if (colour) {
-    view->Materials().SetMaterialColorAlphav(colour, alpha);
-  }
-  double normal[3];
-  face->GetNormal(normal);
-  glNormal3dv(normal);
+      array->mNumCells == master->mResults[0].mNumCells)
+    return &master->mResults[0];
+  return nullptr;
+}
+
+// The points of the face's polygon through the frame, moved and scaled, as GL is given
+// them: for a star polygon a fan from its centre round every corner (the inner parts
+// covered more than once).
+void FacePolygonPoints(const PolyElement* face, const Transform3D& frame, double scale, const double* offset,
+                       std::vector<double>& points) {
+  points.clear();
   Transform3D worldToFace;
   face->GetWorldToFace(worldToFace, false);
-  std::vector<double> points;
   auto emit = [&](const double* p) {
     double local[3], q[3];
     TransformPoint(worldToFace, local, p);
@@ -242,6 +231,61 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
     for (int i = 0; i < n; ++i)
       if (face->mNeighbours[i]) emit(face->mNeighbours[i]->mDualVert);
   }
+}
+
+// Whether what the plain drawing of the face names may meet the pick region: every
+// point of its diagram, or its polygon, where DrawFaceThroughFrame puts them. The
+// buffer is the caller's, kept from face to face.
+bool PlainFaceMayMeet(const PickRegion& region, PolyElement* face, double scale, double morph,
+                      std::vector<double>& points) {
+  double offset[3];
+  GetMorphOffset(face, morph, offset);
+  Transform3D frame;
+  FaceFrame(face, frame);
+  if (const FaceDiagramResult* diagram = DrawnDiagram(face)) {
+    if (!diagram->mPoints) return true;
+    points.clear();
+    const double* m = frame.m;
+    for (int32_t i = 0; i < diagram->mNumPoints; ++i) {
+      const DiagramPoint& p = diagram->mPoints[i];
+      for (int k = 0; k < 3; ++k) points.push_back((m[9 + k] + p.x * m[k] + p.y * m[3 + k] + offset[k]) * scale);
+    }
+  } else {
+    FacePolygonPoints(face, frame, scale, offset, points);
+  }
+  return region.MayMeet(points.data(), static_cast<int>(points.size() / 3));
+}
+
+}  // namespace detail_ModelDrawing
+
+void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double scale, const double* offset,
+                          CellDrawOptions& cells, const float* colour, float alpha) {
+  using namespace detail_ModelDrawing;
+  static const double kZero[3] = {0.0, 0.0, 0.0};
+  if (!offset) offset = kZero;
+  if (const FaceDiagramResult* diagram = DrawnDiagram(face)) {
+    const Transform3D* before = cells.frame;
+    cells.frame = &frame;
+    cells.offset = offset;
+    cells.scale = scale;
+    DrawFaceDiagramCellsSorted(face->mCellColours[0]->mCells, diagram, cells);
+    cells.frame = before;
+    return;
+  }
+  // A face without a diagram: its polygon, each point taken through the frame from the
+  // face's own.
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  if (cells.fixedColour) {
+    view->Materials().SetMaterialColorAlphav(cells.fixedColour, cells.fixedAlpha >= 0.0f ? cells.fixedAlpha : alpha);
+  } else if (colour) {
+    view->Materials().SetMaterialColorAlphav(colour, alpha);
+  }
+  double normal[3];
+  face->GetNormal(normal);
+  glNormal3dv(normal);
+  std::vector<double> points;
+  FacePolygonPoints(face, frame, scale, offset, points);
   const int count = static_cast<int>(points.size() / 3);
   // A recording keeps the points as a fan from the first, as GL draws the polygon.
   if (IsRecordingFaceMesh() && RecordFaceMeshFan(points.data(), count, normal)) return;
@@ -735,8 +779,15 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
            BackToFront(faces, view->Camera().GetPerEyePosition(), morph, !view->Camera().IsOrthogonal()))
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
     } else {
-      for (PolyElement* face = faces->mHead; face; face = face->mNext)
+      // A pick draws only the faces it may hit. In the plain drawing a face names its own
+      // cells or polygon and nothing else (what it draws on itself goes unnamed).
+      const PickRegion region(view);
+      const bool onlyMet = region.Active() && drawMode == kDrawModePlain && !GeomagOn();
+      std::vector<double> points;
+      for (PolyElement* face = faces->mHead; face; face = face->mNext) {
+        if (onlyMet && !PlainFaceMayMeet(region, face, scale, morph, points)) continue;
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
+      }
     }
   } else if (!view->IsPicking()) {
     DrawFaceRing(poly, singleFace, drawMode, scale, morph, o);

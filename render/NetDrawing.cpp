@@ -29,6 +29,7 @@
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "render/FaceletDrawing.h"
+#include "render/FlatNetMesh.h"
 #include "render/GL.h"
 #include "render/GLSelection.h"
 #include "render/GeomagDrawing.h"
@@ -331,22 +332,35 @@ void DrawUnfolded(Net* net) {
     picked = FaceletsInPickRegion(net, view);
     facelets.picked = &picked;
   }
+  // The facelets, tabs and edges from the buffers the pane keeps, where it can.
+  const KeptFlatNet* kept = FindKeptFlatNet(view, net);
   // 1. The facelets, and the glue tabs beside them.
-  {
+  if (kept) {
+    DrawKeptFacelets(view, *kept);
+  } else {
     GeomagRodBatch rods;
     facelets.ForEach([](Face3D* f) { Draw(f, kFaceletDrawFlat, nullptr, 1.0, nullptr); });
   }
-  facelets.ForEach([view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
+  if (!kept) facelets.ForEach([view](Face3D* f) { DrawTabs(f, kFaceletDrawFlat, view, 1.0); });
   const bool lighting = SetLighting(view, false);
   float width = 1.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
-  // 2. Sphere sections and stellation lines.
+  // 2. Sphere sections and stellation lines, walked only where they are shown.
   const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
   glLineWidth(baseWidth);
-  facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
-  facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
+  const NetDrawSettings& settings = GetNetDrawSettings();
+  if (settings.showSphereSections && !settings.referenceSpheres.empty()) {
+    facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
+  }
+  if (settings.showStellationLines) facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
   // 3. Edges.
-  if (!GeomagOn()) DrawFlatEdges(facelets, view, baseWidth);
+  if (!GeomagOn()) {
+    if (kept) {
+      DrawKeptEdges(view, *kept, baseWidth);
+    } else {
+      DrawFlatEdges(facelets, view, baseWidth);
+    }
+  }
   glLineWidth(width);
   // 4. to 6. Texts.
   if (!view->IsPicking()) {

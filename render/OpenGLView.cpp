@@ -13,6 +13,7 @@
 #include "render/GLErrors.h"
 #include "render/FaceMeshCache.h"
 #include "render/GLContextState.h"
+#include "render/FlatNetMesh.h"
 #include "render/PairLineLayer.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
@@ -109,6 +110,7 @@ OpenGLView::~OpenGLView() {
   ForgetViewSections(this);
   ForgetFaceMeshes(this);
   ForgetPairLineLayer(this);
+  ForgetFlatNets(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------

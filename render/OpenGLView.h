@@ -267,6 +267,8 @@ public:
   // Appends the items under the window point to hits; true when the selection buffer
   // overflowed (the hits that fitted are kept).
   bool DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide);
+  // The names this view's picks have loaded, one for each item they drew.
+  uint64_t GetPickNamesLoaded() const { return mPickNamesLoaded; }
 
   // ---- Texts and labels -------------------------------------------------------------------
 
@@ -296,6 +298,7 @@ protected:
   bool mPickWide = false;
   int mPickX = 0;
   int mPickY = 0;  // from the bottom
+  uint64_t mPickNamesLoaded = 0;
   int mTile[4] = {0, 0, 0, 0};
 
   // Camera.

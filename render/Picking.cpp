@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/Messages.h"
@@ -6,6 +7,7 @@
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/GLSelection.h"
+#include "render/Matrix4.h"
 #include "render/OpenGLView.h"
 #include "render/Primitives.h"
 
@@ -24,6 +26,10 @@ NameSplit gNameSplit;
 // Records read when the buffer overflowed.
 constexpr int kOverflowRecords = 64;
 
+// How far past the pick region, in its own sizes, an element may reach and still be
+// drawn in a pick: room for rounding, never a hit lost.
+constexpr double kPickRegionReach = 2.0;
+
 }  // namespace detail_Picking
 
 namespace detail_GL {
@@ -33,6 +39,8 @@ namespace detail_GL {
 struct PickGathering {
   GLenum mode = GL_POINTS;
   std::vector<double> points;
+  // The names the pick has loaded.
+  uint64_t names = 0;
 };
 
 // The drawing code reaches glBegin..glEnd with no view at hand, and picks run on the one
@@ -110,7 +118,46 @@ void SetGLSelectionItem(int itemType, int index) {
     return;
   }
   const uint32_t name = MakeSelectionName(itemType, index);
-  if (name) glLoadName(name);
+  if (!name) return;
+  glLoadName(name);
+  if (detail_GL::gGathering) ++detail_GL::gGathering->names;
+}
+
+PickRegion::PickRegion(const OpenGLView* view) {
+  if (!view || !view->IsPicking()) return;
+  // The matrices GL holds now: the pane may have multiplied its own frame onto the
+  // camera's, and what the pick clips is what GL is given.
+  Matrix4 projection, modelView;
+  glGetDoublev(GL_PROJECTION_MATRIX, projection.m);
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView.m);
+  const Matrix4 toClip = projection * modelView;
+  // In clip coordinates the region is -w <= x, y, z <= w; widened, -R w <= x <= R w
+  // and so on, each bound a plane linear in the drawing's coordinates.
+  const double reach = detail_Picking::kPickRegionReach;
+  int plane = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    for (const double side : {1.0, -1.0}) {
+      double* p = mPlanes[plane++];
+      for (int c = 0; c < 4; ++c) p[c] = reach * toClip(3, c) + side * toClip(axis, c);
+      p[4] = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    }
+  }
+  mActive = true;
+}
+
+bool PickRegion::MayMeet(const double* points, int count, double radius) const {
+  if (!mActive) return true;
+  for (const double* p : mPlanes) {
+    const double least = -radius * p[4];
+    bool allOutside = count > 0;
+    for (int i = 0; i < count && allOutside; ++i) {
+      const double* q = points + 3 * i;
+      // Not below: a point of no number is kept.
+      allOutside = p[0] * q[0] + p[1] * q[1] + p[2] * q[2] + p[3] < least;
+    }
+    if (allOutside) return false;
+  }
+  return true;
 }
 
 void OpenGLView::ClearGLSelectionItem() { glLoadName(0); }
@@ -161,6 +208,7 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
       ~Gathering() { detail_GL::gGathering = nullptr; }
     } gathering;
     OnDraw();
+    mPickNamesLoaded += gathering.pick.names;
   }
   SetTextEnabled(text);
   SetRedrawFlags(flags);

@@ -48,6 +48,12 @@ uint64_t SideHash(uint32_t id) {
   return h * 0xBF58476D1CE4E5B9ull;
 }
 
+// Whether the triangle's corners are one point: it covers no pixel wherever it is
+// drawn (a model shown at no size, a triangle smaller than the corners' merging).
+bool IsPoint(const WindowTriangle& t) {
+  return t.ids[0] == t.ids[1] && t.ids[1] == t.ids[2];
+}
+
 }  // namespace detail_TriangleBatches
 
 void SetUpWindowTriangle(WindowTriangle& t) {
@@ -77,6 +83,7 @@ void SetUpWindowTriangle(WindowTriangle& t) {
 
 bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, double margin) {
   using namespace detail_TriangleBatches;
+  if (IsPoint(a) || IsPoint(b)) return false;
   if (!a.usable || !b.usable) return true;
   // Boxes apart by the margin twice over.
   for (int k = 0; k < 2; ++k) {
@@ -163,6 +170,7 @@ void TriangleBatcher::FindCleanCorners(const std::vector<WindowTriangle>& triang
   mFans.assign(corners, Fan{0, 0, 0});
   for (size_t k = 0; k < count; ++k) {
     const WindowTriangle& t = triangles[k];
+    if (IsPoint(t)) continue;
     double sides[3][2], longest = 0.0;
     for (int i = 0; i < 3; ++i) {
       sides[i][0] = t.xy[(i + 1) % 3][0] - t.xy[i][0];
@@ -243,6 +251,8 @@ void TriangleBatcher::Split(const std::vector<WindowTriangle>& triangles, size_t
   starts.push_back(0);
   for (size_t k = 0; k < count; ++k) {
     const WindowTriangle& t = triangles[k];
+    // It joins the run it falls in and keeps no other triangle out of it.
+    if (IsPoint(t)) continue;
     int cx0 = 0, cx1 = -1, cy0 = 0, cy1 = -1;
     if (t.usable) {
       cx0 = cellOf(t.low[0] - margin, minX, nx);

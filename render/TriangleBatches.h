@@ -30,13 +30,15 @@ struct WindowTriangle {
 // Works out the box and the sides; a triangle with no area stands alone (not usable).
 void SetUpWindowTriangle(WindowTriangle& t);
 
-// Whether two set-up triangles might cover a common pixel: false only when a line
-// separates them with every corner but those they share at least the margin (pixels)
-// from it.
+// Whether two set-up triangles might cover a common pixel: false only when one of them
+// has its three corners at one point (the same id), which covers no pixel, or when a
+// line separates them with every corner but those they share at least the margin
+// (pixels) from it.
 bool TrianglesMayOverlap(const WindowTriangle& a, const WindowTriangle& b, double margin);
 
 // Splits the triangles, in the order they are drawn (the first count of them), into
-// runs of which no two overlap: starts receives the position where each run begins.
+// runs of which no two overlap: starts receives the position where each run begins. A
+// triangle whose corners are one point joins the run it falls in.
 // Two triangles round a clean corner need no test: a corner whose triangles all turn
 // the same way in the window, none thinner than twice the margin, and go round it once
 // side to side lies in slices of the plane about it that never meet. The work is kept

@@ -81,6 +81,25 @@ void ForEachVertexPlace(const PolyElement* vertex, double morph, double scale, E
   }
 }
 
+// Whether any place of the vertex, as a ball of the radius, may meet the pick region.
+bool VertexMayMeet(const PickRegion& region, const PolyElement* vertex, double morph, double scale, double radius) {
+  if (!region.Active()) return true;
+  bool meets = false;
+  ForEachVertexPlace(vertex, morph, scale, [&](const double* p) { meets = meets || region.MayMeet(p, 1, radius); });
+  return meets;
+}
+
+// Whether the face's side i, moved and scaled as it is drawn and widened to the radius,
+// may meet the pick region.
+bool SideMayMeet(const PickRegion& region, const PolyElement* face, int i, const double* offset, double scale,
+                 double radius) {
+  if (!region.Active()) return true;
+  double ends[6];
+  if (!face->GetSideEnds(i, ends, ends + 3)) return true;
+  for (int k = 0; k < 6; ++k) ends[k] = (ends[k] + offset[k % 3]) * scale;
+  return region.MayMeet(ends, 2, radius);
+}
+
 // Whether the face draws side i: without a morph a side shared by two faces is drawn
 // by the one earlier in the list.
 bool DrawsSide(const PolyElement* face, int i, bool shareOnce) {
@@ -109,8 +128,9 @@ void DrawPolyVertices(Poly* poly, int block, double morph) {
   const bool lighting = SetLighting(view, false);
   glPointSize(GetVertexPointSize());
   const double scale = poly->mDisplayScale;
+  const PickRegion region(view);
   for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
-    if (!VertexShown(v, lists.dual)) continue;
+    if (!VertexShown(v, lists.dual) || !VertexMayMeet(region, v, morph, scale, 0.0)) continue;
     if (picking) SetGLSelectionItem(kind, v->GetIndex());
     view->Materials().SetMaterialColor(v->GetDrawColour());
     glBegin(GL_POINTS);
@@ -156,6 +176,7 @@ void DrawVertexSpheres(Poly* poly, int block, double morph) {
   const bool toy = GetElementDisplayOptions().constructionToyStyle;
   const double scale = poly->mDisplayScale;
   ModelDrawPane& pane = GetModelDrawPane(view);
+  const PickRegion region(view);
   MaterialPasses passes;
   const int material = pane.SetVertexMaterial(passes);
   while (pane.ApplyFaceAppearance(true, passes)) {
@@ -164,14 +185,17 @@ void DrawVertexSpheres(Poly* poly, int block, double morph) {
     if (material != 1) spheres.emplace();
     for (PolyElement* v = lists.vertices->mHead; v; v = v->mNext) {
       if (!VertexShown(v, lists.dual)) continue;
+      // One sphere at the vertex, or under a morph one at each of its places.
+      const bool one = morph == 1.0 || toy;
+      double p[3];
+      for (int k = 0; k < 3; ++k) p[k] = (morph == 1.0 ? 1.0 : morph) * v->mDualVert[k] * scale;
+      if (one ? !region.MayMeet(p, 1, radius) : !VertexMayMeet(region, v, morph, scale, radius)) continue;
       if (picking) SetGLSelectionItem(kind, v->GetIndex());
       if (material == 1) view->Materials().SetMaterialColor(v->GetDrawColour());
-      if (morph == 1.0 || toy) {
-        double p[3];
-        for (int k = 0; k < 3; ++k) p[k] = (morph == 1.0 ? 1.0 : morph) * v->mDualVert[k] * scale;
+      if (one) {
         DrawSphere(p, radius);
       } else {
-        ForEachVertexPlace(v, morph, scale, [radius](const double* p) { DrawSphere(p, radius); });
+        ForEachVertexPlace(v, morph, scale, [radius](const double* q) { DrawSphere(q, radius); });
       }
     }
   }
@@ -195,11 +219,12 @@ void DrawPolyEdges(Poly* poly, int block, double morph) {
   view->Materials().SetMaterialColor(GetNewEdgeColor());
   glLineWidth(GetEdgeLineWidth());
   const double scale = poly->mDisplayScale;
+  const PickRegion region(view);
   for (PolyElement* face = lists.faces->mHead; face; face = face->mNext) {
     double offset[3];
     GetMorphOffset(face, morph, offset);
     for (int i = 0; i < face->mNumSides; ++i) {
-      if (!DrawsSide(face, i, morph == 1.0)) continue;
+      if (!DrawsSide(face, i, morph == 1.0) || !SideMayMeet(region, face, i, offset, scale, 0.0)) continue;
       const Edge* edge = face->mEdges ? face->mEdges[i] : nullptr;
       if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
       view->Materials().SetMaterialColor(PolyItem::GetColour(edge));
@@ -227,6 +252,7 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
   const bool ownColours = GetModelDrawSettings().cylinderMaterial == 1 && !toy;
   const double scale = poly->mDisplayScale;
   ModelDrawPane& pane = GetModelDrawPane(view);
+  const PickRegion region(view);
   MaterialPasses passes;
   pane.SetEdgeMaterial(passes);
   while (pane.ApplyFaceAppearance(false, passes)) {
@@ -238,8 +264,6 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
         if (edge && edge->IsHidden(lists.dual)) continue;
         double a[3], b[3];
         if (!face->GetSideEnds(i, a, b)) continue;
-        if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
-        if (ownColours) view->Materials().SetMaterialColor(PolyItem::GetColour(edge));
         double offset[3];
         if (toy) {
           for (int k = 0; k < 3; ++k) offset[k] = morph == 1.0 ? 0.0 : (morph - 1.0) * 0.5 * (a[k] + b[k]);
@@ -250,6 +274,10 @@ void DrawEdgeCylinders(Poly* poly, int block, double morph) {
           a[k] = (a[k] + offset[k]) * scale;
           b[k] = (b[k] + offset[k]) * scale;
         }
+        const double ends[6] = {a[0], a[1], a[2], b[0], b[1], b[2]};
+        if (!region.MayMeet(ends, 2, radius)) continue;
+        if (picking && edge) SetGLSelectionItem(kind, Edge::GetIndex(edge, poly));
+        if (ownColours) view->Materials().SetMaterialColor(PolyItem::GetColour(edge));
         if (toy) {
           DrawGeomagRod(a, b, PolyItem::GetColour(edge), radius, joint);
         } else {

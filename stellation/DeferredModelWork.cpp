@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "core/Progress.h"
+#include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/Stellate.h"
+#include "stellation/StellationDiagram.h"
 #include "stellation/StellationState.h"
 
 namespace corvia {
@@ -54,13 +56,24 @@ bool IsNoted(const FaceTypeBlock* block, bool nets) {
                      [&](const Request& r) { return r.block == block && r.facetModel && (r.nets || !nets); });
 }
 
-// The facelets the block's facet model has, or would have at least: one per face of
-// its side.
-int FaceletEstimate(const FaceTypeBlock* block) {
+// The facelets the block's facet model has, or would have: one per face of its side
+// for the plain model (at least, before a stellation is set up); for a stellation, a
+// piece of surface for every visible facet in each of its turns on every face of its
+// type, which the build merges into fewer facelets where pieces meet in one plane.
+long long FaceletEstimate(const FaceTypeBlock* block) {
   if (const Model3D* model = block->GetExistingModel3D()) return model->GetNumFacelets();
   const Poly* poly = block->mOwner;
   if (!poly) return 0;
-  return block->IsDual() ? poly->mVertices.mCount : poly->mFaces.mCount;
+  const long long faces = block->IsDual() ? poly->mVertices.mCount : poly->mFaces.mCount;
+  if (block->HasPlainFacetModel() || !block->IsStellated()) return faces;
+  long long pieces = 0;
+  for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster || !type->mFirstFace) continue;
+    long long visible = 0;
+    for (const StellationFacet* f = type->mVisibleFacets; f; f = f->mNextVisible) ++visible;
+    pieces += visible * std::max(type->mNumRotations, 1) * std::max(type->mCount, 1);
+  }
+  return pieces;
 }
 
 bool IsLongStellation(const FaceTypeBlock* block) {
@@ -89,10 +102,15 @@ bool DeferFacetModel(FaceTypeBlock* block, bool withNets) {
   // Work already noted is waited for as it is: a drawing asks again on every paint, and
   // weighing the work walks the whole side.
   if (IsNoted(block, needNets)) return true;
-  bool longWork = needNets && FaceletEstimate(block) >= kDeferredNetsFacelets;
+  // The nets are weighed by the facelets: those of the facet model made, or the faces of
+  // a plain one. A stellation's pieces merge into facelets only as its facet model is
+  // made (the polyhedron itself as a stellation, a few hundred facelets, counts tens of
+  // thousands of pieces): a small one is made at once and its nets weighed then.
+  bool longWork = needNets && (model || block->HasPlainFacetModel()) &&
+                  FaceletEstimate(block) >= kDeferredNetsFacelets;
   if (needModel && !longWork) {
-    longWork = block->HasPlainFacetModel() ? FaceletEstimate(block) >= kDeferredFacetModelFacelets
-                                           : !block->IsStellated() && IsLongStellation(block);
+    longWork = block->HasPlainFacetModel() || block->IsStellated() ? FaceletEstimate(block) >= kDeferredFacetModelFacelets
+                                                                   : IsLongStellation(block);
   }
   if (!longWork) return false;
   Note(block, false, true, needNets);

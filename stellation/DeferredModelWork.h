@@ -28,7 +28,9 @@ constexpr int kDeferredNetsFacelets = 4000;
 // is noted).
 bool DeferStellation(FaceTypeBlock* block);
 // While a view draws: whether making the block's facet model (and with nets, its nets)
-// is left for later. Nets the user cancelled are not asked for again by a drawing.
+// is left for later. Nets the user cancelled are not asked for again by a drawing. A
+// stellation's facet model is weighed by the pieces of its visible facets, its nets by
+// the facelets once it is made (FaceTypeBlock::GetModel3D asks again then).
 bool DeferFacetModel(FaceTypeBlock* block, bool withNets);
 
 bool HasDeferredModelWork();

@@ -125,6 +125,12 @@ FacetPreviewPoint PreviewPointOf(const PolyElement* element);
 // The current faceting of the faceting (null: the current one) as the drawn polygons
 // of its model, one polygon per facet; only in browse mode 0.
 void ShowCurrentFaceting(Faceting* faceting);
+// The name of the model that the model's drawn facets make, when the library holds it
+// (or its dual); empty otherwise. The words of a browse step name the faceting shown by
+// it. The library lives above: its answer is installed (files/GeometryHooks.h); with
+// none, facetings go unnamed. Returns the one installed before.
+using FacetingNameFinder = std::string (*)(Poly* model);
+FacetingNameFinder SetFacetingNameFinder(FacetingNameFinder finder);
 // The corners of a drawn polygon, in order (none for an empty one).
 std::vector<const double*> GetDrawnPolygonPoints(const DrawnPolygon* polygon);
 // The representative face of each face type of the model's shown block as drawn
@@ -374,6 +380,17 @@ constexpr uint32_t kPlaneThroughCentre = 0x20;
 constexpr uint32_t kPlaneInPlaneAxis = 0x40;
 constexpr uint32_t kPlaneEvenAxisOnMirror = 0x80;
 
+// Where one plane's walk for its facets stands in the walk of all planes, in units of
+// work: the estimates of the planes walked before it, of its own and of all; the units
+// all the walks so far took, and what they may take.
+struct FacetWalkShare {
+  double before = 0.0;
+  double estimate = 0.0;
+  double total = 1.0;
+  double spent = 0.0;
+  double limit = 0.0;
+};
+
 // One plane through three or more model vertices, standing for its orbit.
 class FacetPlane : public ListNode {
  public:
@@ -399,8 +416,11 @@ class FacetPlane : public ListNode {
   bool GroupVertsOfType();
   // One orbit of plane edges per rotation orbit of vertex pairs.
   bool CreateEdges();
-  // The candidate facets (number: the plane's number for the progress caption).
-  bool CreateFaces(int number);
+  // The units of work CreateFaces would take, estimated without making any facet.
+  double EstimateFaces(int number);
+  // The candidate facets (number: the plane's number for the progress caption); false
+  // when cancelled, or refused once the walk of all planes has taken what it may.
+  bool CreateFaces(int number, FacetWalkShare& share);
   static std::string GetInfoText(const FacetPlane* plane);
 
   Faceting* mFaceting;
@@ -524,7 +544,8 @@ class Faceting : public ModelPart {
   // ---- Search ----
   bool FindNextFaceting();
   bool FindPrevFaceting();
-  // True when the last FindNextFaceting stopped because the user cancelled.
+  // True when the last FindNextFaceting, or the last browse step, stopped because the
+  // user cancelled a search: the step ended there, with the facets drawn as they were.
   bool WasCancelled() const { return mSearchCancelled; }
   // 1 yes, 0 no, 2 only as a compound with its mirror image.
   int IsAcceptableFaceting() const;
@@ -546,8 +567,10 @@ class Faceting : public ModelPart {
   // The number of facetings under the settings in force, once a step forward or a
   // count went through them all; -1 until then.
   int64_t GetKnownTotal() const;
-  // "Faceting 3 of 11: facets 2-0, 5-1'" (the number and the count when known, the
-  // facets by plane and place, a prime on a chiral one); empty without a faceting.
+  // "Faceting 3 of 11: facets 2-0, 5-1' (Dodecadodecahedron)" (the number and the
+  // count when known, the facets by plane and place, a prime on a chiral one, and the
+  // name of the model they make when the library holds it: the faceting must be shown
+  // as the model's drawn facets for that); empty without a faceting.
   std::string DescribeShownFaceting() const;
 
   // ---- Browsing ----
@@ -618,6 +641,9 @@ class Faceting : public ModelPart {
   // The preparation's memory: the bytes its records take so far, and what it may take.
   double mBytesHeld = 0.0;
   double mBytesAllowed = 0.0;
+  // The units of work the walk of the planes for their facets took
+  // (FacetPlane::EstimateFaces).
+  double mWalkUnits = 0.0;
   // Why the preparation was refused (empty: it was not), and under which criteria.
   std::string mRefusal;
   int32_t mRefusedCriteria = -1;
@@ -639,7 +665,8 @@ class Faceting : public ModelPart {
   // next forwards, the previous backwards) or none; the pane says where it stands.
   void NoteStep(bool found, int64_t before, bool forwards);
   void SetShownNumber(int64_t number);
-  void TellShownFaceting(bool forwards) const;
+  // Shows the faceting as the model's drawn facets and tells the pane which it is.
+  void TellShownFaceting(bool forwards);
   int64_t mShownNumber = 0;
   int64_t mKnownTotal = -1;
   CountKey mNumberKey;

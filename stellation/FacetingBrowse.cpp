@@ -26,6 +26,9 @@ namespace corvia {
 
 namespace detail_FacetingBrowse {
 
+// Names the model of a faceting's drawn facets (installed from above).
+FacetingNameFinder gNameFinder = nullptr;
+
 // Starts a new polygon in the model's open drawn polygon through the points.
 void DrawPolygonThrough(Poly* poly, const std::vector<const double*>& points) {
   if (!poly->mCurrentDrawnPolygon)
@@ -77,6 +80,12 @@ void ShowCurrentFaceting(Faceting* faceting) {
     poly->FinishDrawnPolygon(false, false);
   }
   platform::Services().views->RedrawAllViews(false);
+}
+
+FacetingNameFinder SetFacetingNameFinder(FacetingNameFinder finder) {
+  const FacetingNameFinder previous = detail_FacetingBrowse::gNameFinder;
+  detail_FacetingBrowse::gNameFinder = finder;
+  return previous;
 }
 
 void ShowOriginalAsFaceting(Poly* poly) {
@@ -234,11 +243,12 @@ void Faceting::BuildFromMarked(Facet* root, bool compound) {
   mOnlyMarked = true;
   bool found = false;
   const SearchStep step = AfterAdd(root, false, &found);
-  if (!found) RunSearch(step);
+  if (!found && RunSearch(step) < 0) mSearchCancelled = true;
   mOnlyMarked = false;
 }
 
 bool Faceting::StartFromDrawnFaces() {
+  mSearchCancelled = false;
   if (!Prepare()) return false;
   const std::vector<const DrawnPolygon*> drawn = detail_FacetingBrowse::DrawnFacets(GetModel());
   if (drawn.empty()) {
@@ -310,6 +320,8 @@ bool Faceting::StartFromDrawnFaces() {
     if (!(facet->mFlags & kFacetInFaceting)) mismatch = true;
     facet->mFlags &= ~kFacetMarked;
   }
+  // A search cancelled ends the step that asked for it: no other search begins.
+  if (mSearchCancelled) return mismatch;
   if (mFacetsInFaceting != matched) mismatch = true;
   if (mNumOpenEdges > 0 || mFacetsInFaceting == 0 ||
       (GetFacetingSettings().criteria != kFacetingIsohedral && !isChiralCompound && IsAcceptableFaceting() == 0)) {
@@ -353,7 +365,10 @@ std::string Faceting::DescribeShownFaceting() const {
   GetCurrentFacetsText(facets, sizeof facets);
   std::string list = facets;
   if (!list.empty() && list.back() == ',') list.pop_back();
-  return text + ": facet" + (mFacetsInFaceting == 1 ? "" : "s") + list;
+  text += ": facet" + std::string(mFacetsInFaceting == 1 ? "" : "s") + list;
+  const FacetingNameFinder finder = detail_FacetingBrowse::gNameFinder;
+  const std::string name = finder ? finder(GetModel()) : std::string();
+  return name.empty() ? text : text + " (" + name + ")";
 }
 
 void Faceting::NoteStep(bool found, int64_t before, bool forwards) {
@@ -380,7 +395,9 @@ void Faceting::NoteStep(bool found, int64_t before, bool forwards) {
   TellShownFaceting(forwards);
 }
 
-void Faceting::TellShownFaceting(bool forwards) const {
+void Faceting::TellShownFaceting(bool forwards) {
+  // The words name the model of the faceting's drawn facets.
+  if (mFacetingHead) ShowCurrentFaceting(this);
   std::string text = DescribeShownFaceting();
   if (text.empty()) {
     const int64_t total = GetKnownTotal();
@@ -451,7 +468,10 @@ bool Faceting::SelectFacet(Facet* facet) {
 
 void Faceting::StepForward() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const bool prepared = PrepareStep();
+  // A search cancelled on the way ends the step where it stopped.
+  if (mSearchCancelled) return;
   if (GetFacetingSettings().browseMode == kBrowseFacetings) {
     // A step that stopped at a faceting grown from drawn facets shows that one.
     if (prepared) {
@@ -480,7 +500,9 @@ void Faceting::StepForward() {
 
 void Faceting::StepBack() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const bool prepared = PrepareStep();
+  if (mSearchCancelled) return;
   if (GetFacetingSettings().browseMode == kBrowseFacetings) {
     if (prepared) {
       // Back under the other criteria is refused in words of its own, but from the
@@ -512,10 +534,13 @@ void Faceting::StepBack() {
 
 void Faceting::GoToFirst() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const int mode = GetFacetingSettings().browseMode;
   if (mode == kBrowseFacetings) {
     if (!Prepare()) return;
-    GetModel()->ClearDrawnPolygons(true);
+    // The search starts again; the facets drawn stay until it shows what it found, and
+    // stay as they are when it is cancelled.
+    ResetFacetingsOf(GetModel());
     const int64_t before = GetShownNumber();
     NoteStep(FindNextFaceting(), before, true);
     return;
@@ -530,6 +555,7 @@ void Faceting::GoToFirst() {
 
 void Faceting::GoToLast() {
   mNumFound = BigUInt(0);
+  mSearchCancelled = false;
   const int mode = GetFacetingSettings().browseMode;
   if (mode == kBrowseFacetings) {
     if (!Prepare()) return;

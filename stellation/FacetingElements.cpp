@@ -650,6 +650,7 @@ void Faceting::Init() {
   mOnlyMarked = false;
   mNumPlanesCreated = mNumEdgesCreated = mNumFacetsCreated = 0;
   mBytesHeld = mBytesAllowed = 0.0;
+  mWalkUnits = 0.0;
   mRefusal.clear();
   mRefusedCriteria = -1;
   mPrepared = Outcome();

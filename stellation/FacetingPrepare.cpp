@@ -15,6 +15,8 @@
 #include "core/MergeSort.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
+#include "core/TimeFormat.h"
+#include "core/TimeSpan.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -32,9 +34,29 @@ namespace corvia {
 namespace detail_FacetingPrepare {
 
 constexpr int kPlaneProgressTriples = 20;
+constexpr const char* kFacesCaption =
+    "Faceting preparation: finding possible faces\n%d faces so far, processing plane %d/%d (%d vertices)";
 constexpr int kPolygonsPerReport = 10000;
 // Walk steps between two cancel checks while a plane's facets are searched.
 constexpr int64_t kWalkStepsPerCheck = 1 << 17;
+
+// The walk of the planes' paths: the random descents through the tree of paths from each
+// start that estimate its work; the units a closed polygon through distinct vertices
+// costs besides its corners; the units a walk does in a second here, measured
+// (bench/GLFacetingStepBench.cpp, the 320-face geodesic sphere: 1.0e8 to 1.2e8 on a
+// machine of 8 cores under a load of 15 to 20; the facets it makes take their time
+// besides, bounded by their memory); and the time the walk of all planes may take.
+constexpr int kProbesPerStart = 16;
+constexpr double kPolygonBaseUnits = 8.0;
+constexpr double kWalkUnitsPerSecond = 1.0e8;
+constexpr double kWalkSecondsAllowed = 180.0;
+constexpr const char* kTooLong =
+    "This model is too large to facet on this computer: finding the possible\n"
+    "facets of its planes would take about %s here, and the faceting may\n"
+    "take no more than %s.";
+constexpr const char* kTooLongSoFar =
+    "This model is too large to facet on this computer: finding the possible\n"
+    "facets of its planes takes longer here than the %s the faceting may take.";
 
 constexpr double kBytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
 // An estimate of memory this many times what there is is not worth telling in full.
@@ -89,6 +111,19 @@ double CycleFacetBytes(int n, double cap) {
     cycles *= double(n - k) * k / (k + 1);
   }
   return total;
+}
+
+// A time of seconds in the words of the progress window, whole seconds at most.
+std::string DurationText(double seconds) {
+  constexpr double kLongest = 1e15;
+  const double whole = std::round(std::fmin(seconds, kLongest));
+  return FormatDuration(TimeSpan(int64_t(0), int64_t(whole) * 1000));
+}
+
+// A time limit of whole minutes: "3 minutes".
+std::string MinutesText(double seconds) {
+  const int minutes = int(std::lround(seconds / 60.0));
+  return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
 }
 
 // Elements at infinity, coplanar copies: no vertices of a faceting.
@@ -434,6 +469,7 @@ bool Faceting::FindChiralEdges() {
     group->GetReflectionMatrix(improper);
     std::vector<bool> placed(edges.size(), false);
     for (size_t i = 0; i < edges.size(); ++i) {
+      if (!ProgressTick()) return false;
       FacetingEdge* edge = edges[i];
       const bool sameBefore =
           i > 0 && std::fabs(edges[i - 1]->mSquaredLength - edge->mSquaredLength) <= kPointTolerance;
@@ -790,7 +826,7 @@ bool Faceting::CreatePlanes() {
   for (ListNode* node = mPlaneHead; node; node = node->mNext) {
     FacetPlane* plane = static_cast<FacetPlane*>(node);
     plane->mIndex = index++;
-    if (!plane->CreateEdges()) return false;
+    if (!ProgressTick() || !plane->CreateEdges()) return false;
     plane->mRelativeHeight = GetRelativeHeight(plane->mNormal, plane->mD);
     if (plane->mFlags & kPlaneMirrorPrev) continue;
     planes.push_back(plane);
@@ -896,11 +932,29 @@ bool FacetPlane::CreateEdges() {
 
 namespace detail_FacetingPrepare {
 
+// The work of a plane's walk, counted alike when it is estimated and when it is done:
+// a unit for each edge looked at from the end of a path, and for each closed polygon a
+// unit for each corner looked at; a polygon through distinct vertices, which is matched
+// with the facets made, costs the units of its code too (its corners under each of the
+// `symmetries` of the plane) and a few more.
+double PolygonUnits(size_t corners, bool distinct, size_t symmetries) {
+  const double looked = double(corners);
+  return distinct ? looked + kPolygonBaseUnits + looked * double(symmetries) : looked;
+}
+
 // The search of one plane's closed polygons: paths from each start edge (the head of
 // its rotation orbit, the lowest orbit the polygon uses), closed by a rotation of the
 // plane that maps the start onto the path's end. A start whose ends are opposite
 // through the plane's centre begins a bow-tie: a polygon that the half-turn about the
 // plane's axis maps onto itself the other way round.
+//
+// The number of paths grows with the factorial of the plane's vertices: a plane of two
+// dozen vertices nearly all joined has more than a computer walks in years. Before any
+// plane is walked, Estimate measures the tree of paths from each start by random
+// descents through it (each descent weighs the work it meets by the product of the
+// choices passed on the way down, which is on average the work of the whole tree), so
+// that the walk of all planes can be refused before it begins, and its progress told
+// in its share of the whole work.
 class PlaneWalk {
  public:
   PlaneWalk(FacetPlane* plane, int number, int numPlanes, bool tidy)
@@ -914,9 +968,45 @@ class PlaneWalk {
       if (orbit + 1 > orbits) orbits = orbit + 1;
     }
     mOrbitUsed.assign(size_t(orbits), false);
+    mRandom = uint64_t(number) * 0x9E3779B97F4A7C15ULL + 1;
   }
 
-  bool Run() {
+  // Makes the plane's facets; false when cancelled or refused (the walk of all would run
+  // past the units it may take).
+  bool Run(FacetWalkShare& share) {
+    mShare = &share;
+    // The caption names the plane: it is made only when the window is told.
+    if (IsProgressTickDue()) {
+      const std::string caption = FormatLimited(kMessageBufferSize, kFacesCaption, mPlane->mFaceting->mNumFacets,
+                                                mNumber, mNumPlanes, mPlane->mNumVerts);
+      if (!ProgressTick(Fraction(), caption.c_str())) return false;
+    }
+    const bool ok = ForEachStart([this] { return Walk(); });
+    share.spent += mWork;
+    return ok;
+  }
+
+  // The units Run would take, estimated.
+  double Estimate() {
+    mCounting = true;
+    double units = 0.0;
+    ForEachStart([&] {
+      double sum = 0.0;
+      for (int probe = 0; probe < kProbesPerStart; ++probe) sum += Descend();
+      units += sum / kProbesPerStart;
+      return true;
+    });
+    // The units counted at the starts themselves (their single-edge polygons).
+    return units + mWork;
+  }
+
+ private:
+  FacetPlaneVert* Vert(int i) const { return mPlane->mVertArray[size_t(i)]; }
+
+  // Calls `walk` with the path at each start edge, after the polygons of the start edge
+  // alone; false when a call did.
+  template <typename WalkFromStart>
+  bool ForEachStart(WalkFromStart walk) {
     for (ListNode* node = mPlane->mEdgeHead; node; node = node->mNext) {
       FacetPlaneEdge* start = static_cast<FacetPlaneEdge*>(node);
       if (start->mOrbitHead != start) continue;
@@ -927,16 +1017,16 @@ class PlaneWalk {
       FacetPlaneVert* t = start->mEnd2;
       Push(s);
       mOrbitUsed[size_t(start->mOrbitIndex)] = true;
+      bool ok = true;
       if (!mBowTie && t->mGroupLeader == s->mGroupLeader) {
         // The start edge alone, repeated by the rotation that takes its first end to its
         // second: a regular polygon or star.
-        if (!Close(Rotation(s, t))) return false;
+        ok = Close(Rotation(s, t));
       }
-      bool ok = true;
-      if (mBowTie || !mTidy || t->mGroupLeader != s->mGroupLeader) {
+      if (ok && (mBowTie || !mTidy || t->mGroupLeader != s->mGroupLeader)) {
         mPathEdges.push_back(start);
         Push(t);
-        ok = Walk();
+        ok = walk();
         Pop();
         mPathEdges.pop_back();
       }
@@ -947,9 +1037,6 @@ class PlaneWalk {
     }
     return true;
   }
-
- private:
-  FacetPlaneVert* Vert(int i) const { return mPlane->mVertArray[size_t(i)]; }
 
   // The rotation index i with R^i a = b (both in one group).
   int Rotation(const FacetPlaneVert* a, const FacetPlaneVert* b) const {
@@ -970,45 +1057,111 @@ class PlaneWalk {
     --mGroupOnPath[size_t(v->mGroupLeader->mIndex)];
   }
 
+  // The path goes on along e to its other end, and back.
+  void Extend(FacetPlaneEdge* e) {
+    mOrbitUsed[size_t(e->mOrbitHead->mOrbitIndex)] = true;
+    mPathEdges.push_back(e);
+    Push(e->GetOtherEnd(mPath.back()));
+  }
+  void Retract() {
+    Pop();
+    FacetPlaneEdge* e = mPathEdges.back();
+    mPathEdges.pop_back();
+    mOrbitUsed[size_t(e->mOrbitHead->mOrbitIndex)] = false;
+  }
+
+  // The share of the whole walk done, for the bar: this plane's part counts up to its
+  // estimate.
+  double Fraction() const {
+    return (mShare->before + std::fmin(mWork, mShare->estimate)) / mShare->total;
+  }
+
   bool Tick() {
     if (++mSteps % kWalkStepsPerCheck != 0) return true;
-    return UpdateProgress(double(mNumber - 1) / mNumPlanes, nullptr);
+    if (mShare->spent + mWork > mShare->limit) return Refuse();
+    return UpdateProgress(Fraction(), nullptr);
+  }
+
+  // The walk of all planes has taken the units it may take: its estimate fell short.
+  bool Refuse() const {
+    return mPlane->mFaceting->Refuse(
+        FormatLimited(kMessageBufferSize, kTooLongSoFar, MinutesText(mShare->limit / kWalkUnitsPerSecond).c_str()));
+  }
+
+  // What the walk does with the edge e at the path's end x: it closes the polygons that
+  // e closes (made, or only counted while estimating), then says whether the path goes
+  // on along e.
+  enum class Along { kNo, kYes, kStopped };
+  Along Consider(FacetPlaneVert* x, FacetPlaneEdge* e) {
+    mWork += 1.0;
+    FacetPlaneVert* s = mPath.front();
+    FacetPlaneVert* w = e->GetOtherEnd(x);
+    const int orbit = e->mOrbitHead->mOrbitIndex;
+    const bool diametric = (e->mFlags & kPlaneEdgeDiametric) != 0;
+    if (mOrbitUsed[size_t(orbit)]) return Along::kNo;
+    if (mBowTie) {
+      if (diametric) {
+        if (orbit > mStart->mOrbitIndex && !CloseBowTie()) return Along::kStopped;
+        return Along::kNo;
+      }
+    } else {
+      if (diametric || orbit < mStart->mOrbitIndex) return Along::kNo;
+      if (w == s) {
+        if (mPath.size() >= 3 && !Close(0)) return Along::kStopped;
+        return Along::kNo;
+      }
+      if (w->mGroupLeader == s->mGroupLeader && !Close(Rotation(s, w))) return Along::kStopped;
+    }
+    if (mOnPath[size_t(w->mIndex)]) return Along::kNo;
+    if (mTidy && mGroupOnPath[size_t(w->mGroupLeader->mIndex)] > 0) return Along::kNo;
+    return Along::kYes;
   }
 
   bool Walk() {
     if (!Tick()) return false;
     FacetPlaneVert* x = mPath.back();
-    FacetPlaneVert* s = mPath.front();
     for (FacetPlaneEdge* e = x->mEdgeListHead; e; e = e->GetNextAt(x)) {
-      FacetPlaneVert* w = e->GetOtherEnd(x);
-      const int orbit = e->mOrbitHead->mOrbitIndex;
-      const bool diametric = (e->mFlags & kPlaneEdgeDiametric) != 0;
-      if (mOrbitUsed[size_t(orbit)]) continue;
-      if (mBowTie) {
-        if (diametric) {
-          if (orbit > mStart->mOrbitIndex && !CloseBowTie()) return false;
-          continue;
-        }
-      } else {
-        if (diametric || orbit < mStart->mOrbitIndex) continue;
-        if (w == s) {
-          if (mPath.size() >= 3 && !Close(0)) return false;
-          continue;
-        }
-        if (w->mGroupLeader == s->mGroupLeader && !Close(Rotation(s, w))) return false;
-      }
-      if (mOnPath[size_t(w->mIndex)]) continue;
-      if (mTidy && mGroupOnPath[size_t(w->mGroupLeader->mIndex)] > 0) continue;
-      mOrbitUsed[size_t(orbit)] = true;
-      mPathEdges.push_back(e);
-      Push(w);
+      const Along along = Consider(x, e);
+      if (along == Along::kStopped) return false;
+      if (along == Along::kNo) continue;
+      Extend(e);
       const bool ok = Walk();
-      Pop();
-      mPathEdges.pop_back();
-      mOrbitUsed[size_t(orbit)] = false;
+      Retract();
       if (!ok) return false;
     }
     return true;
+  }
+
+  // One random descent from the path at a start: the work met at each depth, weighed by
+  // the number of ways down to it.
+  double Descend() {
+    const size_t depth = mPath.size();
+    double units = 0.0;
+    double ways = 1.0;
+    std::vector<FacetPlaneEdge*> onward;
+    for (;;) {
+      FacetPlaneVert* x = mPath.back();
+      onward.clear();
+      const double before = mWork;
+      for (FacetPlaneEdge* e = x->mEdgeListHead; e; e = e->GetNextAt(x)) {
+        if (Consider(x, e) == Along::kYes) onward.push_back(e);
+      }
+      units += ways * (mWork - before);
+      mWork = before;
+      if (onward.empty()) break;
+      ways *= double(onward.size());
+      Extend(onward[size_t(NextRandom() % onward.size())]);
+    }
+    while (mPath.size() > depth) Retract();
+    return units;
+  }
+
+  uint64_t NextRandom() {
+    // xorshift64*
+    mRandom ^= mRandom >> 12;
+    mRandom ^= mRandom << 25;
+    mRandom ^= mRandom >> 27;
+    return mRandom * 0x2545F4914F6CDD1DULL;
   }
 
   // The polygon of the path repeated by R^i (i = 0: the path closes on itself).
@@ -1026,7 +1179,7 @@ class PlaneWalk {
       cycle.insert(cycle.end(), image.begin(), image.end());
       for (int32_t& v : image) v = sigma[size_t(v)];
     }
-    return Emit(cycle, false);
+    return Closed(cycle, false);
   }
 
   // The bow-tie T, ..., X, -X, ..., -T (= S): the path after the start and its image
@@ -1036,10 +1189,28 @@ class PlaneWalk {
     std::vector<int32_t> cycle;
     for (size_t j = 1; j < mPath.size(); ++j) cycle.push_back(mPath[j]->mIndex);
     for (size_t j = mPath.size() - 1; j >= 1; --j) cycle.push_back(half[size_t(mPath[j]->mIndex)]);
-    return Emit(cycle, true);
+    return Closed(cycle, true);
   }
 
-  bool Emit(const std::vector<int32_t>& cycle, bool bowTie);
+  // A closed polygon: its work counted, and it is made into a facet unless the walk is
+  // only estimated. One through a vertex twice is no facet: it costs only the look at
+  // its corners.
+  bool Closed(const std::vector<int32_t>& cycle, bool bowTie) {
+    const bool simple = VisitsEachOnce(cycle);
+    mWork += PolygonUnits(cycle.size(), simple, mPlane->mSymmetries.size());
+    return mCounting || Emit(cycle, simple, bowTie);
+  }
+
+  bool VisitsEachOnce(const std::vector<int32_t>& cycle) {
+    mSeen.assign(mPlane->mVertArray.size(), false);
+    for (int32_t v : cycle) {
+      if (mSeen[size_t(v)]) return false;
+      mSeen[size_t(v)] = true;
+    }
+    return true;
+  }
+
+  bool Emit(const std::vector<int32_t>& cycle, bool simple, bool bowTie);
 
   FacetPlane* mPlane;
   int mNumber;
@@ -1054,26 +1225,26 @@ class PlaneWalk {
   std::vector<bool> mOrbitUsed;
   int64_t mSteps = 0;
   int64_t mPolygons = 0;
+  // Estimating: polygons are counted, not made.
+  bool mCounting = false;
+  double mWork = 0.0;
+  FacetWalkShare* mShare = nullptr;
+  uint64_t mRandom;
+  // The vertices of the polygon last closed.
+  std::vector<bool> mSeen;
 };
 
-bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool bowTie) {
+bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool simple, bool bowTie) {
   FacetPlane* plane = mPlane;
   Faceting* faceting = plane->mFaceting;
   if (++mPolygons % kPolygonsPerReport == 0) {
-    if (!UpdateProgress(double(mNumber - 1) / mNumPlanes,
-                        "Faceting preparation: finding possible faces\n%d faces so far, processing plane %d/%d (%d "
-                        "vertices)",
-                        faceting->mNumFacets, mNumber, mNumPlanes, plane->mNumVerts)) {
+    if (!UpdateProgress(Fraction(), kFacesCaption, faceting->mNumFacets, mNumber, mNumPlanes, plane->mNumVerts)) {
       return false;
     }
   }
+  if (!simple) return true;
   const size_t n = cycle.size();
-  // Every vertex once.
-  std::vector<bool> seen(plane->mVertArray.size(), false);
-  for (int32_t v : cycle) {
-    if (seen[size_t(v)]) return true;
-    seen[size_t(v)] = true;
-  }
+  const std::vector<bool>& seen = mSeen;
   std::vector<int32_t> code = plane->GetCode(cycle);
   if (plane->mFacetsByCode.count(code)) return true;
   // The polygon's own symmetry, and no copy of it in the plane that meets it at a side
@@ -1173,11 +1344,17 @@ bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool bowTie) {
 
 }  // namespace detail_FacetingPrepare
 
-bool FacetPlane::CreateFaces(int number) {
+double FacetPlane::EstimateFaces(int number) {
+  const int criteria = GetFacetingSettings().criteria;
+  const bool tidy = criteria == kFacetingTidyAndDuals || criteria == kFacetingTidy;
+  return detail_FacetingPrepare::PlaneWalk(this, number, mFaceting->mNumPlanes, tidy).Estimate();
+}
+
+bool FacetPlane::CreateFaces(int number, FacetWalkShare& share) {
   const int criteria = GetFacetingSettings().criteria;
   const bool tidy = criteria == kFacetingTidyAndDuals || criteria == kFacetingTidy;
   detail_FacetingPrepare::PlaneWalk walk(this, number, mFaceting->mNumPlanes, tidy);
-  return walk.Run();
+  return walk.Run(share);
 }
 
 bool Faceting::CreateFaces() {
@@ -1203,10 +1380,33 @@ bool Faceting::CreateFaces() {
     return Refuse(FormatLimited(kMessageBufferSize, kTooLarge, (mBytesHeld + cycles) / kBytesPerGigabyte,
                                 mBytesAllowed / kBytesPerGigabyte));
   }
+  // The walk of every plane, estimated before any is walked: refused when it would take
+  // longer than the preparation may, else told in its share of the whole.
+  if (!UpdateProgress(0.0, "Faceting preparation: finding possible faces\nEstimating the work")) return false;
+  std::vector<double> estimates;
+  double total = 0.0;
   int number = 1;
+  ProgressTicker ticker;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext(), ++number) {
-    if (!plane->CreateFaces(number)) return false;
+    if (!ticker()) return false;
+    estimates.push_back(plane->EstimateFaces(number));
+    total += estimates.back();
   }
+  const double limit = kWalkSecondsAllowed * kWalkUnitsPerSecond;
+  if (total > limit) {
+    return Refuse(FormatLimited(kMessageBufferSize, kTooLong, DurationText(total / kWalkUnitsPerSecond).c_str(),
+                                MinutesText(kWalkSecondsAllowed).c_str()));
+  }
+  FacetWalkShare share;
+  share.total = std::fmax(total, 1.0);
+  share.limit = limit;
+  number = 1;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane; plane = plane->GetNext(), ++number) {
+    share.estimate = estimates[size_t(number - 1)];
+    if (!plane->CreateFaces(number, share)) return false;
+    share.before += share.estimate;
+  }
+  mWalkUnits = share.spent;
   if (!UpdateProgress(1.0, "Faceting preparation: creating faces\nPost-processing")) return false;
   for (FacetPlane* plane = static_cast<FacetPlane*>(mPlaneHead); plane;) {
     FacetPlane* next = plane->GetNext();

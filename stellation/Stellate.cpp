@@ -506,6 +506,9 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
           if (outcome.told()) mModel3DRefusal = outcome.text();
           return nullptr;
         }
+        // A set-up small enough for a drawing may still show cells of many facelets:
+        // those wait for the program's idle time as any large facet model does.
+        if (IsDrawingContextHeld() && DeferFacetModel(this, withNets)) return nullptr;
         MarkAllUsedSegVerts(this);
         mModel3D = MakePart<Model3D>(this, mUsedSegVerts);
       }
@@ -529,6 +532,10 @@ Model3D* FaceTypeBlock::GetModel3D(bool withNets, Outcome* why) {
         return nullptr;
       }
       mModel3DCancelled = 0;
+    }
+    // The nets of a facet model made here, now that its facelets are known.
+    if (mModel3D && withNets && !mModel3D->HasNets() && IsDrawingContextHeld() && DeferFacetModel(this, true)) {
+      return mModel3D.get();
     }
     if (mModel3D && withNets && !mModel3D->HasNets()) {
       for (DrawnPolygon* polygon = mOwner ? mOwner->mDrawnPolygons : nullptr; polygon; polygon = polygon->next) {

@@ -134,14 +134,15 @@ wxWeakRef<wxWindow> gOpenWindow;
 
 class WxProgressWindow final : public ProgressWindow {
 public:
-  WxProgressWindow() : mFocus(wxWindow::FindFocus()) {
+  // `leftEnabled` (may be null) is not disabled with the other windows.
+  explicit WxProgressWindow(wxWindow* leftEnabled) : mFocus(wxWindow::FindFocus()) {
     auto* dialog = new ProgressDialog();
     mDialog = dialog;
     gOpenWindow = dialog;
     dialog->Centre();
     dialog->Show();
     dialog->Raise();
-    if (!gOtherWindowsEnabled) mDisabler = std::make_unique<wxWindowDisabler>(dialog);
+    if (!gOtherWindowsEnabled) mDisabler = std::make_unique<wxWindowDisabler>(dialog, leftEnabled);
   }
 
   ~WxProgressWindow() override {
@@ -190,11 +191,13 @@ private:
 }  // namespace detail_WxProgress
 
 std::unique_ptr<ProgressWindow> WxProgress::CreateWindow() {
-  return std::make_unique<detail_WxProgress::WxProgressWindow>();
+  return std::make_unique<detail_WxProgress::WxProgressWindow>(mMainWindow.get());
 }
 
 wxWindow* WxProgress::GetOpenWindow() { return detail_WxProgress::gOpenWindow.get(); }
 
 void WxProgress::SetOtherWindowsEnabled(bool enabled) { detail_WxProgress::gOtherWindowsEnabled = enabled; }
+
+void WxProgress::SetMainWindow(wxWindow* window) { mMainWindow = window; }
 
 }  // namespace corvia::platform

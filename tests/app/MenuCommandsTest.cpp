@@ -190,7 +190,7 @@ TEST_F(MenuCommandsTest, CancelClickedAtTheLatticesLastRowStopsTheSphere) {
 // leaves them as they were too.
 TEST_F(MenuCommandsTest, AnInternalErrorEndsTheCommandWithTheModelAsItWas) {
   SetTransitionsEnabled(true);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   const auto& undo = Platform().undo;
   auto expectAsItWas = [&undo](const Poly* shown, int faces, size_t steps, int discards) {
     EXPECT_EQ(GetCurrentPoly(), shown);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "app/PolyView.h"
@@ -122,6 +124,48 @@ TEST_F(PaneActionsTest, UpTellsAFacetingThatCannotBePreparedAndKeepsNoStep) {
   EXPECT_EQ(CountFinishedPolygons(GetCurrentPoly()), 0);
   ASSERT_EQ(Platform().messages.CountTitled("Error"), 1);
   EXPECT_EQ(Platform().messages.Boxes().back().text.rfind("This model is too large to facet on this computer", 0), 0u);
+}
+
+// Up from a facet drawn on the truncated icosidodecahedron searches for a faceting that
+// holds it, for some 20,000 passes: the search grows the faceting from the drawn facet,
+// then goes on from there when that is no faceting, each under a window of its own. One
+// Cancel ends the whole step: no other search begins, the facet drawn stays as it was,
+// and the step leaves no undo step behind.
+TEST_F(PaneActionsTest, OneCancelEndsAFacetingStepAndLeavesTheDrawnFacetAndNoUndoStep) {
+  ASSERT_TRUE(Doc().OpenModelByNameOrSymbol("4.6.10"));
+  CPolyView* preview = AddPane(kViewFacetingPreview);
+  Poly* poly = GetCurrentPoly();
+  Faceting* faceting = GetCurrentFaceting();
+  GetFacetingSettings() = FacetingSettings();
+  ASSERT_TRUE(faceting->Prepare());
+  const Facet* drawn = faceting->GetFirstFacet();
+  while (drawn && std::string(Facet::GetIdText(drawn)) != "1-2") drawn = drawn->GetNext();
+  ASSERT_NE(drawn, nullptr);
+  corvia::testing::DrawFacet(*poly, drawn);
+  const auto corners = corvia::testing::DrawnCorners(*poly);
+  const size_t steps = Platform().undo.mCalls.size();
+  const int discards = Platform().undo.mDiscards;
+  const int64_t passes = faceting->mSearchPasses;
+  int windowsAtCancel = -1;
+  {
+    // Every look at the clock a second on: each search shows its window at once, and
+    // Cancel is pressed once, at the third report of a window.
+    corvia::testing::CancelAfterPumps clock(1.0, std::numeric_limits<int>::max());
+    Platform().progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+      if (window.pumps < 3 || windowsAtCancel >= 0) return;
+      window.cancel = true;
+      windowsAtCancel = Platform().progress.WindowsCreated();
+    };
+    ASSERT_TRUE(preview->OnPaneKey(kPaneKeyUp, 0));
+  }
+  ASSERT_GT(windowsAtCancel, 0);
+  EXPECT_TRUE(faceting->WasCancelled());
+  EXPECT_EQ(Platform().progress.WindowsCreated(), windowsAtCancel) << "a search began after the Cancel";
+  EXPECT_LT(faceting->mSearchPasses - passes, 1000);
+  EXPECT_EQ(corvia::testing::DrawnCorners(*poly), corners);
+  EXPECT_EQ(Platform().undo.mCalls.size(), steps + 1);
+  EXPECT_EQ(Platform().undo.mDiscards, discards + 1);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 TEST_F(PaneActionsTest, ElementButtonsStepTypesAndSayWhenThereIsOnlyOne) {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ModelChange.h"
 #include "app/PaneModeCommands.h"
 #include "core/FaceImageRef.h"
 #include "core/Folders.h"
@@ -20,13 +23,16 @@
 #include "model/FaceImageAttach.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
+#include "model/Subdivision.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "render/GLSelection.h"
+#include "render/ModelDrawSettings.h"
 #include "render/SelectionItems.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/CommandIds.h"
 
@@ -206,8 +212,14 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   const uint8_t* pixel = DocumentTest::WindowOf(pane)->ReadPixels().Pixel(x, y);
   EXPECT_GT(pixel[2], pixel[0] + 30);
   EXPECT_FALSE(pane->PickAt(x, y).Found());
+  // Identified, the click names nothing in the status bar, and no box comes.
   SetMouseSelectionMode(kSelectIdentification);
+  auto& platform = corvia::testing::Platform();
+  platform.views.mStatus.clear();
+  platform.messages.Clear();
   pane->OnClick(x, y, 0);
+  EXPECT_EQ(platform.views.mStatus, "Nothing there");
+  EXPECT_TRUE(platform.messages.Boxes().empty()) << platform.messages.Boxes().front().text;
 
   Face3D* own = model->GetFacelet(model->GetNumFacelets() - 1);
   model->mCurrentNet = own->mNet;
@@ -238,13 +250,80 @@ TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
   WindowOfFacelet(pane, model->mCurrentNet->first, x, y);
   pane->Mapping2D().Zoom2DAt(0.01, x, y);
   pane->OnDraw();
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   // Two bits of index: from 3 on, nothing can be named.
   InitGLSelection(1 << 30);
   pane->OnClick(x, y, 0);
   InitGLSelection(kNumSelectionItemKinds);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(poly->mSelectedItem, selected);
+}
+
+// A click on a large model draws for its pick only what lies under the pointer: a pick
+// loads a name for each item it draws, a few dozen round the pointer on the front and
+// the back of the 8,000-face geodesic sphere (every face, twice, before), and what it
+// picks is what lies there: the face under a face's middle, and
+// with the vertices and edges shown, the vertex under a corner and the edge under the
+// middle of a side.
+TEST_F(PaneClickTest, AClickOnALargeModelDrawsOnlyWhatLiesUnderThePointer) {
+  std::unique_ptr<SimplePoly> sphere = GetCurrentPoly()->Subdivide(kSubdivideGeodesic, 20);
+  ASSERT_TRUE(sphere);
+  ASSERT_TRUE(CreateDerivedPolyWithUndo(Doc(), *sphere, -1, false, true).done());
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, 8000);
+  constexpr int kSize = 600;
+  CPolyView* pane = AddPane(kViewBasePolyhedron, kSize, kSize);
+  pane->OnDraw();
+  const double* eye = pane->Camera().GetEye();
+  // The pixel whose centre is nearest the model point, and the names a pick there loads.
+  auto pixelOf = [&](const double* point, int& x, int& y) {
+    double p[3], window[3];
+    Scale(p, point, poly->mDisplayScale);
+    pane->ApplyViewTransform(window, p);
+    x = static_cast<int>(std::floor(window[0]));
+    y = static_cast<int>(std::floor(window[1]));
+  };
+  uint64_t mostNames = 0;
+  auto pick = [&](int x, int y) {
+    const uint64_t before = pane->GetPickNamesLoaded();
+    const PaneHit hit = pane->PickAt(x, y);
+    mostNames = std::max(mostNames, pane->GetPickNamesLoaded() - before);
+    return hit;
+  };
+  // The faces that face the eye squarely, where the pane shows them largest.
+  std::vector<PolyElement*> faces;
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) {
+    double toEye[3];
+    Subtract(toEye, eye, f->mCentre);
+    NormaliseVector(toEye, toEye);
+    if (Dot(toEye, f->mZAxis) > 0.9 && faces.size() < 12) faces.push_back(f);
+  }
+  ASSERT_EQ(faces.size(), 12u);
+  for (PolyElement* face : faces) {
+    int x = 0, y = 0;
+    pixelOf(face->mCentre, x, y);
+    EXPECT_TRUE(Means(pick(x, y), kSelectFace, face->GetIndex())) << "face " << face->GetIndex();
+  }
+  EXPECT_LT(mostNames, 100u);
+
+  ModelDrawSettings& settings = GetModelDrawSettings();
+  const ModelDrawSettings saved = settings;
+  settings.showVerts = settings.showEdges = true;
+  pane->OnDraw();
+  for (PolyElement* face : faces) {
+    PolyElement* corner = face->GetCorner(0);
+    int x = 0, y = 0;
+    pixelOf(corner->mDualVert, x, y);
+    EXPECT_TRUE(Means(pick(x, y), kSelectBaseVertex, corner->GetIndex())) << "corner of " << face->GetIndex();
+    double a[3], b[3], middle[3];
+    ASSERT_TRUE(face->GetSideEnds(0, a, b));
+    for (int k = 0; k < 3; ++k) middle[k] = 0.5 * (a[k] + b[k]);
+    pixelOf(middle, x, y);
+    EXPECT_TRUE(Means(pick(x, y), kSelectBaseEdge, Edge::GetIndex(face->mEdges[0], poly)))
+        << "side of " << face->GetIndex();
+  }
+  settings = saved;
+  EXPECT_LT(mostNames, 150u);
 }
 
 TEST_F(PaneClickTest, MidradiusOfUniformModels) {

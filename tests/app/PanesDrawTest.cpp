@@ -192,7 +192,7 @@ TEST_F(PanesDrawTest, ThePrintedPageClipsToItsRectangle) {
   // Nothing is drawn once the page is done.
   pane->PrintLine(a, far);
   EXPECT_EQ(dc.lines.size(), 9u);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   pane->GetDC();
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
 }

@@ -1,8 +1,9 @@
 // Random scene sections through the model file, with the program's own readers
-// installed: the layouts, the panes' view types and cameras, the mouse throws and the
-// tour. Each round changes the sections of a saved scene (words, quoted texts and
-// bytes of the text form; bytes of the binary form's uncompressed data) and opens the
-// file over a document with two panes, running throws and a tour of two events. The
+// installed: the stellation shown, the layouts, the panes' view types, cameras and the
+// active pane, the mouse throws and the tour. Each round changes the sections of a
+// saved scene (words, quoted texts and bytes of the text form; bytes of the binary
+// form's uncompressed data) and opens the file over a document with a stepped
+// stellation with a hidden cell, two panes, running throws and a tour of two events. The
 // open either fails with one "Error", leaving the model and every section's state as
 // they were, or succeeds; then the scene saves and opens again to the same state.
 
@@ -15,10 +16,12 @@
 #include <vector>
 
 #include "app/SceneSections.h"
+#include "core/Progress.h"
 #include "core/ioStream.h"
 #include "files/ModelFile.h"
 #include "files/ModelFileSection.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/stellation/StellationModels.h"
 #include "tests/support/FuzzInput.h"
 #include "ui/Layouts.h"
 #include "ui/Tour.h"
@@ -27,9 +30,10 @@ namespace corvia::testing {
 namespace {
 
 constexpr uint32_t kSeed = 20260512;
+constexpr int kCmdNextStellation = 32815;
 constexpr int kRounds = 120;
-const char* const kSectionNames[] = {kSceneSectionLayouts, kSceneSectionPanes, kSceneSectionMouseThrows,
-                                     kSceneSectionTour};
+const char* const kSectionNames[] = {kSceneSectionStellation, kSceneSectionLayouts, kSceneSectionPanes,
+                                     kSceneSectionMouseThrows, kSceneSectionTour};
 
 // Words a changed section may get in place of one of its own.
 const std::vector<std::string> kWords = {
@@ -37,7 +41,8 @@ const std::vector<std::string> kWords = {
     "4194304", "2147483647", "nan",      "inf",         "-inf",       "1e308",         "0.5",      "010",
     "\"\"",   "Event",      "EndEvent", "EndSection",  "Points",     "Faces",         "Pane",     "Layout",
     "Ratios", "Current",    "Library",  "Duration",    "Fade",       "CurrentLayout", "Layout9",  "Layout2",
-    "Name",   "Continue",   "ContNewL", "Configuration", "Dual",     "#"};
+    "Name",   "Continue",   "ContNewL", "Configuration", "Dual",     "#",             "Active",   "Cells",
+    "ShownSide"};
 
 // Writes the data it is given as its section: how a test puts changed data in a file.
 class RawSection final : public ModelFileSection {
@@ -65,6 +70,17 @@ class SceneFuzzTest : public IcosahedronDocumentTest {
       pane->Camera().GetCamera(camera);
       pane->Camera().SetCamera(camera);
     }
+    // The dual's pane active, which shows the dual's side; two steps through the
+    // dual's stellations, and a cell of the third left out of the drawing.
+    mPanes.back()->Activate(true);
+    ASSERT_TRUE(GetCurrentPoly()->mShowDual);
+    ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+    ASSERT_TRUE(RunDocCommand(kCmdNextStellation));
+    FaceTypeBlock* block = GetCurrentPoly()->mDualBlock.get();
+    ASSERT_TRUE(block->IsStellated() && !FaceTypeBlock::IsOriginalStellation(block));
+    StellationCell* third = block->mFirstCell && block->mFirstCell->mNext ? block->mFirstCell->mNext->mNext : nullptr;
+    ASSERT_NE(third, nullptr);
+    third->SetHidden(true);
     InstallSceneSections();
     InstallTourSection();
     mSavedLayout = GetCurrentLayoutIndex();
@@ -183,7 +199,7 @@ TEST_F(SceneFuzzTest, ChangedSectionsFailWithOneErrorOrSaveAndOpenAgainAsRead) {
     ModelFileContents contents;
     std::string error;
     ASSERT_TRUE(ReadModelFile(path.c_str(), contents, &error, nullptr, false)) << error;
-    ASSERT_EQ(contents.scene.size(), 4u) << form;
+    ASSERT_EQ(contents.scene.size(), std::size(kSectionNames)) << form;
     seeds[form] = contents.scene;
   }
   auto& messages = Platform().messages;
@@ -335,6 +351,8 @@ TEST_F(SceneFuzzTest, ADamagedSectionCostsOnlyItself) {
       {kSceneSectionPanes, "  Pane\t1\t", "  Pane\t9\t", "pane"},
       {kSceneSectionLayouts, "  CurrentLayout\t", "  Pane\n  CurrentLayout\t", "Pane"},
       {kSceneSectionMouseThrows, "\n0.59999999999999998\t", "\nnan\t", "number"},
+      {kSceneSectionStellation, "  ShownSide\t1\n", "  ShownSide\t2\n", "side"},
+      {kSceneSectionPanes, "  Active\t1\n", "  Active\t-1\n", "active pane"},
   };
   auto& messages = Platform().messages;
   for (const Damage& damage : damages) {
@@ -364,6 +382,47 @@ TEST_F(SceneFuzzTest, ADamagedSectionCostsOnlyItself) {
       EXPECT_EQ(GetTour().GetCurrentEvent(), GetTour().GetEvent(0));
     }
   }
+}
+
+// The stellation of a saved scene is set up again when the file opens, under the
+// progress window: Cancel there stops that set-up alone. The file's model and the rest
+// of its scene come, the side is left unstellated, and nothing is said; opened again,
+// the stellation comes back.
+TEST_F(SceneFuzzTest, ACancelOfTheStellationsSetUpLeavesTheFilesModelUnstellated) {
+  const std::filesystem::path folder = ScratchDir("scene-stellation-cancel");
+  const std::string path = (folder / "scene.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileBinary, *GetCurrentPoly()));
+  const std::vector<std::string> saved = State();
+  // Time moves on at every reading, so that the window shows within the set-up.
+  TickingClock steps(0.05);
+  platform::ServiceSet services = platform::Services();
+  services.clock = &steps;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  auto& progress = Platform().progress;
+  int cancels = 0;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+    // The first words of the stellation's set-up.
+    if (window.caption.rfind("Creating symmetric facets", 0) != 0 || cancels > 0) return;
+    window.cancelClicked = true;
+    ++cancels;
+  };
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  Platform().messages.Clear();
+  const Outcome opened = OpenModelFile(path.c_str(), kOpenModelFilePlain);
+  progress.Current()->onPump = nullptr;
+  platform::InstallServices(before);
+  ASSERT_EQ(cancels, 1);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(opened.warnings().empty()) << opened.warnings()[0];
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+  EXPECT_FALSE(IsProgressActive());
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
+  EXPECT_FALSE(GetCurrentPoly()->mDualBlock->IsStellated());
+  // The other sections are the file's.
+  const std::vector<std::string> now = State();
+  for (size_t i = 1; i < now.size(); ++i) EXPECT_EQ(now[i], saved[i]) << i;
+  ASSERT_TRUE(OpenModelFile(path.c_str(), kOpenModelFilePlain));
+  EXPECT_EQ(Difference(State(), saved), "");
 }
 
 // A tour event's name of another encoding is told as the model's names are: the file

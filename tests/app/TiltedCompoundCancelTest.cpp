@@ -17,7 +17,6 @@
 #include "platform/UndoHooks.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_TiltedCompoundCancel {
@@ -92,7 +91,6 @@ namespace test_TiltedCompoundCancel {
 // the truncation morph of this model reports two thousand times, most of them while
 // library models are built to name it.
 void ExpectACancelAtAnyReportKeepsTheOldModel(uint32_t viewType, int stride = 1) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel model("3.5.3.5");
   ASSERT_TRUE(model.built);
   std::unique_ptr<corvia::SimplePoly> original(corvia::CreateSimplePoly(&model.poly, corvia::kDeriveBase, nullptr, nullptr));

@@ -24,12 +24,9 @@
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_DerivedModels {
-
-using corvia::testing::MissingServicesOnly;
 
 struct Cube {
   corvia::PolyTemplate polyTemplate;
@@ -40,7 +37,6 @@ struct Cube {
 }  // namespace test_DerivedModels
 
 TEST(DerivedModels, BaseAndDualCopiesOfTheCube) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   std::unique_ptr<corvia::SimplePoly> base(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
@@ -72,7 +68,6 @@ TEST(DerivedModels, EdgeListsKeepOneNodePerPair) {
   EXPECT_EQ(list->color, 0x11u);
   corvia::FreeEdgeList(list);
 
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   // With or without the edge array, one node per edge of the side.
@@ -87,7 +82,6 @@ TEST(DerivedModels, EdgeListsKeepOneNodePerPair) {
 }
 
 TEST(DerivedModels, DispatchAndNames) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   cube.poly.SetName("Cube");
@@ -133,7 +127,6 @@ TEST(DerivedModels, WatermanRootOutOfRangeBuildsNothing) {
 }
 
 TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
-  test_DerivedModels::MissingServicesOnly missing;
   corvia::PolyTemplate lookup;
   ASSERT_TRUE(lookup.Parse("3.3.3.3.3", nullptr));
   ASSERT_NE(lookup.mEntry, nullptr);
@@ -147,7 +140,6 @@ TEST(DerivedModels, LibraryEntryTemplateOwnsItsConfiguration) {
 }
 
 TEST(DerivedModels, CompoundWithTheDual) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   cube.poly.SetName("Cube");
@@ -167,7 +159,6 @@ TEST(DerivedModels, CompoundWithTheDual) {
 }
 
 TEST(DerivedModels, CopiesOfOnePartOfACompound) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   // A single model has no part to keep or to remove.
@@ -224,7 +215,6 @@ TEST(DerivedModels, CopiesOfOnePartOfACompound) {
 }
 
 TEST(DerivedModels, FacesAsTrianglesOfTheirOutlines) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   std::unique_ptr<corvia::SimplePoly> triangles(
@@ -252,7 +242,6 @@ TEST(DerivedModels, FacesAsTrianglesOfTheirOutlines) {
 }
 
 TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
-  test_DerivedModels::MissingServicesOnly missing;
   test_DerivedModels::Cube cube;
   ASSERT_TRUE(cube.built);
   corvia::PolyElement* owner = cube.poly.GetFace(2);
@@ -276,7 +265,6 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
 // dual of the cube, scaled to a radius of 1, is as large on paper as beside the cube);
 // a model made afresh takes the length scale the user has.
 TEST(DerivedModels, ModelsKeepTheirSizeOnPaper) {
-  test_DerivedModels::MissingServicesOnly missing;
   corvia::UnitSettings& units = corvia::GetUnitSettings();
   const corvia::UnitSettings saved = units;
   units.mLengthScale = 3.0;

@@ -22,7 +22,6 @@
 #include "platform/UndoHooks.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_DualMorph {
@@ -75,7 +74,6 @@ std::unique_ptr<corvia::SimplePoly> Morph(Poly& poly, uint32_t viewType, double 
 namespace dm = test_DualMorph;
 
 TEST(DualMorph, EveryMorphEndsInTheModelAndItsDual) {
-  corvia::testing::MissingServicesOnly missing;
   for (const char* configuration : {"4.4.4", "3.3.3.3.4"}) {
     dm::TemplateModel model(configuration);
     ASSERT_TRUE(model.built) << configuration;
@@ -103,7 +101,6 @@ TEST(DualMorph, EveryMorphEndsInTheModelAndItsDual) {
 }
 
 TEST(DualMorph, TruncatingTheCubeGivesTheTruncatedCubeAndTheCuboctahedron) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   // The dual's planes start at the cube's vertices; they cut the edges into equal
@@ -130,7 +127,6 @@ TEST(DualMorph, TruncatingTheCubeGivesTheTruncatedCubeAndTheCuboctahedron) {
 }
 
 TEST(DualMorph, ExpandingTheCubeGivesTheRhombicuboctahedron) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   // Squares of side 2(1 - t) and gaps of side 2 sqrt(2) t at the cube's size: equal
@@ -144,7 +140,6 @@ TEST(DualMorph, ExpandingTheCubeGivesTheRhombicuboctahedron) {
 }
 
 TEST(DualMorph, MorphsPassThroughTheCompoundAndTheRectifiedModel) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   const dm::ModelFigures rectified = dm::Measure(dm::Morph(cube.poly, corvia::kViewMorphTiltingRectification, 0.5).get());
@@ -164,7 +159,6 @@ TEST(DualMorph, MorphsPassThroughTheCompoundAndTheRectifiedModel) {
 }
 
 TEST(DualMorph, MorphsOfTheSnubCubeKeepItsChiralGroup) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel snub("3.3.3.3.4");
   ASSERT_TRUE(snub.built);
   const dm::ModelFigures own = dm::Measure(dm::Morph(snub.poly, corvia::kViewMorphViaSnub, 0.0).get());
@@ -184,7 +178,6 @@ TEST(DualMorph, MorphsOfTheSnubCubeKeepItsChiralGroup) {
 }
 
 TEST(DualMorph, TheSnubMorphHasOnlyItsEnds) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   corvia::testing::Platform().messages.Clear();
@@ -196,7 +189,6 @@ TEST(DualMorph, TheSnubMorphHasOnlyItsEnds) {
 }
 
 TEST(DualMorph, ScalesAndNames) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   SetTruncationMorphScale(&cube.poly, 0.5);
@@ -231,7 +223,6 @@ TEST(DualMorph, ScalesAndNames) {
 // A star polyhedron's neighbouring faces fold back over each other: the pieces are
 // still raised on every face, outward from the model.
 TEST(DualMorph, AugmentingAStarPolyhedronRaisesEveryFace) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel star("5/2.5/2.5/2");
   ASSERT_TRUE(star.built);
   for (double t : {0.1, 0.9}) {
@@ -244,7 +235,6 @@ TEST(DualMorph, AugmentingAStarPolyhedronRaisesEveryFace) {
 // Near its start the augmentation morph is nearly the model: the pyramids on its
 // faces are still flat, their apexes by the faces' centres.
 TEST(DualMorph, TheAugmentationMorphStartsFlatOnTheModel) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   std::unique_ptr<corvia::SimplePoly> morph = dm::Morph(cube.poly, corvia::kViewMorphByAugmentation, 0.02);
@@ -270,7 +260,6 @@ TEST(DualMorph, TheAugmentationMorphStartsFlatOnTheModel) {
 // The builders walk a large model's elements with the progress window answering; a
 // cancel at any of their reports gives no model and no box, and the next morph is made.
 TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel model("4.6.10");
   ASSERT_TRUE(model.built);
   auto& platform = corvia::testing::Platform();
@@ -303,7 +292,6 @@ TEST(DualMorph, ACancelAtAnyReportOfATiltingMorphGivesNoModel) {
 }
 
 TEST(DualMorph, MorphsOfAHemipolyhedronAreRefused) {
-  corvia::testing::MissingServicesOnly missing;
   dm::TemplateModel hemi("3.4.3/2.4");
   ASSERT_TRUE(hemi.built);
   ASSERT_TRUE(hemi.poly.mHasCentralFace);

@@ -331,7 +331,7 @@ TEST_F(LibraryBuildTest, SpringModelRelaxesWhenThePointsDoNotFit) {
   t::ExpectRegularFaces(*model, "relaxed tetrahedron");
   EXPECT_EQ(BuildSpringModel(nullptr, nullptr, 0), nullptr);
   // A broken text is the reader's internal error; nothing is built.
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   EXPECT_EQ(BuildSpringModel("(0 1", nullptr, 0), nullptr);
   EXPECT_EQ(t::CountTitled("Internal Error"), 1);
 }

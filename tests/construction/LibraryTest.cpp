@@ -231,7 +231,7 @@ TEST_F(LibraryTest, AUserRecordIsReadThroughTheInstalledModelFileReader) {
   EXPECT_TRUE(test_Library::gReadDual);
   // Without a reader the record fails loudly, never quietly.
   SetModelFileReader(nullptr);
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   auto& messages = testing::Platform().messages;
   messages.Clear();
   EXPECT_EQ(user->CreatePoly(false), nullptr);

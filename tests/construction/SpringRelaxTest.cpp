@@ -78,7 +78,7 @@ TEST(SpringRelaxTest, FaceListIsReadWithPrefixesAndLabels) {
 
 TEST(SpringRelaxTest, FaceListErrors) {
   corvia::SpringPolyDesc desc;
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(6);
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   EXPECT_FALSE(corvia::CreateFromDesc(desc, "[0 1 2]"));

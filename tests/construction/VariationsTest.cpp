@@ -22,7 +22,6 @@
 #include "model/PolyTemplate.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_Variations {
@@ -60,7 +59,6 @@ namespace corvia {
 using namespace test_Variations;
 
 TEST(Variations, TheMirrorImageOfAChiralSolidReflectsItsVerticesInX) {
-  testing::MissingServicesOnly missing;
   LibraryModel j45;
   ASSERT_TRUE(j45.Build("Gyroelongated Square Bicupola"));
   std::unique_ptr<SimplePoly> mirror = MakeMirrorImage(j45.poly);
@@ -78,7 +76,6 @@ TEST(Variations, TheMirrorImageOfAChiralSolidReflectsItsVerticesInX) {
 }
 
 TEST(Variations, APseudoVersionIsAnotherShapeOfTheSameConfiguration) {
-  testing::MissingServicesOnly missing;
   LibraryModel rhombi;
   ASSERT_TRUE(rhombi.Build("4.4.3.4"));
   ASSERT_EQ(SymGroup::GetSchoenflies(rhombi.poly.mSymGroup), "Oh");

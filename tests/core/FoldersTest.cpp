@@ -195,7 +195,7 @@ TEST_F(FoldersTest, DialogKindFollowsPreviewAndImageFormats) {
 }
 
 TEST_F(FoldersTest, ImageFormatQuestionWithoutImageLibraryIsLoud) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   testing::Platform().messages.Clear();
   EXPECT_FALSE(ImageFormatSupported(".png", kImageFormatCanLoad));
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 1);

@@ -107,7 +107,7 @@ TEST_F(MessagesTest, EachCallHasItsTitleButtonsAndIcon) {
   EXPECT_EQ(LastBox().title, "Information");
   EXPECT_EQ(LastBox().icon, BoxIcon::Information);
 
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   EXPECT_EQ(ShowInternalError("GetNextFace: Couldn't find it"), kBoxOk);
   EXPECT_EQ(LastBox().title, "Internal Error");
   EXPECT_EQ(LastBox().icon, BoxIcon::Error);

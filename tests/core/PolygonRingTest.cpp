@@ -286,7 +286,7 @@ TEST(PolygonRingTest, WeaklySimpleRingWithABridgeCovers) {
 }
 
 TEST(PolygonRingTest, InsufficientSpaceIsReported) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   int indices[3];
   TriangulationContext context;
   const int liveBefore = CountLivePolygonVertices();

@@ -572,7 +572,7 @@ TEST_F(ioStreamTest, PrintfFieldsAndMisuse) {
   EXPECT_EQ(std::memcmp(buffer.data + 4, "\x89\x67\x45\x23\xFF\xFF\xFF\xFF\x45\x23\x07\x00\x00\x00", 14), 0);
   buffer.Free();
 
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
   ioPrintf(w, "%s", "abc");
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 1);

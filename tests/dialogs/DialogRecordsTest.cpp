@@ -25,7 +25,6 @@
 #include "render/GLFont.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/construction/DerivedModelChecks.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 #include "ui/LayoutDlg.h"
 #include "ui/TransitionsDlg.h"
@@ -127,7 +126,6 @@ TEST(AugmentDlg, ConfirmedOptionsAreRememberedAndCancelledOnesNot) {
 }
 
 TEST(AugmentDlg, ANegativeScaleExcavatesTheCube) {
-  ct::MissingServicesOnly missing;
   ct::TemplateModel cube("4.4.4");
   ASSERT_TRUE(cube.built);
   AugmentDlg dialog{AugmentDlg::Blank{}};

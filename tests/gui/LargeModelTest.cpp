@@ -39,7 +39,10 @@
 #include "nets/Model3D.h"
 #include "platform/Clock.h"
 #include "platform/wx/WxProgress.h"
+#include "render/FlatNetMesh.h"
+#include "render/PairLineLayer.h"
 #include "stellation/DeferredModelWork.h"
+#include "stellation/Faceting.h"
 #include "stellation/StellationCell.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/ProgramTestSupport.h"
@@ -62,12 +65,12 @@ constexpr int kCmdUndo = 57643;
 constexpr int kFrequency = 60;  // 72,000 faces
 constexpr int kFaces = 20 * kFrequency * kFrequency;
 
-// Moves on a twentieth of a second whenever it is read, and calls the test's hook
-// first (not from inside the hook itself).
+// Moves on a twentieth of a second (or the step given) whenever it is read, and calls
+// the test's hook first (not from inside the hook itself).
 class SteppingClock final : public platform::Clock {
  public:
   double NowSeconds() const override {
-    mNow += 0.05;
+    mNow += step;
     if (onRead && !mInHook) {
       mInHook = true;
       onRead();
@@ -76,6 +79,7 @@ class SteppingClock final : public platform::Clock {
     return mNow;
   }
   std::function<void()> onRead;
+  double step = 0.05;
 
  private:
   mutable double mNow = 1000.0;
@@ -145,9 +149,19 @@ struct WarningAnswers final : wxModalDialogHook, wxTimer {
 class LargeModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    StartProgram();
+    ASSERT_NE(mFrame, nullptr);
+    SetTransitionsEnabled(false);
+    Platform().messages.Clear();
+    ASSERT_EQ(GetPane(1)->GetViewType(), kViewUnfoldedNet);
+  }
+
+  // The program started (again), its boxes, file dialogs, dialogs and clock the test's.
+  void StartProgram() {
+    mProgram.reset();
     mProgram = std::make_unique<corvia::testing::RunningProgram>("large-model-home");
     mFrame = mProgram->Frame();
-    ASSERT_NE(mFrame, nullptr);
+    if (!mFrame) return;
     platform::ServiceSet services = platform::Services();
     services.messages = &Platform().messages;
     services.fileDialogs = &mFileDialogs;
@@ -156,9 +170,6 @@ class LargeModelTest : public ::testing::Test {
     platform::InstallServices(services);
     corvia::testing::YieldUntil([this] { return mFrame->IsShownOnScreen() && CountPanes() >= 2 && Doc(); });
     Doc()->EndAllTransitions();
-    SetTransitionsEnabled(false);
-    Platform().messages.Clear();
-    ASSERT_EQ(GetPane(1)->GetViewType(), kViewUnfoldedNet);
   }
 
   void TearDown() override {
@@ -355,6 +366,58 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewBasePolyhedron));
   corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewUnfoldedNet));
   EXPECT_TRUE(YieldUntilFor(240, [] { return Block()->HasNets() && !HasDeferredModelWork(); }));
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// Poly > Subdivide Faces... of the cube into 30 parts: one net of 21,600 facelets. The
+// paint of the Unfolded Net pane once the nets are made gathers none of them: the idle
+// work does, under a progress window of its own, and its Cancel keeps the model made
+// (and its undo step), the part of the net gathered shown and not asked for again.
+TEST_F(LargeModelTest, TheNetOfManyFaceletsIsGatheredWhenIdleAndItsCancelKeepsTheModel) {
+  constexpr int kParts = 30, kSubdividedFaces = 6 * 4 * kParts * kParts;
+  dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Cube");
+  corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 6 && !IsProgressActive(); });
+  const unsigned long start = CountFlatNetFaceletsGathered();
+  bool cancelled = false;
+  std::string seen;
+  wxUIActionSimulator user;
+  // Time enough between the turns for the window to appear; the Cancel once a turn is
+  // gathered.
+  mClock.step = 0.5;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (cancelled || !progress || !progress->IsShownOnScreen()) return;
+    for (wxWindow* child : progress->GetChildren()) {
+      if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+        seen = text->GetLabel().utf8_string();
+        break;
+      }
+    }
+    auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (!cancel || seen.rfind("Drawing the net: ", 0) != 0 || seen.rfind("Drawing the net: 0 ", 0) == 0) return;
+    user.MouseMove(cancel->ClientToScreen(wxPoint(cancel->GetClientSize().x / 2, cancel->GetClientSize().y / 2)));
+    user.MouseClick();
+    cancelled = true;
+  };
+  Platform().messages.QueueText(std::to_string(kParts));
+  corvia::testing::PostMenuCommand(mFrame, kCmdSubdivideFaces);
+  EXPECT_TRUE(YieldUntilFor(240, [&] { return cancelled && !IsProgressActive(); })) << seen;
+  mClock.onRead = nullptr;
+  mClock.step = 0.05;
+  corvia::testing::YieldUntilHandled();
+  EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kSubdividedFaces);
+  EXPECT_TRUE(Block()->HasNets());
+  EXPECT_TRUE(GetUndoList().CanUndo());
+  const unsigned long part = CountFlatNetFaceletsGathered() - start;
+  EXPECT_GT(part, 0u);
+  EXPECT_LT(part, static_cast<unsigned long>(kSubdividedFaces));
+  PaintCounter netPaints(Canvas(1));
+  Canvas(1)->Refresh();
+  EXPECT_TRUE(YieldUntilFor(10, [&] { return netPaints.count > 0; }));
+  corvia::testing::YieldUntilHandled();
+  EXPECT_FALSE(HasDeferredFlatNets());
+  EXPECT_EQ(CountFlatNetFaceletsGathered() - start, part);
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 
@@ -718,18 +781,7 @@ TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
     SCOPED_TRACE(road == Road::kNets            ? "the nets"
                  : road == Road::kNetsCancelled ? "the nets, Cancel clicked with the Exit"
                                                 : "a faceting diagram filling the layout");
-    if (!GetMainFrame()) {
-      mProgram.reset();
-      mProgram = std::make_unique<corvia::testing::RunningProgram>("large-model-home");
-      mFrame = mProgram->Frame();
-      platform::ServiceSet services = platform::Services();
-      services.messages = &Platform().messages;
-      services.fileDialogs = &mFileDialogs;
-      services.clock = &mClock;
-      platform::InstallServices(services);
-      corvia::testing::YieldUntil([this] { return mFrame->IsShownOnScreen() && CountPanes() >= 2 && Doc(); });
-      Doc()->EndAllTransitions();
-    }
+    if (!GetMainFrame()) StartProgram();
     if (road == Road::kFacetingDiagram) {
       // The one-pane layout's key sends its command to the window.
       wxCommandEvent onePane(wxEVT_MENU, ToWxId(kCmdLayout1));
@@ -747,8 +799,10 @@ TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
       ++reads;
       wxWindow* progress = platform::WxProgress::GetOpenWindow();
       if (step == 0) {
-        // The panes' work, which leaves the menus answering.
-        if (!progress || !progress->IsShownOnScreen() || !mFrame->IsEnabled()) return;
+        // The panes' work, which leaves the menus answering (a command's work, the
+        // model's open, leaves the main window enabled too, for its close).
+        const bool panesWork = MakingNets() || HasDeferredPairLinePictures() || HasDeferredFlatNets();
+        if (!progress || !progress->IsShownOnScreen() || !panesWork) return;
         wxMenuBar* bar = mFrame->GetMenuBar();
         user.MouseMove(bar->ClientToScreen(wxPoint(18, bar->GetClientSize().y / 2)));
         user.MouseClick();
@@ -778,4 +832,143 @@ TEST_F(LargeModelTest, ExitChosenWhileThePanesWorkRunsEndsTheProgram) {
     if (GetMainFrame()) return;
   }
 }
+}  // namespace test_LargeModel
+
+namespace test_LargeModel {
+
+// Up in the Faceting Diagram of the 720-face geodesic sphere (Poly > Create Geodesic
+// Sphere... 6), one of whose planes has 24 vertices nearly all joined, with more closed
+// paths than a walk goes through in days: the step is refused in words once the
+// planes are made, with no walk begun; one Cancel ends the step with the model, the
+// drawn facets and the undo list as they were, and no other work begins; and the main
+// window's close button (as the window manager sends it, also for Alt+F4), or File >
+// Exit chosen from the menu (which the work leaves open), while the step works, stops it
+// and ends the program.
+TEST_F(LargeModelTest, AFacetingStepPastMinutesIsRefusedInWordsCancelledOnceOrEndedByTheClose) {
+  struct KeptCriteria {
+    ~KeptCriteria() { GetFacetingSettings() = FacetingSettings(); }
+  } kept;
+  enum class Road { kRefused, kCancelled, kClosed, kExit };
+  wxUIActionSimulator user;
+  // The sphere made and shown in the first pane as a Faceting Diagram, with what the
+  // pane asked for done.
+  auto makeSphere = [&] {
+    dynamic_cast<CMainFrame*>(mFrame)->GetMainToolBar()->OpenTypedModel("Icosahedron");
+    Platform().messages.QueueText("6");
+    corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+    corvia::testing::YieldUntil([] { return GetCurrentPoly()->mFaces.mCount == 720 && !IsProgressActive(); });
+    corvia::testing::PostMenuCommand(mFrame, GetViewTypeCommand(kViewFacetingDiagram));
+    YieldUntilFor(120, [] {
+      return GetPane(0)->GetViewType() == kViewFacetingDiagram && !IsProgressActive() && !HasDeferredModelWork() &&
+             !HasDeferredPairLinePictures();
+    });
+    corvia::testing::YieldUntilHandled();
+  };
+  for (const Road road : {Road::kRefused, Road::kCancelled, Road::kClosed, Road::kExit}) {
+    SCOPED_TRACE(road == Road::kRefused     ? "refused"
+                 : road == Road::kCancelled ? "cancelled"
+                 : road == Road::kClosed    ? "the close button"
+                                            : "File > Exit");
+    if (!GetMainFrame()) StartProgram();
+    if (GetCurrentPoly()->mFaces.mCount != 720) makeSphere();
+    ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 720);
+    ASSERT_EQ(GetPane(0)->GetViewType(), kViewFacetingDiagram);
+    // A refusal is kept for the criteria: other criteria and back make the step work again.
+    SetFacetingCriteria(kFacetingTidyAndDuals);
+    SetFacetingCriteria(kFacetingTidy);
+    Platform().messages.Clear();
+    Poly* poly = GetCurrentPoly();
+    const int undos = GetUndoList().GetNumUndos();
+    const std::string title = mFrame->GetTitle().utf8_string();
+    bool walked = false, acted = false, closed = false;
+    int windows = 0, step = 0, reads = 0, readsAtStep = 0, readsToClose = -1;
+    wxWindow* lastWindow = nullptr;
+    mClock.onRead = [&] {
+      ++reads;
+      wxWindow* progress = platform::WxProgress::GetOpenWindow();
+      if (!progress || !progress->IsShownOnScreen()) return;
+      if (progress != lastWindow) ++windows;
+      lastWindow = progress;
+      std::string caption;
+      for (wxWindow* child : progress->GetChildren()) {
+        if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+          caption = text->GetLabel().utf8_string();
+          break;
+        }
+      }
+      auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+      // A walk begun would go on for days: it is cancelled.
+      const bool walking = caption.find("processing plane") != std::string::npos;
+      walked = walked || walking;
+      if (road == Road::kRefused && !walking) return;
+      if (road == Road::kExit && acted) {
+        if (step <= 2 && reads - readsAtStep > 20) {
+          user.Char(step == 1 ? WXK_UP : WXK_RETURN);
+          ++step;
+          readsAtStep = reads;
+        }
+        return;
+      }
+      if (acted) return;
+      acted = true;
+      readsAtStep = reads;
+      if (road == Road::kClosed) {
+        closed = corvia::testing::CloseWindowTitled(title);
+      } else if (road == Road::kExit) {
+        wxMenuBar* bar = mFrame->GetMenuBar();
+        user.MouseMove(bar->ClientToScreen(wxPoint(18, bar->GetClientSize().y / 2)));
+        user.MouseClick();
+        step = 1;
+      } else if (cancel) {
+        ClickMiddleOf(user, cancel);
+      }
+    };
+    const bool ends = road == Road::kClosed || road == Road::kExit;
+    if (ends) {
+      mFrame->Bind(wxEVT_CLOSE_WINDOW, [&](wxCloseEvent& event) {
+        readsToClose = reads - readsAtStep;
+        event.Skip();
+      });
+    }
+    Canvas(0)->SetFocus();
+    corvia::testing::YieldUntil([] { return wxWindow::FindFocus() == Canvas(0); });
+    user.Char(WXK_UP);
+    if (ends) {
+      EXPECT_TRUE(YieldUntilFor(120, [] { return wxTopLevelWindows.empty(); }));
+      mClock.onRead = nullptr;
+      EXPECT_TRUE(road == Road::kExit || closed) << "the main window was not on the screen";
+      EXPECT_EQ(GetMainFrame(), nullptr);
+      // The work stops at its next report rather than running on to the refusal.
+      EXPECT_GE(readsToClose, 0);
+      EXPECT_LT(readsToClose, 200) << "the close waited for the work";
+      EXPECT_TRUE(Platform().messages.Boxes().empty());
+      continue;
+    }
+    EXPECT_TRUE(YieldUntilFor(120, [&] {
+      return !IsProgressActive() && (road == Road::kCancelled ? acted : !Platform().messages.Boxes().empty());
+    }));
+    corvia::testing::YieldUntilHandled();
+    mClock.onRead = nullptr;
+    EXPECT_FALSE(walked) << "a plane's walk began";
+    EXPECT_EQ(GetCurrentPoly(), poly);
+    EXPECT_EQ(poly->mFaces.mCount, 720);
+    EXPECT_EQ(GetUndoList().GetNumUndos(), undos);
+    EXPECT_EQ(corvia::testing::CountFinishedPolygons(poly), 0);
+    EXPECT_FALSE(GetCurrentFaceting()->IsPrepared());
+    EXPECT_EQ(windows, 1);
+    if (road == Road::kCancelled) {
+      EXPECT_TRUE(acted);
+      EXPECT_TRUE(Platform().messages.Boxes().empty());
+    } else {
+      ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+      EXPECT_EQ(Platform().messages.Boxes()[0].text.rfind(
+                    "This model is too large to facet on this computer: finding the possible\n"
+                    "facets of its planes would take about ",
+                    0),
+                0u)
+          << Platform().messages.Boxes()[0].text;
+    }
+  }
+}
+
 }  // namespace test_LargeModel

@@ -311,10 +311,11 @@ TEST_F(PaneControlsTest, UnderMillersRulesDownRetracesUp) {
     PressKey(stellation, WXK_DOWN, wxMOD_NONE, [&] { return IncludedCells(block) == back; });
     EXPECT_EQ(IncludedCells(block), back) << step;
     EXPECT_TRUE(told("Stellation " + std::to_string(step + 1) + " of 59")) << stellation->GetMessage();
-    // The icosahedron itself, the core, keeps its own name.
-    if (step > 0) {
-      EXPECT_TRUE(titled("Stellation " + std::to_string(step + 1) + " of 59 ")) << stellation->GetTitle();
-    }
+    // The title says what the pane says, also of the icosahedron itself, the core
+    // (whose title once named no place).
+    ASSERT_NE(stellation->GetMessage(), nullptr);
+    EXPECT_TRUE(titled(std::string(stellation->GetMessage()) + " of Icosahedron (3.3.3.3.3)"))
+        << stellation->GetTitle() << " / " << stellation->GetMessage();
   }
   PressKey(stellation, WXK_END, wxMOD_CONTROL, [&] { return block->mIncludedCells == block->GetNumCells(); });
   EXPECT_NE(stellation->GetTitle().find(" of 59 (W42) "), std::string::npos) << stellation->GetTitle();
@@ -349,7 +350,7 @@ TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep
           [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == stellation; });
   for (const std::string& title :
        {"Stellation 6 of 8 (W27)" + model, "Stellation 7 of 8 (W41)" + model, "Stellation 8 of 8 (W42)" + model,
-        "Stellation" + model + ", W4, p17", "Stellation 2 of 8 (W26)" + model}) {
+        "Stellation 1 of 8" + model + ", W4, p17", "Stellation 2 of 8 (W26)" + model}) {
     const std::vector<bool> before = IncludedCells(block);
     PressKey(stellation, WXK_UP, wxMOD_NONE, [&] { return IncludedCells(block) != before; });
     EXPECT_EQ(stellation->GetTitle(), title);
@@ -361,7 +362,7 @@ TEST_F(PaneControlsTest, TheStellationTitleNamesTheStellationShownAfterEveryStep
   EXPECT_EQ(stellation->GetTitle(), "Stellation 11 of 59 (W42)" + model);
   corvia::testing::PostMenuCommand(mFrame, kCmdOriginalStellation);
   ASSERT_TRUE(FaceTypeBlock::IsOriginalStellation(block));
-  EXPECT_EQ(stellation->GetTitle(), "Stellation" + model + ", W4, p17");
+  EXPECT_EQ(stellation->GetTitle(), "Stellation 1 of 59" + model + ", W4, p17");
 }
 
 TEST_F(PaneControlsTest, SingleKeysReachTheirCommandsFromTheFocusedPane) {
@@ -436,6 +437,57 @@ TEST_F(PaneControlsTest, TheDodecahedronsFacetingsAreFoundFromItsFacetingPanes) 
   EXPECT_EQ(shown.count(FacetsText()), 1u);
   UpdateFacetPreview(GetCurrentPoly());
   EXPECT_GT(GetCurrentPoly()->mFacetPreview->model->NumFaces(), 0);
+}
+
+// Counted from the menu, the dodecahedron's 24 facetings under the tidy criterion are
+// each said by Up in the preview with their place among the 24, and those that are
+// models of the library with the library's name, which the model made of the faceting
+// (the caption's button) takes too. The words once named neither.
+TEST_F(PaneControlsTest, TheDodecahedronsFacetingsSayTheirPlaceAndTheLibrarysName) {
+  Open("5.5.5");
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  // The pane is clicked (away from the model) to take the keys and the messages.
+  wxGLCanvas* canvas = WindowOf(preview)->GetCanvas();
+  ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8),
+          [&] { return CPolyView::AsPolyView(NewView::GetActiveView()) == preview; });
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingTidy);
+  Platform().messages.Clear();
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingEnumerate);
+  ASSERT_EQ(Platform().messages.Boxes().size(), 1u);
+  ASSERT_NE(Platform().messages.Boxes()[0].text.find("Found 24 "), std::string::npos);
+  Platform().messages.Clear();
+  auto said = [&] { return std::string(preview->GetMessage() ? preview->GetMessage() : ""); };
+  // The name in brackets at the end of the words; empty without one.
+  auto nameIn = [](const std::string& words) {
+    const size_t open = words.rfind(" (");
+    return open == std::string::npos || words.back() != ')' ? std::string()
+                                                             : words.substr(open + 2, words.size() - open - 3);
+  };
+  std::vector<std::string> names;
+  std::string last;
+  for (int n = 1; n <= 24; ++n) {
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return said() != last && !FacetsText().empty(); });
+    last = said();
+    EXPECT_EQ(last.rfind("Faceting " + std::to_string(n) + " of 24: facet", 0), 0u) << last;
+    if (!nameIn(last).empty()) names.push_back(nameIn(last));
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Ditrigonal Dodecadodecahedron", "Dodecahedron",
+                                             "Great Ditrigonal Icosidodecahedron", "Great Stellated Dodecahedron",
+                                             "Small Ditrigonal Icosidodecahedron"}));
+  // Round again to the first named faceting other than the model itself, and make it the
+  // base model: the library's name it was said with is the model's.
+  PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return FacetsText().empty(); });
+  std::string named;
+  for (int n = 1; n <= 24 && (named.empty() || named == "Dodecahedron"); ++n) {
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return said() != last && !FacetsText().empty(); });
+    last = said();
+    named = nameIn(last);
+  }
+  ASSERT_FALSE(named.empty());
+  ClickCaptionButton(preview, kCaptionMakeBase, [&] { return GetPolyName(false, false) != "Dodecahedron"; });
+  EXPECT_EQ(GetPolyName(false, false), named);
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
 TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {

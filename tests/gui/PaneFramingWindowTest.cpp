@@ -12,7 +12,9 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -480,6 +482,67 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
                 1e-9);
   }
   StopAllMouseThrows();
+  EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// Four panes, the last made a Cross-Section from the View menu, in which Up steps the
+// stellation that the nets show; File > Save As and File > Open give back every pane
+// as it was, pixel for pixel, and the pane that was active. The nets once came back
+// as the model's own.
+TEST_F(PaneFramingWindowTest, AStellationSteppedInTheCrossSectionPaneReopensAsSaved) {
+  platform::ServiceSet services = platform::Services();
+  services.fileDialogs = &corvia::testing::Platform().fileDialogs;
+  platform::InstallServices(services);
+  PressLayoutKey(kCmdLayout4);
+  YieldUntil([] { return CountPanes() == 4; });
+  ASSERT_EQ(CountPanes(), 4);
+  CPolyView* section = GetPane(3);
+  wxGLCanvas* canvas = Canvas(section);
+  corvia::testing::ClickAt(canvas, wxPoint(8, canvas->GetClientSize().y - 8));
+  YieldUntil([section] { return CPolyView::GetActive() == section; });
+  ShowAndCheck(kViewCrossSection, "cross-section");
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  canvas->SetFocus();
+  YieldUntil([canvas] { return wxWindow::FindFocus() == canvas; });
+  wxUIActionSimulator keys;
+  keys.Char(WXK_UP);
+  YieldUntil([&] { return block->IsStellated() && !FaceTypeBlock::IsOriginalStellation(block); });
+  ASSERT_FALSE(FaceTypeBlock::IsOriginalStellation(block));
+  WaitForTransitions();
+  std::vector<GLBitmap> saved;
+  std::vector<std::string> said;
+  for (int i = 0; i < 4; ++i) {
+    saved.push_back(Shot(GetPane(i)));
+    said.push_back(GetPane(i)->GetPaneStatusText() + " | " + GetPane(i)->GetTitle());
+  }
+
+  const std::string path = (mProgram->Home() / "stepped.corv").string();
+  corvia::testing::Platform().fileDialogs.QueueChoice(path);
+  corvia::testing::PostMenuCommand(mFrame, 57604);  // File > Save As...
+  ASSERT_TRUE(std::filesystem::exists(path));
+  // Another pane clicked, which takes the keys; the file gives them back to the one
+  // that had them.
+  wxGLCanvas* first = Canvas(GetPane(0));
+  corvia::testing::ClickAt(first, wxPoint(8, first->GetClientSize().y - 8));
+  YieldUntil([&] { return CPolyView::GetActive() == GetPane(0) && wxWindow::FindFocus() == first; });
+  corvia::testing::Platform().fileDialogs.QueueChoice(path);
+  corvia::testing::PostMenuCommand(mFrame, 57601);  // File > Open...
+  WaitForTransitions();
+  ASSERT_EQ(CountPanes(), 4);
+  EXPECT_EQ(CPolyView::GetActive(), GetPane(3));
+  EXPECT_EQ(wxWindow::FindFocus(), Canvas(GetPane(3)));
+  for (int i = 0; i < 4; ++i) {
+    const GLBitmap shot = Shot(GetPane(i));
+    ASSERT_EQ(shot.width, saved[i].width) << i;
+    ASSERT_EQ(shot.height, saved[i].height) << i;
+    size_t differ = 0;
+    for (size_t p = 0; p < shot.pixels.size(); p += 4) {
+      differ += !std::equal(&shot.pixels[p], &shot.pixels[p] + 3, &saved[i].pixels[p]);
+    }
+    EXPECT_EQ(differ, 0u) << GetViewTypeName(GetPane(i)->GetViewType());
+    if (differ) corvia::testing::KeepScreenshot(Canvas(GetPane(i)), ("reopened-" + std::to_string(i)).c_str());
+    EXPECT_EQ(GetPane(i)->GetPaneStatusText() + " | " + GetPane(i)->GetTitle(), said[i]);
+  }
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 

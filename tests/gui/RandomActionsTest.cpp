@@ -6,18 +6,23 @@
 // coming. After every action the program must paint again within a bound, no pane may
 // take longer than 2 s to paint (five times that under the sanitizers), no box may be
 // an internal error, no check of the window toolkit may fail, and at the end the main
-// window must close and go. Every action is logged: a
-// failure names its seed and the actions that led to it, and the same seed replays
-// them.
+// window must close and go. Every action is printed as it starts, with the seed and the
+// seconds since the run began, and an action still running is named again every 20 s:
+// a run that its time limit ends shows where it was. A failure ends the run; its last
+// lines name the seed, the action and what the test saw, and the command that replays
+// the seed.
 //
 // Under an address-space limit (RandomActionsUnderAddressLimit, a few hundred megabytes
 // above what the program holds when it starts, as prlimit --as or a login's limits give),
 // the builders' prompts are answered with sizes up to far past what fits: every builder
-// must end in its model or in words, never in the end of the process.
+// must end in its model or in words, never in the end of the process. The estimates
+// count on three times the room, as where memory that the estimate saw free is taken
+// meanwhile: every second builder is asked for a model of twice the room, which the
+// estimate lets in and the limit itself ends, and most of them must end so.
 //
 // CI runs a few short seeds. Longer runs: CORVIA_RANDOM_SEEDS="1,2,3" (the seeds) and
-// CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_LOG=1 prints each action
-// as it starts; CORVIA_RANDOM_KEEP=dir keeps the model met at an internal error.
+// CORVIA_RANDOM_ACTIONS=2000 (actions per seed); CORVIA_RANDOM_KEEP=dir keeps the model
+// met at an internal error.
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -37,9 +42,12 @@
 #include <wx/uiaction.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -57,6 +65,8 @@
 #include "files/ModelFile.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
+#include "model/PolyElement.h"
+#include "model/Subdivision.h"
 #include "platform/Clock.h"
 #include "platform/Memory.h"
 #include "platform/MessageFrontEnd.h"
@@ -104,6 +114,8 @@ constexpr double kPaintLimitSeconds = 2.0;
 // long the work may run before the test presses its Cancel.
 constexpr double kInputDuringWorkSeconds = 0.2;
 constexpr double kWorkCancelSeconds = 30.0;
+// An action still running is named again after this many seconds, and as many more.
+constexpr double kStillRunningSeconds = 20.0;
 constexpr int kCiSeeds[] = {11, 23, 37};
 constexpr int kCiActions = 40;
 // File > Open.
@@ -214,7 +226,7 @@ class RandomActions : public ::testing::Test {
     Messages().Clear();
     Messages().onBox = [this](const platform::MessageBoxRequest& box) {
       if (box.title != "Internal Error") return;
-      ADD_FAILURE() << "internal error \"" << box.text << "\"\n" << Log();
+      ADD_FAILURE() << Report("internal error \"" + box.text + "\"");
       KeepModel();
     };
     YieldUntil([this] { return mFrame->IsShownOnScreen() && GetPane(0) && GetPane(0)->GetWindow(); });
@@ -240,12 +252,48 @@ class RandomActions : public ::testing::Test {
 
   static platform::HeadlessMessages& Messages() { return corvia::testing::Platform().messages; }
 
-  std::string Log() const {
+  // What a failure says: what the test saw, the actions that led to it, and last the
+  // seed, the action and the command that replays the seed. The first failure ends the
+  // run.
+  std::string Report(const std::string& saw) {
+    if (!mFailed) {
+      mFailed = true;
+      mFailure = Where() + "\nsaw: " + saw + "\nreplay: " + Replay();
+    }
     std::ostringstream out;
-    out << "seed " << mSeed << ", actions:\n";
+    out << saw << "\nactions of seed " << mSeed << ":\n";
     const size_t first = mLog.size() > 30 ? mLog.size() - 30 : 0;
     for (size_t i = first; i < mLog.size(); ++i) out << "  " << i + 1 << ": " << mLog[i] << "\n";
+    out << Where() << "\nsaw: " << saw << "\nreplay: " << Replay();
     return out.str();
+  }
+  std::string Where() const {
+    return "seed " + std::to_string(mSeed) + ", action " + std::to_string(mAction) + " of " +
+           std::to_string(mActions) + ": " + (mActionLabel.empty() ? "before it began" : mActionLabel);
+  }
+  // The seed alone, as many actions, in the test program under a display of its own.
+  std::string Replay() const {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::error_code error;
+    const std::filesystem::path fixtures = corvia::testing::FixturesDir();
+    return "CORVIA_RANDOM_SEEDS=" + std::to_string(mSeed) + " CORVIA_RANDOM_ACTIONS=" + std::to_string(mActions) +
+           " CORVIA_TEST_FIXTURES=" + fixtures.string() + " LIBGL_ALWAYS_SOFTWARE=1 " +
+           (fixtures.parent_path() / "support" / "under-xvfb.sh").string() + " " +
+           std::filesystem::read_symlink("/proc/self/exe", error).string() + " '--gtest_filter=" +
+           (test ? std::string(test->test_suite_name()) + ".*" : std::string("*")) + "'";
+  }
+  double Elapsed() const { return platform::SteadyClock().NowSeconds() - mRunStart; }
+  // The action under way, named again while it runs long: with the progress window open,
+  // or a dialog.
+  void NoteIfStillRunning(bool dialogOpen) {
+    if (mAction == 0 || mFailed || Elapsed() - mActionStart < mStillRunningAfter) return;
+    std::printf("[seed %d #%d %.1f s] still at \"%s\" after %.0f s%s\n", mSeed, mAction, Elapsed(),
+                mActionLabel.c_str(), Elapsed() - mActionStart,
+                platform::WxProgress::GetOpenWindow() ? ", the progress window open"
+                : dialogOpen                          ? ", a dialog open"
+                                                      : "");
+    std::fflush(stdout);
+    mStillRunningAfter += kStillRunningSeconds;
   }
 
   // CORVIA_RANDOM_KEEP=dir keeps the model met at a failure there, to open again.
@@ -254,17 +302,17 @@ class RandomActions : public ::testing::Test {
     corvia::Poly* poly = corvia::GetCurrentPoly();
     if (!dir || !poly) return;
     const std::string path = std::string(dir) + "/seed-" + std::to_string(mSeed) + "-action-" +
-                             std::to_string(mLog.size()) + ".bin";
+                             std::to_string(mAction) + ".bin";
     const bool kept = corvia::WriteModelFile(path.c_str(), corvia::kModelFileBinary, *poly).done();
     std::printf("%s %s\n", kept ? "kept the model in" : "could not keep the model in", path.c_str());
   }
 
+  // Notes and prints what is done: an action, or (indented) what comes with it.
   void Note(const std::string& action) {
     mLog.push_back(action);
-    if (std::getenv("CORVIA_RANDOM_LOG")) {
-      std::printf("[%d #%zu] %s\n", mSeed, mLog.size(), action.c_str());
-      std::fflush(stdout);
-    }
+    if (action.rfind(' ', 0) != 0) mActionLabel = action;
+    std::printf("[seed %d #%d %.1f s] %s\n", mSeed, mAction, Elapsed(), action.c_str());
+    std::fflush(stdout);
   }
 
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(mRandom); }
@@ -421,9 +469,10 @@ class RandomActions : public ::testing::Test {
   }
   void CheckPaintTime() {
     if (mPaints.longest <= kPaintLimitSeconds) return;
-    ADD_FAILURE() << "a pane of view type 0x" << std::hex << mPaints.longestViewType << std::dec << " took "
-                  << mPaints.longest << " s to paint\n"
-                  << Log();
+    std::ostringstream saw;
+    saw << "a pane of view type 0x" << std::hex << mPaints.longestViewType << std::dec << " took " << mPaints.longest
+        << " s to paint";
+    ADD_FAILURE() << Report(saw.str());
     mPaints.longest = 0.0;
   }
 
@@ -441,7 +490,9 @@ class RandomActions : public ::testing::Test {
     if (mWorkSince < 0.0) mWorkSince = now;
     if (now - mLastInput < kInputDuringWorkSeconds) return;
     mLastInput = now;
-    if (now - mWorkSince > kWorkCancelSeconds) {
+    // The making of a model of twice the room is left longer to meet the limit, on a
+    // busy machine too.
+    if (now - mWorkSince > (mLetWorkRun ? 4 : 1) * kWorkCancelSeconds) {
       if (auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL))) {
         Note("  cancel the work after " + std::to_string(static_cast<int>(now - mWorkSince)) + " s");
         wxCommandEvent press(wxEVT_BUTTON, wxID_CANCEL);
@@ -530,8 +581,8 @@ class RandomActions : public ::testing::Test {
     Settle();
     const corvia::Poly* poly = corvia::GetCurrentPoly();
     ASSERT_NE(poly, nullptr);
-    EXPECT_EQ(poly->mVertices.mCount, file.vertices) << Log();
-    EXPECT_NE(poly->mDrawnPolygons->ring, nullptr) << Log();
+    EXPECT_EQ(poly->mVertices.mCount, file.vertices) << Report("another model than the file's");
+    EXPECT_NE(poly->mDrawnPolygons->ring, nullptr) << Report("the file's drawn facet missing");
   }
 
   void SendCommand(int id) {
@@ -543,16 +594,39 @@ class RandomActions : public ::testing::Test {
   // Boxes are answered by their default button unless an answer is queued: now and
   // then the other one.
   // Under an address-space limit, a builder's prompt (frequency, subdivisions) takes a
-  // size from small to far past what the memory holds.
+  // size from small to far past what the memory holds, every second one the size of a
+  // model of twice the room.
   static bool TakesSize(const wxString& label) {
     return label.StartsWith("Poly >") && (label.Contains("Subdivide") || label.Contains("Geodesic"));
   }
   void QueueBuilderSize(const wxString& label) {
     if (mAddressRoom == 0 || !TakesSize(label)) return;
     static const char* const kSizes[] = {"3", "12", "40", "90", "160", "300"};
-    const char* size = kSizes[Pick(std::size(kSizes))];
-    Note(std::string("  size ") + size);
+    std::string size = kSizes[Pick(std::size(kSizes))];
+    if (++mSizedBuilders % 2 == 1) {
+      size = std::to_string(RoomSize(2.0));
+      ++mOverTheRoom;
+      mLetWorkRun = true;
+      Note("  size " + size + ", a model of twice the room");
+    } else {
+      Note("  size " + size);
+    }
     Messages().QueueText(size);
+  }
+  // The size of the current model's subdivision that takes `rooms` times the room the
+  // limit leaves, at the memory the builders' estimate counts for a face.
+  int RoomSize(double rooms) const {
+    Poly* poly = GetCurrentPoly();
+    if (!poly) return 1;
+    ElementList* faces = nullptr;
+    ElementList* vertices = nullptr;
+    poly->GetParts(poly->mShowDual != 0, &faces, &vertices, nullptr, nullptr);
+    double regions = 0;
+    for (const PolyElement* face = faces->mHead; face; face = face->mNext) {
+      if (face->mNumSides >= 3) regions += face->mNumSides == 3 ? 1 : face->mNumSides;
+    }
+    const double wanted = rooms * static_cast<double>(mAddressRoom) / kBytesPerMadeFace;
+    return std::max(1, static_cast<int>(std::sqrt(wanted / std::max(regions, 1.0))));
   }
 
   void QueueBoxAnswer() {
@@ -577,6 +651,7 @@ class RandomActions : public ::testing::Test {
       // A throw (a model spinning on, a folding net folding on) repaints its pane
       // without end, and wx's input simulator waits inside until the display is quiet.
       StopAllMouseThrows();
+      mTest.NoteIfStillRunning(!mDialogs.open.empty());
       const auto since = std::chrono::steady_clock::now() - mStarted;
       if (since < std::chrono::milliseconds(kAnswerAfterMs)) return;
       mStarted = std::chrono::steady_clock::now();
@@ -608,8 +683,10 @@ class RandomActions : public ::testing::Test {
       }
       mTries = 0;
       // Only what stays open takes the key: an Escape in a pane is an action of its own,
-      // and a slow pane it makes paint keeps the display from falling quiet.
-      if (!IsPopupMenuOpen() && mTest.mMenusOpen == 0 && !platform::WxProgress::GetOpenWindow()) return;
+      // and a slow pane it makes paint keeps the display from falling quiet. The making of
+      // a model of twice the room is left to meet the limit.
+      const bool work = platform::WxProgress::GetOpenWindow() && !mTest.mLetWorkRun;
+      if (!IsPopupMenuOpen() && mTest.mMenusOpen == 0 && !work) return;
       mTest.Note("  escape");
       mKeys.Char(WXK_ESCAPE);
     }
@@ -644,12 +721,22 @@ class RandomActions : public ::testing::Test {
     mAnswers.seed(static_cast<unsigned>(seed) + 1);
     mDuringWork.seed(static_cast<unsigned>(seed) + 2);
     mLog.clear();
+    mRunStart = platform::SteadyClock().NowSeconds();
+    mActions = actions;
+    mAction = 0;
+    mActionLabel.clear();
+    mFailed = false;
     DialogWatch dialogs;
     Answerer answerer(*this, dialogs);
     AddressLimit limit(mAddressRoom);
     ToolkitChecks checks(*this);
     OpenStartFile(kStartFiles[static_cast<size_t>(seed) % std::size(kStartFiles)]);
-    for (int i = 0; i < actions && !HasFatalFailure(); ++i) {
+    for (int i = 0; i < actions && !mFailed && !HasFatalFailure(); ++i) {
+      mAction = i + 1;
+      mActionLabel.clear();
+      mLetWorkRun = false;
+      mActionStart = Elapsed();
+      mStillRunningAfter = kStillRunningSeconds;
       answerer.Begin();
       if (mBeforeAction) mBeforeAction(i);
       Act();
@@ -659,8 +746,7 @@ class RandomActions : public ::testing::Test {
       const int painted = corvia::testing::PaintCount(mFrame);
       mFrame->Refresh();
       ASSERT_TRUE(Pump([&] { return corvia::testing::PaintCount(mFrame) > painted; }, kAnswerLimit))
-          << "no paint within " << kAnswerLimit.count() << " ms\n"
-          << Log();
+          << Report("no paint within " + std::to_string(kAnswerLimit.count()) + " ms");
       ++mDone;
     }
     // Whatever stays open is closed, and the window closes and goes. The answerer
@@ -673,7 +759,9 @@ class RandomActions : public ::testing::Test {
     GetTour().StopTour();
     mFrame->Close(true);
     answerer.Stop();
-    EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << "the windows stayed\n" << Log();
+    EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); })) << Report("the windows stayed");
+    // The last lines of a failed run, whatever was printed after its failure.
+    if (mFailed) std::printf("%s\n", mFailure.c_str());
   }
 
   // While the run lasts, a failed check of the window toolkit fails it, naming the seed
@@ -690,9 +778,9 @@ class RandomActions : public ::testing::Test {
 
    private:
     static void Fail(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
-      ADD_FAILURE() << "toolkit check \"" << cond.utf8_string() << "\" failed in " << func.utf8_string() << " ("
-                    << file.utf8_string() << ":" << line << "): " << msg.utf8_string() << "\n"
-                    << (sRunning ? sRunning->Log() : std::string());
+      const std::string saw = "toolkit check \"" + cond.utf8_string() + "\" failed in " + func.utf8_string() + " (" +
+                              file.utf8_string() + ":" + std::to_string(line) + "): " + msg.utf8_string();
+      ADD_FAILURE() << (sRunning ? sRunning->Report(saw) : saw);
       if (sRunning) sRunning->KeepModel();
     }
     static inline RandomActions* sRunning = nullptr;
@@ -709,8 +797,9 @@ class RandomActions : public ::testing::Test {
       limit.rlim_cur = platform::ReadMemorySources().addressUsed + room;
       if (mBefore.rlim_cur != RLIM_INFINITY && mBefore.rlim_cur < limit.rlim_cur) return;
       mSet = setrlimit(RLIMIT_AS, &limit) == 0;
-      // The program's estimates read the limit, as they do outside the tests.
-      if (mSet) mWorkBefore = platform::SetWorkMemoryLimit(0);
+      // The program's estimates count on three times the room: models up to that pass
+      // them, and past the room they meet the limit itself.
+      if (mSet) mWorkBefore = platform::SetWorkMemoryLimit(3 * room);
     }
     ~AddressLimit() {
       if (!mSet) return;
@@ -745,6 +834,24 @@ class RandomActions : public ::testing::Test {
   int mSeed = 0;
   int mDone = 0;
   std::vector<std::string> mLog;
+  // The run: when it began, its number of actions, the action under way (0 before the
+  // first), when it began and when it is next named as still running.
+  double mRunStart = 0.0;
+  int mActions = 0;
+  int mAction = 0;
+  std::string mActionLabel;
+  double mActionStart = 0.0;
+  double mStillRunningAfter = kStillRunningSeconds;
+  // Whether the run failed, and its last lines.
+  bool mFailed = false;
+  std::string mFailure;
+  // Under an address-space limit: the builders asked for a size, and those asked for a
+  // model of twice the room.
+  int mSizedBuilders = 0;
+  int mOverTheRoom = 0;
+  // The action makes a model of twice the room: its progress window is not escaped, and
+  // its work is cancelled later.
+  bool mLetWorkRun = false;
 
  public:
   int Done() const { return mDone; }
@@ -779,14 +886,34 @@ TEST_P(RandomActionsSeed, TheProgramAnswersEveryActionAndExitsCleanly) {
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomActionsSeed, ::testing::ValuesIn(Seeds()));
 
 // A check of the toolkit that fails during a run (here the hidden root of the
-// information tree asked to close) fails the run, once, naming the seed.
+// information tree asked to close, before the second action) fails the run, once, and
+// ends it: the failure's last lines name the seed, the action and what was seen, and
+// replay the seed; so do the last lines the run prints.
 TEST_F(RandomActions, AFailedToolkitCheckFailsTheRun) {
   mBeforeAction = [](int action) {
     if (action != 1 || !GetInfoBar()) return;
     wxTreeCtrl* tree = GetInfoBar()->GetTree();
     tree->Collapse(tree->GetRootItem());
   };
-  EXPECT_NONFATAL_FAILURE(Run(kCiSeeds[0], 3), "can't collapse hidden root\nseed " + std::to_string(kCiSeeds[0]));
+  ::testing::TestPartResultArray failures;
+  {
+    const ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+    Run(kCiSeeds[0], 3);
+  }
+  ASSERT_EQ(failures.size(), 1);
+  EXPECT_EQ(Done(), 2);
+  const std::string seed = std::to_string(kCiSeeds[0]);
+  const std::string message = failures.GetTestPartResult(0).message();
+  const std::string last = "\nseed " + seed + ", action 2 of 3: before it began\nsaw: toolkit check ";
+  ASSERT_NE(message.rfind(last), std::string::npos) << message;
+  const std::string lastLines = message.substr(message.rfind(last) + 1);
+  EXPECT_NE(lastLines.find("can't collapse hidden root\nreplay: CORVIA_RANDOM_SEEDS=" + seed +
+                           " CORVIA_RANDOM_ACTIONS=3 "),
+            std::string::npos)
+      << lastLines;
+  EXPECT_NE(lastLines.find("--gtest_filter=RandomActions.*'"), std::string::npos) << lastLines;
+  EXPECT_EQ(std::count(lastLines.begin(), lastLines.end(), '\n'), 2) << lastLines;
 }
 
 // The room above what the program holds: enough for the models a person works with, far
@@ -802,9 +929,21 @@ TEST_P(RandomActionsUnderAddressLimit, EveryBuilderEndsInItsModelOrInWords) {
   GTEST_SKIP() << "not under the address sanitizer";
 #endif
   mAddressRoom = kAddressRoom;
+  const int failedBefore = GetMemoryFailureCount();
   Run(GetParam(), ActionsPerSeed());
-  std::printf("seed %d under an address-space limit: %d actions, %d ended for lack of memory\n", GetParam(), Done(),
-              GetMemoryFailureCount());
+  const int failed = GetMemoryFailureCount() - failedBefore;
+  const auto& boxes = Messages().Boxes();
+  const auto told = std::count_if(boxes.begin(), boxes.end(), [](const platform::MessageBoxRequest& box) {
+    return box.text.rfind("There was not enough memory to ", 0) == 0;
+  });
+  std::printf("seed %d under an address-space limit: %d actions, %d builders asked for a model of twice the room, "
+              "%d operations ended for lack of memory, %d told so\n",
+              GetParam(), Done(), mOverTheRoom, failed, static_cast<int>(told));
+  // The limit bites: most of the models of twice the room end for lack of memory, in
+  // words, and the program answers on (as after every action).
+  EXPECT_GE(mOverTheRoom, 2);
+  EXPECT_GE(failed, (mOverTheRoom + 1) / 2);
+  EXPECT_GE(told, (mOverTheRoom + 1) / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(AddressLimitSeeds, RandomActionsUnderAddressLimit,

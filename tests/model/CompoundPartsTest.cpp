@@ -125,7 +125,7 @@ TEST(CompoundPartsTest, FlatModelHasVolumeZero) {
 }
 
 TEST(CompoundPartsTest, QueueOverflowIsReportedAndEndsTheFill) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   Poly poly;
   corvia::testing::BuildCube(poly);
   CompoundPart part;

@@ -205,7 +205,7 @@ TEST_F(ReorientPyramid, EveryTriangleStartsAtTheCornerOfItsRepresentative) {
 }
 
 TEST_F(ReorientPyramid, FaceWithoutAFittingStartIsReportedAndKeptAtCornerZero) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(2);
   // Base vertex 2 gets a type of its own: the triangles at it (faces 2 and 3) have
   // no corner order that corresponds to the representative's.
   auto* lone = new FaceType(&poly, poly.mDualBlock.get(), 0, 2);

@@ -73,7 +73,7 @@ TEST(GlobalsTest, ColourChooser) {
   EXPECT_NEAR(colour[0], 1.0f, 1e-6);
   EXPECT_EQ(colour[2], 0.0f);
   corvia::SetColorChooser(nullptr);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   EXPECT_FALSE(corvia::ChooseColorDialog(colour));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   corvia::SetColorChooser(previous);
@@ -126,7 +126,7 @@ TEST(GlobalsTest, EncodeForPHPWritesSixBitCharacters) {
 }
 
 TEST(GlobalsTest, EncodeForPHPRefusesTooLittleDataToScramble) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(2);
   EXPECT_EQ(Encode("a", "key", 1, "p"), "(null)");
   EXPECT_EQ(Encode("", "key", 1, "p"), "(null)");
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 2);

@@ -118,7 +118,7 @@ TEST(LookupsCorners, FindAndStepRoundCorners) {
   EXPECT_EQ(face->GetNextNeighbour(c2, 1), face->mNeighbours[3]);
   EXPECT_EQ(face->GetNextNeighbour(c2, 2), face->mNeighbours[0]);
   EXPECT_EQ(face->GetNextNeighbour(c2, -3), face->mNeighbours[3]);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   EXPECT_EQ(face->GetNextNeighbour(cube.F(1), 1), nullptr);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text, "GetNextNeighbour: Couldn't find it");
@@ -190,7 +190,7 @@ TEST(LookupsBuilderWalks, NextFaceNextVertexAndAdjacentFaceVert) {
   EXPECT_EQ(GetNextVertex(f0, vertex, 1), f0->GetNextNeighbour(vertex, 1));
   // Round a face, the face across each side; round a vertex, the vertex across each edge.
   for (int i = 0; i < 4; ++i) EXPECT_EQ(GetAdjacentFaceVert(cube.F(4), i), cube.F(4)->GetAdjacent(i));
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(3);
   EXPECT_EQ(GetNextFace(vertex, cube.F(1), 1, 0), nullptr);
   EXPECT_EQ(GetNextVertex(cube.F(1), vertex, 1), nullptr);
   SetNextFace(vertex, cube.F(1), 1, cube.F(0), 0);

@@ -26,12 +26,9 @@
 #include "symmetry/FindSymmetries.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_PolyBuild {
-
-using corvia::testing::MissingServicesOnly;
 
 struct Counts {
   int vertices;
@@ -78,7 +75,6 @@ bool BuildFrom(corvia::Poly& poly, corvia::PolyTemplate& polyTemplate, const cha
 }  // namespace test_PolyBuild
 
 TEST(PolyBuild, IcosahedronHasConsistentRings) {
-  test_PolyBuild::MissingServicesOnly missing;
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, "3.3.3.3.3"));
@@ -112,7 +108,6 @@ TEST(PolyBuild, ConvexUniformPolyhedra) {
                         {"3.4.3.4", 12, 14, 24, 4},
                         {"4.6.8", 48, 26, 72, 3},
                         {"3.3.3", 4, 4, 6, 3}};
-  test_PolyBuild::MissingServicesOnly missing;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     corvia::PolyTemplate polyTemplate;
@@ -132,7 +127,6 @@ TEST(PolyBuild, ConvexUniformPolyhedra) {
 
 
 TEST(PolyBuild, SnubCubeStepsToItsMirrorImage) {
-  test_PolyBuild::MissingServicesOnly missing;
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, "3.3.3.3.4"));
@@ -180,7 +174,6 @@ TEST(PolyBuild, SnubCubeStepsToItsMirrorImage) {
 }
 
 TEST(PolyBuild, StarPolyhedra) {
-  test_PolyBuild::MissingServicesOnly missing;
   struct Case {
     const char* text;
     int vertices, faces;
@@ -207,7 +200,6 @@ TEST(PolyBuild, StarPolyhedra) {
 // polyhedra lies well outside the model's own unit sphere: the dual's pane and the
 // dual's "Radius" are measured by it.
 TEST(PolyBuild, TheRadiusIsTheDualsFarthestPole) {
-  test_PolyBuild::MissingServicesOnly missing;
   struct Case {
     const char* text;
     double radius;
@@ -231,7 +223,6 @@ TEST(PolyBuild, TheRadiusIsTheDualsFarthestPole) {
 }
 
 TEST(PolyBuild, FailuresAreReported) {
-  test_PolyBuild::MissingServicesOnly missing;
   corvia::Poly poly;
   // No template, or one that did not parse: nothing to build.
   EXPECT_FALSE(poly.Build(nullptr, 0));
@@ -244,7 +235,6 @@ TEST(PolyBuild, FailuresAreReported) {
 }
 
 TEST(PolyBuild, BuildRecordsGoWithTheirModel) {
-  test_PolyBuild::MissingServicesOnly missing;
   corvia::PolyTemplate snub;
   corvia::PolyTemplate icosahedron;
   std::optional<corvia::Poly> slot;
@@ -352,7 +342,6 @@ TEST(PolyBuild, TemplatesThatDidNotSolveAreRefused) {
 // Prisms and antiprisms as large as the templates allow grow face by face into
 // their models.
 TEST(PolyBuild, PrismsAndAntiprismsAtTheLimitBuild) {
-  test_PolyBuild::MissingServicesOnly missing;
   const int n = corvia::kTemplateMaxSides;
   const std::string number = std::to_string(n);
   for (const std::string& text : {number + ".4.4", "3.3.3." + number, "4.4." + number}) {
@@ -445,7 +434,6 @@ TEST(PolyBuild, SteppingOnUndoesMergesInTheTurnedModel) {
 // Removing the latest matched vertex takes back its step, from the finished model
 // too; building on closes the same polyhedron again.
 TEST(PolyBuild, RemovingTheLatestVertexTakesBackItsStep) {
-  test_PolyBuild::MissingServicesOnly missing;
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   ASSERT_TRUE(test_PolyBuild::BuildFrom(poly, polyTemplate, "3.4.3.4"));

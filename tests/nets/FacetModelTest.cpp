@@ -19,7 +19,6 @@
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/nets/NetChecks.h"
-#include "tests/support/MissingServices.h"
 
 namespace test_FacetModel {
 
@@ -261,7 +260,6 @@ TEST_F(FacetModelTest, TheBlockMakesItsModelAndNetsOnce) {
   EXPECT_EQ(model->mNetTypes, types);
   // The block's scale is the model's radius (the face types' own scales come with the
   // stellation).
-  testing::MissingServicesOnly missing;
   EXPECT_EQ(corvia::UpdateScale(poly->mBaseBlock.get(), nullptr), Model3D::CalcMaxRadius(model));
 }
 

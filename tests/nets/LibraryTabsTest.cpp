@@ -155,7 +155,6 @@ void Apply(const TabSettings& tab) {
 
 TEST(LibraryTabs, NoTabOverlapsAnotherOrAFaceletOfItsNet) {
   using namespace test_LibraryTabs;
-  corvia::testing::ExpectInternalErrors();
   corvia::testing::nets::SettingsGuard settings;
   corvia::GetUnitSettings() = corvia::UnitSettings();
   const bool everyRecord = std::getenv("CORVIA_TABS_EVERY_RECORD") != nullptr;

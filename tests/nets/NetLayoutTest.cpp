@@ -118,7 +118,9 @@ std::vector<std::pair<std::string, std::string>> DescribeAll() {
 }  // namespace test_NetLayout
 
 TEST(NetLayout, TheNetsOfTheLibraryAndOfGeodesicSpheresAreAsRecorded) {
-  corvia::testing::ExpectInternalErrors();
+  // The nets of a few records meet faults of the unfolding as recorded: a facelet type
+  // whose rotation is not found (8) and a vertex with too few nets (5).
+  corvia::testing::ExpectInternalErrors(13);
   const auto all = test_NetLayout::DescribeAll();
   if (const char* path = std::getenv("CORVIA_NET_LAYOUT_DUMP")) {
     std::ofstream out(path);

@@ -54,7 +54,7 @@ TEST(Services, NestedInstallRestoresPrevious) {
 }
 
 TEST(Services, ExpectedInternalErrorIsNotAFailure) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   Services().messages->ShowBox({"Internal Error", "expected here"});
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
 }

@@ -293,7 +293,7 @@ TEST_F(DiagramDrawing, FacetsAndOutlinesOnAPage) {
     EXPECT_EQ(page.lines[4 * k + 1], static_cast<int>(std::lround(100 * corners[2 * k + 1] + 2000)));
   }
   EXPECT_EQ(segment->mMarks, 0u);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   Print(core, page.transform);
   EXPECT_EQ(page.polygons.size(), 1u);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);

@@ -53,7 +53,7 @@ TEST_F(GLSections, NestedSectionsMakeCurrentAndReleaseOnce) {
   EXPECT_EQ(target.released, 1);
   EXPECT_EQ(OpenGLView::GetCurrent(), nullptr);
 
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   PostOpenGL(&view);
   ASSERT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text, "Too many calls to PostOpenGL()\n");
@@ -87,7 +87,7 @@ TEST_F(GLSections, AnotherViewsSectionNestsAndGivesTheContextBack) {
   EXPECT_EQ(OpenGLView::GetCurrent(), &b);
   GLint viewport[4];
   // Closing the wrong view's section is refused and leaves both open.
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   PostOpenGL(&a);
   EXPECT_EQ(GetOpenGLNesting(), 2);
   PostOpenGL(&b);

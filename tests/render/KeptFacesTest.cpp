@@ -97,8 +97,27 @@ class KeptFaces : public corvia::testing::GLTest {
     return picture;
   }
 
+  // The view shown in a window, looking from the eye at the origin without perspective.
+  OffscreenViewWindow* ShowLookingFrom(TestView& view, const double* eye) {
+    OffscreenViewWindow* window = Show(view, kSize, kSize);
+    if (!window) return nullptr;
+    view.Camera().SetOrthogonal(true);
+    view.Camera().SetOrthoHalfHeight(static_cast<float>(kHalfHeight));
+    view.Camera().SetEye(eye);
+    return window;
+  }
+
   std::vector<std::unique_ptr<ModelView>> mViews;
 };
+
+// A scene of the model's faces in the plain mode at the scale the variable holds when it
+// is drawn, and then the translucent triangles queued.
+std::function<void(TestView&)> FacesAtScale(Poly& poly, const double& scale) {
+  return [&poly, &scale](TestView&) {
+    DrawFaces(&poly, &poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
+    DrawDepthSortedTriangles();
+  };
+}
 
 // The frames of one pane in a state that does not change: drawn triangle by triangle,
 // drawn from the recording, then drawn from what was kept.
@@ -365,10 +384,7 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
   double scale = 1.0;
   TestView view;
-  view.scene = [&](TestView&) {
-    DrawFaces(&model.poly, &model.poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
-    DrawDepthSortedTriangles();
-  };
+  view.scene = FacesAtScale(model.poly, scale);
   OffscreenViewWindow* window = Show(view, 64, 64);
   ASSERT_NE(window, nullptr);
   const FaceMeshStatistics before = GetFaceMeshStatistics();
@@ -391,6 +407,43 @@ TEST_F(KeptFaces, ChangingFramesAreDrawnFromTheirRecordingsAndStillOnesKept) {
   EXPECT_EQ(GetFaceMeshStatistics().recorded - after.recorded, 0u);
   EXPECT_EQ(GetFaceMeshStatistics().kept - after.kept, 3u);
   EXPECT_FALSE(view.Frames().WasLastFrameDrawnAfresh());
+  CloseWindows();
+}
+
+// A translucent model shown at no size, as a transition begins to grow it from nothing,
+// covers no pixel: each frame draws its triangles in one run, not one run (two calls)
+// a triangle. Grown, it looks as its faces drawn one by one, and turned a little at a
+// time it is drawn from what the first frame at its size kept.
+TEST_F(KeptFaces, AModelShownAtNoSizeIsDrawnInOneRun) {
+  TestModel model("3.4.3.4");
+  ASSERT_TRUE(model.built);
+  for (PolyElement* f = model.poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
+  model.poly.mPolyFlags |= kPolyFlagCellColoursFront;
+  double scale = 0.0;
+  TestView view;
+  view.scene = FacesAtScale(model.poly, scale);
+  const double eye[3] = {1.0, 2.0, 4.0};
+  OffscreenViewWindow* window = ShowLookingFrom(view, eye);
+  ASSERT_NE(window, nullptr);
+  for (int frame = 0; frame < 3; ++frame) {
+    const unsigned before = GetDepthSortStatistics().runsDrawn;
+    window->Paint();
+    EXPECT_EQ(GetDepthSortStatistics().runsDrawn - before, 1u) << frame;
+  }
+  scale = 1.0;
+  const GLBitmap grown = Draw(window);
+  AllowFaceMeshArrays(false);
+  EXPECT_LE(LargestChannelDifference(grown, Draw(window)), 1);
+  AllowFaceMeshArrays(true);
+  const FaceMeshStatistics before = GetFaceMeshStatistics();
+  const double up[3] = {0, 1, 0};
+  constexpr unsigned kFrames = 12;
+  for (unsigned frame = 0; frame < kFrames; ++frame) {
+    view.Camera().RotateCamera(up, 0.75 * kKeptOrderAngle);
+    window->Paint();
+  }
+  EXPECT_EQ(GetFaceMeshStatistics().recorded - before.recorded, 0u);
+  EXPECT_EQ(GetFaceMeshStatistics().kept - before.kept, kFrames);
   CloseWindows();
 }
 
@@ -485,12 +538,9 @@ TEST_F(KeptFaces, TheTranslucentOrderIsKeptWhileTheEyeMovesLittle) {
     }
     DrawDepthSortedTriangles();
   };
-  OffscreenViewWindow* window = Show(view, kSize, kSize);
-  ASSERT_NE(window, nullptr);
-  view.Camera().SetOrthogonal(true);
-  view.Camera().SetOrthoHalfHeight(1.25f);
   const double eye[3] = {0, 0, 5};
-  view.Camera().SetEye(eye);
+  OffscreenViewWindow* window = ShowLookingFrom(view, eye);
+  ASSERT_NE(window, nullptr);
   const GLBitmap first = Draw(window);
   EXPECT_EQ(set->GetSortCount(), 1u);
   kept = false;
@@ -635,6 +685,19 @@ TEST(TriangleRuns, OnlyTrianglesThatCannotShareAPixelRunTogether) {
   std::vector<uint32_t> starts;
   batcher.Split(triangles, triangles.size(), m, starts);
   EXPECT_EQ(starts, (std::vector<uint32_t>{0, 6, 8, 9}));
+
+  // A triangle whose corners are one point (a model shown at no size) covers no pixel:
+  // it meets nothing, and joins the run it falls in, before, within or after a fan.
+  const WindowTriangle point = Triangle({{5, 5}, {5, 5}, {5, 5}}, 32, 32, 32);
+  EXPECT_FALSE(TrianglesMayOverlap(base, point, m));
+  EXPECT_FALSE(TrianglesMayOverlap(point, point, m));
+  std::vector<WindowTriangle> points(20, point);
+  points.insert(points.end(), triangles.begin(), triangles.begin() + 3);
+  points.push_back(Triangle({{0, 0}, {0, 0}, {0, 0}}, 0, 0, 0));
+  points.insert(points.end(), triangles.begin() + 3, triangles.begin() + 7);
+  points.push_back(point);
+  batcher.Split(points, points.size(), m, starts);
+  EXPECT_EQ(starts, (std::vector<uint32_t>{0, 27}));
 
   // Twelve triangles going round a corner twice, side to side: the second time round
   // covers the first (and meets it where the ids differ), so runs begin there.

@@ -236,7 +236,7 @@ TEST_F(Lighting, CoplanarStencilNestsAndReportsTooManyFinishes) {
   EXPECT_TRUE(glIsEnabled(GL_STENCIL_TEST));
   for (int i = 0; i < 4; ++i) PrepareCoplanarStencil(4);
   EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   PrepareCoplanarStencil(4);
   EXPECT_EQ(corvia::testing::Platform().messages.Boxes().back().text, "StencilUsedDepth < 0");
   EXPECT_EQ(GetCoplanarStencilDepth(), 0);

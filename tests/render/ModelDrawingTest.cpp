@@ -24,7 +24,6 @@
 #include "render/SelectionItems.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
-#include "tests/support/MissingServices.h"
 #include "tests/support/PlaneHull.h"
 
 namespace test_ModelDrawing {
@@ -286,7 +285,6 @@ TEST_F(ModelDrawing, ReferenceImages) {
 
 // Each face draw mode once for a star model, with the passes each face takes.
 TEST_F(ModelDrawing, EveryDrawModeDrawsAStarModel) {
-  corvia::testing::MissingServicesOnly missing;
   TestModel model(kSmallStellatedDodecahedron);
   ASSERT_TRUE(model.built);
   for (int mode = 0; mode < kNumDrawModes; ++mode) {
@@ -349,7 +347,6 @@ std::vector<bool> ProjectedCover(const SimplePoly& model) {
 // A morph pane shows the model the morph builder makes at the same ratio: the drawing
 // of both the faces and the vertices covers what the built model's faces cover.
 TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
-  corvia::testing::MissingServicesOnly missing;
   struct Morph {
     int mode;
     uint32_t viewType;
@@ -394,7 +391,6 @@ TEST_F(ModelDrawing, MorphPanesShowTheMorphModels) {
 // quadrilateral, listed from the corners in the other turn than its triangles: it is lit
 // on its outer side as the triangles are just before, not shown by its dark back.
 TEST_F(ModelDrawing, TheAugmentationMorphLightsItsFlatQuadrilaterals) {
-  corvia::testing::MissingServicesOnly missing;
   auto meanRed = [&](double t) {
     TestModel cube(kCube);
     EXPECT_TRUE(cube.built);
@@ -437,7 +433,6 @@ TEST_F(ModelDrawing, TheAugmentationMorphLightsItsFlatQuadrilaterals) {
 // solid pass covers what the placed triangles cover, the wire-frame pass draws only
 // their outlines, and nothing is drawn without a preview pane.
 TEST_F(ModelDrawing, TheAugmentationPreviewDrawsThePiecesInPlace) {
-  corvia::testing::MissingServicesOnly missing;
   TestModel cube(kCube);
   ASSERT_TRUE(cube.built);
   // The face looking most along +x: its pyramid stands beside the cube seen from +z.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
 #include "model/CreatePoly.h"
@@ -34,13 +35,17 @@
 #include "nets/NetFlags.h"
 #include "nets/NetSettings.h"
 #include "nets/NetTab.h"
+#include "platform/Services.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/FaceletDrawing.h"
+#include "render/FaceMeshCache.h"
 #include "render/FacetModelDrawing.h"
+#include "render/FlatNetMesh.h"
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
+#include "render/NewView.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
 #include "render/PrintPage.h"
@@ -51,6 +56,7 @@
 #include "stellation/StellationDiagram.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/render/ModelTestSupport.h"
+#include "tests/stellation/StellationModels.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_NetDrawing {
@@ -421,6 +427,8 @@ TEST_F(NetDrawing, TextsOfAFlatNetStandInsideTheirFaceletClearOfItsEdges) {
     bottom = std::max(bottom, p[1]);
   }
   EXPECT_GE(bottom - top + 1, lineHeight / 2) << "the face's text is " << bottom - top + 1 << " pixels high";
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // The edge lengths of the icosahedron's net, whose triangles are small in the pane: no
@@ -479,6 +487,8 @@ TEST_F(NetDrawing, EdgeTextsOfSmallFaceletsNeverOverlap) {
   DrawFlatNet(*net, view, 4 * kSize, &large);
   EXPECT_EQ(large.size(), static_cast<size_t>(labelled));
   expectApart(large);
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // The circle where a sphere cuts a face plane is drawn only where it crosses the face:
@@ -507,6 +517,8 @@ TEST_F(NetDrawing, SphereSectionsStayInsideTheirFacelet) {
   int outside = 0;
   for (const auto& p : drawn) outside += PixelsInside(view, facelet, p[0], p[1]) < -1.5 ? 1 : 0;
   EXPECT_EQ(outside, 0);
+  // The windows go before the view they show.
+  CloseWindows();
 }
 
 // ---- Folding nets ------------------------------------------------------------------------------
@@ -738,6 +750,181 @@ TEST_F(NetDrawing, TheStellationDiagramOfTheIcosahedron) {
     EXPECT_GT(visible, 0);
     if (shells == 2) corvia::testing::ExpectMatchesFixture(whole, "stellation-diagram-icosahedron");
   }
+}
+
+// ---- Flat nets kept between paints ------------------------------------------------------------
+
+int CountDifferentPixels(const GLBitmap& a, const GLBitmap& b) {
+  if (a.width != b.width || a.height != b.height) return -1;
+  int count = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) count += PixelAt(a, x, y) == PixelAt(b, x, y) ? 0 : 1;
+  return count;
+}
+
+// The Unfolded Net pane's mouse mode that cuts edges, for the length of a test.
+class CutEdgesMode {
+ public:
+  CutEdgesMode() : mMode(GetMouseSelectionMode()) { StoreMouseSelectionMode(2); }
+  ~CutEdgesMode() { StoreMouseSelectionMode(mMode); }
+  CutEdgesMode(const CutEdgesMode&) = delete;
+  CutEdgesMode& operator=(const CutEdgesMode&) = delete;
+
+ private:
+  int mMode;
+};
+
+// A flat net drawn from the buffers its pane keeps shows the pixels of the net drawn one
+// facelet at a time: a stellation's net with its glue tabs, dashed valley edges, an edge
+// the user cut drawn wide in the mode that cuts edges, the selected edgelet's tab
+// lighter, and a facelet with a label. A later paint draws what was kept without
+// gathering the net again; a new colour of a face, or a cut, gathers it again.
+TEST_F(NetDrawing, AFlatNetKeptBetweenPaintsShowsWhatItsFaceletsDrawnOneByOneShow) {
+  StellatedIcosahedron ico;
+  ASSERT_TRUE(ico.Stellate());
+  ico.IncludeShells(3);
+  Model3D* model = ico.block->GetModel3D(true, nullptr);
+  ASSERT_TRUE(model && model->HasNets());
+  const CutEdgesMode cutting;
+  FlatView view;
+  auto drawOneByOne = [&](Net& net) {
+    AllowFaceMeshArrays(false);
+    const GLBitmap image = DrawFlatNet(net, view);
+    AllowFaceMeshArrays(true);
+    return image;
+  };
+  // A joined edge of the first net cut by the user, and a tab selected.
+  Net* net = model->GetNet(0);
+  Edge3D* joined = nullptr;
+  for (Face3D* f = net->first; f && !joined; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges() && !joined; ++i) {
+      Edge3D* e = &f->mEdges[i];
+      if (e->Has(kEdgeJoinedFirst) && !e->Has(kEdgeGeneratorCut)) joined = e;
+    }
+  }
+  ASSERT_NE(joined, nullptr);
+  joined->ToggleCut(false);
+  net = model->mCurrentNet;
+  ASSERT_NE(net, nullptr);
+  int valleys = 0, wide = 0;
+  for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      Edge3D* e = &f->mEdges[i];
+      valleys += e->IsConvex() ? 0 : 1;
+      wide += e->Has(kEdgeUserCut) ? 1 : 0;
+      if (e->tab && !model->mSelectedEdge) model->mSelectedEdge = e;
+    }
+  }
+  ASSERT_GT(valleys, 0);
+  ASSERT_GT(wide, 0);
+  ASSERT_NE(model->mSelectedEdge, nullptr);
+  net->first->mNextInNet->mSourceFace->SetLabel("L");
+
+  const unsigned long start = CountFlatNetFaceletsGathered();
+  const GLBitmap kept = DrawFlatNet(*net, view);
+  EXPECT_EQ(CountFlatNetFaceletsGathered() - start, static_cast<unsigned long>(Net::CountFacelets(net)));
+  EXPECT_EQ(CountDifferentPixels(kept, drawOneByOne(*net)), 0);
+  const unsigned long gathered = CountFlatNetFaceletsGathered();
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), kept), 0);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), gathered) << "gathered again with nothing changed";
+
+  const float blue[3] = {0.1f, 0.3f, 0.9f};
+  CopyFloat3(net->first->mSourceFace->mColor, blue);
+  CopyFloat3(net->first->mSourceFace->mBackColor, blue);
+  const GLBitmap recoloured = DrawFlatNet(*net, view);
+  EXPECT_GT(CountFlatNetFaceletsGathered(), gathered);
+  EXPECT_GT(CountDifferentPixels(recoloured, kept), 0);
+  EXPECT_EQ(CountDifferentPixels(recoloured, drawOneByOne(*net)), 0);
+
+  // Joined again: the nets are made anew.
+  joined->ToggleCut(false);
+  net = model->mCurrentNet;
+  ASSERT_NE(net, nullptr);
+  const unsigned long beforeJoin = CountFlatNetFaceletsGathered();
+  const GLBitmap rejoined = DrawFlatNet(*net, view);
+  EXPECT_GT(CountFlatNetFaceletsGathered(), beforeJoin);
+  EXPECT_EQ(CountDifferentPixels(rejoined, drawOneByOne(*net)), 0);
+  CloseWindows();
+}
+
+// A flat net of many facelets is not gathered in the paint that first
+// shows it: the paint asks the program to come back and shows the part gathered so far
+// (none). The idle work gathers it under the progress window, a turn at a time, and the
+// pane then shows what the net drawn one facelet at a time shows. The user's Cancel
+// leaves the part gathered, and the paints do not ask again until the net changes; a
+// stop the program asked for lets the next paint ask again.
+TEST_F(NetDrawing, AFlatNetOfManyFaceletsIsGatheredByTheIdleWorkUnderItsProgress) {
+  auto cube = BuildLibraryPoly(kCubeRecord);
+  ASSERT_NE(cube, nullptr);
+  std::unique_ptr<SimplePoly> subdivided = cube->Subdivide(0, 30);
+  auto poly = std::make_unique<Poly>();
+  ASSERT_TRUE(subdivided && CreatePoly(*subdivided, poly.get(), false, false));
+  ColourFacesApart(*poly);
+  GetUnitSettings().mMaxFacesPerNet = 1000000;
+  Model3D model(poly.get(), false);
+  model.MakeNets();
+  Net* net = model.GetNet(0);
+  ASSERT_NE(net, nullptr);
+  ASSERT_GE(Net::CountFacelets(net), kDeferredFlatNetFacelets);
+  FlatView view;
+  AllowFaceMeshArrays(false);
+  const GLBitmap oneByOne = DrawFlatNet(*net, view);
+  AllowFaceMeshArrays(true);
+  ASSERT_GT(CountLit(oneByOne), kSize * kSize / 4);
+
+  const unsigned long start = CountFlatNetFaceletsGathered();
+  const int requests = corvia::testing::Platform().views.mPrepareRequests;
+  const GLBitmap asked = DrawFlatNet(*net, view);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), start) << "gathered in the paint";
+  EXPECT_EQ(corvia::testing::Platform().views.mPrepareRequests, requests + 1);
+  EXPECT_EQ(CountLit(asked), 0);
+  ASSERT_TRUE(HasDeferredFlatNets());
+
+  // Cancelled by the user at the report after the first turn: its part is shown, and
+  // nothing is asked again.
+  corvia::testing::TickingClock clock(1.0);
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  int pumps = 0;
+  std::vector<std::string> captions;
+  corvia::testing::Platform().progress.Current()->onPump = [&](auto& state) {
+    captions.push_back(state.caption);
+    if (++pumps == 3) state.cancel = true;
+  };
+  EXPECT_FALSE(MakeDeferredFlatNets());
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  corvia::testing::Platform().progress.Current()->cancel = false;
+  ASSERT_EQ(pumps, 3);
+  EXPECT_EQ(captions.back().rfind("Drawing the net: ", 0), 0u) << captions.back();
+  const unsigned long part = CountFlatNetFaceletsGathered() - start;
+  EXPECT_GT(part, 0u);
+  EXPECT_LT(part, static_cast<unsigned long>(Net::CountFacelets(net)));
+  const GLBitmap partly = DrawFlatNet(*net, view);
+  EXPECT_FALSE(HasDeferredFlatNets());
+  EXPECT_GT(CountLit(partly), 0);
+  EXPECT_LT(CountLit(partly), CountLit(oneByOne));
+  EXPECT_EQ(CountFlatNetFaceletsGathered() - start, part);
+
+  // The nets made again, and the work stopped by the program: asked for again.
+  model.MakeNets();
+  net = model.GetNet(0);
+  DrawFlatNet(*net, view);
+  ASSERT_TRUE(HasDeferredFlatNets());
+  corvia::testing::Platform().progress.Current()->onPump = [](auto&) { RequestProgressCancel(); };
+  EXPECT_FALSE(MakeDeferredFlatNets());
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  DrawFlatNet(*net, view);
+  ASSERT_TRUE(HasDeferredFlatNets());
+
+  // Done whole: the pane shows the net as drawn one facelet at a time.
+  EXPECT_TRUE(MakeDeferredFlatNets());
+  platform::InstallServices(before);
+  EXPECT_FALSE(HasDeferredFlatNets());
+  const unsigned long whole = CountFlatNetFaceletsGathered();
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), oneByOne), 0);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), whole);
+  CloseWindows();
 }
 
 // ---- The facet model of a stellation -------------------------------------------------------------

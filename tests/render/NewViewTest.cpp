@@ -143,7 +143,7 @@ TEST(NewView, CaptionButtonsLieRightToLeftWithTheirSpacing) {
   EXPECT_EQ(first.right - second.right, 18);
   EXPECT_FALSE(view.Buttons().GetButtonRect(2, first));
 
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   view.Buttons().DefineButton(2, 1, 1, 0);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_NE(corvia::testing::Platform().messages.Boxes().back().text.find("DefineButton: index 2 invalid"),

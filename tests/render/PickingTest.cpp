@@ -36,7 +36,7 @@ TEST(SelectionNames, PackKindAndIndex) {
 
   InitGLSelection(kNumSelectionItemKinds);
   EXPECT_EQ(GetGLSelectionBits(), 6);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(4);
   EXPECT_EQ(MakeSelectionName(64, 1), 0u);
   EXPECT_EQ(MakeSelectionName(-1, 1), 0u);
   EXPECT_EQ(MakeSelectionName(kSelectFace, -1), 0u);

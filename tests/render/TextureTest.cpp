@@ -529,7 +529,7 @@ TEST_F(TextureImages, AMissingFileGivesNoImageAndADamagedOneTheLoadersMessageOnc
 
 TEST_F(TextureImages, WithoutAViewOnlyATextureAskedForAtOnceIsRefused) {
   const std::string path = Save(MakeSolid(4, 4, 1, 2, 3), FIF_PNG, "noview.png");
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   EXPECT_EQ(TextureImage::New(path.c_str(), kWrapClamp, kWrapClamp, nullptr, true), nullptr);
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(Platform().messages.Boxes()[0].text, "TextureImage::New() called without OpenGL view");

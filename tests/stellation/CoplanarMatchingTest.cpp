@@ -123,7 +123,6 @@ TEST(CoplanarMatching, CopyMovesACoplanarFaceToTheFront) {
 // the same way, with no report.
 TEST(CoplanarMatching, RingsThroughTheCentreFacingBothWaysMatchTheirOrder) {
   using namespace test_CoplanarMatching;
-  corvia::testing::ExpectInternalErrors();
   corvia::PolyTemplate polyTemplate;
   corvia::Poly poly;
   ASSERT_TRUE(CreateFromLibraryEntry(&poly, &polyTemplate, corvia::GetLibraryEntry(23), false));

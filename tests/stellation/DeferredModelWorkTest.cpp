@@ -11,13 +11,18 @@
 #include <vector>
 
 #include "construction/ModelFactory.h"
+#include "construction/ModelLookup.h"
+#include "construction/WatermanStep.h"
 #include "core/Progress.h"
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
+#include "model/LibraryEntry.h"
 #include "nets/Model3D.h"
+#include "symmetry/SimplePoly.h"
 #include "platform/Clock.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/Stellate.h"
+#include "stellation/StellationCriteria.h"
 #include "symmetry/ConvexHull.h"
 #include "tests/nets/NetChecks.h"
 
@@ -102,6 +107,87 @@ TEST_F(DeferredModelWorkTest, TheNetsOfALargeModelAreMadeAfterTheDrawingThatAske
   ASSERT_TRUE(block->HasNets());
   n::ExpectCover(*block->GetExistingModel3D(), "frequency-15 sphere");
   EXPECT_EQ(Headless().messages.Boxes().size(), 0u);
+}
+
+// The stellation shown of a model, stepped from the core to the place given in the walk
+// of the present criteria; false when the walk is shorter.
+bool StepToStellation(Poly& poly, FaceTypeBlock* block, int place) {
+  (void)Stellate(&poly, block, false);
+  if (!block->IsStellated()) return false;
+  StellationStepResult step = StepStellations(block, StellationStep::kCore);
+  while (step.place.index > 0 && step.place.index < place) step = StepStellations(block, StellationStep::kNext);
+  return step.place.index == place;
+}
+
+// Stellations far along the walk of models of few faces, whose set-ups are small and
+// made at once: a drawing weighs the facet model by the cells shown and its nets by its
+// facelets, not by the model's faces. The 28th stellation of a Waterman polyhedron gets
+// its facet model of some 6,000 facelets at once and its nets later, under the progress
+// window; the 73rd of the dual of a model made from the second leaves its facet model
+// of some 31,000 facelets for later too. A polyhedron that is its own stellation (a
+// toroid, whose cells' pieces merge into a few hundred facelets) still gets its nets at
+// once.
+TEST_F(DeferredModelWorkTest, TheFaceletsAndNetsOfAFarStellationAreMadeAfterTheDrawingThatAskedForThem) {
+  std::unique_ptr<SimplePoly> waterman = CreateWatermanModel(0, 8, false);
+  ASSERT_TRUE(waterman);
+  Poly poly;
+  ASSERT_TRUE(CreatePoly(*waterman, &poly, false, false));
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  ASSERT_LT(block->EstimateComplexity(), kDeferredStellationComplexity);
+  ASSERT_TRUE(StepToStellation(poly, block, 28));
+  ASSERT_LT(poly.mFaces.mCount, kDeferredNetsFacelets);
+  auto runWork = [] {
+    int pumps = 0;
+    EXPECT_TRUE(RunWithPumps([&](auto& state) { pumps += state.caption.empty() ? 0 : 1; }));
+    EXPECT_GT(pumps, 0) << "made without a progress window";
+  };
+
+  gDrawing = true;
+  Model3D* drawn = block->GetModel3D(true, nullptr);
+  gDrawing = false;
+  ASSERT_NE(drawn, nullptr);
+  EXPECT_GE(drawn->GetNumFacelets(), kDeferredNetsFacelets);
+  EXPECT_FALSE(drawn->HasNets());
+  EXPECT_TRUE(IsModelWorkPending(block));
+  runWork();
+  EXPECT_TRUE(block->HasNets());
+  n::ExpectCover(*block->GetExistingModel3D(), "stellation 28 of a Waterman polyhedron");
+
+  // A model made from the second stellation's facet model, its dual side stepped far.
+  ASSERT_TRUE(StepToStellation(poly, block, 2));
+  Model3D* second = block->GetModel3D(false, nullptr);
+  ASSERT_NE(second, nullptr);
+  std::unique_ptr<SimplePoly> made(second->CreateSimplePoly(0, nullptr));
+  ASSERT_TRUE(made);
+  Poly derived;
+  ASSERT_TRUE(CreatePoly(*made, &derived, false, false));
+  FaceTypeBlock* dual = derived.mDualBlock.get();
+  ASSERT_LT(dual->EstimateComplexity(), kDeferredStellationComplexity);
+  ASSERT_TRUE(StepToStellation(derived, dual, 73));
+  ASSERT_LT(derived.mVertices.mCount, kDeferredNetsFacelets);
+  gDrawing = true;
+  EXPECT_EQ(dual->GetModel3D(false, nullptr), nullptr);
+  gDrawing = false;
+  EXPECT_EQ(dual->GetExistingModel3D(), nullptr);
+  EXPECT_TRUE(IsModelWorkPending(dual));
+  // Not made here: the work, run as the idle work runs it, is shown above.
+  ForgetDeferredModelWork(dual);
+
+  // A toroid shown as its own stellation.
+  bool recognised = false;
+  LibraryEntry* toroid = LookUpModel("Drilled Truncated Dodecahedron", &recognised, nullptr, nullptr, false);
+  ASSERT_NE(toroid, nullptr);
+  std::unique_ptr<SimplePoly> drilled = toroid->CreatePoly(false);
+  ASSERT_TRUE(drilled);
+  Poly own;
+  ASSERT_TRUE(CreatePoly(*drilled, &own, false, false));
+  ASSERT_FALSE(own.mBaseBlock->HasPlainFacetModel());
+  gDrawing = true;
+  Model3D* toroidModel = own.mBaseBlock->GetModel3D(true, nullptr);
+  gDrawing = false;
+  ASSERT_NE(toroidModel, nullptr);
+  EXPECT_TRUE(toroidModel->HasNets());
+  EXPECT_FALSE(HasDeferredModelWork());
 }
 
 TEST_F(DeferredModelWorkTest, NetsTheUserCancelledAreNotAskedForAgainByADrawingButOnesTheProgramStoppedAre) {

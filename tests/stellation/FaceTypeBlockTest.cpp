@@ -431,7 +431,7 @@ TEST(FaceTypeBlockLists, PartialClearKeepsTheTypesAndRefuses) {
 }
 
 TEST(FaceTypeBlockLists, MissingGroupIsReported) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(3);
   Model cube(CubeCorners(), true);
   corvia::SetRotSym(cube.types[0], nullptr);
   corvia::ReorientAxes(cube.types[0], nullptr);

@@ -12,12 +12,15 @@
 
 #include "core/DrawnPolygon.h"
 #include "core/PolygonRing.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
+#include "model/Subdivision.h"
 #include "platform/Memory.h"
 #include "stellation/Faceting.h"
+#include "symmetry/SimplePoly.h"
 #include "symmetry/SymOperations.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,6 +36,21 @@ struct TemplateModel {
   PolyTemplate polyTemplate;
   Poly poly;
   bool built;
+};
+
+// The icosahedron's geodesic sphere of the frequency (20 n^2 faces), as Poly > Create
+// Geodesic Sphere... makes it.
+struct GeodesicSphere {
+  explicit GeodesicSphere(int frequency) {
+    TemplateModel icosahedron("3.3.3.3.3");
+    std::unique_ptr<SimplePoly> made =
+        icosahedron.built ? icosahedron.poly.Subdivide(kSubdivideGeodesic, frequency) : nullptr;
+    built = made && CreatePoly(*made, &poly, false, false).done();
+  }
+  Faceting& BaseFaceting() { return *GetFaceting(poly.mBaseBlock.get()); }
+
+  Poly poly;
+  bool built = false;
 };
 
 // The document: its current model, with the menu paths of the program's commands and

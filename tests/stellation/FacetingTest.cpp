@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
@@ -427,6 +429,89 @@ TEST_F(FacetingPreparation, APreparationPastItsMemoryIsRefusedInWordsUntilTheCri
   SetFacetingCriteria(kFacetingCoplanarVerts);
   EXPECT_TRUE(faceting.Prepare());
   EXPECT_TRUE(faceting.TakePreparationOutcome().done());
+}
+
+// A plane of the 500-face geodesic sphere has twenty vertices nearly all joined, whose
+// closed paths a walk would go through for days: the preparation says so in words once
+// its planes are made, before it walks any plane (its window never names one, where a
+// walk begun would be cancelled), and keeps the refusal for the criteria. The tidy
+// criteria of duals, which leave out the planes through the centre, are prepared.
+TEST_F(FacetingPreparation, AWalkThatWouldRunPastMinutesIsRefusedInWordsBeforeItBegins) {
+  testing::GeodesicSphere sphere(5);
+  ASSERT_TRUE(sphere.built);
+  FacetingDocument document(&sphere.poly);
+  Faceting& faceting = sphere.BaseFaceting();
+  Use(faceting, kFacetingTidy);
+  bool walked = false;
+  {
+    testing::CancelAfterPumps clock(0.25, std::numeric_limits<int>::max());
+    testing::Platform().progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+      if (window.caption.find("processing plane") == std::string::npos) return;
+      walked = true;
+      window.cancel = true;
+    };
+    EXPECT_FALSE(faceting.Prepare());
+  }
+  EXPECT_FALSE(walked);
+  const Outcome refused = faceting.TakePreparationOutcome();
+  EXPECT_EQ(refused.kind(), Outcome::Kind::kRefused);
+  EXPECT_EQ(refused.text().rfind("This model is too large to facet on this computer: finding the possible\n"
+                                 "facets of its planes would take about ",
+                                 0),
+            0u)
+      << refused.text();
+  EXPECT_FALSE(faceting.IsPrepared());
+  EXPECT_FALSE(faceting.Prepare());
+  EXPECT_EQ(faceting.TakePreparationOutcome().text(), refused.text());
+  SetFacetingCriteria(kFacetingTidyAndDuals);
+  EXPECT_TRUE(faceting.Prepare());
+  EXPECT_GT(faceting.mNumFacets, 0);
+}
+
+// One plane of the truncated icosidodecahedron's 2,977 holds two thirds of the walk of
+// their paths: the bar moves on while that plane is walked, by the work done rather
+// than by whole planes, and the estimate it goes by comes near the work each large walk
+// takes (the walk of a plane again makes no facet twice).
+TEST_F(FacetingPreparation, TheBarMovesWithTheWalksWorkAsEachPlanesWalkIsEstimated) {
+  TemplateModel model("4.6.10");
+  ASSERT_TRUE(model.built);
+  Faceting& faceting = model.BaseFaceting();
+  Use(faceting, kFacetingTidy);
+  // The bar's places at the reports of each plane's walk, which name the plane (the
+  // reports between them leave the caption as it was). A report's caption is shown
+  // when the window is pumped, its bar after: the next pump sees it.
+  std::map<std::string, std::set<int>> bars;
+  {
+    testing::CancelAfterPumps clock(0.001, std::numeric_limits<int>::max());
+    std::string caption;
+    bool named = false;
+    testing::Platform().progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& window) {
+      const size_t plane = caption.find("processing plane");
+      if (named && plane != std::string::npos) bars[caption.substr(plane)].insert(window.bar);
+      named = window.caption != caption;
+      caption = window.caption;
+    };
+    ASSERT_TRUE(faceting.Prepare());
+  }
+  size_t most = 0;
+  for (const auto& [plane, places] : bars) most = std::max(most, places.size());
+  EXPECT_GE(most, 2u);
+  const int facets = faceting.mNumFacets;
+  constexpr double kLarge = 1e5;
+  int large = 0;
+  int number = 1;
+  ProgressScope progress;
+  for (FacetPlane* plane = static_cast<FacetPlane*>(faceting.mPlaneHead); plane; plane = plane->GetNext(), ++number) {
+    const double estimate = plane->EstimateFaces(number);
+    if (estimate < kLarge) continue;
+    ++large;
+    FacetWalkShare share;
+    share.limit = std::numeric_limits<double>::max();
+    ASSERT_TRUE(plane->CreateFaces(number, share));
+    EXPECT_NEAR(estimate / share.spent, 1.0, 0.2) << "plane " << number << " of " << plane->mNumVerts << " vertices";
+  }
+  EXPECT_GE(large, 1);
+  EXPECT_EQ(faceting.mNumFacets, facets);
 }
 
 // ---- Search --------------------------------------------------------------------------------

@@ -1,9 +1,6 @@
 #pragma once
-// The faults that the library sweep (tests/files/LibrarySweepTest.cpp) still finds,
-// which the window test that walks the library meets too when its panes derive the
-// same things from a record.
+// The faults that the library sweep (tests/files/LibrarySweepTest.cpp) still finds.
 
-#include <string>
 #include <vector>
 
 namespace corvia::testing {
@@ -28,17 +25,5 @@ inline const std::vector<KnownFault> kKnownFaults = {
     {"record 261 with a corner moved by 1e-05", "mainline stellations",
      "internal error \"ConnectEdges(): Couldn't find mNeigh for edge"},
 };
-
-// Whether an internal error with this text is a known fault of the library record.
-inline bool IsKnownInternalError(int record, const std::string& text) {
-  const std::string model = "record " + std::to_string(record) + " ";
-  const std::string prefix = "internal error \"";
-  for (const KnownFault& fault : kKnownFaults) {
-    const std::string problem = fault.problem;
-    if (model != fault.model || problem.rfind(prefix, 0) != 0) continue;
-    if (text.rfind(problem.substr(prefix.size()), 0) == 0) return true;
-  }
-  return false;
-}
 
 }  // namespace corvia::testing

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <cstdlib>
@@ -7,12 +8,17 @@
 #include <optional>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "platform/Memory.h"
 
 namespace corvia::testing {
 
 namespace {
-bool gExpectInternalErrors = false;
+// The internal errors the current test expects (-1: it said nothing, and each one fails
+// it as it comes), and the texts of those shown so far.
+int gExpectedInternalErrors = -1;
+std::vector<std::string> gInternalErrorsShown;
 // Queued answers of the colour chooser: a colour for OK, none for Cancel.
 std::deque<std::optional<std::array<int, 3>>> gColorAnswers;
 std::vector<std::array<int, 3>> gColorRequests;
@@ -32,7 +38,10 @@ platform::HeadlessPlatform& Platform() {
   return *platform;
 }
 
-void ExpectInternalErrors() { gExpectInternalErrors = true; }
+void ExpectInternalErrors(int count) {
+  if (count < 0) ADD_FAILURE() << "ExpectInternalErrors takes the number of boxes the test shows, not " << count;
+  gExpectedInternalErrors = std::max(count, 0);
+}
 
 void QueueColorChoice(int red, int green, int blue) { gColorAnswers.push_back(std::array<int, 3>{red, green, blue}); }
 
@@ -55,12 +64,26 @@ void ResetColorChooserScript() {
   gColorRequests.clear();
 }
 
-bool InternalErrorsExpected() { return gExpectInternalErrors; }
+void WatchInternalErrors() {
+  gExpectedInternalErrors = -1;
+  gInternalErrorsShown.clear();
+  // Installed again for every test: a test that put a hook of its own in its place
+  // leaves the next one watched all the same.
+  Platform().messages.onBox = [](const platform::MessageBoxRequest& box) {
+    if (box.title != "Internal Error") return;
+    gInternalErrorsShown.push_back(box.text);
+    if (gExpectedInternalErrors < 0) ADD_FAILURE() << "Unexpected \"Internal Error\" box: " << box.text;
+  };
+}
 
-bool TakeExpectInternalErrors() {
-  bool expected = gExpectInternalErrors;
-  gExpectInternalErrors = false;
-  return expected;
+void CheckInternalErrorCount() {
+  if (gExpectedInternalErrors < 0) return;
+  const int shown = static_cast<int>(gInternalErrorsShown.size());
+  if (shown == gExpectedInternalErrors) return;
+  std::string texts;
+  for (const std::string& text : gInternalErrorsShown) texts += "\n  " + text;
+  ADD_FAILURE() << "The test expected " << gExpectedInternalErrors << " \"Internal Error\" boxes and " << shown
+                << " were shown" << texts;
 }
 
 std::filesystem::path ScratchDir(const std::string& name) {

@@ -15,9 +15,10 @@ namespace corvia::testing {
 // The headless platform installed for the whole test program.
 platform::HeadlessPlatform& Platform();
 
-// Internal-error boxes shown during the current test fail it, unless the test
-// says it expects them (the boxes are then left for the test to inspect).
-void ExpectInternalErrors();
+// Internal-error boxes shown during the current test fail it, unless the test first
+// says how many it expects: it then fails at its end when another number was shown
+// (the boxes are left for the test to inspect). A later call sets the number anew.
+void ExpectInternalErrors(int count);
 
 // The colour chooser of the test programs never shows anything: it answers from a
 // script, in order, and cancels when nothing is queued. The script and the record

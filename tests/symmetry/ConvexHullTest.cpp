@@ -552,7 +552,7 @@ TEST(ConvexHull, ColourHelpers) {
   EXPECT_EQ(list.FindOrAdd(near), 0);
   const float other[3] = {0.0f, 0.0f, 1.0f};
   EXPECT_EQ(list.FindOrAdd(other), 1);
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(1);
   const float third[3] = {0.2f, 0.2f, 0.2f};
   EXPECT_EQ(list.FindOrAdd(third), -1);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);

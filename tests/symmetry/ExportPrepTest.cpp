@@ -192,7 +192,7 @@ TEST(ExportPrepTest, GeodesicDoublingOfTheIcosahedron) {
 }
 
 TEST(ExportPrepTest, SpheresOfPowerOfTwoFrequencies) {
-  corvia::testing::ExpectInternalErrors();
+  corvia::testing::ExpectInternalErrors(3);
   auto& messages = corvia::testing::Platform().messages;
   messages.Clear();
   for (int f : {3, 0, -2}) EXPECT_EQ(corvia::CreateSphere(f), nullptr);

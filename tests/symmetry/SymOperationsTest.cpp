@@ -324,7 +324,7 @@ TEST(SymOperationsTest, SingleColourArrangements) {
 }
 
 TEST(SymOperationsTest, AxisOutsideItsTypeIsAnInternalError) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   auto oh = CreateSymGroup(kSymGroupOctahedral, 0);
   int second = 0;
   EXPECT_EQ(GetPredefinedColorIndexOfAxis(oh.get(), kColorArrangementCubic, &oh->axisTypes[0],

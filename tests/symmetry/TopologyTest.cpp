@@ -135,7 +135,7 @@ TEST(SimplePolyTopology, TwoCubesSharingAnEdge) {
 }
 
 TEST(SimplePolyTopology, OddEdgeReportedOncePerPass) {
-  testing::ExpectInternalErrors();
+  testing::ExpectInternalErrors(1);
   // Three triangles on one edge, plus a second such edge.
   SimplePoly poly(5, 4);
   const double p[5][3] = {{0, 0, 0}, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {-1, -1, 0}};

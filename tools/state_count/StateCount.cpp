@@ -264,10 +264,61 @@ size_t FindTop(const std::vector<std::string>& t, size_t from, const std::set<st
   return t.size();
 }
 
+// Whether the parenthesis at `open`, after a declarator's name, holds an initializer's
+// arguments rather than a function's parameters: a literal, a name called
+// ("wxPoint(20, 20)"), an operator of an expression, or an argument that starts with
+// "&" or "*". A lone name ("T x(y);") is read as a parameter's type.
+bool HoldsArguments(const std::vector<std::string>& t, size_t open) {
+  static const std::set<std::string> kValues = {"0", "\"\"", "nullptr", "true", "false", "this", "sizeof"};
+  static const std::set<std::string> kOperators = {"+", "-", "!", "~", "/", "%", "|", "^", "?", "==", "!=", "||", "<<"};
+  int depth = 0;
+  bool argumentStart = true;
+  for (size_t i = open + 1; i < t.size(); ++i) {
+    const std::string& w = t[i];
+    if (w == ")" && depth == 0) return false;
+    if (depth == 0 && argumentStart && (w == "&" || w == "*")) return true;  // "&x", "*p"
+    argumentStart = depth == 0 && w == ",";
+    if (w == "(" || w == "[" || w == "{") {
+      // A name called; a function pointer parameter has "(*" instead.
+      if (depth == 0 && w == "(" && i > open + 1 && IsIdent(t[i - 1]) && i + 1 < t.size() && t[i + 1] != "*" &&
+          t[i + 1] != "&")
+        return true;
+      ++depth;
+      continue;
+    }
+    if (w == ")" || w == "]" || w == "}") {
+      --depth;
+      continue;
+    }
+    if (w == "<" && IsIdent(t[i - 1])) {
+      ++depth;
+      continue;
+    }
+    if (w == ">" && depth > 0) {
+      --depth;
+      continue;
+    }
+    if (depth > 0) continue;
+    if (w == "=") {
+      // A default argument: skip to the next parameter.
+      int inner = 0;
+      while (i + 1 < t.size() && !(inner == 0 && (t[i + 1] == "," || t[i + 1] == ")"))) {
+        ++i;
+        if (t[i] == "(" || t[i] == "[" || t[i] == "{") ++inner;
+        if (t[i] == ")" || t[i] == "]" || t[i] == "}") --inner;
+      }
+      continue;
+    }
+    if (kValues.count(w) || kOperators.count(w)) return true;
+  }
+  return false;
+}
+
 // Whether the declaration in `t` (cleaned, at namespace scope or after "static" in a
 // function) defines a variable that can change, and its name. The declarator part runs
-// to the first "=", "{" or "(" that is not a function pointer's "(*".
-bool MutableVariable(const std::vector<std::string>& t, std::string& name) {
+// to the first "=", "{" or "(" that is not a function pointer's "(*"; a parenthesis that
+// holds arguments ("T x(args);", and any in a function's static) initializes it.
+bool MutableVariable(const std::vector<std::string>& t, std::string& name, bool localStatic = false) {
   if (t.empty()) return false;
   static const std::set<std::string> kNotVariables = {
       "using",    "typedef", "static_assert", "friend", "namespace", "template", "return",  "goto",      "break",
@@ -279,8 +330,16 @@ bool MutableVariable(const std::vector<std::string>& t, std::string& name) {
   if (isExtern && assign == t.size()) return false;  // a declaration; the definition counts
   // The declarator: up to the initializer.
   std::vector<std::string> decl(t.begin(), t.begin() + static_cast<long>(assign));
-  // A parenthesis in the declarator is a function unless it holds a pointer, "(*name)".
+  // A parenthesis in the declarator is a function unless it holds a pointer, "(*name)",
+  // or an initializer's arguments. No function is declared static inside a function:
+  // there a parenthesis after the name always initializes.
   size_t paren = FindTop(decl, 0, {"("});
+  const bool pointerDeclarator = paren + 1 < decl.size() && (decl[paren + 1] == "*" || decl[paren + 1] == "&");
+  if (paren < decl.size() && paren > 0 && IsIdent(decl[paren - 1]) && !pointerDeclarator &&
+      (localStatic || HoldsArguments(decl, paren))) {
+    decl.erase(decl.begin() + static_cast<long>(paren), decl.end());
+    paren = decl.size();
+  }
   if (paren < decl.size()) {
     bool pointer = paren + 1 < decl.size() && (decl[paren + 1] == "*" || decl[paren + 1] == "&");
     if (!pointer) return false;
@@ -388,7 +447,10 @@ void Scan(const std::string& path, const std::string& shown, std::vector<Found>&
       if (!storage) return;
       std::vector<std::string> rest(t.begin() + static_cast<long>(k), t.end());
       rest.insert(rest.begin(), "static");
-      if (MutableVariable(rest, name)) found.push_back({shown, line, name, true});
+      if (MutableVariable(rest, name, true)) {
+        found.push_back({shown, line, name, true});
+        for (const std::string& more : MoreDeclarators(rest)) found.push_back({shown, line, more, true});
+      }
       return;
     }
     if (MutableVariable(t, name)) {
@@ -449,9 +511,20 @@ void Scan(const std::string& path, const std::string& shown, std::vector<Found>&
     Scope opens = Scope::Function;
     if (here == Scope::Function) {
       // Inside a body every brace is a block, unless it initializes a declared
-      // static ("static T x{...}" or "static T x = {...}").
+      // static ("static T x{...}" or "static T x = {...}") or opens the class of one
+      // ("static struct { ... } s;").
       bool isStatic = !t.empty() && (t[0] == "static" || t[0] == "thread_local");
       bool initializer = hasAssign || prev == "=" || prev == "," || prev == "(" || prev == "return";
+      size_t key = 1;
+      while (key < t.size() && (t[key] == "static" || t[key] == "thread_local" || t[key] == "const")) ++key;
+      if (isStatic && !hasAssign && key < t.size() &&
+          (t[key] == "struct" || t[key] == "class" || t[key] == "union") &&
+          (key + 1 == t.size() || (key + 2 == t.size() && IsIdent(t[key + 1])))) {
+        scopes.push_back(Scope::Class);
+        classHeads.push_back(stmt);
+        stmt.clear();
+        continue;
+      }
       if (isStatic && (initializer || IsIdent(prev) || prev == ">" || prev == "]")) {
         scopes.push_back(Scope::Initializer);
         continue;
