@@ -4,8 +4,9 @@
 // operations: the stellation steps, an open of each kind of model file, undo and redo,
 // and every builder of the Poly menu.
 //
-// CI fails an even sample of each operation's allocations and its last ones (where the
-// operation finishes: its words, its undo step, the end of its searches);
+// CI fails every allocation of an operation that makes up to 200, else an even sample of
+// 200 and its last ones (where the operation finishes: its words, its undo step, the end
+// of its searches);
 // CORVIA_ALLOCATION_SWEEP=all fails every one, CORVIA_ALLOCATION_SWEEP=<n> an even
 // sample of n, and CORVIA_ALLOCATION_SWEEP_REPORT=1 prints the figures of each sweep.
 
@@ -220,7 +221,7 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
       return sites;
     }
     // An even sample, and in CI the last ones too.
-    const unsigned long wanted = asked ? std::strtoul(asked, nullptr, 10) : 12;
+    const unsigned long wanted = asked ? std::strtoul(asked, nullptr, 10) : 200;
     const unsigned long tail = asked ? 0 : 12;
     const unsigned long even = std::min(wanted, count);
     for (unsigned long i = 0; i < even; ++i) sites.push_back(1 + (even > 1 ? i * (count - 1) / (even - 1) : 0));
