@@ -53,6 +53,9 @@ class ModelSnapshot final : public UndoState {
   LibraryEntry* mLibraryEntryOfDual = nullptr;
   // The scale new models take, which Edit > Scale sets with its step.
   double mUserLengthScale = 0.0;
+  // Whether its corners came from a file: the copy kept here is read as a file's, but a
+  // model that came back must make the models derived from it as it did before.
+  bool mFileCorners = false;
 
   size_t GetMemorySize() const override {
     size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
@@ -84,6 +87,7 @@ bool Apply(const ModelSnapshot& state) {
   if (!RestoreModelFromMemory(state.mData, kStepName, nullptr, enter)) return false;
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
+  if (!state.mFileCorners) poly->mPolyFlags &= ~kPolyFlagFileCorners;
   if (state.mKeep) {
     poly->mFileKeep = MakePart<ModelFileKeep>(*state.mKeep);
   } else {
@@ -148,6 +152,7 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
   state->mPartNames = poly->mPartNames;
   state->mLibraryEntryOfDual = poly->mLibraryEntryOfDual;
   state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
+  state->mFileCorners = (poly->mPolyFlags & kPolyFlagFileCorners) != 0;
   state->mShowDual = poly->mShowDual != 0;
   state->mSubSymmetry = poly->mFullSymGroup != nullptr && poly->mSymGroup != poly->mFullSymGroup;
   state->mRotIndex = poly->mSubSymRotIndex;

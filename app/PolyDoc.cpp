@@ -385,42 +385,44 @@ std::string OpenOperationText(const char* path) {
 }  // namespace detail_PolyDoc
 
 bool CPolyDoc::OpenEntryFile(const char* path, int mode) {
-  // An open is one operation: memory that runs out while the file is read or its model
-  // built ends it, and the model shown before stays.
-  Outcome opened = Outcome::Cancelled();
-  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
-                    [&] { opened = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false)); })) {
-    return false;
-  }
-  if (!opened.done()) {
-    // Stepping from model to model goes on to the next one: the pane says why this
-    // one did not open.
-    if ((mode & kOpenModelFileStepping) && opened.told()) {
-      platform::Services().views->SetPaneMessage(opened.text());
-    } else {
-      TellOutcome(opened);
-    }
-    return false;
-  }
-  // The file's warnings.
-  TellOutcome(opened);
-  SetPathName(path, false);
-  return true;
+  // An open is one operation: memory that runs out while the file is read, its model
+  // built or the open told (the title, the file's warnings) ends it, and the model shown
+  // before stays.
+  bool opened = false;
+  RunOperation([path] { return detail_PolyDoc::OpenOperationText(path); },
+               [&] {
+                 const Outcome outcome = OpenModelFile(path, mode, EnterModelWithUndo(*this, kUndoLoadModel, false));
+                 if (!outcome.done()) {
+                   // Stepping from model to model goes on to the next one: the pane says
+                   // why this one did not open.
+                   if ((mode & kOpenModelFileStepping) && outcome.told()) {
+                     platform::Services().views->SetPaneMessage(outcome.text());
+                   } else {
+                     TellOutcome(outcome);
+                   }
+                   return;
+                 }
+                 // The file's warnings.
+                 TellOutcome(outcome);
+                 SetPathName(path, false);
+                 opened = true;
+               });
+  return opened;
 }
 
 bool CPolyDoc::OnOpenDocument(const char* path) {
   if (IsBlank(path)) return false;
   bool opened = false;
-  if (!RunOperation(detail_PolyDoc::OpenOperationText(path).c_str(),
-                    [&] {
-                      opened = TellOutcome(
-                          OpenModelFile(path, kOpenModelFilePlain, EnterModelWithUndo(*this, kUndoLoadModel, false)));
-                    }) ||
-      !opened) {
-    return false;
-  }
-  SetPathName(path, true);
-  return true;
+  RunOperation([path] { return detail_PolyDoc::OpenOperationText(path); },
+               [&] {
+                 if (!TellOutcome(OpenModelFile(path, kOpenModelFilePlain,
+                                                EnterModelWithUndo(*this, kUndoLoadModel, false)))) {
+                   return;
+                 }
+                 SetPathName(path, true);
+                 opened = true;
+               });
+  return opened;
 }
 
 // ---- Transitions --------------------------------------------------------------------------------

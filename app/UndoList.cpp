@@ -23,10 +23,29 @@ class RestoringScope {
   bool& mRestoring;
 };
 
+// The room made at the end of a list for a step that moves there; it goes again unless
+// the step came.
+template <class Steps>
+class EmptySlot {
+ public:
+  explicit EmptySlot(Steps& steps) : mSteps(steps) {}
+  ~EmptySlot() {
+    if (!mSteps.empty() && !mSteps.back()) mSteps.pop_back();
+  }
+  EmptySlot(const EmptySlot&) = delete;
+  EmptySlot& operator=(const EmptySlot&) = delete;
+
+ private:
+  Steps& mSteps;
+};
+
 }  // namespace detail_UndoList
 
 struct UndoList::Step {
   int type = 0;
+  // Its number, and the changes no step could be kept for before it.
+  long long serial = 0;
+  long long unrecordedBefore = 0;
   // A model step: the state before the change, and once undone the state it replaced.
   std::unique_ptr<UndoState> before;
   std::unique_ptr<UndoState> after;
@@ -93,7 +112,8 @@ void UndoList::SetLimits(const UndoLimits& limits) {
 void UndoList::AddUndo(int type, long /*argument*/) {
   if (mRestoring) return;
   mCellsOpen = false;
-  if (!mLimits.enabled) {
+  // With the user's undo off, only an operation keeps its way back.
+  if (!mLimits.enabled && mOperationDepth == 0) {
     mFresh = false;
     return;
   }
@@ -110,11 +130,12 @@ void UndoList::AddUndo(int type, long /*argument*/) {
     step->cells = true;
     step->dual = type == kUndoDualStellationCells;
   } else {
-    step->before = mModel.Capture(true);
+    step->before = mModel.Capture(mLimits.enabled);
     if (!step->before) {
       // Nothing to put back: the change cannot be undone, and a later discard must
       // not take an older step with it.
       mFresh = false;
+      ++mUnrecorded;
       return;
     }
   }
@@ -128,11 +149,20 @@ void UndoList::AddUndo(int type, long /*argument*/) {
 }
 
 void UndoList::Push(std::unique_ptr<Step> step) {
-  ++mStepsPushed;
-  // The steps that could be redone go, but stay at hand until this step is kept.
-  mDroppedRedo = std::move(mRedo);
-  mRedo.clear();
+  Step* added = step.get();
+  // Nothing changes when there is no room for it.
   mUndo.push_back(std::move(step));
+  added->serial = ++mStepsPushed;
+  added->unrecordedBefore = mUnrecorded;
+  // The steps that could be redone go, but stay at hand until this step is kept: an
+  // operation keeps them to its end, whatever else it records.
+  if (!mRedo.empty()) {
+    mDroppedRedo = std::move(mRedo);
+    mRedo.clear();
+    mDroppedRedoBy = added->serial;
+  } else if (mOperationDepth == 0) {
+    mDroppedRedo.clear();
+  }
   mFresh = true;
   Trim();
 }
@@ -206,8 +236,9 @@ bool UndoList::RestoreLastUndo() {
   return done;
 }
 
-platform::UndoHooks::OperationMark UndoList::MarkOperation() const {
-  return {mStepsPushed, mGroupDepth};
+platform::UndoHooks::OperationMark UndoList::BeginOperation() {
+  ++mOperationDepth;
+  return {mStepsPushed, mGroupDepth, mUnrecorded};
 }
 
 bool UndoList::PutBackSince(const OperationMark& mark) {
@@ -219,58 +250,74 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
       mGroupAdds = 0;
     }
   }
-  // The operation's own steps are the newest ones, unless the limits dropped some: each
-  // puts back the state before it, the newest first, as Undo would. An operation that
-  // recorded nothing leaves the list as it is.
-  const long long recorded = mStepsPushed - mark.steps;
-  if (recorded <= 0) return true;
-  mCellsOpen = false;
-  if (!mFresh) return true;
-  const size_t count = static_cast<size_t>(std::min<long long>(recorded, static_cast<long long>(mUndo.size())));
-  const detail_UndoList::RestoringScope restoring(mRestoring);
-  for (size_t i = 0; i < count; ++i) {
-    Step& step = *mUndo.back();
-    const bool done = step.cells ? mModel.SetCells(step.dual, step.changes, true)
-                                 : step.before && mModel.Restore(*step.before, *step.before);
-    if (!done) return false;
-    if (count == 1) {
-      RemoveNewest();
-    } else {
-      if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
-      mUndo.pop_back();
+  // The operation's own steps are the newest ones: each puts back the state before it,
+  // the newest first, as Undo would. A step that cannot be put back stays. An operation
+  // that recorded none leaves the list as it is (a paint that failed inside a command).
+  long long unrecorded = mUnrecorded;
+  if (!mUndo.empty() && mUndo.back()->serial > mark.steps) {
+    mCellsOpen = false;
+    mFresh = false;
+    const detail_UndoList::RestoringScope restoring(mRestoring);
+    while (!mUndo.empty() && mUndo.back()->serial > mark.steps) {
+      Step& step = *mUndo.back();
+      const bool done = step.cells ? mModel.SetCells(step.dual, step.changes, true)
+                                   : step.before && mModel.Restore(*step.before, *step.before);
+      if (!done) return false;
+      unrecorded = step.unrecordedBefore;
+      PopNewest();
     }
   }
-  mFresh = false;
-  return true;
+  // The model is as it was unless a step of the operation went for the limits, or a
+  // change no step was kept for came before every step put back.
+  return mNewestDropped <= mark.steps && unrecorded == mark.unrecorded;
+}
+
+void UndoList::EndOperation(const OperationMark& /*mark*/) noexcept {
+  if (mOperationDepth > 0) --mOperationDepth;
+  if (mOperationDepth > 0) return;
+  // Its steps are kept for good, or are only the operation's own.
+  mDroppedRedo.clear();
+  if (!mLimits.enabled) ClearUndoList();
 }
 
 void UndoList::RemoveNewest() {
   if (mUndo.empty()) return;
-  if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
-  mUndo.pop_back();
-  mRedo = std::move(mDroppedRedo);
-  mDroppedRedo.clear();
+  PopNewest();
   mFresh = false;
   mCellsOpen = false;
+}
+
+void UndoList::PopNewest() noexcept {
+  const long long serial = mUndo.back()->serial;
+  if (mUndo.back().get() == mGroupStep) mGroupStep = nullptr;
+  mUndo.pop_back();
+  if (serial == mDroppedRedoBy) {
+    mRedo = std::move(mDroppedRedo);
+    mDroppedRedo.clear();
+    mDroppedRedoBy = 0;
+  }
 }
 
 void UndoList::Trim() {
   // The newest step stays whatever the limits: it was just recorded.
   const size_t keep = size_t(std::max(mLimits.minCount, 1));
   const size_t most = std::max(size_t(std::max(mLimits.maxCount, 0)), keep);
-  while (mUndo.size() > most) mUndo.pop_front();
-  while (mUndo.size() > keep && GetMemorySize() > mLimits.maxBytes) mUndo.pop_front();
+  while (mUndo.size() > most || (mUndo.size() > keep && GetMemorySize() > mLimits.maxBytes)) {
+    mNewestDropped = std::max(mNewestDropped, mUndo.front()->serial);
+    mUndo.pop_front();
+  }
 }
 
 size_t UndoList::GetMemorySize() const {
   size_t size = 0;
   for (const Steps* steps : {&mUndo, &mRedo, &mDroppedRedo}) {
-    for (const auto& step : *steps) size += step->GetMemorySize();
+    for (const auto& step : *steps) size += step ? step->GetMemorySize() : 0;
   }
   return size;
 }
 
-void UndoList::ClearUndoList() {
+void UndoList::ClearUndoList() noexcept {
+  mNewestDropped = mStepsPushed;
   mUndo.clear();
   mRedo.clear();
   mDroppedRedo.clear();
@@ -282,8 +329,11 @@ void UndoList::ClearUndoList() {
 
 std::vector<std::string> UndoList::GetNames(bool redo) const {
   std::vector<std::string> names;
+  if (!mLimits.enabled) return names;
   const Steps& steps = redo ? mRedo : mUndo;
-  for (auto it = steps.rbegin(); it != steps.rend(); ++it) names.push_back(GetUndoTypeName((*it)->type));
+  for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+    if (*it) names.push_back(GetUndoTypeName((*it)->type));
+  }
   return names;
 }
 
@@ -317,38 +367,43 @@ bool UndoList::Redo() { return Move(false); }
 bool UndoList::Move(bool undo) {
   Steps& from = undo ? mUndo : mRedo;
   Steps& to = undo ? mRedo : mUndo;
-  if (mRestoring || from.empty()) return false;
+  if (mRestoring || from.empty() || !mLimits.enabled) return false;
   mCellsOpen = false;
   mFresh = false;
   mDroppedRedo.clear();
-  Step& step = *from.back();
-  const std::string what = std::string(undo ? "undo the " : "redo the ") + GetUndoTypeName(step.type);
-  Applied applied = Applied::kFailed;
-  const bool enough = RunOperation(what.c_str(), [&] {
-    const detail_UndoList::RestoringScope restoring(mRestoring);
-    // A step is put back whole: a Cancel pressed meanwhile stops the steps after it, as
-    // the model's set-up now hears a Cancel in each of its stages.
-    const ProgressShield shield;
-    applied = Apply(step, undo);
-  });
-  // A step that memory did not allow stays where it was, and has been told.
-  if (!enough) return false;
-  if (applied == Applied::kNotKept) {
-    ShowError(
-        "Couldn't %s the %s: there was not enough memory to keep the model shown for %s.\n"
-        "The model and the undo list are as they were. Closing other programs may make room.",
-        undo ? "undo" : "redo", GetUndoTypeName(step.type).c_str(), undo ? "Redo" : "Undo");
-    return false;
-  }
-  if (applied != Applied::kDone) {
-    ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
-              GetUndoTypeName(step.type).c_str());
-    return false;
-  }
-  to.push_back(std::move(from.back()));
-  from.pop_back();
-  Trim();
-  return true;
+  const int type = from.back()->type;
+  bool moved = false;
+  // A step that memory did not allow stays where it was, and is told as such.
+  RunOperation([undo, type] { return std::string(undo ? "undo the " : "redo the ") + GetUndoTypeName(type); },
+               [&] {
+                 // Room on the other list first: once the model has changed, nothing is
+                 // left that could fail.
+                 to.emplace_back();
+                 const detail_UndoList::EmptySlot slot(to);
+                 Applied applied = Applied::kFailed;
+                 {
+                   const detail_UndoList::RestoringScope restoring(mRestoring);
+                   // A step is put back whole: a Cancel pressed meanwhile stops the steps
+                   // after it, as the model's set-up now hears a Cancel in each of its stages.
+                   const ProgressShield shield;
+                   applied = Apply(*from.back(), undo);
+                 }
+                 if (applied == Applied::kDone) {
+                   to.back() = std::move(from.back());
+                   from.pop_back();
+                   Trim();
+                   moved = true;
+                 } else if (applied == Applied::kNotKept) {
+                   ShowError(
+                       "Couldn't %s the %s: there was not enough memory to keep the model shown for %s.\n"
+                       "The model and the undo list are as they were. Closing other programs may make room.",
+                       undo ? "undo" : "redo", GetUndoTypeName(type).c_str(), undo ? "Redo" : "Undo");
+                 } else {
+                   ShowError("Couldn't %s the %s.\nThe model stays as it is.", undo ? "undo" : "redo",
+                             GetUndoTypeName(type).c_str());
+                 }
+               });
+  return moved;
 }
 
 }  // namespace corvia

@@ -4,7 +4,10 @@
 // cells whose inclusion changes. Undo puts the newest step back and keeps the state it
 // replaced for Redo; a new step drops the steps that could be redone. Steps recorded
 // inside an undo group are one step. The oldest steps are dropped first when the list
-// holds more than its limits allow, never the last MinNumUndos.
+// holds more than its limits allow, never the last MinNumUndos. With the user's undo off
+// the list shows no step, but an operation that runs (core/OperationGuard.h) still keeps
+// its own steps, within the same limits, to put the model back should it fail; they go
+// when the outermost operation ends.
 
 #include <cstddef>
 #include <deque>
@@ -86,8 +89,9 @@ class UndoList final : public platform::UndoHooks {
   // Only the step just recorded, with the state before the change, outside a group.
   bool CanRestoreSteps() const override;
   void AddStellationCellUndo(int cellIndex, bool included) override;
-  OperationMark MarkOperation() const override;
+  OperationMark BeginOperation() override;
   bool PutBackSince(const OperationMark& mark) override;
+  void EndOperation(const OperationMark& mark) noexcept override;
 
   // ---- Undo and redo -------------------------------------------------------------------------
   // One step; false (after saying why, for a step that could not be put back) when
@@ -95,15 +99,15 @@ class UndoList final : public platform::UndoHooks {
   // model: also when memory runs out half-way (which is told as such).
   bool Undo();
   bool Redo();
-  bool CanUndo() const { return !mUndo.empty(); }
-  bool CanRedo() const { return !mRedo.empty(); }
+  bool CanUndo() const { return mLimits.enabled && !mUndo.empty(); }
+  bool CanRedo() const { return mLimits.enabled && !mRedo.empty(); }
   // The names of the steps, the next one first: choosing item n undoes (redoes) n.
   std::vector<std::string> GetNames(bool redo) const;
   // Deletes every step.
-  void ClearUndoList();
+  void ClearUndoList() noexcept;
 
-  int GetNumUndos() const { return int(mUndo.size()); }
-  int GetNumRedos() const { return int(mRedo.size()); }
+  int GetNumUndos() const { return mLimits.enabled ? int(mUndo.size()) : 0; }
+  int GetNumRedos() const { return mLimits.enabled ? int(mRedo.size()) : 0; }
   size_t GetMemorySize() const;
   // Whether a step is being put back (the changes it makes are not recorded).
   bool IsRestoring() const { return mRestoring; }
@@ -113,6 +117,8 @@ class UndoList final : public platform::UndoHooks {
   using Steps = std::deque<std::unique_ptr<Step>>;
   void Push(std::unique_ptr<Step> step);
   void RemoveNewest();
+  // Takes the newest step off; the redo steps it dropped come back.
+  void PopNewest() noexcept;
   void Trim();
   // What putting a step back came to: done, failed (the model as it was), or not
   // tried because the current model could not be kept for the way back.
@@ -125,8 +131,10 @@ class UndoList final : public platform::UndoHooks {
   UndoLimits mLimits;
   Steps mUndo;  // oldest first
   Steps mRedo;  // the next to redo last
-  // The redo steps that the newest step dropped, until it is kept for good.
+  // The redo steps that a step dropped (the one numbered mDroppedRedoBy), until it is
+  // kept for good: the next step, or the end of the operation that recorded it.
   Steps mDroppedRedo;
+  long long mDroppedRedoBy = 0;
   // The newest step was recorded by the last AddUndo and may still be discarded.
   bool mFresh = false;
   // The newest step is a stellation step still taking cells.
@@ -136,8 +144,13 @@ class UndoList final : public platform::UndoHooks {
   Step* mGroupStep = nullptr;
   int mGroupAdds = 0;
   bool mRestoring = false;
-  // Steps recorded since the list was made: an operation's mark.
+  // Steps recorded since the list was made (each step's number), the newest the limits
+  // dropped, and the changes no step could be kept for: an operation's mark.
   long long mStepsPushed = 0;
+  long long mNewestDropped = 0;
+  long long mUnrecorded = 0;
+  // Operations running, one inside another.
+  int mOperationDepth = 0;
 };
 
 }  // namespace corvia

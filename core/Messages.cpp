@@ -45,7 +45,14 @@ SuspendOpenGLHook& TheSuspendHook() {
 platform::MessageBoxReply ShowNow(const platform::MessageBoxRequest& request) {
   std::function<void()> resume;
   if (const SuspendOpenGLHook& hook = TheSuspendHook()) resume = hook();
-  platform::MessageBoxReply reply = platform::Services().messages->ShowBox(request);
+  platform::MessageBoxReply reply;
+  try {
+    reply = platform::Services().messages->ShowBox(request);
+  } catch (...) {
+    // A box that memory did not allow leaves the drawing sections as it found them.
+    if (resume) resume();
+    throw;
+  }
   if (resume) resume();
   if (!platform::IsResultOfBox(request, reply.result)) reply.result = platform::DismissedResult(request);
   return reply;

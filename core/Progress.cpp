@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ struct ProgressState {
   TimeSpan pauseSpan;  // length of the last pause
   ProgressRange range;
   std::unique_ptr<platform::ProgressWindow> window;
+  // The window of work that a failure ended: closing it is work that a failure in
+  // flight must not meet, so it closes at the next report, level or operation's edge.
+  std::unique_ptr<platform::ProgressWindow> closing;
   bool showTimeRemaining = true;
   char elapsedText[kElapsedTextSize] = {};
   DrawingContextQuery drawingQuery = nullptr;
@@ -148,10 +152,30 @@ bool IsEndedByInternalError(const ProgressState& state) {
   return state.endedByInternalError && state.shields == 0 && state.level > 0;
 }
 
+// Closes the innermost level; `failing` while a failure is in flight, when nothing is
+// shown, destroyed or allocated.
+void EndLevel(ProgressState& state, bool failing) {
+  --state.level;
+  if (state.level > 0) return;
+  if (state.level < 0) {
+    if (!failing) ShowInternalError("Too many calls to EndProgress()");
+    state.level = 0;
+  }
+  if (!failing) {
+    state.window.reset();
+  } else if (!state.closing) {
+    state.closing = std::move(state.window);
+  }
+  state.showTimeRemaining = true;
+  state.cancelRequested = false;
+  if (state.liveScopes <= 0) state.endedByInternalError = false;
+}
+
 }  // namespace detail_Progress
 
 void BeginProgress(const TimeSpan& alreadyElapsed) {
   auto& state = detail_Progress::State();
+  state.closing.reset();
   if (state.level++ > 0) return;
   state.lastCancelRequested = false;
   // A scope opened inside work whose levels a stop has closed belongs to that work.
@@ -261,16 +285,8 @@ bool UpdateProgress(double fraction, const char* caption, ...) {
 
 void EndProgress() {
   auto& state = detail_Progress::State();
-  --state.level;
-  if (state.level > 0) return;
-  if (state.level < 0) {
-    ShowInternalError("Too many calls to EndProgress()");
-    state.level = 0;
-  }
-  state.window.reset();
-  state.showTimeRemaining = true;
-  state.cancelRequested = false;
-  if (state.liveScopes <= 0) state.endedByInternalError = false;
+  state.closing.reset();
+  detail_Progress::EndLevel(state, false);
 }
 
 bool IsProgressTickDue() {
@@ -303,6 +319,7 @@ int GetProgressLevel() {
 }
 
 void EndProgressLevelsAbove(int level) {
+  detail_Progress::State().closing.reset();
   while (detail_Progress::State().level > std::max(level, 0)) EndProgress();
 }
 
@@ -325,7 +342,8 @@ const char* ElapsedTimeText() {
   return state.elapsedText;
 }
 
-ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed) : mLevel(detail_Progress::State().level + 1) {
+ProgressScope::ProgressScope(const TimeSpan& alreadyElapsed)
+    : mLevel(detail_Progress::State().level + 1), mFailures(std::uncaught_exceptions()) {
   // The level is noted before opening: a cancel during the opening report has
   // closed it already.
   ++detail_Progress::State().liveScopes;
@@ -337,7 +355,7 @@ ProgressScope::~ProgressScope() {
   --state.liveScopes;
   if (state.liveScopes <= 0 && state.level <= 0) state.endedByInternalError = false;
   if (state.level >= mLevel) {
-    EndProgress();
+    detail_Progress::EndLevel(state, std::uncaught_exceptions() > mFailures);
   } else if (state.cancelledLevel >= mLevel) {
     // The cancelled work has come back out of its scope.
     state.cancelledLevel = 0;

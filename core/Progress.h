@@ -104,7 +104,10 @@ TimeSpan ProgressElapsedTime();
 const char* ElapsedTimeText();
 
 // Opens a level for its lifetime. It closes the level only if nothing else did
-// (an explicit EndProgress, or a cancel inside UpdateProgress).
+// (an explicit EndProgress, or a cancel inside UpdateProgress). Left by a failure in
+// flight it closes the level, but the window that goes with the outermost one closes
+// later (destroying it is work a failure must not meet): at the next level, the next
+// EndProgress, or the edge of the operation (EndProgressLevelsAbove).
 class ProgressScope {
 public:
   explicit ProgressScope(const TimeSpan& alreadyElapsed = TimeSpan());
@@ -114,6 +117,7 @@ public:
 
 private:
   int mLevel;
+  int mFailures;
 };
 
 // Work that must run to its end once begun, such as putting back the model that a

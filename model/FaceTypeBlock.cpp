@@ -93,6 +93,7 @@ int FaceTypeBlock::Reset(bool full) {
   mModel3DRefusal.clear();
   mCornersAtInfinity = -1;
   mStellationDeclined = 0;
+  mStellationOutOfMemory = 0;
 
   if (full) {
     mStellationRefused = 0;

@@ -208,6 +208,9 @@ class FaceTypeBlock {
   // The refusal is the user's own: the complexity warning was declined or the set-up
   // cancelled. A step the user takes asks again (StellateForStep).
   uint8_t mStellationDeclined = 0;
+  // The set-up ran out of memory: no verdict on the model, and a step the user takes asks
+  // again (StellateForStep) as after a decline.
+  uint8_t mStellationOutOfMemory = 0;
   PolyElement* mCurrentFace = nullptr;
   FaceType* mFirstFaceType = nullptr;
   FaceType* mLastFaceType = nullptr;

@@ -291,9 +291,16 @@ Model3D::Model3D(Poly* poly, bool dual, Outcome* why) {
   // A large model takes long enough for the progress window to open: it says from the
   // start what is made. A cancel leaves no facelets: the model is no model.
   ProgressScope progress;
-  if (!GoOn(ProgressTick(0.0, kMakingFaceletsCaption)) || !CreateVerticesFromElements(vertices, otherBlock) ||
-      !CreateFacesFromElements(ownBlock) || !LinkEdges(true)) {
+  try {
+    if (!GoOn(ProgressTick(0.0, kMakingFaceletsCaption)) || !CreateVerticesFromElements(vertices, otherBlock) ||
+        !CreateFacesFromElements(ownBlock) || !LinkEdges(true)) {
+      Free();
+    }
+  } catch (...) {
+    // Memory ran out part way: the facelets made go, and no face keeps one of them (the
+    // destructor does not run for a model never made).
     Free();
+    throw;
   }
 }
 

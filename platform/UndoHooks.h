@@ -17,16 +17,22 @@ public:
   virtual bool RestoreLastUndo() { return false; }
   // Whether RestoreLastUndo can put a recorded state back at all.
   virtual bool CanRestoreSteps() const { return false; }
-  // What an operation notes as it begins, so that an allocation failure that ends it
-  // half-way (core/OperationGuard.h) can put the model back: PutBackSince closes the
-  // undo groups it opened and puts back the state before the steps it recorded, which
-  // go. False when a step could not be put back; true when it was, or there was none.
+  // An operation's beginning and end (core/OperationGuard.h), so that an allocation
+  // failure that ends it half-way can put the model back: PutBackSince closes the undo
+  // groups it opened and puts back the state before the steps it recorded, which go.
+  // True when the model is as it was at the beginning; false when a step could not be
+  // put back, or the model changed where no step could be recorded. While an operation
+  // runs, its changes are recorded for this also when the user's undo list is off; what
+  // only the operation kept goes at the end of the outermost one (EndOperation, which
+  // frees and allocates nothing).
   struct OperationMark {
     long long steps = 0;
     int groupDepth = 0;
+    long long unrecorded = 0;
   };
-  virtual OperationMark MarkOperation() const { return {}; }
+  virtual OperationMark BeginOperation() { return {}; }
   virtual bool PutBackSince(const OperationMark& /*mark*/) { return true; }
+  virtual void EndOperation(const OperationMark& /*mark*/) noexcept {}
   // Records one cell's change of inclusion in the open stellation step.
   virtual void AddStellationCellUndo(int cellIndex, bool included) = 0;
 };

@@ -232,12 +232,16 @@ void SuspendOpenGL(SuspendedOpenGL& record, bool redrawAll) {
   detail_GLSection::DrawingThreadGL& t = detail_GLSection::gDrawingThread;
   record.levels.clear();
   record.thread = std::this_thread::get_id();
-  t.suspended.push_back(&record);
-  if (!t.levels.empty()) {
-    if (std::this_thread::get_id() != t.thread) return;
+  // What may run out of memory comes first: a record is listed only once it is whole.
+  const bool closes = !t.levels.empty() && std::this_thread::get_id() == t.thread;
+  if (closes) {
     for (const detail_GLSection::Level& level : t.levels) {
       record.levels.push_back({level.view, level.target, level.depth});
     }
+  }
+  t.suspended.push_back(&record);
+  if (!t.levels.empty()) {
+    if (!closes) return;
     while (!t.levels.empty()) PostOpenGL(t.levels.back().view);
     return;
   }
@@ -263,9 +267,12 @@ void InstallOpenGLMessageHook() {
   if (installed) return;
   installed = true;
   SetSuspendOpenGLHook([] {
+    // The way back is made before the sections close, so that a lack of memory cannot
+    // leave them closed with nothing to reopen them.
     auto record = std::make_shared<SuspendedOpenGL>();
+    std::function<void()> resume([record] { ResumeOpenGL(*record, false); });
     SuspendOpenGL(*record, false);
-    return std::function<void()>([record] { ResumeOpenGL(*record, false); });
+    return resume;
   });
 }
 

@@ -635,9 +635,10 @@ void Faceting::Init() {
   mFacetingHead = mFacetingTail = nullptr;
   mCurrentFacet = nullptr;
   mStack.clear();
-  mNumFound = BigUInt(0);
-  mNumChirals = BigUInt(0);
-  mNumCompounds = BigUInt(0);
+  // Zero with no words: the engine's end (its destructor among them) allocates nothing.
+  mNumFound = BigUInt();
+  mNumChirals = BigUInt();
+  mNumCompounds = BigUInt();
   mElapsed = TimeSpan();
   mPreparedCriteria = -1;
   mRotations.clear();

@@ -272,6 +272,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   const int cancels = GetProgressCancelCount();
   const int told = GetToldMessageCount();
   bool ok = false;
+  bool outOfMemory = false;
   Outcome why;
   {
     // Busy for the whole set-up: a pane painted from the progress window's message loop
@@ -284,6 +285,7 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
     if (!RunOperation(
             "set up the stellation", [&] { ok = RunPhases(block, why); }, false)) {
       ok = false;
+      outOfMemory = true;
       why = Outcome::Refused(kOutOfMemory);
     }
   }
@@ -292,6 +294,8 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
   Outcome outcome;
   if (!ok) {
     block->Clear(false);
+    // A lack of memory is no verdict on the model: the next step asks again.
+    block->mStellationOutOfMemory = outOfMemory ? 1 : 0;
     // A refusal comes back with its reason; a cancel needs no word, nor a stop already
     // told; any other stop (an internal error among them) leaves the user without
     // stellations and nets, and is said so.
@@ -312,12 +316,13 @@ Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool /*flag*/) {
 Outcome StellateForStep(Poly* poly, FaceTypeBlock* block) {
   using namespace detail_Stellate;
   if (block && block->mStellationRefused && block->mState == kBlockNotStellated) {
-    if (!block->mStellationDeclined) {
+    if (!block->mStellationDeclined && !block->mStellationOutOfMemory) {
       Outcome tooLarge = RefuseTooLarge(block);
       return tooLarge.told() ? tooLarge : Outcome::Refused(kStellationFailed);
     }
     block->mStellationRefused = 0;
     block->mStellationDeclined = 0;
+    block->mStellationOutOfMemory = 0;
   }
   return Stellate(poly, block, false);
 }

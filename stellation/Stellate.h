@@ -21,8 +21,9 @@ class Poly;
 Outcome Stellate(Poly* poly, FaceTypeBlock* block, bool flag);
 // Stellate for a step the user takes through the stellations (a key, a menu command):
 // a set-up the user declined at the complexity warning or cancelled before is asked
-// about again, and one refused for want of memory or by a fault is refused again in
-// words, where Stellate would be silent the second time.
+// about again, and so is one that ran out of memory on the way (no verdict on the
+// model: there may be room now); one refused by the estimate of its memory or by a fault
+// is refused again in words, where Stellate would be silent the second time.
 Outcome StellateForStep(Poly* poly, FaceTypeBlock* block);
 // The bytes the set-up of the block would take at its peak: its diagrams hold a
 // crossing for each two of the lines the other planes cut into each distinct face

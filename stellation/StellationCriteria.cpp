@@ -1158,31 +1158,40 @@ class CriteriaSnapshot {
     return set;
   }
 
-  void PutBack() const {
+  // Puts everything back; the snapshot stays, to be put back again.
+  void PutBack() const { CriteriaSnapshot(*this).PutBackOnce(); }
+
+  // Puts everything back, moving the snapshot's own lists into place: nothing is
+  // allocated, so that it can run while a failure is in flight.
+  void PutBackOnce() noexcept {
     size_t i = 0;
-    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
+    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c) && i < mCells.size(); c = c->mNext, ++i) {
       StellationCell::SetIncluded(c, (mCells[i].flags & kCellIncluded) != 0);
     }
     i = 0;
-    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c); c = c->mNext, ++i) {
+    for (StellationCell* c = mBlock->mFirstCell; IsFinite(mBlock, c) && i < mCells.size(); c = c->mNext, ++i) {
       c->mFlags = (c->mFlags & ~kCellInList) | (mCells[i].flags & kCellInList);
       c->mMillerLevel = mCells[i].level;
     }
-    MillerState& state = State(mBlock);
-    state.lists = mLists;
-    state.root = mRoot;
-    state.stack = mStack;
-    TruncateFrontier(state, 0);
-    for (StellationCell* c : mFrontier) state.inFrontier[static_cast<size_t>(c->mIndex)] = 1;
-    state.frontier = mFrontier;
-    state.decided = mDecided;
-    state.coreRoot = mCoreRoot;
-    state.mirrorHalf = mMirrorHalf;
-    state.images = mImages;
-    state.found = mFound;
-    state.countDown = mCountDown;
     mBlock->mCurrentCell = mCurrent;
     mBlock->mCriteriaFlag = mCriteriaFlag;
+    if (!mBlock->mMillerState) return;
+    MillerState& state = *mBlock->mMillerState;
+    state.lists = std::move(mLists);
+    state.root = mRoot;
+    state.stack = std::move(mStack);
+    TruncateFrontier(state, 0);
+    for (StellationCell* c : mFrontier) {
+      const auto index = static_cast<size_t>(c->mIndex);
+      if (index < state.inFrontier.size()) state.inFrontier[index] = 1;
+    }
+    state.frontier = std::move(mFrontier);
+    state.decided = std::move(mDecided);
+    state.coreRoot = mCoreRoot;
+    state.mirrorHalf = mMirrorHalf;
+    state.images = std::move(mImages);
+    state.found = std::move(mFound);
+    state.countDown = std::move(mCountDown);
   }
 
  private:
@@ -1211,27 +1220,49 @@ class CriteriaSnapshot {
 // open gets each cell that changed, once, and the panes hear of it once. Stopped (by a
 // cancel, or past a walk's budget), everything goes back as it was: a search inside
 // another leaves that to the outer one (a stop stops both), unless it keeps a snapshot
-// of its own to put back while the outer search goes on.
+// of its own to put back while the outer search goes on. A search ends with End, on every
+// road but a failure: then, as it is left with the failure in flight, everything goes
+// back as it was, and nothing is allocated.
 class CriteriaSearch {
  public:
   CriteriaSearch(FaceTypeBlock* block, const char* caption, bool ownSnapshot = false)
       : mBlock(block), mCancels(GetProgressCancelCount()), mOutermost(!block->mQuietCellChanges) {
+    // What may fail comes before anything changes.
     if (mOutermost || ownSnapshot) mBefore.emplace(block);
     MillerState& state = State(block);
-    mWasStopped = state.stopped;
-    state.stopped = false;
-    mBlock->mQuietCellChanges = true;
     if (mOutermost) {
-      mBlock->mCellSearch = true;
       SetShowTimeRemaining(false);
       (void)UpdateProgress(0.0, "%s", caption);
     }
+    mWasStopped = state.stopped;
+    state.stopped = false;
+    mBlock->mQuietCellChanges = true;
+    if (mOutermost) mBlock->mCellSearch = true;
   }
   ~CriteriaSearch() {
-    MillerState& state = State(mBlock);
-    if (Stopped() && mBefore) mBefore->PutBack();
-    state.stopped = mWasStopped || state.overBudget;
+    if (mEnded) return;
+    // Quietly: the cells that go back record nothing and tell no pane.
+    mBlock->mQuietCellChanges = true;
+    if (mBefore) mBefore->PutBackOnce();
+    if (mBlock->mMillerState) mBlock->mMillerState->stopped = mWasStopped;
     if (!mOutermost) return;
+    mBlock->mQuietCellChanges = false;
+    mBlock->mCellSearch = false;
+  }
+  CriteriaSearch(const CriteriaSearch&) = delete;
+  CriteriaSearch& operator=(const CriteriaSearch&) = delete;
+
+  // The search is over: a stopped one puts everything back, and the outermost records
+  // the cells that changed in the open undo step and tells the panes.
+  void End() {
+    mStoppedAtEnd = Stopped();
+    MillerState& state = State(mBlock);
+    if (mStoppedAtEnd && mBefore) mBefore->PutBack();
+    state.stopped = mWasStopped || state.overBudget;
+    if (!mOutermost) {
+      mEnded = true;
+      return;
+    }
     mBlock->mQuietCellChanges = false;
     mBlock->mCellSearch = false;
     const std::vector<char> before = mBefore->Included();
@@ -1242,15 +1273,17 @@ class CriteriaSearch {
       AddStellationCellUndo(c, c->IsIncluded());
       changed = true;
     }
-    if (!changed) return;
-    mBlock->ForgetFacetModel();
-    TellCellsChanged(mBlock);
+    if (changed) {
+      mBlock->ForgetFacetModel();
+      TellCellsChanged(mBlock);
+    }
+    // Till here a failure puts the cells back (the undo step's cells name them as they
+    // were too).
+    mEnded = true;
   }
-  CriteriaSearch(const CriteriaSearch&) = delete;
-  CriteriaSearch& operator=(const CriteriaSearch&) = delete;
 
   bool Cancelled() const { return GetProgressCancelCount() != mCancels; }
-  bool Stopped() const { return Cancelled() || State(mBlock).stopped; }
+  bool Stopped() const { return mEnded ? mStoppedAtEnd : Cancelled() || State(mBlock).stopped; }
   // Puts everything back now (the search goes on from there), with a snapshot of its own.
   void PutBack() const { mBefore->PutBack(); }
 
@@ -1260,6 +1293,8 @@ class CriteriaSearch {
   int mCancels;
   bool mOutermost;
   bool mWasStopped = false;
+  bool mEnded = false;
+  bool mStoppedAtEnd = false;
   std::optional<CriteriaSnapshot> mBefore;
 };
 
@@ -1298,6 +1333,7 @@ bool TakeWalk(FaceTypeBlock* block) {
     state.budget = 0;
     state.overBudget = false;
     search.PutBack();
+    search.End();
     if (search.Cancelled()) return false;
   }
   if (!complete) walk.clear();
@@ -1366,12 +1402,10 @@ bool FaceTypeBlock::ApplyCriteria() {
   const std::vector<char> before = IncludedCells(this);
   CriteriaSearch search(this, "Finding the nearest stellation of the criteria.");
   mCriteriaFlag = 1;
+  bool applied = true;
   switch (StellationCriteria) {
     case kCriteriaPrimary:
-      if (!PrimaryApply(this)) {
-        mCriteriaFlag = 0;
-        return false;
-      }
+      applied = PrimaryApply(this);
       break;
     case kCriteriaMonoacral:
       MonoacralApply(this);
@@ -1387,6 +1421,9 @@ bool FaceTypeBlock::ApplyCriteria() {
       MainlineApply(this);
       break;
   }
+  if (!applied) mCriteriaFlag = 0;
+  search.End();
+  if (!applied) return false;
   // Stopped: the set goes back as it was, the criteria not applied.
   if (search.Stopped()) return false;
   mCriteriaFlag = 1;
@@ -1425,30 +1462,34 @@ bool FaceTypeBlock::NextStellation(Outcome* why) {
   StellateFirst(this, why);
   if (!mFirstCell) return false;
   CriteriaSearch search(this, "Searching for the next stellation.");
-  bool result = false;
-  if (AppliedAsStep(this, &result)) return !Stopped(search, why) && result;
-  switch (StellationCriteria) {
-    case kCriteriaPrimary:
-      result = PrimaryStep(this, true);
-      break;
-    case kCriteriaMonoacral:
-      result = MonoacralStep(this, true);
-      break;
-    case kCriteriaFullySupported:
-      result = FullySupportedNext(this);
-      break;
-    case kCriteriaMiller:
-      result = MillerNext(this);
-      break;
-    case kCriteriaExhaustive:
-      result = ExhaustiveNext(this);
-      break;
-    default:
-      result = MainlineNext(this);
-      break;
-  }
-  if (Stopped(search, why)) return false;
-  mCriteriaFlag = 1;
+  const bool result = [&] {
+    bool stepped = false;
+    if (AppliedAsStep(this, &stepped)) return !Stopped(search, why) && stepped;
+    switch (StellationCriteria) {
+      case kCriteriaPrimary:
+        stepped = PrimaryStep(this, true);
+        break;
+      case kCriteriaMonoacral:
+        stepped = MonoacralStep(this, true);
+        break;
+      case kCriteriaFullySupported:
+        stepped = FullySupportedNext(this);
+        break;
+      case kCriteriaMiller:
+        stepped = MillerNext(this);
+        break;
+      case kCriteriaExhaustive:
+        stepped = ExhaustiveNext(this);
+        break;
+      default:
+        stepped = MainlineNext(this);
+        break;
+    }
+    if (Stopped(search, why)) return false;
+    mCriteriaFlag = 1;
+    return stepped;
+  }();
+  search.End();
   return result;
 }
 
@@ -1462,27 +1503,31 @@ bool FaceTypeBlock::PreviousStellation(Outcome* why) {
     return false;
   }
   CriteriaSearch search(this, "Searching for the previous stellation.");
-  bool result = false;
-  if (AppliedAsStep(this, &result)) return !Stopped(search, why) && result;
-  switch (StellationCriteria) {
-    case kCriteriaPrimary:
-      result = PrimaryStep(this, false);
-      break;
-    case kCriteriaMonoacral:
-      result = MonoacralStep(this, false);
-      break;
-    case kCriteriaFullySupported:
-      result = FullySupportedPrevious(this);
-      break;
-    case kCriteriaMiller:
-      result = MillerPrevious(this);
-      break;
-    default:
-      result = MainlinePrevious(this);
-      break;
-  }
-  if (Stopped(search, why)) return false;
-  mCriteriaFlag = 1;
+  const bool result = [&] {
+    bool stepped = false;
+    if (AppliedAsStep(this, &stepped)) return !Stopped(search, why) && stepped;
+    switch (StellationCriteria) {
+      case kCriteriaPrimary:
+        stepped = PrimaryStep(this, false);
+        break;
+      case kCriteriaMonoacral:
+        stepped = MonoacralStep(this, false);
+        break;
+      case kCriteriaFullySupported:
+        stepped = FullySupportedPrevious(this);
+        break;
+      case kCriteriaMiller:
+        stepped = MillerPrevious(this);
+        break;
+      default:
+        stepped = MainlinePrevious(this);
+        break;
+    }
+    if (Stopped(search, why)) return false;
+    mCriteriaFlag = 1;
+    return stepped;
+  }();
+  search.End();
   return result;
 }
 
@@ -1518,6 +1563,7 @@ StellationStepResult StepStellations(FaceTypeBlock* block, StellationStep step) 
       break;
   }
   if (!search.Stopped()) result.place = FindStellationPlace(block, true);
+  search.End();
   if (search.Cancelled()) {
     result = StellationStepResult();
     result.cancelled = true;

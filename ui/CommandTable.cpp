@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/OperationGuard.h"
 #include "ui/CommandIds.h"
 
 namespace corvia {
@@ -587,6 +588,10 @@ std::string GetCommandOperationText(int id) {
   std::string name = StripMenuText(SplitMenuPath(info->path).back());
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
   return "carry out \"" + name + "\"";
+}
+
+bool RunCommandOperation(int id, FunctionRef<void()> work) {
+  return RunOperation([id] { return GetCommandOperationText(id); }, work);
 }
 
 void SetCommandAvailable(int id, bool available) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/FunctionRef.h"
+
 namespace corvia {
 
 // Kinds and marks of a command.
@@ -73,6 +75,9 @@ std::string GetCommandPrompt(int id);
 // (core/OperationGuard.h): 'carry out "Create Geodesic Sphere"'; for no command (0) or
 // an unknown one, what any operation is.
 std::string GetCommandOperationText(int id);
+// Runs the work of the command (0: an event that is no command) as one operation
+// (core/OperationGuard.h), told in the command's words; false when it ran out of memory.
+bool RunCommandOperation(int id, FunctionRef<void()> work);
 
 // Whether a command's Part is in this build: commands nobody handles yet are shown
 // disabled. The window classes mark what they handle; the document and the panes do

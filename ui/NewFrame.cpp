@@ -11,7 +11,6 @@
 #include <cstdarg>
 
 #include "core/Messages.h"
-#include "core/OperationGuard.h"
 #include "core/Registry.h"
 #include "core/Strings.h"
 #include "render/NewView.h"
@@ -403,7 +402,7 @@ bool NewFrame::TryBefore(wxEvent& event) {
     wxWeakRef<NewFrame> self(this);
     if (type == wxEVT_MENU) {
       // A command is one operation: memory that runs out inside it ends it alone.
-      if (!RunOperation(GetCommandOperationText(FromWxId(event.GetId())).c_str(), route)) handled = true;
+      if (!RunCommandOperation(FromWxId(event.GetId()), route)) handled = true;
     } else {
       route();
     }

@@ -8,7 +8,6 @@
 
 #include "app/StartUp.h"
 #include "core/Messages.h"
-#include "core/OperationGuard.h"
 #include "ui/CommandTable.h"
 
 namespace {
@@ -38,8 +37,7 @@ public:
   // was doing, never the program.
   void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override {
     const int command = event.GetEventType() == wxEVT_MENU ? corvia::FromWxId(event.GetId()) : 0;
-    corvia::RunOperation(corvia::GetCommandOperationText(command).c_str(),
-                         [&] { wxApp::CallEventHandler(handler, functor, event); });
+    corvia::RunCommandOperation(command, [&] { wxApp::CallEventHandler(handler, functor, event); });
   }
 
   // The last stop for what escaped every edge (start-up, a handler of the toolkit's own):

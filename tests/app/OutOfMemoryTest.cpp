@@ -15,12 +15,14 @@
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
 #include "files/ModelFile.h"
+#include "model/PolyElement.h"
 #include "platform/Services.h"
 #include "render/OutcomeBoxes.h"
 #include "stellation/DeferredModelWork.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/AllocationHook.h"
 #include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
 
 namespace corvia::testing {
 namespace {
@@ -112,6 +114,7 @@ class OutOfMemoryTest : public DocumentTest {
       EXPECT_FALSE(done);
       EXPECT_EQ(TakeLook(), before);
       EXPECT_EQ(CountMemoryBoxes(words), 1);
+      EXPECT_NE(Platform().messages.Boxes().back().text.find("the model is as it was"), std::string::npos);
       EXPECT_FALSE(mList.IsRestoring());
       EXPECT_EQ(GetProgressLevel(), 0);
       Platform().messages.Clear();
@@ -144,8 +147,8 @@ TEST_F(OutOfMemoryTest, AStellationSetUpEndsInWordsAndLeavesNoHalfMadeDiagram) {
   EXPECT_EQ(TakeLook(), before);
   EXPECT_EQ(GetProgressLevel(), 0);
 
-  block->mStellationRefused = 0;
-  EXPECT_TRUE(Stellate(poly, block, false).done());
+  // No verdict on the model: the next step asks again, and with room goes through.
+  EXPECT_TRUE(StellateForStep(poly, block).done());
   EXPECT_TRUE(block->IsStellated());
 }
 
@@ -188,6 +191,9 @@ TEST_F(OutOfMemoryTest, AStellationPaneWhoseFacetsDidNotFitSaysWhyItIsEmpty) {
     EXPECT_GT(limit.Failures(), 0);
   }
   EXPECT_EQ(block->GetExistingModel3D(), nullptr);
+  // No face keeps a facelet of the model that was not made.
+  for (const PolyElement* face = GetCurrentPoly()->mFaces.mHead; face; face = face->mNext)
+    ASSERT_EQ(face->mFace3D, nullptr) << "face " << face->mIndex;
   EXPECT_EQ(CountMemoryBoxes("make this model's facets"), 1);
   Platform().messages.Clear();
   for (int paint = 0; paint < 2; ++paint) {
@@ -213,6 +219,32 @@ TEST_F(OutOfMemoryTest, AnOpenEndsWithTheModelAndUndoListAsTheyWere) {
   Platform().messages.Clear();
   ASSERT_TRUE(Doc().OnOpenDocument(path.c_str()));
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 32000);
+}
+
+// With the user's undo list off, an operation still keeps what puts the model back: an
+// open and a command that run out of memory leave it as it was, and what they kept goes.
+TEST_F(OutOfMemoryTest, WithUndoOffAnOpenAndACommandEndWithTheModelAsItWas) {
+  MakeGeodesicSphere(40);
+  const std::string path = (ScratchDir("out-of-memory-undo-off") / "sphere.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  UndoLimits off;
+  off.enabled = false;
+  mList.SetLimits(off);
+  Platform().messages.Clear();
+  ExpectEndedAsItWas([&] { return Doc().OnOpenDocument(path.c_str()); }, "open \"sphere.corv\"");
+  ExpectEndedAsItWas(
+      [] {
+        Platform().messages.QueueText("40");
+        return RunCommandOperation(kCmdSubdivideFaces, [] { RunDocCommand(kCmdSubdivideFaces); });
+      },
+      "carry out \"Subdivide Faces\"");
+  EXPECT_EQ(mList.GetMemorySize(), 0u);
+
+  Platform().messages.QueueText("20");
+  ASSERT_TRUE(RunCommandOperation(kCmdSubdivideFaces, [] { RunDocCommand(kCmdSubdivideFaces); }));
+  EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, 6 * 20 * 20 * 4);
+  EXPECT_EQ(mList.GetMemorySize(), 0u);
 }
 
 // An undo or a redo that cannot put its model back: the model shown stays and so does

@@ -209,7 +209,8 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   int x = 0, y = 0;
   WindowOfFacelet(pane, drawn, x, y);
   // The pointer is on the drawn facelet, in its own light blue.
-  const uint8_t* pixel = DocumentTest::WindowOf(pane)->ReadPixels().Pixel(x, y);
+  const auto image = DocumentTest::WindowOf(pane)->ReadPixels();
+  const uint8_t* pixel = image.Pixel(x, y);
   EXPECT_GT(pixel[2], pixel[0] + 30);
   EXPECT_FALSE(pane->PickAt(x, y).Found());
   // Identified, the click names nothing in the status bar, and no box comes.

@@ -285,5 +285,70 @@ TEST_F(UndoListTest, AStoppedChangeIsPutBackOnlyFromItsOwnStep) {
   EXPECT_EQ(model.value, 4);
 }
 
+// An operation that fails half-way puts back the steps it recorded, newest first, with
+// the redo steps they dropped; with the user's undo off it keeps such steps all the same,
+// and they go as it ends. Where the model changed with no step to go back to (a state that
+// could not be kept, a step the limits dropped), it does not claim the model is as it was.
+TEST_F(UndoListTest, AFailedOperationPutsBackItsOwnStepsOrSaysItCannot) {
+  Change(1);
+  Change(2);
+  ASSERT_TRUE(list.Undo());
+  const auto undos = Names(false);
+  const auto redos = Names(true);
+  auto mark = list.BeginOperation();
+  Change(5);
+  Change(6, 24);
+  EXPECT_TRUE(list.PutBackSince(mark));
+  list.EndOperation(mark);
+  EXPECT_EQ(model.value, 1);
+  EXPECT_EQ(Names(false), undos);
+  EXPECT_EQ(Names(true), redos);
+
+  // A step kept before a state that could not be kept covers both changes.
+  mark = list.BeginOperation();
+  Change(7);
+  model.failCapture = true;
+  Change(8);
+  EXPECT_TRUE(list.PutBackSince(mark));
+  list.EndOperation(mark);
+  EXPECT_EQ(model.value, 1);
+  EXPECT_EQ(Names(false), undos);
+  mark = list.BeginOperation();
+  Change(9);
+  model.failCapture = false;
+  EXPECT_FALSE(list.PutBackSince(mark));
+  list.EndOperation(mark);
+
+  UndoLimits limits;
+  limits.enabled = false;
+  list.SetLimits(limits);
+  model.value = 10;
+  mark = list.BeginOperation();
+  Change(11);
+  Change(12);
+  EXPECT_FALSE(list.CanUndo());
+  EXPECT_TRUE(list.PutBackSince(mark));
+  list.EndOperation(mark);
+  EXPECT_EQ(model.value, 10);
+  mark = list.BeginOperation();
+  Change(13);
+  list.EndOperation(mark);
+  EXPECT_EQ(model.value, 13);
+  EXPECT_EQ(list.GetMemorySize(), 0u);
+  Change(14);
+  EXPECT_EQ(list.GetMemorySize(), 0u) << "outside an operation nothing is kept";
+
+  limits.enabled = true;
+  limits.minCount = 1;
+  limits.maxCount = 1;
+  list.SetLimits(limits);
+  mark = list.BeginOperation();
+  Change(15);
+  Change(16);
+  EXPECT_FALSE(list.PutBackSince(mark));
+  list.EndOperation(mark);
+  EXPECT_EQ(model.value, 15);
+}
+
 }  // namespace
 }  // namespace corvia

@@ -16,7 +16,6 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
-#include "core/OperationGuard.h"
 #include "ui/CommandTable.h"
 
 namespace {
@@ -28,8 +27,7 @@ public:
   // runs out ends alone.
   void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override {
     const int command = event.GetEventType() == wxEVT_MENU ? corvia::FromWxId(event.GetId()) : 0;
-    corvia::RunOperation(corvia::GetCommandOperationText(command).c_str(),
-                         [&] { wxApp::CallEventHandler(handler, functor, event); });
+    corvia::RunCommandOperation(command, [&] { wxApp::CallEventHandler(handler, functor, event); });
   }
 };
 

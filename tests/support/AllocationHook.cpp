@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <exception>
 #include <new>
 
 namespace corvia::testing {
@@ -17,6 +18,12 @@ thread_local bool tLimited = false;
 thread_local long long tTaken = 0;
 thread_local long long tBudget = 0;
 thread_local int tFailures = 0;
+// The failing thread's allocations since its AllocationFailure began, and which fails.
+thread_local bool tNumbering = false;
+thread_local unsigned long tNumbered = 0;
+thread_local unsigned long tFailing = 0;
+thread_local bool tFailed = false;
+thread_local int tWhileUnwinding = 0;
 
 }  // namespace
 
@@ -33,6 +40,30 @@ AllocationLimit::~AllocationLimit() {
 
 int AllocationLimit::Failures() const {
   return tFailures;
+}
+
+AllocationFailure::AllocationFailure(unsigned long failing) {
+  tNumbered = 0;
+  tFailing = failing;
+  tFailed = false;
+  tWhileUnwinding = 0;
+  tNumbering = true;
+}
+
+AllocationFailure::~AllocationFailure() {
+  tNumbering = false;
+}
+
+unsigned long AllocationFailure::Count() const {
+  return tNumbered;
+}
+
+bool AllocationFailure::Met() const {
+  return tFailed;
+}
+
+int AllocationFailure::WhileUnwinding() const {
+  return tWhileUnwinding;
 }
 
 void CountAllocations(bool on) {
@@ -53,6 +84,16 @@ unsigned CountedAllocations() {
 [[gnu::noinline]] void* operator new(std::size_t size) {
   using namespace corvia::testing;
   if (gCounting) ++gCount;
+  if (tNumbering) {
+    if (++tNumbered == tFailing) {
+      tFailed = true;
+      throw std::bad_alloc();
+    }
+    if (tFailed && std::uncaught_exceptions() > 0) {
+      ++tWhileUnwinding;
+      throw std::bad_alloc();
+    }
+  }
   if (tLimited && tTaken + static_cast<long long>(size) > tBudget) {
     ++tFailures;
     throw std::bad_alloc();
@@ -70,5 +111,31 @@ unsigned CountedAllocations() {
 }
 
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  operator delete(p);
+}
+
+// The array and no-throw forms pass the same hook, so that every allocation is one of
+// malloc's whatever form made it (as a sanitizer that checks the pairs expects).
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return operator new(size, std::nothrow);
+}
+
+void operator delete[](void* p) noexcept {
+  operator delete(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
   operator delete(p);
 }

@@ -21,6 +21,24 @@ class AllocationLimit {
   int Failures() const;
 };
 
+// While one lives, the allocations through operator new of the thread that made it are
+// numbered from 1, and the one numbered `failing` (none for 0) fails with std::bad_alloc,
+// once: the work after it may allocate again, as after a failure that freed room, but
+// not while the failure is in flight (what runs then, destructors among them, must not
+// allocate: each such allocation fails too, and is counted).
+class AllocationFailure {
+ public:
+  explicit AllocationFailure(unsigned long failing);
+  ~AllocationFailure();
+  AllocationFailure(const AllocationFailure&) = delete;
+  AllocationFailure& operator=(const AllocationFailure&) = delete;
+  // The allocations numbered so far, and whether the failing one has come.
+  unsigned long Count() const;
+  bool Met() const;
+  // The allocations tried while an exception was in flight.
+  int WhileUnwinding() const;
+};
+
 // While counting is on, the allocations through operator new of every thread are
 // counted, from zero after ResetAllocationCount.
 void CountAllocations(bool on);

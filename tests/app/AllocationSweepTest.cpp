@@ -1,0 +1,564 @@
+// Each allocation an operation makes fails in turn, one per run: every failure ends that
+// operation alone, told in words as a lack of memory, with the model and the undo list
+// as they were, and the program goes on; with the user's undo list on and off. The
+// operations: the stellation steps, an open of each kind of model file, undo and redo,
+// and every builder of the Poly menu.
+//
+// CI fails every allocation of an operation that makes up to 200, else an even sample of
+// 200 and its last ones (where the operation finishes: its words, its undo step, the end
+// of its searches);
+// CORVIA_ALLOCATION_SWEEP=all fails every one, CORVIA_ALLOCATION_SWEEP=<n> an even
+// sample of n, and CORVIA_ALLOCATION_SWEEP_REPORT=1 prints the figures of each sweep.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/DocCommands.h"
+#include "app/ModelUndo.h"
+#include "app/UndoList.h"
+#include "construction/Augmentation.h"
+#include "core/OperationGuard.h"
+#include "core/TableDialog.h"
+#include "dialogs/AugmentDlg.h"
+#include "dialogs/ModelDialogs.h"
+#include "dialogs/TorusDialog.h"
+#include "model/PolyElement.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/AllocationHook.h"
+#include "ui/CommandTable.h"
+
+namespace corvia::testing::allocation_sweep {
+namespace {
+
+// What the user sees of the document: the model (its names, counts, every coordinate
+// and corner), the cells of both stellations, the title, and the undo list step by step.
+struct Look {
+  std::string title;
+  std::string name;
+  int faces = 0;
+  int vertices = 0;
+  // Every vertex's and face's point and corners, in order.
+  std::vector<double> points;
+  std::vector<int> corners;
+  bool showDual = false;
+  // The cells of each side's stellation that differ from the model's own (the original
+  // cells left out, the others taken in): none for a side not stellated.
+  std::vector<int> cells[2];
+  std::vector<std::string> undo;
+  std::vector<std::string> redo;
+  size_t undoBytes = 0;
+  bool operator==(const Look& other) const {
+    // The last bits of a point made again from a kept model may differ.
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-9 * (1.0 + std::fabs(a)); };
+    return title == other.title && name == other.name && faces == other.faces && vertices == other.vertices &&
+           std::equal(points.begin(), points.end(), other.points.begin(), other.points.end(), near) &&
+           corners == other.corners && showDual == other.showDual && cells[0] == other.cells[0] &&
+           cells[1] == other.cells[1] && undo == other.undo && redo == other.redo && undoBytes == other.undoBytes;
+  }
+};
+
+// A short mark of the points and corners, for the messages.
+void Mix(uint64_t& hash, long long value) {
+  for (int i = 0; i < 8; ++i, value >>= 8) hash = (hash ^ static_cast<unsigned char>(value)) * 1099511628211ull;
+}
+
+std::ostream& operator<<(std::ostream& out, const Look& look) {
+  uint64_t shape = 14695981039346656037ull;
+  for (const double x : look.points) Mix(shape, std::llround(x * 1e6));
+  for (const int corner : look.corners) Mix(shape, corner);
+  out << '"' << look.name << "\" F" << look.faces << " V" << look.vertices << " shape " << std::hex << shape
+      << std::dec << " title \"" << look.title << "\" cells";
+  for (const std::vector<int>& cells : look.cells) {
+    out << " [";
+    for (const int cell : cells) out << ' ' << cell;
+    out << " ]";
+  }
+  out << " undo";
+  for (const std::string& name : look.undo) out << " [" << name << ']';
+  out << " redo";
+  for (const std::string& name : look.redo) out << " [" << name << ']';
+  return out << ' ' << look.undoBytes << " bytes";
+}
+
+// One operation and the state it starts from.
+class SweepTest;
+struct SweepCase {
+  const char* name;
+  // The model, the memories and the undo list the operation starts from.
+  void (*prepare)(SweepTest& test);
+  // The item of the menu it is (its path as the menu shows it, "..." left out); with
+  // no `run`, the item is chosen as the main window routes it.
+  const char* item = nullptr;
+  // Queues the answers its prompts and dialogs take.
+  void (*answer)() = nullptr;
+  // The operation as the program runs it otherwise, through the edge of its operation.
+  void (*run)(SweepTest& test) = nullptr;
+  // What the lack-of-memory box names the operation, when not the item's words.
+  const char* words = nullptr;
+  // The model file it opens, in tests/fixtures/model-files.
+  const char* file = nullptr;
+  // Undo and redo need the user's undo list.
+  bool needsUndo = false;
+};
+
+// Where std::terminate would end the process: the trial running.
+char gTrial[256] = "";
+
+[[noreturn]] void TerminateInTrial() {
+  const char prefix[] = "std::terminate: the program would have ended, at ";
+  ssize_t written = write(2, prefix, sizeof prefix - 1);
+  written += write(2, gTrial, std::strlen(gTrial));
+  written += write(2, "\n", 1);
+  (void)written;
+  std::abort();
+}
+
+class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std::tuple<int, bool>> {
+ public:
+  using DocumentTest::Doc;
+  UndoList& List() { return mList; }
+  CPolyView* Pane() { return mPane; }
+
+  void Open(const char* name) { ASSERT_TRUE(Doc().SetModel(Find(name), false, false)) << name; }
+
+  // The id of the item of the menu path (as the menu shows it, "..." left out).
+  static int MenuCommand(const std::string& path) {
+    for (const CommandInfo& info : GetCommandTable()) {
+      if (info.id != kCommandSeparator && ItemPath(info) == path) return info.id;
+    }
+    ADD_FAILURE() << "No item " << path;
+    return 0;
+  }
+  static int PolyCommand(const char* text) { return MenuCommand(std::string("Poly > ") + text); }
+  static std::string ItemPath(const CommandInfo& info) {
+    std::string path;
+    for (const std::string& part : SplitMenuPath(info.path)) path += (path.empty() ? "" : " > ") + StripMenuText(part);
+    while (!path.empty() && path.back() == '.') path.pop_back();
+    return path;
+  }
+
+  // The id of the item the operation is, and the file it opens.
+  int Item() const { return mItem; }
+  const std::string& File() const { return mFile; }
+
+  // The model of the library; with the user's undo on, a step to undo (the model before
+  // it, another) and one to redo (its compound with its dual).
+  void WithStepsToUndoAndRedo(const char* name) {
+    Open(std::strcmp(name, "Tetrahedron") == 0 ? "Cube" : "Tetrahedron");
+    mList.ClearUndoList();
+    Open(name);
+    if (!mList.GetLimits().enabled) return;
+    ASSERT_TRUE(RunDocCommand(PolyCommand("Add Base Model and Dual")));
+    ASSERT_TRUE(mList.Undo());
+  }
+
+  void AddPaneOnce() {
+    if (!mPane) mPane = AddPane(kViewBasePolyhedron);
+  }
+
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    UndoLimits limits;
+    limits.enabled = std::get<1>(GetParam());
+    mList.SetLimits(limits);
+    mPreviousTerminate = std::set_terminate(TerminateInTrial);
+  }
+  void TearDown() override {
+    std::set_terminate(mPreviousTerminate);
+    Platform().messages.Clear();
+    Platform().dialogs.Clear();
+    DocumentTest::TearDown();
+  }
+
+  Look TakeLook() const {
+    Look look;
+    look.title = mDocument->GetTitle();
+    if (const Poly* poly = GetCurrentPoly()) {
+      look.name = poly->mName ? poly->mName : "";
+      look.faces = poly->mFaces.mCount;
+      look.vertices = poly->mVertices.mCount;
+      look.showDual = poly->mShowDual != 0;
+      for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
+                                      static_cast<const ElementList*>(&poly->mFaces)}) {
+        for (const PolyElement* e = list->mHead; e; e = e->mNext) {
+          look.points.insert(look.points.end(), std::begin(e->mDualVert), std::end(e->mDualVert));
+          for (int i = 0; i < e->mNumSides; ++i) look.corners.push_back(PolyElement::GetIndex(e->GetCorner(i)));
+          look.corners.push_back(-1);
+        }
+      }
+      const FaceTypeBlock* blocks[2] = {poly->mBaseBlock.get(), poly->mDualBlock.get()};
+      for (int side = 0; side < 2; ++side) {
+        if (!blocks[side] || !blocks[side]->IsStellated()) continue;
+        for (const StellationCell* c = blocks[side]->mFirstCell; c; c = c->mNext) {
+          if (c->IsIncluded() != ((c->mFlags & kCellOriginal) != 0)) look.cells[side].push_back(c->mIndex);
+        }
+      }
+    }
+    look.undo = mList.GetNames(false);
+    look.redo = mList.GetNames(true);
+    look.undoBytes = mList.GetMemorySize();
+    return look;
+  }
+
+  // The allocations to fail, 1 the first, of the `count` a whole run makes.
+  static std::vector<unsigned long> Sites(unsigned long count) {
+    const char* asked = std::getenv("CORVIA_ALLOCATION_SWEEP");
+    std::vector<unsigned long> sites;
+    if (asked && std::strcmp(asked, "all") == 0) {
+      for (unsigned long k = 1; k <= count; ++k) sites.push_back(k);
+      return sites;
+    }
+    // An even sample, and in CI the last ones too.
+    const unsigned long wanted = asked ? std::strtoul(asked, nullptr, 10) : 200;
+    const unsigned long tail = asked ? 0 : 12;
+    const unsigned long even = std::min(wanted, count);
+    for (unsigned long i = 0; i < even; ++i) sites.push_back(1 + (even > 1 ? i * (count - 1) / (even - 1) : 0));
+    for (unsigned long k = count > tail ? count - tail + 1 : 1; k <= count; ++k) sites.push_back(k);
+    std::sort(sites.begin(), sites.end());
+    sites.erase(std::unique(sites.begin(), sites.end()), sites.end());
+    return sites;
+  }
+
+  void Prepare(const SweepCase& sweep) {
+    Platform().messages.Clear();
+    Platform().dialogs.Clear();
+    mList.ClearUndoList();
+    // As the window runs what it does: one operation, whose end keeps its steps for good.
+    RunOperation("prepare", [&] { sweep.prepare(*this); });
+    Platform().messages.Clear();
+  }
+
+  // Fails each allocation of the sample in a run of its own. A run whose failure came
+  // ends in words with the look as before, or goes on to what a whole run makes (a
+  // failure the work can do without); any other end is a problem. Runs follow one
+  // another from the look a failure left, so that a failure that leaves the
+  // operation unable to run again shows too.
+  void Sweep(const SweepCase& sweep) {
+    mItem = sweep.item ? MenuCommand(sweep.item) : 0;
+    const std::string words = sweep.words ? sweep.words : GetCommandOperationText(mItem);
+    mFile = sweep.file ? (FixturesDir() / "model-files" / sweep.file).string() : std::string();
+    const auto answer = [&] {
+      if (sweep.answer) sweep.answer();
+    };
+    const auto run = [&] {
+      if (sweep.run) {
+        sweep.run(*this);
+      } else {
+        // As the main window routes a menu command.
+        const int id = mItem;
+        RunCommandOperation(id, [id] { RunDocCommand(id); });
+      }
+    };
+    // Two whole runs: the first makes what is kept for later runs (the library's
+    // records, the walks of the stellations), the second counts what each run takes.
+    Prepare(sweep);
+    const Look before = TakeLook();
+    answer();
+    run();
+    const Look first = TakeLook();
+    Prepare(sweep);
+    unsigned long count = 0;
+    answer();
+    {
+      AllocationFailure none(0);
+      run();
+      count = none.Count();
+    }
+    const Look made = TakeLook();
+    ASSERT_EQ(made, first);
+    ASSERT_NE(made, before) << "a whole run of " << sweep.name << " changed nothing";
+    // What a whole run tells (a file's warnings) may be told before a failure too.
+    std::vector<std::string> said;
+    for (const auto& box : Platform().messages.Boxes()) said.push_back(box.text);
+    Prepare(sweep);
+    ASSERT_EQ(TakeLook(), before);
+
+    std::vector<std::string> problems;
+    int trials = 0;
+    int met = 0;
+    int inWords = 0;
+    int wentThrough = 0;
+    for (const unsigned long k : Sites(count)) {
+      std::snprintf(gTrial, sizeof gTrial, "%s, undo %s: allocation %lu of %lu failed", sweep.name,
+                    mList.GetLimits().enabled ? "on" : "off", k, count);
+      ++trials;
+      bool failed = false;
+      bool escaped = false;
+      int whileUnwinding = 0;
+      for (int attempt = 0; attempt < 2 && !failed; ++attempt) {
+        // A run after a failure may find what the first run made for later (a walk
+        // of the stellations taken) and take fewer allocations: one that did not come
+        // to the failing one goes again from the start.
+        if (attempt > 0) {
+          if (TakeLook() != made) break;
+          Prepare(sweep);
+        }
+        Platform().messages.Clear();
+        Platform().dialogs.Clear();
+        answer();
+        AllocationFailure failure(k);
+        try {
+          run();
+        } catch (const std::bad_alloc&) {
+          escaped = true;
+        }
+        failed = failure.Met();
+        whileUnwinding = failure.WhileUnwinding();
+      }
+      const Look after = TakeLook();
+      std::vector<std::string> told;
+      for (const auto& box : Platform().messages.Boxes()) told.push_back(box.text);
+      Platform().messages.Clear();
+      Platform().dialogs.Clear();
+      std::string problem;
+      const auto lackOfMemory = [&](const std::string& text) {
+        return text.rfind("There was not enough memory to ", 0) == 0;
+      };
+      const int memoryBoxes = static_cast<int>(std::count_if(told.begin(), told.end(), lackOfMemory));
+      const bool nothingElse = std::all_of(told.begin(), told.end(), [&](const std::string& text) {
+        return lackOfMemory(text) || std::find(said.begin(), said.end(), text) != said.end();
+      });
+      const auto namesIt = [&](const std::string& text) {
+        return lackOfMemory(text) && (text.find(words) != std::string::npos ||
+                                      text.find("set up this model's stellation") != std::string::npos);
+      };
+      if (escaped) {
+        problem = "the failure escaped the edge of the operation";
+      } else if (whileUnwinding > 0) {
+        problem = "what ran while the failure was in flight allocated";
+      } else if (!failed) {
+        if (after != made) problem = "a run that met no failure did not make what a whole run makes";
+      } else {
+        ++met;
+        if (after == before && memoryBoxes == 1 && nothingElse && std::any_of(told.begin(), told.end(), namesIt)) {
+          ++inWords;
+        } else if (after == made && memoryBoxes == 0 && nothingElse) {
+          ++wentThrough;
+        } else if (after == before) {
+          problem = "the model and the undo list are as before, but it was not told as one lack of memory";
+        } else {
+          problem = "the model or the undo list changed";
+        }
+        for (const std::string& text : told) {
+          if (text.find("the model is as it was") != std::string::npos && after != before)
+            problem = "it says the model is as it was, and it is not";
+        }
+      }
+      if (!problem.empty()) {
+        std::string report = std::string(gTrial) + ": " + problem + "\n  before " + ::testing::PrintToString(before) +
+                             "\n  after  " + ::testing::PrintToString(after) + "\n  whole  " +
+                             ::testing::PrintToString(made);
+        for (const std::string& text : told) report += "\n  told: " + text;
+        problems.push_back(report);
+        if (problems.size() >= 3) break;
+      }
+      if (after != before) Prepare(sweep);
+      if (TakeLook() != before) {
+        problems.push_back(std::string(gTrial) + ": the operation cannot be started again as it was");
+        break;
+      }
+    }
+    gTrial[0] = '\0';
+    if (std::getenv("CORVIA_ALLOCATION_SWEEP_REPORT")) {
+      std::printf("sweep %-34s undo %-3s allocations %6lu trials %4d failures met %4d ended in words %4d "
+                  "went through %4d\n",
+                  sweep.name, mList.GetLimits().enabled ? "on" : "off", count, trials, met, inWords, wentThrough);
+    }
+    EXPECT_TRUE(problems.empty()) << problems.size() << " problems, the first:\n" << ::testing::PrintToString(problems);
+    // Nearly every site sampled is met, and nearly every failure is one the operation
+    // cannot do without.
+    EXPECT_GE(met * 10, trials * 9) << "of " << trials << " trials, " << met << " met their failure";
+    EXPECT_GE(inWords * 10, met * 9) << "of " << met << " failures met, " << inWords << " ended in words";
+  }
+
+  DocumentUndoScope mUndo;
+  UndoList& mList = mUndo.List();
+  std::terminate_handler mPreviousTerminate = nullptr;
+  CPolyView* mPane = nullptr;
+  int mItem = 0;
+  std::string mFile;
+};
+
+// ---- The operations --------------------------------------------------------------------------
+
+void QueueMemory() {
+  Platform().dialogs.Queue<CTableDialog>([](CTableDialog& table) {
+    table.mRow = 0;
+    return true;
+  });
+}
+
+// A cube in memory 1, the model shown the one named.
+void WithCubeInMemory(SweepTest& test, const char* name) {
+  test.Open("Cube");
+  QueueMemory();
+  ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Memory > Store in Memory")));
+  test.WithStepsToUndoAndRedo(name);
+}
+
+// The icosahedron stellated, its core shown.
+void StellatedIcosahedron(SweepTest& test) {
+  test.WithStepsToUndoAndRedo("Icosahedron");
+  StellateCurrentBase(1);
+}
+
+// File > Open of the case's file.
+void OpenFile(SweepTest& test) { (void)test.Doc().OnOpenDocument(test.File().c_str()); }
+
+// The models of the library whose item in the Poly menu the sweep runs.
+void Opened(SweepTest& t, const char* name) { t.WithStepsToUndoAndRedo(name); }
+
+const SweepCase kCases[] = {
+    {"StellationNext", [](SweepTest& t) { StellatedIcosahedron(t); }, "Stellation > Next"},
+    {"StellationNextSettingUp", [](SweepTest& t) { Opened(t, "Octahedron"); }, "Stellation > Next"},
+    {"StellationPrevious", [](SweepTest& t) { StellatedIcosahedron(t); }, "Stellation > Previous"},
+    {"StellationLast",
+     [](SweepTest& t) {
+       StellatedIcosahedron(t);
+       t.AddPaneOnce();
+     },
+     nullptr, nullptr,
+     [](SweepTest& t) {
+       // A key of the pane is an event the program's handler runs.
+       RunCommandOperation(0, [&t] { t.Pane()->OnPaneKey(kPaneKeyEnd, kModifierCtrl); });
+     },
+     "finish what was asked"},
+    {"OpenAscii", [](SweepTest& t) { Opened(t, "Icosahedron"); }, nullptr, nullptr, OpenFile,
+     "open \"cube-8.10-ascii.corv\"", "cube-8.10-ascii.corv"},
+    {"OpenBinary", [](SweepTest& t) { Opened(t, "Icosahedron"); }, nullptr, nullptr, OpenFile,
+     "open \"cube-8.10.corv\"", "cube-8.10.corv"},
+    {"OpenChecked", [](SweepTest& t) { Opened(t, "Icosahedron"); }, nullptr, nullptr, OpenFile,
+     "open \"cube-8.10-checked.corv\"", "cube-8.10-checked.corv"},
+    {"Undo", [](SweepTest& t) { Opened(t, "Cube"); }, nullptr, nullptr, [](SweepTest& t) { (void)t.List().Undo(); },
+     "undo the New Model", nullptr, true},
+    {"Redo", [](SweepTest& t) { Opened(t, "Cube"); }, nullptr, nullptr, [](SweepTest& t) { (void)t.List().Redo(); },
+     "redo the Add Base and Dual", nullptr, true},
+    {"PreviousPolyhedron", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Previous Polyhedron"},
+    {"NextPolyhedron", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Next Polyhedron"},
+    {"MakeFacesRegular",
+     [](SweepTest& t) {
+       // A compound whose faces the springs move.
+       Opened(t, "Cube");
+       ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Add Base Model and Dual")));
+     },
+     "Poly > Try to Make Faces Regular"},
+    {"AugmentPolyhedron",
+     [](SweepTest& t) {
+       Opened(t, "Cube");
+       t.AddPaneOnce();
+       GetCurrentPoly()->SelectFace(GetCurrentPoly()->mFaces.mHead, false);
+     },
+     "Poly > Augment Polyhedron",
+     [] {
+       Platform().dialogs.Queue<AugmentDlg>([](AugmentDlg& d) {
+         d.mOptions = kAugmentPyramid | kPyramidEqualEdges;
+         d.mScale = 1.0;
+         return true;
+       });
+     },
+     [](SweepTest& t) {
+       // As the window's command for the active pane.
+       RunCommandOperation(t.Item(), [&t] { t.Pane()->OnAugmentPolyhedron(); });
+     }},
+    {"DeleteOnePartOfCompound",
+     [](SweepTest& t) {
+       Opened(t, "Cube");
+       ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Add Base Model and Dual")));
+       GetCurrentPoly()->SelectFace(GetCurrentPoly()->mFaces.mHead, false);
+     },
+     "Poly > Delete One Part of Compound"},
+    {"SubdivideFaces", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Subdivide Faces",
+     [] { Platform().messages.QueueText("2"); }},
+    {"GeodesicSphere", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Create Geodesic Sphere",
+     [] { Platform().messages.QueueText("2"); }},
+    {"Torus", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Create Torus",
+     [] {
+       Platform().dialogs.Queue<CTorusDialog>([](CTorusDialog& d) {
+         d.mTubeRadius = 0.25;
+         d.mRings = 8;
+         d.mSegments = 6;
+         return true;
+       });
+     }},
+    {"WatermanPolyhedron", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Create Waterman Polyhedron",
+     [] {
+       Platform().dialogs.Queue<CWatermanDialog>([](CWatermanDialog& d) {
+         d.mRoot = 3;
+         d.mLatticeType = 0;
+         return true;
+       });
+     }},
+    {"Zonohedrify", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Zonohedrify",
+     [] {
+       Platform().dialogs.Queue<CZonohedrifyDialog>([](CZonohedrifyDialog& d) {
+         d.mMaxZones = 0;
+         d.mEdgeScale = "1";
+         return true;
+       });
+     }},
+    {"ConvexHull", [](SweepTest& t) { Opened(t, "Great Dodecahedron"); }, "Poly > Create Convex Hull"},
+    {"ConvexCore", [](SweepTest& t) { Opened(t, "Small Stellated Dodecahedron"); }, "Poly > Create Convex Core"},
+    {"AddMirrorImage", [](SweepTest& t) { Opened(t, "Snub Cube"); }, "Poly > Add Mirror Image"},
+    {"AddBaseModelAndDual", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Add Base Model and Dual"},
+    {"RetrieveFromMemory", [](SweepTest& t) { WithCubeInMemory(t, "Tetrahedron"); },
+     "Poly > Memory > Retrieve from Memory", QueueMemory},
+    {"SwapWithMemory", [](SweepTest& t) { WithCubeInMemory(t, "Tetrahedron"); }, "Poly > Memory > Swap with Memory",
+     QueueMemory},
+    {"AddFromMemory", [](SweepTest& t) { WithCubeInMemory(t, "Tetrahedron"); }, "Poly > Memory > Add from Memory",
+     QueueMemory},
+    {"BlendWithMemory", [](SweepTest& t) { WithCubeInMemory(t, "Octahedron"); }, "Poly > Memory > Blend with Memory",
+     QueueMemory},
+    // Its mirror image: a model that came back from an undo step has no pseudo version.
+    {"GoToVariation", [](SweepTest& t) { Opened(t, "Snub Cube"); }, "Poly > Go to Variation"},
+};
+
+// The sweep takes every item of the Poly menu that makes a model from the command table.
+TEST(SweptOperations, AreEveryBuilderOfThePolyMenu) {
+  std::vector<std::string> missing;
+  for (const CommandInfo& info : GetCommandTable()) {
+    if (info.id == kCommandSeparator || (info.flags & kCommandTakenOut) || !FindDocCommand(info.id)) continue;
+    const std::string path = SweepTest::ItemPath(info);
+    // It keeps the model shown in a memory and makes none.
+    if (path.rfind("Poly > ", 0) != 0 || path == "Poly > Memory > Store in Memory") continue;
+    if (std::none_of(std::begin(kCases), std::end(kCases),
+                     [&](const SweepCase& sweep) { return sweep.item && path == sweep.item; })) {
+      missing.push_back(path);
+    }
+  }
+  EXPECT_TRUE(missing.empty()) << ::testing::PrintToString(missing);
+}
+
+TEST_P(SweepTest, EachAllocationFailureEndsTheOperationInWordsWithTheModelAsItWas) {
+  Sweep(kCases[std::get<0>(GetParam())]);
+}
+
+// Each operation with the user's undo list on and off (undo and redo only on).
+std::vector<std::tuple<int, bool>> Operations() {
+  std::vector<std::tuple<int, bool>> operations;
+  for (int i = 0; i < static_cast<int>(std::size(kCases)); ++i) {
+    for (const bool undo : {false, true})
+      if (undo || !kCases[i].needsUndo) operations.emplace_back(i, undo);
+  }
+  return operations;
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, SweepTest, ::testing::ValuesIn(Operations()),
+                         [](const ::testing::TestParamInfo<std::tuple<int, bool>>& info) {
+                           return std::string(kCases[std::get<0>(info.param)].name) +
+                                  (std::get<1>(info.param) ? "UndoOn" : "UndoOff");
+                         });
+
+}  // namespace
+}  // namespace corvia::testing::allocation_sweep
