@@ -207,14 +207,23 @@ void BM_NetPaneClick(benchmark::State& state) {
   if (!model) return;
   pane.Paint();
   int step = 0, found = 0;
+  double first = 0.0;
   for (auto _ : state) {
     const int x = kPaneWidth / 2 + (step % 5 - 2) * 7;
     const int y = kPaneHeight / 2 + (step / 5 % 5 - 2) * 7;
-    ++step;
+    const auto start = std::chrono::steady_clock::now();
     found += pane.Pane().PickAt(x, y).Found() ? 1 : 0;
+    if (step++ == 0) first = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
+  // The first click after the nets are made files the facelets' boxes.
+  state.counters["first_ms"] = first;
   state.counters["facelets"] = model->GetNumFacelets();
   state.counters["types"] = model->GetNumFaceTypes();
+  // The facelets' boxes a click compares with the pick region's.
+  if (const corvia::Net* net = model->mCurrentNet) {
+    state.counters["boxes_tested"] =
+        static_cast<double>(net->CountFaceletBoxesTested()) / static_cast<double>(state.iterations());
+  }
   state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
 }
 
@@ -240,7 +249,7 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
 
 // Poly > Subdivide Faces of the library's cube into n parts (24 n^2 faces, one net), or
 // the icosahedron's geodesic sphere of frequency n (20 n^2 faces), as the current model
-// of the program's Unfolded Net pane, its nets made as the program's
+// of the program's Unfolded Net pane (or Folding Net pane), its nets made as the program's
 // idle time makes them: "first_s" is the longest of the paints between the idle work's
 // runs (the first to show the nets among them), the time the window holds still after
 // a progress window closes; the iterations paint again. Under a load of 10 to 21 on 8
@@ -255,7 +264,8 @@ void BM_NetPanePaintWithEdgeData(benchmark::State& state) {
 //                     0.41 s, 0.27 s  from the buffers
 void BM_NetPaneFirstPaint(benchmark::State& state) {
   constexpr int kPaneWidth = 1000, kPaneHeight = 800, kLibraryCube = 1;
-  corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
+  const corvia::ViewType type = state.range(2) ? corvia::kViewFoldingNet : corvia::kViewUnfoldedNet;
+  corvia::bench::ProgramPane pane(type, kPaneWidth, kPaneHeight);
   double first = 0.0;
   const bool sphere = state.range(1) != 0;
   corvia::Model3D* model =
@@ -265,6 +275,21 @@ void BM_NetPaneFirstPaint(benchmark::State& state) {
   for (auto _ : state) pane.Paint();
   state.counters["facelets"] = model->GetNumFacelets();
   state.counters["first_s"] = first;
+  if (type == corvia::kViewFoldingNet) {
+    // A step of the fold, as a drag of the fold fraction makes: the nets folded anew
+    // and painted.
+    double& fold = corvia::GetNetSettings().foldFraction;
+    const double saved = fold;
+    fold = saved == 0.3 ? 0.35 : 0.3;
+    const auto start = std::chrono::steady_clock::now();
+    model->UpdateFolding();
+    const auto folded = std::chrono::steady_clock::now();
+    pane.Paint();
+    // The nets folded ("fold_s"), then the paint that places what it keeps anew.
+    state.counters["fold_s"] = std::chrono::duration<double>(folded - start).count();
+    state.counters["fold_step_s"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    fold = saved;
+  }
 }
 
 BENCHMARK(BM_FaceletsBackToFront)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -281,10 +306,14 @@ BENCHMARK(BM_NetPanePaintWithEdgeData)
     ->UseRealTime()
     ->Iterations(3);
 BENCHMARK(BM_NetPaneFirstPaint)
-    ->ArgNames({"parts", "sphere"})
-    ->Args({100, 0})
-    ->Args({204, 0})
-    ->Args({100, 1})
+    ->ArgNames({"parts", "sphere", "folding"})
+    ->Args({100, 0, 0})
+    ->Args({204, 0, 0})
+    ->Args({100, 1, 0})
+    ->Args({40, 1, 1})
+    ->Args({100, 0, 1})
+    ->Args({204, 0, 1})
+    ->Args({100, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
