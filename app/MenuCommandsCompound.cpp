@@ -114,20 +114,15 @@ void MakeCompound(std::unique_ptr<SimplePoly> both, int undoType, std::vector<Co
 
 // ---- Hull, core, zones and Waterman -----------------------------------------------------
 
-void CreateConvexHullOfModel() {
+void MakeConvexHullOfModel() {
+  Poly* poly = doc_commands::CurrentPoly();
+  if (!poly) return;
   // What it is made from and the model built from it are one piece of work with one
   // window, which a Cancel anywhere stops.
   ProgressScope progress;
-  std::unique_ptr<SimplePoly> shown = ShownModel();
-  if (!shown) return;
-  std::string refusal;
-  std::unique_ptr<SimplePoly> hull = CreateConvexHull(*shown, kHullKeepColors, &refusal);
-  if (!hull) {
-    if (!refusal.empty()) ShowError("Unable to create the convex hull: %s", refusal.c_str());
-    return;
-  }
-  hull->SetName(NameOf(shown->name).c_str(), "Convex hull of ", true);
-  hull->dualName.clear();
+  Outcome why;
+  std::unique_ptr<SimplePoly> hull = CreateConvexHullOfModel(poly, CPolyDoc::GetPaneViewType(nullptr), &why);
+  if (!TellOutcome(why) || !hull) return;
   CreateDerivedPolyWithUndo(*hull, kUndoConvexHull, false, true);
 }
 
@@ -295,7 +290,7 @@ void BlendWithMemory() { CombineWithMemory("Blend with Memory", true); }
 
 std::vector<DocCommand> MakeCommands() {
   return {
-      {kCmdCreateConvexHull, CreateConvexHullOfModel, EnableWithModel},
+      {kCmdCreateConvexHull, MakeConvexHullOfModel, EnableWithModel},
       {kCmdCreateConvexCore, CreateConvexCore, EnableWithModel},
       {kCmdZonohedrify, Zonohedrify, EnableWithModel},
       {kCmdCreateWaterman, CreateWaterman, nullptr},

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 #include <wx/printdlg.h>
 
 #include <algorithm>
@@ -43,6 +44,11 @@ class TwipsDeviceContext final : public DeviceContext {
     mDC.Arc(X(cx), Y(cy), std::max(1, RoundToDevice(radius * mG.scaleX)), X(x0), Y(y0), X(x1), Y(y1));
   }
   void TextOut(int x, int y, const char* text) override { mDC.TextOut(X(x), Y(y), text); }
+  void GetTextExtent(const char* text, int& width, int& height) override {
+    mDC.GetTextExtent(text, width, height);
+    width = mG.scaleX > 0.0 ? RoundToDevice(width / mG.scaleX) : width;
+    height = mG.scaleY > 0.0 ? RoundToDevice(height / mG.scaleY) : height;
+  }
   void SetPen(uint32_t colour, int width) override {
     mDC.SetPen(colour, std::max(1, RoundToDevice(width * mG.scaleX)));
   }
@@ -195,10 +201,11 @@ bool CPolyPrintout::OnPrintPage(int page) {
     pane->OnEndPrinting();
     return printed;
   }
-  // Texts stand as high on every page, on paper and in the preview.
+  // Texts stand as high on every page, on paper and in the preview. Every DC makes its
+  // fonts for the display's pixels, a printer's as a preview's bitmap.
   wxFont font(wxFontInfo(detail_PolyPrintout::kTextPoints).Family(wxFONTFAMILY_SWISS));
-  font.SetFractionalPointSize(
-      PrintFontPoints(detail_PolyPrintout::kTextPoints, g.scaleY * detail_PolyPrintout::kTwipsPerInch, dc->GetPPI().y));
+  font.SetFractionalPointSize(PrintFontPoints(detail_PolyPrintout::kTextPoints,
+                                              g.scaleY * detail_PolyPrintout::kTwipsPerInch, wxGetDisplayPPI().y));
   dc->SetFont(font);
   dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   WxDeviceContext device(*dc);

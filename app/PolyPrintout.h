@@ -31,8 +31,8 @@ struct PrintPageGeometry {
 PrintPageGeometry GetPrintPageGeometry(const wxRect& paper, const wxSize& ppi, double deviceX = 1.0,
                                        double deviceY = 1.0);
 // The point size of a font that stands as high on the page as pagePoints would on
-// paper, on a DC whose fonts are made for dcPPI while the page is drawn at pagePPI of
-// its units per inch of paper.
+// paper, on a DC whose fonts are made for dcPPI (wx makes them for the display's, on a
+// printer's DC too) while the page is drawn at pagePPI of its units per inch of paper.
 double PrintFontPoints(double pagePoints, double pagePPI, double dcPPI);
 
 class CPolyPrintout final : public wxPrintout {

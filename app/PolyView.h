@@ -459,6 +459,8 @@ const char* GetMissingContentText(ViewType code);
 // The corner text of the faceting preview: how to begin while there are no facets, else
 // what the preview's problem edges mean (and whether the faceting is complete).
 std::string GetFacetingPreviewText(Poly* poly);
+// Whether the faceting preview shows nothing: no facets, and none being drawn.
+bool IsFacetingPreviewEmpty(Poly* poly);
 // The corner text of the augmentation preview: the orientation shown of how many.
 std::string GetAugmentationPreviewText(const Augmentation& augmentation);
 

@@ -31,6 +31,7 @@
 #include "platform/Services.h"
 #include "render/FaceletDrawing.h"
 #include "render/NetDrawing.h"
+#include "render/NetTexts.h"
 #include "render/OutcomeBoxes.h"
 #include "render/Primitives.h"
 #include "render/StellationDrawing.h"
@@ -56,6 +57,8 @@ constexpr int kSeamLine = 1;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kGrey = 0x808080;
 constexpr int kMaxChainSteps = 1000000;
+// Printed pixels between an edge and its text.
+constexpr double kEdgeTextGapPixels = 2.0;
 
 uint32_t Pack(const float* rgb) { return PackRainbowColor(rgb); }
 
@@ -296,6 +299,7 @@ DeviceContext& CPolyView::GetDC() {
     void Polygon(const int*, int) override {}
     void Arc(int, int, int, int, int, int, int) override {}
     void TextOut(int, int, const char*) override {}
+    void GetTextExtent(const char*, int& width, int& height) override { width = height = 0; }
     void SetPen(uint32_t, int) override {}
     void SetBrush(uint32_t) override {}
   } none;
@@ -608,6 +612,9 @@ void CPolyView::PrintNetPage(int pageNumber) {
     });
     DrawSphereSections(net, false, placement, true);
     DrawFaceletLines(net, false, true);
+    // The edge texts the pane shows, which match the pieces when they are glued: in the
+    // page's font, as far from their edges as on screen.
+    PrintEdgeTexts(net, kEdgeTextGapPixels * kTwipsPerPrintedPixel);
   }
   mPrint.placement = nullptr;
 }

@@ -196,7 +196,9 @@ void CPolyView::DrawCornerTexts() {
   // previews' words) speak to the user at the screen: a printed page shows the model
   // alone.
   if (mHideTexts || IsPrinting()) return;
-  if (const char* message = GetMessage(); message && !IsBlank(message)) {
+  const char* message = GetMessage();
+  const bool told = message && !IsBlank(message);
+  if (told) {
     Text().DrawCornerText(3, message, colour, 0, 0, 1.0f);
   } else {
     DrawContentMissing();
@@ -213,7 +215,9 @@ void CPolyView::DrawCornerTexts() {
     StripTrailingZeros(depth, 3);
     std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
     Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
-  } else if (mViewType == kViewFacetingPreview) {
+  } else if (mViewType == kViewFacetingPreview && !(told && IsFacetingPreviewEmpty(GetCurrentPoly()))) {
+    // An empty preview's words on how to begin give way to the pane's message, as the
+    // words for missing content do: a step past the last faceting says so alone.
     Text().DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
   }
   if (GetDisplaySettings().showFrameTime && Frames().GetLastFrameSeconds() > 0.0) {
@@ -230,12 +234,30 @@ void CPolyView::DrawCornerTexts() {
   }
 }
 
-std::string GetFacetingPreviewText(Poly* poly) {
+namespace detail_PolyViewScene {
+
+// The faceting the preview shows, when it has faces.
+const SimplePoly* FacetingPreviewModel(Poly* poly) {
   const FacetPreview* preview = poly ? poly->mFacetPreview.get() : nullptr;
   const SimplePoly* model = preview ? preview->model.get() : nullptr;
-  if (!model || model->NumFaces() == 0) {
-    const DrawnPolygon* drawing = poly ? poly->mCurrentDrawnPolygon : nullptr;
-    if (drawing && drawing->ring) {
+  return model && model->NumFaces() > 0 ? model : nullptr;
+}
+
+bool IsFacetBeingDrawn(Poly* poly) {
+  const DrawnPolygon* drawing = poly ? poly->mCurrentDrawnPolygon : nullptr;
+  return drawing && drawing->ring;
+}
+
+}  // namespace detail_PolyViewScene
+
+bool IsFacetingPreviewEmpty(Poly* poly) {
+  return !detail_PolyViewScene::FacetingPreviewModel(poly) && !detail_PolyViewScene::IsFacetBeingDrawn(poly);
+}
+
+std::string GetFacetingPreviewText(Poly* poly) {
+  const SimplePoly* model = detail_PolyViewScene::FacetingPreviewModel(poly);
+  if (!model) {
+    if (detail_PolyViewScene::IsFacetBeingDrawn(poly)) {
       return "A facet is being drawn.\nClick its first corner again, or the tick button\non the caption, to finish it.";
     }
     char path[256];

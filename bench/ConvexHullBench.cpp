@@ -9,16 +9,51 @@
 //   peak_MB     the most heap the hull held at once beyond what was held before it,
 //               its result included (counted by this program's own operator new).
 //
-// HullProcess runs the hull as a program of its own (convex_hull_driver, next to
-// this one) on a Qhull text file of the same points, and, when Qhull's qconvex is
-// on the PATH (Debian package qhull-bin; not a dependency of the project), qconvex
-// on the same file, the two in turn, three times. Each run's peak resident memory
-// and processor time are those the kernel gives for the process (wait4), reading
-// the file included. It reports, the least of the three runs each:
+// HullProcess/road:R/points:P/n:N runs the hull as a program of its own
+// (convex_hull_driver, next to this one) on a Qhull text file of the points and, when
+// Qhull's qconvex is on the PATH (Debian package qhull-bin; not a dependency of the
+// project), qconvex on the same file, the two in turn, three times. The points P: 0 N
+// in the unit ball, 1 N on the unit sphere, 2 the 100,002 corners of the geodesic
+// sphere of 200,000 faces. The road R: 0 the hull of the plain coordinates; 1 the
+// hull of a model whose vertices they are, computed in place (the road of the
+// validity check and the stellation planes: the process holds the model too). Each
+// run's peak resident memory and processor time are those the kernel gives for the
+// process (wait4), reading the file included. It reports, the least of the three runs
+// each:
 //   ours_MiB, ours_s          the driver's peak resident memory and processor time;
 //   qconvex_MiB, qconvex_s    qconvex's;
 //   memory_ratio, time_ratio  ours over qconvex's: 1 or less is no bigger, no slower.
 // Without qconvex the last four are left out.
+//
+// CreateConvexHullCommand runs Poly > Create Convex Hull on the geodesic sphere of
+// 200,000 faces opened from its model file, as a program of its own
+// (convex_hull_command_driver: the file opened into the document's model, then the
+// command's undo step, hull, name and the new model built as the program builds it),
+// and qconvex on the sphere's corners, in turn, three times. It reports, the least of
+// the three runs each:
+//   command_s, command_MiB    the command's processor time and the most memory it held
+//                             beyond what the process held with the model open;
+//   process_MiB, process_s    the driver's whole process, the file's opening included;
+//   qconvex_MiB, qconvex_s    qconvex's whole process on the corners;
+//   memory_ratio, time_ratio  the command's over qconvex's.
+//
+// Figures (Release build, 8 cores shared with other builds, load 7 to 15 before and
+// 17 to 23 after; ours over qconvex's, memory and time):
+//   points                road 0 before / after       road 1 before / after
+//   ball 100,000          1.05 0.68 / 0.97 0.71       3.12 1.06 / 3.09 1.05
+//   sphere 100,000        0.74 0.62 / 0.72 0.60       1.48 0.72 / 1.17 0.71
+//   ball 1,000,000        0.90 0.68 / 0.90 0.66       4.04 1.28 / 4.02 1.28
+//   sphere 1,000,000      0.67 0.61 / 0.67 0.67       1.33 0.73 / 1.10 0.73
+//   geodesic 100,002      0.61 0.43 / 0.62 0.43       1.24 0.52 / 0.98 0.53
+//   The sphere of a million keeps 999,979 corners before, all after. Road 1 over a
+//   ball holds the model's vertex records (152 bytes each: 145 MiB for a million),
+//   which alone exceed qconvex's whole process.
+//   CreateConvexHullCommand: before 242 MiB and 4.47 s (qconvex 62 MiB, 0.72 s:
+//   3.9 and 6.2 times); after 196 MiB and 4.5 to 4.8 s (3.2 and 5.9 times). The
+//   new model alone (its elements, edges, face types and drawing polygons) holds
+//   220 MiB of heap, and its symmetry search and set-up take 3.5 s, as they do when
+//   the file is opened; the hulls (the command's and the search's) 0.6 s, the undo
+//   step 0.45 s.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -41,6 +76,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchModels.h"
+#include "files/ModelFile.h"
+#include "model/Globals.h"
+#include "model/Poly.h"
+#include "model/PolyElement.h"
 #include "platform/Clock.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
@@ -221,59 +261,80 @@ BENCHMARK(HullInBall)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oNLogN);
 
-// The driver program, in the folder of this one.
-std::filesystem::path FindDriver() {
+// A driver program in the folder of this one.
+std::filesystem::path FindDriver(const char* name) {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return {};
-  const std::filesystem::path driver = self.parent_path() / "convex_hull_driver";
+  const std::filesystem::path driver = self.parent_path() / name;
   return access(driver.c_str(), X_OK) == 0 ? driver : std::filesystem::path();
 }
 
-// Arguments: 0 for the ball, 1 for the sphere; the number of points.
-void HullProcess(benchmark::State& state) {
-  const Cloud cloud = state.range(0) == 0 ? Cloud::Ball : Cloud::Sphere;
-  const int n = static_cast<int>(state.range(1));
-  static const std::filesystem::path driver = FindDriver();
-  static const std::filesystem::path qconvex = FindQconvex();
-  if (driver.empty()) {
-    state.SkipWithError("convex_hull_driver is not beside this program");
+constexpr int kSphereFrequency = 100;  // 200,000 faces, 100,002 corners
+
+// The document the sphere is saved from.
+class Document : public corvia::DocumentAccess {
+ public:
+  explicit Document(corvia::Poly* poly) : mPoly(poly), mPrevious(corvia::InstallDocumentAccess(this)) {}
+  ~Document() override { corvia::InstallDocumentAccess(mPrevious); }
+  corvia::Poly* GetCurrentPoly() override { return mPoly; }
+
+ private:
+  corvia::Poly* mPoly;
+  corvia::DocumentAccess* mPrevious;
+};
+
+// The geodesic sphere of 200,000 faces, saved once as a model file and its corners
+// as a Qhull text file in a folder of this process's, which goes when the program
+// ends; empty paths when it is not made.
+struct SphereFiles {
+  std::filesystem::path dir, model, corners;
+  ~SphereFiles() {
+    std::error_code ignored;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+  }
+};
+
+void MakeSphereFiles(SphereFiles& made) {
+  std::unique_ptr<corvia::Poly> sphere = corvia::bench::GeodesicSphere(kSphereFrequency);
+  if (!sphere) return;
+  made.dir = std::filesystem::temp_directory_path() / ("corvia-hull-bench-sphere-" + std::to_string(getpid()));
+  std::filesystem::create_directories(made.dir);
+  std::vector<double> points;
+  for (int i = 0; i < sphere->mVertices.mCount; ++i) {
+    const double* p = sphere->GetVertex(i)->mDualVert;
+    points.insert(points.end(), p, p + 3);
+  }
+  const Document document(sphere.get());
+  const std::filesystem::path model = made.dir / "sphere.corv";
+  const std::filesystem::path corners = made.dir / "corners.txt";
+  if (!corvia::WriteModelFile(model.c_str(), corvia::kModelFileBinary, *sphere).done() ||
+      !WriteQhullText(corners, points)) {
     return;
   }
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string stem = "corvia-hull-bench-" + std::to_string(getpid());
-  const std::filesystem::path input = dir / (stem + ".txt");
-  const std::filesystem::path output = dir / (stem + ".out");
-  if (!WriteQhullText(input, RandomCloud(cloud, n))) {
-    state.SkipWithError("cannot write the points");
-    return;
+  made.model = model;
+  made.corners = corners;
+}
+
+const SphereFiles& GeodesicSphereFiles() {
+  static SphereFiles files;
+  static bool tried = false;
+  if (!tried) {
+    tried = true;
+    MakeSphereFiles(files);
   }
-  ProcessRun ours{false, 0.0, 0.0}, theirs{false, 0.0, 0.0};
-  auto keepLeast = [](ProcessRun& least, const ProcessRun& run) {
-    if (!run.ok) return;
-    least.mebibytes = least.ok ? std::min(least.mebibytes, run.mebibytes) : run.mebibytes;
-    least.seconds = least.ok ? std::min(least.seconds, run.seconds) : run.seconds;
-    least.ok = true;
-  };
-  long corners = 0;
-  for (auto _ : state) {
-    const ProcessRun run = RunMeasured(driver, {driver.string(), input.string()}, output);
-    if (!run.ok) {
-      state.SkipWithError("the driver failed");
-      break;
-    }
-    keepLeast(ours, run);
-    std::ifstream(output) >> corners;
-    state.SetIterationTime(run.seconds);
-    if (!qconvex.empty()) keepLeast(theirs, RunMeasured(driver, {qconvex.string(), "TI", input.string()}, output));
-  }
-  std::error_code ignored;
-  std::filesystem::remove(input, ignored);
-  std::filesystem::remove(output, ignored);
-  if (!ours.ok) return;
-  state.counters["corners"] = static_cast<double>(corners);
-  state.counters["ours_MiB"] = ours.mebibytes;
-  state.counters["ours_s"] = ours.seconds;
+  return files;
+}
+
+void KeepLeast(ProcessRun& least, const ProcessRun& run) {
+  if (!run.ok) return;
+  least.mebibytes = least.ok ? std::min(least.mebibytes, run.mebibytes) : run.mebibytes;
+  least.seconds = least.ok ? std::min(least.seconds, run.seconds) : run.seconds;
+  least.ok = true;
+}
+
+// qconvex's figures and ours over them, when qconvex ran.
+void ReportBesideQconvex(benchmark::State& state, const ProcessRun& ours, const ProcessRun& theirs) {
   if (!theirs.ok) return;
   state.counters["qconvex_MiB"] = theirs.mebibytes;
   state.counters["qconvex_s"] = theirs.seconds;
@@ -281,15 +342,112 @@ void HullProcess(benchmark::State& state) {
   state.counters["time_ratio"] = ours.seconds / theirs.seconds;
 }
 
+// Arguments: the road (0 plain coordinates, 1 a model's vertices), the points (0 the
+// ball, 1 the sphere, 2 the geodesic sphere's corners) and their number.
+void HullProcess(benchmark::State& state) {
+  const bool model = state.range(0) == 1;
+  const int points = static_cast<int>(state.range(1));
+  const int n = static_cast<int>(state.range(2));
+  static const std::filesystem::path driver = FindDriver("convex_hull_driver");
+  static const std::filesystem::path qconvex = FindQconvex();
+  if (driver.empty()) {
+    state.SkipWithError("convex_hull_driver is not beside this program");
+    return;
+  }
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string stem = "corvia-hull-bench-" + std::to_string(getpid());
+  std::filesystem::path input = dir / (stem + ".txt");
+  const std::filesystem::path output = dir / (stem + ".out");
+  if (points == 2) {
+    input = GeodesicSphereFiles().corners;
+    if (input.empty()) {
+      state.SkipWithError("the geodesic sphere was not made");
+      return;
+    }
+  } else if (!WriteQhullText(input, RandomCloud(points == 0 ? Cloud::Ball : Cloud::Sphere, n))) {
+    state.SkipWithError("cannot write the points");
+    return;
+  }
+  ProcessRun ours{false, 0.0, 0.0}, theirs{false, 0.0, 0.0};
+  long corners = 0;
+  std::vector<std::string> arguments = {driver.string()};
+  if (model) arguments.push_back("--model");
+  arguments.push_back(input.string());
+  for (auto _ : state) {
+    const ProcessRun run = RunMeasured(driver, arguments, output);
+    if (!run.ok) {
+      state.SkipWithError("the driver failed");
+      break;
+    }
+    KeepLeast(ours, run);
+    std::ifstream(output) >> corners;
+    state.SetIterationTime(run.seconds);
+    if (!qconvex.empty()) KeepLeast(theirs, RunMeasured(driver, {qconvex.string(), "TI", input.string()}, output));
+  }
+  std::error_code ignored;
+  if (points != 2) std::filesystem::remove(input, ignored);
+  std::filesystem::remove(output, ignored);
+  if (!ours.ok) return;
+  state.counters["corners"] = static_cast<double>(corners);
+  state.counters["ours_MiB"] = ours.mebibytes;
+  state.counters["ours_s"] = ours.seconds;
+  ReportBesideQconvex(state, ours, theirs);
+}
+
 BENCHMARK(HullProcess)
-    ->ArgNames({"sphere", "n"})
-    ->Args({0, 100000})
-    ->Args({1, 100000})
-    ->Args({0, 1000000})
-    ->Args({1, 1000000})
+    ->ArgNames({"road", "points", "n"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {100000, 1000000}})
+    ->Args({0, 2, 100002})
+    ->Args({1, 2, 100002})
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+void CreateConvexHullCommand(benchmark::State& state) {
+  static const std::filesystem::path driver = FindDriver("convex_hull_driver");
+  static const std::filesystem::path command = FindDriver("convex_hull_command_driver");
+  static const std::filesystem::path qconvex = FindQconvex();
+  if (driver.empty() || command.empty()) {
+    state.SkipWithError("the driver programs are not beside this program");
+    return;
+  }
+  const SphereFiles& files = GeodesicSphereFiles();
+  if (files.model.empty()) {
+    state.SkipWithError("the geodesic sphere was not made");
+    return;
+  }
+  const std::filesystem::path output =
+      std::filesystem::temp_directory_path() / ("corvia-hull-bench-" + std::to_string(getpid()) + ".out");
+  ProcessRun process{false, 0.0, 0.0}, theirs{false, 0.0, 0.0};
+  ProcessRun road{false, 0.0, 0.0};
+  long corners = 0, faces = 0;
+  for (auto _ : state) {
+    const ProcessRun run = RunMeasured(driver, {command.string(), files.model.string()}, output);
+    ProcessRun ran{false, 0.0, 0.0};
+    std::ifstream(output) >> corners >> faces >> ran.seconds >> ran.mebibytes;
+    ran.ok = run.ok && corners > 0;
+    if (!ran.ok) {
+      state.SkipWithError("the command driver failed");
+      break;
+    }
+    KeepLeast(process, run);
+    KeepLeast(road, ran);
+    state.SetIterationTime(ran.seconds);
+    if (!qconvex.empty()) KeepLeast(theirs, RunMeasured(driver, {qconvex.string(), "TI", files.corners.string()}, output));
+  }
+  std::error_code ignored;
+  std::filesystem::remove(output, ignored);
+  if (!road.ok) return;
+  state.counters["corners"] = static_cast<double>(corners);
+  state.counters["faces"] = static_cast<double>(faces);
+  state.counters["command_s"] = road.seconds;
+  state.counters["command_MiB"] = road.mebibytes;
+  state.counters["process_s"] = process.seconds;
+  state.counters["process_MiB"] = process.mebibytes;
+  ReportBesideQconvex(state, road, theirs);
+}
+
+BENCHMARK(CreateConvexHullCommand)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Points given many times over: one point (no hull: it is refused as flat) and a
 // tetrahedron's corners, each repeated until there are n points.

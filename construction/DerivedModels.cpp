@@ -35,6 +35,7 @@
 #include "nets/Model3D.h"
 #include "platform/Services.h"
 #include "stellation/SimpleFaceting.h"
+#include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/Waterman.h"
@@ -463,6 +464,26 @@ SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
   if (simple->webLink.empty() && poly->mWebLink) simple->webLink = poly->mWebLink;
   simple->flags |= CarriedSimpleFlags(*poly);
   return simple;
+}
+
+std::unique_ptr<SimplePoly> CreateConvexHullOfModel(Poly* poly, uint32_t viewType, Outcome* why) {
+  Outcome outcome;
+  std::unique_ptr<SimplePoly> shown(poly ? CreateModel(poly, 0, nullptr, nullptr, viewType, &outcome) : nullptr);
+  std::unique_ptr<SimplePoly> hull;
+  if (shown) {
+    std::string refusal;
+    hull = CreateConvexHull(*shown, kHullKeepColors, &refusal);
+    if (hull) {
+      hull->SetName(shown->name.empty() ? "Polyhedron" : shown->name.c_str(), "Convex hull of ", true);
+      hull->dualName.clear();
+      hull->flags |= kSimpleBuiltOnce;
+    } else {
+      outcome.Then(refusal.empty() ? Outcome::Cancelled()
+                                   : Outcome::RefusedF("Unable to create the convex hull: %s", refusal.c_str()));
+    }
+  }
+  if (why) *why = outcome;
+  return hull;
 }
 
 // ---- Models for the document ------------------------------------------------------------------

@@ -1,10 +1,12 @@
 #pragma once
-// The derived-model factory's entry points that take a model: the model a pane shows,
-// the plain copy of one side, its edge list, and a library entry built into a model.
+// The derived-model factory's entry points that take a model: the model a pane shows
+// and its convex hull, the plain copy of one side, its edge list, and a library entry
+// built into a model.
 // Apart from construction/DerivedModels.h (which includes this) so that the window
 // layers, which name the panes' view types themselves, can call them.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/CompoundPart.h"
@@ -52,6 +54,13 @@ SimplePoly* DeriveModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uin
 // model it came from where it has none of its own; a refusal in *why when given.
 SimplePoly* CreateModel(Poly* poly, uint32_t flags, EdgeListNode** edgeList, uint8_t* derived, uint32_t viewType,
                         Outcome* why = nullptr);
+// The convex hull of the model a pane of the view type shows, as Poly > Create Convex
+// Hull makes it: named "Convex hull of" the model's name, with no dual name, the faces
+// that survive from the model keeping their colours, marked kSimpleBuiltOnce (the model
+// made is all it is for). Null, with the reason in *why (refused in the user's words,
+// or cancelled).
+std::unique_ptr<SimplePoly> CreateConvexHullOfModel(Poly* poly, uint32_t viewType, Outcome* why);
+
 // The block whose facet model the model of a pane of the view type is made from with
 // the flags (a stellation or a folding net: the shown side's), else null. A caller that
 // derives quietly makes that facet model first to hear its build's refusal.

@@ -80,10 +80,13 @@ void UnitSettings::SetLengthScale(double scale, bool recordUndo) {
     if (recordUndo) platform::Services().undo->AddUndo(kUndoLengthScale, 0);
     mLengthScale = scale;
   }
+  // What a pane writes of a length (a net's edge lengths and its tabs' size, a measured
+  // distance) is stale now, whichever pane is active: every pane is drawn again, or
+  // with the flag only the nets' panes (unless spheres or cylinders are sized by it).
   const LengthScaleRedrawOptions& options = GetLengthScaleRedrawOptions();
-  if (options.sphereIntersections || options.scaledCylinders) {
+  if (options.sphereIntersections || options.scaledCylinders || !(mFlags & kUnitFlagRedrawScaledViewsOnly)) {
     platform::Services().views->RedrawAllViews(false);
-  } else if (mFlags & kUnitFlagRedrawScaledViewsOnly) {
+  } else {
     platform::Services().views->InvalidateViewsOfKind(kViewKindScaled, 0);
   }
   if (detail_Units::gModelHooks.scaleChanged) detail_Units::gModelHooks.scaleChanged();

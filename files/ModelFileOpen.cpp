@@ -1,7 +1,10 @@
 // Opening a model file: the file is read whole first (ModelFileRead.cpp) and nothing
 // changes unless it reads; its model then enters by the caller's road (its undo step,
 // transition and refresh), and only once the model is current do its drawn facets,
-// faceting settings, pictures and scene follow.
+// faceting settings, pictures and scene follow. The reading and the building of the
+// model are one piece of work under one progress level: its window appears a second
+// into the open (not a second into the reading and again a second into the build, with
+// the window closed in between) and takes Cancel at every report of both.
 
 #include <cstring>
 #include <map>
@@ -19,6 +22,7 @@
 #include "core/FaceImageRef.h"
 #include "core/MergeSort.h"
 #include "core/PolygonRing.h"
+#include "core/Progress.h"
 #include "core/Strings.h"
 #include "core/Tolerances.h"
 #include "core/Units.h"
@@ -277,18 +281,23 @@ int GetModelFileForm(const Poly& poly) {
 Outcome OpenModelFile(const char* path, int mode, const ModelEntry& enter) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
-  std::string error;
-  if (!ReadModelFile(path, contents, &error)) return d::Unreadable(error);
-  SimplePoly& simple = *contents.model;
-  // CreatePoly gives the model its entry text from the plain model's description.
-  simple.description = contents.entryText;
-  // A file that stores no scale holds a new model: it takes the user's size on paper.
-  if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
-  d::PrepareTemplate(contents);
-  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
-  Outcome built;
-  Poly* poly = d::Enter(enter, simple, built);
-  if (!built.done()) return d::NotBuilt(path, built);
+  LibraryEntry* entryOfDual = nullptr;
+  Poly* poly = nullptr;
+  {
+    ProgressScope progress;
+    std::string error;
+    if (!ReadModelFile(path, contents, &error)) return d::Unreadable(error);
+    SimplePoly& simple = *contents.model;
+    // CreatePoly gives the model its entry text from the plain model's description.
+    simple.description = contents.entryText;
+    // A file that stores no scale holds a new model: it takes the user's size on paper.
+    if (!contents.hasLengthScale) simple.scale = GetUnitSettings().mUserLengthScale;
+    d::PrepareTemplate(contents);
+    entryOfDual = d::FindEntryOfDual(contents);
+    Outcome built;
+    poly = d::Enter(enter, simple, built);
+    if (!built.done()) return d::NotBuilt(path, built);
+  }
   if (!poly) return Outcome::Failed("The model of the file was made, but the document shows no model.");
   d::RestoreOrigin(*poly, contents, entryOfDual);
   if (contents.maxFacesPerNet > 0) GetUnitSettings().mMaxFacesPerNet = contents.maxFacesPerNet;
@@ -307,17 +316,22 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
                             const ModelEntry& enter) {
   namespace d = detail_ModelFileOpen;
   ModelFileContents contents;
-  if (!ReadModelFromMemory(data, name, contents, error)) return false;
-  SimplePoly& simple = *contents.model;
-  simple.description = contents.entryText;
-  d::PrepareTemplate(contents);
-  LibraryEntry* entryOfDual = d::FindEntryOfDual(contents);
-  // No undo step of its own and no transition: the caller's step is what runs.
-  Outcome built;
-  Poly* poly = d::Enter(enter, simple, built);
-  if (!built.done()) {
-    if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
-    return false;
+  LibraryEntry* entryOfDual = nullptr;
+  Poly* poly = nullptr;
+  {
+    ProgressScope progress;
+    if (!ReadModelFromMemory(data, name, contents, error)) return false;
+    SimplePoly& simple = *contents.model;
+    simple.description = contents.entryText;
+    d::PrepareTemplate(contents);
+    entryOfDual = d::FindEntryOfDual(contents);
+    // No undo step of its own and no transition: the caller's step is what runs.
+    Outcome built;
+    poly = d::Enter(enter, simple, built);
+    if (!built.done()) {
+      if (error) *error = "'" + std::string(name) + "':\nThe model could not be built.";
+      return false;
+    }
   }
   if (!poly) return false;
   d::RestoreOrigin(*poly, contents, entryOfDual);
@@ -333,6 +347,7 @@ bool RestoreModelFromMemory(const std::string& data, const char* name, std::stri
 
 std::unique_ptr<SimplePoly> ReadModelFileAsSimplePoly(const char* path, bool dual, Outcome* why) {
   namespace d = detail_ModelFileOpen;
+  ProgressScope progress;
   ModelFileContents contents;
   std::string error;
   // Only the model is wanted: the scene is neither checked nor restored.

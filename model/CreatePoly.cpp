@@ -474,6 +474,8 @@ Outcome BuildPoly(SimplePoly& simple, Poly* poly, bool keepColors, bool keepDual
   if (simple.flags & kSimpleFileCorners) poly->mPolyFlags |= kPolyFlagFileCorners;
   if (simple.flags & kSimpleDecimalCorners) poly->mPolyFlags |= kPolyFlagDecimalCorners;
   const std::vector<int32_t> ranks = d::FaceTypeRanks(simple, faceMap, poly->mFaces.mCount);
+  // Only the plain model's edges are read from here on.
+  if (simple.flags & kSimpleBuiltOnce) simple.ReleaseElements();
   poly->SetFaceTypes(std::move(group), !keepColors, !keepDualColors, ranks.empty() ? nullptr : &ranks,
                     stopOnCancel);
   if (simple.NumEdges() > 0) d::CopyEdgeAttributes(simple, poly, vertexMap, faceMap);

@@ -108,7 +108,7 @@ bool Edge3D::GetEdgeDataText(char* buffer, size_t size) const {
   using namespace detail_Edge3D;
   if (!buffer || size == 0) return false;
   buffer[0] = 0;
-  const uint32_t word = GetNetSettings().edgeData & 0x7F;
+  const uint32_t word = GetNetSettings().edgeData & kEdgeDataTexts;
   if ((flags & kEdgeJoinedAdded) || word == 0) return false;
   char text[128];
   if (word & kEdgeDataConnectionIds) {

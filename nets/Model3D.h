@@ -206,6 +206,34 @@ class Model3D : public ModelPart {
   };
   std::shared_ptr<const NetsChange> GetNetsChange() const { return mNetsChange; }
   void MarkNetsChanged() { ++mNetsChange->count; }
+  // A net of a model as a drawing kept it, with the model's count of changes then.
+  struct NetMark {
+    const Net* net = nullptr;
+    const Model3D* model = nullptr;
+    std::weak_ptr<const NetsChange> change;
+    uint64_t count = 0;
+
+    static NetMark Of(const Net* net, const Model3D* model) {
+      NetMark mark;
+      mark.net = net;
+      mark.model = model;
+      if (model) {
+        mark.change = model->mNetsChange;
+        mark.count = model->mNetsChange->count;
+      }
+      return mark;
+    }
+    // Whether the model has not changed its nets since: its facelets may be read.
+    bool Current() const {
+      const std::shared_ptr<const NetsChange> now = change.lock();
+      return now && now->count == count;
+    }
+    // Whether the other marks the same net of the same model at the same count.
+    bool Holds(const NetMark& other) const {
+      const std::shared_ptr<const NetsChange> mine = change.lock();
+      return mine && mine == other.change.lock() && net == other.net && model == other.model && count == other.count;
+    }
+  };
 
  private:
   friend class NetGenerator;

@@ -73,24 +73,21 @@ const std::vector<Face3D*>& Net::Places() const {
 
 // The facelets' boxes filed by their place in the chain, with what they were made from.
 struct Net::FaceletBoxes {
-  // The nets' change record and count of the model, and the chain, it was made for.
-  std::weak_ptr<const Model3D::NetsChange> change;
-  uint64_t count = 0;
+  // The model's nets, and the chain, it was made for.
+  Model3D::NetMark nets;
   const Face3D* first = nullptr;
   const Face3D* last = nullptr;
   size_t facelets = 0;
   std::unique_ptr<BoxGrid> grid;
 
-  bool Holds(const Net& net, const std::shared_ptr<const Model3D::NetsChange>& now) const {
-    return now && change.lock() == now && count == now->count && first == net.first && last == net.last &&
-           facelets == net.Places().size();
+  bool Holds(const Net& net, const Model3D::NetMark& now) const {
+    return nets.Holds(now) && first == net.first && last == net.last && facelets == net.Places().size();
   }
 };
 
 Net::FaceletBoxes& Net::Boxes() const {
-  const Model3D* model = GetModel(this);
-  const std::shared_ptr<const Model3D::NetsChange> change = model ? model->GetNetsChange() : nullptr;
-  if (mBoxes && mBoxes->Holds(*this, change)) return *mBoxes;
+  const Model3D::NetMark now = Model3D::NetMark::Of(this, GetModel(this));
+  if (mBoxes && mBoxes->Holds(*this, now)) return *mBoxes;
   mBoxes.reset();
   auto made = std::make_unique<FaceletBoxes>();
   const std::vector<Face3D*>& places = Places();
@@ -135,8 +132,7 @@ Net::FaceletBoxes& Net::Boxes() const {
       made->grid->Insert(static_cast<uint32_t>(i), box.data(), box.data() + 2);
     }
   }
-  made->change = change;
-  made->count = change ? change->count : 0;
+  made->nets = now;
   made->first = first;
   made->last = last;
   made->facelets = places.size();

@@ -31,6 +31,8 @@ constexpr uint32_t kEdgeDataDihedrals = 16;
 constexpr uint32_t kEdgeDataMitres = 32;
 constexpr uint32_t kEdgeDataNumbers = 64;
 constexpr uint32_t kEdgeDataFaceAngles = 0x80;
+// The bits that choose an edge's text (at most one is set).
+constexpr uint32_t kEdgeDataTexts = 0x7F;
 
 struct NetSettings {
   int32_t tabType = kTabKindDouble;

@@ -19,7 +19,10 @@ class DeviceContext {
   // An arc of the circle about (cx, cy), counter-clockwise from the direction of
   // (x0, y0) to that of (x1, y1); equal directions give the whole circle.
   virtual void Arc(int cx, int cy, int radius, int x0, int y0, int x1, int y1) = 0;
+  // A text written with its upper left corner at (x, y).
   virtual void TextOut(int x, int y, const char* text) = 0;
+  // The width and height (one line) of a text in the device's font.
+  virtual void GetTextExtent(const char* text, int& width, int& height) = 0;
   // The pen (of the width in device units) and the solid brush, as packed colours
   // 0x00BBGGRR.
   virtual void SetPen(uint32_t colour, int width) = 0;

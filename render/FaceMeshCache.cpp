@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -41,6 +43,9 @@ namespace detail_FaceMeshCache {
 
 // The face lists a view keeps (the compound of duals draws two).
 constexpr size_t kListsPerView = 4;
+// The most faces of a selected plane that are left out of a recording and drawn on
+// their own every frame; a larger plane is kept in the recording.
+constexpr size_t kMostFacesLeftOut = 64;
 
 // A stretch of vertices and the polygon offset switched before it (-1: left alone).
 struct Run {
@@ -83,6 +88,22 @@ struct Entry {
   double volume = 0.0;
   std::shared_ptr<KeptTriangleSet> translucent;
   GLBuffer buffer;
+  // The faces of the selected plane that the recording passes over, by address; where
+  // each face's triangles begin among the vertices and among the translucent ones, by
+  // its index in the list, the ends after the last (empty when the faces did not come
+  // in the order of their indices).
+  std::vector<PolyElement*> leftOut;
+  std::vector<uint32_t> faceStarts;
+  std::vector<uint32_t> translucentStarts;
+};
+
+// A face drawn on its own in its place among the kept vertices: before the vertex
+// `first`, in place of the `count` vertices the recording made of it (none for a face
+// the recording left out).
+struct Apart {
+  size_t first = 0;
+  size_t count = 0;
+  PolyElement* face = nullptr;
 };
 
 // Whether face lists may be gathered into arrays at all. Tests turn it off to draw the
@@ -109,6 +130,16 @@ struct Kept : GLContextPart {
   Entry* recording = nullptr;
   OpenGLView* recordingView = nullptr;
   uint64_t recordingState = 0;
+  const FaceDrawer* recordingDrawer = nullptr;
+  // Whether the recording under way notes where each face begins: only a list that may
+  // leave faces out does, and only while its faces come in the order of their indices.
+  bool recordingPlaces = false;
+  // The faces the recording under way left out so far.
+  std::vector<PolyElement*> passedOver;
+  // The selected plane and the faces drawn on their own, made again in every frame in
+  // the same stores.
+  std::vector<PolyElement*> plane;
+  std::vector<Apart> apart;
   int depth = 0;  // DrawFaces calls open now
   FaceMeshStatistics statistics;
 };
@@ -136,8 +167,30 @@ bool CanKeep(OpenGLView* view, int drawMode, const FaceDrawOptions& o) {
          GetCurrentGLContextState() != nullptr;
 }
 
+// The faces of the list whose drawing follows the selection: the selected element with
+// its coplanar ring, when it is of this list (the drawing of the others never asks for
+// it). Stops past kMostFacesLeftOut.
+void FindSelectedPlane(const Poly* poly, const ElementList* faces, std::vector<PolyElement*>& plane) {
+  plane.clear();
+  PolyElement* selected = poly->mSelectedElement;
+  if (!selected || selected->mList != faces) return;
+  plane.push_back(selected);
+  // A ring is never longer than the list that holds it, and a damaged one must not loop.
+  const int limit = faces->mCount;
+  int steps = 0;
+  for (PolyElement* m = selected->mCoplanarNext; m && m != selected && steps < limit && plane.size() <= kMostFacesLeftOut;
+       m = m->mCoplanarNext, ++steps) {
+    if (m->mList == faces) plane.push_back(m);
+  }
+  std::sort(plane.begin(), plane.end());
+  plane.erase(std::unique(plane.begin(), plane.end()), plane.end());
+}
+
+// The hash of what the recording is made of. The faces of the selected plane are left
+// out of it (`leaveOut`) unless the list draws translucent triangles or the plane is
+// large: then they are drawn in it, and the selection is part of the state.
 uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
-                   const FaceDrawOptions& o) {
+                   const FaceDrawOptions& o, const std::vector<PolyElement*>& plane, bool& leaveOut) {
   StateHash h;
   h.Add(poly);
   h.Add(faces);
@@ -147,8 +200,6 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(GetCurrentGLContextKey());
   h.Add(poly->GetDrawnStateSerial());
   h.Add(static_cast<uint64_t>(poly->mPolyFlags));
-  h.Add(poly->mSelectedElement);
-  h.Add(static_cast<uint64_t>(o.highlight));
   h.Add(static_cast<uint64_t>(GetRainbowFlags()));
   h.Add(static_cast<uint64_t>(view->Stereo().GetStereoKind()));
   h.Add(view->Stereo().GetAnaglyphWeights(), 3);
@@ -173,6 +224,7 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
     h.Add(AugmentationMorphScales().dual);
   }
   // Every face: what its drawing reads of it between builds.
+  bool translucent = DepthSortAlphaFactor() != 1.0f;
   for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
     h.Add(f);
     uint32_t opacity;
@@ -182,8 +234,46 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
     h.Add(f->mCellColours[0].get());
     h.Add(f->GetColour(), 3);
     h.Add(f->mBackColor, 3);
+    translucent = translucent || f->mOpacity < 1.0f;
+  }
+  leaveOut = !translucent && plane.size() <= kMostFacesLeftOut;
+  if (!plane.empty() && !leaveOut) {
+    h.Add(poly->mSelectedElement);
+    h.Add(static_cast<uint64_t>(o.highlight));
   }
   return h.Get();
+}
+
+// The faces drawn on their own in a frame kept with the plane given, each in its place
+// among the kept vertices: those of the plane, their own vertices passed over, and those
+// the recording left out (at the end when their places are not known). False when a
+// face of the plane cannot be told apart (the faces were not met in order, or it drew
+// translucent triangles): the list is recorded again.
+bool FindApart(const Entry& e, const std::vector<PolyElement*>& plane, std::vector<Apart>& apart) {
+  apart.clear();
+  const size_t end = e.faceStarts.empty() ? SIZE_MAX : e.faceStarts.back();
+  auto place = [&](const PolyElement* f, size_t& first, size_t& count) {
+    const size_t i = static_cast<size_t>(f->mIndex);
+    if (f->mIndex < 0 || i + 1 >= e.faceStarts.size()) return false;
+    first = e.faceStarts[i];
+    count = e.faceStarts[i + 1] - first;
+    return e.translucentStarts[i + 1] == e.translucentStarts[i];
+  };
+  for (PolyElement* f : plane) {
+    if (std::binary_search(e.leftOut.begin(), e.leftOut.end(), f)) continue;
+    Apart a{0, 0, f};
+    if (!place(f, a.first, a.count)) return false;
+    apart.push_back(a);
+  }
+  for (PolyElement* f : e.leftOut) {
+    Apart a{end, 0, f};
+    if (!place(f, a.first, a.count)) a = Apart{end, 0, f};
+    apart.push_back(a);
+  }
+  std::sort(apart.begin(), apart.end(), [](const Apart& a, const Apart& b) {
+    return a.first != b.first ? a.first < b.first : a.face->mIndex < b.face->mIndex;
+  });
+  return true;
 }
 
 Entry& FindEntry(Kept& kept, OpenGLView* view, const ElementList* faces, int drawMode) {
@@ -287,9 +377,18 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
   return kCullNone;
 }
 
-// Draws the triangles, from the buffer or (while the recording runs) from memory, and
-// leaves the state the faces drawn one by one would have left.
-void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
+// Draws the triangles, from the buffer or (while the recording runs) from memory, with
+// the faces drawn on their own in their places, and leaves the state the faces drawn one
+// by one would have left.
+void Replay(OpenGLView* view, Entry& e, bool fromMemory, const std::vector<Apart>& apart = {},
+            const FaceDrawer* draw = nullptr) {
+  size_t next = 0;
+  // The faces drawn on their own whose places come before the vertex.
+  auto drawApartBefore = [&](size_t vertex) {
+    for (; next < apart.size() && apart[next].first < vertex; ++next) {
+      if (draw) (*draw)(apart[next].face);
+    }
+  };
   if (!e.vertices.empty() || !e.runs.empty()) {
     const int cull = CullModeFor(view, e);
     const int cullBefore = cull != kCullNone ? view->Materials().SetCullMode(cull) : cull;
@@ -303,32 +402,59 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory) {
     if (cull != kCullNone) ++CurrentKept()->statistics.culled;
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
-    if (fromMemory) {
-      // The recording's own vertices, as client arrays.
-      const KeptVertex* v = e.vertices.data();
-      glEnableClientState(GL_VERTEX_ARRAY);
-      glEnableClientState(GL_NORMAL_ARRAY);
-      glEnableClientState(GL_COLOR_ARRAY);
-      glVertexPointer(3, GL_FLOAT, sizeof(KeptVertex), v ? v->position : nullptr);
-      glNormalPointer(GL_FLOAT, sizeof(KeptVertex), v ? v->normal : nullptr);
-      glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), v ? v->colour : nullptr);
-    } else {
-      BeginKeptVertexArrays(e.buffer, true);
-    }
-    if (e.lit) {
-      glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-      glEnable(GL_COLOR_MATERIAL);
-    }
+    auto beginArrays = [&] {
+      if (fromMemory) {
+        // The recording's own vertices, as client arrays.
+        const KeptVertex* v = e.vertices.data();
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(KeptVertex), v ? v->position : nullptr);
+        glNormalPointer(GL_FLOAT, sizeof(KeptVertex), v ? v->normal : nullptr);
+        glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), v ? v->colour : nullptr);
+      } else {
+        BeginKeptVertexArrays(e.buffer, true);
+      }
+      if (e.lit) {
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+      }
+    };
+    auto endArrays = [&] {
+      if (e.lit) glDisable(GL_COLOR_MATERIAL);
+      EndKeptVertexArrays();
+      glColor4fv(currentColour);
+    };
+    // A face drawn on its own takes the material the kept ones leave (a face in the
+    // rainbow colours sets none of its own).
+    auto drawApart = [&](size_t vertex) {
+      if (next >= apart.size() || apart[next].first >= vertex) return;
+      endArrays();
+      if (e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
+      drawApartBefore(vertex);
+      beginArrays();
+    };
+    beginArrays();
     for (const Run& run : e.runs) {
       if (run.polygonOffset == 0) glDisable(GL_POLYGON_OFFSET_FILL);
       if (run.polygonOffset == 1) glEnable(GL_POLYGON_OFFSET_FILL);
-      if (run.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
+      size_t at = run.first;
+      const size_t end = run.first + run.count;
+      while (next < apart.size() && apart[next].first < end) {
+        const Apart& a = apart[next];
+        if (a.first > at) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at), static_cast<GLsizei>(a.first - at));
+        at = std::max(at, a.first + a.count);
+        drawApart(a.first + 1);
+      }
+      if (at < end) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at), static_cast<GLsizei>(end - at));
     }
-    if (e.lit) glDisable(GL_COLOR_MATERIAL);
-    EndKeptVertexArrays();
-    glColor4fv(currentColour);
+    endArrays();
+    if (next < apart.size() && e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
+    drawApartBefore(SIZE_MAX);
     if (cullBefore != cull) view->Materials().SetCullMode(cullBefore < 0 ? kCullNone : cullBefore);
     if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, twoSided);
+  } else {
+    drawApartBefore(SIZE_MAX);
   }
   // The state the faces drawn one by one would have left.
   if (e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
@@ -358,7 +484,7 @@ void NoteNormal(Entry& e, const double* normal) {
 }  // namespace detail_FaceMeshCache
 
 bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
-                          const FaceDrawOptions& o) {
+                          const FaceDrawOptions& o, const FaceDrawer& drawApart) {
   using namespace detail_FaceMeshCache;
   Kept* s = CurrentKept();
   OpenGLView* view = o.view;
@@ -378,10 +504,14 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   Kept& kept = *s;
   Entry& e = FindEntry(kept, view, faces, drawMode);
   e.lastUse = ++kept.clock;
-  const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o);
+  std::vector<PolyElement*>& plane = kept.plane;
+  FindSelectedPlane(poly, faces, plane);
+  bool leaveOut = false;
+  const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o, plane, leaveOut);
+  if (!leaveOut) plane.clear();
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
-      (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e)) {
-    Replay(view, e, false);
+      (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e) && FindApart(e, plane, kept.apart)) {
+    Replay(view, e, false, kept.apart, &drawApart);
     --kept.depth;
     ++kept.statistics.kept;
     return true;
@@ -395,6 +525,13 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   e.facings.clear();
   e.haveMaterial = e.haveNormal = false;
   e.spoiled = false;
+  e.leftOut = plane;
+  e.faceStarts.clear();
+  e.translucentStarts.clear();
+  if (leaveOut) {
+    e.faceStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
+    e.translucentStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
+  }
   // The translucent triangles of the last recording make way for the new ones in the
   // same set, unless a queue still holds it: its stores and buffers serve again, and its
   // last order is where the sort of the new triangles starts.
@@ -412,7 +549,26 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   kept.recording = &e;
   kept.recordingView = view;
   kept.recordingState = state;
+  kept.recordingDrawer = &drawApart;
+  kept.passedOver.clear();
+  kept.recordingPlaces = leaveOut;
   ++kept.statistics.recorded;
+  return false;
+}
+
+bool NoteFaceMeshFace(PolyElement* face) {
+  using namespace detail_FaceMeshCache;
+  Kept* s = CurrentKept();
+  Entry* e = s ? s->recording : nullptr;
+  // Once spoiled, the faces are drawn one by one, each in its place.
+  if (!e || e->spoiled) return true;
+  s->recordingPlaces = s->recordingPlaces && face->mIndex == static_cast<int>(e->faceStarts.size());
+  if (s->recordingPlaces) {
+    e->faceStarts.push_back(static_cast<uint32_t>(e->vertices.size()));
+    e->translucentStarts.push_back(e->translucent ? static_cast<uint32_t>(e->translucent->Size()) : 0u);
+  }
+  if (e->leftOut.empty() || !std::binary_search(e->leftOut.begin(), e->leftOut.end(), face)) return true;
+  s->passedOver.push_back(face);
   return false;
 }
 
@@ -424,11 +580,29 @@ void EndFaceMeshDrawing() {
   if (s->depth > 0 || !s->recording) return;
   Entry& e = *s->recording;
   OpenGLView* view = s->recordingView;
+  const FaceDrawer* draw = s->recordingDrawer;
   s->recording = nullptr;
   s->recordingView = nullptr;
+  s->recordingDrawer = nullptr;
   if (e.spoiled) {
     e.vertices.clear();
+    // The faces left out before the recording was spoiled come last (those after it
+    // were drawn in their places).
+    ++s->depth;
+    for (PolyElement* face : s->passedOver) {
+      if (draw) (*draw)(face);
+    }
+    --s->depth;
+    s->passedOver.clear();
     return;
+  }
+  // The ends of the last face; places that cannot be trusted are not kept.
+  e.faceStarts.push_back(static_cast<uint32_t>(e.vertices.size()));
+  e.translucentStarts.push_back(e.translucent ? static_cast<uint32_t>(e.translucent->Size()) : 0u);
+  if (!s->recordingPlaces || e.faceStarts.size() != static_cast<size_t>(e.faces->mCount) + 1 ||
+      e.vertices.size() > UINT32_MAX) {
+    e.faceStarts.clear();
+    e.translucentStarts.clear();
   }
   if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
   bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
@@ -441,7 +615,11 @@ void EndFaceMeshDrawing() {
   e.kept = ready;
   e.keptState = s->recordingState;
   // This frame's faces, drawn as the next frames will draw them.
-  Replay(view, e, !ready);
+  s->plane.clear();
+  (void)FindApart(e, s->plane, s->apart);
+  ++s->depth;
+  Replay(view, e, !ready, s->apart, draw);
+  --s->depth;
   // The GL side holds the vertices now.
   e.vertices.clear();
   e.vertices.shrink_to_fit();

@@ -5,15 +5,25 @@
 // translucent ones as they were queued); later frames draw the recording from vertex
 // buffers in a few calls as long as nothing it was made of has changed: the model (its
 // build, its cells' colours, every face's flags, colours, opacity and image), the
-// selection and its highlight, the pane's switches, the display options that decide
-// the drawing, the colour filters (rainbow colours, anaglyph stereo), the scale and
-// morph factor, the morph ratio and scales, and the facing of the faces whose colour
-// depends on it. Every frame that cannot be drawn from what is kept records afresh:
+// pane's switches, the display options that decide the drawing, the colour filters
+// (rainbow colours, anaglyph stereo), the scale and morph factor, the morph ratio and
+// scales, and the facing of the faces whose colour depends on it. Every frame that cannot be drawn from what is kept records afresh:
 // the recording is the faces' triangles gathered into arrays and drawn in a few calls,
 // so that a changing frame (a morph, a transition, a new colour) costs about what a
 // kept one does. A list that is the closed, opaque surface of a model, whole and
 // turned outwards, is drawn with its back faces culled while the eye is outside it and
 // the near plane cuts nothing of it: the picture cannot show them.
+//
+// The faces whose drawing follows the selection (the selected face with its coplanar
+// ring) are left out of the recording and drawn on their own every frame, each in its
+// place among the kept ones: selecting another face costs the drawing of that face and
+// of the one selected before, not a recording of the whole list. A list that draws
+// translucent triangles, or whose selected ring is large, keeps the selected face in its
+// recording instead (its highlight is translucent, and joins the kept set of triangles)
+// and is recorded again when the selection changes.
+
+#include <functional>
+#include <vector>
 
 namespace corvia {
 
@@ -23,12 +33,20 @@ class Poly;
 class PolyElement;
 struct FaceDrawOptions;
 
+// Draws one face of the list as the caller's drawing does: the faces whose drawing
+// follows the selection are drawn through it, each in its place among the kept ones.
+using FaceDrawer = std::function<void(PolyElement*)>;
+
 // DrawFaces asks first, with its options worked out: true when the faces were drawn
 // from what is kept; false when the caller draws them, and then, when a recording
 // started, it runs until EndFaceMeshDrawing, which draws it. A frame that draws a list
 // otherwise than from what was kept is noted as drawn afresh in its view.
 bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
-                          const FaceDrawOptions& options);
+                          const FaceDrawOptions& options, const FaceDrawer& drawApart);
+// While a recording runs the caller names each face of the list before it draws it, in
+// list order: false for a face left out of the recording, which it passes over
+// (EndFaceMeshDrawing draws it through drawApart, in its place).
+bool NoteFaceMeshFace(PolyElement* face);
 void EndFaceMeshDrawing();
 
 // What the drawing reports while a recording runs; each does nothing otherwise. The

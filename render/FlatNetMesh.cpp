@@ -98,17 +98,10 @@ struct Piece {
 // model's faces as the hash found them, and the state that decided the colours and
 // the kinds of lines.
 struct Key {
-  const Net* net = nullptr;
-  const Model3D* model = nullptr;
-  std::weak_ptr<const Model3D::NetsChange> change;
-  uint64_t changeCount = 0;
+  Model3D::NetMark nets;
   uint64_t state = 0;
 
-  bool Holds(const Key& o) const {
-    const std::shared_ptr<const Model3D::NetsChange> mine = change.lock();
-    return mine && mine == o.change.lock() && net == o.net && model == o.model && changeCount == o.changeCount &&
-           state == o.state;
-  }
+  bool Holds(const Key& o) const { return nets.Holds(o.nets) && state == o.state; }
 };
 
 // A corner of a folded facelet or tab as the one-by-one drawing gives it to GL: its
@@ -246,10 +239,7 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
 
 Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model, const std::vector<Net*>* foldedNets) {
   Key key;
-  key.net = net;
-  key.model = model;
-  key.change = model->GetNetsChange();
-  key.changeCount = model->GetNetsChange()->count;
+  key.nets = Model3D::NetMark::Of(net, model);
   key.state = HashState(view, model, foldedNets);
   return key;
 }
@@ -257,8 +247,7 @@ Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model, const std::v
 // Whether the nets the key was made from are still the model's: its facelets and tabs
 // may be read.
 bool NetsHold(const Key& key) {
-  const std::shared_ptr<const Model3D::NetsChange> change = key.change.lock();
-  return change && change->count == key.changeCount;
+  return key.nets.Current();
 }
 
 void AddPoint(std::vector<float>& points, const double* p) {
@@ -504,7 +493,7 @@ void AddFoldedPiece(KeptFlatNet& kept, FoldedGathered& gathered, size_t facelets
   if (!gathered.colours.empty()) {
     piece->colours.Upload(gathered.colours.data(), gathered.colours.size() * sizeof(float), false);
   }
-  PlaceFolded(kept.view, *piece, kept.key.model, ModelScale(kept.key.model));
+  PlaceFolded(kept.view, *piece, kept.key.nets.model, ModelScale(kept.key.nets.model));
   kept.foldedPieces.push_back(std::move(piece));
   kept.oneByOne.insert(kept.oneByOne.end(), gathered.oneByOne.begin(), gathered.oneByOne.end());
   if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedGathered += facelets;
@@ -512,7 +501,7 @@ void AddFoldedPiece(KeptFlatNet& kept, FoldedGathered& gathered, size_t facelets
 
 // The chain a view's net (or nets) are gathered along.
 const std::vector<Face3D*>& ChainOf(const KeptFlatNet& kept) {
-  return kept.folded ? kept.chain : kept.key.net->Places();
+  return kept.folded ? kept.chain : kept.key.nets.net->Places();
 }
 
 // Gathers the chain's facelets from `from` up to `to` into a piece.
@@ -687,7 +676,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   kept.key = key;
   kept.folded = folded;
   view->Frames().NoteFrameDrawnAfresh();
-  const Model3D* model = key.model;
+  const Model3D* model = key.nets.model;
   size_t counted = 0;
   if (folded) {
     for (const Net* net : *nets) {
@@ -698,7 +687,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   } else if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
     // The net's chain is walked as far as a large net goes: the small net of a large
     // model is gathered at once.
-    for (const Face3D* f = key.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
+    for (const Face3D* f = key.nets.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
   }
   if (counted >= kDeferredFlatNetFacelets) {
     // An image of the pane draws the net whole, one by one; the pane asks the idle work.
@@ -716,7 +705,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
     Gathered gathered;
     size_t facelets = 0;
     int steps = 1 << 22;
-    for (Face3D* f = key.net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) {
+    for (Face3D* f = key.nets.net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) {
       GatherFacelet(view, f, gathered);
     }
     AddPiece(kept, gathered, facelets);
@@ -803,9 +792,9 @@ void DrawKeptFacelets(OpenGLView* view, const KeptFlatNet& kept) {
     glDrawArrays(GL_LINES, 0, piece.tabLines);
   });
   SetLighting(view, lighting);
-  const Model3D* model = kept.key.model;
+  const Model3D* model = kept.key.nets.model;
   const Edge3D* selected = model ? model->mSelectedEdge : nullptr;
-  if (selected && selected->tab && selected->face && selected->face->mNet == kept.key.net) {
+  if (selected && selected->tab && selected->face && selected->face->mNet == kept.key.nets.net) {
     DrawFilled(selected->tab.get(), kFaceletDrawFlat, 1.0, true);
     DrawOutline(selected->tab.get(), kFaceletDrawFlat, 1.0);
   }
@@ -848,7 +837,7 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
     // 2. The tabs glued under facelets, unlit, in the model's own units, pushed back.
     if (stencil) PrepareCoplanarStencil(kStencilKeep);
     const bool lighting = SetLighting(view, false);
-    const double scale = ModelScale(kept.key.model);
+    const double scale = ModelScale(kept.key.nets.model);
     glPushMatrix();
     if (scale != 1.0) glScaled(scale, scale, scale);
     const float base = static_cast<float>(GetGLAbilities().polygonOffset);
@@ -919,11 +908,11 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
     if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
     outlines();
     // The selected edgelet's tab lighter.
-    const Edge3D* selected = kept.key.model->mSelectedEdge;
+    const Edge3D* selected = kept.key.nets.model->mSelectedEdge;
     if (selected && selected->tab) {
       for (const auto& piece : kept.foldedPieces) {
         if (std::find(piece->tabs.begin(), piece->tabs.end(), selected) == piece->tabs.end()) continue;
-        DrawTab(selected, kFaceletDrawFolded, ModelScale(kept.key.model), true);
+        DrawTab(selected, kFaceletDrawFolded, ModelScale(kept.key.nets.model), true);
         break;
       }
     }
@@ -984,7 +973,7 @@ bool MakeDeferredFlatNets() {
     const bool finished = kept.next >= kept.total;
     if (finished) kept.waiting = false;
     // The flat net's boxes, which a click in its pane searches, filed now too.
-    if (finished && !kept.folded) kept.key.net->FileFaceletBoxes();
+    if (finished && !kept.folded) kept.key.nets.net->FileFaceletBoxes();
     // The pane shows how far it is now and then, and the whole net once gathered.
     const double now = platform::Services().clock->NowSeconds();
     if (kept.lastRepaint == 0.0) kept.lastRepaint = now;

@@ -49,6 +49,7 @@ void GLContextState::Release(bool contextCurrent) {
   faceOrder.reset();
   glyphs.reset();
   coplanarStencil.reset();
+  netTexts.reset();
   TextureImage::ForgetContext(mKey);
   if (contextCurrent) DeleteReleased();
   releasedBuffers.clear();

@@ -77,6 +77,8 @@ class GLContextState {
   std::unique_ptr<GLContextPart> glyphs;
   // The nesting of the coplanar stencil in the pass under way (render/Lighting.cpp).
   std::unique_ptr<GLContextPart> coplanarStencil;
+  // The texts each view writes over its flat net, and where (render/NetTexts.cpp).
+  std::unique_ptr<GLContextPart> netTexts;
 
  private:
   const void* mKey;

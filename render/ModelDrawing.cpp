@@ -757,8 +757,12 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
     }
   }
   if (o.showStelVertices || o.showStelEdges) o.stellationModel = GetModelDrawPane(view).GetModel3D(poly);
-  // What was drawn before may still be good.
-  if (BeginFaceMeshDrawing(poly, faces, drawMode, scale, morph, o)) {
+  // What was drawn before may still be good. The faces whose drawing follows the
+  // selection are drawn on their own, in their places among the kept ones.
+  const auto drawRing = [&](PolyElement* face) { DrawFaceRing(poly, face, drawMode, scale, morph, o); };
+  // One reference: the function holds it in place, with nothing allocated.
+  const FaceDrawer drawApart = [&drawRing](PolyElement* face) { drawRing(face); };
+  if (BeginFaceMeshDrawing(poly, faces, drawMode, scale, morph, o, drawApart)) {
     glPointSize(s.vertSize);
     glLineWidth(s.edgeWidth);
     return;
@@ -786,6 +790,7 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
       std::vector<double> points;
       for (PolyElement* face = faces->mHead; face; face = face->mNext) {
         if (onlyMet && !PlainFaceMayMeet(region, face, scale, morph, points)) continue;
+        if (!NoteFaceMeshFace(face)) continue;
         DrawFaceRing(poly, face, drawMode, scale, morph, o);
       }
     }

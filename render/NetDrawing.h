@@ -27,8 +27,8 @@ struct PlacedEdgeText {
   std::array<double, 4> box = {0.0, 0.0, 0.0, 0.0};
 };
 // The edge texts of the net (the edge data the net settings ask for) that the view has
-// room for, in the view as it is drawn now: no two overlap. Texts need the view's GL
-// section, for its font.
+// room for, in the view as it is drawn now, worked out afresh as a paint places them
+// (render/NetTexts.h): no two overlap.
 std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view);
 // The net folded as it is now, in the model's scale (null model: the net's own).
 void DrawFolded(Net* net, Model3D* model);

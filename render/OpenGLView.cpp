@@ -14,6 +14,7 @@
 #include "render/FaceMeshCache.h"
 #include "render/GLContextState.h"
 #include "render/FlatNetMesh.h"
+#include "render/NetTexts.h"
 #include "render/PairLineLayer.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
@@ -111,6 +112,7 @@ OpenGLView::~OpenGLView() {
   ForgetFaceMeshes(this);
   ForgetPairLineLayer(this);
   ForgetFlatNets(this);
+  ForgetNetTexts(this);
 }
 
 // ---- Virtual passes a pane fills ---------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "symmetry/ConvexHull.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -39,6 +41,9 @@ constexpr double kSkipSteps = 16.0;
 constexpr double kRoundSolid = 0.01;
 
 constexpr size_t kHullRefusalSize = 64;
+// A hull of this many faces written into a model hands the memory its builder used
+// back to the system first.
+constexpr size_t kHullTrimFaces = 65536;
 // Up to this many points the hull adds them in the order of their vertices.
 constexpr size_t kHullPointsInVertexOrder = 16384;
 // Past that, the hull of at most this many of the points added first tells which
@@ -223,7 +228,29 @@ class HullBuilder {
   bool ChooseTetrahedron(int32_t* corners, double* height) const;
   // The outward unit normal of triangle t and the plane through it.
   HullPlane TrianglePlane(int32_t t) const;
-  void GroupCoplanarTriangles();
+  // Joins the triangles into faces (mTriGroup, mPlanes). With `keepCorners` no face
+  // takes in every triangle round a point that lies further outside the hull of the
+  // points round it than CornerTolerance.
+  void GroupCoplanarTriangles(bool keepCorners);
+  // The faces as runs of corners round each group (mCorners, mFaceStart,
+  // mFaceGroup); false when a face has fewer than three. `holed` is set when a group
+  // has more than one run round it.
+  bool WalkFaces(bool* holed);
+  // The edge before h in its triangle.
+  static int32_t PrevEdge(int32_t h) { return (h % 3 == 0) ? h + 2 : h - 1; }
+  // Whether adding triangle t to group g would leave one of its corners with every
+  // triangle round it in g while that corner lies further outside the hull of its
+  // neighbours than CornerTolerance.
+  bool BuriesCorner(int32_t t, int32_t g) const;
+  // How far the start of half-edge h lies outside the hull of the points joined to
+  // it (the end of every edge from it); 0 where they are too many to look at.
+  // `reach` receives the distance to the furthest of them.
+  double HeightOverNeighbours(int32_t h, double* reach) const;
+  // How far a point must lie off a face or an edge to stay a corner, where what
+  // bends there spans `reach` (see mCornerTolerance).
+  double CornerTolerance(double reach) const {
+    return std::max(mCornerTolerance, mFaceTolerance * std::min(1.0, reach / (mExtent / 2)));
+  }
 
   // A vertex of the model left out: Temp on the model, or in mLeftOut.
   void LeaveOut(int32_t i);
@@ -261,6 +288,19 @@ class HullBuilder {
   static constexpr int32_t kHullCorner = -3;
   // A point nearer the hull than this when its turn comes is not added (see Build).
   double mSquaredSkipTolerance = kSquaredPointTolerance;
+  // Whether a point lies on a face or an edge is judged, for a round solid taken at
+  // the model's own tolerance, at the scale of the model: the faces round a point
+  // bend by its height h over them across the distance r to its furthest neighbour,
+  // and carried across the model's radius that bend must lift a face by no more
+  // than the tolerance, h <= tolerance r / radius (CornerTolerance), and never by
+  // more than the few grid steps of mSquaredSkipTolerance within which a point was
+  // not added either. A point a tolerance's worth off a face of a solid is on it;
+  // every point of a dense sphere, whose faces bend at each point far more than
+  // that, is a corner. Faces still join triangles within the face tolerance, but no
+  // face swallows such a point, and it is no point on a straight line. Otherwise
+  // the face tolerance decides.
+  double mCornerTolerance = kPointTolerance;
+  bool mKeepCorners = false;
   double mExtent = 0;  // the widest extent of the points
   // Past kHullPointsInVertexOrder points, they are added in the order of their
   // records: random rounds of growing size, each in the order of the curve. That
@@ -1144,7 +1184,75 @@ bool HullBuilder::AddPoint(int32_t p) {
   return true;
 }
 
-void HullBuilder::GroupCoplanarTriangles() {
+double HullBuilder::HeightOverNeighbours(int32_t h, double* reach) const {
+  // The neighbours in turn round the point: each edge from it follows the twin of
+  // the edge before it. A point with more lies amid a face of many triangles, not
+  // where a few triangles of a curved surface happen to lie nearly in one plane.
+  constexpr size_t kMostNeighbours = 12;
+  int32_t around[kMostNeighbours];
+  size_t count = 0;
+  const double* p = Pos(Start(h));
+  *reach = 0;
+  int32_t e = h;
+  do {
+    if (count == kMostNeighbours) return 0;
+    around[count++] = End(e);
+    double d[3];
+    Subtract(d, Pos(End(e)), p);
+    *reach = std::max(*reach, std::sqrt(Dot(d, d)));
+    e = Twin(PrevEdge(e));
+  } while (e != h);
+  // The most the point lies beyond a plane through three neighbours that has all
+  // of them on one side (a face of their hull, facing out): no less than its
+  // distance from that hull. A neighbour beyond the plane by a rounding's worth does
+  // not count against it.
+  const double slack = 1e-3 * mCornerTolerance;
+  double height = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const double* a = Pos(around[i]);
+    for (size_t j = i + 1; j < count; ++j) {
+      for (size_t k = j + 1; k < count; ++k) {
+        double u[3], v[3], n[3];
+        Subtract(u, Pos(around[j]), a);
+        Subtract(v, Pos(around[k]), a);
+        Cross(n, u, v);
+        const double length = std::sqrt(Dot(n, n));
+        if (!(length > 0)) continue;
+        Scale(n, n, 1.0 / length);
+        double above = 0, below = 0;
+        for (size_t m = 0; m < count; ++m) {
+          double w[3];
+          Subtract(w, Pos(around[m]), a);
+          const double side = Dot(w, n);
+          above = std::max(above, side);
+          below = std::max(below, -side);
+        }
+        double toP[3];
+        Subtract(toP, p, a);
+        const double side = Dot(toP, n);
+        if (above <= slack) height = std::max(height, side);
+        if (below <= slack) height = std::max(height, -side);
+      }
+    }
+  }
+  return height;
+}
+
+bool HullBuilder::BuriesCorner(int32_t t, int32_t g) const {
+  for (int k = 0; k < 3; ++k) {
+    const int32_t h = t * 3 + k;
+    bool all = true;
+    for (int32_t e = Twin(PrevEdge(h)); e != h && all; e = Twin(PrevEdge(e))) {
+      all = mTriGroup[static_cast<size_t>(TriOf(e))] == g;
+    }
+    if (!all) continue;
+    double reach = 0;
+    if (HeightOverNeighbours(h, &reach) > CornerTolerance(reach)) return true;
+  }
+  return false;
+}
+
+void HullBuilder::GroupCoplanarTriangles(bool keepCorners) {
   // Largest triangles first: each starts a face, whose plane is its own (a plane
   // that touches the hull, so no point lies beyond it; the largest triangle gives
   // it most exactly), and takes in the neighbouring triangles that lie within the
@@ -1174,6 +1282,7 @@ void HullBuilder::GroupCoplanarTriangles() {
   SortByKey(order);
   (void)ProgressTick();
   mTriGroup.assign(static_cast<size_t>(numTris), kHullNone);
+  mPlanes.clear();
   std::vector<int32_t> queue;
   for (const KeyedEntry& entry : order) {
     (void)tick();
@@ -1192,7 +1301,7 @@ void HullBuilder::GroupCoplanarTriangles() {
         for (int c = 0; c < 3 && inPlane; ++c) {
           inPlane = std::fabs(Dot(plane.n, Pos(Corner(nb, c))) + plane.d) <= mFaceTolerance;
         }
-        if (!inPlane) continue;
+        if (!inPlane || (keepCorners && BuriesCorner(nb, g))) continue;
         mTriGroup[static_cast<size_t>(nb)] = g;
         queue.push_back(nb);
       }
@@ -1200,12 +1309,15 @@ void HullBuilder::GroupCoplanarTriangles() {
   }
 }
 
-bool HullBuilder::ExtractFaces() {
-  GroupCoplanarTriangles();
-  (void)ProgressTick();
+bool HullBuilder::WalkFaces(bool* holed) {
+  mCorners.clear();
+  mFaceStart.assign(1, 0);
+  mFaceGroup.clear();
+  *holed = false;
   const int32_t numTris = static_cast<int32_t>(mTriAlive.size());
   auto groupOf = [this](int32_t t) { return mTriGroup[static_cast<size_t>(t)]; };
   std::vector<uint8_t> walked(static_cast<size_t>(numTris) * 3, 0);
+  std::vector<uint8_t> groupWalked(mPlanes.size(), 0);
   const int32_t guard = numTris * 3;
   ProgressTicker tick;
   for (int32_t t = 0; t < numTris; ++t) {
@@ -1228,7 +1340,30 @@ bool HullBuilder::ExtractFaces() {
       if (h != h0 || mCorners.size() - first < 3) return false;
       mFaceStart.push_back(mCorners.size());
       mFaceGroup.push_back(g);
+      if (groupWalked[static_cast<size_t>(g)]) *holed = true;
+      groupWalked[static_cast<size_t>(g)] = 1;
     }
+  }
+  return true;
+}
+
+bool HullBuilder::ExtractFaces() {
+  // A round solid taken at the model's own tolerance keeps every point whose faces
+  // bend more sharply than the tolerance allows across the model (mCornerTolerance):
+  // faces do not swallow it, and it is no point on a straight line.
+  const double skip = std::sqrt(mSquaredSkipTolerance);
+  mKeepCorners = mFaceTolerance <= kPointTolerance && skip < mFaceTolerance && mExtent > 0;
+  mCornerTolerance = mKeepCorners ? skip : mFaceTolerance;
+  GroupCoplanarTriangles(mKeepCorners);
+  (void)ProgressTick();
+  bool holed = false;
+  if (!WalkFaces(&holed)) return false;
+  if (holed && mKeepCorners) {
+    // A face kept from swallowing a point went round it: the faces are joined as
+    // they would be without that.
+    mKeepCorners = false;
+    GroupCoplanarTriangles(false);
+    if (!WalkFaces(&holed)) return false;
   }
 
   // A corner on a straight line between its neighbours is not a corner of the
@@ -1246,7 +1381,13 @@ bool HullBuilder::ExtractFaces() {
       double toCur[3], toNext[3];
       Subtract(toCur, Pos(cur), Pos(prev));
       Subtract(toNext, Pos(next), Pos(prev));
-      if (!AreParallel(toCur, toNext, mFaceTolerance)) bent[static_cast<size_t>(cur)] = 1;
+      double tolerance = mFaceTolerance;
+      if (mKeepCorners) {
+        double onward[3];
+        Subtract(onward, Pos(next), Pos(cur));
+        tolerance = CornerTolerance(std::sqrt(std::max(Dot(toCur, toCur), Dot(onward, onward))));
+      }
+      if (!AreParallel(toCur, toNext, tolerance)) bent[static_cast<size_t>(cur)] = 1;
     }
   }
   // The kept corners move down in place, face by face.
@@ -1443,13 +1584,18 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
-    detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
-    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
-    if (outcome == HullOutcome::Built) {
-      PointHull hull;
-      builder.WriteFaces(hull);
-      detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
+    // The builder goes before the faces are made: the model holds them, and a hull of
+    // a million corners has two million.
+    PointHull hull;
+    {
+      detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(poly), faceTolerance);
+      outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+      if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
     }
+    // What the builder of a large hull let go of lies in the heap among what the model
+    // held before; it goes back to the system before the faces take their own.
+    if (hull.NumFaces() >= detail_ConvexHull::kHullTrimFaces) malloc_trim(0);
+    if (outcome == HullOutcome::Built) detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
       poly.Truncate(poly.NumVerts(), firstFace);

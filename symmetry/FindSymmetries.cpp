@@ -687,6 +687,10 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   if (!Stage("FindReflections")) return nullptr;
   bool refused = false;
   const Placement beforeMirror = PlacementOf(poly);
+  // A search turns the group onto the mirror it finds when the model keeps its
+  // orientation: one that does not fit leaves the group as it was, as it leaves the
+  // model, so that the next is aligned from where the rotations put them.
+  const std::unique_ptr<SymGroup> beforeMirrorGroup = CopySymGroup(group.get());
   for (double search : searchTolerances) {
     hasReflection = FindReflections(poly, *group, *hull, search);
     if (!hasReflection) break;
@@ -699,6 +703,7 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
       moved = true;
     }
     if (outcome != SymmetriseOutcome::kRefused) break;
+    group = CopySymGroup(beforeMirrorGroup.get());
     group->SetReflectionType(kReflectionChiral);
     hasReflection = false;
     refused = true;

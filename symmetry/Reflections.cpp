@@ -333,15 +333,21 @@ bool FindInPyramidal(SimplePoly& poly, SymGroup& group, SimplePoly& hull, int co
     CopyVector(axis, a);
     AngleAboutAxis(turn, axis, t);
   };
+  // A mirror taken from a face is known only to the accuracy of the face: the model
+  // would be turned by its error, or moved onto it and, opened again, onto the mirror
+  // of its moved face. Where the points give another mirror than the face beyond
+  // rounding, or the model would be turned the little way, the mirror is taken from
+  // the points, in the plane of the axis.
+  double fitted[3];
+  CopyVector(fitted, n);
+  FitMirrorNormal(poly, locator, fitted);
+  double along[3];
+  Scale(along, a, Dot(fitted, a));
+  Subtract(fitted, fitted, along);
+  Normalise(fitted);
   turnOnto();
-  if (TurnsModelALittle(poly, group, turn, locator.Tolerance())) {
-    // The model would be turned by the error of a mirror taken from a face: the
-    // mirror is taken from its points instead, in the plane of the axis.
-    FitMirrorNormal(poly, locator, n);
-    double along[3];
-    Scale(along, a, Dot(n, a));
-    Subtract(n, n, along);
-    Normalise(n);
+  if (!NearlyEqual(fitted, n, kSymmetrisedTolerance) || TurnsModelALittle(poly, group, turn, locator.Tolerance())) {
+    CopyVector(n, fitted);
     turnOnto();
   }
   Turn(poly, hull, group, turn, locator);

@@ -694,6 +694,14 @@ bool SimplePoly::Truncate(int newVerts, int newFaces) {
   return true;
 }
 
+void SimplePoly::ReleaseElements() {
+  std::vector<SimpleVert>().swap(mVerts);
+  std::vector<SimpleFace>().swap(mFaces);
+  mSearch = std::make_unique<SimpleVertSearch>();
+  currentFace = kNoIndex;
+  flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
+}
+
 void SimplePoly::SetNumEdges(int n) {
   mEdges.clear();
   if (n > 0) mEdges.resize(static_cast<size_t>(n));

@@ -94,6 +94,10 @@ constexpr uint32_t kSimpleFileCorners = 0x100000;
 constexpr uint32_t kSimpleDecimalCorners = 0x200000;
 // The marks a model made from another takes over from it.
 constexpr uint32_t kSimpleCarriedFlags = kSimpleInherited | kSimpleFileCorners | kSimpleDecimalCorners;
+// Made only to be built into a Poly, which then replaces it: CreatePoly lets go of its
+// vertices and faces (ReleaseElements) once the Poly holds them, before the set-up of
+// the Poly takes room of its own.
+constexpr uint32_t kSimpleBuiltOnce = 0x400000;
 
 // ---- Defaults and tolerances ------------------------------------------------------
 
@@ -351,6 +355,9 @@ class SimplePoly {
   // ones). Refuses with an internal error, changing nothing, when a kept element
   // still refers to a dropped one.
   bool Truncate(int newVerts, int newFaces);
+  // Lets go of every vertex and face record and of the position search; the edges,
+  // names, scale and flags stay (an edge then names elements by their old numbers).
+  void ReleaseElements();
   // A fresh edge array of n edges (0 drops it).
   void SetNumEdges(int n);
 

@@ -27,6 +27,9 @@ constexpr double kSameOperation = 1e-9;
 
 constexpr uint32_t kNotAPoint = kSimpleTemp | kSimpleInfinite;
 
+// Coordinates of an orbit's places moved out from 0 one at a time, at most this often.
+constexpr int kMostMovesOut = 8;
+
 // The group's operations, each once.
 std::vector<Matrix> DistinctOperations(const SymGroup& group, bool improper) {
   std::vector<Matrix> ops;
@@ -106,10 +109,13 @@ double DepartureAfterBestTurn(const SimplePoly& poly, const std::vector<Point>& 
 }
 
 // The places of one orbit: the mean of its representative and, for each vertex of the
-// orbit, the operation that carries the mean there (-1: the mean itself).
+// orbit, the operation that carries the mean there (-1: the mean itself); and the mean
+// of the operations that carry the representative to its own place, which takes a
+// point to the nearest point that they all fix.
 struct Orbit {
   Point mean;
   std::vector<std::pair<int32_t, int32_t>> places;
+  Matrix fixing;
 };
 
 // The largest coordinate of how far a vertex lies from its new place.
@@ -124,60 +130,164 @@ double LargestMove(const SimplePoly& poly, const std::vector<Point>& target, con
   return moved;
 }
 
-// The places of the orbit whose coordinates lie within zeroTolerance of 0 (but further
-// than rounding) are given exact zeros there: the mean is moved the shortest way to
-// where each such coordinate of its image is 0, and the places are its images again.
-// An orbit that would move further than `tolerance` for that keeps its places.
-void KeepZeros(Orbit& orbit, const std::vector<Matrix>& ops, std::vector<Point>& target, double zeroTolerance,
-               double tolerance) {
-  // The unit vectors whose products with the mean are those coordinates, made
-  // orthonormal; a row that adds nothing new is left out.
+// The place the operation carries the point to (the point itself for -1).
+void ImageOf(const std::vector<Matrix>& ops, int32_t op, const double* p, double* out) {
+  if (op < 0) {
+    CopyVector(out, p);
+  } else {
+    MatrixTimesVector(ops[static_cast<size_t>(op)].data(), out, p);
+  }
+}
+
+// A coordinate that the built model takes as 0 (within zeroTolerance of it) and that
+// is not 0 to rounding.
+bool TakenAsZero(double c, double zeroTolerance) {
+  return std::fabs(c) > kSymmetrisedTolerance && std::fabs(c) <= zeroTolerance;
+}
+
+// Row k of the operation (the identity for -1): (m x)_k = row . x. With `fixing`, the
+// mean F of the operations that fix the orbit's mean, F^T row: the coordinate as it
+// changes where the mean stays fixed by them.
+void RowOf(const std::vector<Matrix>& ops, int32_t op, int k, const Matrix* fixing, double* row) {
+  for (int j = 0; j < 3; ++j) {
+    double unit[3] = {0, 0, 0}, image[3];
+    unit[j] = 1;
+    ImageOf(ops, op, unit, image);
+    row[j] = image[k];
+  }
+  if (!fixing) return;
+  double fixedRow[3];
+  for (int j = 0; j < 3; ++j) {
+    double unit[3] = {0, 0, 0}, column[3];
+    unit[j] = 1;
+    MatrixTimesVector(fixing->data(), column, unit);
+    fixedRow[j] = Dot(column, row);
+  }
+  CopyVector(row, fixedRow);
+}
+
+// Row minus its parts along the orthonormal basis, made a unit vector; false when
+// nearly nothing is left.
+bool UnitBeyond(double* row, const double basis[3][3], int count, double* length) {
+  for (int b = 0; b < count; ++b) {
+    double along[3];
+    Scale(along, basis[b], Dot(row, basis[b]));
+    Subtract(row, row, along);
+  }
+  *length = std::sqrt(Dot(row, row));
+  if (*length <= kAxisTolerance) return false;
+  Divide(row, row, *length);
+  return true;
+}
+
+// A coordinate of a place of the orbit that the built model would take as 0: its
+// operation and axis.
+struct NearZero {
+  int32_t op;
+  int k;
+  double value;
+};
+
+bool FirstNearZero(const Orbit& orbit, const std::vector<Matrix>& ops, const double* mean, double zeroTolerance,
+                   NearZero* found) {
+  for (const auto& place : orbit.places) {
+    double q[3];
+    ImageOf(ops, place.second, mean, q);
+    for (int k = 0; k < 3; ++k) {
+      if (!TakenAsZero(q[k], zeroTolerance)) continue;
+      *found = {place.second, k, q[k]};
+      return true;
+    }
+  }
+  return false;
+}
+
+// The mean moved, where the operations that fix it still fix it, so that no coordinate
+// of its places is one the built model would take as 0: such a coordinate is made 0
+// where that moves the mean no further than `tolerance`, or else moved out to twice
+// zeroTolerance from 0, the zeros already made kept. False when that cannot be done.
+bool ZerosKeepingTheGroup(const Orbit& orbit, const std::vector<Matrix>& ops, double zeroTolerance, double tolerance,
+                          bool makeZeros, double* mean) {
+  // The unit vectors along which the mean may no longer move: its products with
+  // them are the coordinates made 0.
+  double basis[3][3];
+  int count = 0;
+  CopyVector(mean, orbit.mean.data());
+  for (const auto& place : orbit.places) {
+    for (int k = 0; k < 3 && count < 3 && makeZeros; ++k) {
+      double q[3], row[3], length = 0;
+      ImageOf(ops, place.second, mean, q);
+      if (!TakenAsZero(q[k], zeroTolerance)) continue;
+      RowOf(ops, place.second, k, &orbit.fixing, row);
+      if (!UnitBeyond(row, basis, count, &length)) continue;
+      double moved[3], along[3];
+      Scale(along, row, Dot(mean, row));
+      Subtract(moved, mean, along);
+      if (!NearlyEqual(moved, orbit.mean.data(), tolerance)) continue;
+      CopyVector(mean, moved);
+      CopyVector(basis[count++], row);
+    }
+  }
+  // What could not be made 0 is moved out, one coordinate at a time.
+  NearZero left;
+  for (int step = 0; step < kMostMovesOut && FirstNearZero(orbit, ops, mean, zeroTolerance, &left); ++step) {
+    double row[3], length = 0;
+    RowOf(ops, left.op, left.k, &orbit.fixing, row);
+    if (!UnitBeyond(row, basis, count, &length)) return false;
+    double out[3];
+    Scale(out, row, (std::copysign(2 * zeroTolerance, left.value) - left.value) / length);
+    AddTo(mean, out);
+  }
+  return !FirstNearZero(orbit, ops, mean, zeroTolerance, &left) && NearlyEqual(mean, orbit.mean.data(), tolerance);
+}
+
+// The mean moved the shortest way to where each coordinate of its places that the
+// built model would take as 0 is 0 (three at most), whatever the operations that fix
+// it; false when that moves it further than `tolerance`.
+bool ZerosFirst(const Orbit& orbit, const std::vector<Matrix>& ops, const std::vector<Point>& target,
+                double zeroTolerance, double tolerance, double* mean) {
   double basis[3][3];
   int count = 0;
   for (const auto& [vertex, op] : orbit.places) {
     const double* q = target[static_cast<size_t>(vertex)].data();
     for (int k = 0; k < 3 && count < 3; ++k) {
-      if (!(std::fabs(q[k]) > kSymmetrisedTolerance && std::fabs(q[k]) <= zeroTolerance)) continue;
-      // Row k of the operation: (m x)_k = row . x.
-      double row[3];
-      for (int j = 0; j < 3; ++j) {
-        double unit[3] = {0, 0, 0}, image[3];
-        unit[j] = 1;
-        if (op < 0) {
-          CopyVector(image, unit);
-        } else {
-          MatrixTimesVector(ops[static_cast<size_t>(op)].data(), image, unit);
-        }
-        row[j] = image[k];
-      }
-      for (int b = 0; b < count; ++b) {
-        double along[3];
-        Scale(along, basis[b], Dot(row, basis[b]));
-        Subtract(row, row, along);
-      }
-      const double length = std::sqrt(Dot(row, row));
-      if (length <= kAxisTolerance) continue;
-      Divide(basis[count], row, length);
-      ++count;
+      if (!TakenAsZero(q[k], zeroTolerance)) continue;
+      double row[3], length = 0;
+      RowOf(ops, op, k, nullptr, row);
+      if (UnitBeyond(row, basis, count, &length)) CopyVector(basis[count++], row);
     }
   }
-  if (count == 0) return;
-  double mean[3];
   CopyVector(mean, orbit.mean.data());
   for (int b = 0; b < count; ++b) {
     double along[3];
     Scale(along, basis[b], Dot(mean, basis[b]));
     Subtract(mean, mean, along);
   }
-  if (!NearlyEqual(mean, orbit.mean.data(), tolerance)) return;
-  for (const auto& [vertex, op] : orbit.places) {
-    double* q = target[static_cast<size_t>(vertex)].data();
-    if (op < 0) {
-      CopyVector(q, mean);
-    } else {
-      MatrixTimesVector(ops[static_cast<size_t>(op)].data(), q, mean);
-    }
+  return NearlyEqual(mean, orbit.mean.data(), tolerance);
+}
+
+// The built model takes a coordinate within zeroTolerance of 0 as 0, and so does the
+// analysis of a model read back: the places of the orbit are given coordinates that
+// it keeps, so that what is built is still exactly invariant and the same points read
+// back are left as they are. The mean moves only where the operations that fix it
+// still fix it (along their axis, within their mirror), each place staying the image
+// of the mean under every operation that leads there. Where zeros made there leave
+// others that cannot be made 0 (an axis nearly in a plane of coordinates, its orbit
+// with more such coordinates than the mean has directions) every one is moved out
+// instead; where that cannot be done either (a mirror nearly in a plane of
+// coordinates holds a vertex near it) the zeros come first. An orbit that would move
+// further than `tolerance` keeps its places.
+void KeepZeros(Orbit& orbit, const std::vector<Matrix>& ops, std::vector<Point>& target, double zeroTolerance,
+               double tolerance) {
+  NearZero any;
+  if (!FirstNearZero(orbit, ops, orbit.mean.data(), zeroTolerance, &any)) return;
+  double mean[3];
+  if (!ZerosKeepingTheGroup(orbit, ops, zeroTolerance, tolerance, true, mean) &&
+      !ZerosKeepingTheGroup(orbit, ops, zeroTolerance, tolerance, false, mean) &&
+      !ZerosFirst(orbit, ops, target, zeroTolerance, tolerance, mean)) {
+    return;
   }
+  for (const auto& [vertex, op] : orbit.places) ImageOf(ops, op, mean, target[static_cast<size_t>(vertex)].data());
 }
 
 }  // namespace detail_Symmetrise
@@ -219,6 +329,15 @@ SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bo
     // the first, and the others come here in turn.
     d::Orbit orbit;
     CopyVector(orbit.mean.data(), mean);
+    const int32_t own = locator.FindFirst(rep.pos, d::kNotAPoint);
+    int fixing = 0;
+    orbit.fixing.fill(0.0);
+    for (size_t g = 0; g < ops.size(); ++g) {
+      if (images[g] != own) continue;
+      for (size_t j = 0; j < 9; ++j) orbit.fixing[j] += ops[g][j];
+      ++fixing;
+    }
+    for (double& entry : orbit.fixing) entry /= static_cast<double>(std::max(fixing, 1));
     orbit.places.push_back({r, -1});
     CopyVector(target[static_cast<size_t>(r)].data(), mean);
     placed[static_cast<size_t>(r)] = 1;

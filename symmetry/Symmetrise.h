@@ -30,8 +30,9 @@ enum class SymmetriseOutcome {
 // The group is taken in the model's frame as it stands (turned onto the model when
 // the model keeps its orientation). Coordinates of the new places within
 // zeroTolerance of 0, which the model built from them takes as 0, are made 0 in every
-// place of their orbit, so that the built model is still exactly invariant; a model
-// already where the group puts it keeps such coordinates unless zerosOfExactModel.
+// place of their orbit, or moved out of that reach where they cannot be 0, so that
+// the built model is still exactly invariant; a model already where the group puts
+// it keeps such coordinates unless zerosOfExactModel.
 // Face normals are left for the caller.
 SymmetriseOutcome SymmetriseVertices(SimplePoly& poly, const SymGroup& group, bool improper, double searchTolerance,
                                      double tolerance, double zeroTolerance = 0.0, bool zerosOfExactModel = false);

@@ -77,6 +77,13 @@ void WxDeviceContext::TextOut(int x, int y, const char* text) {
   if (text) mDC.DrawText(wxString::FromUTF8(text), x, y);
 }
 
+void WxDeviceContext::GetTextExtent(const char* text, int& width, int& height) {
+  wxCoord w = 0, h = 0;
+  if (text) mDC.GetTextExtent(wxString::FromUTF8(text), &w, &h);
+  width = w;
+  height = h;
+}
+
 void WxDeviceContext::SetPen(uint32_t colour, int width) {
   mDC.SetPen(wxPen(detail_WxDeviceContext::ToColour(colour), width > 0 ? width : 1));
 }

@@ -23,6 +23,7 @@ class WxDeviceContext final : public DeviceContext {
   void Polygon(const int* xy, int count) override;
   void Arc(int cx, int cy, int radius, int x0, int y0, int x1, int y1) override;
   void TextOut(int x, int y, const char* text) override;
+  void GetTextExtent(const char* text, int& width, int& height) override;
   void SetPen(uint32_t colour, int width) override;
   void SetBrush(uint32_t colour) override;
 

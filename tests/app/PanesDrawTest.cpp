@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,11 @@ class RecordingDC final : public DeviceContext {
   }
   void Arc(int, int, int, int, int, int, int) override {}
   void TextOut(int x, int y, const char* text) override { texts.push_back({{x, y}, text}); }
+  // A 9 point text in twips, characters half as wide as high.
+  void GetTextExtent(const char* text, int& width, int& height) override {
+    height = 180;
+    width = text ? 90 * static_cast<int>(std::strlen(text)) : 0;
+  }
   void SetPen(uint32_t, int) override {}
   void SetBrush(uint32_t) override {}
 

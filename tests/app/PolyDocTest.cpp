@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +14,15 @@
 #include <vector>
 
 #include "construction/Library.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/PolyBuild.h"
+#include "model/Subdivision.h"
+#include "platform/Clock.h"
+#include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace test_PolyDoc {
@@ -420,6 +426,99 @@ TEST_F(PolyDocTest, AFileThatDoesNotOpenIsToldInABoxOrWhenSteppingInThePane) {
   EXPECT_EQ(platform.messages.Boxes()[0].text, platform.views.mPaneMessage);
   EXPECT_EQ(GetCurrentPoly(), before);
   platform.messages.Clear();
+}
+
+
+// A clock that counts every reading as a step of work: the progress window's second
+// passes after so many reports, whatever the machine.
+class WorkClock final : public platform::Clock {
+ public:
+  static constexpr double kStep = 0.05;
+  double NowSeconds() const override { return mNow += kStep; }
+
+ private:
+  mutable double mNow = 0.0;
+};
+
+// Opening a file reads it and builds its model as one piece of work: the progress
+// window opens a second into the open, at a report of the reading, and that one window
+// takes every report of the build too (two levels one after the other would each wait
+// their own second, the window closed in between). A Cancel at the first report, the
+// build's first, a middle one or the last ends the open with the model, the undo list
+// and the title as they were, and nothing told.
+TEST_F(PolyDocTest, AnOpenIsOneProgressWindowFromTheReadingToTheBuiltModelAndItsCancelKeepsTheModel) {
+  SetTransitionsEnabled(false);
+  corvia::testing::DocumentUndoScope undo;
+  ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+  const std::string path = (corvia::testing::ScratchDir("open-progress") / "sphere.corv").string();
+  {
+    std::unique_ptr<SimplePoly> simple = GetCurrentPoly()->Subdivide(kSubdivideGeodesic, 30);
+    Poly sphere;
+    ASSERT_TRUE(simple && CreatePoly(*simple, &sphere, false, false).done());
+    ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileBinary, sphere).done());
+  }
+  auto& platform = corvia::testing::Platform();
+  WorkClock clock;
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  // The test's clock and pump go however the test ends.
+  struct Restore {
+    platform::ServiceSet services;
+    ~Restore() {
+      corvia::testing::Platform().progress.Current()->onPump = nullptr;
+      corvia::testing::Platform().progress.Current()->cancel = false;
+      platform::InstallServices(services);
+    }
+  } restore{platform::InstallServices(services)};
+  struct Pump {
+    double at;  // from the open's start
+    std::string caption;
+  };
+  std::vector<Pump> pumps;
+  int cancelAt = 0;
+  double start = 0.0;
+  platform.progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    pumps.push_back({clock.NowSeconds() - start, state.caption});
+    if (int(pumps.size()) == cancelAt) state.cancel = true;
+  };
+  auto open = [&] {
+    pumps.clear();
+    platform.messages.Clear();
+    start = clock.NowSeconds();
+    const int windows = platform.progress.WindowsCreated();
+    const bool opened = Doc().OnOpenDocument(path.c_str());
+    EXPECT_EQ(platform.progress.WindowsCreated() - windows, 1);
+    EXPECT_FALSE(IsProgressActive());
+    return opened;
+  };
+  const auto isReading = [](const Pump& pump) { return pump.caption == "Reading model file"; };
+
+  ASSERT_TRUE(open());
+  ASSERT_GE(pumps.size(), 3u);
+  // The first report after the open's second, three readings of the clock at most.
+  EXPECT_TRUE(isReading(pumps.front())) << pumps.front().caption;
+  EXPECT_LE(pumps.front().at, 1.0 + 3 * WorkClock::kStep);
+  EXPECT_FALSE(isReading(pumps.back())) << pumps.back().caption;
+  EXPECT_EQ(CountFaces(GetCurrentPoly()), 18000);
+  const int count = int(pumps.size());
+  const int firstBuild = int(std::find_if_not(pumps.begin(), pumps.end(), isReading) - pumps.begin()) + 1;
+
+  for (const int at : {1, firstBuild, count / 2, count}) {
+    SCOPED_TRACE(at);
+    ASSERT_TRUE(Doc().SetModel(Find("Icosahedron"), false, false));
+    Poly* before = GetCurrentPoly();
+    const std::string title = Doc().GetTitle();
+    const int steps = undo.List().GetNumUndos();
+    cancelAt = at;
+    EXPECT_FALSE(open());
+    cancelAt = 0;
+    platform.progress.Current()->cancel = false;
+    EXPECT_EQ(GetCurrentPoly(), before);
+    EXPECT_EQ(CountFaces(GetCurrentPoly()), 20);
+    EXPECT_EQ(undo.List().GetNumUndos(), steps);
+    EXPECT_EQ(Doc().GetTitle(), title);
+    EXPECT_TRUE(platform.messages.Boxes().empty());
+  }
 }
 
 }  // namespace test_PolyDoc

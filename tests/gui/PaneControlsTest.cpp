@@ -570,6 +570,92 @@ TEST_F(PaneControlsTest, InFacetingModeThePreviewShowsTheVerticesThatAClickAddsT
   settings.showVerts = showVerts;
 }
 
+// A triangle clicked in the great stellated dodecahedron's preview, whose turns make
+// the compound of ten tetrahedra (the last of its facetings), saved and opened again
+// from the File menu, shows as it did; Up passes it as it did before the file, to an
+// empty pane that says so in one text (once also in the words for a model without
+// facets), and the steps from the first come round to it.
+TEST_F(PaneControlsTest, AFacetingDrawnInThePreviewReopensAndStepsAsBeforeSaving) {
+  platform::ServiceSet services = platform::Services();
+  services.fileDialogs = &Platform().fileDialogs;
+  platform::InstallServices(services);
+  Open("Great Stellated Dodecahedron");
+  CPolyView* preview = Show(1, kViewFacetingPreview);
+  corvia::testing::PostMenuCommand(mFrame, kCmdFacetingMode);
+  // The triangle on the planes nearest the centre.
+  auto innermostTriangle = [] {
+    Faceting* faceting = GetCurrentFaceting();
+    const Facet* found = nullptr;
+    for (const Facet* f = faceting && faceting->Prepare() ? faceting->GetFirstFacet() : nullptr; f; f = f->GetNext()) {
+      if (f->mNumVerts == 3 && (!found || f->mPlane->mRelativeHeight < found->mPlane->mRelativeHeight)) found = f;
+    }
+    return found;
+  };
+  const Facet* triangle = innermostTriangle();
+  ASSERT_NE(triangle, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    ClickOnModel(preview, triangle->GetVertexPosition(i),
+                 [&] { return CountDrawnCorners(GetCurrentPoly()->mCurrentDrawnPolygon) == i + 1; });
+  }
+  ClickCaptionButton(preview, kCaptionAccept, [] { return CountFinishedPolygons(GetCurrentPoly()) == 1; });
+  // The pane's pixels, its corner text and its message; and how much is drawn in its
+  // top left corner, where only the corner text goes.
+  struct Seen {
+    wxImage image;
+    std::string words;
+    int inCorner = 0;
+    bool operator==(const Seen& o) const {
+      return words == o.words && image.GetSize() == o.image.GetSize() &&
+             std::equal(image.GetData(), image.GetData() + 3 * image.GetWidth() * image.GetHeight(), o.image.GetData());
+    }
+  };
+  auto seen = [&] {
+    preview->Invalidate(true);
+    preview->UpdateNow();
+    Seen s{corvia::testing::ScreenPixels(WindowOf(preview)->GetCanvas()),
+           GetFacetingPreviewText(GetCurrentPoly()) + " | " + (preview->GetMessage() ? preview->GetMessage() : "")};
+    const float* bg = preview->GetBackgroundColor();
+    for (int y = 0; y < s.image.GetHeight() / 12; ++y) {
+      for (int x = 0; x < s.image.GetWidth() / 2; ++x) {
+        s.inCorner += std::abs(s.image.GetRed(x, y) - int(bg[0] * 255)) > 24;
+      }
+    }
+    return s;
+  };
+  auto stepUp = [&] {
+    preview->ClearMessage();
+    PressKey(preview, WXK_UP, wxMOD_NONE, [&] { return preview->GetMessage() != nullptr; });
+    return seen();
+  };
+  const Seen drawn = seen();
+  ASSERT_EQ(drawn.words.rfind("Faceting is complete!", 0), 0u) << drawn.words;
+  const std::string path = (mProgram->Home() / "drawn-faceting.corv").string();
+  Platform().fileDialogs.QueueChoice(path);
+  corvia::testing::PostMenuCommand(mFrame, 57604);  // File > Save As...
+  ASSERT_TRUE(std::filesystem::exists(path));
+  const Seen passed = stepUp();
+  EXPECT_NE(passed.words.find("| That was the last faceting"), std::string::npos) << passed.words;
+  EXPECT_EQ(CountFinishedPolygons(GetCurrentPoly()), 0);
+  EXPECT_EQ(passed.inCorner, 0);
+
+  Open("Dodecahedron");
+  Platform().fileDialogs.QueueChoice(path);
+  corvia::testing::PostMenuCommand(mFrame, 57601);  // File > Open...
+  YieldUntil([] { return Doc()->CountRecords() == 1 && CountFinishedPolygons(GetCurrentPoly()) == 1; });
+  preview->ClearMessage();
+  EXPECT_TRUE(seen() == drawn);
+  EXPECT_TRUE(stepUp() == passed);
+  const Facet* reopened = innermostTriangle();
+  ASSERT_NE(reopened, nullptr);
+  auto showsDrawn = [&] {
+    const Facet* first = GetCurrentFaceting()->GetFirstFacetInFaceting();
+    return first && !first->GetNextInFaceting() && first->mPlane->mRelativeHeight == reopened->mPlane->mRelativeHeight;
+  };
+  for (int step = 0; step < 40 && !showsDrawn(); ++step) stepUp();
+  EXPECT_TRUE(showsDrawn());
+  EXPECT_TRUE(Platform().messages.Boxes().empty());
+}
+
 TEST_F(PaneControlsTest, ThePentagonalPrismIsAugmentedThroughTheDialogAndItsPreview) {
   Open("Pentagonal Prism");
   CPolyView* base = Show(0, kViewBasePolyhedron);

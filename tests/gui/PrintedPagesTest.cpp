@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,10 +39,12 @@
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
 #include "nets/NetPages.h"
+#include "nets/NetSettings.h"
 #include "nets/NetTab.h"
 #include "platform/Services.h"
 #include "platform/UserFolders.h"
 #include "render/FaceletDrawing.h"
+#include "render/NetTexts.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/PrintTestSupport.h"
@@ -73,6 +76,10 @@ constexpr int kInkBelow = 245;
 constexpr int kBlackBelow = 64;
 // A colour on paper against the screen's, per channel.
 constexpr int kColourTolerance = 3;
+// Nets > Show Edge Data > Edge Lengths.
+constexpr int kCmdShowEdgeLengths = 33000;
+// The points of the page's texts.
+constexpr double kTextPoints = 9.0;
 
 double PixelsToMm(double pixels) {
   return pixels * kMmPerInch / kDpi;
@@ -109,6 +116,7 @@ struct PrintedDocument {
   std::vector<wxImage> pages;
   std::vector<std::vector<Placed>> placed;
   int32_t rect[4] = {0, 0, 0, 0};
+  std::filesystem::path file;
 };
 
 // Reads a PostScript file back as one image per page.
@@ -135,6 +143,54 @@ std::vector<wxImage> Rasterise(const std::filesystem::path& ps, int dpi) {
   return pages;
 }
 
+// A word of a printed page: its text, the middle of its box in millimetres from the
+// page's lower left corner, and the box's height.
+struct PrintedWord {
+  std::string text;
+  double x = 0.0;
+  double y = 0.0;
+  double height = 0.0;
+};
+
+// The words of the first page of a PostScript file on A4, read back by Ghostscript.
+std::vector<PrintedWord> ReadPrintedWords(const std::filesystem::path& ps) {
+  constexpr double kA4Points = 841.89;
+  constexpr double kPoint = kMmPerInch / 72.0;
+  // The middle of a figure stands this many of the font's size above its baseline.
+  constexpr double kFigureMiddle = 0.36;
+  const std::filesystem::path out = ps.parent_path() / "words.txt";
+  const std::string command =
+      "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=txtwrite -dTextFormat=0 -dFirstPage=1 -dLastPage=1 "
+      "-sPAPERSIZE=a4 -dFIXEDMEDIA -sOutputFile='" +
+      out.string() + "' '" + ps.string() + "'";
+  std::vector<PrintedWord> words;
+  if (std::system(command.c_str()) != 0) {
+    ADD_FAILURE() << "Ghostscript could not read " << ps;
+    return words;
+  }
+  // Each word a span: its box (left, baseline from the top, right, baseline) and size
+  // in points, then a line per character.
+  std::ifstream file(out);
+  std::string line;
+  while (std::getline(file, line)) {
+    double box[4], size = 0.0;
+    if (std::sscanf(line.c_str(), "<span bbox=\"%lf %lf %lf %lf\" font=\"%*[^\"]\" size=\"%lf\"", &box[0], &box[1],
+                    &box[2], &box[3], &size) == 5) {
+      PrintedWord word;
+      word.x = (box[0] + box[2]) / 2.0 * kPoint;
+      word.y = (kA4Points - box[1] + kFigureMiddle * size) * kPoint;
+      word.height = size * kPoint;
+      words.push_back(word);
+      continue;
+    }
+    const size_t at = line.find(" c=\"");
+    if (!words.empty() && line.rfind("<char ", 0) == 0 && at != std::string::npos) {
+      words.back().text += line.substr(at + 4, line.find('"', at + 4) - at - 4);
+    }
+  }
+  return words;
+}
+
 // Prints the pane as File > Print does, to a PostScript file on A4.
 PrintedDocument Print(CPolyView* pane, const std::string& name) {
   PrintedDocument printed;
@@ -149,6 +205,7 @@ PrintedDocument Print(CPolyView* pane, const std::string& name) {
   });
   const PrintPageGeometry geometry = GetPrintPageGeometry(wxRect(wxPoint(0, 0), print.size), print.ppi);
   std::copy(geometry.rect, geometry.rect + 4, printed.rect);
+  printed.file = path;
   printed.pages = Rasterise(path, kDpi);
   EXPECT_EQ(printed.pages.size(), printed.placed.size());
   // For a person to look at: the pages where the screenshots of the window tests go.
@@ -969,6 +1026,78 @@ TEST_F(PrintedPagesTest, ANetLargerThanThePageIsOfferedTheLargestRadiusThatFits)
   const PageCheck page = CheckPage(fresh, 0);
   EXPECT_EQ(page.nets, 1);
   EXPECT_GT(page.tabPixels, 10000);
+}
+
+// The Unfolded Net pane's edge texts on paper, where they match the pieces when they
+// are glued: every text the pane shows at the page's size, beside the middle of its
+// edge and clear of the line, each cut edge labelled on both pieces, each fold once.
+TEST_F(PrintedPagesTest, APrintedNetCarriesTheEdgeTextsThePaneShows) {
+  Open("Cuboctahedron");
+  SetRadius(4.0);
+  CPolyView* pane = NetPane();
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowEdgeLengths);
+  ASSERT_EQ(GetNetSettings().edgeData, kEdgeDataLengths);
+  YieldUntil([pane] { return !GetNetTextsWritten(pane).empty(); });
+  const std::vector<NetText> shown = GetNetTextsWritten(pane);
+  ASSERT_FALSE(shown.empty());
+  for (const NetText& text : shown) EXPECT_EQ(text.text, "4");
+  PrintedDocument printed = Print(pane, "edge-lengths");
+  ASSERT_EQ(printed.pages.size(), 1u);
+  ASSERT_EQ(printed.placed[0].size(), 1u);
+  const Placed& placed = printed.placed[0][0];
+  const std::vector<PrintedWord> words = ReadPrintedWords(printed.file);
+  // The edgelets that carry a text, with their edges on paper.
+  struct Labelled {
+    std::string text;
+    double a[2], b[2];
+    int found = 0;
+  };
+  std::vector<Labelled> labelled;
+  char text[256];
+  for (const Face3D* f = placed.net->first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      if (!e->GetEdgeDataText(text, sizeof text)) continue;
+      Labelled one;
+      one.text = text;
+      NetPointToPaperMm(placed, e->unfolded, one.a);
+      NetPointToPaperMm(placed, e->GetNextInLoop()->unfolded, one.b);
+      labelled.push_back(one);
+    }
+  }
+  // 13 folds once, 11 cuts on both pieces.
+  ASSERT_EQ(labelled.size(), 13u + 2u * 11u);
+  EXPECT_EQ(words.size(), labelled.size());
+  const double textMm = kTextPoints * kMmPerInch / 72.0;
+  for (const PrintedWord& word : words) {
+    EXPECT_EQ(word.text, "4");
+    // 9 points high, as the page's other texts.
+    EXPECT_NEAR(word.height, textMm, 0.4 * textMm) << word.text;
+    // Beside the middle of an edge of its text, off the line by no more than its size.
+    const double at[2] = {word.x, word.y};
+    Labelled* nearest = nullptr;
+    double best = 1e300;
+    for (Labelled& edge : labelled) {
+      const double middle[2] = {(edge.a[0] + edge.b[0]) / 2.0, (edge.a[1] + edge.b[1]) / 2.0};
+      const double d = std::hypot(at[0] - middle[0], at[1] - middle[1]);
+      if (edge.text == word.text && d < best && edge.found < 2) {
+        best = d;
+        nearest = &edge;
+      }
+    }
+    ASSERT_NE(nearest, nullptr);
+    ++nearest->found;
+    EXPECT_LT(best, textMm) << "a text " << best << " mm from the middle of its edge";
+    EXPECT_GT(DistanceToSegment(at, nearest->a, nearest->b), 0.3 * word.height) << "a text on its edge's line";
+  }
+  // Every edge its text: a cut edge's two edgelets share its middle, one text each.
+  int unlabelled = 0;
+  for (const Labelled& edge : labelled) unlabelled += edge.found == 0 ? 1 : 0;
+  EXPECT_EQ(unlabelled, 0);
+  // Chosen again, the data is off: the page carries no text.
+  corvia::testing::PostMenuCommand(mFrame, kCmdShowEdgeLengths);
+  ASSERT_EQ(GetNetSettings().edgeData, 0u);
+  EXPECT_TRUE(ReadPrintedWords(Print(pane, "no-edge-data").file).empty());
 }
 
 // A printer's DC leaves out a colour that it believes the page already has: the

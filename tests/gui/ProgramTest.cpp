@@ -70,6 +70,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetPages.h"
+#include "nets/NetSettings.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
@@ -78,6 +79,7 @@
 #include "render/GLErrors.h"
 #include "render/GeomagStyle.h"
 #include "render/MouseThrow.h"
+#include "render/NetTexts.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "stellation/Stellate.h"
@@ -1314,6 +1316,60 @@ TEST_F(ProgramTest, AScaleCommandRescalesTheModel) {
   EXPECT_EQ(units.mLengthScale, before);
   ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
   corvia::testing::Platform().messages.Clear();
+  units.SetLengthScale(saved, false);
+}
+
+// Edit > Scale with the model's pane active: the Unfolded Net pane beside it writes the
+// new edge lengths at once, the texts a fresh drawing of the net at the new scale
+// writes, in the same places.
+TEST_F(ProgramTest, TheNetPaneWritesTheEdgeLengthsOfAScaleChosenInTheModelPane) {
+  constexpr int kCmdShowEdgeLengths = 33000;
+  ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol("Cuboctahedron"));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+  UnitSettings& units = GetUnitSettings();
+  const double saved = units.mLengthScale;
+  auto& messages = corvia::testing::Platform().messages;
+  messages.QueueText("5");
+  Command(mFrame, kCmdScaleBaseRadius);
+  CPolyView* net = Pane(1);
+  ASSERT_EQ(net->GetViewType(), kViewUnfoldedNet);
+  Command(mFrame, kCmdShowEdgeLengths);
+  ASSERT_EQ(GetNetSettings().edgeData, kEdgeDataLengths);
+  // What the pane wrote in its last paint against what a paint of the net writes now.
+  std::vector<NetText> written, fresh;
+  auto same = [&] {
+    written = GetNetTextsWritten(net);
+    Model3D* model = net->GetModel3D();
+    fresh = model ? WorkOutNetTexts(model->mCurrentNet, net) : std::vector<NetText>();
+    bool equal = !written.empty() && written.size() == fresh.size();
+    for (size_t i = 0; equal && i < written.size(); ++i) {
+      equal = written[i].text == fresh[i].text && std::fabs(written[i].at[0] - fresh[i].at[0]) < 1e-6 &&
+              std::fabs(written[i].at[1] - fresh[i].at[1]) < 1e-6;
+    }
+    return equal;
+  };
+  auto allRead = [&](const std::string& length) {
+    return std::all_of(written.begin(), written.end(), [&](const NetText& t) { return t.text == length; });
+  };
+  YieldUntil(same);
+  ASSERT_TRUE(same());
+  EXPECT_TRUE(allRead("5"));
+
+  // A click on the model pane's background makes it the active pane, and the scale is
+  // chosen there.
+  ClickAtWindow(Canvas(0), 8, Canvas(0)->GetClientSize().y - 8);
+  YieldUntil([] { return CPolyView::GetActive() == Pane(0); });
+  ASSERT_EQ(CPolyView::GetActive(), Pane(0));
+  messages.QueueText("21.6143");
+  Command(mFrame, kCmdScaleBaseRadius);
+  ASSERT_NEAR(units.mLengthScale, 21.6143, 1e-9);
+  YieldUntil(same);
+  EXPECT_TRUE(same()) << written.size() << " texts written, the first \"" << (written.empty() ? "" : written[0].text)
+                      << "\"; " << fresh.size() << " worked out afresh";
+  EXPECT_TRUE(allRead("21.6143"));
+  EXPECT_TRUE(messages.Boxes().empty());
+  Command(mFrame, kCmdShowEdgeLengths);
+  EXPECT_EQ(GetNetSettings().edgeData, 0u);
   units.SetLengthScale(saved, false);
 }
 

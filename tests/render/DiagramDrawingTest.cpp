@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,11 @@ class RecordedPage : public PrintPage, public DeviceContext {
   void Polygon(const int*, int) override {}
   void Arc(int, int, int, int, int, int, int) override {}
   void TextOut(int, int, const char*) override {}
+  // A 9 point text in twips, characters half as wide as high.
+  void GetTextExtent(const char* text, int& width, int& height) override {
+    height = 180;
+    width = text ? 90 * static_cast<int>(std::strlen(text)) : 0;
+  }
   void SetPen(uint32_t, int) override {}
   void SetBrush(uint32_t) override {}
 };

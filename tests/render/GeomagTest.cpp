@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -591,6 +592,11 @@ class LinePage : public PrintPage, public DeviceContext {
   void Polygon(const int*, int) override {}
   void Arc(int, int, int, int, int, int, int) override {}
   void TextOut(int, int, const char*) override {}
+  // A 9 point text in twips, characters half as wide as high.
+  void GetTextExtent(const char* text, int& width, int& height) override {
+    height = 180;
+    width = text ? 90 * static_cast<int>(std::strlen(text)) : 0;
+  }
   void SetPen(uint32_t, int) override {}
   void SetBrush(uint32_t) override {}
   static constexpr double kIdentity[6] = {1, 0, 0, 1, 0, 0};

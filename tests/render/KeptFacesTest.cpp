@@ -21,11 +21,14 @@
 #include "construction/DualMorph.h"
 #include "core/FaceImageRef.h"
 #include "model/ColorSchemes.h"
+#include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/ElementServices.h"
 #include "model/FaceDiagramCells.h"
 #include "model/FaceImageAttach.h"
 #include "model/PolyItem.h"
+#include "model/Subdivision.h"
+#include "symmetry/SimplePoly.h"
 #include "render/FaceImage.h"
 #include "render/FaceMeshCache.h"
 #include "render/GeomagStyle.h"
@@ -117,6 +120,22 @@ std::function<void(TestView&)> FacesAtScale(Poly& poly, const double& scale) {
     DrawFaces(&poly, &poly.mFaces, kDrawModePlain, scale, 1.0, nullptr);
     DrawDepthSortedTriangles();
   };
+}
+
+// A picture in blue and yellow halves saved in the test's folder: its file, empty when it
+// could not be saved.
+std::string SaveHalvesPicture(const char* folder) {
+  GLBitmap picture;
+  picture.width = picture.height = 16;
+  picture.pixels.assign(16 * 16 * 4, 255);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = p[1] = x < 8 ? 0 : 255;
+      p[2] = x < 8 ? 255 : 0;
+    }
+  const std::string file = (corvia::testing::ScratchDir(folder) / "halves.png").string();
+  return corvia::testing::SavePng(picture, file) ? file : std::string();
 }
 
 // The frames of one pane in a state that does not change: drawn triangle by triangle,
@@ -260,18 +279,8 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   auto white = [](const Rgba& c) { EXPECT_TRUE(std::abs(c.r - c.g) <= 2 && c.b >= c.r && c.r > 150) << c; };
   float before[3];
   CopyFloat3(before, face->GetColour());
-  // A picture in blue and yellow halves.
-  GLBitmap picture;
-  picture.width = picture.height = 16;
-  picture.pixels.assign(16 * 16 * 4, 255);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      uint8_t* p = picture.Pixel(x, y);
-      p[0] = p[1] = x < 8 ? 0 : 255;
-      p[2] = x < 8 ? 255 : 0;
-    }
-  const std::string imageFile = (corvia::testing::ScratchDir("KeptFaces") / "halves.png").string();
-  ASSERT_TRUE(corvia::testing::SavePng(picture, imageFile));
+  const std::string imageFile = SaveHalvesPicture("KeptFaces");
+  ASSERT_FALSE(imageFile.empty());
   const float red[3] = {1.0f, 0.0f, 0.0f};
   const std::vector<Change> changes = {
       {"a face's colour by the colour commands",
@@ -371,6 +380,98 @@ TEST_F(KeptFaces, EveryChangeOfWhatIsDrawnIsSeenInTheNextFrame) {
   EXPECT_LE(LargestChannelDifference(Draw(window), FreshPicture(other.poly, kDrawModeTiltingToCompound, true)), 1);
   DualMorphRatio() = 0.5;
   CloseWindows();
+}
+
+// A click that selects another face costs the faces whose drawing follows the selection
+// (the face, and its coplanar ring), drawn over what was kept: the list is not recorded
+// again, and each frame is the picture a pane that never drew shows, with the highlight
+// moved. With and without the stencil, coplanar rings, a dual morph; a translucent list
+// keeps the selected face in its recording (its highlight joins the kept translucent
+// set), and is recorded again; a list with an image on its last face is recorded every
+// frame up to it, the faces left out before it drawn after.
+TEST_F(KeptFaces, ANewSelectionIsDrawnOverWhatWasKept) {
+  struct Case {
+    const char* what;
+    const char* configuration;
+    int subdivisions = 0;
+    int mode = kDrawModePlain;
+    bool stencil = true;
+    bool translucent = false;
+    bool image = false;
+  };
+  const std::vector<Case> cases = {
+      {"icosidodecahedron", "3.5.3.5"},
+      {"icosidodecahedron, no stencil", "3.5.3.5", 0, kDrawModePlain, false},
+      {"cube, its faces cut in four (coplanar rings)", "4.4.4", 2},
+      {"cube, its faces cut in four, no stencil", "4.4.4", 2, kDrawModePlain, false},
+      {"cuboctahedron in the truncation morph", "3.4.3.4", 0, kDrawModeTruncation},
+      {"translucent icosidodecahedron", "3.5.3.5", 0, kDrawModePlain, false, true},
+      {"icosidodecahedron, an image on its last face", "3.5.3.5", 0, kDrawModePlain, true, false, true},
+  };
+  const std::string imageFile = SaveHalvesPicture("KeptFacesSelection");
+  ASSERT_FALSE(imageFile.empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestModel model(c.configuration);
+    ASSERT_TRUE(model.built);
+    Poly cut;
+    Poly& poly = c.subdivisions > 0 ? cut : model.poly;
+    if (c.subdivisions > 0) {
+      std::unique_ptr<SimplePoly> made = model.poly.Subdivide(0, c.subdivisions);
+      ASSERT_TRUE(made && CreatePoly(*made, &cut, false, false).done());
+    }
+    corvia::testing::TurnTowardsViewer(poly, kOblique);
+    if (c.translucent) {
+      for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.5f);
+      poly.mPolyFlags |= kPolyFlagCellColoursFront;
+    }
+    if (c.image) {
+      PolyElement* last = poly.mFaces.mHead;
+      while (last->mNext) last = last->mNext;
+      ASSERT_NE(PlaceImageOnFaces(&poly, last, imageFile.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr),
+                nullptr);
+    }
+    SetTruncationMorphScale(&poly, 0.3);
+    GetModelDrawSettings().useStencil = c.stencil;
+    // The two faces turned most towards the viewer.
+    std::vector<PolyElement*> faces;
+    for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) faces.push_back(f);
+    auto facing = [](const PolyElement* f) {
+      double normal[3];
+      f->GetNormal(normal);
+      return normal[2];
+    };
+    std::partial_sort(faces.begin(), faces.begin() + 2, faces.end(),
+                      [&](const PolyElement* a, const PolyElement* b) { return facing(a) > facing(b); });
+    if (c.subdivisions > 0) {
+      // The second from another plane.
+      ASSERT_TRUE(faces[0]->mCoplanarNext && faces[0]->mCoplanarNext != faces[0]);
+      faces[1] = *std::find_if(faces.begin(), faces.end(),
+                               [&](const PolyElement* f) { return !f->IsCoplanarWith(faces[0]); });
+    }
+    OffscreenViewWindow* window = nullptr;
+    NewPane(poly, &window, c.mode);
+    ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 2; ++i) window->Paint();
+    GLBitmap shown = Draw(window);
+    for (PolyElement* selected : {faces[0], faces[1], static_cast<PolyElement*>(nullptr), faces[0]}) {
+      SCOPED_TRACE(selected ? selected->mIndex : -1);
+      poly.SelectFace(selected, false);
+      const FaceMeshStatistics before = GetFaceMeshStatistics();
+      const GLBitmap next = Draw(window);
+      const FaceMeshStatistics after = GetFaceMeshStatistics();
+      const bool recorded = c.translucent || c.image;
+      EXPECT_EQ(after.recorded - before.recorded, recorded ? 1u : 0u);
+      EXPECT_EQ(after.kept - before.kept, recorded ? 0u : 1u);
+      EXPECT_LE(LargestChannelDifference(next, FreshPicture(poly, c.mode, true)), 1);
+      EXPECT_GT(LargestChannelDifference(next, shown), 1);
+      shown = next;
+    }
+    GetModelDrawSettings() = ModelDrawSettings();
+    window->Paint();  // leaves the context as other tests expect it
+    CloseWindows();
+    mWindows.clear();
+  }
 }
 
 // A model that changes every frame (a transition's scale) is drawn from a recording of

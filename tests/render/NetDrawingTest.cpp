@@ -48,6 +48,7 @@
 #include "render/NewView.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
+#include "render/NetTexts.h"
 #include "render/PrintPage.h"
 #include "render/SelectionItems.h"
 #include "render/StellationDrawing.h"
@@ -528,6 +529,114 @@ TEST_F(NetDrawing, EdgeTextsOfSmallFaceletsNeverOverlap) {
   EXPECT_EQ(large.size(), static_cast<size_t>(labelled));
   expectApart(large);
   // The windows go before the view they show.
+  CloseWindows();
+}
+
+// Whether the view's last paint wrote the texts that a paint of the net writes now,
+// worked out afresh: the same words at the same points.
+bool WroteWhatIsWorkedOutAfresh(const Net* net, OpenGLView& view) {
+  const std::vector<NetText> written = GetNetTextsWritten(&view);
+  const std::vector<NetText> fresh = WorkOutNetTexts(net, &view);
+  bool same = written.size() == fresh.size();
+  for (size_t i = 0; same && i < written.size(); ++i) {
+    same = written[i].text == fresh[i].text && std::fabs(written[i].at[0] - fresh[i].at[0]) < 1e-9 &&
+           std::fabs(written[i].at[1] - fresh[i].at[1]) < 1e-9;
+  }
+  EXPECT_TRUE(same) << written.size() << " texts written, " << fresh.size() << " worked out afresh";
+  return same;
+}
+
+bool AnyWritten(OpenGLView& view, const std::string& text) {
+  const std::vector<NetText> written = GetNetTextsWritten(&view);
+  return std::any_of(written.begin(), written.end(), [&](const NetText& t) { return t.text == text; });
+}
+
+// The texts over a flat net are worked out once and written from what the view keeps:
+// a paint with nothing changed works out none; a change of length scale, of angle unit
+// or of the data shown works them out again, and the pane writes what a fresh drawing
+// writes. A large net seen close works out the texts near the window only, a scroll
+// works out none, and a zoom works them out again.
+TEST_F(NetDrawing, TheTextsOverANetAreWorkedOutOnceAndWrittenFromWhatIsKept) {
+  auto poly = BuildLibraryPoly(kIcosahedronRecord);
+  ASSERT_NE(poly, nullptr);
+  GetUnitSettings().mMaxFacesPerNet = 1000000;
+  Model3D model(poly.get(), false);
+  model.MakeNets();
+  Net* net = model.GetNet(0);
+  ASSERT_NE(net, nullptr);
+  GetNetSettings().edgeData = kEdgeDataLengths | kEdgeDataFaceAngles;
+  FlatView view;
+  const unsigned long start = CountNetTextsWorkedOut();
+  const GLBitmap first = DrawFlatNet(*net, view, 4 * kSize);
+  const unsigned long once = CountNetTextsWorkedOut() - start;
+  // Every edge its length (each joined edge once), every corner its angle.
+  EXPECT_EQ(once, 19u + 2u * 11u + 60u);
+  WroteWhatIsWorkedOutAfresh(net, view);
+  char length[64];
+  const Edge3D& edge = net->first->mEdges[0];
+  const Edge3D* next = edge.GetNextInLoop();
+  const double unfolded = std::hypot(next->unfolded[0] - edge.unfolded[0], next->unfolded[1] - edge.unfolded[1]);
+  std::snprintf(length, sizeof length, "%g", unfolded * GetUnitSettings().mLengthScale);
+  EXPECT_TRUE(AnyWritten(view, length)) << length;
+  EXPECT_TRUE(Differences(DrawFlatNet(*net, view, 4 * kSize), first).empty());
+  EXPECT_EQ(CountNetTextsWorkedOut() - start, once) << "worked out again with nothing changed";
+
+  GetUnitSettings().mLengthScale = 3.0;
+  DrawFlatNet(*net, view, 4 * kSize);
+  EXPECT_EQ(CountNetTextsWorkedOut() - start, 2 * once);
+  WroteWhatIsWorkedOutAfresh(net, view);
+  std::snprintf(length, sizeof length, "%g", unfolded * 3.0);
+  EXPECT_TRUE(AnyWritten(view, length)) << length;
+  const int32_t angleUnit = GetUnitSettings().mAngleUnit;
+  GetUnitSettings().mAngleUnit = kAngleRadians;
+  DrawFlatNet(*net, view, 4 * kSize);
+  EXPECT_EQ(CountNetTextsWorkedOut() - start, 3 * once);
+  char angle[kAngleTextSize];
+  EXPECT_TRUE(AnyWritten(view, GetUnitSettings().FormatAngle(angle, 3.141592653589793 / 3.0, "\xC2\xB0")));
+  GetUnitSettings().mAngleUnit = angleUnit;
+  GetNetSettings().edgeData = kEdgeDataNames;
+  DrawFlatNet(*net, view, 4 * kSize);
+  EXPECT_TRUE(AnyWritten(view, GetEdgeName(&edge)));
+  WroteWhatIsWorkedOutAfresh(net, view);
+  GetNetSettings().edgeData = 0;
+  DrawFlatNet(*net, view, 4 * kSize);
+  EXPECT_TRUE(GetNetTextsWritten(&view).empty());
+
+  // A geodesic sphere's net of thousands of triangles, seen close.
+  std::unique_ptr<SimplePoly> subdivided = poly->Subdivide(kSubdivideGeodesic, 12);
+  auto sphere = std::make_unique<Poly>();
+  ASSERT_TRUE(subdivided && CreatePoly(*subdivided, sphere.get(), false, false));
+  Model3D large(sphere.get(), false);
+  large.MakeNets();
+  Net* big = large.GetNet(0);
+  ASSERT_NE(big, nullptr);
+  const unsigned long facelets = static_cast<unsigned long>(Net::CountFacelets(big));
+  ASSERT_GT(facelets, 2000u);
+  GetNetSettings().edgeData = kEdgeDataLengths;
+  FlatView close;
+  close.scene = [big](TestView&) { DrawUnfolded(big); };
+  auto* window = Show(close, kSize, kSize);
+  ASSERT_NE(window, nullptr);
+  double box[4];
+  NetBounds(*big, box);
+  close.Fit(box[0], box[3], box[2], box[1]);
+  close.Mapping2D().Zoom2DAt(40.0, kSize / 2, kSize / 2);
+  const unsigned long before = CountNetTextsWorkedOut();
+  Draw(window);
+  const unsigned long near = CountNetTextsWorkedOut() - before;
+  EXPECT_GT(GetNetTextsWritten(&close).size(), 3u);
+  EXPECT_GE(near, GetNetTextsWritten(&close).size());
+  EXPECT_LT(near, facelets / 8) << "texts worked out for the whole net";
+  WroteWhatIsWorkedOutAfresh(big, close);
+  const float* scroll = close.Mapping2D().GetScrollPosition2D();
+  close.Mapping2D().ScrollTo(scroll[0] + 20.0, scroll[1] - 10.0);
+  Draw(window);
+  EXPECT_EQ(CountNetTextsWorkedOut() - before, near) << "worked out again for a scroll";
+  close.Mapping2D().Zoom2DAt(1.5, kSize / 2, kSize / 2);
+  Draw(window);
+  EXPECT_GT(CountNetTextsWorkedOut() - before, near);
+  WroteWhatIsWorkedOutAfresh(big, close);
+  // The windows go before the views they show.
   CloseWindows();
 }
 

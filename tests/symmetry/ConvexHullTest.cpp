@@ -190,6 +190,29 @@ TEST(ConvexHull, CoincidentAndOnFacePointsAreNotCorners) {
   EXPECT_EQ(poly->NumFaces(), 6);
 }
 
+// Points of a dense sphere are all corners, however nearly the points round one lie
+// in a plane with it or on a line: the faces there bend at each point a thousand
+// times more sharply than a face that a point lies a tolerance's worth off, which
+// still takes it in (above).
+TEST(ConvexHull, EveryPointOfADenseSphereIsACorner) {
+  // The first sphere holds points that nearly coplanar triangles round them would
+  // join into one face, the second a point nearly on the line between two neighbours.
+  for (const auto& [n, seed] : {std::pair{200000, 10u}, std::pair{300000, 22u}}) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal;
+    std::vector<double> xyz;
+    while (xyz.size() < size_t(n) * 3) {
+      double p[3] = {normal(random), normal(random), normal(random)};
+      const double length = std::sqrt(corvia::Dot(p, p));
+      if (length == 0) continue;
+      for (double& c : p) xyz.push_back(c / length);
+    }
+    corvia::PointHull hull;
+    ASSERT_TRUE(corvia::ComputeConvexHull(xyz.data(), size_t(n), hull));
+    EXPECT_EQ(hull.corners.size(), size_t(n)) << n << " points";
+  }
+}
+
 TEST(ConvexHull, PointsGivenManyTimesOverGiveTheHullOfTheirFirstCopies) {
   // A random cloud with some of its points repeated after it, corners among them: the
   // same faces as the cloud alone, the corners the first copies of their places,

@@ -455,4 +455,44 @@ TEST(CreatePolyTest, ImagesAreCopiedOncePerModelAndOwnedByTheNewElements) {
   EXPECT_EQ(CountImages(), before);
 }
 
+// A plain model made only to be built lets go of its vertices and faces once the new
+// model holds them; the model built is the one built from a model that keeps them,
+// with the edge attributes (read after) and the picture (whose owner is found before).
+TEST(CreatePolyTest, AModelBuiltOnceLetsGoOfItsElementsAndBuildsTheSameModel) {
+  const int before = CountImages();
+  {
+    Poly kept, released;
+    for (const bool once : {false, true}) {
+      auto cube = MakeHullModel(Cube());
+      cube->SetNumEdges(1);
+      const corvia::SimpleFace& f0 = cube->FaceAt(0);
+      corvia::SimpleEdge& edge = cube->EdgeAt(0);
+      edge.endA = f0.items[0];
+      edge.endB = f0.items[1];
+      edge.faceA = 0;
+      for (int i = 1; i < cube->NumFaces() && edge.faceB < 0; ++i) {
+        if (cube->FaceAt(i).HasEdge(edge.endB, edge.endA)) edge.faceB = i;
+      }
+      edge.SetLabel("edge");
+      auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
+      image->AddUse();
+      image->mOwner = static_cast<corvia::SimpleElement*>(&cube->FaceAt(3));
+      cube->FaceAt(3).image = image;
+      if (once) cube->flags |= corvia::kSimpleBuiltOnce;
+      Poly& poly = once ? released : kept;
+      ASSERT_TRUE(Build(poly, *cube));
+      EXPECT_EQ(cube->NumVerts(), once ? 0 : 8);
+      EXPECT_EQ(cube->NumFaces(), once ? 0 : 6);
+      ASSERT_NE(poly.GetFace(3)->mImage, nullptr);
+      EXPECT_EQ(poly.GetFace(3)->mImage->GetOwnerFace(), poly.GetFace(3));
+      int labelled = 0;
+      for (int i = 0; i < poly.mNumEdges; ++i) labelled += poly.mEdgeArray[i].HasLabel() ? 1 : 0;
+      EXPECT_EQ(labelled, 1);
+    }
+    EXPECT_TRUE(Take(kept) == Take(released));
+    EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
+  }
+  EXPECT_EQ(CountImages(), before);
+}
+
 }  // namespace test_CreatePoly
