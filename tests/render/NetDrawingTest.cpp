@@ -218,6 +218,20 @@ class NetDrawing : public corvia::testing::GLTest {
     GetUnitSettings().mMaxFacesPerNet = 1000000;
     return poly;
   }
+  // The camera looking from a general direction, so that no facelet stands edge on; its
+  // axes in `axis`, `right` and `up`.
+  static void TurnToAGeneralDirection(ModelView& view, double* axis, double* right, double* up) {
+    const double general[3] = {0.3, 0.5, 0.8};
+    double eye[3];
+    NormaliseVector(axis, general);
+    const double y[3] = {0, 1, 0};
+    Cross(right, y, axis);
+    NormaliseVector(right, right);
+    Cross(up, axis, right);
+    Scale(eye, axis, 5.0);
+    view.Camera().SetEye(eye);
+    view.Camera().SetAxes(right, up, axis);
+  }
   // A lit pane turned to a general direction, fitted round the model's folded nets,
   // drawing them.
   OffscreenViewWindow* ShowFoldedNets(ModelView& view, Model3D* model) {
@@ -228,15 +242,8 @@ class NetDrawing : public corvia::testing::GLTest {
     OffscreenViewWindow* window = Show(view, kSize, kSize);
     if (!window) return nullptr;
     view.Setup(1.1 * model->GetShownNetsReach());
-    double axis[3] = {0.3, 0.5, 0.8}, right[3], up[3], eye[3];
-    NormaliseVector(axis, axis);
-    const double y[3] = {0, 1, 0};
-    Cross(right, y, axis);
-    NormaliseVector(right, right);
-    Cross(up, axis, right);
-    Scale(eye, axis, 5.0);
-    view.Camera().SetEye(eye);
-    view.Camera().SetAxes(right, up, axis);
+    double axis[3], right[3], up[3];
+    TurnToAGeneralDirection(view, axis, right, up);
     return window;
   }
   // The pane drawn with nothing kept: the nets one facelet at a time.
@@ -1218,16 +1225,8 @@ TEST_F(NetDrawing, TheFirstStellationDrawnAsAFacetModel) {
   ASSERT_NE(window, nullptr);
   const double halfHeight = 1.1 * Model3D::CalcMaxRadius(model);
   view.Setup(halfHeight);
-  // Seen from a general direction, so that no facelet stands edge on.
-  double axis[3] = {0.3, 0.5, 0.8}, right[3], up[3], eye[3];
-  NormaliseVector(axis, axis);
-  const double y[3] = {0, 1, 0};
-  Cross(right, y, axis);
-  NormaliseVector(right, right);
-  Cross(up, axis, right);
-  Scale(eye, axis, 5.0);
-  view.Camera().SetEye(eye);
-  view.Camera().SetAxes(right, up, axis);
+  double axis[3], right[3], up[3];
+  TurnToAGeneralDirection(view, axis, right, up);
   const GLBitmap image = Draw(window);
   // Where the triangles project, worked out from the facelets' corners.
   const double perUnit = (kSize / 2.0) / halfHeight;
