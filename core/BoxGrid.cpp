@@ -97,6 +97,7 @@ void BoxGrid::Query(const double* least, const double* largest, double tolerance
     Record& record = mRecords[id];
     if (record.stamp == mStamp) return;
     record.stamp = mStamp;
+    ++mRead;
     // A box not beyond the searched one on any side (not a number never is).
     if (record.largest[0] < lo[0] || record.least[0] > hi[0] || record.largest[1] < lo[1] || record.least[1] > hi[1]) {
       return;

@@ -28,6 +28,8 @@ class BoxGrid {
   // The ids of the filed boxes that reach the box grown by the tolerance on every
   // side, each once, in increasing order.
   void Query(const double* least, const double* largest, double tolerance, std::vector<uint32_t>& out);
+  // The filed boxes the searches have compared with theirs (for tests).
+  uint64_t CountBoxesRead() const { return mRead; }
 
  private:
   struct Record {
@@ -47,6 +49,7 @@ class BoxGrid {
   std::unordered_map<uint64_t, std::vector<uint32_t>> mCells;
   std::vector<uint32_t> mWide;
   uint32_t mStamp = 0;
+  uint64_t mRead = 0;
 };
 
 }  // namespace corvia

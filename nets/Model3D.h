@@ -151,6 +151,9 @@ class Model3D : public ModelPart {
   int CountNetsToPrint(const float* colour, bool onlyWithImages);
   // Folds the nets to the global fold fraction when it changed.
   void UpdateFolding();
+  // Counts the folds UpdateFolding made: the folded places of the nets' facelets and
+  // tabs are those of the last one.
+  uint64_t GetFoldCount() const { return mFoldCount; }
   // The nets the display mode shows: the current net, the nets of its type, or all.
   std::vector<Net*> GetShownNets() const;
   // How far from the centre the shown nets reach, folded as they are now (their tabs
@@ -235,6 +238,7 @@ class Model3D : public ModelPart {
  private:
   friend class NetGenerator;
   bool mMakingNets = false;
+  uint64_t mFoldCount = 0;
   std::shared_ptr<NetsChange> mNetsChange = std::make_shared<NetsChange>();
   // The build of the plain polyhedron; each step is false when the user cancelled, and
   // leaves what it made for Free.

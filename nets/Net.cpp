@@ -5,10 +5,14 @@
 #include "nets/Net.h"
 
 #include <algorithm>
+#include <array>
+#include <cfloat>
 #include <cmath>
 #include <deque>
+#include <memory>
 #include <vector>
 
+#include "core/BoxGrid.h"
 #include "core/Messages.h"
 #include "core/Progress.h"
 #include "core/Tolerances.h"
@@ -19,6 +23,7 @@
 #include "nets/NetFlags.h"
 #include "nets/NetOutline.h"
 #include "nets/NetSettings.h"
+#include "nets/NetTab.h"
 #include "nets/Unfold.h"
 
 namespace corvia {
@@ -64,6 +69,90 @@ const std::vector<Face3D*>& Net::Places() const {
     mPlacesValid = true;
   }
   return mPlaces;
+}
+
+// The facelets' boxes filed by their place in the chain, with what they were made from.
+struct Net::FaceletBoxes {
+  // The model's nets, and the chain, it was made for.
+  Model3D::NetMark nets;
+  const Face3D* first = nullptr;
+  const Face3D* last = nullptr;
+  size_t facelets = 0;
+  std::unique_ptr<BoxGrid> grid;
+
+  bool Holds(const Net& net, const Model3D::NetMark& now) const {
+    return nets.Holds(now) && first == net.first && last == net.last && facelets == net.Places().size();
+  }
+};
+
+Net::FaceletBoxes& Net::Boxes() const {
+  const Model3D::NetMark now = Model3D::NetMark::Of(this, GetModel(this));
+  if (mBoxes && mBoxes->Holds(*this, now)) return *mBoxes;
+  mBoxes.reset();
+  auto made = std::make_unique<FaceletBoxes>();
+  const std::vector<Face3D*>& places = Places();
+  std::vector<std::array<double, 4>> boxes(places.size());  // least x, y, largest x, y
+  // Cells about a facelet wide: the mean of the boxes' widths and heights.
+  double sum = 0.0;
+  size_t counted = 0;
+  for (size_t i = 0; i < places.size(); ++i) {
+    const Face3D* f = places[i];
+    const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
+    std::array<double, 4>& box = boxes[i];
+    box = {DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX};
+    auto widen = [&box](const double* p) {
+      for (int k = 0; k < 2; ++k) {
+        box[k] = std::min(box[k], p[k]);
+        box[2 + k] = std::max(box[2 + k], p[k]);
+      }
+    };
+    for (int e = 0; e < count; ++e) {
+      const Edge3D& edge = f->mEdges[e];
+      widen(edge.unfolded);
+      if (!edge.tab) continue;
+      // The triangles' corners begin with the outline's points: the list is walked
+      // only when they do not.
+      if (edge.tab->points.size() < edge.tab->outline.size()) {
+        for (const TabPoint& t : edge.tab->outline) widen(t.pos2D);
+      }
+      for (const TabPoint& t : edge.tab->points) widen(t.pos2D);
+    }
+    const double size = (box[2] - box[0]) + (box[3] - box[1]);
+    if (box[0] <= box[2] && box[1] <= box[3] && std::isfinite(size)) {
+      sum += size / 2.0;
+      ++counted;
+    }
+  }
+  made->grid = std::make_unique<BoxGrid>(counted > 0 ? sum / static_cast<double>(counted) : 1.0);
+  for (size_t i = 0; i < places.size(); ++i) {
+    // A facelet with no corners, or corners not numbers, meets nothing.
+    const std::array<double, 4>& box = boxes[i];
+    const double size = (box[2] - box[0]) + (box[3] - box[1]);
+    if (box[0] <= box[2] && box[1] <= box[3] && std::isfinite(size)) {
+      made->grid->Insert(static_cast<uint32_t>(i), box.data(), box.data() + 2);
+    }
+  }
+  made->nets = now;
+  made->first = first;
+  made->last = last;
+  made->facelets = places.size();
+  mBoxes = std::move(made);
+  return *mBoxes;
+}
+
+void Net::FindFaceletsMeeting(const double* least, const double* largest, std::vector<Face3D*>& out) const {
+  out.clear();
+  // A box not of numbers meets nothing.
+  if (!(least[0] <= largest[0] && least[1] <= largest[1])) return;
+  std::vector<uint32_t> found;
+  Boxes().grid->Query(least, largest, 0.0, found);
+  const std::vector<Face3D*>& places = Places();
+  out.reserve(found.size());
+  for (uint32_t i : found) out.push_back(places[i]);
+}
+
+uint64_t Net::CountFaceletBoxesTested() const {
+  return mBoxes ? mBoxes->grid->CountBoxesRead() : 0;
 }
 
 void Net::AppendPlace(Face3D* facelet) {

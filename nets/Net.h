@@ -81,6 +81,17 @@ class Net {
   const std::vector<Face3D*>& Places() const;
   // Says that the chain was changed other than by appending.
   void InvalidatePlaces() { mPlacesValid = false; }
+  // The facelets whose flat box (the points of their glue tabs with them) meets the box
+  // from least to largest in the net's plane, in the order of the chain. The boxes are
+  // filed in a grid made on first use and again after the model's nets change (or the
+  // chain does), so that a search reads the facelets near its box, not the whole net.
+  void FindFaceletsMeeting(const double* least, const double* largest, std::vector<Face3D*>& out) const;
+  // Files the boxes now where they are not, so that the next search need not (the idle
+  // work does, once it has gathered a large net for its pane).
+  void FileFaceletBoxes() const { Boxes(); }
+  // The facelets' boxes the searches have compared with theirs since the grid was made
+  // (for tests).
+  uint64_t CountFaceletBoxesTested() const;
   // The mean of the start-vertex positions of all edgelets of the net.
   void CalcCentre();
   // Lays the net out again from its first facelet across its joined edgelets into
@@ -104,6 +115,10 @@ class Net {
 
   mutable std::vector<Face3D*> mPlaces;
   mutable bool mPlacesValid = false;
+  // The grid of the facelets' boxes, with what it was made from.
+  struct FaceletBoxes;
+  FaceletBoxes& Boxes() const;
+  mutable std::shared_ptr<FaceletBoxes> mBoxes;
 };
 
 class NetType {

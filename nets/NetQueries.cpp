@@ -164,6 +164,7 @@ void Model3D::UpdateFolding() {
     place = 2.0 * g - 1.0;
   }
   for (NetType* type = mNetTypes; type; type = type->next) type->Fold(hinge, place);
+  ++mFoldCount;
 }
 
 std::vector<Net*> Model3D::GetShownNets() const {

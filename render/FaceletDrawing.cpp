@@ -439,6 +439,22 @@ void DrawOutline(const NetTab* tab, int mode, double scale) {
   SetLighting(view, lighting);
 }
 
+void DrawTab(const Edge3D* edge, int mode, double scale, bool highlighted) {
+  const bool stencil = mode == kFaceletDrawFolded && GetModelDrawSettings().useStencil;
+  if (stencil) {
+    PrepareCoplanarStencil(kStencilMark);
+    DrawOutline(edge->tab.get(), mode, scale);
+    PrepareCoplanarStencil(kStencilKeep);
+    DrawFilled(edge->tab.get(), mode, scale, highlighted);
+    PrepareCoplanarStencil(kStencilClear);
+    DrawOutline(edge->tab.get(), mode, scale);
+    PrepareCoplanarStencil(kStencilFinish);
+  } else {
+    DrawFilled(edge->tab.get(), mode, scale, highlighted);
+    DrawOutline(edge->tab.get(), mode, scale);
+  }
+}
+
 void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale) {
   using namespace detail_FaceletDrawing;
   if (!view) view = OpenGLView::GetCurrent();
@@ -446,7 +462,6 @@ void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale) {
   LineState state(view);
   glLineWidth(GetEdgeLineWidth());
   const bool picking = view->IsPicking();
-  const bool stencil = mode == kFaceletDrawFolded && GetModelDrawSettings().useStencil;
   const Model3D* model = facelet->GetModel();
   const int count = facelet->GetNumEdges();
   for (int i = 0; i < count; ++i) {
@@ -455,21 +470,39 @@ void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale) {
     // Folded, a tab glued over its neighbour is drawn by that facelet.
     if (mode == kFaceletDrawFolded && IsTabShownFolded(e)) continue;
     if (picking) SetGLSelectionItem(kSelectGlueTab, Edge3D::GetNumber(e));
-    const bool highlighted = model && model->mSelectedEdge == e;
-    if (stencil) {
-      PrepareCoplanarStencil(kStencilMark);
-      DrawOutline(e->tab.get(), mode, scale);
-      PrepareCoplanarStencil(kStencilKeep);
-      DrawFilled(e->tab.get(), mode, scale, highlighted);
-      PrepareCoplanarStencil(kStencilClear);
-      DrawOutline(e->tab.get(), mode, scale);
-      PrepareCoplanarStencil(kStencilFinish);
-    } else {
-      DrawFilled(e->tab.get(), mode, scale, highlighted);
-      DrawOutline(e->tab.get(), mode, scale);
-    }
+    DrawTab(e, mode, scale, model && model->mSelectedEdge == e);
   }
   if (picking) view->ClearGLSelectionItem();
+}
+
+const NetTab* FindTabGluedAt(const Edge3D* e) {
+  if (e->tab) return nullptr;
+  const Edge3D* neighbour = Edge3D::GetNeighInNet(e, false);
+  if (!(neighbour && neighbour->tab && IsTabShownFolded(neighbour)) && e->Has(kEdgeTabGap)) {
+    // The tab may stand in the gap of a ring of coincident edges.
+    const Edge3D* member = e->nextCoinc;
+    for (int steps = e->CountRingLimit(); member && member != e && steps > 0; --steps) {
+      if (member->tab && IsTabShownFolded(member)) {
+        neighbour = member;
+        break;
+      }
+      member = member->mNeigh ? member->mNeigh->nextCoinc : nullptr;
+    }
+  }
+  if (!neighbour || !neighbour->tab || !IsTabShownFolded(neighbour)) return nullptr;
+  return neighbour->tab.get();
+}
+
+void DrawGluedTab(const NetTab& tab) {
+  const float base = static_cast<float>(GetGLAbilities().polygonOffset);
+  const float push = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset) * base;
+  const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+  glEnable(GL_POLYGON_OFFSET_FILL);
+  glPolygonOffset(0.0f, base + push);
+  DrawOutline(&tab, kFaceletDrawFolded, 1.0);
+  DrawFilled(&tab, kFaceletDrawFolded, 1.0, false);
+  glPolygonOffset(0.0f, base);
+  if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
 // ---- Extras of a folded facelet ----------------------------------------------------------------
@@ -540,33 +573,11 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   // 5. The tabs of neighbours glued under this facelet: pushed farther back than the
   // faces are, so that the facelet hides them once the net is closed.
   if (GetNetDrawSettings().showTabsOnFoldingNets) {
-    const float base = static_cast<float>(GetGLAbilities().polygonOffset);
-    const float push = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset) * base;
-    const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
     for (int i = 0; i < count; ++i) {
-      const Edge3D* e = &facelet->mEdges[i];
-      if (e->tab) continue;
-      const Edge3D* neighbour = Edge3D::GetNeighInNet(e, false);
-      if (!(neighbour && neighbour->tab && IsTabShownFolded(neighbour)) && e->Has(kEdgeTabGap)) {
-        // The tab may stand in the gap of a ring of coincident edges.
-        const Edge3D* member = e->nextCoinc;
-        for (int steps = e->CountRingLimit(); member && member != e && steps > 0; --steps) {
-          if (member->tab && IsTabShownFolded(member)) {
-            neighbour = member;
-            break;
-          }
-          member = member->mNeigh ? member->mNeigh->nextCoinc : nullptr;
-        }
-      }
-      if (!neighbour || !neighbour->tab || !IsTabShownFolded(neighbour)) continue;
-      const NetTab& tab = *neighbour->tab;
-      if (!tab.outline.empty() && !GetNetDrawPane(view).IsFoldedTabPointShown(tab.outline.front().pos3D)) break;
-      glEnable(GL_POLYGON_OFFSET_FILL);
-      glPolygonOffset(0.0f, base + push);
-      DrawOutline(&tab, kFaceletDrawFolded, 1.0);
-      DrawFilled(&tab, kFaceletDrawFolded, 1.0, false);
-      glPolygonOffset(0.0f, base);
-      if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
+      const NetTab* tab = FindTabGluedAt(&facelet->mEdges[i]);
+      if (!tab) continue;
+      if (!tab->outline.empty() && !GetNetDrawPane(view).IsFoldedTabPointShown(tab->outline.front().pos3D)) break;
+      DrawGluedTab(*tab);
     }
   }
   glPopMatrix();

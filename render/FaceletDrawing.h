@@ -48,6 +48,16 @@ void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing)
 void DrawStellationLines(Face3D* facelet, bool folded, bool printing);
 
 // ---- Glue tabs ---------------------------------------------------------------------------
+// The tab on the edgelet: its outline over its triangles, folded through the coplanar
+// stencil when the model drawing uses it.
+void DrawTab(const Edge3D* edge, int mode, double scale, bool highlighted);
+// The tab of a neighbour that is shown glued under the folded facelet at its edgelet
+// (which has no tab of its own): the tab across the edgelet, or one standing in the gap
+// of a ring of coincident edges; null when none is.
+const NetTab* FindTabGluedAt(const Edge3D* edge);
+// A tab glued under a folded facelet, in the model's own units: pushed farther back
+// than the faces are, so that the facelet hides it once the net is closed.
+void DrawGluedTab(const NetTab& tab);
 // The tab's triangles in the tab grey (white when highlighted).
 void DrawFilled(const NetTab* tab, int mode, double scale, bool highlighted);
 // The tab's outline in black.

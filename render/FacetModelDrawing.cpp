@@ -522,13 +522,7 @@ void DrawNets(Model3D* model) {
   model->UpdateFolding();
   const int32_t shown = GetNetSettings().displayMode;
   if (!GeomagOn()) {
-    if (shown == kShowCurrentNet && model->mCurrentNet) {
-      DrawFolded(model->mCurrentNet, model);
-    } else if (shown == kShowCurrentNetType && model->mCurrentNet && model->mCurrentNet->type) {
-      DrawFolded(model->mCurrentNet->type, model);
-    } else {
-      for (NetType* type = model->mNetTypes; type; type = type->next) DrawFolded(type, model);
-    }
+    DrawFoldedNets(model);
     return;
   }
   // The construction-toy style sorts the facelets of every shown net together.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -15,9 +16,11 @@
 
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
 #include "model/ElementServices.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "nets/Edge3D.h"
@@ -25,6 +28,7 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
 #include "nets/NetTab.h"
 #include "nets/Vert3D.h"
 #include "platform/Services.h"
@@ -37,10 +41,14 @@
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
 #include "render/LightSets.h"
+#include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/StateHash.h"
+#include "stellation/Model3DStellation.h"
+#include "stellation/StellationCell.h"
 
 namespace corvia {
 
@@ -96,6 +104,45 @@ struct Key {
   bool Holds(const Key& o) const { return nets.Holds(o.nets) && state == o.state; }
 };
 
+// A corner of a folded facelet or tab as the one-by-one drawing gives it to GL: its
+// place (in the scale that drawing gives it) and the normal of its facelet or tab.
+struct FoldedVertex {
+  float xyz[3];
+  float normal[3];
+};
+
+// What a turn of folded nets gathers: the facelets drawn together, with their colours
+// a corner; the tabs standing on their edgelets; the tabs glued under facelets, each
+// facelet's in a run whose first is marked; and the facelets drawn one by one.
+struct FoldedGathered {
+  std::vector<Face3D*> facelets;
+  std::vector<float> colours;
+  std::vector<const Edge3D*> tabs;
+  std::vector<const NetTab*> glued;
+  std::vector<bool> gluedRunStarts;
+  std::vector<Face3D*> oneByOne;
+};
+
+// One turn's folded facelets: their colours in one buffer, made once; in another the
+// places and normals of their corners, then of the tabs' and the glued tabs' triangles,
+// then the tabs' and the glued tabs' outlines as segments, made again after every fold
+// and change of the model's scale.
+struct FoldedPiece {
+  std::vector<Face3D*> facelets;
+  std::vector<const Edge3D*> tabs;
+  std::vector<const NetTab*> glued;
+  std::vector<bool> gluedRunStarts;
+  GLBuffer colours;
+  GLBuffer places;
+  GLsizei corners = 0;
+  // The fold and scale the places are of.
+  bool placed = false;
+  uint64_t foldCount = 0;
+  double scale = 0.0;
+  GLsizei tabFills = 0, gluedFills = 0, tabLines = 0, gluedLines = 0;
+  size_t tabFillsAt = 0, gluedFillsAt = 0, tabLinesAt = 0, gluedLinesAt = 0;
+};
+
 }  // namespace detail_FlatNetMesh
 
 // What one view keeps: the pieces gathered so far, the facelets drawn one by one, and
@@ -105,6 +152,11 @@ struct KeptFlatNet {
   detail_FlatNetMesh::Key key;
   std::vector<std::unique_ptr<detail_FlatNetMesh::Piece>> pieces;
   std::vector<Face3D*> oneByOne;
+  // The Folding Net pane's: the facelets of the nets it shows in one chain, the nets'
+  // in turn, and the pieces gathered of it.
+  bool folded = false;
+  std::vector<Face3D*> chain;
+  std::vector<std::unique_ptr<detail_FlatNetMesh::FoldedPiece>> foldedPieces;
   // The place in the net's chain of the next facelet to gather, and the facelets of the
   // chain (known once the idle work begins).
   size_t next = 0;
@@ -121,6 +173,8 @@ namespace detail_FlatNetMesh {
 struct Kept : GLContextPart {
   std::unordered_map<const OpenGLView*, KeptFlatNet> views;
   unsigned long gathered = 0;
+  unsigned long foldedGathered = 0;
+  unsigned long foldedOneByOne = 0;
 };
 
 bool GeomagOn() {
@@ -134,7 +188,7 @@ bool CutMode() {
 // The state of the model's faces and of the drawing that a kept net's colours and lines
 // were made from: every face of the net's side (its colours, image, flags and label),
 // whether labels and numbers are shown, the colour filters and the mouse mode.
-uint64_t HashState(OpenGLView* view, const Model3D* model) {
+uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net*>* foldedNets) {
   StateHash h;
   h.Add(GetCurrentGLContextKey());
   const Poly* poly = model->mPoly;
@@ -150,6 +204,28 @@ uint64_t HashState(OpenGLView* view, const Model3D* model) {
       h.Add(f->mImage);
       h.Add(f->mColor, 3);
       h.Add(f->mBackColor, 3);
+      // Folded, a translucent facelet is drawn one by one.
+      if (foldedNets) h.Add(&f->mOpacity, 1);
+    }
+    // Folded, the facelets of hidden stellation cells are not drawn.
+    const FaceTypeBlock* block = model->IsDual() ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+    if (foldedNets && block) {
+      uint64_t cells = 0;
+      for (const StellationCell* c = block->mFirstCell; c; c = c->mNext) {
+        h.Add(static_cast<uint64_t>(c->IsHidden()) | cells++ << 1);
+      }
+    }
+  }
+  if (foldedNets) {
+    // The nets shown, which tabs stand on their edgelets and which are glued under
+    // facelets, and whether either is shown.
+    h.Add(static_cast<uint64_t>(foldedNets->size()));
+    for (const Net* net : *foldedNets) h.Add(net);
+    const bool standing = GetNetSettings().show3DTabs, glued = GetNetDrawSettings().showTabsOnFoldingNets;
+    h.Add(static_cast<uint64_t>(standing) | static_cast<uint64_t>(glued) << 1);
+    if (standing || glued) {
+      const double g = GetNetSettings().foldFraction;
+      h.Add(static_cast<uint64_t>(g < 0.5 ? 0 : g == 1.0 ? 2 : 1));
     }
   }
   h.Add(static_cast<uint64_t>(DiagnosticNumbers) | static_cast<uint64_t>(ShowLabels) << 32);
@@ -161,10 +237,10 @@ uint64_t HashState(OpenGLView* view, const Model3D* model) {
   return h.Get();
 }
 
-Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model) {
+Key MakeKey(OpenGLView* view, const Net* net, const Model3D* model, const std::vector<Net*>* foldedNets) {
   Key key;
   key.nets = Model3D::NetMark::Of(net, model);
-  key.state = HashState(view, model);
+  key.state = HashState(view, model, foldedNets);
   return key;
 }
 
@@ -267,8 +343,185 @@ void AddPiece(KeptFlatNet& kept, Gathered& gathered, size_t facelets) {
   if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->gathered += facelets;
 }
 
+// ---- Folded nets ----------------------------------------------------------------------------
+
+// Whether the drawing of a folded facelet shows anything but its triangles and the tabs
+// about it (numbers, edge texts, edges and corners, sphere sections, stellation lines):
+// those nets are drawn one facelet at a time.
+bool FoldedExtrasShown() {
+  const ModelDrawSettings& model = GetModelDrawSettings();
+  const NetDrawSettings& nets = GetNetDrawSettings();
+  const bool cutMode = CutMode();
+  const bool edges = (!model.spheresAndCylinders || cutMode) &&
+                     (model.showEdges || model.showStelEdges || model.showVerts || model.showStelVerts || cutMode);
+  return edges || AreFaceletNumbersShown() || GetNetSettings().edgeData != 0 ||
+         (nets.showSphereSections && !nets.referenceSpheres.empty()) || nets.showStellationLines;
+}
+
+// The folded facelet as the one-by-one drawing gives it to GL: its triangles in its
+// colour (none when hidden), the tabs of neighbours glued under it, its tabs that stand
+// on their edgelets. A facelet whose drawing asks more (an image, a label, translucency)
+// is drawn one by one, its tabs with it.
+void GatherFolded(OpenGLView* view, Face3D* f, FoldedGathered& out) {
+  if (!f->mType) return;
+  if (f->GetImage() || (f->mSourceFace && f->mSourceFace->IsTextShown()) || f->GetAlpha() != 1.0f) {
+    out.oneByOne.push_back(f);
+    return;
+  }
+  const int count = f->GetNumEdges();
+  const bool hidden = (f->mSourceFace && f->mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell(*f);
+  if (!hidden) {
+    float rgba[4];
+    view->Materials().FilterMaterialColor(f->GetColor(), 1.0f, rgba);
+    const int* indices = f->mType->mIndices.get();
+    bool any = false;
+    for (int i = 0; indices && i + 2 < f->mType->mNumIndices; i += 3) {
+      bool valid = true;
+      for (int c = 0; c < 3 && valid; ++c) valid = indices[i + c] >= 0 && indices[i + c] < count;
+      if (!valid) continue;
+      any = true;
+      for (int c = 0; c < 3; ++c) out.colours.insert(out.colours.end(), rgba, rgba + 4);
+    }
+    if (any) out.facelets.push_back(f);
+  }
+  if (GetNetDrawSettings().showTabsOnFoldingNets) {
+    bool first = true;
+    for (int i = 0; i < count; ++i) {
+      if (const NetTab* tab = FindTabGluedAt(&f->mEdges[i])) {
+        out.glued.push_back(tab);
+        out.gluedRunStarts.push_back(first);
+        first = false;
+      }
+    }
+  }
+  if (GetNetSettings().show3DTabs) {
+    for (int i = 0; i < count; ++i) {
+      const Edge3D* e = &f->mEdges[i];
+      if (e->tab && !IsTabShownFolded(e)) out.tabs.push_back(e);
+    }
+  }
+}
+
+// Places the piece's corners as the nets are folded now, in the model's scale.
+void PlaceFolded(OpenGLView* view, FoldedPiece& piece, const Model3D* model, double scale) {
+  std::vector<FoldedVertex> corners;
+  std::vector<float> lines;
+  auto corner = [&corners](const double* p, double by, const double* normal) {
+    corners.push_back({{static_cast<float>(p[0] * by), static_cast<float>(p[1] * by), static_cast<float>(p[2] * by)},
+                       {static_cast<float>(normal[0]), static_cast<float>(normal[1]), static_cast<float>(normal[2])}});
+  };
+  // A tab's triangles up to the first broken one, and its outline's segments.
+  auto fill = [&](const NetTab& tab, double by) {
+    for (int t = 0; t + 2 < tab.numIndices; t += 3) {
+      bool valid = true;
+      for (int c = 0; c < 3 && valid; ++c) {
+        const int32_t index = tab.indices[static_cast<size_t>(t + c)];
+        valid = index >= 0 && index < static_cast<int32_t>(tab.points.size());
+      }
+      if (!valid) break;
+      for (int c = 0; c < 3; ++c) corner(tab.points[static_cast<size_t>(tab.indices[t + c])].pos3D, by, tab.normal);
+    }
+  };
+  auto outline = [&lines](const NetTab& tab, double by) {
+    const TabPoint* previous = nullptr;
+    for (const TabPoint& p : tab.outline) {
+      if (previous) {
+        for (const TabPoint* q : {previous, &p}) {
+          for (int k = 0; k < 3; ++k) lines.push_back(static_cast<float>(q->pos3D[k] * by));
+        }
+      }
+      previous = &p;
+    }
+  };
+  for (const Face3D* f : piece.facelets) {
+    const int count = f->GetNumEdges();
+    const int* indices = f->mType->mIndices.get();
+    for (int i = 0; indices && i + 2 < f->mType->mNumIndices; i += 3) {
+      bool valid = true;
+      for (int c = 0; c < 3 && valid; ++c) valid = indices[i + c] >= 0 && indices[i + c] < count;
+      if (!valid) continue;
+      for (int c = 0; c < 3; ++c) corner(f->mEdges[indices[i + c]].pos3D, scale, f->mNormal);
+    }
+  }
+  piece.corners = static_cast<GLsizei>(corners.size());
+  piece.tabFillsAt = corners.size();
+  for (const Edge3D* e : piece.tabs) fill(*e->tab, scale);
+  piece.tabFills = static_cast<GLsizei>(corners.size() - piece.tabFillsAt);
+  // A glued tab whose folded point the pane does not show ends its facelet's run.
+  std::vector<const NetTab*> glued;
+  bool shown = true;
+  const NetDrawPane& pane = GetNetDrawPane(view);
+  for (size_t i = 0; i < piece.glued.size(); ++i) {
+    if (piece.gluedRunStarts[i]) shown = true;
+    const NetTab* tab = piece.glued[i];
+    if (shown && !tab->outline.empty() && !pane.IsFoldedTabPointShown(tab->outline.front().pos3D)) shown = false;
+    if (shown) glued.push_back(tab);
+  }
+  piece.gluedFillsAt = corners.size();
+  for (const NetTab* tab : glued) fill(*tab, 1.0);
+  piece.gluedFills = static_cast<GLsizei>(corners.size() - piece.gluedFillsAt);
+  for (const Edge3D* e : piece.tabs) outline(*e->tab, scale);
+  piece.tabLines = static_cast<GLsizei>(lines.size() / 3);
+  for (const NetTab* tab : glued) outline(*tab, 1.0);
+  piece.gluedLines = static_cast<GLsizei>(lines.size() / 3) - piece.tabLines;
+  // Byte offsets: the corners, then the lines.
+  const size_t cornerBytes = corners.size() * sizeof(FoldedVertex);
+  piece.tabFillsAt *= sizeof(FoldedVertex);
+  piece.gluedFillsAt *= sizeof(FoldedVertex);
+  piece.tabLinesAt = cornerBytes;
+  piece.gluedLinesAt = cornerBytes + static_cast<size_t>(piece.tabLines) * 3 * sizeof(float);
+  std::vector<unsigned char> bytes(cornerBytes + lines.size() * sizeof(float));
+  if (cornerBytes) std::memcpy(bytes.data(), corners.data(), cornerBytes);
+  if (!lines.empty()) std::memcpy(bytes.data() + cornerBytes, lines.data(), lines.size() * sizeof(float));
+  if (!bytes.empty()) piece.places.Upload(bytes.data(), bytes.size(), false);
+  piece.placed = true;
+  piece.foldCount = model->GetFoldCount();
+  piece.scale = scale;
+}
+
+double ModelScale(const Model3D* model) {
+  return model && model->mPoly ? model->mPoly->mDisplayScale : 1.0;
+}
+
+// The gathered turn in buffers of the current context, placed as the nets are folded.
+void AddFoldedPiece(KeptFlatNet& kept, FoldedGathered& gathered, size_t facelets) {
+  auto piece = std::make_unique<FoldedPiece>();
+  piece->facelets = std::move(gathered.facelets);
+  piece->tabs = std::move(gathered.tabs);
+  piece->glued = std::move(gathered.glued);
+  piece->gluedRunStarts = std::move(gathered.gluedRunStarts);
+  if (!gathered.colours.empty()) {
+    piece->colours.Upload(gathered.colours.data(), gathered.colours.size() * sizeof(float), false);
+  }
+  PlaceFolded(kept.view, *piece, kept.key.nets.model, ModelScale(kept.key.nets.model));
+  kept.foldedPieces.push_back(std::move(piece));
+  kept.oneByOne.insert(kept.oneByOne.end(), gathered.oneByOne.begin(), gathered.oneByOne.end());
+  if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedGathered += facelets;
+}
+
+// The chain a view's net (or nets) are gathered along.
+const std::vector<Face3D*>& ChainOf(const KeptFlatNet& kept) {
+  return kept.folded ? kept.chain : kept.key.nets.net->Places();
+}
+
+// Gathers the chain's facelets from `from` up to `to` into a piece.
+void GatherTurn(KeptFlatNet& kept, size_t from, size_t to) {
+  const std::vector<Face3D*>& chain = ChainOf(kept);
+  if (kept.folded) {
+    FoldedGathered gathered;
+    for (size_t i = from; i < to; ++i) GatherFolded(kept.view, chain[i], gathered);
+    AddFoldedPiece(kept, gathered, to - from);
+    return;
+  }
+  Gathered gathered;
+  for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered);
+  AddPiece(kept, gathered, to - from);
+}
+
 void Clear(KeptFlatNet& kept) {
   kept.pieces.clear();
+  kept.foldedPieces.clear();
+  kept.chain.clear();
   kept.oneByOne.clear();
   kept.next = kept.total = 0;
   kept.waiting = kept.declined = false;
@@ -288,10 +541,11 @@ void BeginPieceArrays(const Piece& piece, size_t at, bool colours) {
   }
 }
 
-// Calls draw(piece) with the client arrays of a piece's buffer in use, leaving the client
-// state and the current colour as they were.
-template <typename Draw>
-void ForEachPieceArrays(const KeptFlatNet& kept, Draw draw) {
+// Calls draw(piece) for each of the pieces made in the current context, with the
+// client arrays free for it, leaving the client state and the current colour as they
+// were.
+template <typename Pieces, typename Draw>
+void WithPieceArrays(const Pieces& pieces, Draw draw) {
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -299,12 +553,63 @@ void ForEachPieceArrays(const KeptFlatNet& kept, Draw draw) {
     glDisableClientState(array);
   }
   glEnableClientState(GL_VERTEX_ARRAY);
-  for (const auto& piece : kept.pieces) {
-    if (piece->buffer.BelongsToCurrentContext()) draw(*piece);
-  }
+  for (const auto& piece : pieces) draw(*piece);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glPopClientAttrib();
   glColor4fv(colour);
+}
+
+template <typename Draw>
+void ForEachPieceArrays(const KeptFlatNet& kept, Draw draw) {
+  WithPieceArrays(kept.pieces, [&draw](const Piece& piece) {
+    if (piece.buffer.BelongsToCurrentContext()) draw(piece);
+  });
+}
+
+// Points the arrays into a folded piece's places at the offset: the corners with their
+// normals (and the facelets' colours), or the points of segments.
+void BeginFoldedArrays(const FoldedPiece& piece, size_t at, bool normals, bool colours) {
+  const auto* base = static_cast<const unsigned char*>(nullptr);
+  if (colours) {
+    piece.colours.Bind(false);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, 0, base);
+  } else {
+    glDisableClientState(GL_COLOR_ARRAY);
+  }
+  piece.places.Bind(false);
+  if (normals) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(FoldedVertex), base + at + offsetof(FoldedVertex, xyz));
+    glNormalPointer(GL_FLOAT, sizeof(FoldedVertex), base + at + offsetof(FoldedVertex, normal));
+  } else {
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, base + at);
+  }
+}
+
+// Calls draw(piece) for the folded pieces made in the current context.
+template <typename Draw>
+void ForEachFoldedArrays(const KeptFlatNet& kept, Draw draw) {
+  WithPieceArrays(kept.foldedPieces, [&draw](const FoldedPiece& piece) {
+    if (piece.places.BelongsToCurrentContext()) draw(piece);
+  });
+}
+
+// The facelets' triangles, in their colours (lit through their material colour in a
+// pane that lights them).
+void DrawFoldedFacelets(OpenGLView* view, const KeptFlatNet& kept) {
+  const bool lit = view->Is3D() && view->GetLighting();
+  if (lit) {
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+  }
+  ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+    if (piece.corners == 0) return;
+    BeginFoldedArrays(piece, 0, true, true);
+    glDrawArrays(GL_TRIANGLES, 0, piece.corners);
+  });
+  if (lit) glDisable(GL_COLOR_MATERIAL);
 }
 
 // The views whose nets wait for the idle work, in every context. A view whose model or
@@ -333,7 +638,7 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
   std::vector<KeptFlatNet*> views = Waiting();
   left = 0;
   for (KeptFlatNet* kept : views) {
-    kept->total = kept->key.nets.net->Places().size();
+    kept->total = ChainOf(*kept).size();
     left += kept->total - std::min(kept->next, kept->total);
   }
   return views;
@@ -341,34 +646,53 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
 
 }  // namespace detail_FlatNetMesh
 
-const KeptFlatNet* FindKeptFlatNet(OpenGLView* view, Net* net) {
-  using namespace detail_FlatNetMesh;
-  Model3D* model = net ? Net::GetModel(net) : nullptr;
+namespace detail_FlatNetMesh {
+
+// Whether the view may keep what it draws of nets now: not in a pick, not outside a
+// section of a context with its state, nor in the construction toy's style, without
+// vertex buffers, with the arrays turned off or translucency scaled.
+GLContextState* KeepingState(OpenGLView* view) {
   GLContextState* state = GetCurrentGLContextState();
-  if (!view || !model || !state || view->IsPicking() || GeomagOn() || !AreFaceMeshArraysAllowed() ||
+  if (!view || !state || view->IsPicking() || GeomagOn() || !AreFaceMeshArraysAllowed() ||
       !GetGLAbilities().vertexBuffers || DepthSortAlphaFactor() != 1.0f)
     return nullptr;
-  Kept& parts = GetGLContextPart<Kept>(state->flatNets);
+  return state;
+}
+
+// The view's record for what the key shows: as it was while the key holds (complete, or
+// the part the idle work has gathered so far); else gathered now when the chain is short,
+// or asked of the idle work (then none of it yet). Null when the caller draws one by
+// one: in an image of the pane that finds no complete one kept.
+KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, bool folded,
+                      const std::vector<Net*>* nets) {
+  Kept& parts = GetGLContextPart<Kept>(state.flatNets);
   KeptFlatNet& kept = parts.views[view];
   kept.view = view;
-  const Key key = MakeKey(view, net, model);
-  if (kept.key.Holds(key)) {
-    // Complete, or the part the idle work has gathered so far.
+  if (kept.key.Holds(key) && kept.folded == folded) {
     if (!view->IsBitmapTarget() || (!kept.waiting && !kept.declined)) return &kept;
     return nullptr;
   }
   Clear(kept);
   kept.key = key;
+  kept.folded = folded;
   view->Frames().NoteFrameDrawnAfresh();
-  // The net's chain is walked as far as a large net goes: the small net of a large
-  // model is gathered at once.
-  int counted = 0;
-  if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
-    for (const Face3D* f = net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
+  const Model3D* model = key.nets.model;
+  size_t counted = 0;
+  if (folded) {
+    for (const Net* net : *nets) {
+      const std::vector<Face3D*>& places = net->Places();
+      kept.chain.insert(kept.chain.end(), places.begin(), places.end());
+    }
+    counted = kept.chain.size();
+  } else if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
+    // The net's chain is walked as far as a large net goes: the small net of a large
+    // model is gathered at once.
+    for (const Face3D* f = key.nets.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
   }
   if (counted >= kDeferredFlatNetFacelets) {
     // An image of the pane draws the net whole, one by one; the pane asks the idle work.
     if (view->IsBitmapTarget()) {
+      Clear(kept);
       kept.key = Key();
       return nullptr;
     }
@@ -377,13 +701,59 @@ const KeptFlatNet* FindKeptFlatNet(OpenGLView* view, Net* net) {
     return &kept;
   }
   DeleteReleasedGLBuffers();
-  Gathered gathered;
-  size_t facelets = 0;
-  int steps = 1 << 22;
-  for (Face3D* f = net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) GatherFacelet(view, f, gathered);
-  AddPiece(kept, gathered, facelets);
-  kept.next = kept.total = facelets;
+  if (!folded) {
+    Gathered gathered;
+    size_t facelets = 0;
+    int steps = 1 << 22;
+    for (Face3D* f = key.nets.net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) {
+      GatherFacelet(view, f, gathered);
+    }
+    AddPiece(kept, gathered, facelets);
+    kept.next = kept.total = facelets;
+    return &kept;
+  }
+  GatherTurn(kept, 0, kept.chain.size());
+  kept.next = kept.total = kept.chain.size();
   return &kept;
+}
+
+}  // namespace detail_FlatNetMesh
+
+const KeptFlatNet* FindKeptFlatNet(OpenGLView* view, Net* net) {
+  using namespace detail_FlatNetMesh;
+  Model3D* model = net ? Net::GetModel(net) : nullptr;
+  GLContextState* state = KeepingState(view);
+  if (!model || !state) return nullptr;
+  return FindKept(view, *state, MakeKey(view, net, model, nullptr), false, nullptr);
+}
+
+const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const std::vector<Net*>& nets) {
+  using namespace detail_FlatNetMesh;
+  GLContextState* state = KeepingState(view);
+  if (!model || !state || IsRecordingFaceMesh() || GetModelDrawPane(view).GetTransparencyNesting() != 0 ||
+      FoldedExtrasShown())
+    return nullptr;
+  // With their tabs, nets drawn one facelet at a time show a tab's outline under a later
+  // facelet where the two meet at one depth, and over an earlier one: the kept drawing,
+  // a pass for each kind of piece, puts every outline over every facelet there. Small
+  // nets, drawn one at a time in a fraction of a second, keep those pixels.
+  if (GetNetSettings().show3DTabs || GetNetDrawSettings().showTabsOnFoldingNets) {
+    size_t facelets = 0;
+    for (const Net* net : nets) facelets += net->Places().size();
+    if (facelets < static_cast<size_t>(kDeferredFlatNetFacelets)) return nullptr;
+  }
+  KeptFlatNet* kept = FindKept(view, *state, MakeKey(view, nullptr, model, &nets), true, &nets);
+  if (!kept) return nullptr;
+  // The places of the corners after the last fold.
+  const double scale = ModelScale(model);
+  bool placed = false;
+  for (auto& piece : kept->foldedPieces) {
+    if (piece->placed && piece->foldCount == model->GetFoldCount() && piece->scale == scale) continue;
+    PlaceFolded(view, *piece, model, scale);
+    placed = true;
+  }
+  if (placed) view->Frames().NoteFrameDrawnAfresh();
+  return kept;
 }
 
 void DrawKeptFacelets(OpenGLView* view, const KeptFlatNet& kept) {
@@ -450,6 +820,111 @@ void DrawKeptEdges(OpenGLView* view, const KeptFlatNet& kept, float baseWidth) {
   CheckGLError("DrawKeptEdges");
 }
 
+void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::function<void(Face3D*)>& oneByOne) {
+  using namespace detail_FlatNetMesh;
+  const bool stencil = GetModelDrawSettings().useStencil;
+  bool glued = false, tabs = false;
+  for (const auto& piece : kept.foldedPieces) {
+    glued = glued || piece->gluedFills > 0 || piece->gluedLines > 0;
+    tabs = tabs || piece->tabFills > 0 || piece->tabLines > 0;
+  }
+  // 1. The facelets; where tabs are glued under them, marked in the stencil so that the
+  // tabs show only beyond them, and cleared after.
+  if (glued && stencil) PrepareCoplanarStencil(kStencilMark);
+  DrawFoldedFacelets(view, kept);
+  if (GetRainbowFlags() & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+  if (glued) {
+    // 2. The tabs glued under facelets, unlit, in the model's own units, pushed back.
+    if (stencil) PrepareCoplanarStencil(kStencilKeep);
+    const bool lighting = SetLighting(view, false);
+    const double scale = ModelScale(kept.key.nets.model);
+    glPushMatrix();
+    if (scale != 1.0) glScaled(scale, scale, scale);
+    const float base = static_cast<float>(GetGLAbilities().polygonOffset);
+    const float push = static_cast<float>(0.5 * GetNetDrawSettings().tabOffset) * base;
+    const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(0.0f, base + push);
+    view->Materials().SetColor(0.0f, 0.0f, 0.0f);
+    ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+      if (piece.gluedLines == 0) return;
+      BeginFoldedArrays(piece, piece.gluedLinesAt, false, false);
+      glDrawArrays(GL_LINES, 0, piece.gluedLines);
+    });
+    view->Materials().SetMaterialColorRGB(kTabFillGrey, kTabFillGrey, kTabFillGrey);
+    ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+      if (piece.gluedFills == 0) return;
+      BeginFoldedArrays(piece, piece.gluedFillsAt, true, false);
+      glDrawArrays(GL_TRIANGLES, 0, piece.gluedFills);
+    });
+    glPolygonOffset(0.0f, base);
+    if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
+    glPopMatrix();
+    SetLighting(view, lighting);
+    if (stencil) {
+      PrepareCoplanarStencil(kStencilClear);
+      DrawFoldedFacelets(view, kept);
+      PrepareCoplanarStencil(kStencilFinish);
+    }
+  }
+  if (tabs) {
+    // 3. The tabs standing on their edgelets: their outlines over their triangles.
+    float width = 1.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    glLineWidth(GetEdgeLineWidth());
+    view->Materials().SetLineStipple(0);
+    auto outlines = [&]() {
+      const bool lighting = SetLighting(view, false);
+      view->Materials().SetColor(0.0f, 0.0f, 0.0f);
+      ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+        if (piece.tabLines == 0) return;
+        BeginFoldedArrays(piece, piece.tabLinesAt, false, false);
+        glDrawArrays(GL_LINES, 0, piece.tabLines);
+      });
+      SetLighting(view, lighting);
+    };
+    auto fills = [&]() {
+      view->Materials().SetMaterialColorRGB(kTabFillGrey, kTabFillGrey, kTabFillGrey);
+      ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+        if (piece.tabFills == 0) return;
+        BeginFoldedArrays(piece, piece.tabFillsAt, true, false);
+        glDrawArrays(GL_TRIANGLES, 0, piece.tabFills);
+      });
+    };
+    // Each tab's outline shows over its own triangles, which the one-by-one drawing
+    // makes sure of through the coplanar stencil, tab by tab. Here the triangles of all
+    // are drawn first, pushed back by their slope, and the outlines over them: a tab
+    // nearer than another's outline still hides it.
+    const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+    GLfloat factor = 0.0f, units = 0.0f;
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
+    if (stencil) {
+      glEnable(GL_POLYGON_OFFSET_FILL);
+      glPolygonOffset(1.0f, 1.0f);
+    }
+    fills();
+    glPolygonOffset(factor, units);
+    if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
+    outlines();
+    // The selected edgelet's tab lighter.
+    const Edge3D* selected = kept.key.nets.model->mSelectedEdge;
+    if (selected && selected->tab) {
+      for (const auto& piece : kept.foldedPieces) {
+        if (std::find(piece->tabs.begin(), piece->tabs.end(), selected) == piece->tabs.end()) continue;
+        DrawTab(selected, kFaceletDrawFolded, ModelScale(kept.key.nets.model), true);
+        break;
+      }
+    }
+    glLineWidth(width);
+    view->Materials().SetLineStipple(0);
+  }
+  // 4. The facelets drawn one by one, their tabs with them.
+  for (Face3D* f : kept.oneByOne) oneByOne(f);
+  NoteFoldedFaceletsDrawnOneByOne(kept.oneByOne.size());
+  CheckGLError("DrawKeptFoldedNets");
+}
+
 bool HasDeferredFlatNets() {
   return !detail_FlatNetMesh::Waiting().empty();
 }
@@ -475,15 +950,12 @@ bool MakeDeferredFlatNets() {
     if (views.empty()) break;
     KeptFlatNet& kept = *views.front();
     OpenGLView* view = kept.view;
-    const std::vector<Face3D*>& places = kept.key.nets.net->Places();
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
     {
       GLSection section(view);
       if (section.IsOpen()) {
-        Gathered gathered;
-        for (size_t i = kept.next; i < end; ++i) GatherFacelet(view, places[i], gathered);
-        AddPiece(kept, gathered, end - kept.next);
+        GatherTurn(kept, kept.next, end);
         added = true;
       }
     }
@@ -500,6 +972,8 @@ bool MakeDeferredFlatNets() {
     kept.next = end;
     const bool finished = kept.next >= kept.total;
     if (finished) kept.waiting = false;
+    // The flat net's boxes, which a click in its pane searches, filed now too.
+    if (finished && !kept.folded) kept.key.nets.net->FileFaceletBoxes();
     // The pane shows how far it is now and then, and the whole net once gathered.
     const double now = platform::Services().clock->NowSeconds();
     if (kept.lastRepaint == 0.0) kept.lastRepaint = now;
@@ -550,6 +1024,25 @@ unsigned long CountFlatNetFaceletsGathered() {
   using namespace detail_FlatNetMesh;
   unsigned long sum = 0;
   ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.gathered; });
+  return sum;
+}
+
+void NoteFoldedFaceletsDrawnOneByOne(size_t count) {
+  using namespace detail_FlatNetMesh;
+  if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedOneByOne += count;
+}
+
+unsigned long CountFoldedNetFaceletsDrawnOneByOne() {
+  using namespace detail_FlatNetMesh;
+  unsigned long sum = 0;
+  ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.foldedOneByOne; });
+  return sum;
+}
+
+unsigned long CountFoldedNetFaceletsGathered() {
+  using namespace detail_FlatNetMesh;
+  unsigned long sum = 0;
+  ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.foldedGathered; });
   return sum;
 }
 

@@ -1,17 +1,27 @@
 #pragma once
-// The flat net of the Unfolded Net pane drawn from vertex buffers the pane keeps from
-// one paint to the next: the facelets, glue tabs and edges of its net, gathered once
-// and drawn in a few calls. Drawn facelet by facelet, a net of a million facelets held
-// the window for seconds on every paint. What is kept is good while the net (its layout,
-// edgelets' flags, tabs and facelets' own images: Model3D::GetNetsChange), the colours,
-// images, labels and flags of the model's faces, the mouse mode and the colour filters
-// stay as they were. A net of many facelets is not gathered in the paint that asks for
-// it: the program is asked to come back when it is idle (ViewNotifier::PrepareWhenIdle)
-// and gathers it then, a turn of facelets at a time under the progress window, while
-// the pane shows the part gathered so far.
+// The nets of the Unfolded Net and Folding Net panes drawn from vertex buffers the pane
+// keeps from one paint to the next: the facelets, glue tabs and edges of the flat net,
+// and the facelets and tabs of the folded nets, gathered once and drawn in a few calls.
+// Drawn facelet by facelet, a net of a million facelets held the window for seconds on
+// every paint. What is kept is good while the nets (their layout, edgelets' flags, tabs
+// and facelets' own images: Model3D::GetNetsChange), the colours, images, labels and
+// flags of the model's faces, the mouse mode and the colour filters stay as they were;
+// folded, also the nets shown, the faces' opacities, the hidden stellation cells, which
+// tabs are glued (the fold past a half, or whole) and which tabs are shown. The folded
+// places of the corners are made again after each fold (Model3D::GetFoldCount) in one
+// pass over the kept facelets and tabs. A net of many facelets is not gathered in the
+// paint that asks for it: the program is asked to come back when it is idle
+// (ViewNotifier::PrepareWhenIdle) and gathers it then, a turn of facelets at a time
+// under the progress window, while the pane shows the part gathered so far.
+
+#include <cstddef>
+#include <functional>
+#include <vector>
 
 namespace corvia {
 
+class Face3D;
+class Model3D;
 class Net;
 class OpenGLView;
 struct KeptFlatNet;
@@ -33,6 +43,23 @@ void DrawKeptFacelets(OpenGLView* view, const KeptFlatNet& kept);
 // The edges, in the line width the net's edges are drawn in.
 void DrawKeptEdges(OpenGLView* view, const KeptFlatNet& kept, float baseWidth);
 
+// What the view keeps of the nets folded, placed as they are folded now (a part or
+// none while the idle work gathers them); null when the caller draws them one facelet
+// at a time: as for the flat net, and while a facelet shows more than its triangles and
+// tabs (numbers, edge texts, edges or corners, sphere sections, stellation lines), in a
+// face list's recording, within a pass of selected facelets, and for nets of fewer than
+// kDeferredFlatNetFacelets facelets shown with their tabs. The nets are those shown, in
+// the order they are drawn one by one.
+const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const std::vector<Net*>& nets);
+// Draws them: the facelets, the tabs glued under them (beyond them, through the
+// coplanar stencil), the tabs standing on their edgelets (outlines over triangles), the
+// selected edgelet's tab lighter; then each facelet that asks more (an image, a label,
+// translucency) by oneByOne, with its tabs. The pictures are those of the nets drawn one
+// facelet at a time, but where a tab's outline and another tab's triangles or a later
+// facelet, or a glued tab and a facelet other than its own, meet at one depth: the kept
+// drawing draws each kind of piece in a pass of its own.
+void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::function<void(Face3D*)>& oneByOne);
+
 // Whether a view's net waits for the idle work.
 bool HasDeferredFlatNets();
 // Gathers them, a turn of facelets at a time under one progress level with its Cancel,
@@ -48,7 +75,12 @@ void DropDeferredFlatNets();
 void ForgetFlatNets(const OpenGLView* view);
 
 // The facelets gathered into kept buffers in the contexts there are, since each was
-// made (for tests).
+// made, flat and folded (for tests).
 unsigned long CountFlatNetFaceletsGathered();
+unsigned long CountFoldedNetFaceletsGathered();
+// The folded facelets drawn one at a time in the current context (told by the drawing),
+// and in all contexts since each was made (for tests).
+void NoteFoldedFaceletsDrawnOneByOne(size_t count);
+unsigned long CountFoldedNetFaceletsDrawnOneByOne();
 
 }  // namespace corvia

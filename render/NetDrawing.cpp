@@ -77,7 +77,8 @@ struct FlatFacelets {
 // items at the same depths, and a click costs what lies under the pointer rather than
 // the whole net. The pick region is the square from -1 to 1 in clip coordinates; the
 // flat net's plane maps onto them affinely, so the box in the net's plane that holds
-// the region (widened by the reach) is met by every facelet the pick can meet.
+// the region (widened by the reach) is met by every facelet the pick can meet, and the
+// net's grid of facelet boxes names them without a walk of the net.
 std::vector<Face3D*> FaceletsInPickRegion(const Net* net, OpenGLView* view) {
   const Matrix4 toClip = view->GetProjectionMatrix() * view->GetModelViewMatrix();
   std::vector<Face3D*> met;
@@ -101,25 +102,8 @@ std::vector<Face3D*> FaceletsInPickRegion(const Net* net, OpenGLView* view) {
       hi[k] = std::max(hi[k], p[k]);
     }
   }
-  ForEachFacelet(net, [&](Face3D* f) {
-    const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
-    // The facelet's box, its tabs' points too.
-    double least[2] = {DBL_MAX, DBL_MAX}, largest[2] = {-DBL_MAX, -DBL_MAX};
-    auto widen = [&](const double* p) {
-      for (int k = 0; k < 2; ++k) {
-        least[k] = std::min(least[k], p[k]);
-        largest[k] = std::max(largest[k], p[k]);
-      }
-    };
-    for (int i = 0; i < count; ++i) {
-      const Edge3D& e = f->mEdges[i];
-      widen(e.unfolded);
-      if (!e.tab) continue;
-      for (const TabPoint& t : e.tab->outline) widen(t.pos2D);
-      for (const TabPoint& t : e.tab->points) widen(t.pos2D);
-    }
-    if (least[0] <= hi[0] && largest[0] >= lo[0] && least[1] <= hi[1] && largest[1] >= lo[1]) met.push_back(f);
-  });
+  // The facelets' boxes, their tabs' points too, are filed with the net.
+  net->FindFaceletsMeeting(lo, hi, met);
   return met;
 }
 
@@ -215,36 +199,68 @@ void DrawUnfolded(Net* net) {
   SetLighting(view, lighting);
 }
 
+namespace detail_NetDrawing {
+
+// One folded facelet as the net draws it: its triangles, with its extras through the
+// coplanar stencil so that coplanar facelets of different nets do not fight over their
+// pixels, and its tabs where they are shown.
+void DrawFoldedFacelet(Face3D* f, Model3D* model, OpenGLView* view, double scale) {
+  if (GetModelDrawSettings().useStencil && !GeomagOn()) {
+    PrepareCoplanarStencil(kStencilMark);
+    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    PrepareCoplanarStencil(kStencilKeep);
+    DrawNetExtras(f, model);
+    PrepareCoplanarStencil(kStencilClear);
+    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    PrepareCoplanarStencil(kStencilFinish);
+  } else {
+    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    DrawNetExtras(f, model);
+  }
+  if (GetNetSettings().show3DTabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
+}
+
+bool IsDrawnFolded(const Net* net) {
+  return net->first && net->first->mType && !net->first->mType->HasFlag(kTypeDrawn);
+}
+
+}  // namespace detail_NetDrawing
+
 void DrawFolded(Net* net, Model3D* model) {
   using namespace detail_NetDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
-  if (!view || !net->first || !net->first->mType || net->first->mType->HasFlag(kTypeDrawn)) return;
+  if (!view || !IsDrawnFolded(net)) return;
   if (!model) model = Net::GetModel(net);
   const double scale = ModelScale(model);
-  const bool stencil = GetModelDrawSettings().useStencil && !GeomagOn();
-  const bool tabs = GetNetSettings().show3DTabs;
   GeomagRodBatch rods;
-  ForEachFacelet(net, [&](Face3D* f) {
-    if (stencil) {
-      // Coplanar facelets of different nets do not fight over their pixels.
-      PrepareCoplanarStencil(kStencilMark);
-      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
-      PrepareCoplanarStencil(kStencilKeep);
-      DrawNetExtras(f, model);
-      PrepareCoplanarStencil(kStencilClear);
-      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
-      PrepareCoplanarStencil(kStencilFinish);
-    } else {
-      Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
-      DrawNetExtras(f, model);
-    }
-    if (tabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
-  });
+  ForEachFacelet(net, [&](Face3D* f) { DrawFoldedFacelet(f, model, view, scale); });
   view->Materials().SetLineStipple(0);
 }
 
 void DrawFolded(NetType* netType, Model3D* model) {
   for (int i = 0; i < netType->numNets; ++i) DrawFolded(&netType->nets[i], model);
+}
+
+void DrawFoldedNets(Model3D* model) {
+  using namespace detail_NetDrawing;
+  OpenGLView* view = OpenGLView::GetCurrent();
+  if (!view) return;
+  std::vector<Net*> nets;
+  for (Net* net : model->GetShownNets()) {
+    if (IsDrawnFolded(net)) nets.push_back(net);
+  }
+  if (const KeptFlatNet* kept = FindKeptFoldedNets(view, model, nets)) {
+    const double scale = ModelScale(model);
+    DrawKeptFoldedNets(view, *kept, [&](Face3D* f) { DrawFoldedFacelet(f, model, view, scale); });
+    view->Materials().SetLineStipple(0);
+    return;
+  }
+  size_t facelets = 0;
+  for (Net* net : nets) {
+    DrawFolded(net, model);
+    facelets += net->Places().size();
+  }
+  NoteFoldedFaceletsDrawnOneByOne(facelets);
 }
 
 void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded) {

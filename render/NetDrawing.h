@@ -34,6 +34,9 @@ std::vector<PlacedEdgeText> PlaceEdgeTexts(const Net* net, OpenGLView* view);
 void DrawFolded(Net* net, Model3D* model);
 // Every net of the type folded.
 void DrawFolded(NetType* netType, Model3D* model);
+// The nets the display mode shows folded, from what the pane keeps of them where it can
+// (render/FlatNetMesh.h), else one facelet at a time.
+void DrawFoldedNets(Model3D* model);
 // Widens the extents by the net's corners (and tabs where they are shown), folded or
 // flat.
 void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D* model, bool folded);

@@ -29,9 +29,14 @@
 #include "nets/Model3D.h"
 #include "nets/Net.h"
 #include "nets/NetFlags.h"
+#include "nets/NetSettings.h"
+#include "render/FlatNetMesh.h"
 #include "render/GLSelection.h"
 #include "render/ModelDrawSettings.h"
+#include "render/NetDrawSettings.h"
+#include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
+#include "stellation/DeferredModelWork.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 #include "ui/CommandIds.h"
@@ -325,6 +330,74 @@ TEST_F(PaneClickTest, AClickOnALargeModelDrawsOnlyWhatLiesUnderThePointer) {
   }
   settings = saved;
   EXPECT_LT(mostNames, 150u);
+}
+
+// A click in the Unfolded Net pane of a net of 18,000 facelets compares the pick region
+// with the boxes of the facelets filed near it, a few hundred with the whole net in the
+// pane, not with every facelet's box (twice a click before), and picks what lies under
+// the pointer: the facelet under the middle of facelets across the net.
+TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
+  std::unique_ptr<SimplePoly> sphere = GetCurrentPoly()->Subdivide(kSubdivideGeodesic, 30);
+  ASSERT_TRUE(sphere);
+  ASSERT_TRUE(CreateDerivedPolyWithUndo(Doc(), *sphere, -1, false, true).done());
+  const int32_t maxFaces = GetUnitSettings().mMaxFacesPerNet;
+  GetUnitSettings().mMaxFacesPerNet = 1000000;
+  CPolyView* pane = AddPane(kViewUnfoldedNet, 400, 400);
+  DocumentTest::WindowOf(pane)->Paint();
+  if (IsModelWorkPending(GetCurrentPoly()->mBaseBlock.get())) {
+    EXPECT_TRUE(RunDeferredModelWork(TellOutcome));
+  }
+  DocumentTest::WindowOf(pane)->Paint();
+  GetUnitSettings().mMaxFacesPerNet = maxFaces;
+  Model3D* model = pane->GetModel3D();
+  ASSERT_TRUE(model && model->HasNets() && model->mCurrentNet);
+  const Net* net = model->mCurrentNet;
+  const std::vector<Face3D*>& places = net->Places();
+  ASSERT_GE(places.size(), 10000u);
+  // The whole net in the pane, and near enough for a facelet's edges to stand clear of
+  // the pointer.
+  uint64_t mostTested = 0;
+  const uint64_t whole = net->CountFaceletBoxesTested();
+  pane->PickAt(200, 200);
+  mostTested = net->CountFaceletBoxesTested() - whole;
+  for (size_t k = 0; k < 10; ++k) {
+    const Face3D* facelet = places[k * places.size() / 10];
+    int x = 0, y = 0;
+    WindowOfFacelet(pane, facelet, x, y);
+    pane->Mapping2D().Zoom2DAt(32.0, x, y);
+    DocumentTest::WindowOf(pane)->Paint();
+    WindowOfFacelet(pane, facelet, x, y);
+    const uint64_t before = net->CountFaceletBoxesTested();
+    EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(facelet))) << "facelet " << k;
+    mostTested = std::max(mostTested, net->CountFaceletBoxesTested() - before);
+    pane->Mapping2D().Zoom2DAt(1.0 / 32.0, x, y);
+  }
+  EXPECT_GT(mostTested, 0u);
+  EXPECT_LT(mostTested, 1000u) << "of " << places.size();
+
+  // The selection of a face (as a click in the model pane makes it) and of an edgelet
+  // (as a click on it in a net pane), and the repaints of both net panes after each,
+  // gather none of the nets again.
+  // Without tabs, the folded net of this size is drawn from what the pane keeps.
+  NetSettings& nets = GetNetSettings();
+  const bool standing = nets.show3DTabs, glued = GetNetDrawSettings().showTabsOnFoldingNets;
+  nets.show3DTabs = GetNetDrawSettings().showTabsOnFoldingNets = false;
+  CPolyView* folding = AddPane(kViewFoldingNet, 400, 400);
+  DocumentTest::WindowOf(folding)->Paint();
+  ASSERT_GT(CountFoldedNetFaceletsGathered(), 0u);
+  const unsigned long gathered = CountFlatNetFaceletsGathered() + CountFoldedNetFaceletsGathered();
+  Face3D* facelet = places[places.size() / 2];
+  GetCurrentPoly()->SelectFace(facelet->mSourceFace, false);
+  ASSERT_TRUE(facelet->IsSelected(GetCurrentPoly()));
+  DocumentTest::WindowOf(pane)->Paint();
+  DocumentTest::WindowOf(folding)->Paint();
+  DescribeSelectedEdge(model, &facelet->mEdges[0]);
+  ASSERT_EQ(model->mSelectedEdge, &facelet->mEdges[0]);
+  DocumentTest::WindowOf(pane)->Paint();
+  DocumentTest::WindowOf(folding)->Paint();
+  EXPECT_EQ(CountFlatNetFaceletsGathered() + CountFoldedNetFaceletsGathered(), gathered);
+  nets.show3DTabs = standing;
+  GetNetDrawSettings().showTabsOnFoldingNets = glued;
 }
 
 TEST_F(PaneClickTest, MidradiusOfUniformModels) {

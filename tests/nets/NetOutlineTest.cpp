@@ -1,11 +1,16 @@
 // A net's outline filed by place answers a placement as the walk round the outline
 // does, and says when it cannot (joins that close a cycle); a facelet's place in its
 // net's chain follows the chain through appends, merges and changes made behind the
-// table's back.
+// table's back; the facelets filed by their boxes are found as a walk of the net finds
+// them.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -164,6 +169,107 @@ TEST_F(NetOutlineTest, AFaceletsPlaceInItsNetFollowsTheChain) {
   EXPECT_EQ(outsider.GetIndexInNet(), -1);
   outsider.mNet = nullptr;
   model.ClearNets(true);
+}
+
+// The facelets whose box (their tabs' points in it) meets a box of the net's plane,
+// as a walk of the whole net finds them, in the order of the chain.
+std::vector<Face3D*> FaceletsMeetingByWalk(const Net& net, const double* least, const double* largest) {
+  std::vector<Face3D*> met;
+  for (Face3D* f = net.first; f; f = f->mNextInNet) {
+    double lo[2] = {DBL_MAX, DBL_MAX}, hi[2] = {-DBL_MAX, -DBL_MAX};
+    auto widen = [&](const double* p) {
+      for (int k = 0; k < 2; ++k) {
+        lo[k] = std::min(lo[k], p[k]);
+        hi[k] = std::max(hi[k], p[k]);
+      }
+    };
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      widen(f->mEdges[i].unfolded);
+      if (!f->mEdges[i].tab) continue;
+      for (const TabPoint& t : f->mEdges[i].tab->outline) widen(t.pos2D);
+      for (const TabPoint& t : f->mEdges[i].tab->points) widen(t.pos2D);
+    }
+    if (lo[0] <= largest[0] && hi[0] >= least[0] && lo[1] <= largest[1] && hi[1] >= least[1]) met.push_back(f);
+  }
+  return met;
+}
+
+// A search of the facelets filed by their boxes finds what the walk of the net finds,
+// each once and in the order of the chain, for boxes of any size anywhere round the net
+// (none beyond it, none for a box that is not one), and after the nets are made again;
+// a box the size of a facelet reads under a hundred of the net's thousand boxes.
+TEST_F(NetOutlineTest, TheFaceletsFiledByTheirBoxesAreFoundAsAWalkOfTheNetFindsThem) {
+  std::unique_ptr<Poly> poly = n::BuildGeodesicPoly(8);
+  ASSERT_TRUE(poly);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get());
+  Net* net = model->mCurrentNet;
+  ASSERT_NE(net, nullptr);
+  const int facelets = Net::CountFacelets(net);
+  ASSERT_GT(facelets, 1000);
+  // The net's bounds, and the size of a facelet.
+  const std::vector<Face3D*> all = FaceletsMeetingByWalk(*net, std::array{-DBL_MAX, -DBL_MAX}.data(),
+                                                         std::array{DBL_MAX, DBL_MAX}.data());
+  ASSERT_EQ(static_cast<int>(all.size()), facelets);
+  double lo[2] = {DBL_MAX, DBL_MAX}, hi[2] = {-DBL_MAX, -DBL_MAX};
+  for (const Face3D* f : all) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) {
+      for (int k = 0; k < 2; ++k) {
+        lo[k] = std::min(lo[k], f->mEdges[i].unfolded[k]);
+        hi[k] = std::max(hi[k], f->mEdges[i].unfolded[k]);
+      }
+    }
+  }
+  const double edge = std::sqrt(net->first->mEdges[0].GetLengthSquared());
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / static_cast<double>(1u << 24);
+  };
+  auto expectFound = [&](const double* least, const double* largest) {
+    std::vector<Face3D*> found;
+    net->FindFaceletsMeeting(least, largest, found);
+    EXPECT_EQ(found, FaceletsMeetingByWalk(*net, least, largest))
+        << least[0] << "," << least[1] << " to " << largest[0] << "," << largest[1];
+    return found.size();
+  };
+  size_t mostRead = 0;
+  for (int k = 0; k < 200; ++k) {
+    const double width = hi[0] - lo[0], height = hi[1] - lo[1];
+    const double x = lo[0] - 0.2 * width + 1.4 * width * next(), y = lo[1] - 0.2 * height + 1.4 * height * next();
+    // A pick's box, a facelet's, and boxes up to half the net.
+    const double size = k % 3 == 0 ? 0.1 * edge : k % 3 == 1 ? edge : 0.5 * width * next();
+    const double least[2] = {x - size / 2, y - size / 2}, largest[2] = {x + size / 2, y + size / 2};
+    const uint64_t before = net->CountFaceletBoxesTested();
+    expectFound(least, largest);
+    if (k % 3 != 2) mostRead = std::max<size_t>(mostRead, net->CountFaceletBoxesTested() - before);
+  }
+  EXPECT_LT(mostRead, 100u);
+  EXPECT_EQ(expectFound(lo, hi), all.size());
+  const double corner[2] = {net->first->mEdges[0].unfolded[0], net->first->mEdges[0].unfolded[1]};
+  EXPECT_GE(expectFound(corner, corner), 1u);
+  const double beyond[2] = {hi[0] + 100.0 * edge, hi[1] + 100.0 * edge};
+  EXPECT_EQ(expectFound(beyond, beyond), 0u);
+  EXPECT_EQ(expectFound(hi, lo), 0u);
+  const double none[2] = {std::nan(""), std::nan("")};
+  EXPECT_EQ(expectFound(none, none), 0u);
+
+  // Cut along a joined edge: the nets are made again, and found as they lie now.
+  Edge3D* joined = nullptr;
+  for (Face3D* f : all) {
+    for (int i = 0; i < f->GetNumEdges() && !joined; ++i) {
+      if (f->mEdges[i].Has(kEdgeJoinedFirst) && !f->mEdges[i].Has(kEdgeGeneratorCut)) joined = &f->mEdges[i];
+    }
+    if (joined) break;
+  }
+  ASSERT_NE(joined, nullptr);
+  joined->ToggleCut(false);
+  net = model->mCurrentNet;
+  ASSERT_NE(net, nullptr);
+  for (int k = 0; k < 30; ++k) {
+    const double x = lo[0] + (hi[0] - lo[0]) * next(), y = lo[1] + (hi[1] - lo[1]) * next();
+    const double least[2] = {x - edge, y - edge}, largest[2] = {x + edge, y + edge};
+    expectFound(least, largest);
+  }
 }
 
 }  // namespace test_NetOutline
