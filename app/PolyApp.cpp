@@ -157,7 +157,14 @@ bool CPolyApp::DoIdleWork(double time) {
   const bool modal = IsModalDialogOpen();
   if (!modal && mDoc && mDoc->UpdateTransitions(time)) busy = true;
   Poly* poly = GetCurrentPoly();
-  if (!modal && poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) poly->UpdateCellColours();
+  if (poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) {
+    // Made under a modal dialog too (they change no element), as a paint made them: the
+    // panes of a large model wait for them (kDeferredCellColourFaces). The panes are
+    // painted at the next turn: on a large model the colours and the recording of its
+    // faces take half a second each.
+    poly->UpdateCellColours();
+    return true;
+  }
   UpdateAllViewsNow();
   // What the panes left for later while they drew, once they are painted and nothing
   // moves; they are painted again from the next idle time on.

@@ -67,7 +67,13 @@
 //                              paint of the nets 1.44 s; nets drawn 8.0 and 7.8 s after
 //                              the command
 //   SubdivideFacesNets/204     8.24 s (load 12), 7.31 s (load 13): that paint 6.94 s;
-//                              nets drawn 39.6 and 37.2 s after the command
+//                              nets drawn 39.6 and 37.2 s after the command. With the
+//                              nets gathered when idle, 1.14 s and 1.12 s (load 11, 8):
+//                              the model pane's first paint made the cell colours
+//                              (0.44 s) and recorded the faces; since the colours are
+//                              made by the idle work in a turn of their own, 0.91 s and
+//                              0.83 s (load 4, 5), both panes' paints once the nets are
+//                              drawn (0.38 s and 0.44 s)
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s

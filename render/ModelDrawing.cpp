@@ -28,6 +28,7 @@
 #include "model/PolyElement.h"
 #include "nets/Face3D.h"
 #include "nets/Model3D.h"
+#include "platform/Services.h"
 #include "render/FaceDiagramDrawing.h"
 #include "render/FaceMeshCache.h"
 #include "render/GL.h"
@@ -706,11 +707,32 @@ void DrawFaceRing(Poly* poly, PolyElement* face, int drawMode, double scale, dou
   PrepareCoplanarStencil(kStencilFinish);
 }
 
+namespace detail_ModelDrawing {
+
+// The model's colours gone stale are made in the paint for a pick, an image of the pane,
+// a model other than the program's current one and one of fewer than
+// kDeferredCellColourFaces faces. The current model's, when larger, are made by the
+// program when idle (some half a second for a million faces, which with the recording
+// of the faces held the window for more than a second): the paint asks for it, draws
+// none of the faces, and the pane is painted again once they are made.
+bool MakeCellColoursNow(OpenGLView* view, Poly* poly) {
+  if (view->IsPicking() || view->IsBitmapTarget() || poly != GetCurrentPoly() ||
+      poly->mFaces.mCount < kDeferredCellColourFaces) {
+    poly->UpdateCellColours(false);
+    return true;
+  }
+  view->Frames().NoteFrameDrawnAfresh();
+  platform::Services().views->PrepareWhenIdle();
+  return false;
+}
+
+}  // namespace detail_ModelDrawing
+
 void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, double morph, PolyElement* singleFace) {
   using namespace detail_ModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !poly || !faces) return;
-  if (poly->mPolyFlags & kPolyFlagCellColoursStale) poly->UpdateCellColours(false);
+  if ((poly->mPolyFlags & kPolyFlagCellColoursStale) && !detail_ModelDrawing::MakeCellColoursNow(view, poly)) return;
   const ModelDrawSettings& s = GetModelDrawSettings();
   FaceDrawOptions o;
   o.view = view;

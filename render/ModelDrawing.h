@@ -21,6 +21,11 @@ class OpenGLView;
 class Poly;
 class PolyElement;
 
+// Models of this many faces or more (some 10 ms to colour) have the colours that went
+// stale made when the program is idle, not in the paint that finds them stale
+// (Poly::UpdateCellColours; a pick and an image of the pane make them at once).
+constexpr int kDeferredCellColourFaces = 20000;
+
 // Face draw modes.
 constexpr int kDrawModePlain = 0;                   // base, dual, compound, morph by sizing
 constexpr int kDrawModeTruncation = 1;              // "Morph Duals by Truncation"

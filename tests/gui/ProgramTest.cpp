@@ -75,6 +75,7 @@
 #include "platform/SettingsStore.h"
 #include "render/DisplaySettings.h"
 #include "render/FaceMeshCache.h"
+#include "render/ModelDrawing.h"
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GeomagStyle.h"
@@ -511,6 +512,57 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
     for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetOpacity(1.0f);
     poly->mPolyFlags |= kPolyFlagCellColoursStale;
   });
+}
+
+// The colours of a large model that went stale are not made in the paint that finds
+// them: it draws none of the faces and leaves them to the idle work, whose turn makes
+// them and paints nothing; the next paint shows what a paint that made them showed.
+TEST_F(ProgramTest, ALargeModelsStaleColoursAreMadeWhenIdle) {
+  std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(32);
+  ASSERT_NE(sphere, nullptr);
+  ASSERT_GE(sphere->mFaces.mCount, kDeferredCellColourFaces);
+  const std::filesystem::path file = mHome / "large sphere.corv";
+  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
+  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, sphere->mFaces.mCount);
+  CPolyView* pane = Pane(0);
+  auto recolour = [poly] {
+    const float green[3] = {0.1f, 0.9f, 0.2f};
+    for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetColour(green);
+    poly->mPolyFlags |= kPolyFlagCellColoursStale;
+  };
+  // The picture with the colours made before the paint.
+  recolour();
+  poly->UpdateCellColours(false);
+  Repaint(pane);
+  const wxImage direct = corvia::testing::ScreenPixels(Canvas(0));
+  const int cx = direct.GetWidth() / 2, cy = direct.GetHeight() / 2;
+  EXPECT_GT(direct.GetGreen(cx, cy), direct.GetRed(cx, cy) + 40);
+
+  // Painted at once, without a turn of the event loop that would run the idle work.
+  recolour();
+  const FaceMeshStatistics before = GetFaceMeshStatistics();
+  pane->Invalidate(true);
+  pane->UpdateNow();
+  EXPECT_NE(poly->mPolyFlags & kPolyFlagCellColoursStale, 0u);
+  EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded);
+  int paints = 0;
+  auto count = [&paints](wxPaintEvent& event) {
+    ++paints;
+    event.Skip();
+  };
+  Canvas(0)->Bind(wxEVT_PAINT, count);
+  EXPECT_TRUE(CPolyApp::Get().DoIdleWork(-1.0));
+  Canvas(0)->Unbind(wxEVT_PAINT, count);
+  EXPECT_EQ(paints, 0);
+  EXPECT_EQ(poly->mPolyFlags & kPolyFlagCellColoursStale, 0u);
+  Repaint(pane);
+  const wxImage after = corvia::testing::ScreenPixels(Canvas(0));
+  ASSERT_EQ(after.GetSize(), direct.GetSize());
+  EXPECT_EQ(std::memcmp(after.GetData(), direct.GetData(), 3u * direct.GetWidth() * direct.GetHeight()), 0);
+  EXPECT_GT(GetFaceMeshStatistics().recorded, before.recorded);
 }
 
 TEST_F(ProgramTest, ClosingWritesTheSettings) {
