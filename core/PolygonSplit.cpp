@@ -1,6 +1,7 @@
 #include "core/PolygonSplit.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "core/Geometry.h"
@@ -248,16 +249,36 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   const int n = CountPolygonRing(ring);
   if (n < 3) return nullptr;
 
-  // 1. Every corner joins the record of its position; coincident corners share one.
-  PolygonCrossing *crossings = nullptr, *crossingsTail = nullptr;
-  std::vector<PolygonVertex*> corners;
-  corners.reserve(n);
-  int distinct = 0;
+  // However the split ends (a lack of memory included), the records go and the input
+  // ring is as it was; the rings traced go unless they are handed back.
   PolygonVertex* v = ring;
   do {
     v->edgeX = v->x;  // kept to restore the input ring afterwards
     v->edgeY = v->y;
     v->flags &= ~(kPolygonVertexEdgeTaken | kPolygonVertexAtCrossing);
+    v->crossing = nullptr;
+    v->nextAtCrossing = nullptr;
+    v = v->next;
+  } while (v != ring);
+  struct Work {
+    PolygonVertex* ring;
+    bool linksSaved = false;
+    PolygonCrossing* crossings = nullptr;
+    PolygonList* traced = nullptr;
+    ~Work() {
+      FreePolygonList(traced);
+      RestoreInputRing(ring, linksSaved);
+      FreePolygonCrossings(crossings);
+    }
+  } work{ring};
+
+  // 1. Every corner joins the record of its position; coincident corners share one.
+  PolygonCrossing*& crossings = work.crossings;
+  PolygonCrossing* crossingsTail = nullptr;
+  std::vector<PolygonVertex*> corners;
+  corners.reserve(n);
+  int distinct = 0;
+  do {
     double p[2] = {v->x, v->y};
     PolygonCrossing* before = crossingsTail;
     PolygonCrossing* record = FindOrAddPolygonCrossing(p, crossings, crossingsTail);
@@ -271,9 +292,9 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   } while (v != ring);
 
   // 2. Every meeting of two edges that are not neighbours becomes a crossing vertex on both.
-  const bool linksSaved = distinct > 1;
-  if (linksSaved) {
+  if (distinct > 1) {
     SavePolygonRingLinks(ring);
+    work.linksSaved = true;
     for (int i = 0; i < n; ++i) {
       PolygonVertex* a = corners[i];
       PolygonVertex* b = a->savedNext;
@@ -302,13 +323,6 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
     }
   }
 
-  auto giveUp = [&](PolygonList* result) {
-    FreePolygonList(result);
-    RestoreInputRing(ring, linksSaved);
-    FreePolygonCrossings(crossings);
-    return static_cast<PolygonList*>(nullptr);
-  };
-
   // 3. The outline first, from the corner farthest from the origin, which lies on the
   // convex hull: coming from outside, the sharpest turn there follows the outline.
   PolygonVertex* far = nullptr;
@@ -328,8 +342,9 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   double areaBound = farthest;
   PolygonVertex* first = NextEdgeAtCrossing(startRecord, outside, nullptr);
   PolygonVertex* traced = first ? TracePolygonCrossingRing(first, startRecord, counter, areaBound, 0.0) : nullptr;
-  if (!traced) return giveUp(nullptr);
-  PolygonList *head = nullptr, *tail = nullptr;
+  if (!traced) return nullptr;
+  PolygonList*& head = work.traced;
+  PolygonList* tail = nullptr;
   AppendToPolygonList(traced, head, tail);
 
   // 4. Walk the ring once round from the outline's first edge, counting how the other
@@ -398,7 +413,7 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
         // Indices past the array would send triangles to unknown points.
         ShowInternalError("SplitPolygonRing: Outside array bounds");
         delete[] array;
-        return giveUp(head);
+        return nullptr;
       }
       array[2 * r->number] = r->x;
       array[2 * r->number + 1] = r->y;
@@ -410,7 +425,7 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   }
   if (pointCount) *pointCount = counter;
 
-  // 6. The records go, and the input ring is as it was.
+  // 6. The traced rings are handed back without the records.
   for (PolygonList* node = head; node; node = node->next) {
     PolygonVertex* r = node->ring;
     PolygonVertex* w = r;
@@ -419,9 +434,7 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
       w = w->next;
     } while (w != r);
   }
-  RestoreInputRing(ring, linksSaved);
-  FreePolygonCrossings(crossings);
-  return head;
+  return std::exchange(head, nullptr);
 }
 
 namespace detail_PolygonSplit {

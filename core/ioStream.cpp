@@ -514,13 +514,14 @@ int ioError(ioStream* stream, int level, const char* format, ...) {
   return result;
 }
 
-ioStream* ioOpenWrite(const char* path, const char* typeWord, int major, int minor, int mode, ioTokenNameFunc tokenName,
-                      ioErrorHandler errorHandler, ioBuffer* result) {
+ioStreamOwner ioOpenWrite(const char* path, const char* typeWord, int major, int minor, int mode,
+                          ioTokenNameFunc tokenName, ioErrorHandler errorHandler, ioBuffer* result) {
   if (mode != kIoModeAscii && mode != kIoModeBinary && mode != kIoModeMemory) {
     ShowInternalError("ioOpenWrite: unknown mode %d", mode);
     return nullptr;
   }
-  auto* s = new ioStream;
+  ioStreamOwner owner(new ioStream);
+  ioStream* s = owner.get();
   s->mWriting = true;
   s->mTokenName = std::move(tokenName);
   s->mErrorHandler = std::move(errorHandler);
@@ -534,7 +535,6 @@ ioStream* ioOpenWrite(const char* path, const char* typeWord, int major, int min
     s->mFile = path != nullptr ? std::fopen(path, mode == kIoModeAscii ? "w" : "wb") : nullptr;
     if (s->mFile == nullptr) {
       ioError(s, kIoLevelError, "Can't open file");
-      delete s;
       return nullptr;
     }
     s->mMode = mode;
@@ -542,19 +542,16 @@ ioStream* ioOpenWrite(const char* path, const char* typeWord, int major, int min
     detail_ioStream::WriteText(s, mode == kIoModeAscii ? " ASCII " : " BINARY ");
   }
   ioPrintf(s, "%hd.%02hd\n", major, minor);
-  return s;
+  return owner;
 }
 
-ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, int highestMinor,
-                     ioTokenNameFunc tokenName, ioErrorHandler errorHandler, const void* data, int32_t size) {
+ioStreamOwner ioOpenRead(const char* path, const char* typeWord, int highestMajor, int highestMinor,
+                         ioTokenNameFunc tokenName, ioErrorHandler errorHandler, const void* data, int32_t size) {
   using namespace detail_ioStream;
-  auto* s = new ioStream;
+  ioStreamOwner owner(new ioStream);
+  ioStream* s = owner.get();
   s->mTokenName = std::move(tokenName);
   s->mErrorHandler = std::move(errorHandler);
-  auto fail = [s]() -> ioStream* {
-    ioClose(s);
-    return nullptr;
-  };
   if (data != nullptr) {
     s->mMode = kIoModeMemory;
     s->mMemRead = static_cast<const uint8_t*>(data);
@@ -564,7 +561,7 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
     s->mFile = path != nullptr ? std::fopen(path, "rb") : nullptr;
     if (s->mFile == nullptr) {
       ioError(s, kIoLevelError, "Can't open file");
-      return fail();
+      return nullptr;
     }
     struct stat info {};
     if (fstat(fileno(s->mFile), &info) == 0 && S_ISREG(info.st_mode)) s->mFileSize = int64_t(info.st_size);
@@ -572,7 +569,7 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
     std::string header(expected.size(), '\0');
     if (!ReadRaw(s, header.data(), header.size()) || header != expected) {
       ioError(s, kIoLevelError, "This is not the right kind of file");
-      return fail();
+      return nullptr;
     }
     char modeWord[7] = {};
     bool known = false;
@@ -587,9 +584,9 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
     }
     if (!known) {
       ioError(s, kIoLevelError, "Expected ASCII or BINARY");
-      return fail();
+      return nullptr;
     }
-    if (s->mMode == kIoModeAscii && !ReadLine(s, true)) return fail();
+    if (s->mMode == kIoModeAscii && !ReadLine(s, true)) return nullptr;
   }
 
   // The version: major, ".", minor. The minor is written with two digits, so in
@@ -608,7 +605,7 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
   }
   if (!read || major < 0 || minor < 0 || major > INT16_MAX || minor > INT16_MAX) {
     ioError(s, kIoLevelError, "Can't read the format version");
-    return fail();
+    return nullptr;
   }
   if (major > highestMajor) {
     ioError(s, kIoLevelError,
@@ -616,7 +613,7 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
             "It appears the data format has changed significantly.\n"
             "You would need to upgrade to the new version to load this data.",
             s->mMode == kIoModeMemory ? "data" : s->mFileName.c_str());
-    return fail();
+    return nullptr;
   }
   if (major == highestMajor && minor > highestMinor) {
     ioError(s, kIoLevelWarning,
@@ -627,14 +624,15 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
   }
   s->mVersionMajor = int16_t(major);
   s->mVersionMinor = int16_t(minor);
-  return s;
+  return owner;
 }
 
-ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
-                         ioTokenNameFunc tokenName, ioErrorHandler errorHandler) {
+ioStreamOwner ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
+                             ioTokenNameFunc tokenName, ioErrorHandler errorHandler) {
   // An empty buffer cannot be opened on every C library: an empty line reads the same.
   static const char kEmptyText[] = "\n";
-  auto* s = new ioStream;
+  ioStreamOwner owner(new ioStream);
+  ioStream* s = owner.get();
   s->mTokenName = std::move(tokenName);
   s->mErrorHandler = std::move(errorHandler);
   s->mFileName = name != nullptr ? name : "";
@@ -647,10 +645,9 @@ ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int ma
   s->mFile = fmemopen(const_cast<char*>(empty ? kEmptyText : text), empty ? 1 : size, "r");
   if (s->mFile == nullptr) {
     ioError(s, kIoLevelError, "Can't open file");
-    ioClose(s);
     return nullptr;
   }
-  return s;
+  return owner;
 }
 
 bool ioClose(ioStream* stream) {

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,17 +122,29 @@ struct ioStream {
   bool mOpenQuote = false;
 };
 
+// Closes the file or hands a memory write stream's data to its ioBuffer (freed when
+// there is none), and deletes the stream. Null is ignored. False when the file could
+// not be written completely.
+bool ioClose(ioStream* stream);
+
+// Owns an open stream: it is closed however the scope that holds it ends (an exception
+// passing included). `ioClose(std::move(owner))` closes it early and tells how.
+struct ioStreamCloser {
+  void operator()(ioStream* stream) const { ioClose(stream); }
+};
+using ioStreamOwner = std::unique_ptr<ioStream, ioStreamCloser>;
+
 // Opens a stream for writing. Mode 0 ASCII file, 1 BINARY file, 2 memory (path and
 // type word are ignored; `result` receives the data at close). Writes the header and
 // the version. Null when the file cannot be opened ("Can't open file").
-ioStream* ioOpenWrite(const char* path, const char* typeWord, int major, int minor, int mode, ioTokenNameFunc tokenName,
+ioStreamOwner ioOpenWrite(const char* path, const char* typeWord, int major, int minor, int mode, ioTokenNameFunc tokenName,
                       ioErrorHandler errorHandler, ioBuffer* result);
 
 // Opens a stream for reading: a memory stream over `data` (the caller keeps it) when
 // data is given, else the file at path, whose header must hold the type word. The
 // version must not be newer than highestMajor (a newer minor only warns). Null, after
 // the message, when the stream cannot be read.
-ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, int highestMinor,
+ioStreamOwner ioOpenRead(const char* path, const char* typeWord, int highestMajor, int highestMinor,
                      ioTokenNameFunc tokenName, ioErrorHandler errorHandler, const void* data, int32_t size);
 
 // Opens an ASCII reading stream over text held in memory: a part of a file read
@@ -140,13 +153,10 @@ ioStream* ioOpenRead(const char* path, const char* typeWord, int highestMajor, i
 // text stood (the first line of the text is line firstLine + 1); the version is the
 // one of the file it came from. Null (after "Can't open file") when no stream can be
 // made.
-ioStream* ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
+ioStreamOwner ioOpenReadText(const char* name, const char* text, size_t size, int major, int minor, int firstLine,
                          ioTokenNameFunc tokenName, ioErrorHandler errorHandler);
 
-// Closes the file or hands a memory write stream's data to its ioBuffer (freed when
-// there is none), and deletes the stream. Null is ignored. False when the file could
-// not be written completely.
-bool ioClose(ioStream* stream);
+inline bool ioClose(ioStreamOwner stream) { return ioClose(stream.release()); }
 
 // True for a null stream, a memory stream, or a file without an error flag.
 bool ioIsOk(const ioStream* stream);

@@ -140,6 +140,7 @@ const std::vector<ModelFileSection*>& GetModelFileSections();
 
 // A reading stream over a scene section's data as it was read from the file at path
 // (ModelFileRead.cpp).
-ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section, const ioErrorHandler& handler);
+ioStreamOwner OpenSceneSectionStream(const char* path, const ModelFileScene& section,
+                                     const ioErrorHandler& handler);
 
 }  // namespace corvia

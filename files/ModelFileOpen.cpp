@@ -249,9 +249,8 @@ void RestoreScene(const char* path, const ModelFileContents& contents, std::stri
   for (const ModelFileScene& section : contents.scene) {
     ModelFileSection* reader = FindModelFileSection(section.name.c_str());
     if (!reader) continue;
-    ioStream* stream = OpenSceneSectionStream(path, section, handler);
-    const bool read = stream && reader->Read(stream, true);
-    ioClose(stream);
+    const ioStreamOwner stream = OpenSceneSectionStream(path, section, handler);
+    const bool read = stream && reader->Read(stream.get(), true);
     if ((!read || !firstError.empty()) && warning.empty()) {
       warning = "The scene section '" + section.name + "' of '" + path + "' could not be restored.";
       if (!firstError.empty()) warning += "\n" + firstError;

@@ -735,9 +735,9 @@ ioErrorHandler NamingHandler(const std::string& path, const ioErrorHandler& hand
 }
 
 // A memory stream over a block's data, reporting as the file.
-ioStream* OpenBlockStream(Reader& r, const std::string& data) {
-  ioStream* block = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, TokenName,
-                               NamingHandler(r.path, r.handler), data.data(), int32_t(data.size()));
+ioStreamOwner OpenBlockStream(Reader& r, const std::string& data) {
+  ioStreamOwner block = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, TokenName,
+                                   NamingHandler(r.path, r.handler), data.data(), int32_t(data.size()));
   if (block) block->mFileName = r.path;
   if (!block) *r.failed = true;
   return block;
@@ -751,11 +751,15 @@ void ReadModel(Reader& r) {
   std::string why;
   if (!ReadPartBlock(r, data, why)) return;
   if (!why.empty()) return void(r.Fail("%s", why.c_str()));
-  ioStream* outer = r.s;
-  r.s = OpenBlockStream(r, data);
+  // The block is read in place of the file, which comes back however the read ends.
+  struct Outer {
+    Reader& r;
+    ioStream* s;
+    ~Outer() { r.s = s; }
+  } outer{r, r.s};
+  const ioStreamOwner block = OpenBlockStream(r, data);
+  r.s = block.get();
   if (r.s) ReadModelBody(r);
-  ioClose(r.s);
-  r.s = outer;
 }
 
 void ReadScene(Reader& r) {
@@ -909,12 +913,13 @@ bool CheckFile(const char* path, int64_t& size, std::string& error) {
 }  // namespace detail_ModelFileRead
 
 // Opens a stream over a scene section's data, as read from a file.
-ioStream* OpenSceneSectionStream(const char* path, const ModelFileScene& section, const ioErrorHandler& handler) {
+ioStreamOwner OpenSceneSectionStream(const char* path, const ModelFileScene& section,
+                                     const ioErrorHandler& handler) {
   if (section.form == kIoModeAscii) {
     return ioOpenReadText(path, section.data.data(), section.data.size(), kModelFileVersionMajor,
                           kModelFileVersionMinor, section.firstLine, modelfile::TokenName, handler);
   }
-  ioStream* s =
+  ioStreamOwner s =
       ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
                  detail_ModelFileRead::NamingHandler(path, handler), section.data.data(), int32_t(section.data.size()));
   if (s) s->mFileName = path;
@@ -925,9 +930,10 @@ namespace detail_ModelFileRead {
 
 // Reads an opened stream (a file, or memory laid out as the BINARY form) named by
 // path into the contents and checks what was read; false with error set.
-bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileContents& contents,
+bool ReadModelStream(ioStreamOwner stream, const char* path, int64_t size, ModelFileContents& contents,
                      std::string& firstError, bool& failed, const ioErrorHandler& handler, bool* cancelled,
                      bool checkScene) {
+  ioStream* s = stream.get();
   contents.form = s->mMode;
   Reader r;
   r.path = path;
@@ -945,7 +951,7 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
   // Long runs of blank or comment lines report too, and can be cancelled.
   ioSetProgress(s, [&r]() { return !r.cancelled && r.Report(); });
   ReadFile(r);
-  ioClose(s);
+  stream.reset();
   if (r.cancelled) {
     if (cancelled) *cancelled = true;
     firstError.clear();
@@ -993,9 +999,11 @@ bool ReadModelStream(ioStream* s, const char* path, int64_t size, ModelFileConte
         }
         return 0;
       };
-      stream = OpenSceneSectionStream(path, section, noting);
+      ioStreamOwner owner = OpenSceneSectionStream(path, section, noting);
+      stream = owner.get();
       const bool read = stream && reader->Read(stream, false);
-      ioClose(stream);
+      owner.reset();
+      stream = nullptr;
       if (read && why.empty()) {
         if (warned.empty()) return false;
         sectionNotes += "\nThe scene section '" + section.name + "'";
@@ -1057,10 +1065,10 @@ bool ReadModelFile(const char* path, ModelFileContents& contents, std::string* e
   if (!d::CheckFile(path, size, reason)) return fail(reason);
 
   ProgressScope progress;
-  ioStream* s = ioOpenRead(path, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor,
+  ioStreamOwner s = ioOpenRead(path, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor,
                            modelfile::TokenName, handler, nullptr, 0);
   if (!s) return fail(firstError);
-  if (!d::ReadModelStream(s, path, size, contents, firstError, failed, handler, cancelled, checkScene))
+  if (!d::ReadModelStream(std::move(s), path, size, contents, firstError, failed, handler, cancelled, checkScene))
     return fail(firstError);
   return true;
 }
@@ -1078,12 +1086,12 @@ bool ReadModelFromMemory(const std::string& data, const char* name, ModelFileCon
     return false;
   }
   ProgressScope progress;
-  ioStream* s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, modelfile::TokenName,
-                           handler, data.data(), int32_t(data.size()));
+  ioStreamOwner s = ioOpenRead(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor,
+                               modelfile::TokenName, handler, data.data(), int32_t(data.size()));
   bool read = s != nullptr;
   if (s) {
     s->mFileName = name;
-    read = d::ReadModelStream(s, name, int64_t(data.size()), contents, firstError, failed, handler, nullptr, false);
+    read = d::ReadModelStream(std::move(s), name, int64_t(data.size()), contents, firstError, failed, handler, nullptr, false);
   }
   if (read) return true;
   if (error) *error = firstError.empty() ? "'" + std::string(name) + "':\nThe data cannot be read." : firstError;

@@ -342,13 +342,13 @@ bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
 }
 
 // A memory stream for one block, with the file's version and token table.
-ioStream* OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
+ioStreamOwner OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
   return ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory, TokenName,
                      handler, &buffer);
 }
 
-bool CloseBlock(ioStream* s, ioStream* block, ioBuffer& buffer) {
-  if (!ioClose(block)) return false;
+bool CloseBlock(ioStream* s, ioStreamOwner block, ioBuffer& buffer) {
+  if (!ioClose(std::move(block))) return false;
   return WriteCompressedBlock(s, buffer.data, buffer.length);
 }
 
@@ -367,13 +367,13 @@ void WriteSection(Writer& w, ModelFileSection* section, const ioErrorHandler& ha
     return;
   }
   ioBuffer buffer;
-  ioStream* block = OpenBlock(buffer, handler);
+  ioStreamOwner block = OpenBlock(buffer, handler);
   if (!block) {
     w.failed = true;
     return;
   }
-  w.Check(section->Write(block, 0));
-  w.Check(CloseBlock(s, block, buffer));
+  w.Check(section->Write(block.get(), 0));
+  w.Check(CloseBlock(s, std::move(block), buffer));
   w.EndPart();
 }
 
@@ -429,14 +429,14 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
     if (checkedPath) w.Token(kTokCheckedParts);
     w.Check(ioWriteToken(s, modelfile::kTokModel, 0));
     ioBuffer buffer;
-    ioStream* block = OpenBlock(buffer, handler);
+    ioStreamOwner block = OpenBlock(buffer, handler);
     if (block) {
       Writer inner;
-      inner.stream = block;
+      inner.stream = block.get();
       WriteBody(inner, poly, simple);
       w.failed = w.failed || inner.failed;
       w.cancelled = inner.cancelled;
-      w.Check(CloseBlock(s, block, buffer));
+      w.Check(CloseBlock(s, std::move(block), buffer));
       if (!w.cancelled) w.EndPart();
     } else {
       w.failed = true;
@@ -474,12 +474,12 @@ Outcome WriteModelFile(const char* path, int form, Poly& poly) {
   ProgressScope progress;
   bool cancelled = false;
   auto write = [&](const char* temporary) {
-    ioStream* s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor, form,
-                              modelfile::TokenName, handler, nullptr);
+    ioStreamOwner s = ioOpenWrite(temporary, kModelFileTypeWord, kModelFileVersionMajor, kModelFileVersionMinor,
+                                  form, modelfile::TokenName, handler, nullptr);
     if (!s) return false;
     const bool written =
-        d::WriteModelStream(s, poly, *simple, handler, true, form == kModelFileBinary ? temporary : nullptr, cancelled);
-    const bool closed = ioClose(s);
+        d::WriteModelStream(s.get(), poly, *simple, handler, true, form == kModelFileBinary ? temporary : nullptr, cancelled);
+    const bool closed = ioClose(std::move(s));
     return closed && written;
   };
   std::string error;
@@ -496,15 +496,15 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   if (!simple) return false;
   ioErrorHandler handler = [](int, const char*, const char*) { return 0; };
   ioBuffer buffer;
-  ioStream* s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
-                            modelfile::TokenName, handler, &buffer);
+  ioStreamOwner s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
+                                modelfile::TokenName, handler, &buffer);
   if (!s) return false;
   // A large model reports as it goes; without a level of its own every report would
   // read as a cancel.
   ProgressScope progress;
   bool cancelled = false;
-  const bool written = d::WriteModelStream(s, poly, *simple, handler, false, nullptr, cancelled);
-  if (!ioClose(s) || !written) return false;
+  const bool written = d::WriteModelStream(s.get(), poly, *simple, handler, false, nullptr, cancelled);
+  if (!ioClose(std::move(s)) || !written) return false;
   data.assign(reinterpret_cast<const char*>(buffer.data), size_t(buffer.length));
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -243,11 +244,14 @@ class CellBuilder {
                         mNumCells, side.facet->GetName(), StellationCell::GetIndex(existing));
       return nullptr;
     }
-    auto* cell = new StellationCell;
+    // The cell is held here until the block takes it; everything it needs is allocated
+    // before a facet or a neighbour points at it.
+    auto owned = std::make_unique<StellationCell>();
+    StellationCell* cell = owned.get();
     cell->mOwner = mBlock;
-    cell->mIndex = mNumCells++;
     cell->mFlags = flags;
     std::vector<Side> ordered;
+    ordered.reserve(sides.size());
     for (const Side& side : sides) {
       if (side.above) ordered.push_back(side);
     }
@@ -256,6 +260,9 @@ class CellBuilder {
       if (!side.above) ordered.push_back(side);
     }
     cell->mNumFacets = static_cast<int32_t>(ordered.size());
+    cell->mFacets.reserve(ordered.size());
+    cell->mNeighbours.reserve(ordered.size());
+    cell->mIndex = mNumCells++;
     for (const Side& side : ordered) {
       SetCellOnSide(side.facet, side.above, cell);
       cell->mFacets.push_back(side.facet);
@@ -265,7 +272,7 @@ class CellBuilder {
       cell->mNeighbours.push_back(neighbour);
       if (neighbour && neighbour != cell) PointNeighbourAt(neighbour, side.facet, cell);
     }
-    Append(cell, layer);
+    Append(owned.release(), layer);
     return cell;
   }
 

@@ -143,7 +143,7 @@ class SceneFuzzTest : public IcosahedronDocumentTest {
       } else if (section && section->HasData()) {
         ioBuffer buffer;
         ioStream* s = ioOpenWrite(nullptr, nullptr, kModelFileVersionMajor, kModelFileVersionMinor, kIoModeMemory,
-                                  nullptr, [](int, const char*, const char*) { return 0; }, &buffer);
+                                  nullptr, [](int, const char*, const char*) { return 0; }, &buffer).release();
         const bool written = section->Write(s, 0);
         ioClose(s);
         data = (written ? "" : "failed ") + std::string(reinterpret_cast<const char*>(buffer.data), buffer.length);

@@ -125,7 +125,7 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
 Bytes WriteRecords(const std::vector<Record>& records, int mode, const std::string& path, int major = 8,
                    int minor = 10) {
   corvia::ioBuffer buffer;
-  corvia::ioStream* out = corvia::ioOpenWrite(path.c_str(), "Corvia", major, minor, mode, TokenName, nullptr, &buffer);
+  corvia::ioStream* out = corvia::ioOpenWrite(path.c_str(), "Corvia", major, minor, mode, TokenName, nullptr, &buffer).release();
   EXPECT_NE(out, nullptr);
   if (!out) return {};
   for (const Record& r : records) {
@@ -158,10 +158,10 @@ ReadResult ReadRecords(const Bytes& bytes, int mode, const std::string& path) {
   corvia::ioStream* in = nullptr;
   if (mode == corvia::kIoModeMemory) {
     in = corvia::ioOpenRead(nullptr, "Corvia", 8, 10, TokenName, handler, bytes.data(),
-                            static_cast<int32_t>(bytes.size()));
+                            static_cast<int32_t>(bytes.size())).release();
   } else {
     WriteFile(path, bytes);
-    in = corvia::ioOpenRead(path.c_str(), "Corvia", 8, 10, TokenName, handler, nullptr, 0);
+    in = corvia::ioOpenRead(path.c_str(), "Corvia", 8, 10, TokenName, handler, nullptr, 0).release();
   }
   if (!in) return result;
   result.opened = true;

@@ -39,10 +39,10 @@ class ioStreamTest : public ::testing::Test {
   }
   std::string Path(const char* name) { return (mDir / name).string(); }
   ioStream* OpenRead(const std::string& path, int major = 8, int minor = 10) {
-    return ioOpenRead(path.c_str(), "Corvia", major, minor, TokenName, Handler(), nullptr, 0);
+    return ioOpenRead(path.c_str(), "Corvia", major, minor, TokenName, Handler(), nullptr, 0).release();
   }
   ioStream* OpenMemory(const std::vector<uint8_t>& data, int major = 8, int minor = 10) {
-    return ioOpenRead(nullptr, nullptr, major, minor, TokenName, Handler(), data.data(), int32_t(data.size()));
+    return ioOpenRead(nullptr, nullptr, major, minor, TokenName, Handler(), data.data(), int32_t(data.size())).release();
   }
   bool Reported(const std::string& part) const {
     for (const Report& r : mReports) {
@@ -148,7 +148,7 @@ void ReadSampleQuietly(ioStream* s) {
 
 TEST_F(ioStreamTest, AsciiRoundTripOfEveryItem) {
   std::string path = Path("sample.txt");
-  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr);
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr).release();
   ASSERT_NE(w, nullptr);
   WriteSample(w);
   EXPECT_TRUE(ioClose(w));
@@ -189,7 +189,7 @@ TEST_F(ioStreamTest, AsciiRoundTripOfEveryItem) {
 
 TEST_F(ioStreamTest, BinaryAndMemoryRoundTrips) {
   std::string path = Path("sample.bin");
-  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeBinary, TokenName, Handler(), nullptr);
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeBinary, TokenName, Handler(), nullptr).release();
   ASSERT_NE(w, nullptr);
   WriteSample(w);
   EXPECT_TRUE(ioClose(w));
@@ -209,7 +209,7 @@ TEST_F(ioStreamTest, BinaryAndMemoryRoundTrips) {
   EXPECT_TRUE(mReports.empty()) << mReports[0].text;
 
   ioBuffer buffer;
-  w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer).release();
   ASSERT_NE(w, nullptr);
   WriteSample(w);
   ioClose(w);
@@ -227,16 +227,16 @@ TEST_F(ioStreamTest, BinaryAndMemoryRoundTrips) {
   EXPECT_TRUE(mReports.empty()) << mReports[0].text;
 
   // A memory stream closed without a slot frees its data (the leak checker watches).
-  ioClose(ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), nullptr));
+  ioClose(ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), nullptr).release());
 }
 
 TEST_F(ioStreamTest, MemoryGrowsAcrossManyWrites) {
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 2, 3, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 2, 3, kIoModeMemory, TokenName, Handler(), &buffer).release();
   for (int i = 0; i < 100000; ++i) ioPrintf(w, "%d %g\n", i, i * 0.5);
   ioClose(w);
   EXPECT_EQ(buffer.length, 4 + 100000 * 12);
-  ioStream* r = ioOpenRead(nullptr, nullptr, 2, 3, TokenName, Handler(), buffer.data, buffer.length);
+  ioStream* r = ioOpenRead(nullptr, nullptr, 2, 3, TokenName, Handler(), buffer.data, buffer.length).release();
   ASSERT_NE(r, nullptr);
   for (int i = 0; i < 100000; i += 1) {
     ASSERT_EQ(ioReadInt(r), i);
@@ -317,7 +317,7 @@ TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
 
   // Writing a value the table does not know.
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer).release();
   EXPECT_FALSE(ioWriteEnum(w, 42, kShapes, nullptr, nullptr));
   EXPECT_TRUE(Reported("Unknown enum value 42 (0x2a)"));
   uint8_t two = 2;
@@ -328,7 +328,7 @@ TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
   int16_t tokens[] = {kFace, -2, 300};
   for (int16_t t : tokens) ioWriteBytes(w, &t, 2, true);
   ioClose(w);
-  r = ioOpenRead(nullptr, nullptr, 1, 0, TokenName, Handler(), buffer.data, buffer.length);
+  r = ioOpenRead(nullptr, nullptr, 1, 0, TokenName, Handler(), buffer.data, buffer.length).release();
   ASSERT_NE(r, nullptr);
   EXPECT_TRUE(ioReadBool(r));  // the byte 2
   EXPECT_EQ(ioReadEnum(r, kShapes), 7);
@@ -347,7 +347,7 @@ TEST_F(ioStreamTest, TokensEnumsAndBoolsInDetail) {
 
 TEST_F(ioStreamTest, VersionsAreChecked) {
   std::string path = Path("version.bin");
-  ioClose(ioOpenWrite(path.c_str(), "Corvia", 9, 0, kIoModeBinary, TokenName, Handler(), nullptr));
+  ioClose(ioOpenWrite(path.c_str(), "Corvia", 9, 0, kIoModeBinary, TokenName, Handler(), nullptr).release());
   EXPECT_EQ(OpenRead(path, 8, 10), nullptr);
   ASSERT_EQ(mReports.size(), 1u);
   EXPECT_EQ(mReports[0].level, kIoLevelError);
@@ -356,7 +356,7 @@ TEST_F(ioStreamTest, VersionsAreChecked) {
 
   mReports.clear();
   path = Path("minor.txt");
-  ioClose(ioOpenWrite(path.c_str(), "Corvia", 8, 11, kIoModeAscii, TokenName, Handler(), nullptr));
+  ioClose(ioOpenWrite(path.c_str(), "Corvia", 8, 11, kIoModeAscii, TokenName, Handler(), nullptr).release());
   ioStream* r = OpenRead(path, 8, 10);
   ASSERT_NE(r, nullptr);
   ASSERT_EQ(mReports.size(), 1u);
@@ -412,16 +412,16 @@ TEST_F(ioStreamTest, HostileHeadersAreRefused) {
   mReports.clear();
   EXPECT_EQ(OpenRead(Path("missing")), nullptr);
   EXPECT_TRUE(Reported("Can't open file"));
-  EXPECT_EQ(ioOpenWrite(Path("no/such/folder").c_str(), "Corvia", 1, 0, kIoModeAscii, TokenName, Handler(), nullptr),
+  EXPECT_EQ(ioOpenWrite(Path("no/such/folder").c_str(), "Corvia", 1, 0, kIoModeAscii, TokenName, Handler(), nullptr).release(),
             nullptr);
   // Short memory blocks.
   EXPECT_EQ(OpenMemory({8, 0, 10}), nullptr);
-  EXPECT_EQ(ioOpenRead(nullptr, nullptr, 8, 10, TokenName, Handler(), "", -5), nullptr);
+  EXPECT_EQ(ioOpenRead(nullptr, nullptr, 8, 10, TokenName, Handler(), "", -5).release(), nullptr);
 }
 
 TEST_F(ioStreamTest, TruncatedAndDamagedBodiesFailCleanly) {
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer).release();
   WriteSample(w);
   ioClose(w);
   std::vector<uint8_t> good(buffer.data, buffer.data + buffer.length);
@@ -547,7 +547,7 @@ TEST_F(ioStreamTest, LongLinesAndNegativeIndent) {
   // A line far longer than the first buffer is read whole.
   std::string word(100000, 'w');
   std::string path = Path("long.txt");
-  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr);
+  ioStream* w = ioOpenWrite(path.c_str(), "Corvia", 8, 10, kIoModeAscii, TokenName, Handler(), nullptr).release();
   ioWriteString(w, "", word.c_str(), " ", -1);
   ioWriteString(w, "", "two\nlines", "\n", -1);
   ioClose(w);
@@ -564,7 +564,7 @@ TEST_F(ioStreamTest, LongLinesAndNegativeIndent) {
 
 TEST_F(ioStreamTest, PrintfFieldsAndMisuse) {
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer).release();
   long big = 0x123456789L;
   ioPrintf(w, "%ld %*d %hd %lld", big, 5, -1, 0x12345, 7LL);
   ioClose(w);
@@ -573,7 +573,7 @@ TEST_F(ioStreamTest, PrintfFieldsAndMisuse) {
   buffer.Free();
 
   testing::ExpectInternalErrors(1);
-  w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer).release();
   ioPrintf(w, "%s", "abc");
   EXPECT_EQ(testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_FALSE(ioPrintf(w, "100%%"));
@@ -585,7 +585,7 @@ TEST_F(ioStreamTest, PrintfFieldsAndMisuse) {
 
 TEST_F(ioStreamTest, CallbacksCanBeSwitched) {
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, TokenName, Handler(), &buffer).release();
   ioCallbacks saved = ioSetCallbacks(
       w, [](int i) -> const char* { return i == 0 ? "EndSection" : nullptr; }, nullptr);
   EXPECT_STREQ(ioTokenName(w, 0), "EndSection");
@@ -628,7 +628,7 @@ TEST_F(ioStreamTest, LinesUpToAnEndWordReadAgainAsAStream) {
   EXPECT_EQ(ioReadToken(r), kModel);
   ioClose(r);
 
-  ioStream* part = ioOpenReadText(path.c_str(), text.data(), text.size(), 8, 10, firstLine, TokenName, Handler());
+  ioStream* part = ioOpenReadText(path.c_str(), text.data(), text.size(), 8, 10, firstLine, TokenName, Handler()).release();
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(ioCompareVersion(part, 8, 10), 0);
   EXPECT_EQ(ioReadToken(part), kVertex);
@@ -640,7 +640,7 @@ TEST_F(ioStreamTest, LinesUpToAnEndWordReadAgainAsAStream) {
   ioClose(part);
 
   // An empty part reads as the end at once.
-  ioStream* empty = ioOpenReadText("x", nullptr, 0, 8, 10, 0, TokenName, Handler());
+  ioStream* empty = ioOpenReadText("x", nullptr, 0, 8, 10, 0, TokenName, Handler()).release();
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(ioReadToken(empty), kIoTokenEnd);
   ioClose(empty);
@@ -723,7 +723,7 @@ TEST_F(ioStreamTest, LongStringsStopAtTheirLimit) {
   ioClose(r);
 
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 8, 10, kIoModeMemory, TokenName, Handler(), &buffer).release();
   ioWriteString(w, nullptr, std::string(5000, 'x').c_str(), nullptr, 0);
   ioClose(w);
   std::vector<uint8_t> data(buffer.data, buffer.data + buffer.length);

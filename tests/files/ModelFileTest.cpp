@@ -654,12 +654,12 @@ TEST(ModelFileTest, EdgeReferencesNameEdgeletsByTheirRunningIndex) {
   ASSERT_NE(model.GetEdge(23), nullptr);
   ASSERT_EQ(model.GetEdge(24), nullptr);
   corvia::ioBuffer buffer;
-  corvia::ioStream* w = corvia::ioOpenWrite(nullptr, nullptr, 8, 10, corvia::kIoModeMemory, nullptr, nullptr, &buffer);
+  corvia::ioStream* w = corvia::ioOpenWrite(nullptr, nullptr, 8, 10, corvia::kIoModeMemory, nullptr, nullptr, &buffer).release();
   for (int i : {0, 5, 23}) EXPECT_TRUE(corvia::WriteEdgeReference(w, model.GetEdge(i)));
   EXPECT_TRUE(corvia::WriteEdgeReference(w, nullptr));
   corvia::ioPrintf(w, "%d%d", 24, 1 << 30);
   corvia::ioClose(w);
-  corvia::ioStream* r = corvia::ioOpenRead(nullptr, nullptr, 8, 10, nullptr, nullptr, buffer.data, buffer.length);
+  corvia::ioStream* r = corvia::ioOpenRead(nullptr, nullptr, 8, 10, nullptr, nullptr, buffer.data, buffer.length).release();
   for (int i : {0, 5, 23}) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), model.GetEdge(i));
   // None, and indices past the last edgelet, name no edgelet.
   for (int i = 0; i < 3; ++i) EXPECT_EQ(corvia::ReadEdgeReference(r, &model), nullptr);

@@ -184,7 +184,7 @@ TEST(Layouts, SplitterRatios) {
 // The section through a real ASCII file, read back by the same reader.
 std::string WriteSectionText() {
   const std::string path = (corvia::testing::ScratchDir("layouts") / "scene.txt").string();
-  ioStream* w = ioOpenWrite(path.c_str(), "Scene", 1, 0, kIoModeAscii, nullptr, nullptr, nullptr);
+  ioStream* w = ioOpenWrite(path.c_str(), "Scene", 1, 0, kIoModeAscii, nullptr, nullptr, nullptr).release();
   EXPECT_NE(w, nullptr);
   EXPECT_TRUE(WriteLayouts(w, 2));
   ioClose(w);
@@ -224,7 +224,7 @@ bool ReadSection(const std::string& section, int defaultCurrent, std::vector<std
                              if (errors && level >= kIoLevelError) errors->push_back(message);
                              return 0;
                            },
-                           nullptr, 0);
+                           nullptr, 0).release();
   EXPECT_NE(r, nullptr);
   const bool ok = ReadLayouts(r, defaultCurrent, true);
   ioClose(r);

@@ -219,12 +219,12 @@ TEST_F(MainWindow, RatiosWrittenAndReadBackGiveTheSamePaneSizes) {
 
   mFrame->StoreLayoutRatios();
   ioBuffer buffer;
-  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, nullptr, nullptr, &buffer);
+  ioStream* w = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, nullptr, nullptr, &buffer).release();
   ASSERT_TRUE(WriteLayouts(w, 0));
   ioClose(w);
 
   Command(kCmdLayout2);  // the frame moves on; the scene brings layout and ratios back
-  ioStream* r = ioOpenRead(nullptr, nullptr, 1, 0, nullptr, nullptr, buffer.data, buffer.length);
+  ioStream* r = ioOpenRead(nullptr, nullptr, 1, 0, nullptr, nullptr, buffer.data, buffer.length).release();
   ASSERT_TRUE(ReadLayouts(r, kLayout2, true));
   ioClose(r);
   std::vector<wxSize> after;

@@ -134,12 +134,12 @@ TEST_F(Tours, ThreeEventsAreRecordedKeptInASceneAndPlayedBackOnTheTimer) {
 
   // Kept in a scene and read back.
   ioBuffer buffer;
-  ioStream* out = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, nullptr, nullptr, &buffer);
+  ioStream* out = ioOpenWrite(nullptr, nullptr, 1, 0, kIoModeMemory, nullptr, nullptr, &buffer).release();
   ASSERT_TRUE(tour.Write(out, 0));
   ASSERT_TRUE(ioClose(out));
   tour.Clear();
   EXPECT_EQ(list->GetItemCount(), 0);
-  ioStream* in = ioOpenRead(nullptr, nullptr, 1, 0, nullptr, nullptr, buffer.data, buffer.length);
+  ioStream* in = ioOpenRead(nullptr, nullptr, 1, 0, nullptr, nullptr, buffer.data, buffer.length).release();
   ASSERT_TRUE(tour.Read(in, true));
   ioClose(in);
   ASSERT_EQ(tour.GetNumEvents(), 3);
@@ -206,7 +206,7 @@ TEST_F(Tours, SceneDataThatCannotBeReadLeavesTheTourAsItWas) {
                                   [&firstError](int, const char*, const char* message) {
                                     if (firstError.empty()) firstError = message;
                                     return 0;
-                                  });
+                                  }).release();
     const bool ok = tour.Read(in, apply);
     ioClose(in);
     return ok;

@@ -180,12 +180,12 @@ TEST_F(MouseThrowTest, SavedThrowsComeBackInTheirOrder) {
 // Writes the running throws into a stream of the mode, stops them, and reads the
 // record back.
 void WriteAndReadBack(const std::filesystem::path& file, int mode, int major, int minor) {
-  ioStream* out = ioOpenWrite(file.c_str(), "Corvia", major, minor, mode, nullptr, nullptr, nullptr);
+  ioStream* out = ioOpenWrite(file.c_str(), "Corvia", major, minor, mode, nullptr, nullptr, nullptr).release();
   ASSERT_NE(out, nullptr);
   WriteMouseThrowData(out, 2);
   ASSERT_TRUE(ioClose(out));
   StopAllMouseThrows();
-  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0);
+  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0).release();
   ASSERT_NE(in, nullptr);
   ReadMouseThrowData(in, kThrowKindBound, true);
   ioClose(in);
@@ -224,14 +224,14 @@ TEST_F(MouseThrowTest, RecordOfAMissingThrowIsSteppedOver) {
     gone.StartThrow(5.0f, 0.0f);
     kept.StartThrow(2.0f, 0.0f);
     gone.value = 99.0;
-    ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr);
+    ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr).release();
     WriteMouseThrowData(out, 0);
     ioClose(out);
   }
   // The throw written first (the oldest) is gone; its own number must not be read as the
   // next throw's identifier.
   RecordingThrow kept(7);
-  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0);
+  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0).release();
   ReadMouseThrowData(in, kThrowKindBound, true);
   ioClose(in);
   EXPECT_TRUE(kept.IsActive());
@@ -241,10 +241,10 @@ TEST_F(MouseThrowTest, RecordOfAMissingThrowIsSteppedOver) {
 TEST_F(MouseThrowTest, OldStreamsHoldThousandthsAndNoAxis) {
   RecordingThrow t(7, kThrowConvertsDrag);
   const std::filesystem::path file = corvia::testing::ScratchDir("old-throw") / "scene";
-  ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 1, kIoModeAscii, nullptr, nullptr, nullptr);
+  ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 1, kIoModeAscii, nullptr, nullptr, nullptr).release();
   ioPrintf(out, "%d\t%g\t%g\n%d\n", 42, 0.003, -0.004, -1);
   ioClose(out);
-  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0);
+  ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr, nullptr, nullptr, 0).release();
   ReadMouseThrowData(in, kThrowKindBound, true);
   ioClose(in);
   ASSERT_TRUE(t.IsActive());
@@ -263,7 +263,7 @@ TEST_F(MouseThrowTest, CutDataEndsTheReadingWithAMessage) {
   const std::string whole = "42\t1.5\t-2.5\n0.6\t-0.8\t0\n\n-1\n";
   const std::string cuts[] = {"42\t1.5\t-2.5\n0.6\t-0.8\t0\n\n", "42\t1.5\t-2.5\n0.6", "42\t1.5", ""};
   auto read = [&file](const std::string& body, std::vector<std::string>& errors) {
-    ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr);
+    ioStream* out = ioOpenWrite(file.c_str(), "Corvia", 8, 6, kIoModeAscii, nullptr, nullptr, nullptr).release();
     ioPrintf(out, "%s", body.c_str());
     ioClose(out);
     ioStream* in = ioOpenRead(file.c_str(), "Corvia", 8, 6, nullptr,
@@ -271,7 +271,7 @@ TEST_F(MouseThrowTest, CutDataEndsTheReadingWithAMessage) {
                                 if (level >= kIoLevelError) errors.push_back(message);
                                 return 0;
                               },
-                              nullptr, 0);
+                              nullptr, 0).release();
     const bool result = ReadMouseThrowData(in, kThrowKindBound, false);
     ioClose(in);
     return result;
