@@ -82,10 +82,12 @@
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
 //                              3). Folded when idle and the pick reading only the runs of
-//                              facelets it may meet: the click 0.55 s and 0.18 s (load 21,
-//                              29); the longest hold 2.17 s in no paint (load 21, the
-//                              model's making) and 1.19 s (load 29), the model pane's paint
-//                              1.17 s of it, the Folding Net pane's 0.01 s
+//                              facelets it may meet: the click 0.55, 0.18 and 0.37 s (load
+//                              21, 29, 28); the longest hold 2.17 s in no paint (load 21,
+//                              the model's making), 1.19 s (load 29: the model pane's paint
+//                              1.17 s, the Folding Net pane's 0.01 s) and 2.36 s (load 28:
+//                              the model pane's paint 1.51 s, the Folding Net pane's 0.84 s,
+//                              placing its kept buffers anew after the fold)
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s
