@@ -1,11 +1,15 @@
 #include "app/DeferredPaneWork.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/PolyView.h"
 #include "app/WorkInput.h"
 #include "core/OperationGuard.h"
 #include "core/Progress.h"
+#include "model/FaceTypeBlock.h"
+#include "nets/Model3D.h"
 #include "render/NewView.h"
 #include "render/FlatNetMesh.h"
 #include "render/OutcomeBoxes.h"
@@ -25,11 +29,36 @@ void TellWhatWasCancelled() {
   }
 }
 
+// The models the panes show, each once.
+std::vector<Model3D*> ModelsOfPanes() {
+  std::vector<Model3D*> models;
+  for (NewView* view = NewView::GetFirstView(); view; view = view->GetNext()) {
+    const CPolyView* pane = CPolyView::AsPolyView(view);
+    const FaceTypeBlock* block = pane ? pane->GetShownBlock(false) : nullptr;
+    Model3D* model = block ? block->GetExistingModel3D() : nullptr;
+    if (model && std::find(models.begin(), models.end(), model) == models.end()) models.push_back(model);
+  }
+  return models;
+}
+
+// The folds asked for are not made (the work before them was cancelled, or memory ran
+// out); the next paint asks again.
+void DropAskedFolds() {
+  for (Model3D* model : ModelsOfPanes()) model->mFoldAsked = false;
+}
+
 }  // namespace detail_DeferredPaneWork
+
+bool HasDeferredFolding() {
+  const std::vector<Model3D*> models = detail_DeferredPaneWork::ModelsOfPanes();
+  return std::any_of(models.begin(), models.end(), [](const Model3D* model) { return model->IsFoldAsked(); });
+}
 
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
-  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets()) return false;
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets() && !HasDeferredFolding()) {
+    return false;
+  }
   bool finished = true;
   const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     IdleWorkInput input;
@@ -39,15 +68,18 @@ bool RunDeferredPaneWork() {
     // the part of the net gathered.
     if (finished) {
       MakeDeferredPairLinePictures();
+      FoldAskedNets(detail_DeferredPaneWork::ModelsOfPanes());
       MakeDeferredFlatNets();
     } else {
       DropDeferredPairLinePictures();
+      detail_DeferredPaneWork::DropAskedFolds();
       DropDeferredFlatNets();
     }
   });
   // Memory that ran out ends the work as the user's Cancel does.
   if (!enough) {
     DropDeferredPairLinePictures();
+    detail_DeferredPaneWork::DropAskedFolds();
     DropDeferredFlatNets();
     finished = false;
   }

@@ -388,10 +388,7 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
     }
     case kViewFoldingNet: {
       Model3D* model = GetModel3DOrTell(GetShownBlock(false), true);
-      if (model && model->HasNets()) {
-        model->UpdateFolding();
-        DrawNets(model);
-      }
+      if (model && model->HasNets()) DrawNets(model);
       return true;
     }
     default:

@@ -427,8 +427,9 @@ bool CPolyView::AskAgainForCancelledWork() {
   block->mModel3DCancelled = 0;
   // The nets only for a pane that draws them: another pane's choice leaves them be.
   if (model && nets) {
-    again = again || model->mNetsCancelled;
+    again = again || model->mNetsCancelled || model->WasFoldCancelled();
     model->mNetsCancelled = false;
+    model->AskAgainForCancelledFold();
   }
   return again;
 }

@@ -28,6 +28,10 @@
 //                     the library's cube, Poly > Subdivide Faces... <parts>: from the
 //                     command until the net pane has drawn the nets, which the program
 //                     makes when idle under its progress window ("nets_s").
+//   SubdivideFacesFoldingNet/<parts>  the same with the default layout's second pane
+//                     made a Folding Net pane: from the command until the pane has
+//                     drawn the folded nets ("nets_s", "nets_hold_ms"), then a click
+//                     in its middle ("fold_click_hold_ms").
 //   SphereClicks/<frequency>  the icosahedron's geodesic sphere, made once by Poly >
 //                     Create Geodesic Sphere... (its own figures: "make_hold_ms",
 //                     "make_s"), then a click in the middle of the model pane
@@ -74,6 +78,16 @@
 //                              made by the idle work in a turn of their own, 0.91 s and
 //                              0.83 s (load 4, 5), both panes' paints once the nets are
 //                              drawn (0.38 s and 0.44 s)
+//   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
+//                              pick drew every facelet), the road 189 s, nets drawn 112 s
+//                              after the command (the pane's paint folded them, 2 s at load
+//                              3). Folded when idle and the pick reading only the runs of
+//                              facelets it may meet: the click 0.55, 0.18 and 0.37 s (load
+//                              21, 29, 28); the longest hold 2.17 s in no paint (load 21,
+//                              the model's making), 1.19 s (load 29: the model pane's paint
+//                              1.17 s, the Folding Net pane's 0.01 s) and 2.36 s (load 28:
+//                              the model pane's paint 1.51 s, the Folding Net pane's 0.84 s,
+//                              placing its kept buffers anew after the fold)
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s
@@ -133,6 +147,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/DeferredPaneWork.h"
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -147,6 +162,7 @@
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "nets/Model3D.h"
 #include "platform/Headless.h"
 #include "platform/Services.h"
 #include "platform/wx/WxProgress.h"
@@ -300,7 +316,8 @@ double WaitUntilQuiet(double seconds, const std::function<bool()>& also = nullpt
         const bool wasMet = met;
         met = !also || also();
         const bool busy = corvia::IsProgressActive() || corvia::HasDeferredModelWork() ||
-                          corvia::HasDeferredPairLinePictures() || (Doc() && Doc()->CountRecords() > 1) ||
+                          corvia::HasDeferredPairLinePictures() || corvia::HasDeferredFolding() ||
+                          (Doc() && Doc()->CountRecords() > 1) ||
                           swapped != frames || !wasMet;
         frames = swapped;
         if (busy) last = now;
@@ -537,24 +554,51 @@ Report Calibration(wxFrame*, Scripted&, int, double) {
   return report;
 }
 
-Report SubdivideFacesNets(wxFrame* frame, Scripted& scripted, int parts, double limit) {
-  Report report;
-  if (!DefaultLayout()) return report.Fail("the default layout has no Unfolded Net pane");
-  if (!OpenTyped(frame, "Cube", 6)) return report.Fail("the cube did not open");
+// Whether the pane's nets of the model of that many faces are there and folded (a
+// paint then draws them folded).
+bool HasFoldedNetsOf(int faces) {
+  corvia::FaceTypeBlock* block = Current() ? Current()->GetShownBlock() : nullptr;
+  const corvia::Model3D* model = HasNetsOf(faces) ? block->GetExistingModel3D() : nullptr;
+  return model && model->GetFoldCount() > 0;
+}
+
+// Poly > Subdivide Faces... <parts> of the cube, from the command until the window is
+// quiet after the second pane's first paint with the nets there (and folded, when
+// `folded`): the road's start and end, and "nets_s"; false when it failed (the report
+// says why).
+bool SubdivideUntilNetsDrawn(wxFrame* frame, Scripted& scripted, int parts, double limit, bool folded,
+                             Report& report, double& start, double& end) {
   const int faces = 24 * parts * parts;
   // The first paint of the net pane done with the nets there.
   double netsDrawn = -1.0;
   const OnPainted hook([&](wxWindow* window) {
-    if (netsDrawn < 0.0 && window == Canvas(1) && HasNetsOf(faces)) netsDrawn = Now();
+    if (netsDrawn < 0.0 && window == Canvas(1) && (folded ? HasFoldedNetsOf(faces) : HasNetsOf(faces))) {
+      netsDrawn = Now();
+    }
   });
   scripted.messages.QueueText(std::to_string(parts));
-  const double start = StartRoad(report, "Subdivide Faces and the nets");
-  if (!Choose(frame, corvia::kCmdSubdivideFaces)) return report.Fail("Subdivide Faces is not enabled");
-  const double end = WaitUntilQuiet(limit, [&] { return netsDrawn >= 0.0; });
-  if (end < 0.0) return report.Fail(netsDrawn >= 0.0 ? "the window did not fall quiet" : "the net pane drew no nets");
-  SetRoad(report, start, end);
+  start = StartRoad(report, folded ? "Subdivide Faces and the folded nets" : "Subdivide Faces and the nets");
+  if (!Choose(frame, corvia::kCmdSubdivideFaces)) {
+    report.Fail("Subdivide Faces is not enabled");
+    return false;
+  }
+  end = WaitUntilQuiet(limit, [&] { return netsDrawn >= 0.0; });
+  if (end < 0.0) {
+    report.Fail(netsDrawn >= 0.0 ? "the window did not fall quiet" : "the net pane drew no nets");
+    return false;
+  }
   report.Set("nets_s", netsDrawn - start);
   report.Set("faces", Faces());
+  return true;
+}
+
+Report SubdivideFacesNets(wxFrame* frame, Scripted& scripted, int parts, double limit) {
+  Report report;
+  if (!DefaultLayout()) return report.Fail("the default layout has no Unfolded Net pane");
+  if (!OpenTyped(frame, "Cube", 6)) return report.Fail("the cube did not open");
+  double start = 0.0, end = 0.0;
+  if (!SubdivideUntilNetsDrawn(frame, scripted, parts, limit, false, report, start, end)) return report;
+  SetRoad(report, start, end);
   return report;
 }
 
@@ -574,6 +618,22 @@ bool ClickPane(int pane, double limit, Report& report, const std::string& prefix
   SetHold(report, prefix + "_hold_ms", LongestHold(start, end));
   report.Set(prefix + "_s", end - start);
   return true;
+}
+
+Report SubdivideFacesFoldingNet(wxFrame* frame, Scripted& scripted, int parts, double limit) {
+  Report report;
+  if (!DefaultLayout()) return report.Fail("the default layout has no Unfolded Net pane");
+  if (!OpenTyped(frame, "Cube", 6)) return report.Fail("the cube did not open");
+  corvia::GetPane(1)->ChooseViewType(corvia::kViewFoldingNet);
+  if (WaitUntilQuiet(60.0) < 0.0 || corvia::GetPane(1)->GetViewType() != corvia::kViewFoldingNet) {
+    return report.Fail("the second pane is no Folding Net pane");
+  }
+  double start = 0.0, end = 0.0;
+  if (!SubdivideUntilNetsDrawn(frame, scripted, parts, limit, true, report, start, end)) return report;
+  SetHold(report, "nets_hold_ms", LongestHold(start, end));
+  if (!ClickPane(1, limit, report, "fold_click")) return report.Fail("the click in the Folding Net pane was not handled");
+  SetRoad(report, start, Now());
+  return report;
 }
 
 Report SphereClicks(wxFrame* frame, Scripted& scripted, int frequency, double limit) {
@@ -768,6 +828,7 @@ const RoadInfo kRoads[] = {
     {"Idle", Idle},
     {"Calibration", Calibration},
     {"SubdivideFacesNets", SubdivideFacesNets},
+    {"SubdivideFacesFoldingNet", SubdivideFacesFoldingNet},
     {"SphereClicks", SphereClicks},
     {"SphereOpen", SphereOpen},
     {"TranslucentOpenDrag", TranslucentOpenDrag},
@@ -952,6 +1013,7 @@ void Register(const std::string& road, int size, double limit) {
   for (int parts : brief ? std::vector<int>{10, 20} : std::vector<int>{100, 204}) {
     Register("SubdivideFacesNets", parts, limit);
   }
+  Register("SubdivideFacesFoldingNet", brief ? 20 : 204, limit);
   Register("SphereClicks", brief ? 10 : 150, limit);
   for (int frequency : brief ? std::vector<int>{10} : std::vector<int>{100, 150}) {
     Register("SphereOpen", frequency, limit);

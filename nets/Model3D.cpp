@@ -330,6 +330,8 @@ void Model3D::Init(Poly* poly, FaceTypeBlock* block) {
   mNetTypes = mNetTypesTail = nullptr;
   mCurrentNet = nullptr;
   mFoldFraction = -1.0;
+  mFolded = false;
+  mFoldCancelled = -1.0;
   mVertexSearch.reset();
 }
 

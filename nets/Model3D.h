@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,10 @@ constexpr uint32_t kCopyNonConvexAsTriangles = 1u << 6;
 constexpr uint32_t kCopyHolesAsTriangles = 1u << 7;
 
 // The construction-toy part table: panel kinds by the five kit colours.
+// The nets of a model of this many facelets or more (a tenth of a second or more to
+// fold) are folded when the program is idle, not in the paint that shows them.
+constexpr int kDeferredFoldFacelets = 20000;
+
 constexpr int kToyPanelKinds = 4;
 constexpr int kToyColours = 5;
 
@@ -149,8 +154,21 @@ class Model3D : public ModelPart {
   int ColorFaceletsByPart() override;
   // Sets each net type's copies to print; returns the total. colour may be null.
   int CountNetsToPrint(const float* colour, bool onlyWithImages);
-  // Folds the nets to the global fold fraction when it changed.
-  void UpdateFolding();
+  // Folds the nets to the global fold fraction when it changed. goOn, when given, is
+  // asked after each facelet placed: false stops the fold (then false), the nets left
+  // part folded, to be folded whole at the next fold whatever its fraction.
+  bool UpdateFolding(const std::function<bool()>& goOn = nullptr);
+  // For a paint: folds the nets now when the model has fewer than kDeferredFoldFacelets
+  // facelets; a larger one's are folded by the idle work (FoldAskedNets), which
+  // this asks for, and meanwhile stay as they were last folded. Whether the nets have
+  // places to draw: they were folded whole since they (or their tabs) were made.
+  bool FoldOrAskIdleWork();
+  // A paint asked the idle work for a fold (FoldOrAskIdleWork) that is still to be made.
+  bool IsFoldAsked() const;
+  // The user cancelled the fold to the fraction as it is now: a paint does not ask for
+  // it again (the pane's view chosen again does, as a new fraction).
+  bool WasFoldCancelled() const;
+  void AskAgainForCancelledFold() { mFoldCancelled = -1.0; }
   // Counts the folds UpdateFolding made: the folded places of the nets' facelets and
   // tabs are those of the last one.
   uint64_t GetFoldCount() const { return mFoldCount; }
@@ -158,7 +176,8 @@ class Model3D : public ModelPart {
   std::vector<Net*> GetShownNets() const;
   // How far from the centre the shown nets reach, folded as they are now (their tabs
   // too, where the folded nets show them): a pane fitted to it shows them whole
-  // whichever way it is turned.
+  // whichever way it is turned. Folded as FoldOrAskIdleWork folds them; 0 while they
+  // have not been folded.
   double GetShownNetsReach();
 
   // ---- Construction toy ----
@@ -195,6 +214,11 @@ class Model3D : public ModelPart {
   NetType* mNetTypesTail = nullptr;
   Net* mCurrentNet = nullptr;
   double mFoldFraction = -1.0;
+  // Whether the nets were folded whole since they were made, a paint asked the idle work
+  // to fold them, and the fraction whose fold the user cancelled (-1 for none).
+  bool mFolded = false;
+  bool mFoldAsked = false;
+  double mFoldCancelled = -1.0;
   // The last MakeNets was cancelled: a drawing does not ask for the nets again.
   bool mNetsCancelled = false;
 
@@ -267,5 +291,12 @@ class Model3D : public ModelPart {
 // current one (a null argument only clears the model's pick).
 void DescribeSelectedFacelet(Model3D* model, Face3D* facelet);
 void DescribeSelectedEdge(Model3D* model, Edge3D* edge);
+
+// Folds the nets of those models whose paint asked for a fold (Model3D::IsFoldAsked),
+// under one progress level with its Cancel. False when cancelled: the user's Cancel
+// leaves the nets part folded, the panes showing them as last folded whole, and not
+// asked for again until the fraction changes; after a stop the program asked for
+// (RequestProgressCancel) the next paint asks again.
+bool FoldAskedNets(const std::vector<Model3D*>& models);
 
 }  // namespace corvia

@@ -107,14 +107,26 @@ class Net {
   // neighbours stops where ProgressTick says the work was cancelled. The share, when
   // given, counts the facelets walked and placed, and the ticks report it.
   bool MergeConvex(Net* into, Edge3D* edge, NetOutline* outline = nullptr, MergeShare* share = nullptr);
+  // The bounds of the folded places of each run of kFoldedRun facelets along the chain
+  // (their tabs' outlines with them) as the last fold left them: a search of the folded
+  // net reads the facelets of the runs that meet it. Empty before the first fold.
+  static constexpr size_t kFoldedRun = 256;
+  struct FoldedBox {
+    double least[3];
+    double largest[3];
+  };
+  const std::vector<FoldedBox>& FoldedBoxes() const { return mFoldedBoxes; }
   // Folds the net: hinges by h, moved in by q (both 0 flat, 1 folded onto the model).
-  void Fold(double hinge, double place);
+  // goOn, when given, is asked after each facelet placed: false stops the fold (then
+  // false), the net left part folded.
+  bool Fold(double hinge, double place, const std::function<bool()>& goOn = nullptr);
 
  private:
   void AppendPlace(Face3D* facelet);
 
   mutable std::vector<Face3D*> mPlaces;
   mutable bool mPlacesValid = false;
+  std::vector<FoldedBox> mFoldedBoxes;
   // The grid of the facelets' boxes, with what it was made from.
   struct FaceletBoxes;
   FaceletBoxes& Boxes() const;
@@ -137,7 +149,8 @@ class NetType {
   int CountFirstNetFacelets() const;
   int CountFirstNetEdges() const;
   bool IsDrawn() const;
-  void Fold(double hinge, double place);
+  // Folds its nets as Net::Fold does; false when goOn stopped it.
+  bool Fold(double hinge, double place, const std::function<bool()>& goOn = nullptr);
   void CalcCentres();
   // The number of nets that hold facelets; the rest are dropped.
   void DropEmptyNets();

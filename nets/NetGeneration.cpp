@@ -720,6 +720,8 @@ void Model3D::ClearNets(bool resetFacelets) {
   mNetTypes = mNetTypesTail = nullptr;
   mCurrentNet = nullptr;
   mFoldFraction = -1.0;
+  mFolded = false;
+  mFoldCancelled = -1.0;
   if (!resetFacelets) return;
   for (Face3DType* list : {mFaceTypes, mDrawnTypes}) {
     for (Face3DType* t = list; t; t = t->mNext) {
@@ -954,6 +956,8 @@ bool Model3D::RecreateTabs() {
     e->tab->LimitEnds(TabSlope60());
   }
   mFoldFraction = -1.0;
+  mFolded = false;
+  mFoldCancelled = -1.0;
   platform::Services().views->InvalidateInfo(kInfoReasonNets);
   return true;
 }

@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
@@ -149,13 +152,14 @@ int Model3D::CountNetsToPrint(const float* colour, bool onlyWithImages) {
   return total;
 }
 
-void Model3D::UpdateFolding() {
-  const double g = GetNetSettings().foldFraction;
-  if (g == mFoldFraction) return;
-  mFoldFraction = g;
-  double hinge = 1.0;
-  double place = 0.0;
-  if (GetNumNetTypes() == 1 && GetNumNets() == 1) {
+namespace detail_NetQueries {
+
+// The hinge and move of every net for the fold fraction g: a single net closes as it
+// moves in; several first move in (to a half), then close.
+void FoldShares(const Model3D& model, double g, double& hinge, double& place) {
+  hinge = 1.0;
+  place = 0.0;
+  if (model.GetNumNetTypes() == 1 && model.GetNumNets() == 1) {
     hinge = g;
     place = 1.0;
   } else if (g < 0.5) {
@@ -163,8 +167,71 @@ void Model3D::UpdateFolding() {
   } else {
     place = 2.0 * g - 1.0;
   }
-  for (NetType* type = mNetTypes; type; type = type->next) type->Fold(hinge, place);
+}
+
+}  // namespace detail_NetQueries
+
+bool Model3D::UpdateFolding(const std::function<bool()>& goOn) {
+  const double g = GetNetSettings().foldFraction;
+  if (g == mFoldFraction) return true;
+  double hinge = 1.0, place = 0.0;
+  detail_NetQueries::FoldShares(*this, g, hinge, place);
+  for (NetType* type = mNetTypes; type; type = type->next) {
+    if (type->Fold(hinge, place, goOn)) continue;
+    // Part folded: folded whole at the next fold, whatever its fraction.
+    mFoldFraction = -1.0;
+    return false;
+  }
+  mFoldFraction = g;
+  mFolded = true;
   ++mFoldCount;
+  return true;
+}
+
+bool Model3D::FoldOrAskIdleWork() {
+  if (GetNumFacelets() < kDeferredFoldFacelets) {
+    UpdateFolding();
+    return true;
+  }
+  mFoldAsked = true;
+  if (IsFoldAsked()) platform::Services().views->PrepareWhenIdle();
+  return mFolded;
+}
+
+bool Model3D::IsFoldAsked() const {
+  return mFoldAsked && GetNetSettings().foldFraction != mFoldFraction && !WasFoldCancelled() && !mMakingNets;
+}
+
+bool Model3D::WasFoldCancelled() const {
+  return mFoldCancelled >= 0.0 && mFoldCancelled == GetNetSettings().foldFraction;
+}
+
+bool FoldAskedNets(const std::vector<Model3D*>& models) {
+  std::vector<Model3D*> asked;
+  std::copy_if(models.begin(), models.end(), std::back_inserter(asked), [](Model3D* m) { return m->IsFoldAsked(); });
+  if (asked.empty()) return true;
+  // A Cancel at the window's first report ends the work before any of it begins.
+  const int cancels = GetProgressCancelCount();
+  ProgressScope progress;
+  bool going = GetProgressCancelCount() == cancels && UpdateProgress(0.0, "Folding the nets");
+  for (Model3D* model : asked) {
+    if (!going) break;
+    // The share folded counts the facelets placed (those of repeated nets each time).
+    const double facelets = std::max(1, model->GetNumFacelets());
+    size_t placed = 0;
+    ProgressTicker ticker;
+    going = model->UpdateFolding([&] { return ticker(std::min(1.0, static_cast<double>(++placed) / facelets)); });
+    if (going) model->mFoldAsked = false;
+  }
+  if (going) return true;
+  // The user's Cancel leaves the nets waiting as they are until the fraction changes;
+  // after the program's stop the next paint asks again.
+  const bool byUser = !WasProgressCancelRequested();
+  for (Model3D* model : asked) {
+    if (byUser && model->IsFoldAsked()) model->mFoldCancelled = GetNetSettings().foldFraction;
+    model->mFoldAsked = false;
+  }
+  return false;
 }
 
 std::vector<Net*> Model3D::GetShownNets() const {
@@ -183,7 +250,7 @@ std::vector<Net*> Model3D::GetShownNets() const {
 
 double Model3D::GetShownNetsReach() {
   using namespace detail_NetQueries;
-  UpdateFolding();
+  if (!FoldOrAskIdleWork()) return 0.0;
   const bool tabs = GetNetSettings().show3DTabs;
   double reach = 0.0;
   auto add = [&reach](const double* p) { reach = std::max(reach, std::sqrt(Dot(p, p))); };

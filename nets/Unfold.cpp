@@ -1,8 +1,10 @@
 #include "nets/Unfold.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "core/Geometry.h"
@@ -262,10 +264,10 @@ double GetHingeAngle(const Edge3D* edge, const Edge3D* across) {
   return std::atan2(Dot(turned, side), Dot(turned, up));
 }
 
-void Net::Fold(double hinge, double place) {
+bool Net::Fold(double hinge, double place, const std::function<bool()>& goOn) {
   using namespace detail_Unfold;
   Face3D* root = first;
-  if (!root || !root->mType || root->mType->HasFlag(kTypeDrawn)) return;
+  if (!root || !root->mType || root->mType->HasFlag(kTypeDrawn)) return true;
   for (Face3D* f = first; f; f = f->mNextInNet) f->mFlags &= ~kFaceletVisited;
 
   Transform3D placement;
@@ -304,7 +306,8 @@ void Net::Fold(double hinge, double place) {
   root->mFlags |= kFaceletVisited;
 
   std::deque<Face3D*> queue{root};
-  while (!queue.empty()) {
+  bool going = true;
+  while (!queue.empty() && going) {
     Face3D* facelet = queue.front();
     queue.pop_front();
     const int count = facelet->GetNumEdges();
@@ -338,12 +341,39 @@ void Net::Fold(double hinge, double place) {
       ApplyFold(child, childFold);
       queue.push_back(child);
     }
+    if (goOn) going = goOn();
   }
-  for (Face3D* f = first; f; f = f->mNextInNet) f->mFlags &= ~kFaceletVisited;
+  // The runs' bounds, of the places as they are now, folded whole or in part.
+  mFoldedBoxes.clear();
+  size_t placed = 0;
+  for (Face3D* f = first; f; f = f->mNextInNet, ++placed) {
+    f->mFlags &= ~kFaceletVisited;
+    if (placed % kFoldedRun == 0) {
+      mFoldedBoxes.push_back({{DBL_MAX, DBL_MAX, DBL_MAX}, {-DBL_MAX, -DBL_MAX, -DBL_MAX}});
+    }
+    FoldedBox& box = mFoldedBoxes.back();
+    auto add = [&box](const double* p) {
+      for (int k = 0; k < 3; ++k) {
+        box.least[k] = std::min(box.least[k], p[k]);
+        box.largest[k] = std::max(box.largest[k], p[k]);
+      }
+    };
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& e = f->mEdges[i];
+      add(e.pos3D);
+      if (!e.tab) continue;
+      for (const TabPoint& t : e.tab->outline) add(t.pos3D);
+    }
+  }
+  return going;
 }
 
-void NetType::Fold(double hinge, double place) {
-  for (int n = 0; n < numNets; ++n) nets[n].Fold(hinge, place);
+bool NetType::Fold(double hinge, double place, const std::function<bool()>& goOn) {
+  for (int n = 0; n < numNets; ++n) {
+    if (!nets[n].Fold(hinge, place, goOn)) return false;
+  }
+  return true;
 }
 
 }  // namespace corvia

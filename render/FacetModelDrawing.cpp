@@ -519,7 +519,8 @@ void DrawNets(Model3D* model) {
   using namespace detail_FacetModelDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view) return;
-  model->UpdateFolding();
+  // A large model's nets are folded by the idle work: shown as last folded, or not yet.
+  if (!model->FoldOrAskIdleWork()) return;
   const int32_t shown = GetNetSettings().displayMode;
   if (!GeomagOn()) {
     DrawFoldedNets(model);
@@ -648,8 +649,7 @@ void DrawSelectedEdge(Model3D* model, int mode) {
 // ---- Bounds ------------------------------------------------------------------------------------------
 
 void ExtendViewBounds(Model3D* model, OpenGLView* view, ViewExtents* bounds) {
-  if (!view || !bounds) return;
-  model->UpdateFolding();
+  if (!view || !bounds || !model->FoldOrAskIdleWork()) return;
   for (Net* net : model->GetShownNets()) ExtendViewBounds(net, view, bounds, model, true);
 }
 

@@ -38,14 +38,16 @@ void DrawRingVertices(Model3D* model, const Face3D* facelet, const double* offse
 void DrawRingEdges(Model3D* model, const Face3D* facelet, const double* offset, bool highlightedOnly, bool reflexOnly);
 
 // ---- Nets and selection -----------------------------------------------------------------
-// The nets that the display mode shows, folded to the fold fraction.
+// The nets that the display mode shows, folded to the fold fraction; a large model's as
+// they were last folded while the idle work folds them (Model3D::FoldOrAskIdleWork),
+// none before their first fold.
 void DrawNets(Model3D* model);
 // The selected facelets over the model, in the selection's transparency.
 void DrawSelectedFacelets(Model3D* model);
 // The selected edge and its neighbour in the net, flat, folded or on the model (the
 // facelet drawing modes).
 void DrawSelectedEdge(Model3D* model, int mode);
-// Folds the nets and widens the view's bounds by the nets shown.
+// Folds the nets as DrawNets does and widens the view's bounds by the nets shown.
 void ExtendViewBounds(Model3D* model, OpenGLView* view, ViewExtents* bounds);
 
 }  // namespace corvia

@@ -220,6 +220,51 @@ void DrawFoldedFacelet(Face3D* f, Model3D* model, OpenGLView* view, double scale
   if (GetNetSettings().show3DTabs) DrawTabs(f, kFaceletDrawFolded, view, scale);
 }
 
+// Each point the facelet is drawn through, folded (in the model's scale) or flat: its
+// corners, and its tabs' outlines when withTabs.
+template <typename Visit>
+void ForEachDrawnPoint(const Face3D* f, bool folded, bool withTabs, double scale, Visit visit) {
+  const int count = f->GetNumEdges();
+  for (int i = 0; i < count; ++i) {
+    const Edge3D& e = f->mEdges[i];
+    double p[3];
+    GetFaceletCorner(&e, folded ? kFaceletDrawFolded : kFaceletDrawFlat, nullptr, scale, p);
+    visit(p);
+    if (!withTabs || !e.tab) continue;
+    for (const TabPoint& t : e.tab->outline) {
+      if (folded) {
+        Scale(p, t.pos3D, scale);
+      } else {
+        p[0] = t.pos2D[0];
+        p[1] = t.pos2D[1];
+        p[2] = 0.0;
+      }
+      visit(p);
+    }
+  }
+}
+
+// Whether the folded facelet, with its tabs where they are shown, may meet the pick
+// region: what it draws besides (texts, lines, sections) lies within it. points is
+// room for the points.
+bool FoldedMayMeet(const PickRegion& region, const Face3D* f, double scale, std::vector<double>& points) {
+  if (!region.Active()) return true;
+  points.clear();
+  ForEachDrawnPoint(f, true, GetNetSettings().show3DTabs, scale,
+                    [&points](const double* p) { points.insert(points.end(), p, p + 3); });
+  return region.MayMeet(points.data(), static_cast<int>(points.size() / 3));
+}
+
+// Whether the box of a run of folded facelets, in the model's scale, may meet the pick
+// region.
+bool FoldedBoxMayMeet(const PickRegion& region, const Net::FoldedBox& box, double scale) {
+  double corners[8][3];
+  for (int c = 0; c < 8; ++c) {
+    for (int k = 0; k < 3; ++k) corners[c][k] = ((c >> k) & 1 ? box.largest[k] : box.least[k]) * scale;
+  }
+  return region.MayMeet(corners[0], 8);
+}
+
 bool IsDrawnFolded(const Net* net) {
   return net->first && net->first->mType && !net->first->mType->HasFlag(kTypeDrawn);
 }
@@ -233,7 +278,25 @@ void DrawFolded(Net* net, Model3D* model) {
   if (!model) model = Net::GetModel(net);
   const double scale = ModelScale(model);
   GeomagRodBatch rods;
-  ForEachFacelet(net, [&](Face3D* f) { DrawFoldedFacelet(f, model, view, scale); });
+  // A pick draws only the facelets it may hit, read from the runs of the chain whose
+  // folded bounds meet it.
+  const PickRegion region(view);
+  std::vector<double> points;
+  const std::vector<Face3D*>& places = net->Places();
+  const std::vector<Net::FoldedBox>& boxes = net->FoldedBoxes();
+  if (region.Active() && boxes.size() == (places.size() + Net::kFoldedRun - 1) / Net::kFoldedRun) {
+    for (size_t run = 0; run < boxes.size(); ++run) {
+      if (!FoldedBoxMayMeet(region, boxes[run], scale)) continue;
+      const size_t end = std::min(places.size(), (run + 1) * Net::kFoldedRun);
+      for (size_t i = run * Net::kFoldedRun; i < end; ++i) {
+        if (FoldedMayMeet(region, places[i], scale, points)) DrawFoldedFacelet(places[i], model, view, scale);
+      }
+    }
+  } else {
+    ForEachFacelet(net, [&](Face3D* f) {
+      if (FoldedMayMeet(region, f, scale, points)) DrawFoldedFacelet(f, model, view, scale);
+    });
+  }
   view->Materials().SetLineStipple(0);
 }
 
@@ -270,24 +333,7 @@ void ExtendViewBounds(Net* net, OpenGLView* view, ViewExtents* extents, Model3D*
   const double scale = folded ? ModelScale(model) : 1.0;
   const bool withTabs = !(folded && !GetNetSettings().show3DTabs);
   ForEachFacelet(net, [&](Face3D* f) {
-    const int count = f->GetNumEdges();
-    for (int i = 0; i < count; ++i) {
-      const Edge3D& e = f->mEdges[i];
-      double p[3];
-      GetFaceletCorner(&e, folded ? kFaceletDrawFolded : kFaceletDrawFlat, nullptr, scale, p);
-      view->Camera().AddPointToExtents(*extents, p);
-      if (!withTabs || !e.tab) continue;
-      for (const TabPoint& t : e.tab->outline) {
-        if (folded) {
-          Scale(p, t.pos3D, scale);
-        } else {
-          p[0] = t.pos2D[0];
-          p[1] = t.pos2D[1];
-          p[2] = 0.0;
-        }
-        view->Camera().AddPointToExtents(*extents, p);
-      }
-    }
+    ForEachDrawnPoint(f, folded, withTabs, scale, [&](const double* p) { view->Camera().AddPointToExtents(*extents, p); });
   });
 }
 

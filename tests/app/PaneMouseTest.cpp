@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/DeferredPaneWork.h"
 #include "app/ModelChange.h"
 #include "app/PaneModeCommands.h"
 #include "core/FaceImageRef.h"
@@ -39,6 +41,7 @@
 #include "stellation/DeferredModelWork.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/stellation/StellationModels.h"
 #include "ui/CommandIds.h"
 
 namespace test_PaneMouse {
@@ -385,6 +388,23 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
   CPolyView* folding = AddPane(kViewFoldingNet, 400, 400);
   DocumentTest::WindowOf(folding)->Paint();
   ASSERT_GT(CountFoldedNetFaceletsGathered(), 0u);
+  // A click there draws for the pick what lies under the pointer (every facelet before)
+  // and picks the facelet nearest the eye under its centre.
+  Face3D* nearest = nullptr;
+  double nearestCentre[3] = {0.0, 0.0, 0.0};
+  for (Face3D* f : places) {
+    double centre[3];
+    f->GetPlacedCentroid(centre);
+    Scale(centre, centre, GetCurrentPoly()->mDisplayScale);
+    if (nearest && Dot(centre, folding->Camera().GetEye()) <= Dot(nearestCentre, folding->Camera().GetEye())) continue;
+    nearest = f;
+    CopyVector(nearestCentre, centre);
+  }
+  int x = 0, y = 0;
+  WindowOf(folding, nearestCentre, x, y);
+  const uint64_t names = folding->GetPickNamesLoaded();
+  EXPECT_TRUE(Means(folding->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(nearest)));
+  EXPECT_LT(folding->GetPickNamesLoaded() - names, 1000u) << "of " << places.size();
   const unsigned long gathered = CountFlatNetFaceletsGathered() + CountFoldedNetFaceletsGathered();
   Face3D* facelet = places[places.size() / 2];
   GetCurrentPoly()->SelectFace(facelet->mSourceFace, false);
@@ -398,6 +418,76 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
   EXPECT_EQ(CountFlatNetFaceletsGathered() + CountFoldedNetFaceletsGathered(), gathered);
   nets.show3DTabs = standing;
   GetNetDrawSettings().showTabsOnFoldingNets = glued;
+}
+
+// The Folding Net pane of a model of 21,600 facelets folds none of its nets in a paint
+// (a paint once folded them all, two seconds at a million facelets): the paint asks the
+// idle work, and shows nothing before their first fold and the nets as they were last
+// folded after a new fraction. The idle work's fold, under its progress window, is what
+// the pane shows next; its Cancel leaves the pane as it was and not asking again.
+TEST_F(PaneClickTest, ALargeModelsNetsAreFoldedByTheIdleWorkNotInThePaint) {
+  ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
+  std::unique_ptr<SimplePoly> cube = GetCurrentPoly()->Subdivide(0, 30);
+  ASSERT_TRUE(cube);
+  ASSERT_TRUE(CreateDerivedPolyWithUndo(Doc(), *cube, -1, false, true).done());
+  // The pixels of two pictures of the pane that differ.
+  auto CountDifferentPixels = [](const GLBitmap& a, const GLBitmap& b) {
+    int count = 0;
+    for (int y = 0; y < std::min(a.height, b.height); ++y) {
+      for (int x = 0; x < std::min(a.width, b.width); ++x) count += std::memcmp(a.Pixel(x, y), b.Pixel(x, y), 3) != 0;
+    }
+    return count;
+  };
+  NetSettings& settings = GetNetSettings();
+  const double fraction = settings.foldFraction;
+  settings.foldFraction = 0.5;
+  CPolyView* pane = AddPane(kViewFoldingNet, 300, 300);
+  OffscreenViewWindow* window = DocumentTest::WindowOf(pane);
+  window->Paint();
+  if (IsModelWorkPending(GetCurrentPoly()->mBaseBlock.get())) {
+    EXPECT_TRUE(RunDeferredModelWork(TellOutcome));
+  }
+  Model3D* model = pane->GetModel3D();
+  ASSERT_TRUE(model && model->HasNets());
+  ASSERT_GE(model->GetNumFacelets(), kDeferredFoldFacelets);
+  const GLBitmap empty = (window->Paint(), window->ReadPixels());
+  auto paintAfterIdleWork = [&] {
+    for (int turns = 0; turns < 4 && RunDeferredPaneWork(); ++turns) window->Paint();
+    window->Paint();
+    return window->ReadPixels();
+  };
+  ASSERT_EQ(model->GetFoldCount(), 0u) << "folded in the paint";
+  EXPECT_TRUE(HasDeferredFolding());
+  const GLBitmap half = paintAfterIdleWork();
+  EXPECT_EQ(model->GetFoldCount(), 1u);
+  EXPECT_GT(CountDifferentPixels(half, empty), 300 * 300 / 20);
+
+  settings.foldFraction = 0.9;
+  window->Paint();
+  EXPECT_EQ(model->GetFoldCount(), 1u) << "folded in the paint";
+  EXPECT_EQ(CountDifferentPixels(window->ReadPixels(), half), 0);
+  // Cancelled by the user: the pane as it was, and no more asking.
+  corvia::testing::TickingClock clock(1.0);
+  platform::ServiceSet services = platform::Services();
+  services.clock = &clock;
+  const platform::ServiceSet before = platform::InstallServices(services);
+  corvia::testing::Platform().progress.Current()->onPump = [](auto& state) { state.cancel = true; };
+  EXPECT_TRUE(RunDeferredPaneWork());
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  corvia::testing::Platform().progress.Current()->cancel = false;
+  platform::InstallServices(before);
+  window->Paint();
+  EXPECT_FALSE(HasDeferredFolding());
+  EXPECT_EQ(model->GetFoldCount(), 1u);
+  EXPECT_EQ(CountDifferentPixels(window->ReadPixels(), half), 0);
+  // The view chosen again asks again; the fold is then shown.
+  pane->ChooseViewType(kViewFoldingNet);
+  window->Paint();
+  EXPECT_TRUE(HasDeferredFolding());
+  const GLBitmap closer = paintAfterIdleWork();
+  EXPECT_EQ(model->GetFoldCount(), 2u);
+  EXPECT_GT(CountDifferentPixels(closer, half), 300 * 300 / 50);
+  settings.foldFraction = fraction;
 }
 
 TEST_F(PaneClickTest, MidradiusOfUniformModels) {

@@ -241,6 +241,8 @@ class NetDrawing : public corvia::testing::GLTest {
     };
     OffscreenViewWindow* window = Show(view, kSize, kSize);
     if (!window) return nullptr;
+    // Folded first: a large model's reach is that of its nets as last folded.
+    model->UpdateFolding();
     view.Setup(1.1 * model->GetShownNetsReach());
     double axis[3], right[3], up[3];
     TurnToAGeneralDirection(view, axis, right, up);
