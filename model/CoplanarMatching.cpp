@@ -126,6 +126,36 @@ void Identity(double* m) {
   for (int k = 0; k < 9; ++k) m[k] = (k % 4 == 0) ? 1.0 : 0.0;
 }
 
+// The elements of a type (but the first) by the first coordinate of the point an
+// image must reach to match them (a face's centre, a vertex's point), for finding
+// which of them an operation's image can match without trying them all.
+class ImageTargets {
+ public:
+  ImageTargets(const std::vector<PolyElement*>& elements, bool vertices) {
+    for (size_t i = 1; i < elements.size(); ++i) {
+      const double x = (vertices ? elements[i]->mDualVert : elements[i]->mCentre)[0];
+      // An element off every point is matched by no image.
+      if (std::isfinite(x)) mKeys.push_back({x, i});
+    }
+    std::sort(mKeys.begin(), mKeys.end());
+  }
+
+  // In increasing order, the elements whose point may lie within the matching
+  // tolerance of the image point p: every one that does, and a few more.
+  void Near(const double* p, std::vector<size_t>& out) const {
+    out.clear();
+    // Twice the tolerance, so that no rounding at the ends leaves one out.
+    constexpr double kReach = 2 * kFaceMatchTolerance;
+    if (!std::isfinite(p[0])) return;
+    auto it = std::lower_bound(mKeys.begin(), mKeys.end(), std::pair<double, size_t>{p[0] - kReach, 0});
+    for (; it != mKeys.end() && it->first <= p[0] + kReach; ++it) out.push_back(it->second);
+    std::sort(out.begin(), out.end());
+  }
+
+ private:
+  std::vector<std::pair<double, size_t>> mKeys;
+};
+
 // The first face of the type that the image matches; null when none.
 PolyElement* FindImageInType(const FaceType* type, const PolyElement* from, const MappedFrame& image,
                              const double* matrix) {
@@ -142,9 +172,14 @@ bool SkipsOperation(const FaceType* type, const SymOperationIterator& it, const 
          it.step != 2 && group->type == kSymGroupOctahedral;
 }
 
-// Whether a rotation the frame search takes carries the representative onto the
-// element, on whatever corner it lands.
-bool RotationCarries(const FaceType* type, const SymGroup* group, const PolyElement* from, const PolyElement* to) {
+// For each element of a type (as ImageTargets files them, faces[0] the
+// representative): whether a rotation the frame search takes carries the
+// representative onto it, on whatever corner it lands.
+std::vector<int8_t> RotationReaches(const FaceType* type, const SymGroup* group, const std::vector<PolyElement*>& faces,
+                                    const ImageTargets& targets) {
+  std::vector<int8_t> reaches(faces.size(), 0);
+  const PolyElement* from = faces.front();
+  std::vector<size_t> near;
   SymOperationIterator it;
   it.Reset();
   double matrix[9];
@@ -153,10 +188,13 @@ bool RotationCarries(const FaceType* type, const SymGroup* group, const PolyElem
     if (SkipsOperation(type, it, group)) continue;
     MappedFrame image;
     MapFrame(matrix, from, image);
-    int offset = 0;
-    if (MatchesImage(from, to, image, matrix, &offset)) return true;
+    targets.Near(from->IsVertex() ? image.dualPoint : image.centre, near);
+    for (const size_t i : near) {
+      int offset = 0;
+      if (!reaches[i] && MatchesImage(from, faces[i], image, matrix, &offset)) reaches[i] = 1;
+    }
   }
-  return false;
+  return reaches;
 }
 
 }  // namespace detail_CoplanarMatching
@@ -518,8 +556,11 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
   // an operation carries the representative's start there: the faces a saved model
   // had set up open set up alike. Only the faces no such operation reaches are turned.
   const bool fromFile = type->mOwner && (type->mOwner->mPolyFlags & kPolyFlagFileCorners);
-  // Per element: whether a rotation reaches it (-1 until asked).
-  std::vector<int8_t> rotationReaches(faces.size(), -1);
+  const ImageTargets targets(faces, isVertex);
+  // Per element: whether a rotation reaches it (empty until asked; elements are
+  // asked about while they are unmatched, as they were set up).
+  std::vector<int8_t> rotationReaches;
+  std::vector<size_t> near;
   for (const bool keepStarts : {true, false}) {
     if (keepStarts && !fromFile) continue;
     int pass = 0;
@@ -536,7 +577,9 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
         if (SkipsOperation(type, it, group)) continue;
         MappedFrame image;
         MapFrame(matrix, face, image);
-        for (size_t i = 1; i < faces.size(); ++i) {
+        // Only an element at the image's point can match it (MatchesImage).
+        targets.Near(isVertex ? image.dualPoint : image.centre, near);
+        for (const size_t i : near) {
           if (matchedOp[i] >= 0) continue;
           PolyElement* candidate = faces[i];
           if (!isVertex) {
@@ -553,7 +596,7 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
           // meet would be mirror images, and each face's diagram would take that line
           // for its own, running the same way.
           if (keepStarts && it.improperPhase != 0) {
-            if (rotationReaches[i] < 0) rotationReaches[i] = RotationCarries(type, group, face, candidate) ? 1 : 0;
+            if (rotationReaches.empty()) rotationReaches = RotationReaches(type, group, faces, targets);
             if (rotationReaches[i] != 0) continue;
           }
           int offset = 0;
