@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/FolderFigures.h"
+
 namespace {
 
 constexpr int kLongerThan = 100;
@@ -98,7 +100,8 @@ std::string Blank(const std::string& s) {
                std::isxdigit(static_cast<unsigned char>(s[i + 1])) && (i + 2 >= n || s[i + 2] != '\'')) {
       ++i;  // a digit separator
       lineStart = false;
-    } else if (c == '"' || c == '\'' || (c == 'R' && i + 1 < n && s[i + 1] == '"' && (i == 0 || !IsWordChar(s[i - 1])) )) {
+    } else if (c == '"' || c == '\'' ||
+               (c == 'R' && i + 1 < n && s[i + 1] == '"' && (i == 0 || !IsWordChar(s[i - 1])))) {
       i = SkipLiteral(s, i, out);
       lineStart = false;
     } else if ((c == 'R' || c == 'u' || c == 'U' || c == 'L') && i + 1 < n && (i == 0 || !IsWordChar(s[i - 1]))) {
@@ -216,10 +219,10 @@ void Scan(const std::string& path, const std::string& shown, std::vector<Functio
         const std::vector<std::string> t = Tokens(head);
         const Block block = t.empty() ? Block::Other : Judge(t);
         const size_t first = head.find_first_not_of(" \t\r\n");
-        const int firstLine =
-            first == std::string::npos
-                ? line
-                : line - static_cast<int>(std::count(head.begin() + static_cast<std::ptrdiff_t>(first), head.end(), '\n'));
+        const int firstLine = first == std::string::npos
+                                  ? line
+                                  : line - static_cast<int>(std::count(
+                                               head.begin() + static_cast<std::ptrdiff_t>(first), head.end(), '\n'));
         open.push_back({block, firstLine, block == Block::Function ? NameOf(t) : std::string()});
         if (block == Block::Function) ++functionsOpen;
       }
@@ -237,7 +240,8 @@ void Scan(const std::string& path, const std::string& shown, std::vector<Functio
       headStart = i + 1;
     } else if (c == ';') {
       headStart = i + 1;
-    } else if (c == ':' && functionsOpen == 0 && (i + 1 >= s.size() || s[i + 1] != ':') && (i == 0 || s[i - 1] != ':')) {
+    } else if (c == ':' && functionsOpen == 0 && (i + 1 >= s.size() || s[i + 1] != ':') &&
+               (i == 0 || s[i - 1] != ':')) {
       // "public:" and its kin end nothing but start the next declaration.
       const std::vector<std::string> t = Tokens(s.substr(headStart, i - headStart));
       if (t.size() == 1 && (t[0] == "public" || t[0] == "private" || t[0] == "protected")) headStart = i + 1;
@@ -256,41 +260,17 @@ int main(int argc, char** argv) {
   const fs::path root = argv[1];
   const bool list = argc > 3 && std::string(argv[3]) == "--list";
 
+  corvia_tools::FolderFigures read;
+  if (!corvia_tools::ReadFolderFigures(argv[2], 1, read)) return 2;
+  const std::vector<std::string>& order = read.order;
   std::map<std::string, long> allowed;
-  std::vector<std::string> order;
-  {
-    std::ifstream in(argv[2]);
-    if (!in) {
-      std::cerr << "cannot read the figures file " << argv[2] << "\n";
-      return 2;
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.empty() || line[0] == '#') continue;
-      std::istringstream fields(line);
-      std::string folder;
-      long figure = 0;
-      if (!(fields >> folder >> figure)) {
-        std::cerr << "unreadable line in " << argv[2] << ": " << line << "\n";
-        return 2;
-      }
-      allowed[folder] = figure;
-      order.push_back(folder);
-    }
-  }
+  for (const auto& [folder, figures] : read.figures) allowed[folder] = figures[0];
 
   std::map<std::string, long> counted;
   std::vector<Function> found;
   for (const std::string& folder : order) {
     counted[folder] = 0;
-    const fs::path dir = root / folder;
-    if (!fs::is_directory(dir)) continue;
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-      const std::string ext = entry.path().extension().string();
-      if (entry.is_regular_file() && (ext == ".cpp" || ext == ".h")) files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = corvia_tools::SourcesBelow(root / folder);
     for (const fs::path& file : files) {
       const size_t before = found.size();
       Scan(file.string(), fs::relative(file, root).generic_string(), found);
@@ -302,7 +282,8 @@ int main(int argc, char** argv) {
     std::vector<Function> longest = found;
     std::stable_sort(longest.begin(), longest.end(),
                      [](const Function& a, const Function& b) { return a.lines > b.lines; });
-    for (const Function& f : longest) std::cout << f.lines << " " << f.file << ":" << f.firstLine << ": " << f.name << "\n";
+    for (const Function& f : longest)
+      std::cout << f.lines << " " << f.file << ":" << f.firstLine << ": " << f.name << "\n";
   }
   long total = 0;
   std::printf("%-12s %6s   (allowed)\n", "folder", "long");
@@ -315,9 +296,10 @@ int main(int argc, char** argv) {
   for (const std::string& folder : order) {
     if (counted[folder] > allowed[folder]) {
       over = true;
-      std::printf("%s/ holds %ld functions longer than %d lines (allowed %ld): split the new one into helpers that "
-                  "each do one thing.\n",
-                  folder.c_str(), counted[folder], kLongerThan, allowed[folder]);
+      std::printf(
+          "%s/ holds %ld functions longer than %d lines (allowed %ld): split the new one into helpers that "
+          "each do one thing.\n",
+          folder.c_str(), counted[folder], kLongerThan, allowed[folder]);
     } else if (counted[folder] < allowed[folder]) {
       std::printf("%s/ holds fewer long functions than its figure: lower it to %ld.\n", folder.c_str(),
                   counted[folder]);
