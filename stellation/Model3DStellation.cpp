@@ -753,8 +753,8 @@ PolygonList* RegionPolygons(const Region& region, const Transform3D& toWorld, co
 
 // The facelet type of a region, first in the model's list: a facelet at each image of
 // the region and on each face that no rotation reaches.
-void MakeFaceletType(Model3D* model, const Region& region, const std::vector<Matrix>& rotations,
-                     const SymGroup* group, const DiagramCorners& diagram) {
+void MakeFaceletType(Model3D* model, const Region& region, const std::vector<Matrix>& rotations, const SymGroup* group,
+                     const DiagramCorners& diagram) {
   PolyElement* rep = region.type->mFirstFace;
   Transform3D toWorld;
   rep->GetFaceToWorld(toWorld, false);
@@ -796,7 +796,6 @@ void MakeFaceletType(Model3D* model, const Region& region, const std::vector<Mat
   }
   type->Triangulate(list);
 }
-
 
 }  // namespace detail_Model3DStellation
 
