@@ -373,6 +373,109 @@ void Augmentation::GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const {
 
 bool AugmentationKeepsColours(uint32_t options) { return (options & kAugmentColourMask) != 0; }
 
+namespace detail_AugmentMatch {
+
+// The model's shown side as a plain model that can grow: its vertices and faces in list
+// order, with their colours and opacities.
+std::unique_ptr<SimplePoly> CopyShownSide(Poly* poly) {
+  ElementList* faces = nullptr;
+  ElementList* verts = nullptr;
+  poly->GetParts(poly->mShowDual != 0, &faces, &verts, nullptr, nullptr);
+  auto result = std::make_unique<SimplePoly>(verts->mCount, faces->mCount);
+  result->flags |= kSimpleGrowable;
+  int v = 0;
+  for (PolyElement* element = verts->mHead; element; element = element->mNext, ++v) {
+    SimpleVert& out = result->VertAt(v);
+    out.SetPos(element->mDualVert);
+    out.color = out.color2 = PackRainbowColor(element->mColor);
+    out.alpha = element->mOpacity;
+  }
+  int f = 0;
+  for (PolyElement* element = faces->mHead; element; element = element->mNext, ++f) {
+    SimpleFace& out = result->FaceAt(f);
+    out.SetNumVerts(element->mNumSides);
+    for (int i = 0; i < element->mNumSides; ++i) out.SetVertIndex(i, element->GetCorner(i)->mIndex);
+    out.color = out.color2 = PackRainbowColor(element->mColor);
+    out.alpha = element->mOpacity;
+  }
+  result->CalcFaceNormals(true);
+  return result;
+}
+
+// One placement of the added model being joined to the result.
+struct PlacedAddition {
+  const SimplePoly& added;
+  const AugmentPlacement& placement;
+  const FaceOrientation& orientation;
+  bool keepColours;
+};
+
+// The result's vertex of each vertex of the added model at the placement: the matching
+// face's corners are the augmented face's own unless the addition stands off it, the
+// others found or made. False after an internal error or when the model cannot grow.
+bool MapAddedVerts(SimplePoly& result, const PlacedAddition& at, const SimpleFace& matchingFace, bool exploded,
+                   int& usedVerts, std::vector<int32_t>& map) {
+  map.assign(static_cast<size_t>(at.added.NumVerts()), kNoIndex);
+  if (!exploded) {
+    for (int32_t corner : matchingFace.items) {
+      double p[3];
+      at.placement.Place(at.orientation, at.added.VertAt(corner).pos, p);
+      const PolyElement* own = at.placement.face->FindCornerAt(p);
+      if (!own) {
+        ShowInternalError("%s", "CreateAugmentedPoly: Can't find neighbour vert");
+        return false;
+      }
+      map[static_cast<size_t>(corner)] = own->mIndex;
+    }
+  }
+  for (int i = 0; i < at.added.NumVerts(); ++i) {
+    const SimpleVert& source = at.added.VertAt(i);
+    if (source.IsTemp() || map[static_cast<size_t>(i)] != kNoIndex) continue;
+    double p[3];
+    at.placement.Place(at.orientation, source.pos, p);
+    const int before = usedVerts;
+    SimpleVert* vert = result.FindOrCreateVert(p, usedVerts);
+    if (!vert) return false;
+    map[static_cast<size_t>(i)] = vert->GetIndex();
+    if (usedVerts != before) {
+      vert->color = vert->color2 = at.keepColours ? source.color : at.placement.newFaceColour;
+      vert->alpha = at.keepColours ? source.alpha : 1.0f;
+    }
+  }
+  return true;
+}
+
+// The added model's faces at the placement, on the mapped vertices, each wound by
+// winding about its outward normal.
+void AddPlacedFaces(SimplePoly& result, const PlacedAddition& at, const std::vector<int32_t>& map, int winding) {
+  for (int fi = 0; fi < at.added.NumFaces(); ++fi) {
+    const SimpleFace& source = at.added.FaceAt(fi);
+    if (source.IsTemp() || source.Count() < 3) continue;
+    std::vector<int32_t> corners;
+    std::vector<const double*> points;
+    for (int32_t corner : source.items) {
+      corners.push_back(map[static_cast<size_t>(corner)]);
+      points.push_back(result.VertAt(corners.back()).pos);
+    }
+    double area[3], centroid[3], tip[3], c[3], n[3];
+    AreaVector(points, area);
+    source.GetCentroid(c);
+    Add(tip, c, source.normal);
+    at.placement.Place(at.orientation, c, centroid);
+    at.placement.Place(at.orientation, tip, n);
+    Subtract(n, n, centroid);
+    const bool turn = (Dot(area, n) < 0.0) == (winding > 0);
+    SimpleFace& out = result.AddFace();
+    out.SetNumVerts(static_cast<int>(corners.size()));
+    const int count = static_cast<int>(corners.size());
+    for (int i = 0; i < count; ++i) out.SetVertIndex(i, corners[static_cast<size_t>(turn ? (count - i) % count : i)]);
+    out.color = out.color2 = at.keepColours ? source.color : at.placement.newFaceColour;
+    out.alpha = at.keepColours ? source.alpha : 1.0f;
+  }
+}
+
+}  // namespace detail_AugmentMatch
+
 std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& augmentation, Outcome& outcome) {
   namespace d = detail_AugmentMatch;
   Poly* poly = augmentation.mPoly;
@@ -395,27 +498,7 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   outcome = prepared.WarningsOnly();
   outcome.Then(Outcome::Cancelled());
 
-  ElementList* faces = nullptr;
-  ElementList* verts = nullptr;
-  poly->GetParts(poly->mShowDual != 0, &faces, &verts, nullptr, nullptr);
-  auto result = std::make_unique<SimplePoly>(verts->mCount, faces->mCount);
-  result->flags |= kSimpleGrowable;
-  int v = 0;
-  for (PolyElement* element = verts->mHead; element; element = element->mNext, ++v) {
-    SimpleVert& out = result->VertAt(v);
-    out.SetPos(element->mDualVert);
-    out.color = out.color2 = PackRainbowColor(element->mColor);
-    out.alpha = element->mOpacity;
-  }
-  int f = 0;
-  for (PolyElement* element = faces->mHead; element; element = element->mNext, ++f) {
-    SimpleFace& out = result->FaceAt(f);
-    out.SetNumVerts(element->mNumSides);
-    for (int i = 0; i < element->mNumSides; ++i) out.SetVertIndex(i, element->GetCorner(i)->mIndex);
-    out.color = out.color2 = PackRainbowColor(element->mColor);
-    out.alpha = element->mOpacity;
-  }
-  result->CalcFaceNormals(true);
+  std::unique_ptr<SimplePoly> result = d::CopyShownSide(poly);
   const int originalFaces = result->NumFaces();
   int usedVerts = result->NumVerts();
 
@@ -427,67 +510,19 @@ std::unique_ptr<SimplePoly> CreateAugmentedPoly(uint32_t options, Augmentation& 
   const bool keepColours = (options & kAugmentKeepColours) != 0;
   const std::vector<AugmentPlacement> placements = augmentation.GetPlacements();
   const int total = static_cast<int>(placements.size());
+  std::vector<int32_t> map;
   for (int k = 0; k < total; ++k) {
     const AugmentPlacement& placement = placements[static_cast<size_t>(k)];
     if (!UpdateProgress(static_cast<double>(k) / total, "Augmented %d of %d faces", k, total)) return nullptr;
     const FaceOrientation& orientation = *placement.target->mCurrent;
     const int firstFace = result->NumFaces();
     const int firstVert = usedVerts;
-    std::vector<int32_t> map(static_cast<size_t>(added.NumVerts()), kNoIndex);
-    if (!exploded) {
-      // The matching face's corners are the augmented face's own.
-      for (int32_t corner : matchingFace.items) {
-        double p[3];
-        placement.Place(orientation, added.VertAt(corner).pos, p);
-        const PolyElement* own = placement.face->FindCornerAt(p);
-        if (!own) {
-          ShowInternalError("%s", "CreateAugmentedPoly: Can't find neighbour vert");
-          return nullptr;
-        }
-        map[static_cast<size_t>(corner)] = own->mIndex;
-      }
-    }
-    for (int i = 0; i < added.NumVerts(); ++i) {
-      const SimpleVert& source = added.VertAt(i);
-      if (source.IsTemp() || map[static_cast<size_t>(i)] != kNoIndex) continue;
-      double p[3];
-      placement.Place(orientation, source.pos, p);
-      const int before = usedVerts;
-      SimpleVert* vert = result->FindOrCreateVert(p, usedVerts);
-      if (!vert) return nullptr;
-      map[static_cast<size_t>(i)] = vert->GetIndex();
-      if (usedVerts != before) {
-        vert->color = vert->color2 = keepColours ? source.color : placement.newFaceColour;
-        vert->alpha = keepColours ? source.alpha : 1.0f;
-      }
-    }
+    const d::PlacedAddition at{added, placement, orientation, keepColours};
+    if (!d::MapAddedVerts(*result, at, matchingFace, exploded, usedVerts, map)) return nullptr;
     // The added faces wind as the model's faces do about their outward normals
     // (inward ones for an excavation, which faces into the hole).
     const int winding = d::Winding(*placement.face) * (excavate ? -1 : 1);
-    for (int fi = 0; fi < added.NumFaces(); ++fi) {
-      const SimpleFace& source = added.FaceAt(fi);
-      if (source.IsTemp() || source.Count() < 3) continue;
-      std::vector<int32_t> corners;
-      std::vector<const double*> points;
-      for (int32_t corner : source.items) {
-        corners.push_back(map[static_cast<size_t>(corner)]);
-        points.push_back(result->VertAt(corners.back()).pos);
-      }
-      double area[3], centroid[3], tip[3], c[3], n[3];
-      d::AreaVector(points, area);
-      source.GetCentroid(c);
-      Add(tip, c, source.normal);
-      placement.Place(orientation, c, centroid);
-      placement.Place(orientation, tip, n);
-      Subtract(n, n, centroid);
-      const bool turn = (Dot(area, n) < 0.0) == (winding > 0);
-      SimpleFace& out = result->AddFace();
-      out.SetNumVerts(static_cast<int>(corners.size()));
-      const int count = static_cast<int>(corners.size());
-      for (int i = 0; i < count; ++i) out.SetVertIndex(i, corners[static_cast<size_t>(turn ? (count - i) % count : i)]);
-      out.color = out.color2 = keepColours ? source.color : placement.newFaceColour;
-      out.alpha = keepColours ? source.alpha : 1.0f;
-    }
+    d::AddPlacedFaces(*result, at, map, winding);
     result->CalcFaceNormals(true, firstFace);
     // The matching face and the augmented face lie on each other: both go, in pairs,
     // unless coincident faces are kept.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -514,6 +515,189 @@ int ParseModelNameAbbrev(const char* text, const char* names) {
 
 // ---- Lookup ---------------------------------------------------------------------------------
 
+namespace detail_ModelLookup {
+
+// A text looked up in the library, and what the lookup tells its caller.
+struct LookUp {
+  const char* p;
+  const ModelSearchCriteria& criteria;
+  bool findAll;
+  bool* recognised;
+  bool* isDual;
+  Outcome* why;
+};
+
+// A catalogue index: U or M and a Maeder index, K and a Kaleido index, W or # and a
+// Wenninger number (one without an entry is a stellation, described in *stellation).
+// Nothing when the text is no index; else the lookup's answer.
+std::optional<LibraryEntry*> LookUpByIndex(const LookUp& q, WenningerStellation* stellation) {
+  const char* p = q.p;
+  char first = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+  int number = 0;
+  struct IndexKind {
+    bool matches;
+    const char* digits;
+    int maximum;
+    const char* message;
+  };
+  const char* afterHash = *p != 0 && p[1] == '#' ? p + 2 : p + 1;
+  IndexKind kinds[] = {
+      {first == 'u' || first == 'm', afterHash, 80, "U%s is not a valid Maeder index.\n(Should be in the range 1-80)"},
+      {first == 'k', p + 1, 80, "K%s is not a valid Kaleido index.\n(Should be in the range 1-80)"},
+      {first == 'w' || first == '#', p + 1, 119, "W%s is not a valid Wenninger number.\n(Should be in the range 1-119)"},
+  };
+  for (int kind = 0; kind < 3; ++kind) {
+    if (!kinds[kind].matches || !ReadIndex(kinds[kind].digits, number)) continue;
+    *q.recognised = true;
+    if (number < 1 || number > kinds[kind].maximum) {
+      // The number as typed: one too large to read whole is not shown cut.
+      std::string digits = SkipBlanks(kinds[kind].digits);
+      TrimTrailingBlanks(digits.data());
+      digits.resize(std::strlen(digits.c_str()));
+      if (q.why) *q.why = Outcome::RefusedF(kinds[kind].message, digits.c_str());
+      return nullptr;
+    }
+    for (int i = 0; i < kNumLibraryEntries; ++i) {
+      LibraryEntry& entry = gLibraryTable[i];
+      int index = kind == 0 ? entry.GetMaederIndex() : kind == 1 ? entry.GetKaleidoIndex() : entry.GetWenningerNumber();
+      if (index != number) continue;
+      if (q.findAll && !q.criteria.Matches(entry, false, -1, -1)) return nullptr;
+      return &entry;
+    }
+    if (kind != 2 || !q.why) return nullptr;
+    // A Wenninger number without an entry is a stellation of the octahedron or
+    // the icosahedron.
+    const int32_t* ranges = nullptr;
+    int numRanges = GetWenningerStellationRanges(number, &ranges);
+    if (numRanges == 0) return nullptr;
+    if (number > kLastStellationWithBase) {
+      *q.why = Outcome::RefusedF("No base model is known for the stellation W%d.", number);
+      return nullptr;
+    }
+    if (stellation) {
+      stellation->number = number;
+      stellation->baseConfig = number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3";
+      stellation->ranges = ranges;
+      stellation->numRanges = numRanges;
+    }
+    return nullptr;
+  }
+  return std::nullopt;
+}
+
+// A Wythoff symbol (the text holds a bar).
+LibraryEntry* LookUpByWythoff(const LookUp& q) {
+  WythoffParts typed;
+  int read = ReadWythoff(q.p, typed);
+  if (read == kNumberTooLong) {
+    if (q.why) *q.why = Outcome::Refused("Invalid Wythoff symbol: a number has more than nine digits.");
+    return nullptr;
+  }
+  if (read < 0) {
+    if (q.why) *q.why = Outcome::Refused("Invalid Wythoff symbol: too many terms.");
+    return nullptr;
+  }
+  if (read > 0) {
+    for (int i = 0; i < kNumLibraryEntries; ++i) {
+      LibraryEntry& entry = gLibraryTable[i];
+      if (entry.mWythoff == nullptr || *entry.mWythoff == 0) continue;
+      WythoffParts stored;
+      int n = 0;
+      if (ReadWythoff(entry.mWythoff, stored) <= 0 || !MatchWythoff(typed, stored, n)) continue;
+      if (!q.criteria.Matches(entry, false, n > 0 ? n : -1, n > 0 ? 1 : -1)) continue;
+      *q.recognised = true;
+      if (n > 0 && !entry.CheckParams(n, 1, q.why)) return nullptr;
+      if (!q.findAll) return &entry;
+      AppendSearchResult(&entry, false);
+    }
+    if (gHead != nullptr) return gHead->mEntry;
+  }
+  if (q.why) *q.why = Outcome::Refused("There is no matching model with that Wythoff symbol.");
+  return nullptr;
+}
+
+// A vertex configuration or symbol: the entry typed for building, or each one matched
+// added to the results when they are all looked for. Nothing when the lookup goes on.
+std::optional<LibraryEntry*> LookUpByConfig(const LookUp& q) {
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    LibraryEntry& entry = gLibraryTable[i];
+    int n = 0, d = 1;
+    bool numbered = false;
+    if (entry.mConfig == nullptr) continue;
+    // The list of results also takes the configuration read from another polygon or the
+    // other way round; a model typed for building is built as typed.
+    if (!MatchConfig(q.p, entry.mConfig, n, d, numbered) && !(q.findAll && MatchConfigTurned(q.p, entry.mConfig)))
+      continue;
+    if (!q.criteria.Matches(entry, false, n, d)) continue;
+    *q.recognised = true;
+    if (numbered && !entry.CheckParams(n, d, q.why)) return nullptr;
+    if (!q.findAll) return &entry;
+    AppendSearchResult(&entry, false);
+  }
+  return std::nullopt;
+}
+
+// A name, its initials or a part of it, of a model or its dual; an empty text takes
+// every entry the criteria match. A text that starts with a digit counts only where it
+// is a whole name, so that configurations never read as initials or parts of names.
+// Nothing when the lookup goes on.
+std::optional<LibraryEntry*> LookUpByName(const LookUp& q) {
+  const char* p = q.p;
+  const bool wholeOnly = std::isdigit(static_cast<unsigned char>(*p)) != 0;
+  auto nameScore = [&](const char* names) {
+    const int score = ParseModelNameAbbrev(p, names);
+    return wholeOnly && score != kWholeNameScore ? 0 : score;
+  };
+  int bestScore = 3;
+  LibraryEntry* best = nullptr;
+  bool bestDual = false;
+  auto consider = [&](LibraryEntry& entry, bool dual, int score) {
+    if (score > bestScore) {
+      bestScore = score;
+      best = &entry;
+      bestDual = dual;
+    }
+    if (q.findAll && score >= kMinListedScore) InsertSearchResult(&entry, dual, score);
+  };
+  for (int i = 0; i < kNumLibraryEntries; ++i) {
+    LibraryEntry& entry = gLibraryTable[i];
+    bool m = q.criteria.Matches(entry, false, -1, -1);
+    bool md = entry.mDualName != nullptr && *entry.mDualName != 0 && q.criteria.Matches(entry, true, -1, -1);
+    bool dualListed = md && entry.mCategory != kCategoryPlatonic && entry.mCategory != kCategoryKeplerPoinsot;
+    if (*p == 0) {
+      if (!m && !md) continue;
+      if (!q.findAll) {
+        *q.isDual = !m;
+        return &entry;
+      }
+      if (m) AppendSearchResult(&entry, false);
+      if (dualListed) AppendSearchResult(&entry, true);
+      continue;
+    }
+    if (m) {
+      int score = 0;
+      // The configurations were looked at already; a digit starts only those.
+      if (!wholeOnly && entry.mConfig != nullptr && *entry.mConfig != 0)
+        score = ParseModelNameAbbrev(p, entry.mConfig) * 4 + 3;
+      int mainScore = nameScore(entry.mName);
+      if (mainScore >= 5) mainScore += kNameScoreRaise;
+      if (mainScore * 4 + 2 > score) score = mainScore * 4 + 2;
+      int otherScore = nameScore(entry.mOtherNames) * 4 + 1;
+      if (otherScore > score) score = otherScore;
+      consider(entry, false, score);
+    }
+    if (dualListed) consider(entry, true, nameScore(entry.mDualName) * 4);
+  }
+  if (!q.findAll && best != nullptr) {
+    *q.recognised = true;
+    *q.isDual = bestDual;
+    return best;
+  }
+  return std::nullopt;
+}
+
+}  // namespace detail_ModelLookup
+
 LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool* isDual, bool findAll,
                           WenningerStellation* stellation) {
   using namespace detail_ModelLookup;
@@ -532,165 +716,14 @@ LibraryEntry* LookUpModel(const char* text, bool* recognised, Outcome* why, bool
   if (*p == 0 && criteria.IsEmpty()) return nullptr;
   if (!criteria.IsUsable()) return nullptr;
 
-  // Catalogue indexes.
-  char first = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-  int number = 0;
-  struct IndexKind {
-    bool matches;
-    const char* digits;
-    int maximum;
-    const char* message;
-  };
-  const char* afterHash = *p != 0 && p[1] == '#' ? p + 2 : p + 1;
-  IndexKind kinds[] = {
-      {first == 'u' || first == 'm', afterHash, 80, "U%s is not a valid Maeder index.\n(Should be in the range 1-80)"},
-      {first == 'k', p + 1, 80, "K%s is not a valid Kaleido index.\n(Should be in the range 1-80)"},
-      {first == 'w' || first == '#', p + 1, 119, "W%s is not a valid Wenninger number.\n(Should be in the range 1-119)"},
-  };
-  for (int kind = 0; kind < 3; ++kind) {
-    if (!kinds[kind].matches || !ReadIndex(kinds[kind].digits, number)) continue;
-    *recognised = true;
-    if (number < 1 || number > kinds[kind].maximum) {
-      // The number as typed: one too large to read whole is not shown cut.
-      std::string digits = SkipBlanks(kinds[kind].digits);
-      TrimTrailingBlanks(digits.data());
-      digits.resize(std::strlen(digits.c_str()));
-      if (why) *why = Outcome::RefusedF(kinds[kind].message, digits.c_str());
-      return nullptr;
-    }
-    for (int i = 0; i < kNumLibraryEntries; ++i) {
-      LibraryEntry& entry = gLibraryTable[i];
-      int index = kind == 0 ? entry.GetMaederIndex() : kind == 1 ? entry.GetKaleidoIndex() : entry.GetWenningerNumber();
-      if (index != number) continue;
-      if (findAll && !criteria.Matches(entry, false, -1, -1)) return nullptr;
-      return &entry;
-    }
-    if (kind != 2 || !why) return nullptr;
-    // A Wenninger number without an entry is a stellation of the octahedron or
-    // the icosahedron.
-    const int32_t* ranges = nullptr;
-    int numRanges = GetWenningerStellationRanges(number, &ranges);
-    if (numRanges == 0) return nullptr;
-    if (number > kLastStellationWithBase) {
-      *why = Outcome::RefusedF("No base model is known for the stellation W%d.", number);
-      return nullptr;
-    }
-    if (stellation) {
-      stellation->number = number;
-      stellation->baseConfig = number <= kLastOctahedronStellation ? "3.3.3.3" : "3.3.3.3.3";
-      stellation->ranges = ranges;
-      stellation->numRanges = numRanges;
-    }
-    return nullptr;
-  }
-
-  // Wythoff symbols.
-  if (std::strchr(p, '|') != nullptr) {
-    WythoffParts typed;
-    int read = ReadWythoff(p, typed);
-    if (read == kNumberTooLong) {
-      if (why) *why = Outcome::Refused("Invalid Wythoff symbol: a number has more than nine digits.");
-      return nullptr;
-    }
-    if (read < 0) {
-      if (why) *why = Outcome::Refused("Invalid Wythoff symbol: too many terms.");
-      return nullptr;
-    }
-    if (read > 0) {
-      for (int i = 0; i < kNumLibraryEntries; ++i) {
-        LibraryEntry& entry = gLibraryTable[i];
-        if (entry.mWythoff == nullptr || *entry.mWythoff == 0) continue;
-        WythoffParts stored;
-        int n = 0;
-        if (ReadWythoff(entry.mWythoff, stored) <= 0 || !MatchWythoff(typed, stored, n)) continue;
-        if (!criteria.Matches(entry, false, n > 0 ? n : -1, n > 0 ? 1 : -1)) continue;
-        *recognised = true;
-        if (n > 0 && !entry.CheckParams(n, 1, why)) return nullptr;
-        if (!findAll) return &entry;
-        AppendSearchResult(&entry, false);
-      }
-      if (gHead != nullptr) return gHead->mEntry;
-    }
-    if (why) *why = Outcome::Refused("There is no matching model with that Wythoff symbol.");
-    return nullptr;
-  }
-
-  // Vertex configurations and symbols.
+  const LookUp q{p, criteria, findAll, recognised, isDual, why};
+  if (const std::optional<LibraryEntry*> found = LookUpByIndex(q, stellation)) return *found;
+  if (std::strchr(p, '|') != nullptr) return LookUpByWythoff(q);
   if (*p != 0 && *p != '!') {
-    for (int i = 0; i < kNumLibraryEntries; ++i) {
-      LibraryEntry& entry = gLibraryTable[i];
-      int n = 0, d = 1;
-      bool numbered = false;
-      if (entry.mConfig == nullptr) continue;
-      // The list of results also takes the configuration read from another polygon or the
-      // other way round; a model typed for building is built as typed.
-      if (!MatchConfig(p, entry.mConfig, n, d, numbered) && !(findAll && MatchConfigTurned(p, entry.mConfig))) continue;
-      if (!criteria.Matches(entry, false, n, d)) continue;
-      *recognised = true;
-      if (numbered && !entry.CheckParams(n, d, why)) return nullptr;
-      if (!findAll) return &entry;
-      AppendSearchResult(&entry, false);
-    }
+    if (const std::optional<LibraryEntry*> found = LookUpByConfig(q)) return *found;
   }
-
-  // Names. A text that starts with a digit counts only where it is a whole name, so
-  // that configurations never read as initials or parts of names.
   if (*p != '-' && *p != '!') {
-    const bool wholeOnly = std::isdigit(static_cast<unsigned char>(*p)) != 0;
-    auto nameScore = [&](const char* names) {
-      const int score = ParseModelNameAbbrev(p, names);
-      return wholeOnly && score != kWholeNameScore ? 0 : score;
-    };
-    int bestScore = 3;
-    LibraryEntry* best = nullptr;
-    bool bestDual = false;
-    for (int i = 0; i < kNumLibraryEntries; ++i) {
-      LibraryEntry& entry = gLibraryTable[i];
-      bool m = criteria.Matches(entry, false, -1, -1);
-      bool md = entry.mDualName != nullptr && *entry.mDualName != 0 && criteria.Matches(entry, true, -1, -1);
-      bool dualListed = md && entry.mCategory != kCategoryPlatonic && entry.mCategory != kCategoryKeplerPoinsot;
-      if (*p == 0) {
-        if (!m && !md) continue;
-        if (!findAll) {
-          *isDual = !m;
-          return &entry;
-        }
-        if (m) AppendSearchResult(&entry, false);
-        if (dualListed) AppendSearchResult(&entry, true);
-        continue;
-      }
-      if (m) {
-        int score = 0;
-        // The configurations were looked at already; a digit starts only those.
-        if (!wholeOnly && entry.mConfig != nullptr && *entry.mConfig != 0)
-          score = ParseModelNameAbbrev(p, entry.mConfig) * 4 + 3;
-        int mainScore = nameScore(entry.mName);
-        if (mainScore >= 5) mainScore += kNameScoreRaise;
-        if (mainScore * 4 + 2 > score) score = mainScore * 4 + 2;
-        int otherScore = nameScore(entry.mOtherNames) * 4 + 1;
-        if (otherScore > score) score = otherScore;
-        if (score > bestScore) {
-          bestScore = score;
-          best = &entry;
-          bestDual = false;
-        }
-        if (findAll && score >= kMinListedScore) InsertSearchResult(&entry, false, score);
-      }
-      if (dualListed) {
-        int score = nameScore(entry.mDualName) * 4;
-        if (score > bestScore) {
-          bestScore = score;
-          best = &entry;
-          bestDual = true;
-        }
-        if (findAll && score >= kMinListedScore) InsertSearchResult(&entry, true, score);
-      }
-    }
-    if (!findAll && best != nullptr) {
-      *recognised = true;
-      *isDual = bestDual;
-      return best;
-    }
+    if (const std::optional<LibraryEntry*> found = LookUpByName(q)) return *found;
   }
 
   for (LibraryListNode* node = gHead; node != nullptr; node = node->Next()) node->mScore = -1;

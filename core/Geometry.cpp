@@ -196,6 +196,78 @@ bool IntersectLines2D(double* out, const double* p1, const double* p2, const dou
   return true;
 }
 
+namespace detail_Geometry {
+
+// How segments AB and CD that are not collinear touch where an end of one lies on the
+// other's line (the snapped sides sA, sB of A and B from CD's line and sC, sD of C and D
+// from AB's, 0 on the line); -1 when no end touches.
+int EndContact(const double* a, const double* b, const double* c, const double* d, double sA, double sB, double sC,
+               double sD, double tol) {
+  int code = -1;
+  if (sC == 0.0) {
+    if (sA == 0.0) {
+      if (InBox2D(c, a, tol)) code = kSegmentsAMeetsC;
+    } else if (sB != 0.0) {
+      code = kSegmentsCInsideAB;
+    } else if (InBox2D(c, b, tol)) {
+      code = kSegmentsBMeetsC;
+    }
+  } else if (sD != 0.0) {
+    if (sA == 0.0) {
+      code = kSegmentsAInsideCD;
+    } else if (sB != 0.0) {
+      code = kSegmentsCross;
+    } else {
+      code = kSegmentsBInsideCD;
+    }
+  } else {
+    if (sA == 0.0) {
+      if (InBox2D(d, a, tol)) code = kSegmentsAMeetsD;
+    } else if (sB != 0.0) {
+      code = kSegmentsDInsideAB;
+    } else if (InBox2D(d, b, tol)) {
+      code = kSegmentsBMeetsD;
+    }
+  }
+  return code;
+}
+
+// How collinear segments AB and CD meet or overlap (compared along the axis in which AB
+// extends more), with the points of contact in out1 (and the overlap's other end in out2).
+int CollinearSegmentsContact(const double* a, const double* b, const double* c, const double* d, const Line2D& lab,
+                             double tol, double* out1, double* out2) {
+  const int k = std::fabs(lab.b) <= std::fabs(lab.a) ? 1 : 0;
+  const double lo1 = std::fmin(a[k], b[k]), hi1 = std::fmax(a[k], b[k]);
+  const double lo2 = std::fmin(c[k], d[k]), hi2 = std::fmax(c[k], d[k]);
+  if (hi1 - lo1 < tol) return kSegmentsApart;
+  if (lo1 > hi2 + tol || lo2 - tol > hi1) return kSegmentsApart;
+  if (hi2 - tol < lo1 || hi1 < lo2 + tol) {
+    if (!Within(a[k] - c[k], tol) && !Within(a[k] - d[k], tol)) {
+      Copy2(out1, b);
+      return Within(c[k] - b[k], tol) ? kSegmentsBMeetsC : kSegmentsBMeetsD;
+    }
+    Copy2(out1, a);
+    return Within(c[k] - a[k], tol) ? kSegmentsAMeetsC : kSegmentsAMeetsD;
+  }
+  if (Within(lo1 - lo2, tol) && Within(hi1 - hi2, tol)) {
+    Copy2(out1, a);
+    Copy2(out2, b);
+    return Within(a[k] - c[k], tol) ? kSegmentsSameExtentSameWay : kSegmentsSameExtentOpposite;
+  }
+  const double* cdLow = c[k] < d[k] ? c : d;
+  const double* cdHigh = d[k] > c[k] ? d : c;
+  if (a[k] <= b[k]) {
+    Copy2(out1, a[k] >= lo2 ? a : cdLow);
+    Copy2(out2, b[k] <= hi2 ? b : cdHigh);
+  } else {
+    Copy2(out1, a[k] <= hi2 ? a : cdHigh);
+    Copy2(out2, b[k] >= lo2 ? b : cdLow);
+  }
+  return kSegmentsPartialOverlap;
+}
+
+}  // namespace detail_Geometry
+
 int IntersectSegments2D(const double* a, const double* b, const double* c, const double* d, double tol,
                         double* out1, double* out2) {
   using namespace detail_Geometry;
@@ -234,32 +306,7 @@ int IntersectSegments2D(const double* a, const double* b, const double* c, const
         out1[1] = sC == 0.0 ? c[1] : d[1];
       }
     }
-    int code = -1;
-    if (sC == 0.0) {
-      if (sA == 0.0) {
-        if (InBox2D(c, a, tol)) code = kSegmentsAMeetsC;
-      } else if (sB != 0.0) {
-        code = kSegmentsCInsideAB;
-      } else if (InBox2D(c, b, tol)) {
-        code = kSegmentsBMeetsC;
-      }
-    } else if (sD != 0.0) {
-      if (sA == 0.0) {
-        code = kSegmentsAInsideCD;
-      } else if (sB != 0.0) {
-        code = kSegmentsCross;
-      } else {
-        code = kSegmentsBInsideCD;
-      }
-    } else {
-      if (sA == 0.0) {
-        if (InBox2D(d, a, tol)) code = kSegmentsAMeetsD;
-      } else if (sB != 0.0) {
-        code = kSegmentsDInsideAB;
-      } else if (InBox2D(d, b, tol)) {
-        code = kSegmentsBMeetsD;
-      }
-    }
+    const int code = EndContact(a, b, c, d, sA, sB, sC, sD, tol);
     if (code >= 0) return code;
     if ((dA <= 0.0 || dB <= 0.0) && (dA >= 0.0 || dB >= 0.0) && (dC <= 0.0 || dD <= 0.0) &&
         (dC >= 0.0 || dD >= 0.0))
@@ -267,35 +314,7 @@ int IntersectSegments2D(const double* a, const double* b, const double* c, const
     return kSegmentsApart;
   }
 
-  // Collinear: compare along the axis in which AB extends more.
-  const int k = std::fabs(lab.b) <= std::fabs(lab.a) ? 1 : 0;
-  const double lo1 = std::fmin(a[k], b[k]), hi1 = std::fmax(a[k], b[k]);
-  const double lo2 = std::fmin(c[k], d[k]), hi2 = std::fmax(c[k], d[k]);
-  if (hi1 - lo1 < tol) return kSegmentsApart;
-  if (lo1 > hi2 + tol || lo2 - tol > hi1) return kSegmentsApart;
-  if (hi2 - tol < lo1 || hi1 < lo2 + tol) {
-    if (!Within(a[k] - c[k], tol) && !Within(a[k] - d[k], tol)) {
-      Copy2(out1, b);
-      return Within(c[k] - b[k], tol) ? kSegmentsBMeetsC : kSegmentsBMeetsD;
-    }
-    Copy2(out1, a);
-    return Within(c[k] - a[k], tol) ? kSegmentsAMeetsC : kSegmentsAMeetsD;
-  }
-  if (Within(lo1 - lo2, tol) && Within(hi1 - hi2, tol)) {
-    Copy2(out1, a);
-    Copy2(out2, b);
-    return Within(a[k] - c[k], tol) ? kSegmentsSameExtentSameWay : kSegmentsSameExtentOpposite;
-  }
-  const double* cdLow = c[k] < d[k] ? c : d;
-  const double* cdHigh = d[k] > c[k] ? d : c;
-  if (a[k] <= b[k]) {
-    Copy2(out1, a[k] >= lo2 ? a : cdLow);
-    Copy2(out2, b[k] <= hi2 ? b : cdHigh);
-  } else {
-    Copy2(out1, a[k] <= hi2 ? a : cdHigh);
-    Copy2(out2, b[k] >= lo2 ? b : cdLow);
-  }
-  return kSegmentsPartialOverlap;
+  return CollinearSegmentsContact(a, b, c, d, lab, tol, out1, out2);
 }
 
 int IntersectSegments3D(const double* a, const double* b, const double* c, const double* d, double tol,

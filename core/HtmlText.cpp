@@ -177,6 +177,9 @@ class Layout {
   // ---- The interpreter ----
   void Step();
   void Tag();
+  // The tags that set the bold, italic, shadow and glow styles and the sub- and
+  // superscripts; false for any other tag.
+  bool StyleTag(size_t at);
   void Entity();
   void PlainText();
   void AlignLine();
@@ -429,7 +432,41 @@ void Layout::Tag() {
     s.left = k.pen[0];
   } else if (Has(at, "</in>")) {
     if (s.indentCount > 0) s.left = s.indents[--s.indentCount];
-  } else if (Has(at, "<b>")) {
+  } else if (StyleTag(at)) {
+    // The style is set; the tag is skipped below.
+  } else if (Has(at, "<font ")) {
+    return FontTag(at + std::strlen("<font "));
+  } else if (Has(at, "<face=") || Has(at, "<res=") || Has(at, "<size=") || Has(at, "<color=")) {
+    return FontTag(at + 1);
+  } else if (Has(at, "</font>")) {
+    PopFont();
+  } else if (Has(at, "<a>") || Has(at, "<a ")) {
+    return LinkTag(at + 2);
+  } else if (Has(at, "</a>")) {
+    if (s.flags & kTextInLink) {
+      if (Drawing() && !mMeasuring) b.EndLink();
+      k.linkTarget.clear();
+      k.linkId = -1;
+      s.flags &= ~(kTextInLink | kTextLinkNoColor);
+    }
+  } else if (Has(at, "<sel>")) {
+    if (!(s.flags & kTextSelected)) return SkipPast(at + std::strlen("<sel>"), "<else>", "</sel>");
+  } else if (Has(at, "<else>")) {
+    if (s.flags & kTextSelected) return SkipPast(at + std::strlen("<else>"), "</sel>", nullptr);
+  } else if (Has(at, "<br>")) {
+    SkipTag(at);
+    if (!mStopped) NewLine(1);
+    return;
+  } else if (Has(at, "<p")) {
+    SkipTag(at);
+    if (!mStopped) NewLine(2);
+    return;
+  }
+  SkipTag(at);
+}
+
+bool Layout::StyleTag(size_t at) {
+  if (Has(at, "<b>")) {
     s.flags |= kTextBold;
   } else if (Has(at, "</b>")) {
     s.flags &= ~kTextBold;
@@ -463,35 +500,10 @@ void Layout::Tag() {
   } else if (Has(at, "</sup>")) {
     s.size = std::min(s.size * kScriptGrow, mBaseSize * kMaxSizeFactor);
     k.pen[1] -= 0.5 * b.GetAscender(s.font, 0) * GlyphScale();
-  } else if (Has(at, "<font ")) {
-    return FontTag(at + std::strlen("<font "));
-  } else if (Has(at, "<face=") || Has(at, "<res=") || Has(at, "<size=") || Has(at, "<color=")) {
-    return FontTag(at + 1);
-  } else if (Has(at, "</font>")) {
-    PopFont();
-  } else if (Has(at, "<a>") || Has(at, "<a ")) {
-    return LinkTag(at + 2);
-  } else if (Has(at, "</a>")) {
-    if (s.flags & kTextInLink) {
-      if (Drawing() && !mMeasuring) b.EndLink();
-      k.linkTarget.clear();
-      k.linkId = -1;
-      s.flags &= ~(kTextInLink | kTextLinkNoColor);
-    }
-  } else if (Has(at, "<sel>")) {
-    if (!(s.flags & kTextSelected)) return SkipPast(at + std::strlen("<sel>"), "<else>", "</sel>");
-  } else if (Has(at, "<else>")) {
-    if (s.flags & kTextSelected) return SkipPast(at + std::strlen("<else>"), "</sel>", nullptr);
-  } else if (Has(at, "<br>")) {
-    SkipTag(at);
-    if (!mStopped) NewLine(1);
-    return;
-  } else if (Has(at, "<p")) {
-    SkipTag(at);
-    if (!mStopped) NewLine(2);
-    return;
+  } else {
+    return false;
   }
-  SkipTag(at);
+  return true;
 }
 
 void Layout::SkipTag(size_t from) {

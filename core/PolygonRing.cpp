@@ -692,6 +692,59 @@ void ReversePolygonList(PolygonList* list) {
 
 // ---- Triangulation ----------------------------------------------------------------------
 
+namespace detail_PolygonRing {
+
+// Every corner of the ring of n corners gets its edge and its ear measure, and the
+// queue holds them all from the best ear on.
+void QueueEars(PolygonVertex* ring, int n, std::vector<EarSortEntry>& sorted, EarQueue& queue) {
+  PolygonVertex* v = ring;
+  do {
+    ComputeEdge(v);
+    v->blocker = nullptr;
+    v = v->next;
+  } while (v != ring);
+
+  sorted.clear();
+  v = ring;
+  for (int i = 0; i < n; ++i, v = v->next) {
+    v->earQuality = EarMeasure(v);
+    sorted.push_back({v->earQuality, i, v});
+  }
+  // Exact keys with the ring position as tie-break: a strict order, same on every machine.
+  std::sort(sorted.begin(), sorted.end(), [](const EarSortEntry& a, const EarSortEntry& b) {
+    return a.measure < b.measure || (a.measure == b.measure && a.position < b.position);
+  });
+  for (int i = 0; i < n; ++i) {
+    PolygonVertex* e = sorted[i].vertex;
+    e->queuePrev = i > 0 ? sorted[i - 1].vertex : nullptr;
+    e->queueNext = i + 1 < n ? sorted[i + 1].vertex : nullptr;
+  }
+  queue.head = sorted[0].vertex;
+}
+
+// Cuts the chosen corner (already out of the queue) from the ring and frees it; its
+// neighbours are measured and queued again. The corner before it.
+PolygonVertex* CutCorner(EarQueue& queue, PolygonVertex* chosen) {
+  PolygonVertex* p = chosen->prev;
+  PolygonVertex* q = chosen->next;
+  p->next = q;
+  q->prev = p;
+  ComputeEdge(p);
+  p->earQuality = EarMeasure(p);
+  q->earQuality = EarMeasure(q);
+  // Both neighbours have new ears: what blocked the old ones proves nothing now.
+  p->blocker = nullptr;
+  q->blocker = nullptr;
+  queue.Remove(p);
+  queue.Insert(p);
+  queue.Remove(q);
+  queue.Insert(q);
+  FreePolygonVertex(chosen);
+  return p;
+}
+
+}  // namespace detail_PolygonRing
+
 int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, TriangulationContext* context) {
   using namespace detail_PolygonRing;
   if (context) context->failed = false;
@@ -735,30 +788,8 @@ int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, Triang
     indices[count++] = reversed ? p->index : q->index;
   };
 
-  PolygonVertex* v = ring;
-  do {
-    ComputeEdge(v);
-    v->blocker = nullptr;
-    v = v->next;
-  } while (v != ring);
-
-  sorted.clear();
-  v = ring;
-  for (int i = 0; i < n; ++i, v = v->next) {
-    v->earQuality = EarMeasure(v);
-    sorted.push_back({v->earQuality, i, v});
-  }
-  // Exact keys with the ring position as tie-break: a strict order, same on every machine.
-  std::sort(sorted.begin(), sorted.end(), [](const EarSortEntry& a, const EarSortEntry& b) {
-    return a.measure < b.measure || (a.measure == b.measure && a.position < b.position);
-  });
   EarQueue queue;
-  for (int i = 0; i < n; ++i) {
-    PolygonVertex* e = sorted[i].vertex;
-    e->queuePrev = i > 0 ? sorted[i - 1].vertex : nullptr;
-    e->queueNext = i + 1 < n ? sorted[i + 1].vertex : nullptr;
-  }
-  queue.head = sorted[0].vertex;
+  QueueEars(ring, n, sorted, queue);
 
   int count = 0;
   while (n > 3) {
@@ -770,29 +801,14 @@ int TriangulatePolygon(PolygonVertex* ring, int maxIndices, int* indices, Triang
       return fail(count, why);
     }
     queue.Remove(chosen);
-    PolygonVertex* p = chosen->prev;
-    PolygonVertex* q = chosen->next;
     if (chosen->earQuality > 0.0 && chosen->earQuality != kEarMeasureReflex) {
       if (count + 3 > maxIndices) {
         ring = chosen;
         return fail(count, "insufficient space");
       }
-      emit(count, p, chosen, q);
+      emit(count, chosen->prev, chosen, chosen->next);
     }
-    p->next = q;
-    q->prev = p;
-    ComputeEdge(p);
-    p->earQuality = EarMeasure(p);
-    q->earQuality = EarMeasure(q);
-    // Both neighbours have new ears: what blocked the old ones proves nothing now.
-    p->blocker = nullptr;
-    q->blocker = nullptr;
-    queue.Remove(p);
-    queue.Insert(p);
-    queue.Remove(q);
-    queue.Insert(q);
-    FreePolygonVertex(chosen);
-    ring = p;
+    ring = CutCorner(queue, chosen);
     --n;
   }
   const double cross = Cross2(ring->edgeX, ring->edgeY, ring->next->edgeX, ring->next->edgeY);

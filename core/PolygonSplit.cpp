@@ -239,6 +239,171 @@ PolygonVertex* TracePolygonCrossingRing(PolygonVertex* start, PolygonCrossing* r
   return nullptr;
 }
 
+namespace detail_PolygonSplit {
+
+// Every corner joins the record of its position; coincident corners share one. The
+// corners in ring order; the number of distinct positions.
+int FileCornersAtCrossings(PolygonVertex* ring, std::vector<PolygonVertex*>& corners, PolygonCrossing*& crossings,
+                           PolygonCrossing*& crossingsTail) {
+  int distinct = 0;
+  PolygonVertex* v = ring;
+  do {
+    double p[2] = {v->x, v->y};
+    PolygonCrossing* before = crossingsTail;
+    PolygonCrossing* record = FindOrAddPolygonCrossing(p, crossings, crossingsTail);
+    if (crossingsTail != before) ++distinct;
+    v->x = p[0];
+    v->y = p[1];
+    v->nextAtCrossing = nullptr;
+    AddToChain(v, record);
+    corners.push_back(v);
+    v = v->next;
+  } while (v != ring);
+  return distinct;
+}
+
+// Every meeting of two edges that are not neighbours becomes a crossing vertex on both.
+// The corners' ring links are saved first.
+void InsertEdgeCrossings(const std::vector<PolygonVertex*>& corners, PolygonCrossing*& crossings,
+                         PolygonCrossing*& crossingsTail) {
+  const int n = static_cast<int>(corners.size());
+  for (int i = 0; i < n; ++i) {
+    PolygonVertex* a = corners[i];
+    PolygonVertex* b = a->savedNext;
+    for (int j = i + 2; j < n; ++j) {
+      if (i == 0 && j == n - 1) continue;  // neighbours round the end
+      PolygonVertex* c = corners[j];
+      PolygonVertex* d = c->savedNext;
+      const double pa[2] = {a->x, a->y}, pb[2] = {b->x, b->y}, pc[2] = {c->x, c->y}, pd[2] = {d->x, d->y};
+      double out1[2], out2[2];
+      const int code = IntersectSegments2D(pa, pb, pc, pd, kPointTolerance, out1, out2);
+      if ((code >= kSegmentsAMeetsC && code <= kSegmentsBInsideCD) || code == kSegmentsCross) {
+        PolygonCrossing* record = FindOrAddPolygonCrossing(out1, crossings, crossingsTail);
+        InsertCrossingVertex(a, record);
+        InsertCrossingVertex(c, record);
+      } else if (code == kSegmentsPartialOverlap) {
+        // The ends of the shared stretch lie inside the other edge: both edges pass
+        // through both ends.
+        double* ends[2] = {out1, out2};
+        for (double* e : ends) {
+          PolygonCrossing* record = FindOrAddPolygonCrossing(e, crossings, crossingsTail);
+          InsertCrossingVertex(a, record);
+          InsertCrossingVertex(c, record);
+        }
+      }
+    }
+  }
+}
+
+// How the other branches at s's crossing change the winding on the ring's left, passing
+// s from its incoming edge to its outgoing one.
+int WindingChangeAt(const PolygonVertex* s) {
+  const double ux = s->x - s->prev->x, uy = s->y - s->prev->y;
+  const double wx = s->next->x - s->x, wy = s->next->y - s->y;
+  const bool uShort = std::sqrt(ux * ux + uy * uy) <= kPointTolerance;
+  const double theta = (uShort || std::sqrt(wx * wx + wy * wy) <= kPointTolerance) ? 0.0 : TurnAngle(ux, uy, wx, wy);
+  auto onLeft = [theta](double phi) { return theta <= kPi ? (theta < phi && phi < kPi) : (phi > theta || phi < kPi); };
+  int change = 0;
+  for (const PolygonVertex* t = s->crossing->vertices; t; t = t->nextAtCrossing) {
+    if (t == s) continue;
+    const double ox = t->next->x - t->x, oy = t->next->y - t->y;
+    if (!(Within(ox, kPointTolerance) && Within(oy, kPointTolerance))) {
+      const double phi = uShort ? 0.0 : TurnAngle(ux, uy, ox, oy);
+      if (!(Within(phi - theta, kAngleTolerance) || Within(phi - kPi, kAngleTolerance))) change += onLeft(phi) ? -1 : 1;
+    }
+    const double bx = t->prev->x - t->x, by = t->prev->y - t->y;
+    if (!(Within(bx, kPointTolerance) && Within(by, kPointTolerance))) {
+      const double phi = uShort ? 0.0 : TurnAngle(ux, uy, bx, by);
+      if (!(Within(phi - theta, kPointTolerance) || Within(phi - kPi, kPointTolerance))) change += onLeft(phi) ? 1 : -1;
+    }
+  }
+  return change;
+}
+
+// Which way the region on an edge with winding count c is traced: 1 forwards, -1
+// backwards, 0 not at all (it is not filled).
+int TraceDirection(int c, int colorMode) {
+  if (c == 0) return -1;
+  if (c == 2) return 1;
+  if (colorMode == 1 && c % 2 == 0) return std::abs(c) % 4 == 2 ? 1 : -1;
+  return 0;
+}
+
+// The points the numbered crossings stand for, two coordinates each, in *points (or
+// dropped when points is null); false when a number lies past the count.
+bool HandBackNumberedCrossings(const PolygonCrossing* crossings, int counter, double** points) {
+  if (counter <= 0) return true;
+  double* array = new double[2 * counter];
+  for (int i = 0; i < 2 * counter; ++i) array[i] = 0.0;
+  for (const PolygonCrossing* r = crossings; r; r = r->next) {
+    if (r->number < 0) continue;
+    if (r->number >= counter) {
+      // Indices past the array would send triangles to unknown points.
+      ShowInternalError("SplitPolygonRing: Outside array bounds");
+      delete[] array;
+      return false;
+    }
+    array[2 * r->number] = r->x;
+    array[2 * r->number + 1] = r->y;
+  }
+  if (points)
+    *points = array;
+  else
+    delete[] array;
+  return true;
+}
+
+// The traced rings lose their links to the crossing records.
+void DropCrossingLinks(PolygonList* head) {
+  for (PolygonList* node = head; node; node = node->next) {
+    PolygonVertex* r = node->ring;
+    PolygonVertex* w = r;
+    do {
+      w->crossing = nullptr;
+      w = w->next;
+    } while (w != r);
+  }
+}
+
+}  // namespace detail_PolygonSplit
+
+namespace detail_PolygonSplit {
+
+// Walks the ring once round from the outline's first edge, counting how the other
+// branches at each crossing change the winding on the ring's left, and traces the
+// regions the count says are filled.
+void TraceFilledRegions(PolygonVertex* first, PolygonCrossing* startRecord, int total, int& counter,
+                        double& areaBound, PolygonList*& head, PolygonList*& tail) {
+  PolygonVertex* walkStart = first;
+  int c = 0;
+  if (first->next->crossing == startRecord) {
+    walkStart = first;
+    c = 0;
+  } else if (first->prev->crossing == startRecord) {
+    walkStart = first->prev;
+    c = 2;
+  } else {
+    ShowInternalError("SplitPolygonRing: edge funny");
+  }
+  const int colorMode = ColorMode();
+  PolygonVertex* v = walkStart;
+  for (int step = 0; step < total; ++step) {
+    PolygonVertex* s = v->next;
+    if (!(v->flags & kPolygonVertexEdgeTaken) && v->crossing != s->crossing) {
+      const int direction = TraceDirection(c, colorMode);
+      if (direction < 0)
+        AppendRingOrFree(TracePolygonCrossingRing(v, s->crossing, counter, areaBound, 0.0), head, tail);
+      else if (direction > 0)
+        AppendRingOrFree(TracePolygonCrossingRing(s, v->crossing, counter, areaBound, 0.0), head, tail);
+    }
+    c += WindingChangeAt(s);
+    v = s;
+    if (v == walkStart) break;
+  }
+}
+
+}  // namespace detail_PolygonSplit
+
 PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCount) {
   using namespace detail_PolygonSplit;
   if (points) {
@@ -277,50 +442,13 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   PolygonCrossing* crossingsTail = nullptr;
   std::vector<PolygonVertex*> corners;
   corners.reserve(n);
-  int distinct = 0;
-  do {
-    double p[2] = {v->x, v->y};
-    PolygonCrossing* before = crossingsTail;
-    PolygonCrossing* record = FindOrAddPolygonCrossing(p, crossings, crossingsTail);
-    if (crossingsTail != before) ++distinct;
-    v->x = p[0];
-    v->y = p[1];
-    v->nextAtCrossing = nullptr;
-    AddToChain(v, record);
-    corners.push_back(v);
-    v = v->next;
-  } while (v != ring);
+  const int distinct = FileCornersAtCrossings(ring, corners, crossings, crossingsTail);
 
   // 2. Every meeting of two edges that are not neighbours becomes a crossing vertex on both.
   if (distinct > 1) {
     SavePolygonRingLinks(ring);
     work.linksSaved = true;
-    for (int i = 0; i < n; ++i) {
-      PolygonVertex* a = corners[i];
-      PolygonVertex* b = a->savedNext;
-      for (int j = i + 2; j < n; ++j) {
-        if (i == 0 && j == n - 1) continue;  // neighbours round the end
-        PolygonVertex* c = corners[j];
-        PolygonVertex* d = c->savedNext;
-        const double pa[2] = {a->x, a->y}, pb[2] = {b->x, b->y}, pc[2] = {c->x, c->y}, pd[2] = {d->x, d->y};
-        double out1[2], out2[2];
-        const int code = IntersectSegments2D(pa, pb, pc, pd, kPointTolerance, out1, out2);
-        if ((code >= kSegmentsAMeetsC && code <= kSegmentsBInsideCD) || code == kSegmentsCross) {
-          PolygonCrossing* record = FindOrAddPolygonCrossing(out1, crossings, crossingsTail);
-          InsertCrossingVertex(a, record);
-          InsertCrossingVertex(c, record);
-        } else if (code == kSegmentsPartialOverlap) {
-          // The ends of the shared stretch lie inside the other edge: both edges pass
-          // through both ends.
-          double* ends[2] = {out1, out2};
-          for (double* e : ends) {
-            PolygonCrossing* record = FindOrAddPolygonCrossing(e, crossings, crossingsTail);
-            InsertCrossingVertex(a, record);
-            InsertCrossingVertex(c, record);
-          }
-        }
-      }
-    }
+    InsertEdgeCrossings(corners, crossings, crossingsTail);
   }
 
   // 3. The outline first, from the corner farthest from the origin, which lies on the
@@ -350,90 +478,14 @@ PolygonList* SplitPolygonRing(PolygonVertex* ring, double** points, int* pointCo
   // 4. Walk the ring once round from the outline's first edge, counting how the other
   // branches at each crossing change the winding on the ring's left, and trace the
   // regions the count says are filled.
-  PolygonVertex* walkStart = first;
-  int c = 0;
-  if (first->next->crossing == startRecord) {
-    walkStart = first;
-    c = 0;
-  } else if (first->prev->crossing == startRecord) {
-    walkStart = first->prev;
-    c = 2;
-  } else {
-    ShowInternalError("SplitPolygonRing: edge funny");
-  }
-  const int total = CountPolygonRing(ring);
-  const int colorMode = ColorMode();
-  v = walkStart;
-  for (int step = 0; step < total; ++step) {
-    PolygonVertex* s = v->next;
-    if (!(v->flags & kPolygonVertexEdgeTaken) && v->crossing != s->crossing) {
-      int direction = 0;  // 1 forwards, -1 backwards
-      if (c == 0) {
-        direction = -1;
-      } else if (c == 2) {
-        direction = 1;
-      } else if (colorMode == 1 && c % 2 == 0) {
-        direction = std::abs(c) % 4 == 2 ? 1 : -1;
-      }
-      if (direction < 0)
-        AppendRingOrFree(TracePolygonCrossingRing(v, s->crossing, counter, areaBound, 0.0), head, tail);
-      else if (direction > 0)
-        AppendRingOrFree(TracePolygonCrossingRing(s, v->crossing, counter, areaBound, 0.0), head, tail);
-    }
-    // Turn at s, from the incoming direction u to the outgoing one.
-    const double ux = s->x - s->prev->x, uy = s->y - s->prev->y;
-    const double wx = s->next->x - s->x, wy = s->next->y - s->y;
-    const bool uShort = std::sqrt(ux * ux + uy * uy) <= kPointTolerance;
-    const double theta = (uShort || std::sqrt(wx * wx + wy * wy) <= kPointTolerance) ? 0.0 : TurnAngle(ux, uy, wx, wy);
-    auto onLeft = [theta](double phi) { return theta <= kPi ? (theta < phi && phi < kPi) : (phi > theta || phi < kPi); };
-    for (PolygonVertex* t = s->crossing->vertices; t; t = t->nextAtCrossing) {
-      if (t == s) continue;
-      const double ox = t->next->x - t->x, oy = t->next->y - t->y;
-      if (!(Within(ox, kPointTolerance) && Within(oy, kPointTolerance))) {
-        const double phi = uShort ? 0.0 : TurnAngle(ux, uy, ox, oy);
-        if (!(Within(phi - theta, kAngleTolerance) || Within(phi - kPi, kAngleTolerance))) c += onLeft(phi) ? -1 : 1;
-      }
-      const double bx = t->prev->x - t->x, by = t->prev->y - t->y;
-      if (!(Within(bx, kPointTolerance) && Within(by, kPointTolerance))) {
-        const double phi = uShort ? 0.0 : TurnAngle(ux, uy, bx, by);
-        if (!(Within(phi - theta, kPointTolerance) || Within(phi - kPi, kPointTolerance))) c += onLeft(phi) ? 1 : -1;
-      }
-    }
-    v = s;
-    if (v == walkStart) break;
-  }
+  TraceFilledRegions(first, startRecord, CountPolygonRing(ring), counter, areaBound, head, tail);
 
   // 5. The numbered crossings are the points the traced rings' indices refer to.
-  if (counter > 0) {
-    double* array = new double[2 * counter];
-    for (int i = 0; i < 2 * counter; ++i) array[i] = 0.0;
-    for (PolygonCrossing* r = crossings; r; r = r->next) {
-      if (r->number < 0) continue;
-      if (r->number >= counter) {
-        // Indices past the array would send triangles to unknown points.
-        ShowInternalError("SplitPolygonRing: Outside array bounds");
-        delete[] array;
-        return nullptr;
-      }
-      array[2 * r->number] = r->x;
-      array[2 * r->number + 1] = r->y;
-    }
-    if (points)
-      *points = array;
-    else
-      delete[] array;
-  }
+  if (!HandBackNumberedCrossings(crossings, counter, points)) return nullptr;
   if (pointCount) *pointCount = counter;
 
   // 6. The traced rings are handed back without the records.
-  for (PolygonList* node = head; node; node = node->next) {
-    PolygonVertex* r = node->ring;
-    PolygonVertex* w = r;
-    do {
-      w->crossing = nullptr;
-      w = w->next;
-    } while (w != r);
-  }
+  DropCrossingLinks(head);
   return std::exchange(head, nullptr);
 }
 

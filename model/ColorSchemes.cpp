@@ -566,39 +566,25 @@ void ColorScheme(Poly* poly, ElementList* list, uint32_t scheme) {
   }
 }
 
-void detail_ColorSchemes::ColourByScheme(Poly* poly, ElementList* list, uint32_t scheme) {
-  using namespace detail_ColorSchemes;
-  const bool dual = list != &poly->mFaces;
-  const int side = dual ? 1 : 0;
-  FaceTypeBlock* block = dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+namespace detail_ColorSchemes {
 
-  const uint32_t arrangements = scheme & kColorArrangementMask;
-  if ((scheme & kColorAuto) && !arrangements && poly->CountCompoundParts() >= 2) {
-    // A compound shows its parts; the vertices keep their colours.
-    if (!dual) {
-      poly->ColorCompoundParts();
-      ResetColorCaches(poly, 0, false);
-      ResetColorCaches(poly, 1, true);
-    }
-    return;
+// The scheme Auto stands for: by face type with the arrangements asked for, and chiral
+// pairs, coplanar pairs and both sides alike as the number of distinct types calls for.
+uint32_t AutomaticScheme(const FaceTypeBlock* block, uint32_t arrangements) {
+  const int distinct = block ? block->CountDistinctFaceTypes() : 0;
+  uint32_t automatic = kColorByFaceType | arrangements;
+  if (distinct >= 6) {
+    automatic |= kColorSameChiralPairs | kColorSameCoplanarChiralPairs | kColorSameFrontAndBack;
+  } else if (distinct > 1) {
+    automatic |= kColorSameCoplanarChiralPairs | kColorSameFrontAndBack;
   }
-  if (scheme & kColorAuto) {
-    const int distinct = block ? block->CountDistinctFaceTypes() : 0;
-    uint32_t automatic = kColorByFaceType | arrangements;
-    if (distinct >= 6) {
-      automatic |= kColorSameChiralPairs | kColorSameCoplanarChiralPairs | kColorSameFrontAndBack;
-    } else if (distinct > 1) {
-      automatic |= kColorSameCoplanarChiralPairs | kColorSameFrontAndBack;
-    }
-    scheme = automatic;
-  }
+  return automatic;
+}
 
-  const SymGroup* group = poly->mSymGroup;
-  if (arrangements) poly->SetRotSymOfTypes();
-
-  // Predefined colours from the arrangements; the other types are numbered below in
-  // the order of their type numbers.
-  TypeTable table(block);
+// Predefined colours from the arrangements; the other types, in the order of their type
+// numbers, are given back to be numbered.
+std::vector<int> PredefineArrangedTypes(TypeTable& table, const SymGroup* group, uint32_t scheme,
+                                        uint32_t arrangements) {
   std::vector<int> order;
   for (size_t t = 0; t < table.types.size(); ++t) {
     FaceType* type = table.types[t];
@@ -616,86 +602,52 @@ void detail_ColorSchemes::ColourByScheme(Poly* poly, ElementList* list, uint32_t
     }
   }
   MergeSort(order, [&table](int a, int b) { return table.types[a]->mIndex - table.types[b]->mIndex; });
+  return order;
+}
 
-  int n = 1;
-  std::unordered_map<const PolyElement*, int> runOf;
-  if (scheme & kColorByFaceType) {
-    n = NumberByFaceType(table, order, scheme);
-  } else if (scheme & kColorBySides) {
-    n = NumberBySides(table, order, scheme);
-  } else if (scheme & kColorAlongCrossSection) {
-    n = NumberAlongCrossSection(list, table, runOf);
-  } else if (scheme & kColorPerFaceUnlessParallel) {
-    n = 0;
+// The first colour index of each axis class's arrangement slots, after the used ones:
+// one run per axis class that some type of the table uses, -1 for the others.
+std::vector<long long> ArrangementSlotStarts(const TypeTable& table, const SymGroup* group, uint32_t scheme,
+                                             long long used) {
+  std::vector<long long> slotStart(static_cast<size_t>(group->numAxisTypes), -1);
+  long long next = used;
+  for (int a = 0; a < group->numAxisTypes; ++a) {
+    const SymAxisType* axisType = &group->axisTypes[a];
+    const int slots = ArrangementSlots(group->type, std::abs(axisType->fold), scheme);
+    if (slots <= 0) continue;
+    bool present = false;
+    for (const FaceType* type : table.types) present = present || AxisClassOf(type) == axisType;
+    if (!present) continue;
+    slotStart[a] = next;
+    next += slots;
   }
+  return slotStart;
+}
 
-  // Fronts take indices 0 .. n-1 and backs n .. 2n-1 unless both sides share them.
-  const bool backsShared = (scheme & (kColorSameFrontAndBack | kColorPerFaceUnlessParallel)) != 0;
-  const long long used = backsShared ? n : 2LL * n;
-
-  // Arrangement slots follow, one run per axis class that some type of the block uses.
-  std::vector<long long> slotStart;
-  if (arrangements && group) {
-    slotStart.assign(static_cast<size_t>(group->numAxisTypes), -1);
-    long long next = used;
-    for (int a = 0; a < group->numAxisTypes; ++a) {
-      const SymAxisType* axisType = &group->axisTypes[a];
-      const int slots = ArrangementSlots(group->type, std::abs(axisType->fold), scheme);
-      if (slots <= 0) continue;
-      bool present = false;
-      for (const FaceType* type : table.types) present = present || AxisClassOf(type) == axisType;
-      if (!present) continue;
-      slotStart[a] = next;
-      next += slots;
-    }
+// Colours a face of a predefined type from its axis class's arrangement slots; false
+// when the arrangement gives it none.
+bool ColourFromArrangement(PolyElement* e, const SymGroup* group, uint32_t scheme,
+                           const std::vector<long long>& slotStart, bool dual) {
+  SymAxisType* axisType = AxisClassOf(e->mType);
+  int q = -1;
+  const int p = GetPredefinedColorIndex(group, scheme, axisType, e, &q);
+  const int a = group->IndexOfAxisType(axisType);
+  if (p < 0 || a < 0 || a >= static_cast<int>(slotStart.size()) || slotStart[a] < 0) return false;
+  float front[3];
+  float back[3];
+  SideWheelColor(dual, slotStart[a] + p, front);
+  if (e->HasFlag(kElementHemi) && q >= 0) {
+    SideWheelColor(dual, slotStart[a] + q, back);
+  } else {
+    CopyFloat3(back, front);
   }
+  SetBoth(e, front, back);
+  return true;
+}
 
-  const bool perFace = (scheme & kColorPerFaceUnlessParallel) != 0;
-  const uint32_t cursor = dual ? kRainbowBackwards : 0;
-  if (perFace) NextRainbowColor(nullptr, cursor);
-  std::vector<PolyElement*> pending;  // per-face elements, coloured after the others
-  for (PolyElement* e = list->mHead; e; e = e->mNext) {
-    const bool hemi = e->HasFlag(kElementHemi);
-    const int t = table.Find(e->mType);
-    float front[3];
-    float back[3];
-    if (t >= 0 && table.predefined[t]) {
-      SymAxisType* axisType = AxisClassOf(e->mType);
-      int q = -1;
-      const int p = GetPredefinedColorIndex(group, scheme, axisType, e, &q);
-      const int a = group->IndexOfAxisType(axisType);
-      if (p >= 0 && a >= 0 && a < static_cast<int>(slotStart.size()) && slotStart[a] >= 0) {
-        SideWheelColor(dual, slotStart[a] + p, front);
-        if (hemi && q >= 0) {
-          SideWheelColor(dual, slotStart[a] + q, back);
-        } else {
-          CopyFloat3(back, front);
-        }
-        SetBoth(e, front, back);
-        continue;
-      }
-    }
-    if (perFace) {
-      pending.push_back(e);
-      continue;
-    }
-    long long index = 0;
-    if (scheme & kColorAlongCrossSection) {
-      auto it = runOf.find(e);
-      index = it == runOf.end() ? 0 : it->second;
-    } else if ((scheme & (kColorByFaceType | kColorBySides)) && t >= 0 && table.index[t] >= 0 &&
-               table.index[t] != kToBeNumbered) {
-      index = table.index[t];
-    }
-    SideWheelColor(dual, index, front);
-    if (backsShared || hemi) {
-      CopyFloat3(back, front);
-    } else {
-      SideWheelColor(dual, index + n, back);
-    }
-    SetBoth(e, front, back);
-  }
-  // "Color per Face (Unless Parallel)": faces in parallel planes share a colour.
+// "Color per Face (Unless Parallel)": each face the next colour of the rainbow, faces
+// in parallel planes sharing one.
+void ColourPerFaceUnlessParallel(const std::vector<PolyElement*>& pending, uint32_t cursor) {
   std::vector<uint8_t> done(pending.size(), 0);
   for (size_t i = 0; i < pending.size(); ++i) {
     if (done[i]) continue;
@@ -717,6 +669,87 @@ void detail_ColorSchemes::ColourByScheme(Poly* poly, ElementList* list, uint32_t
       done[j] = 1;
     }
   }
+}
+
+}  // namespace detail_ColorSchemes
+
+void detail_ColorSchemes::ColourByScheme(Poly* poly, ElementList* list, uint32_t scheme) {
+  using namespace detail_ColorSchemes;
+  const bool dual = list != &poly->mFaces;
+  const int side = dual ? 1 : 0;
+  FaceTypeBlock* block = dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+
+  const uint32_t arrangements = scheme & kColorArrangementMask;
+  if ((scheme & kColorAuto) && !arrangements && poly->CountCompoundParts() >= 2) {
+    // A compound shows its parts; the vertices keep their colours.
+    if (!dual) {
+      poly->ColorCompoundParts();
+      ResetColorCaches(poly, 0, false);
+      ResetColorCaches(poly, 1, true);
+    }
+    return;
+  }
+  if (scheme & kColorAuto) scheme = AutomaticScheme(block, arrangements);
+
+  const SymGroup* group = poly->mSymGroup;
+  if (arrangements) poly->SetRotSymOfTypes();
+
+  // Predefined colours from the arrangements; the other types are numbered below in
+  // the order of their type numbers.
+  TypeTable table(block);
+  const std::vector<int> order = PredefineArrangedTypes(table, group, scheme, arrangements);
+
+  int n = 1;
+  std::unordered_map<const PolyElement*, int> runOf;
+  if (scheme & kColorByFaceType) {
+    n = NumberByFaceType(table, order, scheme);
+  } else if (scheme & kColorBySides) {
+    n = NumberBySides(table, order, scheme);
+  } else if (scheme & kColorAlongCrossSection) {
+    n = NumberAlongCrossSection(list, table, runOf);
+  } else if (scheme & kColorPerFaceUnlessParallel) {
+    n = 0;
+  }
+
+  // Fronts take indices 0 .. n-1 and backs n .. 2n-1 unless both sides share them.
+  const bool backsShared = (scheme & (kColorSameFrontAndBack | kColorPerFaceUnlessParallel)) != 0;
+  const long long used = backsShared ? n : 2LL * n;
+
+  // Arrangement slots follow, one run per axis class that some type of the block uses.
+  std::vector<long long> slotStart;
+  if (arrangements && group) slotStart = ArrangementSlotStarts(table, group, scheme, used);
+
+  const bool perFace = (scheme & kColorPerFaceUnlessParallel) != 0;
+  const uint32_t cursor = dual ? kRainbowBackwards : 0;
+  if (perFace) NextRainbowColor(nullptr, cursor);
+  std::vector<PolyElement*> pending;  // per-face elements, coloured after the others
+  for (PolyElement* e = list->mHead; e; e = e->mNext) {
+    const bool hemi = e->HasFlag(kElementHemi);
+    const int t = table.Find(e->mType);
+    float front[3];
+    float back[3];
+    if (t >= 0 && table.predefined[t] && ColourFromArrangement(e, group, scheme, slotStart, dual)) continue;
+    if (perFace) {
+      pending.push_back(e);
+      continue;
+    }
+    long long index = 0;
+    if (scheme & kColorAlongCrossSection) {
+      auto it = runOf.find(e);
+      index = it == runOf.end() ? 0 : it->second;
+    } else if ((scheme & (kColorByFaceType | kColorBySides)) && t >= 0 && table.index[t] >= 0 &&
+               table.index[t] != kToBeNumbered) {
+      index = table.index[t];
+    }
+    SideWheelColor(dual, index, front);
+    if (backsShared || hemi) {
+      CopyFloat3(back, front);
+    } else {
+      SideWheelColor(dual, index + n, back);
+    }
+    SetBoth(e, front, back);
+  }
+  ColourPerFaceUnlessParallel(pending, cursor);
 
   int number = 0;
   for (FaceType* type : table.types) type->mIndex = number++;

@@ -131,6 +131,237 @@ double SharedPlaneReach(const PlaneExtent& extent, double tolerance) {
   return 2.0 * (kPointTolerance + tolerance + extent.flat + turn);
 }
 
+constexpr int kNullType = -1;
+
+// Numbers the face types in the order they are met; a null type is kNullType.
+struct TypeNumbers {
+  std::unordered_map<const FaceType*, int> ids;
+  std::vector<const FaceType*> types;
+
+  int Id(const FaceType* type) {
+    if (!type) return kNullType;
+    const auto [at, added] = ids.emplace(type, static_cast<int>(types.size()));
+    if (added) types.push_back(type);
+    return at->second;
+  }
+};
+
+// The rings of a list, each as its members in ring order, and each ring's set of types.
+struct RingTable {
+  std::vector<PolyElement*> members;
+  std::vector<int> memberTypes;
+  std::vector<size_t> ringStart;
+  std::vector<int> ringSet;  // per ring: its set of types among the distinct ones
+  std::vector<const std::vector<int>*> sets;
+  std::map<std::vector<int>, int> setIds;
+  // Per ring the members' types with their counts, sorted: (type, count).
+  std::vector<std::pair<int, int>> ringTypeCounts;
+  std::vector<size_t> ringTypeStart;
+  size_t numRings = 0;
+
+  // Calls visit(ring, type, count) for each type of each ring but the null one.
+  template <typename Visit>
+  void ForEachRingType(Visit visit) const {
+    for (size_t r = 0; r < numRings; ++r) {
+      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+        if (ringTypeCounts[k].first != kNullType) visit(r, ringTypeCounts[k].first, ringTypeCounts[k].second);
+      }
+    }
+  }
+
+  // The fellows of a type's faces in ring r, each once.
+  template <typename Visit>
+  void ForEachFellow(size_t r, int t, int count, Visit visit) const {
+    for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
+      const int other = ringTypeCounts[k].first;
+      if (other != t || count > 1) visit(other);
+    }
+  }
+};
+
+// Appends the ring that starts at e to the table, its members marked as seen.
+void AddRing(PolyElement* e, int limit, TypeNumbers& numbers, std::unordered_set<const PolyElement*>& seen,
+             RingTable& table) {
+  table.ringStart.push_back(table.members.size());
+  std::vector<int> ids;
+  int steps = 0;
+  PolyElement* m = e;
+  do {
+    if (!seen.insert(m).second) break;
+    table.members.push_back(m);
+    table.memberTypes.push_back(numbers.Id(m->mType));
+    ids.push_back(table.memberTypes.back());
+    m = m->mCoplanarNext;
+  } while (m && m != e && steps++ < limit);
+  std::sort(ids.begin(), ids.end());
+  table.ringTypeStart.push_back(table.ringTypeCounts.size());
+  std::vector<int> set;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (i > 0 && ids[i] == ids[i - 1]) {
+      ++table.ringTypeCounts.back().second;
+      continue;
+    }
+    table.ringTypeCounts.emplace_back(ids[i], 1);
+    set.push_back(ids[i]);
+  }
+  const auto [at, added] = table.setIds.emplace(std::move(set), static_cast<int>(table.sets.size()));
+  if (added) table.sets.push_back(&at->first);
+  table.ringSet.push_back(at->second);
+}
+
+// Fills the table with the rings of the list. False when the user cancelled.
+bool GatherRings(ElementList* list, TypeNumbers& numbers, ProgressTicker& tick, RingTable& table) {
+  std::unordered_set<const PolyElement*> seen;
+  for (PolyElement* e = list->mHead; e; e = e->mNext) {
+    if (!tick()) return false;
+    if (!e->mCoplanarNext || seen.count(e)) continue;
+    AddRing(e, list->mCount, numbers, seen, table);
+  }
+  table.numRings = table.ringStart.size();
+  table.ringStart.push_back(table.members.size());
+  table.ringTypeStart.push_back(table.ringTypeCounts.size());
+  return true;
+}
+
+// Which types are alike with which, read from the rings of a table.
+class TypeKinship {
+ public:
+  TypeKinship(const RingTable& table, const std::vector<const FaceType*>& types)
+      : mTable(table), mTypes(types), mRings(types.size()) {
+    table.ForEachRingType([&](size_t r, int t, int count) {
+      TypeRings& of = mRings[static_cast<size_t>(t)];
+      if (of.set < 0) {
+        of.set = table.ringSet[r];
+        of.several = count > 1;
+      } else if (of.set != table.ringSet[r] || of.several != (count > 1)) {
+        of.uniform = false;
+      }
+      of.faces += count;
+    });
+    CountFellowsOfUncleanTypes();
+  }
+
+  // Whether every face of type t lies in a ring, all its rings of one set of types with
+  // the same count of t.
+  bool Clean(int t) const {
+    const TypeRings& of = mRings[static_cast<size_t>(t)];
+    return of.uniform && of.faces == mTypes[static_cast<size_t>(t)]->mCount;
+  }
+
+  bool Alike(int a, int b) const {
+    if (a == kNullType || b == kNullType) return false;
+    const TypeRings& of = mRings[static_cast<size_t>(a)];
+    if (!Clean(a)) return of.alike.count(b) > 0;
+    // A clean type is alike with the fellows of its faces, the types of its set.
+    const std::vector<int>& set = *mTable.sets[static_cast<size_t>(of.set)];
+    return std::binary_search(set.begin(), set.end(), b) && (b != a || of.several);
+  }
+
+ private:
+  // Per type: the set and own count of its rings while they are one, and how many of
+  // its faces lie in rings.
+  struct TypeRings {
+    int set = -1;
+    bool several = false;
+    bool uniform = true;
+    int64_t faces = 0;
+    std::unordered_set<int> alike;  // the types it is alike with, unless clean
+  };
+
+  // The types that are not clean count how many of their faces have each fellow.
+  void CountFellowsOfUncleanTypes() {
+    std::vector<std::unordered_map<int, int64_t>> fellowCounts(mTypes.size());
+    mTable.ForEachRingType([&](size_t r, int t, int count) {
+      if (Clean(t)) return;
+      std::unordered_map<int, int64_t>& counts = fellowCounts[static_cast<size_t>(t)];
+      mTable.ForEachFellow(r, t, count, [&](int other) { counts[other] += count; });
+    });
+    for (size_t t = 0; t < mTypes.size(); ++t) {
+      for (const auto& [other, count] : fellowCounts[t]) {
+        if (count == mTypes[t]->mCount) mRings[t].alike.insert(other);
+      }
+    }
+  }
+
+  const RingTable& mTable;
+  const std::vector<const FaceType*>& mTypes;
+  std::vector<TypeRings> mRings;
+};
+
+// The types of ring r whose fellows are not all alike with them both ways, sorted.
+// Where both are clean they are.
+std::vector<int> LeavingTypes(const RingTable& table, const TypeKinship& kin, size_t r) {
+  std::vector<int> unclean;
+  for (size_t k = table.ringTypeStart[r]; k < table.ringTypeStart[r + 1]; ++k) {
+    const int t = table.ringTypeCounts[k].first;
+    if (t == kNullType || !kin.Clean(t)) unclean.push_back(t);
+  }
+  std::vector<int> leaving;
+  if (unclean.empty()) return leaving;
+  for (size_t k = table.ringTypeStart[r]; k < table.ringTypeStart[r + 1]; ++k) {
+    const int t = table.ringTypeCounts[k].first;
+    const int count = table.ringTypeCounts[k].second;
+    if (t == kNullType) continue;
+    bool leave = false;
+    const auto notAlike = [&](int other) { leave = leave || !kin.Alike(t, other) || !kin.Alike(other, t); };
+    if (!kin.Clean(t)) {
+      table.ForEachFellow(r, t, count, notAlike);
+    } else {
+      for (int other : unclean) {
+        if (other != t || count > 1) notAlike(other);
+      }
+    }
+    if (leave) leaving.push_back(t);
+  }
+  std::sort(leaving.begin(), leaving.end());
+  return leaving;
+}
+
+// Marks the members that leave their rings. False when the user cancelled.
+bool MarkLeavingFaces(const RingTable& table, const TypeKinship& kin, ProgressTicker& tick,
+                      std::vector<uint8_t>& leaves, bool& anyLeaves) {
+  leaves.assign(table.members.size(), 0);
+  anyLeaves = false;
+  for (size_t r = 0; r < table.numRings; ++r) {
+    if (!tick()) return false;
+    const std::vector<int> leaving = LeavingTypes(table, kin, r);
+    for (size_t i = table.ringStart[r]; i < table.ringStart[r + 1] && !leaving.empty(); ++i) {
+      const int t = table.memberTypes[i];
+      if (t != kNullType && std::binary_search(leaving.begin(), leaving.end(), t)) {
+        leaves[i] = 1;
+        anyLeaves = true;
+      }
+    }
+  }
+  return true;
+}
+
+// The faces that stay close their rings again in the same order; one left alone has
+// no ring.
+void CloseRingsWithoutLeavers(const RingTable& table, const std::vector<uint8_t>& leaves) {
+  for (size_t r = 0; r < table.numRings; ++r) {
+    PolyElement* first = nullptr;
+    PolyElement* previous = nullptr;
+    for (size_t i = table.ringStart[r]; i < table.ringStart[r + 1]; ++i) {
+      PolyElement* m = table.members[i];
+      if (leaves[i]) {
+        m->mCoplanarNext = nullptr;
+        m->mFlags &= ~kElementCoplanar;
+        continue;
+      }
+      if (previous) previous->mCoplanarNext = m;
+      if (!first) first = m;
+      previous = m;
+    }
+    if (!first) continue;
+    previous->mCoplanarNext = first;
+    if (first == previous) {
+      first->mCoplanarNext = nullptr;
+      first->mFlags &= ~kElementCoplanar;
+    }
+  }
+}
+
 // Whether a face shares its plane with a face of another type is a matter of its type,
 // not of the face: the symmetry carries each face of a type, with its plane, onto every
 // other. Planes that lie as far apart as the tolerance (a model of tens of thousands of
@@ -149,188 +380,18 @@ double SharedPlaneReach(const PlaneExtent& extent, double tolerance) {
 // of such a ring that is clean in that way is alike with the others; the fellows of
 // the other types are counted out. False when the user cancelled.
 bool KeepRingsAlikeAcrossTypes(ElementList* list) {
-  constexpr int kNullType = -1;
   ProgressTicker tick;
-  std::unordered_map<const FaceType*, int> typeIds;
-  std::vector<const FaceType*> types;
-  auto typeId = [&](const FaceType* type) {
-    if (!type) return kNullType;
-    const auto [at, added] = typeIds.emplace(type, static_cast<int>(types.size()));
-    if (added) types.push_back(type);
-    return at->second;
-  };
-  const int limit = list->mCount;
-  for (bool changed = true; changed;) {
-    // The rings, each as its members in ring order, and each ring's set of types.
-    std::vector<PolyElement*> members;
-    std::vector<int> memberTypes;
-    std::vector<size_t> ringStart;
-    std::vector<int> ringSet;  // per ring: its set of types among the distinct ones
-    std::vector<const std::vector<int>*> sets;
-    std::map<std::vector<int>, int> setIds;
-    std::unordered_set<const PolyElement*> seen;
-    // Per ring the members' types with their counts, sorted: (type, count).
-    std::vector<std::pair<int, int>> ringTypeCounts;
-    std::vector<size_t> ringTypeStart;
-    std::vector<int> ids;
-    for (PolyElement* e = list->mHead; e; e = e->mNext) {
-      if (!tick()) return false;
-      if (!e->mCoplanarNext || seen.count(e)) continue;
-      ringStart.push_back(members.size());
-      ids.clear();
-      int steps = 0;
-      PolyElement* m = e;
-      do {
-        if (!seen.insert(m).second) break;
-        members.push_back(m);
-        memberTypes.push_back(typeId(m->mType));
-        ids.push_back(memberTypes.back());
-        m = m->mCoplanarNext;
-      } while (m && m != e && steps++ < limit);
-      std::sort(ids.begin(), ids.end());
-      ringTypeStart.push_back(ringTypeCounts.size());
-      std::vector<int> set;
-      for (size_t i = 0; i < ids.size(); ++i) {
-        if (i > 0 && ids[i] == ids[i - 1]) {
-          ++ringTypeCounts.back().second;
-          continue;
-        }
-        ringTypeCounts.emplace_back(ids[i], 1);
-        set.push_back(ids[i]);
-      }
-      const auto [at, added] = setIds.emplace(std::move(set), static_cast<int>(sets.size()));
-      if (added) sets.push_back(&at->first);
-      ringSet.push_back(at->second);
-    }
-    const size_t numRings = ringStart.size();
-    ringStart.push_back(members.size());
-    ringTypeStart.push_back(ringTypeCounts.size());
-
-    // Per type: the set and own count of its rings while they are one, and how many of
-    // its faces lie in rings.
-    struct TypeRings {
-      int set = -1;
-      bool several = false;
-      bool uniform = true;
-      int64_t faces = 0;
-      std::unordered_set<int> alike;  // the types it is alike with, unless clean
-    };
-    std::vector<TypeRings> rings(types.size());
-    auto forEachRingType = [&](auto visit) {
-      for (size_t r = 0; r < numRings; ++r) {
-        for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
-          if (ringTypeCounts[k].first != kNullType) visit(r, ringTypeCounts[k].first, ringTypeCounts[k].second);
-        }
-      }
-    };
-    forEachRingType([&](size_t r, int t, int count) {
-      TypeRings& of = rings[static_cast<size_t>(t)];
-      if (of.set < 0) {
-        of.set = ringSet[r];
-        of.several = count > 1;
-      } else if (of.set != ringSet[r] || of.several != (count > 1)) {
-        of.uniform = false;
-      }
-      of.faces += count;
-    });
-    auto clean = [&](int t) {
-      const TypeRings& of = rings[static_cast<size_t>(t)];
-      return of.uniform && of.faces == types[static_cast<size_t>(t)]->mCount;
-    };
-    // The fellows of a type's faces in ring r, each once.
-    auto forEachFellow = [&](size_t r, int t, int count, auto visit) {
-      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
-        const int other = ringTypeCounts[k].first;
-        if (other != t || count > 1) visit(other);
-      }
-    };
-    // The other types count how many of their faces have each fellow.
-    std::vector<std::unordered_map<int, int64_t>> fellowCounts(types.size());
-    forEachRingType([&](size_t r, int t, int count) {
-      if (clean(t)) return;
-      std::unordered_map<int, int64_t>& counts = fellowCounts[static_cast<size_t>(t)];
-      forEachFellow(r, t, count, [&](int other) { counts[other] += count; });
-    });
-    for (size_t t = 0; t < types.size(); ++t) {
-      for (const auto& [other, count] : fellowCounts[t]) {
-        if (count == types[t]->mCount) rings[t].alike.insert(other);
-      }
-    }
-    std::vector<std::unordered_map<int, int64_t>>().swap(fellowCounts);
-    auto alike = [&](int a, int b) {
-      if (a == kNullType || b == kNullType) return false;
-      if (!clean(a)) return rings[static_cast<size_t>(a)].alike.count(b) > 0;
-      // A clean type is alike with the fellows of its faces, the types of its set.
-      const std::vector<int>& set = *sets[static_cast<size_t>(rings[static_cast<size_t>(a)].set)];
-      return std::binary_search(set.begin(), set.end(), b) && (b != a || rings[static_cast<size_t>(a)].several);
-    };
-
-    // Which faces leave: those of the types of a ring whose fellows are not all alike
-    // with them both ways. Where both are clean they are.
-    std::vector<uint8_t> leaves(members.size(), 0);
+  TypeNumbers numbers;
+  for (;;) {
+    RingTable table;
+    if (!GatherRings(list, numbers, tick, table)) return false;
+    const TypeKinship kin(table, numbers.types);
+    std::vector<uint8_t> leaves;
     bool anyLeaves = false;
-    std::vector<int> unclean;
-    for (size_t r = 0; r < numRings; ++r) {
-      if (!tick()) return false;
-      unclean.clear();
-      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
-        const int t = ringTypeCounts[k].first;
-        if (t == kNullType || !clean(t)) unclean.push_back(t);
-      }
-      if (unclean.empty()) continue;
-      std::vector<int> leaving;
-      for (size_t k = ringTypeStart[r]; k < ringTypeStart[r + 1]; ++k) {
-        const int t = ringTypeCounts[k].first;
-        const int count = ringTypeCounts[k].second;
-        if (t == kNullType) continue;
-        bool leave = false;
-        if (!clean(t)) {
-          forEachFellow(r, t, count, [&](int other) { leave = leave || !alike(t, other) || !alike(other, t); });
-        } else {
-          for (int other : unclean) {
-            if (other != t || count > 1) leave = leave || !alike(t, other) || !alike(other, t);
-          }
-        }
-        if (leave) leaving.push_back(t);
-      }
-      if (leaving.empty()) continue;
-      std::sort(leaving.begin(), leaving.end());
-      for (size_t i = ringStart[r]; i < ringStart[r + 1]; ++i) {
-        const int t = memberTypes[i];
-        if (t != kNullType && std::binary_search(leaving.begin(), leaving.end(), t)) {
-          leaves[i] = 1;
-          anyLeaves = true;
-        }
-      }
-    }
-
-    // The faces that stay close their rings again in the same order; one left alone
-    // has no ring.
-    changed = anyLeaves;
-    if (!anyLeaves) break;
-    for (size_t r = 0; r < numRings; ++r) {
-      PolyElement* first = nullptr;
-      PolyElement* previous = nullptr;
-      for (size_t i = ringStart[r]; i < ringStart[r + 1]; ++i) {
-        PolyElement* m = members[i];
-        if (leaves[i]) {
-          m->mCoplanarNext = nullptr;
-          m->mFlags &= ~kElementCoplanar;
-          continue;
-        }
-        if (previous) previous->mCoplanarNext = m;
-        if (!first) first = m;
-        previous = m;
-      }
-      if (!first) continue;
-      previous->mCoplanarNext = first;
-      if (first == previous) {
-        first->mCoplanarNext = nullptr;
-        first->mFlags &= ~kElementCoplanar;
-      }
-    }
+    if (!MarkLeavingFaces(table, kin, tick, leaves, anyLeaves)) return false;
+    if (!anyLeaves) return true;
+    CloseRingsWithoutLeavers(table, leaves);
   }
-  return true;
 }
 
 int RotationCount(const FaceType* type) {

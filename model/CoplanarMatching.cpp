@@ -528,6 +528,30 @@ void SetRotSym(FaceType* type, const SymGroup* group) {
 
 // ---- Frames ------------------------------------------------------------------------------
 
+namespace detail_CoplanarMatching {
+
+// The candidate takes the frame the operation (improper or not) carries the
+// representative's onto, its corners turned by offset to start where the image starts.
+void TakeImageFrame(PolyElement* candidate, const PolyElement* face, const MappedFrame& image, const double* matrix,
+                    bool improper, int offset) {
+  if (offset != 0) candidate->RotateCorners(offset, false);
+  if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
+  MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
+  if (improper) {
+    // The image of a right-handed frame under an improper operation is
+    // left-handed: normal cross x would mirror the representative's diagram on
+    // this face, and everything drawn through the frame would leave the face's
+    // outline.
+    MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
+    SnapNearZero(candidate->mXAxis, kRoundingTolerance);
+    SnapNearZero(candidate->mYAxis, kRoundingTolerance);
+  } else {
+    FinishFrame(candidate);
+  }
+}
+
+}  // namespace detail_CoplanarMatching
+
 void ReorientAxes(FaceType* type, const SymGroup* group) {
   using namespace detail_CoplanarMatching;
   if (!group) {
@@ -601,20 +625,7 @@ void ReorientAxes(FaceType* type, const SymGroup* group) {
           }
           int offset = 0;
           if (!MatchesImage(face, candidate, image, matrix, &offset) || (keepStarts && offset != 0)) continue;
-          if (offset != 0) candidate->RotateCorners(offset, false);
-          if (!WithinPerComponent(candidate->mZAxis, image.normal, kAxisTolerance)) Negate(candidate->mZAxis);
-          MatrixTimesVector(matrix, candidate->mXAxis, face->mXAxis);
-          if (it.improperPhase != 0) {
-            // The image of a right-handed frame under an improper operation is
-            // left-handed: normal cross x would mirror the representative's diagram on
-            // this face, and everything drawn through the frame would leave the face's
-            // outline.
-            MatrixTimesVector(matrix, candidate->mYAxis, face->mYAxis);
-            SnapNearZero(candidate->mXAxis, kRoundingTolerance);
-            SnapNearZero(candidate->mYAxis, kRoundingTolerance);
-          } else {
-            FinishFrame(candidate);
-          }
+          TakeImageFrame(candidate, face, image, matrix, it.improperPhase != 0, offset);
           matchedOp[i] = opIndex;
           ++numDone;
           progress = true;
@@ -667,6 +678,32 @@ SymAxis* FaceType::FindEvenAxisInPlane() const {
 }
 
 // ---- Mirror partner ----------------------------------------------------------------------
+
+namespace detail_CoplanarMatching {
+
+// The frames of the partner type's faces are turned (and first turned over where the
+// mirror face faces against the image) so that the mirror face's y axis becomes the
+// image of the representative's: the frames of the pair are then mirror images.
+void TurnPartnerFrames(const std::vector<PolyElement*>& partnerFaces, const PolyElement* face,
+                       const PolyElement* mirrorFace, const MappedFrame& image, const double* improper) {
+  if (Dot(image.normal, mirrorFace->mZAxis) < 0.0) {
+    for (PolyElement* other : partnerFaces) {
+      Negate(other->mZAxis);
+      Negate(other->mXAxis);
+    }
+  }
+  // Turn the partner frames so that the mirror face's y axis becomes the image of the
+  // representative's y axis; the frames of the pair are then mirror images.
+  double imageY[3];
+  MatrixTimesVector(improper, imageY, face->mYAxis);
+  double angle = ChordAngle(imageY, mirrorFace->mYAxis);
+  double c[3];
+  Cross(c, mirrorFace->mYAxis, imageY);
+  if (Dot(c, mirrorFace->mZAxis) < 0.0) angle = -angle;
+  for (PolyElement* other : partnerFaces) TurnFrame(other, angle);
+}
+
+}  // namespace detail_CoplanarMatching
 
 void FaceType::FindMirrorPartner() {
   const FaceImageIndex index(mBlock);
@@ -759,22 +796,7 @@ void FaceType::FindMirrorPartner(const FaceImageIndex& index) {
   mMirrorPartner = partner;
   partner->mMirrorPartner = this;
 
-  std::vector<PolyElement*> partnerFaces = index.FacesOf(partner);
-  if (Dot(image.normal, mirrorFace->mZAxis) < 0.0) {
-    for (PolyElement* other : partnerFaces) {
-      Negate(other->mZAxis);
-      Negate(other->mXAxis);
-    }
-  }
-  // Turn the partner frames so that the mirror face's y axis becomes the image of the
-  // representative's y axis; the frames of the pair are then mirror images.
-  double imageY[3];
-  MatrixTimesVector(improper, imageY, face->mYAxis);
-  double angle = ChordAngle(imageY, mirrorFace->mYAxis);
-  double c[3];
-  Cross(c, mirrorFace->mYAxis, imageY);
-  if (Dot(c, mirrorFace->mZAxis) < 0.0) angle = -angle;
-  for (PolyElement* other : partnerFaces) TurnFrame(other, angle);
+  TurnPartnerFrames(index.FacesOf(partner), face, mirrorFace, image, improper);
 }
 
 void FindMirrorPartners(FaceTypeBlock* block) {

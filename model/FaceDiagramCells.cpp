@@ -186,21 +186,14 @@ bool& CellHighlightOption() {
   return highlight;
 }
 
-void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondColour) {
-  using namespace detail_FaceDiagramCells;
-  diagram->mNumCells = 0;
-  diagram->mCells = nullptr;
-  diagram->mTriangles = nullptr;
-  // The loops of a large diagram answer the progress window; a cancel leaves it
-  // without cells, and the faces without copies of them.
-  ProgressTicker tick;
-  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) DropZeroWindings(loop->winding);
+namespace detail_FaceDiagramCells {
 
-  // Bounded loops in winding order; runs of equal lists are one cell.
-  std::vector<DiagramLoop*> bounded;
+// The bounded loops of the diagram in winding order, each numbered with its cell: runs
+// of equal winding lists are one cell, whose first loop is flagged. The number of cells.
+int32_t BoundedLoopsByWinding(const FaceDiagram* diagram, std::vector<DiagramLoop*>& bounded) {
   for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next)
     if (!(loop->flags & (kLoopClockwise | kLoopDegenerate)) && loop->component) bounded.push_back(loop);
-  if (bounded.empty()) return;
+  if (bounded.empty()) return 0;
   MergeSort(bounded, [](const DiagramLoop* a, const DiagramLoop* b) { return CompareWindingLists(a->winding, b->winding); });
   int32_t numCells = 0;
   for (size_t i = 0; i < bounded.size(); ++i) {
@@ -210,43 +203,12 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
     }
     bounded[i]->cell = numCells - 1;
   }
+  return numCells;
+}
 
-  // Polygons of every loop with the components nested in it.
-  std::vector<std::vector<Piece>> pieces(bounded.size());
-  int64_t room = 0;
-  for (size_t i = 0; i < bounded.size(); ++i) {
-    if (!tick()) return;
-    PiecesOfLoop(bounded[i], pieces[i]);
-    for (const Piece& piece : pieces[i]) room += piece.room;
-  }
-  if (room > INT32_MAX) room = 0;
-
-  FaceDiagramResultPools& pools = *diagram->mResultPools;
-  DiagramCell* cells = pools.mCells->Alloc(numCells);
-  CellTriangles* ranges = pools.mTriangleRanges->Alloc(numCells);
-  int32_t* indices = pools.mTriangleIndices->Alloc(static_cast<int32_t>(room));
-  int32_t used = 0;
-  TriangulationContext& context = CellTriangulation();
-  for (size_t i = 0; i < bounded.size(); ++i) {
-    if (!tick()) return;
-    const int32_t c = bounded[i]->cell;
-    if (bounded[i]->flags & kLoopFirstOfCell) ranges[c].indices = indices + used;
-    for (Piece& piece : pieces[i]) {
-      PolygonList* head = nullptr;
-      PolygonList* tail = nullptr;
-      AppendToPolygonList(RingOf(piece.outline), head, tail);
-      for (const Cycle& hole : piece.holes) AppendToPolygonList(RingOf(hole), head, tail);
-      const int32_t written = TriangulatePolygonList(head, piece.room, indices + used, &context);
-      used += written;
-      ranges[c].numIndices += written;
-    }
-  }
-
-  // Source pairs in the order of the source table sorted by covered area.
-  const int32_t numSources = diagram->mNumSources;
-  DiagramSourceEntry* table = diagram->mSources;
+// The signed area of each cell, summed over its triangles.
+std::vector<double> CellAreas(const FaceDiagram* diagram, const CellTriangles* ranges, int32_t numCells) {
   std::vector<double> cellArea(static_cast<size_t>(numCells), 0.0);
-  std::vector<int32_t> vertexIndex;
   std::vector<const DiagramVertex*> vertexOf(static_cast<size_t>(diagram->mNumVertices), nullptr);
   for (const DiagramVertex* v = diagram->mFirstVertex; v; v = v->next)
     if (v->index >= 0 && v->index < diagram->mNumVertices) vertexOf[static_cast<size_t>(v->index)] = v;
@@ -260,6 +222,17 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
     }
     cellArea[static_cast<size_t>(c)] = area;
   }
+  return cellArea;
+}
+
+// The rank of each source in the order of the source table sorted by covered area (the
+// members of one group following the first entry of their group); the table's areas
+// are summed on the way.
+std::vector<int32_t> SourceRanks(FaceDiagram* diagram, const std::vector<DiagramLoop*>& bounded,
+                                 const CellTriangles* ranges, int32_t numCells) {
+  const int32_t numSources = diagram->mNumSources;
+  DiagramSourceEntry* table = diagram->mSources;
+  const std::vector<double> cellArea = CellAreas(diagram, ranges, numCells);
   for (size_t i = 0; i < bounded.size(); ++i) {
     if (!(bounded[i]->flags & kLoopFirstOfCell)) continue;
     for (const WindingNode* w = bounded[i]->winding; w; w = w->next)
@@ -289,8 +262,17 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   }
   std::vector<int32_t> rank(static_cast<size_t>(numSources), 0);
   for (size_t k = 0; k < order.size(); ++k) rank[static_cast<size_t>(order[k])] = static_cast<int32_t>(k);
+  return rank;
+}
+
+// The source pairs of each cell, in rank order. False when the user cancelled.
+bool FillCellPairs(FaceDiagram* diagram, const std::vector<DiagramLoop*>& bounded, const std::vector<int32_t>& rank,
+                   DiagramCell* cells, ProgressTicker& tick) {
+  const int32_t numSources = diagram->mNumSources;
+  const DiagramSourceEntry* table = diagram->mSources;
+  FaceDiagramResultPools& pools = *diagram->mResultPools;
   for (size_t i = 0; i < bounded.size(); ++i) {
-    if (!tick()) return;
+    if (!tick()) return false;
     if (!(bounded[i]->flags & kLoopFirstOfCell)) continue;
     DiagramCell& cell = cells[bounded[i]->cell];
     std::vector<const WindingNode*> nodes;
@@ -307,17 +289,18 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
       cell.pairs[k].winding = nodes[k]->count;
     }
   }
-  diagram->mNumCells = numCells;
-  diagram->mCells = cells;
-  diagram->mTriangles = ranges;
+  return true;
+}
 
-  // Every face of the owner's type gets its own copy, each source turned into the
-  // face of that face's coplanar ring at the same place in its ring as the source in
-  // the owner's ring (the rings of one type are ordered alike). A source that is not
-  // in the owner's ring, or a ring of another length, gives the face itself. A face
-  // passed over in its ring gets none: the ring's first face draws the whole plane,
-  // and copies for every face of a plane would grow with the square of its faces.
-  if (!ownerFace) return;
+// Every face of the owner's type gets its own copy of the cells, each source turned
+// into the face of that face's coplanar ring at the same place in its ring as the
+// source in the owner's ring (the rings of one type are ordered alike). A source that
+// is not in the owner's ring, or a ring of another length, gives the face itself. A
+// face passed over in its ring gets none: the ring's first face draws the whole plane,
+// and copies for every face of a plane would grow with the square of its faces.
+void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool secondColour, const DiagramCell* cells,
+                          int32_t numCells, ProgressTicker& tick) {
+  FaceDiagramResultPools& pools = *diagram->mResultPools;
   constexpr int32_t ringLimit = 1 << 20;
   auto ringOf = [](PolyElement* start) {
     std::vector<PolyElement*> ring;
@@ -369,6 +352,64 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
       slot->mNumCells = numCells;
     }
   }
+}
+
+}  // namespace detail_FaceDiagramCells
+
+void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondColour) {
+  using namespace detail_FaceDiagramCells;
+  diagram->mNumCells = 0;
+  diagram->mCells = nullptr;
+  diagram->mTriangles = nullptr;
+  // The loops of a large diagram answer the progress window; a cancel leaves it
+  // without cells, and the faces without copies of them.
+  ProgressTicker tick;
+  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) DropZeroWindings(loop->winding);
+
+  // Bounded loops in winding order; runs of equal lists are one cell.
+  std::vector<DiagramLoop*> bounded;
+  const int32_t numCells = BoundedLoopsByWinding(diagram, bounded);
+  if (bounded.empty()) return;
+
+  // Polygons of every loop with the components nested in it.
+  std::vector<std::vector<Piece>> pieces(bounded.size());
+  int64_t room = 0;
+  for (size_t i = 0; i < bounded.size(); ++i) {
+    if (!tick()) return;
+    PiecesOfLoop(bounded[i], pieces[i]);
+    for (const Piece& piece : pieces[i]) room += piece.room;
+  }
+  if (room > INT32_MAX) room = 0;
+
+  FaceDiagramResultPools& pools = *diagram->mResultPools;
+  DiagramCell* cells = pools.mCells->Alloc(numCells);
+  CellTriangles* ranges = pools.mTriangleRanges->Alloc(numCells);
+  int32_t* indices = pools.mTriangleIndices->Alloc(static_cast<int32_t>(room));
+  int32_t used = 0;
+  TriangulationContext& context = CellTriangulation();
+  for (size_t i = 0; i < bounded.size(); ++i) {
+    if (!tick()) return;
+    const int32_t c = bounded[i]->cell;
+    if (bounded[i]->flags & kLoopFirstOfCell) ranges[c].indices = indices + used;
+    for (Piece& piece : pieces[i]) {
+      PolygonList* head = nullptr;
+      PolygonList* tail = nullptr;
+      AppendToPolygonList(RingOf(piece.outline), head, tail);
+      for (const Cycle& hole : piece.holes) AppendToPolygonList(RingOf(hole), head, tail);
+      const int32_t written = TriangulatePolygonList(head, piece.room, indices + used, &context);
+      used += written;
+      ranges[c].numIndices += written;
+    }
+  }
+
+  // Source pairs in the order of the source table sorted by covered area.
+  const std::vector<int32_t> rank = SourceRanks(diagram, bounded, ranges, numCells);
+  if (!FillCellPairs(diagram, bounded, rank, cells, tick)) return;
+  diagram->mNumCells = numCells;
+  diagram->mCells = cells;
+  diagram->mTriangles = ranges;
+
+  if (ownerFace) CopyCellsToRingFaces(diagram, ownerFace, secondColour, cells, numCells, tick);
 }
 
 bool GetColorOfSource(DiagramSource source, int32_t kind, const DiagramSourceCallbacks* callbacks, float* colour,

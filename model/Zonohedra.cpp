@@ -230,22 +230,20 @@ std::unique_ptr<SimplePoly> Poly::CreateZonishPolyhedron(TolerantPointList& /*li
   return nullptr;
 }
 
-std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list, Outcome* outcome) {
-  namespace d = detail_Zonohedra;
-  Outcome ignored;
-  Outcome& told = outcome ? *outcome : ignored;
-  told = Outcome::Done();
-  // Zones along one line are one zone as long as both together.
+namespace detail_Zonohedra {
+
+// The zones of the points: zones along one line are one zone as long as both together.
+std::vector<ZoneVector> GatherZones(const TolerantPointList& list) {
   std::vector<std::array<double, 3>> units;
   std::vector<std::array<double, 3>> vectors;
   for (const UniquePoint* point = list.Head(); point; point = point->next) {
     const double v[3] = {point->x, point->y, point->z};
     std::array<double, 3> unit;
-    if (!d::CanonicalUnit(v, unit.data())) continue;
+    if (!CanonicalUnit(v, unit.data())) continue;
     units.push_back(unit);
     vectors.push_back({v[0], v[1], v[2]});
   }
-  const std::vector<int32_t> first = d::FirstOfEachDirection(units);
+  const std::vector<int32_t> first = FirstOfEachDirection(units);
   std::vector<ZoneVector> zones;
   std::vector<int32_t> zoneOf(units.size(), -1);
   for (size_t i = 0; i < units.size(); ++i) {
@@ -260,6 +258,122 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
     const double sense = Dot(vectors[i].data(), zone.mUnit) < 0.0 ? -1.0 : 1.0;
     for (int k = 0; k < 3; ++k) zone.mVector[k] += sense * vectors[i][static_cast<size_t>(k)];
   }
+  return zones;
+}
+
+// The centre of a plane's face: every zone off the plane, taken to the side the normal
+// points. inPlane is all zero before and after.
+void PlaneFaceCentre(const std::vector<ZoneVector>& zones, const std::vector<int>& plane, const double* normal,
+                     std::vector<uint8_t>& inPlane, double* centre) {
+  for (int member : plane) inPlane[static_cast<size_t>(member)] = 1;
+  centre[0] = centre[1] = centre[2] = 0.0;
+  for (const ZoneVector& v : zones) {
+    if (inPlane[static_cast<size_t>(v.mIndex)]) continue;
+    if (Dot(normal, v.mUnit) > 0.0) {
+      AddTo(centre, v.mVector);
+    } else {
+      Subtract(centre, centre, v.mVector);
+    }
+  }
+  for (int member : plane) inPlane[static_cast<size_t>(member)] = 0;
+}
+
+// Orders the plane's zones by angle from the first, each turned to the same side of it.
+void OrderPlaneZones(std::vector<ZoneVector>& zones, std::vector<int>& plane, const double* normal) {
+  ZoneVector& a = zones[static_cast<size_t>(plane[0])];
+  a.mAngle = 0.0;
+  a.mFlags &= ~kZoneReversed;
+  for (size_t k = 1; k < plane.size(); ++k) {
+    ZoneVector& u = zones[static_cast<size_t>(plane[k])];
+    double unit[3];
+    CopyVector(unit, u.mUnit);
+    double c[3];
+    Cross(c, a.mUnit, unit);
+    if (Dot(c, normal) <= 0.0) {
+      u.mFlags |= kZoneReversed;
+      Negate(unit);
+    } else {
+      u.mFlags &= ~kZoneReversed;
+    }
+    u.mAngle = AngleFromFirst(a.mUnit, unit);
+  }
+  MergeSort(plane, [&zones](int x, int y) {
+    return CompareZoneAngles(zones[static_cast<size_t>(x)], zones[static_cast<size_t>(y)]);
+  });
+}
+
+// The zonohedron as it is made: its faces made so far and its vertices used.
+struct ZonohedronBuild {
+  SimplePoly& result;
+  int usedVerts = 0;
+  int facesMade = 0;
+  std::vector<int32_t> frontCorners;
+  std::vector<int32_t> backCorners;
+
+  int32_t Place(const double* point) {
+    SimpleVert* vert = result.FindOrCreateVert(point, usedVerts);
+    return vert ? vert->GetIndex() : kNoIndex;
+  }
+
+  // The two opposite faces of 2m sides of an ordered plane, round +centre and -centre,
+  // each wound the same way seen from outside: the face round -centre takes its corners
+  // backwards. False, with the failure told, when the model cannot take them.
+  bool AddPlaneFaces(const std::vector<ZoneVector>& zones, const std::vector<int>& plane, const double* centre,
+                     Outcome& told) {
+    const int m = static_cast<int>(plane.size());
+    frontCorners.assign(static_cast<size_t>(2 * m), kNoIndex);
+    backCorners.assign(static_cast<size_t>(2 * m), kNoIndex);
+    for (int k = 0; k < m; ++k) {
+      double p[3];
+      CopyVector(p, centre);
+      for (int j = 0; j < m; ++j) {
+        const ZoneVector& v = zones[static_cast<size_t>(plane[static_cast<size_t>(j)])];
+        const bool reversed = (v.mFlags & kZoneReversed) != 0;
+        const double sign = ((j < k) == reversed) ? 1.0 : -1.0;
+        for (int c = 0; c < 3; ++c) p[c] += sign * v.mVector[c];
+      }
+      double q[3];
+      CopyVector(q, p);
+      ReflectThroughCentre(q, centre);
+      double minus[3];
+      frontCorners[static_cast<size_t>(k)] = Place(p);
+      frontCorners[static_cast<size_t>(k + m)] = Place(q);
+      NegateInto(minus, p);
+      backCorners[static_cast<size_t>(2 * m - 1 - k)] = Place(minus);
+      NegateInto(minus, q);
+      backCorners[static_cast<size_t>(m - 1 - k)] = Place(minus);
+    }
+    SimpleFace* front = result.GetFace(facesMade);
+    SimpleFace* back = result.GetFace(facesMade + 1);
+    if (!front || !back) {
+      told = Outcome::Failed("The zonohedron could not take all of its faces.");
+      return false;
+    }
+    front = &result.FaceAt(facesMade);
+    back = &result.FaceAt(facesMade + 1);
+    front->SetNumVerts(2 * m, 1);
+    back->SetNumVerts(2 * m, 1);
+    for (int k = 0; k < 2 * m; ++k) {
+      if (frontCorners[static_cast<size_t>(k)] < 0 || backCorners[static_cast<size_t>(k)] < 0) {
+        told = Outcome::Failed("The zonohedron could not take all of its vertices.");
+        return false;
+      }
+      front->SetVertIndex(k, frontCorners[static_cast<size_t>(k)]);
+      back->SetVertIndex(k, backCorners[static_cast<size_t>(k)]);
+    }
+    facesMade += 2;
+    return true;
+  }
+};
+
+}  // namespace detail_Zonohedra
+
+std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList& list, Outcome* outcome) {
+  namespace d = detail_Zonohedra;
+  Outcome ignored;
+  Outcome& told = outcome ? *outcome : ignored;
+  told = Outcome::Done();
+  std::vector<ZoneVector> zones = d::GatherZones(list);
   const int n = static_cast<int>(zones.size());
   if (n < 3) {
     told = Outcome::RefusedF("A zonohedron needs at least 3 zones; only %d were found.", n);
@@ -307,16 +421,9 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
   const int64_t numEdges = 2 * static_cast<int64_t>(planes.members.size());
   auto result = std::make_unique<SimplePoly>(static_cast<int>(numEdges - numFaces + 2), static_cast<int>(numFaces));
   result->flags |= kSimpleGrowable;
-  int usedVerts = 0;
-  int facesMade = 0;
+  d::ZonohedronBuild build{*result};
   std::vector<uint8_t> inPlane(static_cast<size_t>(n), 0);
   std::vector<int> plane;
-  std::vector<int32_t> frontCorners;
-  std::vector<int32_t> backCorners;
-  auto place = [&](const double* point) -> int32_t {
-    SimpleVert* vert = result->FindOrCreateVert(point, usedVerts);
-    return vert ? vert->GetIndex() : kNoIndex;
-  };
   for (int64_t ip = 0; ip < numPlanes; ++ip) {
     if (!ProgressTick(0.5 + 0.5 * static_cast<double>(ip) / static_cast<double>(numPlanes), "Creating zonohedron.")) {
       told = Outcome::Cancelled();
@@ -325,88 +432,13 @@ std::unique_ptr<SimplePoly> CreateZonohedron(Poly* poly, const TolerantPointList
     plane.assign(planes.members.begin() + planes.start[static_cast<size_t>(ip)],
                  planes.members.begin() + planes.start[static_cast<size_t>(ip) + 1]);
     const double* normal = planes.normals[static_cast<size_t>(ip)].data();
-    for (int member : plane) inPlane[static_cast<size_t>(member)] = 1;
-    // The face's centre: every zone off the plane, taken to the side the normal points.
-    double centre[3] = {0.0, 0.0, 0.0};
-    for (const ZoneVector& v : zones) {
-      if (inPlane[static_cast<size_t>(v.mIndex)]) continue;
-      if (Dot(normal, v.mUnit) > 0.0) {
-        AddTo(centre, v.mVector);
-      } else {
-        Subtract(centre, centre, v.mVector);
-      }
-    }
-    for (int member : plane) inPlane[static_cast<size_t>(member)] = 0;
-
-    // Order the plane's zones by angle from the first, each turned to the same side of it.
-    ZoneVector& a = zones[static_cast<size_t>(plane[0])];
-    a.mAngle = 0.0;
-    a.mFlags &= ~kZoneReversed;
-    for (size_t k = 1; k < plane.size(); ++k) {
-      ZoneVector& u = zones[static_cast<size_t>(plane[k])];
-      double unit[3];
-      CopyVector(unit, u.mUnit);
-      double c[3];
-      Cross(c, a.mUnit, unit);
-      if (Dot(c, normal) <= 0.0) {
-        u.mFlags |= kZoneReversed;
-        Negate(unit);
-      } else {
-        u.mFlags &= ~kZoneReversed;
-      }
-      u.mAngle = d::AngleFromFirst(a.mUnit, unit);
-    }
-    MergeSort(plane, [&zones](int x, int y) {
-      return CompareZoneAngles(zones[static_cast<size_t>(x)], zones[static_cast<size_t>(y)]);
-    });
-
-    // The two opposite faces of 2m sides round +centre and -centre, each wound the
-    // same way seen from outside: the face round -centre takes its corners backwards.
-    const int m = static_cast<int>(plane.size());
-    frontCorners.assign(static_cast<size_t>(2 * m), kNoIndex);
-    backCorners.assign(static_cast<size_t>(2 * m), kNoIndex);
-    for (int k = 0; k < m; ++k) {
-      double p[3];
-      CopyVector(p, centre);
-      for (int j = 0; j < m; ++j) {
-        const ZoneVector& v = zones[static_cast<size_t>(plane[static_cast<size_t>(j)])];
-        const bool reversed = (v.mFlags & kZoneReversed) != 0;
-        const double sign = ((j < k) == reversed) ? 1.0 : -1.0;
-        for (int c = 0; c < 3; ++c) p[c] += sign * v.mVector[c];
-      }
-      double q[3];
-      CopyVector(q, p);
-      ReflectThroughCentre(q, centre);
-      double minus[3];
-      frontCorners[static_cast<size_t>(k)] = place(p);
-      frontCorners[static_cast<size_t>(k + m)] = place(q);
-      NegateInto(minus, p);
-      backCorners[static_cast<size_t>(2 * m - 1 - k)] = place(minus);
-      NegateInto(minus, q);
-      backCorners[static_cast<size_t>(m - 1 - k)] = place(minus);
-    }
-    SimpleFace* front = result->GetFace(facesMade);
-    SimpleFace* back = result->GetFace(facesMade + 1);
-    if (!front || !back) {
-      told = Outcome::Failed("The zonohedron could not take all of its faces.");
-      return nullptr;
-    }
-    front = &result->FaceAt(facesMade);
-    back = &result->FaceAt(facesMade + 1);
-    front->SetNumVerts(2 * m, 1);
-    back->SetNumVerts(2 * m, 1);
-    for (int k = 0; k < 2 * m; ++k) {
-      if (frontCorners[static_cast<size_t>(k)] < 0 || backCorners[static_cast<size_t>(k)] < 0) {
-        told = Outcome::Failed("The zonohedron could not take all of its vertices.");
-        return nullptr;
-      }
-      front->SetVertIndex(k, frontCorners[static_cast<size_t>(k)]);
-      back->SetVertIndex(k, backCorners[static_cast<size_t>(k)]);
-    }
-    facesMade += 2;
+    double centre[3];
+    d::PlaneFaceCentre(zones, plane, normal, inPlane, centre);
+    d::OrderPlaneZones(zones, plane, normal);
+    if (!build.AddPlaneFaces(zones, plane, centre, told)) return nullptr;
   }
 
-  result->Truncate(usedVerts, facesMade);
+  result->Truncate(build.usedVerts, build.facesMade);
   result->flags &= ~kSimpleGrowable;
   for (int i = 0; i < result->NumVerts(); ++i) {
     double* pos = result->VertAt(i).pos;

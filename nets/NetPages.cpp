@@ -50,39 +50,36 @@ struct Packer {
   bool imagesOnly;
   int32_t spacing;
 
-  int32_t Pack(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    const int64_t s = spacing;
-    const int64_t width = static_cast<int64_t>(right) - left;
-    const int64_t height = static_cast<int64_t>(top) - bottom;
-    if (remaining < 1 || width <= s || height <= s) return top;
-    NetType* chosen = nullptr;
+  // The first net type still to print whose nets fit the area in a grid, upright or
+  // turned, with the size of a net and the grids' columns and rows.
+  struct Fit {
+    NetType* type = nullptr;
     int64_t w = 0, h = 0, cols = 0, rows = 0, colsT = 0, rowsT = 0;
+  };
+  Fit FirstFittingType(int64_t width, int64_t height) const {
+    const int64_t s = spacing;
+    Fit fit;
     for (NetType* type = model->mNetTypes; type; type = type->next) {
       if (type->printCount <= 0) continue;
-      w = Twips(2.0 * type->radiusX);
-      h = Twips(2.0 * type->radiusY);
-      if (w + s <= 0 || h + s <= 0) continue;
-      cols = width / (w + s);
-      rows = height / (h + s);
-      colsT = width / (h + s);
-      rowsT = height / (w + s);
-      if (cols * rows > 0 || colsT * rowsT > 0) {
-        chosen = type;
+      fit.w = Twips(2.0 * type->radiusX);
+      fit.h = Twips(2.0 * type->radiusY);
+      if (fit.w + s <= 0 || fit.h + s <= 0) continue;
+      fit.cols = width / (fit.w + s);
+      fit.rows = height / (fit.h + s);
+      fit.colsT = width / (fit.h + s);
+      fit.rowsT = height / (fit.w + s);
+      if (fit.cols * fit.rows > 0 || fit.colsT * fit.rowsT > 0) {
+        fit.type = type;
         break;
       }
     }
-    if (!chosen) return top;
-    const int64_t n = std::min<int64_t>(cols * rows, chosen->printCount);
-    const int64_t nT = std::min<int64_t>(colsT * rowsT, chosen->printCount);
-    bool turned = nT > n;
-    if (nT == n && n > 0) turned = ((nT - 1) / colsT + 1) * (w + s) < ((n - 1) / cols + 1) * (h + s);
-    const int64_t count = turned ? nT : n;
-    const int64_t perRow = turned ? colsT : cols;
-    const int64_t cw = turned ? h + s : w + s;
-    const int64_t ch = turned ? w + s : h + s;
-    const int64_t x0 = left + s / 2 + Twips(turned ? chosen->radiusY : chosen->radiusX);
-    const int64_t y0 = top - s / 2 - Twips(turned ? chosen->radiusX : chosen->radiusY);
-    // Row by row from the top, each from the left; never more than the grid holds.
+    return fit;
+  }
+
+  // Places count nets of the type in a grid of perRow columns of cells cw by ch whose
+  // first centre is (x0, y0): row by row from the top, each from the left.
+  void PlaceGrid(NetType* chosen, int64_t count, int64_t perRow, bool turned, int64_t x0, int64_t y0, int64_t cw,
+                 int64_t ch) {
     for (int64_t k = 0; k < count && chosen->printCount > 0; ++k) {
       const int next = NextPassing(chosen, chosen->printCursor, 1, colour, imagesOnly);
       if (next < 0) break;
@@ -97,6 +94,28 @@ struct Packer {
       --remaining;
       --chosen->printCount;
     }
+  }
+
+  int32_t Pack(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    const int64_t s = spacing;
+    const int64_t width = static_cast<int64_t>(right) - left;
+    const int64_t height = static_cast<int64_t>(top) - bottom;
+    if (remaining < 1 || width <= s || height <= s) return top;
+    const Fit fit = FirstFittingType(width, height);
+    NetType* chosen = fit.type;
+    if (!chosen) return top;
+    const int64_t w = fit.w, h = fit.h, cols = fit.cols, rows = fit.rows, colsT = fit.colsT, rowsT = fit.rowsT;
+    const int64_t n = std::min<int64_t>(cols * rows, chosen->printCount);
+    const int64_t nT = std::min<int64_t>(colsT * rowsT, chosen->printCount);
+    bool turned = nT > n;
+    if (nT == n && n > 0) turned = ((nT - 1) / colsT + 1) * (w + s) < ((n - 1) / cols + 1) * (h + s);
+    const int64_t count = turned ? nT : n;
+    const int64_t perRow = turned ? colsT : cols;
+    const int64_t cw = turned ? h + s : w + s;
+    const int64_t ch = turned ? w + s : h + s;
+    const int64_t x0 = left + s / 2 + Twips(turned ? chosen->radiusY : chosen->radiusX);
+    const int64_t y0 = top - s / 2 - Twips(turned ? chosen->radiusX : chosen->radiusY);
+    PlaceGrid(chosen, count, perRow, turned, x0, y0, cw, ch);
     const int64_t r = (count - 1) / perRow + 1;
     const int64_t inLast = count - (r - 1) * perRow;
     const int64_t filledWidth = perRow * cw;

@@ -1234,6 +1234,70 @@ class PlaneWalk {
   std::vector<bool> mSeen;
 };
 
+// The polygon's own symmetry in its plane: the rotations and all the symmetries that fix
+// it, and whether a half turn does. False when a copy of it in the plane meets it at a
+// side (or, under the tidy criteria, at a vertex of the polygon last closed).
+bool CycleStandsAlone(const FacetPlane& plane, const std::vector<int32_t>& cycle, const std::vector<bool>& seen,
+                      bool tidy, int& rotations, int& stabiliser, bool& halfTurnSymmetric) {
+  const size_t n = cycle.size();
+  for (size_t g = 0; g < plane.mSymmetries.size(); ++g) {
+    const std::vector<int32_t>& perm = plane.mSymmetries[g];
+    if (CycleFixedBy(cycle, perm)) {
+      ++stabiliser;
+      if (g < size_t(plane.mNumRots)) {
+        ++rotations;
+      } else {
+        halfTurnSymmetric = true;
+      }
+      continue;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      const int32_t a = perm[size_t(cycle[i])];
+      const int32_t b = perm[size_t(cycle[(i + 1) % n])];
+      if (tidy && seen[size_t(a)]) return false;
+      for (size_t j = 0; j < n; ++j) {
+        const int32_t c = cycle[j];
+        const int32_t d = cycle[(j + 1) % n];
+        if ((a == c && b == d) || (a == d && b == c)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The sides a polygon has on each faceting edge: the orbit of the facet runs along each
+// edge of an edge's orbit (sides on it) x (rotations reversing the edge) / (rotations
+// fixing the facet) times.
+struct EdgeUse {
+  FacetingEdge* edge;
+  FacetPlaneEdge* planeEdge;
+  int sides;
+};
+
+// The edge uses of the polygon's sides, in the order met; false (after an internal
+// error) when a side is no edge of the plane.
+bool GatherEdgeUses(const FacetPlane& plane, const std::vector<int32_t>& cycle, std::vector<EdgeUse>& uses) {
+  const size_t n = cycle.size();
+  for (size_t i = 0; i < n; ++i) {
+    FacetPlaneVert* a = plane.mVertArray[size_t(cycle[i])];
+    FacetPlaneVert* b = plane.mVertArray[size_t(cycle[(i + 1) % n])];
+    FacetPlaneEdge* planeEdge = a->FindEdgeTo(b, nullptr);
+    if (!planeEdge) {
+      ShowInternalError("FacetPlane::CreateFaces failed");
+      return false;
+    }
+    bool found = false;
+    for (EdgeUse& use : uses) {
+      if (use.edge == planeEdge->mEdge) {
+        ++use.sides;
+        found = true;
+      }
+    }
+    if (!found) uses.push_back({planeEdge->mEdge, planeEdge, 1});
+  }
+  return true;
+}
+
 bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool simple, bool bowTie) {
   FacetPlane* plane = mPlane;
   Faceting* faceting = plane->mFaceting;
@@ -1244,7 +1308,6 @@ bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool simple, bool bowTie
   }
   if (!simple) return true;
   const size_t n = cycle.size();
-  const std::vector<bool>& seen = mSeen;
   std::vector<int32_t> code = plane->GetCode(cycle);
   if (plane->mFacetsByCode.count(code)) return true;
   // The polygon's own symmetry, and no copy of it in the plane that meets it at a side
@@ -1252,53 +1315,11 @@ bool PlaneWalk::Emit(const std::vector<int32_t>& cycle, bool simple, bool bowTie
   int rotations = 0;
   int stabiliser = 0;
   bool halfTurnSymmetric = false;
-  for (size_t g = 0; g < plane->mSymmetries.size(); ++g) {
-    const std::vector<int32_t>& perm = plane->mSymmetries[g];
-    if (CycleFixedBy(cycle, perm)) {
-      ++stabiliser;
-      if (g < size_t(plane->mNumRots)) {
-        ++rotations;
-      } else {
-        halfTurnSymmetric = true;
-      }
-      continue;
-    }
-    for (size_t i = 0; i < n; ++i) {
-      const int32_t a = perm[size_t(cycle[i])];
-      const int32_t b = perm[size_t(cycle[(i + 1) % n])];
-      if (mTidy && seen[size_t(a)]) return true;
-      for (size_t j = 0; j < n; ++j) {
-        const int32_t c = cycle[j];
-        const int32_t d = cycle[(j + 1) % n];
-        if ((a == c && b == d) || (a == d && b == c)) return true;
-      }
-    }
-  }
+  if (!CycleStandsAlone(*plane, cycle, mSeen, mTidy, rotations, stabiliser, halfTurnSymmetric)) return true;
   // Sides by edge: the orbit of the facet runs along each edge of an edge's orbit
   // (sides on it) x (rotations reversing the edge) / (rotations fixing the facet) times.
-  struct Use {
-    FacetingEdge* edge;
-    FacetPlaneEdge* planeEdge;
-    int sides;
-  };
-  std::vector<Use> uses;
-  for (size_t i = 0; i < n; ++i) {
-    FacetPlaneVert* a = plane->mVertArray[size_t(cycle[i])];
-    FacetPlaneVert* b = plane->mVertArray[size_t(cycle[(i + 1) % n])];
-    FacetPlaneEdge* planeEdge = a->FindEdgeTo(b, nullptr);
-    if (!planeEdge) {
-      ShowInternalError("FacetPlane::CreateFaces failed");
-      return true;
-    }
-    bool found = false;
-    for (Use& use : uses) {
-      if (use.edge == planeEdge->mEdge) {
-        ++use.sides;
-        found = true;
-      }
-    }
-    if (!found) uses.push_back({planeEdge->mEdge, planeEdge, 1});
-  }
+  std::vector<EdgeUse> uses;
+  if (!GatherEdgeUses(*plane, cycle, uses)) return true;
   if (!faceting->Hold(FacetBytes(double(n), double(uses.size())))) return false;
   Facet* facet = new Facet(plane);
   facet->mEdgeRecords.resize(uses.size());

@@ -509,6 +509,294 @@ int JoinedGroup(const StellationPoint* point, const double* position, const std:
   return 0;
 }
 
+// The rotations of the group, the identity first; the identity alone without a group.
+std::vector<Matrix> GroupRotations(const SymGroup* group) {
+  std::vector<Matrix> rotations;
+  SymRotationIterator it;
+  it.Reset();
+  Matrix m;
+  while (GetNextSymmetryRotation(group, it, true, m.data())) rotations.push_back(m);
+  if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
+  return rotations;
+}
+
+// Facelets already placed in a type's planes, by centroid, normal and shape.
+class PlacedShapes {
+ public:
+  bool Has(const double* centroid, const double* normal, const Region& shape) const {
+    return mGrid.Find(centroid, [&](int i) {
+      const Placed& p = mShapes[static_cast<size_t>(i)];
+      return NearlyEqual(p.normal.data(), normal, kImageTolerance) && p.corners == shape.corners &&
+             std::fabs(p.area - shape.area) <= kImageTolerance * std::max(1.0, shape.area);
+    }) >= 0;
+  }
+  void Add(const double* centroid, const double* normal, const Region& shape) {
+    mGrid.Add(centroid, static_cast<int>(mShapes.size()));
+    mShapes.push_back({{normal[0], normal[1], normal[2]}, shape.area, shape.corners});
+  }
+
+ private:
+  struct Placed {
+    std::array<double, 3> normal;
+    double area;
+    size_t corners;
+  };
+  PointGrid mGrid{kImageTolerance};
+  std::vector<Placed> mShapes;
+};
+
+// Gives the region the rotations that place its facelets where nothing is placed yet,
+// the identity first, and places them. A region on an axis keeps the rotations about
+// it: its loops go in blocks.
+void PlaceRegionImages(Region& region, const FaceType* type, const std::vector<Matrix>& rotations,
+                       const SymGroup* group, const Transform3D& toWorld, const Transform3D& toFace,
+                       PlacedShapes& placed) {
+  int stabiliser = 0;
+  const Matrix* generator = nullptr;
+  double generatorAngle = 10.0;
+  for (size_t r = 0; r < rotations.size(); ++r) {
+    double c[3], n[3];
+    MatrixTimesVector(rotations[r].data(), c, region.centroid);
+    MatrixTimesVector(rotations[r].data(), n, region.normal);
+    if (NearlyEqual(c, region.centroid, kImageTolerance) && NearlyEqual(n, region.normal, kImageTolerance)) {
+      ++stabiliser;
+      if (r == 0) continue;
+      // The turn of this rotation in the face frame.
+      double x[3];
+      MatrixTimesVector(rotations[r].data(), x, type->mFirstFace->mXAxis);
+      double angle = std::atan2(Dot(x, type->mFirstFace->mYAxis), Dot(x, type->mFirstFace->mXAxis));
+      if (angle <= 0.0) angle += 2.0 * 3.141592653589793;
+      if (angle < generatorAngle) {
+        generatorAngle = angle;
+        generator = &rotations[r];
+      }
+      continue;
+    }
+    if (placed.Has(c, n, region)) continue;
+    placed.Add(c, n, region);
+    region.images.push_back(static_cast<int>(r));
+  }
+  // Identity first.
+  placed.Add(region.centroid, region.normal, region);
+  region.images.insert(region.images.begin(), 0);
+  region.rotatedCopy.assign(region.loops.size(), 0);
+  const SymAxisType* axisType = group ? group->FindAxisTypeOfDirection(type->mFirstFace->mZAxis) : nullptr;
+  if (stabiliser > 1 && generator && axisType && std::abs(axisType->fold) == stabiliser &&
+      group->GetAxisTypeIndex(stabiliser) == group->IndexOfAxisType(axisType)) {
+    const Matrix& g = *generator;
+    auto map = [&](const StellationPoint* p, double* out) {
+      double world[3], image[3], local[3];
+      ToWorld(toWorld, p, world);
+      MatrixTimesVector(g.data(), image, world);
+      TransformPoint(toFace, local, image);
+      out[0] = local[0];
+      out[1] = local[1];
+    };
+    if (ArrangeRotatedLoops(region, stabiliser, map)) region.fold = stabiliser;
+  }
+}
+
+// The regions of the block's face types and the rotations that place their facelets;
+// unreached holds per type its faces that no rotation reaches. False when the user
+// cancelled.
+bool CollectPlacedRegions(FaceTypeBlock* block, const std::vector<Matrix>& rotations, const SymGroup* group,
+                          std::vector<Region>& regions,
+                          std::vector<std::unique_ptr<std::vector<PolyElement*>>>& unreached) {
+  int numTypes = 0;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (!type->mCoplanarMaster && type->mFirstFace) ++numTypes;
+  }
+  int typeIndex = 0;
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    if (type->mCoplanarMaster || !type->mFirstFace) continue;
+    if (!UpdateProgress(0.5 * typeIndex++ / std::max(numTypes, 1), "Building the facelets of the stellation.")) {
+      return false;
+    }
+    type->SortFacets();
+    std::vector<Region> found;
+    if (!CollectRegions(type, found)) {
+      ShowInternalError("Model3D::Model3D: a facelet outline of face type %d does not close",
+                        FaceType::GetNumber(type));
+    }
+    Transform3D toWorld, toFace;
+    type->mFirstFace->GetFaceToWorld(toWorld, false);
+    type->mFirstFace->GetWorldToFace(toFace, false);
+    unreached.push_back(std::make_unique<std::vector<PolyElement*>>(UnreachedFaces(type, rotations)));
+    PlacedShapes placed;
+    int count = 0;
+    for (Region& region : found) {
+      if (++count % kRegionsPerReport == 0 && !UpdateProgress(kProgressNoReport)) return false;
+      // A region that is the image of one placed before (a rotated copy in the same
+      // diagram, or the same surface seen from the other face through the centre).
+      if (placed.Has(region.centroid, region.normal, region)) continue;
+      PlaceRegionImages(region, type, rotations, group, toWorld, toFace, placed);
+      region.others = unreached.back().get();
+      regions.push_back(std::move(region));
+    }
+  }
+  return true;
+}
+
+// The vertices of the model: one group per orbit of the corners.
+struct VertexOrbits {
+  std::vector<Vert3D> verts;
+  std::vector<std::pair<int, int>> groups;  // start, count
+  PointGrid known{kPointTolerance};
+
+  // Each corner of the regions with its images under the rotations; the corner's point
+  // keeps its group (start + 1) in mSpare. False when the user cancelled.
+  bool Collect(FaceTypeBlock* block, std::vector<Region>& regions, const std::vector<Matrix>& rotations,
+               const SymGroup* group) {
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) continue;
+      for (StellationPoint* list : {type->mInnerPoints, type->mOuterPoints}) {
+        for (StellationPoint* p = list; p; p = p->mNext) p->mSpare = 0;
+      }
+    }
+    int done = 0;
+    for (Region& region : regions) {
+      if (++done % kRegionsPerReport == 0 && !UpdateProgress(kProgressNoReport)) return false;
+      Transform3D toWorld;
+      region.type->mFirstFace->GetFaceToWorld(toWorld, false);
+      for (const auto& loop : region.loops) {
+        for (SegVert* corner : loop) AddCorner(corner->mPoint, toWorld, rotations, group);
+      }
+    }
+    return true;
+  }
+
+  void AddCorner(StellationPoint* p, const Transform3D& toWorld, const std::vector<Matrix>& rotations,
+                 const SymGroup* group) {
+    if (p->mSpare > 0) return;
+    double world[3];
+    ToWorld(toWorld, p, world);
+    SnapNearZero(world, kRoundingTolerance);
+    const int existing = known.Find(world);
+    if (existing >= 0) {
+      p->mSpare = groups[static_cast<size_t>(existing)].first + 1;
+      return;
+    }
+    // Far out, the diagrams of two planes may place one corner further apart than the
+    // point tolerance.
+    if (const int joined = JoinedGroup(p, world, verts, groups)) {
+      p->mSpare = joined;
+      return;
+    }
+    const int groupIndex = static_cast<int>(groups.size());
+    const int start = static_cast<int>(verts.size());
+    for (const Matrix& m : rotations) {
+      Vert3D v;
+      MatrixTimesVector(m.data(), v.mPos, world);
+      SnapNearZero(v.mPos, kRoundingTolerance);
+      if (known.Find(v.mPos) >= 0) continue;
+      v.mFlags = VertexKind(v.mPos, group);
+      known.Add(v.mPos, groupIndex);
+      verts.push_back(v);
+    }
+    groups.push_back({start, static_cast<int>(verts.size()) - start});
+    p->mSpare = start + 1;
+  }
+
+  // The corners on faces that no rotation reaches stand alone where they are new.
+  void AddUnreachedCorners(const std::vector<Region>& regions, const SymGroup* group) {
+    for (const Region& region : regions) {
+      for (PolyElement* face : *region.others) {
+        Transform3D toWorld;
+        face->GetFaceToWorld(toWorld, false);
+        for (const auto& loop : region.loops) {
+          for (SegVert* corner : loop) {
+            Vert3D v;
+            ToWorld(toWorld, corner->mPoint, v.mPos);
+            SnapNearZero(v.mPos, kRoundingTolerance);
+            if (known.Find(v.mPos) >= 0) continue;
+            v.mFlags = VertexKind(v.mPos, group);
+            known.Add(v.mPos, static_cast<int>(groups.size()));
+            groups.push_back({static_cast<int>(verts.size()), 1});
+            verts.push_back(v);
+          }
+        }
+      }
+    }
+  }
+};
+
+// The region's loops in the face frame, turned to run clockwise where the outside faces
+// down; corners receives their diagram corners in ring order.
+PolygonList* RegionPolygons(const Region& region, const Transform3D& toWorld, const SymGroup* group,
+                            std::vector<SegVert*>& corners) {
+  PolygonList* list = nullptr;
+  PolygonList* tail = nullptr;
+  for (size_t l = 0; l < region.loops.size(); ++l) {
+    std::vector<SegVert*> loop = region.loops[l];
+    if (region.down) std::reverse(loop.begin(), loop.end());
+    PolygonVertex* ring = nullptr;
+    for (size_t i = 0; i < loop.size(); ++i) {
+      const StellationPoint* p = loop[i]->mPoint;
+      const StellationPoint* q = loop[(i + 1) % loop.size()]->mPoint;
+      // The ring point names its diagram corner: the facelet finds its facet loop and
+      // its vertices through it.
+      PolygonVertex* v = NewPolygonVertex(p->mX, p->mY, loop[i], nullptr, ring);
+      double a[3], b[3], middle[3];
+      ToWorld(toWorld, p, a);
+      ToWorld(toWorld, q, b);
+      Add(middle, a, b);
+      if (group && Dot(middle, middle) > kPointTolerance * kPointTolerance && group->FindAxisTypeOfDirection(middle)) {
+        v->flags |= kPolygonVertexMarked;
+      }
+      if (region.rotatedCopy[l]) v->flags |= kRingRotatedCopy;
+      corners.push_back(loop[i]);
+    }
+    AppendToPolygonList(ring, list, tail);
+  }
+  return list;
+}
+
+// The facelet type of a region, first in the model's list: a facelet at each image of
+// the region and on each face that no rotation reaches.
+void MakeFaceletType(Model3D* model, const Region& region, const std::vector<Matrix>& rotations, const SymGroup* group,
+                     const DiagramCorners& diagram) {
+  PolyElement* rep = region.type->mFirstFace;
+  Transform3D toWorld;
+  rep->GetFaceToWorld(toWorld, false);
+  std::vector<SegVert*> corners;
+  PolygonList* list = RegionPolygons(region, toWorld, group, corners);
+  const size_t count = region.images.size() + region.others->size();
+  Face3DType* type = new Face3DType(static_cast<int>(count), region.fold, model, model->mFaceTypes);
+  model->mFaceTypes = type;
+  type->SetLoops(list);
+  for (size_t f = 0; f < region.images.size(); ++f) {
+    const Matrix& m = rotations[static_cast<size_t>(region.images[f])];
+    Transform3D turn;
+    for (int k = 0; k < 9; ++k) turn.m[k] = m[static_cast<size_t>(k)];
+    turn.m[9] = turn.m[10] = turn.m[11] = 0.0;
+    Transform3D faceTransform;
+    ComposeTransforms(faceTransform, turn, toWorld);
+    PolyElement* source = FaceAtImage(region.type, m.data());
+    Face3D& facelet = type->mFacelets[f];
+    double outward[3];
+    MatrixTimesVector(m.data(), outward, region.normal);
+    const bool reversed = source && Dot(outward, source->mZAxis) < 0.0;
+    if (reversed) facelet.mFlags |= kFaceletReversed;
+    if (reversed != region.down) facelet.mFlags |= kFaceletFlipped;
+    facelet.Create(source, type, list, faceTransform, model, nullptr, &diagram);
+  }
+  for (size_t f = 0; f < region.others->size(); ++f) {
+    PolyElement* face = (*region.others)[f];
+    Transform3D faceTransform;
+    face->GetFaceToWorld(faceTransform, false);
+    Face3D& facelet = type->mFacelets[region.images.size() + f];
+    if (region.down) facelet.mFlags |= kFaceletReversed;
+    std::vector<Vert3D*> verts3D(corners.size(), nullptr);
+    for (size_t k = 0; k < corners.size(); ++k) {
+      double world[3];
+      ToWorld(faceTransform, corners[k]->mPoint, world);
+      verts3D[k] = model->FindVertExact(world);
+    }
+    facelet.Create(face, type, list, faceTransform, model, verts3D.data(), &diagram);
+  }
+  type->Triangulate(list);
+}
+
 }  // namespace detail_Model3DStellation
 
 Outcome ComputeFaceletLineData(Model3D* model) {
@@ -547,200 +835,28 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
   platform::WaitCursorScope wait;
   ProgressScope progress;
   const SymGroup* group = mPoly->mSymGroup;
+  const std::vector<Matrix> rotations = GroupRotations(group);
 
-  std::vector<Matrix> rotations;
-  {
-    SymRotationIterator it;
-    it.Reset();
-    Matrix m;
-    while (GetNextSymmetryRotation(group, it, true, m.data())) rotations.push_back(m);
-    if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
-  }
-
-  // ---- The regions and the rotations that place their facelets ----
   std::vector<Region> regions;
   std::vector<std::unique_ptr<std::vector<PolyElement*>>> unreached;
-  int numTypes = 0;
-  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-    if (!type->mCoplanarMaster && type->mFirstFace) ++numTypes;
+  VertexOrbits orbits;
+  if (!CollectPlacedRegions(block, rotations, group, regions, unreached) ||
+      !orbits.Collect(block, regions, rotations, group)) {
+    Free();
+    return;
   }
-  int typeIndex = 0;
-  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-    if (type->mCoplanarMaster || !type->mFirstFace) continue;
-    if (!UpdateProgress(0.5 * typeIndex++ / std::max(numTypes, 1), "Building the facelets of the stellation.")) {
-      Free();
-      return;
-    }
-    type->SortFacets();
-    std::vector<Region> found;
-    if (!CollectRegions(type, found)) {
-      ShowInternalError("Model3D::Model3D: a facelet outline of face type %d does not close",
-                        FaceType::GetNumber(type));
-    }
-    Transform3D toWorld, toFace;
-    type->mFirstFace->GetFaceToWorld(toWorld, false);
-    type->mFirstFace->GetWorldToFace(toFace, false);
-    unreached.push_back(std::make_unique<std::vector<PolyElement*>>(UnreachedFaces(type, rotations)));
-    // Facelets already placed in this type's planes, by centroid, normal and shape.
-    struct Placed {
-      std::array<double, 3> normal;
-      double area;
-      size_t corners;
-    };
-    PointGrid placed(kImageTolerance);
-    std::vector<Placed> placedShapes;
-    auto isPlaced = [&](const double* centroid, const double* normal, const Region& shape) {
-      return placed.Find(centroid, [&](int i) {
-        const Placed& p = placedShapes[static_cast<size_t>(i)];
-        return NearlyEqual(p.normal.data(), normal, kImageTolerance) && p.corners == shape.corners &&
-               std::fabs(p.area - shape.area) <= kImageTolerance * std::max(1.0, shape.area);
-      }) >= 0;
-    };
-    auto place = [&](const double* centroid, const double* normal, const Region& shape) {
-      placed.Add(centroid, static_cast<int>(placedShapes.size()));
-      placedShapes.push_back({{normal[0], normal[1], normal[2]}, shape.area, shape.corners});
-    };
-    int count = 0;
-    for (Region& region : found) {
-      if (++count % kRegionsPerReport == 0 && !UpdateProgress(kProgressNoReport)) {
-        Free();
-        return;
-      }
-      // A region that is the image of one placed before (a rotated copy in the same
-      // diagram, or the same surface seen from the other face through the centre).
-      if (isPlaced(region.centroid, region.normal, region)) continue;
-      int stabiliser = 0;
-      const Matrix* generator = nullptr;
-      double generatorAngle = 10.0;
-      for (size_t r = 0; r < rotations.size(); ++r) {
-        double c[3], n[3];
-        MatrixTimesVector(rotations[r].data(), c, region.centroid);
-        MatrixTimesVector(rotations[r].data(), n, region.normal);
-        if (NearlyEqual(c, region.centroid, kImageTolerance) && NearlyEqual(n, region.normal, kImageTolerance)) {
-          ++stabiliser;
-          if (r == 0) continue;
-          // The turn of this rotation in the face frame.
-          double x[3];
-          MatrixTimesVector(rotations[r].data(), x, type->mFirstFace->mXAxis);
-          double angle = std::atan2(Dot(x, type->mFirstFace->mYAxis), Dot(x, type->mFirstFace->mXAxis));
-          if (angle <= 0.0) angle += 2.0 * 3.141592653589793;
-          if (angle < generatorAngle) {
-            generatorAngle = angle;
-            generator = &rotations[r];
-          }
-          continue;
-        }
-        if (isPlaced(c, n, region)) continue;
-        place(c, n, region);
-        region.images.push_back(static_cast<int>(r));
-      }
-      // Identity first.
-      place(region.centroid, region.normal, region);
-      region.images.insert(region.images.begin(), 0);
-      region.rotatedCopy.assign(region.loops.size(), 0);
-      // A region on an axis keeps the rotations about it: its loops go in blocks.
-      const SymAxisType* axisType = group ? group->FindAxisTypeOfDirection(type->mFirstFace->mZAxis) : nullptr;
-      if (stabiliser > 1 && generator && axisType && std::abs(axisType->fold) == stabiliser &&
-          group->GetAxisTypeIndex(stabiliser) == group->IndexOfAxisType(axisType)) {
-        const Matrix& g = *generator;
-        auto map = [&](const StellationPoint* p, double* out) {
-          double world[3], image[3], local[3];
-          ToWorld(toWorld, p, world);
-          MatrixTimesVector(g.data(), image, world);
-          TransformPoint(toFace, local, image);
-          out[0] = local[0];
-          out[1] = local[1];
-        };
-        if (ArrangeRotatedLoops(region, stabiliser, map)) region.fold = stabiliser;
-      }
-      region.others = unreached.back().get();
-      regions.push_back(std::move(region));
-    }
-  }
-
-  // ---- Vertices: one group per orbit of the corners ----
-  std::vector<Vert3D> verts;
-  std::vector<std::pair<int, int>> groups;  // start, count
-  PointGrid known(kPointTolerance);
-  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
-    if (type->mCoplanarMaster) continue;
-    for (StellationPoint* list : {type->mInnerPoints, type->mOuterPoints}) {
-      for (StellationPoint* p = list; p; p = p->mNext) p->mSpare = 0;
-    }
-  }
-  int done = 0;
-  for (Region& region : regions) {
-    if (++done % kRegionsPerReport == 0 && !UpdateProgress(kProgressNoReport)) {
-      Free();
-      return;
-    }
-    Transform3D toWorld;
-    region.type->mFirstFace->GetFaceToWorld(toWorld, false);
-    for (const auto& loop : region.loops) {
-      for (SegVert* corner : loop) {
-        StellationPoint* p = corner->mPoint;
-        if (p->mSpare > 0) continue;
-        double world[3];
-        ToWorld(toWorld, p, world);
-        SnapNearZero(world, kRoundingTolerance);
-        const int existing = known.Find(world);
-        if (existing >= 0) {
-          p->mSpare = groups[static_cast<size_t>(existing)].first + 1;
-          continue;
-        }
-        // Far out, the diagrams of two planes may place one corner further apart than
-        // the point tolerance.
-        if (const int joined = JoinedGroup(p, world, verts, groups)) {
-          p->mSpare = joined;
-          continue;
-        }
-        const int groupIndex = static_cast<int>(groups.size());
-        const int start = static_cast<int>(verts.size());
-        for (const Matrix& m : rotations) {
-          Vert3D v;
-          MatrixTimesVector(m.data(), v.mPos, world);
-          SnapNearZero(v.mPos, kRoundingTolerance);
-          if (known.Find(v.mPos) >= 0) continue;
-          v.mFlags = VertexKind(v.mPos, group);
-          known.Add(v.mPos, groupIndex);
-          verts.push_back(v);
-        }
-        groups.push_back({start, static_cast<int>(verts.size()) - start});
-        p->mSpare = start + 1;
-      }
-    }
-  }
-  // The corners on faces that no rotation reaches stand alone where they are new.
-  for (Region& region : regions) {
-    for (PolyElement* face : *region.others) {
-      Transform3D toWorld;
-      face->GetFaceToWorld(toWorld, false);
-      for (const auto& loop : region.loops) {
-        for (SegVert* corner : loop) {
-          Vert3D v;
-          ToWorld(toWorld, corner->mPoint, v.mPos);
-          SnapNearZero(v.mPos, kRoundingTolerance);
-          if (known.Find(v.mPos) >= 0) continue;
-          v.mFlags = VertexKind(v.mPos, group);
-          known.Add(v.mPos, static_cast<int>(groups.size()));
-          groups.push_back({static_cast<int>(verts.size()), 1});
-          verts.push_back(v);
-        }
-      }
-    }
-  }
-  mNumVerts = static_cast<int32_t>(verts.size());
+  orbits.AddUnreachedCorners(regions, group);
+  mNumVerts = static_cast<int32_t>(orbits.verts.size());
   mVerts = std::make_unique<Vert3D[]>(static_cast<size_t>(mNumVerts > 0 ? mNumVerts : 1));
-  for (int i = 0; i < mNumVerts; ++i) mVerts[static_cast<size_t>(i)] = verts[static_cast<size_t>(i)];
-  for (const auto& [start, count] : groups) FinishVertexGroup(start, count);
-  mNumVertTypes = static_cast<int32_t>(groups.size());
+  for (int i = 0; i < mNumVerts; ++i) mVerts[static_cast<size_t>(i)] = orbits.verts[static_cast<size_t>(i)];
+  for (const auto& [start, count] : orbits.groups) FinishVertexGroup(start, count);
+  mNumVertTypes = static_cast<int32_t>(orbits.groups.size());
   BuildVertexSearch();
   if (vertexCount >= 0 && vertexCount != mNumVerts) {
     // A trace, not a failure: the model is built from the vertices found.
     DoNothing("CreateVertices: expected %d got %d", vertexCount, mNumVerts);
   }
 
-  // ---- Facelet types and facelets ----
   const DiagramCorners diagram(this);
   int made = 0;
   for (Region& region : regions) {
@@ -749,71 +865,7 @@ Model3D::Model3D(FaceTypeBlock* block, int vertexCount) {
       Free();
       return;
     }
-    PolyElement* rep = region.type->mFirstFace;
-    Transform3D toWorld;
-    rep->GetFaceToWorld(toWorld, false);
-    // The loops in the face frame, turned to run clockwise where the outside faces down.
-    PolygonList* list = nullptr;
-    PolygonList* tail = nullptr;
-    std::vector<SegVert*> corners;
-    for (size_t l = 0; l < region.loops.size(); ++l) {
-      std::vector<SegVert*> loop = region.loops[l];
-      if (region.down) std::reverse(loop.begin(), loop.end());
-      PolygonVertex* ring = nullptr;
-      for (size_t i = 0; i < loop.size(); ++i) {
-        const StellationPoint* p = loop[i]->mPoint;
-        const StellationPoint* q = loop[(i + 1) % loop.size()]->mPoint;
-        // The ring point names its diagram corner: the facelet finds its facet loop
-        // and its vertices through it.
-        PolygonVertex* v = NewPolygonVertex(p->mX, p->mY, loop[i], nullptr, ring);
-        double a[3], b[3], middle[3];
-        ToWorld(toWorld, p, a);
-        ToWorld(toWorld, q, b);
-        Add(middle, a, b);
-        if (group && Dot(middle, middle) > kPointTolerance * kPointTolerance &&
-            group->FindAxisTypeOfDirection(middle)) {
-          v->flags |= kPolygonVertexMarked;
-        }
-        if (region.rotatedCopy[l]) v->flags |= kRingRotatedCopy;
-        corners.push_back(loop[i]);
-      }
-      AppendToPolygonList(ring, list, tail);
-    }
-    const size_t count = region.images.size() + region.others->size();
-    Face3DType* type = new Face3DType(static_cast<int>(count), region.fold, this, mFaceTypes);
-    mFaceTypes = type;
-    type->SetLoops(list);
-    for (size_t f = 0; f < region.images.size(); ++f) {
-      const Matrix& m = rotations[static_cast<size_t>(region.images[f])];
-      Transform3D turn;
-      for (int k = 0; k < 9; ++k) turn.m[k] = m[static_cast<size_t>(k)];
-      turn.m[9] = turn.m[10] = turn.m[11] = 0.0;
-      Transform3D faceTransform;
-      ComposeTransforms(faceTransform, turn, toWorld);
-      PolyElement* source = FaceAtImage(region.type, m.data());
-      Face3D& facelet = type->mFacelets[f];
-      double outward[3];
-      MatrixTimesVector(m.data(), outward, region.normal);
-      const bool reversed = source && Dot(outward, source->mZAxis) < 0.0;
-      if (reversed) facelet.mFlags |= kFaceletReversed;
-      if (reversed != region.down) facelet.mFlags |= kFaceletFlipped;
-      facelet.Create(source, type, list, faceTransform, this, nullptr, &diagram);
-    }
-    for (size_t f = 0; f < region.others->size(); ++f) {
-      PolyElement* face = (*region.others)[f];
-      Transform3D faceTransform;
-      face->GetFaceToWorld(faceTransform, false);
-      Face3D& facelet = type->mFacelets[region.images.size() + f];
-      if (region.down) facelet.mFlags |= kFaceletReversed;
-      std::vector<Vert3D*> verts3D(corners.size(), nullptr);
-      for (size_t k = 0; k < corners.size(); ++k) {
-        double world[3];
-        ToWorld(faceTransform, corners[k]->mPoint, world);
-        verts3D[k] = FindVertExact(world);
-      }
-      facelet.Create(face, type, list, faceTransform, this, verts3D.data(), &diagram);
-    }
-    type->Triangulate(list);
+    MakeFaceletType(this, region, rotations, group, diagram);
   }
   if (!LinkEdges(false)) Free();
 }

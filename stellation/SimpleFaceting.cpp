@@ -39,12 +39,11 @@ std::vector<int32_t> CycleKey(const std::vector<int32_t>& cycle) {
 
 }  // namespace detail_SimpleFaceting
 
-SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records,
-                                          Outcome* why) {
-  using namespace detail_SimpleFaceting;
-  if (records) records->clear();
-  if (!poly) return nullptr;
-  const bool quiet = (flags & kFacetedQuiet) != 0;
+namespace detail_SimpleFaceting {
+
+// The drawn facets with three corners or more; the one still being drawn too when the
+// user (asked unless quiet) takes it.
+std::vector<DrawnPolygon*> FacetsToRepeat(Poly* poly, bool quiet) {
   std::vector<DrawnPolygon*> polygons;
   for (DrawnPolygon* polygon = poly->mDrawnPolygons; polygon; polygon = polygon->next) {
     if (polygon == poly->mCurrentDrawnPolygon) continue;
@@ -57,6 +56,37 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
       GetDrawnPolygonPoints(open).size() >= 3) {
     polygons.push_back(open);
   }
+  return polygons;
+}
+
+// The unit normal of a facet, turned away from the centre of the model; false for a
+// facet of no area.
+bool OutwardNormal(const std::vector<const double*>& points, double* normal) {
+  double area[3] = {0.0, 0.0, 0.0};
+  double centre[3] = {0.0, 0.0, 0.0};
+  for (size_t i = 0; i < points.size(); ++i) {
+    double c[3];
+    Cross(c, points[i], points[(i + 1) % points.size()]);
+    AddTo(area, c);
+    AddTo(centre, points[i]);
+  }
+  Divide(centre, centre, double(points.size()));
+  const double length = std::sqrt(Dot(area, area));
+  if (length <= 0.0) return false;
+  Divide(normal, area, length);
+  if (Dot(normal, centre) < 0.0) Negate(normal);
+  return true;
+}
+
+}  // namespace detail_SimpleFaceting
+
+SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vector<FacetPreviewRecord>* records,
+                                          Outcome* why) {
+  using namespace detail_SimpleFaceting;
+  if (records) records->clear();
+  if (!poly) return nullptr;
+  const bool quiet = (flags & kFacetedQuiet) != 0;
+  const std::vector<DrawnPolygon*> polygons = FacetsToRepeat(poly, quiet);
   if (polygons.empty()) {
     if (!quiet && why) {
       char path[256];
@@ -86,20 +116,8 @@ SimplePoly* CreateSimpleFacetedPolyhedron(Poly* poly, uint32_t flags, std::vecto
   bool tooMany = false;
   for (DrawnPolygon* polygon : polygons) {
     const std::vector<const double*> points = GetDrawnPolygonPoints(polygon);
-    double area[3] = {0.0, 0.0, 0.0};
-    double centre[3] = {0.0, 0.0, 0.0};
-    for (size_t i = 0; i < points.size(); ++i) {
-      double c[3];
-      Cross(c, points[i], points[(i + 1) % points.size()]);
-      AddTo(area, c);
-      AddTo(centre, points[i]);
-    }
-    Divide(centre, centre, double(points.size()));
     double normal[3];
-    const double length = std::sqrt(Dot(area, area));
-    if (length <= 0.0) continue;
-    Divide(normal, area, length);
-    if (Dot(normal, centre) < 0.0) Negate(normal);
+    if (!OutwardNormal(points, normal)) continue;
     SymOperationIterator it;
     double m[9];
     while (!tooMany && GetNextSymmetryOperation(group, it, true, m, false)) {

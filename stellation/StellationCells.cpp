@@ -548,17 +548,13 @@ void MarkAllOriginalEdges(FaceTypeBlock* block) {
 
 // ---- Cell set-up ------------------------------------------------------------------------------------
 
-bool FaceTypeBlock::CreateCells(Outcome* why) {
-  using namespace detail_StellationCells;
-  StellationOf(this);
-  FreeCells();
-  if (!UpdateProgress(0.0, "Setting hemi-self pointers.")) return false;
-  SetHemiSelfPointers(this);
+namespace detail_StellationCells {
 
-  CellBuilder builder(this);
-  // The core: below the facets round the centre of the first face type (above them too
-  // for a plane through the centre, and then through the following such types).
-  FaceType* first = mFirstFaceType;
+// The core cells: below the facets round the centre of the first face type (above them
+// too for a plane through the centre, and then through the following such types).
+// False when no face type has facets.
+bool MakeCoreCells(FaceTypeBlock* block, CellBuilder& builder) {
+  FaceType* first = block->mFirstFaceType;
   while (first && (first->mCoplanarMaster || !first->mAllFacets)) first = first->mNext;
   if (!first) return false;
   const bool hemiCore = (first->mAllFacets->mFlags & kFacetHemi) != 0;
@@ -571,6 +567,43 @@ bool FaceTypeBlock::CreateCells(Outcome* why) {
       if (hemiCore && !facet->mCellAbove && facet->mHemiPartner != facet) builder.MakeCellFromFacet(facet, true, 0);
     }
   }
+  return true;
+}
+
+// Facets that no cell reached: cells next to the first of them (and the following
+// facets of its layer) start the next layer; the first of them, null when every facet
+// is reached.
+StellationCell* StartNextLayer(FaceTypeBlock* block, CellBuilder& builder) {
+  StellationCell* from = nullptr;
+  for (FaceType* type = block->mFirstFaceType; type && !from; type = type->mNext) {
+    if (type->mCoplanarMaster) continue;
+    for (StellationFacet* f = type->mAllFacets; f && !from; f = f->mNext) {
+      if (f->mCellBelow || f->mCellAbove || (f->mFlags & kFacetCollected)) continue;
+      const int layer = builder.LastLayer() + 1;
+      for (StellationFacet* g = f; g && g->mLayer == f->mLayer; g = g->mNext) {
+        if (g->mCellBelow || g->mCellAbove) continue;
+        StellationCell* made = builder.MakeCellFromFacet(g, false, layer);
+        if (!made) made = builder.MakeCellFromFacet(g, true, layer);
+        if (made && !from) from = made;
+      }
+      // No bounded region on either side: the facet lies between unbounded regions.
+      if (!from) f->mFlags |= kFacetCollected;
+    }
+  }
+  return from;
+}
+
+}  // namespace detail_StellationCells
+
+bool FaceTypeBlock::CreateCells(Outcome* why) {
+  using namespace detail_StellationCells;
+  StellationOf(this);
+  FreeCells();
+  if (!UpdateProgress(0.0, "Setting hemi-self pointers.")) return false;
+  SetHemiSelfPointers(this);
+
+  CellBuilder builder(this);
+  if (!MakeCoreCells(this, builder)) return false;
 
   // Breadth first: above each cell's upper facets, then below its lower facets.
   // Planes that leave the centre open make no core: the walk then starts from the first
@@ -594,25 +627,8 @@ bool FaceTypeBlock::CreateCells(Outcome* why) {
         return false;
       }
     }
-    // Facets that no cell reached: cells next to the first of them (and the following
-    // facets of its layer) start the next layer, and the walk goes on from there.
-    from = nullptr;
     if (builder.Conflicted()) break;
-    for (FaceType* type = mFirstFaceType; type && !from; type = type->mNext) {
-      if (type->mCoplanarMaster) continue;
-      for (StellationFacet* f = type->mAllFacets; f && !from; f = f->mNext) {
-        if (f->mCellBelow || f->mCellAbove || (f->mFlags & kFacetCollected)) continue;
-        const int layer = builder.LastLayer() + 1;
-        for (StellationFacet* g = f; g && g->mLayer == f->mLayer; g = g->mNext) {
-          if (g->mCellBelow || g->mCellAbove) continue;
-          StellationCell* made = builder.MakeCellFromFacet(g, false, layer);
-          if (!made) made = builder.MakeCellFromFacet(g, true, layer);
-          if (made && !from) from = made;
-        }
-        // No bounded region on either side: the facet lies between unbounded regions.
-        if (!from) f->mFlags |= kFacetCollected;
-      }
-    }
+    from = StartNextLayer(this, builder);
   }
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) {
     for (StellationFacet* f = type->mCoplanarMaster ? nullptr : type->mAllFacets; f; f = f->mNext) {

@@ -756,53 +756,55 @@ bool CreateStellationDiagram(FaceType* type, int i, int n, Outcome* why, bool by
 
 // ---- Trimming ---------------------------------------------------------------------------------
 
-bool DeleteOuterSegments(FaceType* type, Outcome* why) {
-  using namespace detail_StellationDiagram;
-  if (!type->mStellationPools || !type->mStellationPools->mBoundingLines[0]) return false;
-  StellationDiagramPools& pools = *type->mStellationPools;
-  if (type->mNumSegments <= 1) {
-    // No other plane cuts this one: there is nothing to stellate.
-    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
-    return false;
-  }
-  // Every region with a corner on the square reaches beyond it: it is unbounded.
-  std::unordered_set<const StellationSegment*> removed;
-  std::vector<StellationSegment*> removedList;
+namespace detail_StellationDiagram {
+
+// Calls visit with each corner of the segment's ring in ring order.
+template <typename Visit>
+void ForEachCornerOf(StellationSegment* s, Visit visit) {
+  SegVert* corner = s->mFirst;
+  int steps = 0;
+  do {
+    visit(corner);
+    corner = corner->mNext;
+  } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+}
+
+// The segments with a corner on the bounding square: they reach beyond it, unbounded.
+std::vector<StellationSegment*> UnboundedSegments(const FaceType* type) {
+  std::vector<StellationSegment*> unbounded;
   for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
     const SegVert* corner = s->mFirst;
     int steps = 0;
     do {
       if (corner->mPoint->mFlags & kPointOuter) {
-        removed.insert(s);
-        removedList.push_back(s);
+        unbounded.push_back(s);
         break;
       }
       corner = corner->mNext;
     } while (corner != s->mFirst && ++steps < kMaxRingSteps);
   }
-  if (static_cast<int>(removed.size()) >= type->mNumSegments) {
-    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
-    return false;
-  }
+  return unbounded;
+}
 
-  // The neighbours of a removed central segment, while the rings are whole.
-  std::vector<StellationSegment*> centralNeighbours;
-  const bool centralRemoved = removed.count(type->mCentralSegment) != 0;
-  if (centralRemoved) {
-    const SegVert* corner = type->mCentralSegment->mFirst;
-    int steps = 0;
-    do {
-      StellationSegment* across = corner->mTwin ? corner->mTwin->mSegment : nullptr;
-      if (across && !removed.count(across)) {
-        bool known = false;
-        for (StellationSegment* s : centralNeighbours) known = known || s == across;
-        if (!known) centralNeighbours.push_back(across);
-      }
-      corner = corner->mNext;
-    } while (corner != type->mCentralSegment->mFirst && ++steps < kMaxRingSteps);
-  }
+// The kept segments across the edges of a segment, each once, while the rings are whole.
+std::vector<StellationSegment*> KeptNeighbours(StellationSegment* segment,
+                                               const std::unordered_set<const StellationSegment*>& removed) {
+  std::vector<StellationSegment*> neighbours;
+  ForEachCornerOf(segment, [&](const SegVert* corner) {
+    StellationSegment* across = corner->mTwin ? corner->mTwin->mSegment : nullptr;
+    if (across && !removed.count(across)) {
+      bool known = false;
+      for (StellationSegment* s : neighbours) known = known || s == across;
+      if (!known) neighbours.push_back(across);
+    }
+  });
+  return neighbours;
+}
 
-  // The ends of each line move inwards to its first and last kept edge.
+// The ends of each line move inwards to its first and last kept edge; the lines left
+// without one.
+std::vector<StellationLine*> TrimLinesToKeptEdges(FaceType* type,
+                                                  const std::unordered_set<const StellationSegment*>& removed) {
   std::vector<StellationLine*> lost;
   for (StellationLine* line = type->mLineEqns; line; line = line->mNext) {
     if (IsBoundingLine(type, line)) continue;
@@ -814,26 +816,21 @@ bool DeleteOuterSegments(FaceType* type, Outcome* why) {
     line->mLast = last;
     if (!first || !last) lost.push_back(line);
   }
+  return lost;
+}
 
-  // Corners of removed regions join the outside; edges with the outside on both sides go.
+// Corners of removed regions join the outside; edges with the outside on both sides go,
+// and the outline of the kept regions is linked into the new outer ring. The old outside
+// ring has no kept side at all: it goes with the removed regions. False when the ring
+// does not close.
+bool RelinkOuterRing(FaceType* type, const std::vector<StellationSegment*>& removedList) {
   std::vector<SegVert*> boundary;
+  for (StellationSegment* s : removedList) ForEachCornerOf(s, [](SegVert* corner) { corner->mSegment = nullptr; });
   for (StellationSegment* s : removedList) {
-    SegVert* corner = s->mFirst;
-    int steps = 0;
-    do {
-      corner->mSegment = nullptr;
-      corner = corner->mNext;
-    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
-  }
-  for (StellationSegment* s : removedList) {
-    SegVert* corner = s->mFirst;
-    int steps = 0;
-    do {
+    ForEachCornerOf(s, [&](SegVert* corner) {
       if (corner->mTwin && corner->mTwin->mSegment) boundary.push_back(corner);
-      corner = corner->mNext;
-    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+    });
   }
-  // The old outside ring has no kept side at all: it goes with the removed regions.
   std::vector<std::pair<SegVert*, SegVert*>> links;
   for (SegVert* corner : boundary) {
     SegVert* next = corner->mNext;
@@ -862,13 +859,12 @@ bool DeleteOuterSegments(FaceType* type, Outcome* why) {
     link.second->mPrev = link.first;
   }
   type->mOuterRing = boundary.empty() ? nullptr : boundary.front();
+  return true;
+}
 
-  for (StellationSegment* s : removedList) {
-    UnlinkSegment(type, s);
-    --type->mNumSegments;
-  }
-
-  // The square, its points and the lines without a kept edge go.
+// The square, its points and the lines without a kept edge go; so do the points left
+// without an edge, which are no points of the diagram.
+void DropLinesAndPointsOutside(FaceType* type, const std::vector<StellationLine*>& lost) {
   StellationLine** link = &type->mLineEqns;
   while (*link) {
     StellationLine* line = *link;
@@ -880,17 +876,11 @@ bool DeleteOuterSegments(FaceType* type, Outcome* why) {
       link = &line->mNext;
     }
   }
-  for (StellationLine*& bounding : pools.mBoundingLines) bounding = nullptr;
+  for (StellationLine*& bounding : type->mStellationPools->mBoundingLines) bounding = nullptr;
   type->mOuterPoints = nullptr;
-  // Points left without an edge are no points of the diagram.
   std::unordered_set<const StellationPoint*> used;
   for (StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
-    const SegVert* corner = s->mFirst;
-    int steps = 0;
-    do {
-      used.insert(corner->mPoint);
-      corner = corner->mNext;
-    } while (corner != s->mFirst && ++steps < kMaxRingSteps);
+    ForEachCornerOf(s, [&](const SegVert* corner) { used.insert(corner->mPoint); });
   }
   StellationPoint** pointLink = &type->mInnerPoints;
   while (*pointLink) {
@@ -900,7 +890,34 @@ bool DeleteOuterSegments(FaceType* type, Outcome* why) {
       *pointLink = (*pointLink)->mNext;
     }
   }
+}
 
+}  // namespace detail_StellationDiagram
+
+bool DeleteOuterSegments(FaceType* type, Outcome* why) {
+  using namespace detail_StellationDiagram;
+  if (!type->mStellationPools || !type->mStellationPools->mBoundingLines[0]) return false;
+  if (type->mNumSegments <= 1) {
+    // No other plane cuts this one: there is nothing to stellate.
+    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
+    return false;
+  }
+  const std::vector<StellationSegment*> removedList = UnboundedSegments(type);
+  const std::unordered_set<const StellationSegment*> removed(removedList.begin(), removedList.end());
+  if (static_cast<int>(removed.size()) >= type->mNumSegments) {
+    if (why) *why = Outcome::Refused(kPlanesEncloseNothing);
+    return false;
+  }
+  const bool centralRemoved = removed.count(type->mCentralSegment) != 0;
+  const std::vector<StellationSegment*> centralNeighbours =
+      centralRemoved ? KeptNeighbours(type->mCentralSegment, removed) : std::vector<StellationSegment*>();
+  const std::vector<StellationLine*> lost = TrimLinesToKeptEdges(type, removed);
+  if (!RelinkOuterRing(type, removedList)) return false;
+  for (StellationSegment* s : removedList) {
+    UnlinkSegment(type, s);
+    --type->mNumSegments;
+  }
+  DropLinesAndPointsOutside(type, lost);
   if (centralRemoved) {
     StellationSegment* central = ChooseCentralSegment(type, centralNeighbours);
     if (!central) central = type->mFirstSegment;

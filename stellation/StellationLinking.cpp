@@ -388,6 +388,50 @@ SegVert* FaceType::FindEdgeThroughCentre() const {
   return nullptr;
 }
 
+namespace detail_StellationLinking {
+
+// The centre is a corner of the diagram: the regions round it form the first facets,
+// each with its rotated copies. False after an internal error.
+bool CreateFacetsRoundCentre(FaceType* type, SegVert* centre, int rotations, int& number) {
+  // The centre is a point of the diagram: the regions round it form the first facets.
+  centre->mPoint->mCoincident = centre->mPoint;
+  std::vector<SegVert*> around;
+  SegVert* corner = centre;
+  do {
+    around.push_back(corner);
+    corner = corner->mTwin ? corner->mTwin->mNext : nullptr;
+  } while (corner && corner != centre && static_cast<int>(around.size()) < kMaxWalkSteps);
+  const int edges = static_cast<int>(around.size());
+  if (edges % rotations != 0) {
+    ShowInternalError("CreateFacets: Number of symmetries doesn't\nadd up: %d facets * %d symmetries != %d edges",
+                      edges / rotations, rotations, edges);
+    return false;
+  }
+  const int step = edges / rotations;
+  if (centre->mSegment) type->mCentralSegment = centre->mSegment;
+  for (int i = 0; i < edges; ++i) {
+    if (!around[i]->mSegment) {
+      type->mFlags |= kFaceTypeSecondPassFacets;
+      continue;
+    }
+    if (around[i]->mSegment->mFacet) continue;
+    StellationFacet* facet = NewFacet(type, &number, 0);
+    for (int k = 0; k < rotations; ++k) {
+      SegVert* start = around[(i + k * step) % edges];
+      if (!start->mSegment || start->mSegment->mFacet) {
+        ShowInternalError("CreateFacets: Number of symmetries doesn't\nadd up: %d facets * %d symmetries != %d edges",
+                          step, rotations, edges);
+        return false;
+      }
+      facet->SetSegment(k, start->mSegment);
+      start->mSegment->mFirst = start;
+    }
+  }
+  return true;
+}
+
+}  // namespace detail_StellationLinking
+
 bool CreateFacets(FaceType* type) {
   using namespace detail_StellationLinking;
   const PolyElement* rep = type->mFirstFace;
@@ -401,40 +445,7 @@ bool CreateFacets(FaceType* type) {
   int number = 0;
 
   if (SegVert* centre = type->FindCornerAtCentre()) {
-    // The centre is a point of the diagram: the regions round it form the first facets.
-    centre->mPoint->mCoincident = centre->mPoint;
-    std::vector<SegVert*> around;
-    SegVert* corner = centre;
-    do {
-      around.push_back(corner);
-      corner = corner->mTwin ? corner->mTwin->mNext : nullptr;
-    } while (corner && corner != centre && static_cast<int>(around.size()) < kMaxWalkSteps);
-    const int edges = static_cast<int>(around.size());
-    if (edges % rotations != 0) {
-      ShowInternalError("CreateFacets: Number of symmetries doesn't\nadd up: %d facets * %d symmetries != %d edges",
-                        edges / rotations, rotations, edges);
-      return false;
-    }
-    const int step = edges / rotations;
-    if (centre->mSegment) type->mCentralSegment = centre->mSegment;
-    for (int i = 0; i < edges; ++i) {
-      if (!around[i]->mSegment) {
-        type->mFlags |= kFaceTypeSecondPassFacets;
-        continue;
-      }
-      if (around[i]->mSegment->mFacet) continue;
-      StellationFacet* facet = NewFacet(type, &number, 0);
-      for (int k = 0; k < rotations; ++k) {
-        SegVert* start = around[(i + k * step) % edges];
-        if (!start->mSegment || start->mSegment->mFacet) {
-          ShowInternalError("CreateFacets: Number of symmetries doesn't\nadd up: %d facets * %d symmetries != %d edges",
-                            step, rotations, edges);
-          return false;
-        }
-        facet->SetSegment(k, start->mSegment);
-        start->mSegment->mFirst = start;
-      }
-    }
+    if (!CreateFacetsRoundCentre(type, centre, rotations, number)) return false;
   } else if (SegVert* through = type->FindEdgeThroughCentre();
              through && rotations == 2 && through->mTwin && through->mTwin->mSegment) {
     // The centre lies inside an edge: the half turn about it carries the region on one

@@ -378,6 +378,10 @@ class Straightener {
   int CountFacesWithNeighbours(const SimpleVert& b, const double* a, const double* c) const;
   void RemoveCorner(int faceIndex, int k);
   void StraightenFace(int faceIndex);
+  // The other faces along a stretch that doubles back at b (from a to c) get the nearer
+  // of a and c as a corner too, so that overlapping edges are split at the same
+  // vertices.
+  void SplitFacesAlongDoubledBackStretch(int faceIndex, int32_t bi, const double* a, const double* b, const double* c);
 
   SimplePoly& mPoly;
   long mBudget;
@@ -438,6 +442,38 @@ void Straightener::RemoveCorner(int faceIndex, int k) {
     }
   }
   mChanged = true;
+}
+
+void Straightener::SplitFacesAlongDoubledBackStretch(int faceIndex, int32_t bi, const double* a, const double* b,
+                                                     const double* c) {
+  double da[3], dc[3];
+  Subtract(da, a, b);
+  Subtract(dc, c, b);
+  const bool aNearer = Dot(da, da) < Dot(dc, dc);
+  const double* nearPos = aNearer ? a : c;
+  const double* farPos = aNearer ? c : a;
+  const SimpleFace& f2 = mPoly.FaceAt(faceIndex);
+  const int nearCorner = f2.FindVertAtPos(nearPos);
+  const int32_t nearVert = nearCorner >= 0 ? f2.items[static_cast<size_t>(nearCorner)] : kNoIndex;
+  if (nearVert >= 0) {
+    const std::vector<int32_t> others = mPoly.VertAt(bi).items;
+    for (int32_t gi : others) {
+      SimpleFace& g = mPoly.FaceAt(gi);
+      if (g.IsTemp() || g.FindItem(nearVert) >= 0) continue;
+      const int k = g.FindItem(bi);
+      if (k < 0) continue;
+      const int gn = g.Count();
+      if (SamePos(g.VertWrapped(k + 1).pos, farPos)) {
+        g.InsertVertAt(k + 1, &mPoly.VertAt(nearVert));
+      } else if (SamePos(g.VertWrapped(k + gn - 1).pos, farPos)) {
+        g.InsertVertAt(k, &mPoly.VertAt(nearVert));
+      } else {
+        continue;
+      }
+      mPoly.VertAt(nearVert).items.push_back(gi);
+      mChanged = true;
+    }
+  }
 }
 
 void Straightener::StraightenFace(int faceIndex) {
@@ -512,38 +548,7 @@ void Straightener::StraightenFace(int faceIndex) {
         break;
       }
     }
-    if (turnsBack && !doubled && (between & 1)) {
-      // The other faces along the doubled-back stretch get the nearer point as a
-      // corner too, so that overlapping edges are split at the same vertices.
-      double da[3], dc[3];
-      Subtract(da, a, b);
-      Subtract(dc, c, b);
-      const bool aNearer = Dot(da, da) < Dot(dc, dc);
-      const double* nearPos = aNearer ? a : c;
-      const double* farPos = aNearer ? c : a;
-      const SimpleFace& f2 = mPoly.FaceAt(faceIndex);
-      const int nearCorner = f2.FindVertAtPos(nearPos);
-      const int32_t nearVert = nearCorner >= 0 ? f2.items[static_cast<size_t>(nearCorner)] : kNoIndex;
-      if (nearVert >= 0) {
-        const std::vector<int32_t> others = mPoly.VertAt(bi).items;
-        for (int32_t gi : others) {
-          SimpleFace& g = mPoly.FaceAt(gi);
-          if (g.IsTemp() || g.FindItem(nearVert) >= 0) continue;
-          const int k = g.FindItem(bi);
-          if (k < 0) continue;
-          const int gn = g.Count();
-          if (SamePos(g.VertWrapped(k + 1).pos, farPos)) {
-            g.InsertVertAt(k + 1, &mPoly.VertAt(nearVert));
-          } else if (SamePos(g.VertWrapped(k + gn - 1).pos, farPos)) {
-            g.InsertVertAt(k, &mPoly.VertAt(nearVert));
-          } else {
-            continue;
-          }
-          mPoly.VertAt(nearVert).items.push_back(gi);
-          mChanged = true;
-        }
-      }
-    }
+    if (turnsBack && !doubled && (between & 1)) SplitFacesAlongDoubledBackStretch(faceIndex, bi, a, b, c);
     if (!removedHere) {
       // b could not be removed from this face (it is not between a and c here after
       // all): go on past it.

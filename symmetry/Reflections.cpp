@@ -556,36 +556,42 @@ bool FindReflections(SimplePoly& poly, SymGroup& group, SimplePoly& hull, double
   }
 }
 
-void SeparateCoincidentFaces(SimplePoly& poly, const SymGroup& group) {
-  namespace d = detail_Reflections;
-  if (group.type == kSymGroupNone) return;
-  int start = -1;
-  for (int i = 0; i < poly.NumFaces() && start < 0; ++i) {
-    if (!poly.FaceAt(i).IsTemp() && poly.FaceAt(i).CoincCount() > 1) start = i;
-  }
-  if (start < 0) return;
-  const int nf = poly.NumFaces();
-  auto faceAt = [&poly](int32_t k) -> SimpleFace& { return poly.FaceAt(k); };
-  auto nextCoinc = [&poly, nf](int32_t k) {
-    const int32_t c = poly.FaceAt(k).coinc;
-    return (c < 0 || c >= nf) ? k : c;
-  };
+namespace detail_Reflections {
 
-  // 1. Stacks through the centre, in a plane that holds an even-fold axis along
-  // the direction of the face: the two halves face opposite ways.
+// The next face of k's coincident ring; k itself where the ring link is out of range.
+int32_t NextCoinc(SimplePoly& poly, int32_t k) {
+  const int32_t c = poly.FaceAt(k).coinc;
+  return (c < 0 || c >= poly.NumFaces()) ? k : c;
+}
+
+// The faces of the coincident ring from i, i first.
+std::vector<int32_t> CoincidentStack(SimplePoly& poly, int32_t i) {
+  std::vector<int32_t> stack;
+  for (int32_t k = i;;) {
+    stack.push_back(k);
+    k = NextCoinc(poly, k);
+    if (k == i) break;
+  }
+  return stack;
+}
+
+// Stacks through the centre, in a plane that holds an even-fold axis along the
+// direction of the face: the two halves face opposite ways.
+void TurnCentralStacksApart(SimplePoly& poly, const SymGroup& group, int start) {
+  const int nf = poly.NumFaces();
   for (int i = start; i < nf; ++i) {
     SimpleFace& f = poly.FaceAt(i);
     if (f.flags & (kSimpleDone | kSimpleTemp)) continue;
     if (!(f.flags & kSimpleCentralPlane) || f.Count() < 1 || f.CoincCount() < 2) continue;
     double c[3];
-    d::Centroid(poly, f, c);
+    Centroid(poly, f, c);
     if (!group.FindEvenAxisInPlane(f.normal, c)) continue;
     int32_t g = i;
-    for (int s = f.CoincCount() / 2; s > 0; --s) g = nextCoinc(g);
+    for (int s = f.CoincCount() / 2; s > 0; --s) g = NextCoinc(poly, g);
     std::swap(f.coinc, poly.FaceAt(g).coinc);
     double fn[3];
     CopyVector(fn, f.normal);
-    for (int32_t k = nextCoinc(i); k != i; k = nextCoinc(k)) {
+    for (int32_t k = NextCoinc(poly, i); k != i; k = NextCoinc(poly, k)) {
       SimpleFace& x = poly.FaceAt(k);
       x.flags |= kSimpleDone;
       if (Dot(x.normal, fn) <= 0) Negate(x.normal);
@@ -595,109 +601,108 @@ void SeparateCoincidentFaces(SimplePoly& poly, const SymGroup& group) {
       SimpleFace& x = poly.FaceAt(k);
       x.flags |= kSimpleDone;
       if (Dot(x.normal, fn) > 0) Negate(x.normal);
-      k = nextCoinc(k);
+      k = NextCoinc(poly, k);
     } while (k != g);
   }
   poly.ClearFaceFlags(kSimpleDone);
+}
 
-  // 2. Layers: each face of a stack becomes a type of its own, and the stacks at
-  // the other places of the type are matched to it face by face.
-  bool countReported = false;
-  for (int i = start; i < nf; ++i) {
-    SimpleFace& f = poly.FaceAt(i);
-    if ((f.flags & (kSimpleDone | kSimpleTemp)) || f.CoincCount() < 2) continue;
-    const int c = f.CoincCount();
-    std::vector<int32_t> stack;
-    for (int32_t k = i;;) {
-      stack.push_back(k);
-      k = nextCoinc(k);
-      if (k == i) break;
+// Takes face out of the type ring that starts at ring, leaving it a ring of its own;
+// false when the ring does not hold it.
+bool UnlinkFromTypeRing(SimplePoly& poly, int32_t ring, int32_t face) {
+  const int nf = poly.NumFaces();
+  int32_t k = ring;
+  for (int steps = 0; steps <= nf; ++steps) {
+    const int32_t next = poly.FaceAt(k).nextOfType;
+    if (next < 0 || next >= nf) break;
+    if (next == face) {
+      poly.FaceAt(k).nextOfType = poly.FaceAt(face).nextOfType;
+      poly.FaceAt(face).nextOfType = face;
+      return true;
     }
+    k = next;
+    if (k == ring) break;
+  }
+  return false;
+}
+
+// The face of another stack that matches x: the first not yet taken of x's colour,
+// else the first not yet taken; -1 when every face is taken.
+int32_t StackPartner(SimplePoly& poly, int32_t x, const std::vector<int32_t>& stack) {
+  for (int32_t y : stack) {
+    if (!(poly.FaceAt(y).flags & kSimpleDone) && poly.FaceAt(y).color == poly.FaceAt(x).color) return y;
+  }
+  for (int32_t y : stack) {
+    if (!(poly.FaceAt(y).flags & kSimpleDone)) return y;
+  }
+  return -1;
+}
+
+// Each face of the stack at i becomes a type of its own, and the stacks at the other
+// places of the type are matched to it face by face.
+void SeparateStackLayers(SimplePoly& poly, int32_t i, bool& countReported) {
+  const int nf = poly.NumFaces();
+  auto faceAt = [&poly](int32_t k) -> SimpleFace& { return poly.FaceAt(k); };
+  const int c = poly.FaceAt(i).CoincCount();
+  const std::vector<int32_t> stack = CoincidentStack(poly, i);
+  for (int32_t x : stack) {
+    SimpleFace& xf = poly.FaceAt(x);
+    xf.flags |= kSimpleDone;
+    xf.typeId = x;
+    if (x == i) continue;
+    if (!UnlinkFromTypeRing(poly, i, x)) ShowInternalError("SeparateCoincidentFaces: bad loop:\nf %d, cf %d\n", i, x);
+  }
+  // The other places of the type, taken before the ring changes under the walk.
+  std::vector<int32_t> others;
+  ForTypeRing(nf, faceAt, i, [&](int32_t k) {
+    if (k != i) others.push_back(k);
+  });
+  for (int32_t t : others) {
+    SimpleFace& tf = poly.FaceAt(t);
+    if (tf.flags & (kSimpleDone | kSimpleTemp)) continue;
+    if (tf.CoincCount() != c) {
+      if (!countReported) ShowInternalError("SeparateCoincidentFaces: Coinc count wrong");
+      countReported = true;
+      // A trace of the internal error above; the faces are separated all the same.
+      DoNothing("Face %d coinc with %d faces, but face %d coinc with %d faces\n", i, c, t, tf.CoincCount());
+    }
+    const std::vector<int32_t> tStack = CoincidentStack(poly, t);
     for (int32_t x : stack) {
-      SimpleFace& xf = poly.FaceAt(x);
-      xf.flags |= kSimpleDone;
-      xf.typeId = x;
-      if (x == i) continue;
-      // Unlink x from f's type ring.
-      int32_t k = i;
-      bool unlinked = false;
-      for (int steps = 0; steps <= nf; ++steps) {
-        const int32_t next = poly.FaceAt(k).nextOfType;
-        if (next < 0 || next >= nf) break;
-        if (next == x) {
-          poly.FaceAt(k).nextOfType = xf.nextOfType;
-          xf.nextOfType = x;
-          unlinked = true;
-          break;
-        }
-        k = next;
-        if (k == i) break;
+      const int32_t partner = StackPartner(poly, x, tStack);
+      // A shorter stack at this place has no more faces to give.
+      if (partner < 0) break;
+      SimpleFace& pf = poly.FaceAt(partner);
+      pf.flags |= kSimpleDone;
+      if (x == i) {
+        pf.typeId = i;
+        continue;
       }
-      if (!unlinked) ShowInternalError("SeparateCoincidentFaces: bad loop:\nf %d, cf %d\n", i, x);
+      // Move the partner out of f's type ring into x's.
+      UnlinkFromTypeRing(poly, i, partner);
+      pf.typeId = x;
+      std::swap(poly.FaceAt(x).nextOfType, pf.nextOfType);
     }
-    // The other places of the type, taken before the ring changes under the walk.
-    std::vector<int32_t> others;
-    d::ForTypeRing(nf, faceAt, i, [&](int32_t k) {
-      if (k != i) others.push_back(k);
-    });
-    for (int32_t t : others) {
-      SimpleFace& tf = poly.FaceAt(t);
-      if (tf.flags & (kSimpleDone | kSimpleTemp)) continue;
-      if (tf.CoincCount() != c) {
-        if (!countReported) ShowInternalError("SeparateCoincidentFaces: Coinc count wrong");
-        countReported = true;
-        // A trace of the internal error above; the faces are separated all the same.
-        DoNothing("Face %d coinc with %d faces, but face %d coinc with %d faces\n", i, c, t, tf.CoincCount());
-      }
-      std::vector<int32_t> tStack;
-      for (int32_t k = t;;) {
-        tStack.push_back(k);
-        k = nextCoinc(k);
-        if (k == t) break;
-      }
-      for (int32_t x : stack) {
-        int32_t partner = -1;
-        for (int32_t y : tStack) {
-          if (!(poly.FaceAt(y).flags & kSimpleDone) && poly.FaceAt(y).color == poly.FaceAt(x).color) {
-            partner = y;
-            break;
-          }
-        }
-        if (partner < 0) {
-          for (int32_t y : tStack) {
-            if (!(poly.FaceAt(y).flags & kSimpleDone)) {
-              partner = y;
-              break;
-            }
-          }
-        }
-        // A shorter stack at this place has no more faces to give.
-        if (partner < 0) break;
-        SimpleFace& pf = poly.FaceAt(partner);
-        pf.flags |= kSimpleDone;
-        if (x == i) {
-          pf.typeId = i;
-          continue;
-        }
-        // Move the partner out of f's type ring into x's.
-        int32_t k = i;
-        for (int steps = 0; steps <= nf; ++steps) {
-          const int32_t next = poly.FaceAt(k).nextOfType;
-          if (next < 0 || next >= nf) break;
-          if (next == partner) {
-            poly.FaceAt(k).nextOfType = pf.nextOfType;
-            pf.nextOfType = partner;
-            break;
-          }
-          k = next;
-          if (k == i) break;
-        }
-        pf.typeId = x;
-        std::swap(poly.FaceAt(x).nextOfType, pf.nextOfType);
-      }
-    }
-    // Whatever is left in f's ring is of f's type.
-    d::ForTypeRing(nf, faceAt, i, [&](int32_t k) { poly.FaceAt(k).typeId = i; });
+  }
+  // Whatever is left in f's ring is of f's type.
+  ForTypeRing(nf, faceAt, i, [&](int32_t k) { poly.FaceAt(k).typeId = i; });
+}
+
+}  // namespace detail_Reflections
+
+void SeparateCoincidentFaces(SimplePoly& poly, const SymGroup& group) {
+  namespace d = detail_Reflections;
+  if (group.type == kSymGroupNone) return;
+  int start = -1;
+  for (int i = 0; i < poly.NumFaces() && start < 0; ++i) {
+    if (!poly.FaceAt(i).IsTemp() && poly.FaceAt(i).CoincCount() > 1) start = i;
+  }
+  if (start < 0) return;
+  d::TurnCentralStacksApart(poly, group, start);
+  bool countReported = false;
+  for (int i = start; i < poly.NumFaces(); ++i) {
+    const SimpleFace& f = poly.FaceAt(i);
+    if ((f.flags & (kSimpleDone | kSimpleTemp)) || f.CoincCount() < 2) continue;
+    d::SeparateStackLayers(poly, i, countReported);
   }
   poly.ClearFaceFlags(kSimpleDone);
 }

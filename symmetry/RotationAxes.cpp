@@ -523,19 +523,17 @@ void RotationClosure::AddGenerator(const double* m) {
   }
 }
 
-bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
-                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
-                       const SymmetryMatch& match, const VertexPieces* pieces) {
-  namespace d = detail_RotationAxes;
-  if (k < 1 || n < 1) return false;
-  const int q = n / k;
-  if (!AxisTurnMatrix(axis, k, m)) return false;
-  if (q * k != n) return false;
+namespace detail_RotationAxes {
 
-  // The candidate's own vertices come first: the rotation must carry them round.
+// The orbits of the candidate's own vertices under the k-fold turn m (the face's
+// corners in k blocks of n / k, or the vertex and its edge's far end, or the vertex);
+// false when the turn does not carry them round.
+bool TestCandidateOrbits(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* m,
+                         int n, int k, std::vector<int32_t>& buffer, int& count, const SymmetryMatch& match) {
+  const int q = n / k;
   const int nv = poly.NumVerts();
   for (int i = 0; i < q; ++i) {
-    d::EnsureRoom(buffer, count, k);
+    EnsureRoom(buffer, count, k);
     int32_t* block = &buffer[static_cast<size_t>(count)];
     if (edge >= 0) {
       if (i > 0 || !face || !vert || face->Count() < 1) break;
@@ -552,11 +550,28 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     for (int j = 0; j < k; ++j) {
       if (block[j] < 0 || block[j] >= nv || poly.VertAt(block[j]).IsTemp()) return false;
     }
-    if (d::HasAny(poly.VertAt(block[0]).flags, kSimpleDone)) continue;
+    if (HasAny(poly.VertAt(block[0]).flags, kSimpleDone)) continue;
     const int start = count;
     count += k;
     if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
   }
+  return true;
+}
+
+}  // namespace detail_RotationAxes
+
+bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
+                       double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
+                       const SymmetryMatch& match, const VertexPieces* pieces) {
+  namespace d = detail_RotationAxes;
+  if (k < 1 || n < 1) return false;
+  const int q = n / k;
+  if (!AxisTurnMatrix(axis, k, m)) return false;
+  if (q * k != n) return false;
+
+  // The candidate's own vertices come first: the rotation must carry them round.
+  if (!d::TestCandidateOrbits(poly, face, vert, edge, m, n, k, buffer, count, match)) return false;
+  const int nv = poly.NumVerts();
 
   // Sweep: every vertex not reached yet starts an orbit of its own, in order of
   // height along the axis and distance from the centre. The spread from a vertex

@@ -147,97 +147,115 @@ int32_t FirstReflection(const SymGroup& parent, const SymSubgroupSpec& spec) {
   return kReflectionHorizontal;
 }
 
-// Steps the subgroup record's reflection type (r >= 0) to the next variant; may set
-// `alternate` for a second subgroup with the same reflection type.
-void NextReflection(const SymGroup& parent, SymSubgroupSpec& spec) {
+// NextReflection for a subgroup without rotations (r is not yet central).
+void NextReflectionOfTrivialSubgroup(const SymGroup& parent, SymSubgroupSpec& spec) {
+  const int pt = parent.type;
+  const int pr = parent.reflectionType;
+  const bool nEven = FirstFold(parent) % 2 == 0;
+  const int r = spec.reflectionType;
+  const bool dihedralParent = pt == kSymGroupDihedral;
+  const bool pyramidalParent = pt == kSymGroupPyramidal;
+  int32_t& next = spec.reflectionType;
+  const int32_t wasAlternate = spec.alternate;
+  spec.alternate = 0;
+  if (pt == kSymGroupOctahedral) {
+    next = r == kReflectionHorizontal ? kReflectionDiagonal : kReflectionCentral;
+  } else if (pt == kSymGroupIcosahedral) {
+    next = kReflectionCentral;
+  } else if (pt == kSymGroupTetrahedral) {
+    next = kReflectionChiral;
+  } else if (dihedralParent && r == kReflectionHorizontal) {
+    next = kReflectionVertical;
+  } else if ((dihedralParent || pyramidalParent) && r == kReflectionVertical && wasAlternate == 0 && nEven &&
+             (pyramidalParent || pr == kReflectionHorizontal)) {
+    spec.alternate = 1;
+  } else if (!dihedralParent && !pyramidalParent) {
+    next = kReflectionChiral;
+  } else if (pr == kReflectionHorizontal && nEven) {
+    next = kReflectionCentral;
+  } else if (pr != kReflectionVertical) {
+    next = kReflectionChiral;
+  } else if (nEven || !dihedralParent) {
+    next = kReflectionChiral;
+  } else {
+    next = kReflectionCentral;
+  }
+}
+
+// NextReflection for a pyramidal subgroup.
+void NextReflectionOfPyramidalSubgroup(const SymGroup& parent, SymSubgroupSpec& spec) {
   const int pt = parent.type;
   const int pr = parent.reflectionType;
   const int n = FirstFold(parent);
-  const int t = spec.type;
   const int f = spec.fold;
-  const int q = Quotient(n, f);
-  const bool qEven = q % 2 == 0;
+  const bool qEven = Quotient(n, f) % 2 == 0;
   const bool nEven = n % 2 == 0;
   const int r = spec.reflectionType;
   const bool dihedralParent = pt == kSymGroupDihedral;
   const bool pyramidalParent = pt == kSymGroupPyramidal;
   int32_t& next = spec.reflectionType;
-
-  if (t == kSymGroupNone && r != kReflectionCentral) {
-    const int32_t wasAlternate = spec.alternate;
-    spec.alternate = 0;
-    if (pt == kSymGroupOctahedral) {
-      next = r == kReflectionHorizontal ? kReflectionDiagonal : kReflectionCentral;
-    } else if (pt == kSymGroupIcosahedral) {
-      next = kReflectionCentral;
-    } else if (pt == kSymGroupTetrahedral) {
-      next = kReflectionChiral;
-    } else if (dihedralParent && r == kReflectionHorizontal) {
-      next = kReflectionVertical;
-    } else if ((dihedralParent || pyramidalParent) && r == kReflectionVertical && wasAlternate == 0 && nEven &&
-               (pyramidalParent || pr == kReflectionHorizontal)) {
-      spec.alternate = 1;
-    } else if (!dihedralParent && !pyramidalParent) {
-      next = kReflectionChiral;
-    } else if (pr == kReflectionHorizontal && nEven) {
-      next = kReflectionCentral;
-    } else if (pr != kReflectionVertical) {
-      next = kReflectionChiral;
-    } else if (nEven || !dihedralParent) {
-      next = kReflectionChiral;
-    } else {
-      next = kReflectionCentral;
-    }
+  if (r == kReflectionRotation) {
+    next = kReflectionChiral;
     return;
   }
+  if (spec.primary == 0 && !nEven) {
+    next = kReflectionChiral;
+    return;
+  }
+  const int32_t wasAlternate = spec.alternate;
+  spec.alternate = 0;
+  if (wasAlternate == 0 && r == kReflectionVertical && spec.primary == 1 && spec.variant == 0 && qEven &&
+      (pt == kSymGroupOctahedral || (dihedralParent && pr == kReflectionHorizontal) ||
+       (pyramidalParent && pr == kReflectionVertical))) {
+    spec.alternate = 1;
+    return;
+  }
+  if (pt == kSymGroupOctahedral && f == 2 && spec.variant == 0) {
+    next = r > 0 ? kReflectionRotation : kReflectionVertical;
+    return;
+  }
+  if ((pt == kSymGroupIcosahedral || pt == kSymGroupOctahedral || pt == kSymGroupTetrahedral) &&
+      ((pr != kReflectionDiagonal && f % 2 != 0) ||
+       (pt == kSymGroupTetrahedral && pr == kReflectionDiagonal && f == 2))) {
+    next = kReflectionRotation;
+    return;
+  }
+  if (r == kReflectionHorizontal && !pyramidalParent) {
+    next = kReflectionVertical;
+  } else if (!dihedralParent) {
+    next = kReflectionChiral;
+  } else if (spec.primary == 0) {
+    next = kReflectionChiral;
+  } else if (pr == kReflectionVertical) {
+    // The rotation-reflections of Dnd are the odd powers of its S2n, so a
+    // d-fold axis carries an S2d of the group only when N/d is odd.
+    next = qEven ? kReflectionChiral : kReflectionRotation;
+  } else if (qEven) {
+    next = kReflectionRotation;
+  } else {
+    next = kReflectionChiral;
+  }
+}
+
+// Steps the subgroup record's reflection type (r >= 0) to the next variant; may set
+// `alternate` for a second subgroup with the same reflection type.
+void NextReflection(const SymGroup& parent, SymSubgroupSpec& spec) {
+  const int pt = parent.type;
+  const int n = FirstFold(parent);
+  const int t = spec.type;
+  const int f = spec.fold;
+  const int q = Quotient(n, f);
+  const bool qEven = q % 2 == 0;
+  const int r = spec.reflectionType;
+  const bool dihedralParent = pt == kSymGroupDihedral;
+  int32_t& next = spec.reflectionType;
+
+  if (t == kSymGroupNone && r != kReflectionCentral) return NextReflectionOfTrivialSubgroup(parent, spec);
   if (pt == kSymGroupOctahedral && r == kReflectionDiagonal) {
     next = kReflectionHorizontal;
     return;
   }
-  if (t == kSymGroupPyramidal) {
-    if (r == kReflectionRotation) {
-      next = kReflectionChiral;
-      return;
-    }
-    if (spec.primary == 0 && !nEven) {
-      next = kReflectionChiral;
-      return;
-    }
-    const int32_t wasAlternate = spec.alternate;
-    spec.alternate = 0;
-    if (wasAlternate == 0 && r == kReflectionVertical && spec.primary == 1 && spec.variant == 0 && qEven &&
-        (pt == kSymGroupOctahedral || (dihedralParent && pr == kReflectionHorizontal) ||
-         (pyramidalParent && pr == kReflectionVertical))) {
-      spec.alternate = 1;
-      return;
-    }
-    if (pt == kSymGroupOctahedral && f == 2 && spec.variant == 0) {
-      next = r > 0 ? kReflectionRotation : kReflectionVertical;
-      return;
-    }
-    if ((pt == kSymGroupIcosahedral || pt == kSymGroupOctahedral || pt == kSymGroupTetrahedral) &&
-        ((pr != kReflectionDiagonal && f % 2 != 0) ||
-         (pt == kSymGroupTetrahedral && pr == kReflectionDiagonal && f == 2))) {
-      next = kReflectionRotation;
-      return;
-    }
-    if (r == kReflectionHorizontal && !pyramidalParent) {
-      next = kReflectionVertical;
-    } else if (!dihedralParent) {
-      next = kReflectionChiral;
-    } else if (spec.primary == 0) {
-      next = kReflectionChiral;
-    } else if (pr == kReflectionVertical) {
-      // The rotation-reflections of Dnd are the odd powers of its S2n, so a
-      // d-fold axis carries an S2d of the group only when N/d is odd.
-      next = qEven ? kReflectionChiral : kReflectionRotation;
-    } else if (qEven) {
-      next = kReflectionRotation;
-    } else {
-      next = kReflectionChiral;
-    }
-    return;
-  }
+  if (t == kSymGroupPyramidal) return NextReflectionOfPyramidalSubgroup(parent, spec);
   if (t == kSymGroupDihedral) {
     if (pt == kSymGroupOctahedral && f == 2 && spec.variant == 0 && r == kReflectionHorizontal) {
       next = kReflectionVertical;

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/FolderFigures.h"
+
 namespace {
 
 struct Token {
@@ -591,42 +593,17 @@ int main(int argc, char** argv) {
   const fs::path root = argv[1];
   const bool list = argc > 3 && std::string(argv[3]) == "--list";
 
+  corvia_tools::FolderFigures read;
+  if (!corvia_tools::ReadFolderFigures(argv[2], 2, read)) return 2;
+  const std::vector<std::string>& order = read.order;
   std::map<std::string, Figures> allowed;
-  std::vector<std::string> order;
-  {
-    std::ifstream in(argv[2]);
-    if (!in) {
-      std::cerr << "cannot read the figures file " << argv[2] << "\n";
-      return 2;
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.empty() || line[0] == '#') continue;
-      std::istringstream fields(line);
-      std::string folder;
-      Figures f;
-      if (!(fields >> folder >> f.names >> f.statics)) {
-        std::cerr << "unreadable line in " << argv[2] << ": " << line << "\n";
-        return 2;
-      }
-      allowed[folder] = f;
-      order.push_back(folder);
-    }
-  }
+  for (const auto& [folder, figures] : read.figures) allowed[folder] = {figures[0], figures[1]};
 
   std::map<std::string, Figures> counted;
   std::vector<Found> found;
   for (const std::string& folder : order) {
     counted[folder];
-    fs::path dir = root / folder;
-    if (!fs::is_directory(dir)) continue;
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-      if (!entry.is_regular_file()) continue;
-      std::string ext = entry.path().extension().string();
-      if (ext == ".cpp" || ext == ".h") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = corvia_tools::SourcesBelow(root / folder);
     for (const fs::path& file : files) {
       std::vector<Found> here;
       Scan(file.string(), fs::relative(file, root).generic_string(), here);
