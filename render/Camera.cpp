@@ -39,13 +39,6 @@ bool Intersect(const int* a, const int* b, int* out) {
   return true;
 }
 
-// Window pixels (y down) from normalised device coordinates over the viewport vp
-// (GL coordinates, y up) of a window `height` pixels high.
-Matrix4 WindowMapping(const int* vp, int height) {
-  return TranslationMatrix4(vp[0] + vp[2] / 2.0, height - vp[1] - vp[3] / 2.0, 0.0) *
-         ScalingMatrix4(vp[2] / 2.0, -vp[3] / 2.0, 1.0);
-}
-
 OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
 
 }  // namespace detail_Camera
@@ -68,15 +61,12 @@ void SetLinkedViews(bool on) { CurrentViewGroup().cameras.linkedViews = on; }
 
 // ---- Field of view -------------------------------------------------------------------------
 
-int OpenGLView::ViewportWidth() const {
-  if (mIs3D && mStereo.GetStereoKind() == StereoKind::SideBySide) return mClientWidth / 2;
-  return mClientWidth;
-}
+int OpenGLView::ViewportWidth() const { return mStereo.ViewportWidth(); }
 
 void OpenGLView::DoMouseWheel(int delta) {
   using namespace detail_Camera;
   const double notches = delta / kWheelNotch;
-  if (mIs3D) {
+  if (mArea.is3D) {
     GetViewMotions().StopZoomThrow(this);
     if (GetViewGroup().cameras.linkedViews) {
       for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
@@ -95,11 +85,11 @@ void OpenGLView::DoMouseWheel(int delta) {
 }
 
 bool OpenGLView::SyncLinkedViews() {
-  if (!GetViewGroup().cameras.linkedViews || !mIs3D) return false;
+  if (!GetViewGroup().cameras.linkedViews || !mArea.is3D) return false;
   bool changed = false;
   for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
     OpenGLView* other = detail_Camera::AsGLView(v);
-    if (!other || other == this || !other->mIs3D) continue;
+    if (!other || other == this || !other->mArea.is3D) continue;
     other->Camera().TakePose(mCamera);
     other->Invalidate(true);
     changed = true;
@@ -111,7 +101,7 @@ bool OpenGLView::SyncLinkedViews() {
 
 void OpenGLView::OnScrollBar(bool vertical, int position) {
   const int range = vertical ? mScrollHeight : mScrollWidth;
-  if (mIs3D || range <= 0) {
+  if (mArea.is3D || range <= 0) {
     NewView::OnScrollBar(vertical, position);
     return;
   }
@@ -127,55 +117,9 @@ void OpenGLView::OnScrollBar(bool vertical, int position) {
 
 // ---- Matrices --------------------------------------------------------------------------------
 
-namespace detail_Camera {
-
-// The viewport of an eye in window pixels (x, y from the bottom, width, height).
-void EyeViewport(int* vp, int width, int height, bool sideBySide, int eye, int leftEye) {
-  vp[0] = 0;
-  vp[1] = 0;
-  vp[2] = std::max(width, 1);
-  vp[3] = std::max(height, 1);
-  if (!sideBySide || eye == 0) return;
-  const int half = std::max(width / 2, 1);
-  vp[0] = eye == leftEye ? 0 : half;
-  vp[2] = half;
-}
-
-// The viewport of the eye the view draws now.
-void EyeViewport(int* vp, const OpenGLView& view) {
-  const ViewStereo& stereo = view.Stereo();
-  EyeViewport(vp, view.GetClientWidth(), view.GetClientHeight(),
-              view.Is3D() && stereo.GetStereoKind() == StereoKind::SideBySide, stereo.GetCurrentEye(),
-              stereo.GetLeftEye());
-}
-
-}  // namespace detail_Camera
 
 Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
-  using namespace detail_Camera;
-  Matrix4 p;
-  if (!mIs3D) {
-    const double w = std::max(mClientWidth, 1);
-    const double h = std::max(mClientHeight, 1);
-    p = OrthoMatrix4(Mapping2D().WindowToModelX(0), Mapping2D().WindowToModelX(w), Mapping2D().WindowToModelY(h),
-                     Mapping2D().WindowToModelY(0), 1.0, 20.0);
-  } else if (mCamera.IsOrthogonal()) {
-    const double h = mCamera.GetOrthoHalfHeight();
-    const double aspect = mCamera.GetAspectRatio();
-    p = OrthoMatrix4(-aspect * h, aspect * h, -h, h, mCamera.GetNear(), mCamera.GetFar());
-  } else if (mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
-    const double zNear = mCamera.GetNear();
-    const double aspect = mCamera.GetAspectRatio();
-    const double t = std::tan(mCamera.GetFieldOfViewInEffect() * std::numbers::pi / 360.0) * zNear;
-    // The two frusta share their window at the distance of the origin: the eye
-    // separation over that distance is the factor of the separation.
-    double s = mStereo.FrustumShift(zNear);
-    if (mStereo.GetCurrentEye() == 2) s = -s;
-    p = FrustumMatrix4(-aspect * t + s, aspect * t + s, -t, t, zNear, mCamera.GetFar());
-  } else {
-    p = PerspectiveMatrix4(mCamera.GetFieldOfViewInEffect(), mCamera.GetAspectRatio(), mCamera.GetNear(),
-                           mCamera.GetFar());
-  }
+  Matrix4 p = mCamera.ProjectionMatrix();
   if (forCameraMatrix) return p;
   return PickOrTileRegion() * p;
 }
@@ -183,7 +127,7 @@ Matrix4 OpenGLView::ProjectionMatrix(bool forCameraMatrix) const {
 Matrix4 OpenGLView::PickOrTileRegion() const {
   using namespace detail_Camera;
   int eye[4];
-  EyeViewport(eye, *this);
+  mStereo.EyeViewport(eye);
   if (mPicking) {
     const double size = mPickWide ? 6.0 : 1.0;
     return RegionMatrix4(mPickX + 0.5, mPickY + 0.5, size, size, eye);
@@ -196,29 +140,10 @@ Matrix4 OpenGLView::PickOrTileRegion() const {
 }
 
 Matrix4 OpenGLView::ViewingMatrix(bool withStereoOffset, bool* hookUsed) {
-  Matrix4 m;
   Matrix4 hook;
   const bool hasHook = PreViewingMatrixHook(hook);
   if (hookUsed) *hookUsed = hasHook;
-  if (!mIs3D) {
-    double rz[9];
-    AxisRotationMatrix(rz, 2, mMapping2D.GetRotation2D() * detail_Camera::kRadians);
-    m = TranslationMatrix4(0, 0, -10);
-    if (hasHook) m = m * hook;
-    return m * RotationMatrix4(rz);
-  }
-  double e = 0.0;
-  if (withStereoOffset && mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
-    e = mStereo.GetCurrentEye() == 1 ? -mStereo.GetEyeSeparation() : mStereo.GetEyeSeparation();
-    m = TranslationMatrix4(-e, 0, 0);
-  }
-  mCamera.PlaceEyeDrawn(e);
-  Matrix4 worldToCamera = Camera().GetWorldToCamera();
-  Matrix4 rotation = worldToCamera;
-  rotation(0, 3) = rotation(1, 3) = rotation(2, 3) = 0.0;
-  m = m * TranslationMatrix4(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
-  if (hasHook) m = m * hook;
-  return m * rotation;
+  return mCamera.ViewingMatrix(withStereoOffset, hasHook ? &hook : nullptr);
 }
 
 Matrix4 OpenGLView::GetProjectionMatrix() const { return ProjectionMatrix(false); }
@@ -228,17 +153,15 @@ Matrix4 OpenGLView::GetModelViewMatrix() { return ViewingMatrix(true); }
 void OpenGLView::UpdateCameraMatrix() {
   // Inside this view's drawing the matrix is kept until the viewing matrix is set
   // again; elsewhere the camera may have moved at any time.
-  if (mCameraMatrixValid && GetCurrent() == this) return;
-  int eye[4];
-  detail_Camera::EyeViewport(eye, *this);
-  mCameraModelView = ViewingMatrix(true);
-  mCameraMatrix = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true) * mCameraModelView;
-  mCameraMatrixValid = true;
+  if (mCamera.HasMatrices() && GetCurrent() == this) return;
+  Matrix4 hook;
+  const bool hasHook = PreViewingMatrixHook(hook);
+  mCamera.MakeMatrices(hasHook ? &hook : nullptr);
 }
 
 const Matrix4& OpenGLView::GetCameraMatrix() {
   UpdateCameraMatrix();
-  return mCameraMatrix;
+  return mCamera.GetCameraMatrix();
 }
 
 void OpenGLView::ApplyViewTransform(double* out, const double* point) {
@@ -253,13 +176,13 @@ void OpenGLView::TransformByCamera(float* out, const float* point) {
 }
 
 bool OpenGLView::IsFrontFacing(const double* point, const double* normal, bool useMatrix) {
-  if (!mIs3D) return true;
+  if (!mArea.is3D) return true;
   if (!useMatrix) return Camera().GetFacingValue(point, normal, false) >= 0.0;
   // Through the viewing matrix in use: the camera sits at the origin of its space.
   UpdateCameraMatrix();
   double p[3], n[3];
-  TransformPoint3(mCameraModelView, p, point);
-  TransformDirection3(mCameraModelView, n, normal);
+  TransformPoint3(mCamera.GetCameraModelView(), p, point);
+  TransformDirection3(mCamera.GetCameraModelView(), n, normal);
   if (mCamera.IsOrthogonal()) return n[2] >= 0.0;
   return -Dot(n, p) >= 0.0;
 }
@@ -272,7 +195,7 @@ bool OpenGLView::IsFrontFacingF(const float* point, const float* normal, bool us
 
 void OpenGLView::GetPickRay(double* origin, double* direction, double x, double y) const {
   using namespace detail_Camera;
-  if (!mIs3D) {
+  if (!mArea.is3D) {
     double model[2];
     Mapping2D().WindowToModel2D(model, x, y);
     origin[0] = model[0];
@@ -283,7 +206,7 @@ void OpenGLView::GetPickRay(double* origin, double* direction, double x, double 
     return;
   }
   const double w = ViewportWidth();
-  const double h = std::max(mClientHeight, 1);
+  const double h = std::max(mArea.height, 1);
   if (mStereo.GetStereoKind() == StereoKind::SideBySide && x >= w) x -= w;
   const double dx = x - w / 2.0;
   const double dy = h / 2.0 - y;
@@ -308,12 +231,10 @@ void OpenGLView::ApplyProjection(unsigned matrixMode) {
   glMatrixMode(matrixMode);
   if (matrixMode == kMatrixModelView) {
     // The window mapping in front, so that the result maps to window pixels.
-    int eye[4];
-    detail_Camera::EyeViewport(eye, *this);
-    Matrix4 m = detail_Camera::WindowMapping(eye, std::max(mClientHeight, 1)) * ProjectionMatrix(true);
+    Matrix4 m = mCamera.WindowMapping() * ProjectionMatrix(true);
     glLoadMatrixd(m.m);
   } else {
-    if (!mIs3D) mMapping2D.ComputeVisibleArea2D();
+    if (!mArea.is3D) mMapping2D.ComputeVisibleArea2D();
     glLoadMatrixd(ProjectionMatrix(false).m);
   }
   glMatrixMode(GL_MODELVIEW);
@@ -325,7 +246,7 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
   if (matrixMode != kMatrixModelView) glLoadIdentity();
   Matrix4 hook;
   const bool hasHook = PreViewingMatrixHook(hook);
-  if (!mIs3D) {
+  if (!mArea.is3D) {
     glTranslated(0, 0, -10);
     if (hasHook) glMultMatrixd(hook.m);
     glRotated(mMapping2D.GetRotation2D(), 0, 0, 1);
@@ -347,13 +268,13 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
     glMultMatrixd(worldToCamera.m);
     if (withLights) PlaceLights(false);
   }
-  mCameraMatrixValid = false;
+  mCamera.DropMatrices();
   CheckGLError("SetViewingMatrix");
 }
 
 void OpenGLView::UpdateViewport() {
   int eye[4];
-  detail_Camera::EyeViewport(eye, *this);
+  mStereo.EyeViewport(eye);
   if (mTile[2] > 0) {
     int part[4];
     if (detail_Camera::Intersect(eye, mTile, part)) {

@@ -127,7 +127,7 @@ void OpenGLView::GetMouseButtonHelp(std::string& left, std::string& right, std::
     return;
   }
   const bool space = (keys & kModifierSpace) != 0;
-  if (!mIs3D) {
+  if (!mArea.is3D) {
     left = "Pan";
     right = "Zoom";
     both = mNavigation.IsTwistAllowed() ? "Twist" : "-";

@@ -204,8 +204,8 @@ void NewView::OnDestroy() {
 
 void NewView::OnSize(int width, int height) {
   if (height > 0 && !mPrinting) {
-    mClientWidth = width;
-    mClientHeight = height;
+    mArea.width = width;
+    mArea.height = height;
   }
   // The caption spans the scroll bar beside the drawing area too: its buttons stay
   // where they are while a zoomed view shows or hides the bar.
@@ -483,24 +483,24 @@ int CaptionButtons::HitCaptionButton(int x, int y) const {
 
 // ---- Sizes and scrolling ------------------------------------------------------------------
 
-int NewView::GetViewHeight() const { return std::max(mClientHeight, 1); }
+int NewView::GetViewHeight() const { return mArea.DrawingHeight(); }
 
 void NewView::SetScrollSizes(int width, int height) {
   mScrollWidth = width;
   mScrollHeight = height;
   if (!mGroup->options.scrollBarsUsed || !mWindow || mScrollBarsHeld) return;
-  mWindow->SetScrollBar(false, mScrollBarX, width, mClientWidth);
-  mWindow->SetScrollBar(true, mScrollBarY, height, mClientHeight);
+  mWindow->SetScrollBar(false, mScrollBarX, width, mArea.width);
+  mWindow->SetScrollBar(true, mScrollBarY, height, mArea.height);
 }
 
 void NewView::SetScrollPos(int x, int y) {
   if (mGroup->views.fullScreen) return;
   // When the content is smaller than the window the only position is 0.
-  mScrollBarX = std::max(0, std::min(x, mScrollWidth - mClientWidth));
-  mScrollBarY = std::max(0, std::min(y, mScrollHeight - mClientHeight));
+  mScrollBarX = std::max(0, std::min(x, mScrollWidth - mArea.width));
+  mScrollBarY = std::max(0, std::min(y, mScrollHeight - mArea.height));
   if (!mWindow || mScrollBarsHeld) return;
-  mWindow->SetScrollBar(false, mScrollBarX, mScrollWidth, mClientWidth);
-  mWindow->SetScrollBar(true, mScrollBarY, mScrollHeight, mClientHeight);
+  mWindow->SetScrollBar(false, mScrollBarX, mScrollWidth, mArea.width);
+  mWindow->SetScrollBar(true, mScrollBarY, mScrollHeight, mArea.height);
 }
 
 // ---- Cursor and mouse help ---------------------------------------------------------------

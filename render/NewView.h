@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "render/ViewArea.h"
+
 namespace corvia {
 
 class CaptionWnd;
@@ -234,8 +236,10 @@ public:
 
   // ---- Sizes and scrolling -----------------------------------------------------------
 
-  int GetClientWidth() const { return mClientWidth; }
-  int GetClientHeight() const { return mClientHeight; }
+  int GetClientWidth() const { return mArea.width; }
+  int GetClientHeight() const { return mArea.height; }
+  // The drawing area's size and kind, which the parts of a view hold.
+  const ViewArea& Area() const { return mArea; }
   // The height for drawing: the client height, at least 1.
   int GetViewHeight() const;
   // The scroll totals; the scroll bars show them when the scroll-bar flag is set.
@@ -280,15 +284,14 @@ protected:
   // Sets the drawing size without the side effects of OnSize (off-screen rendering
   // gives the view the bitmap's size for the duration).
   void SetClientSizeOnly(int width, int height) {
-    mClientWidth = width;
-    mClientHeight = height;
+    mArea.width = width;
+    mArea.height = height;
   }
   void MakeViewUnderMouse();
 
   ViewWindow* mWindow = nullptr;
   std::unique_ptr<CaptionWnd> mCaptionWnd;
-  int mClientWidth = 0;
-  int mClientHeight = 0;
+  ViewArea mArea;
   int mScrollWidth = 0;
   int mScrollHeight = 0;
   int mScrollBarX = 0;

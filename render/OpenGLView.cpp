@@ -142,7 +142,7 @@ void OpenGLView::SetBitmapTarget(GLTarget* target, int width, int height) {
   // Only the drawing size: the window keeps its scroll bars and its 2D scroll range.
   SetClientSizeOnly(width, height);
   Camera().UpdateAspectRatio();
-  mCameraMatrixValid = false;
+  mCamera.DropMatrices();
 }
 
 bool OpenGLView::CreateGLContext() {
@@ -204,8 +204,8 @@ void OpenGLView::EnableOpenGL(bool on, bool printThroughGL) {
 }
 
 void OpenGLView::SetIs3D(bool on) {
-  if (on == mIs3D) return;
-  mIs3D = on;
+  if (on == mArea.is3D) return;
+  mArea.is3D = on;
   Camera().UpdateAspectRatio();
   if (GetCurrent() != this) return;
   if (on) {
@@ -219,7 +219,7 @@ void OpenGLView::SetIs3D(bool on) {
 void OpenGLView::RestoreGLState() {
   const GLAbilities& a = GetGLAbilities();
   glClearDepth(1.0);
-  if (mIs3D) {
+  if (mArea.is3D) {
     glEnable(GL_DEPTH_TEST);
   } else {
     glDisable(GL_DEPTH_TEST);
@@ -273,10 +273,10 @@ void OpenGLView::OnSize(int width, int height) {
 void OpenGLView::ApplySizeChange() {
   Camera().UpdateAspectRatio();
   Camera().ApplyReferenceAspectOnSize();
-  mCameraMatrixValid = false;
+  mCamera.DropMatrices();
   // The 2D scroll range goes to the scroll bars again.
   mScrollWidth = mScrollHeight = -1;
-  if (!mIs3D) Mapping2D().UpdateScrollRange();
+  if (!mArea.is3D) Mapping2D().UpdateScrollRange();
 }
 
 void OpenGLView::SetFullScreen(bool on) {
@@ -334,7 +334,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
           ClearBackground();
           int bits = GetGLAbilities().depthBits;
           if (bits > 0 && bits % 8 == 0)
-            SetMeasuredDepthBits(detail_OpenGLView::MeasureDepthBits(mClientWidth, mClientHeight));
+            SetMeasuredDepthBits(detail_OpenGLView::MeasureDepthBits(mArea.width, mArea.height));
         }
         SetLighting(this, GetLighting());
         glLineWidth(GetViewGroup().options.lineWidth);
@@ -359,7 +359,7 @@ void OpenGLView::OnDrawWith(DeviceContext* dc) {
 }
 
 void OpenGLView::DrawScenePasses() {
-  const bool stereo = mIs3D && mStereo.GetStereoKind() != StereoKind::None;
+  const bool stereo = mArea.is3D && mStereo.GetStereoKind() != StereoKind::None;
   if (!stereo) {
     mStereo.SetCurrentEye(0);
     UpdateViewport();
@@ -372,7 +372,7 @@ void OpenGLView::DrawScenePasses() {
     mStereo.SetCurrentEye(eye);
     if (mStereo.GetStereoKind() == StereoKind::SideBySide && mPicking) {
       // Only the eye whose half holds the pick point.
-      const bool leftHalf = mPickX < mClientWidth / 2;
+      const bool leftHalf = mPickX < mArea.width / 2;
       if (leftHalf != (eye == mStereo.GetLeftEye())) continue;
     }
     UpdateViewport();

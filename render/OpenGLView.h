@@ -199,7 +199,7 @@ public:
   bool IsGLEnabled() const { return mGLEnabled; }
   bool IsPrintThroughGL() const { return mPrintThroughGL; }
   void SetIs3D(bool on);
-  bool Is3D() const { return mIs3D; }
+  bool Is3D() const { return mArea.is3D; }
   // Clear depth, enables, font, materials, textures: a freshly made context.
   void InitOpenGLState();
   // Puts the view's GL state back into the shared context after another view used it.
@@ -239,11 +239,10 @@ public:
   // The projection and viewing matrices the next draw uses, for the current eye.
   Matrix4 GetProjectionMatrix() const;
   Matrix4 GetModelViewMatrix();
-  // Model to window pixels (y down from the top of the drawing area).
+  // Model to window pixels (y down from the top of the drawing area): the camera's,
+  // made anew unless this view is drawing and the camera kept it.
   void UpdateCameraMatrix();
   const Matrix4& GetCameraMatrix();
-  // The camera or the flat mapping moved: the next GetCameraMatrix makes it anew.
-  void InvalidateCameraMatrix() { mCameraMatrixValid = false; }
   void TransformByCamera(float* out, const float* point);
   void ApplyViewTransform(double* out, const double* point);
   void GetPickRay(double* origin, double* direction, double x, double y) const;
@@ -286,7 +285,6 @@ protected:
   void ApplySizeChange();
 
   // Context and cycle.
-  bool mIs3D = true;
   bool mGLEnabled = true;
   bool mPrintThroughGL = true;
   bool mHasContext = false;
@@ -301,24 +299,22 @@ protected:
   uint64_t mPickNamesLoaded = 0;
   int mTile[4] = {0, 0, 0, 0};
 
-  // Camera.
-  ViewCamera mCamera{*this};
-  Matrix4 mCameraMatrix;
-  Matrix4 mCameraModelView;
-  bool mCameraMatrixValid = false;
-  ViewMapping2D mMapping2D{*this};
+  // The parts hold the drawing area (NewView::Area) and the parts they use.
+  // Camera, with its matrices.
+  ViewCamera mCamera{mArea, mStereo, mMapping2D, this};
+  ViewMapping2D mMapping2D{mArea, mCamera, this};
 
   // Stereo.
-  ViewStereo mStereo{*this};
+  ViewStereo mStereo{mArea, mCamera, this};
 
   // Colours, materials and the switches last given to GL.
-  ViewMaterials mMaterials{*this};
+  ViewMaterials mMaterials{*this, mArea, mStereo};
 
   // Mouse modes and throws.
-  ViewNavigation mNavigation{*this};
+  ViewNavigation mNavigation{*this, mArea, mCamera, mMapping2D};
 
   // Texts and labels, with the bitmap font.
-  ViewText mText{*this};
+  ViewText mText{*this, mArea, mStereo, mMaterials};
 
 private:
   void DrawScenePasses();

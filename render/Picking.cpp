@@ -195,7 +195,7 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
   glPushName(0);
   mPicking = true;
   mPickX = x;
-  mPickY = mClientHeight - 1 - y;
+  mPickY = mArea.height - 1 - y;
   mPickWide = wide;
   const uint32_t flags = GetRedrawFlags();
   const bool text = IsTextEnabled();

@@ -1,6 +1,6 @@
 // ViewCamera: the camera of a 3D view: its pose, field of view, projection kind and
 // limits, the stored camera slots, rotations, fitting, panning and zooming. All of it
-// is arithmetic on its fields; the view turns it into matrices and hands them to GL.
+// is arithmetic on its fields and its matrices; the view hands them to GL.
 
 #include "render/ViewCamera.h"
 
@@ -10,8 +10,10 @@
 
 #include "core/VectorMath.h"
 #include "render/OpenGLView.h"
+#include "render/ViewArea.h"
 #include "render/ViewGroup.h"
 #include "render/ViewMotions.h"
+#include "render/ViewStereo.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
@@ -41,7 +43,8 @@ void Widen(ViewExtents& extents, double x, double y) {
 
 }  // namespace detail_ViewCamera
 
-ViewCamera::ViewCamera(OpenGLView& view) : mView(view) {}
+ViewCamera::ViewCamera(const ViewArea& area, const ViewStereo& stereo, ViewMapping2D& mapping, OpenGLView* view)
+    : mArea(area), mStereo(stereo), mMapping(mapping), mView(view) {}
 
 void ViewCamera::AddScaled(double* out, const double* v, double s) {
   out[0] += v[0] * s;
@@ -50,11 +53,11 @@ void ViewCamera::AddScaled(double* out, const double* v, double s) {
 }
 
 void ViewCamera::UpdateAspectRatio() {
-  const int w = mView.ViewportWidth();
-  const int h = mView.GetClientHeight();
+  const int w = mStereo.ViewportWidth();
+  const int h = mArea.height;
   mAspect = h > 0 ? static_cast<float>(w) / static_cast<float>(h) * mPixelAspect : mPixelAspect;
   if (!(mAspect > 0.0f)) mAspect = mPixelAspect;
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 // ---- Set-up and records -----------------------------------------------------------------
@@ -69,8 +72,8 @@ void ViewCamera::InitCamera() {
 }
 
 void ViewCamera::SetDefaultCamera(bool withFieldOfView) {
-  mView.Mapping2D().SetZoom(1.0f);
-  mView.Mapping2D().SetRotation2D(0.0f);
+  mMapping.SetZoom(1.0f);
+  mMapping.SetRotation2D(0.0f);
   const double eye[3] = {0, 0, 2}, right[3] = {1, 0, 0}, up[3] = {0, 1, 0}, view[3] = {0, 0, 1};
   CopyVector(mEye, eye);
   CopyVector(mPerEye, eye);
@@ -78,20 +81,20 @@ void ViewCamera::SetDefaultCamera(bool withFieldOfView) {
   CopyVector(mHome, eye);
   mFieldOfView = 25.0f;
   if (withFieldOfView) SetFieldOfView(25.0);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::SetEye(const double* eye) {
   CopyVector(mEye, eye);
   CopyVector(mPerEye, eye);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::SetAxes(const double* right, const double* up, const double* viewAxis) {
   CopyVector(mRight, right);
   CopyVector(mUp, up);
   CopyVector(mViewAxis, viewAxis);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::PlaceEyeDrawn(double offset) {
@@ -116,7 +119,7 @@ void ViewCamera::GetCamera(CameraRecord& record) const {
   CopyVector(record.viewAxis, mViewAxis);
   record.fieldOfView = mFieldOfView;
   record.orthoHalfHeight = mOrthoHalfHeight;
-  const ViewMapping2D::Placement placement = mView.Mapping2D().GetPlacement();
+  const ViewMapping2D::Placement placement = mMapping.GetPlacement();
   record.zoom = placement.zoom;
   record.rotation2D = placement.rotation;
   std::copy(placement.extents, placement.extents + 4, record.extents2D);
@@ -137,23 +140,26 @@ void ViewCamera::SetCamera(const CameraRecord& record, bool redraw) {
   std::copy(record.extents2D, record.extents2D + 4, placement.extents);
   std::copy(record.scroll, record.scroll + 2, placement.scroll);
   std::copy(record.contentSize, record.contentSize + 2, placement.contentSize);
-  mView.Mapping2D().SetPlacement(placement);
+  mMapping.SetPlacement(placement);
   // Put on only for a drawing (a paint drawing another record's model), the camera
   // leaves the window's scroll bars alone: setting them asks for another paint.
-  const bool held = mView.HoldScrollBars(!redraw);
-  mView.Mapping2D().SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
-  mView.HoldScrollBars(held);
-  if (redraw) mView.Invalidate(true);
+  const bool held = mView && mView->HoldScrollBars(!redraw);
+  mMapping.SetScrollSizes2D(record.contentSize[0], record.contentSize[1], true);
+  if (!mView) return;
+  mView->HoldScrollBars(held);
+  if (redraw) mView->Invalidate(true);
 }
 
 void ViewCamera::UseCamera(int i) {
-  const std::vector<CameraRecord>& stored = mView.GetViewGroup().cameras.stored;
+  // The slots are the frame's: a camera on its own has none.
+  if (!mView) return;
+  const std::vector<CameraRecord>& stored = mView->GetViewGroup().cameras.stored;
   if (i >= 0 && i < kNumStoredCameras && stored[static_cast<size_t>(i)].valid)
     SetCamera(stored[static_cast<size_t>(i)]);
 }
 
 void ViewCamera::StoreCamera(int i) {
-  if (i >= 0 && i < kNumStoredCameras) GetCamera(mView.GetViewGroup().cameras.stored[static_cast<size_t>(i)]);
+  if (mView && i >= 0 && i < kNumStoredCameras) GetCamera(mView->GetViewGroup().cameras.stored[static_cast<size_t>(i)]);
 }
 
 void ViewCamera::SaveCameraFrame(CameraFrame& frame) const {
@@ -177,7 +183,7 @@ void ViewCamera::RotateCamera(const double* axis, double angle) {
   AxisAngleRotationMatrix(m, axis, angle * detail_ViewCamera::kRadians);
   for (double* v : {mEye, mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
   CopyVector(mPerEye, mEye);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::RotateAboutViewAxis(int i, double angle) {
@@ -196,7 +202,7 @@ void ViewCamera::RotateCameraEuler(double a, double b, double c) {
   MatrixTimesMatrix(m, rz, ryx);
   for (double* v : {mEye, mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
   CopyVector(mPerEye, mEye);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::RotateInViewFrame(const double* cameraAxis, double angle, bool orbit) {
@@ -211,7 +217,7 @@ void ViewCamera::RotateInViewFrame(const double* cameraAxis, double angle, bool 
   double m[9];
   AxisAngleRotationMatrix(m, axis, angle * detail_ViewCamera::kRadians);
   for (double* v : {mRight, mUp, mViewAxis}) detail_ViewCamera::RotateVector(m, v);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::OrthonormalizeCamera() {
@@ -221,7 +227,7 @@ void ViewCamera::OrthonormalizeCamera() {
   Cross(r, mUp, mViewAxis);
   if (!NormaliseVector(mRight, r)) return;
   Cross(mUp, mViewAxis, mRight);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 namespace detail_ViewCamera {
@@ -236,22 +242,22 @@ double ScaleAngle(double angle, double ratio) {
 
 double ViewCamera::ConvertFieldOfView(double angle, double width, double height) const {
   if (angle < 0.0) angle = mFieldOfView;
-  if (width < 0.0) width = mView.ViewportWidth();
-  if (height < 0.0) height = mView.GetClientHeight();
+  if (width < 0.0) width = mStereo.ViewportWidth();
+  if (height < 0.0) height = mArea.height;
   if (height <= 0.0 || width <= 0.0) return angle;
   return detail_ViewCamera::ScaleAngle(angle, width / height);
 }
 
 double ViewCamera::HorizontalToVerticalFieldOfView(double angle, double width, double height) const {
   if (angle < 0.0) angle = mFieldOfView;
-  if (width < 0.0) width = mView.ViewportWidth();
-  if (height < 0.0) height = mView.GetClientHeight();
+  if (width < 0.0) width = mStereo.ViewportWidth();
+  if (height < 0.0) height = mArea.height;
   if (height <= 0.0 || width <= 0.0) return angle;
   return detail_ViewCamera::ScaleAngle(angle, height / width);
 }
 
 double ViewCamera::GetNarrowerFieldOfView() const {
-  if (mView.ViewportWidth() < mView.GetClientHeight()) return ConvertFieldOfView(mFieldOfView, -1, -1);
+  if (mStereo.ViewportWidth() < mArea.height) return ConvertFieldOfView(mFieldOfView, -1, -1);
   return mFieldOfView;
 }
 
@@ -271,13 +277,13 @@ void ViewCamera::ApplyReferenceAspectOnSize() {
   } else {
     mFieldOfView = mSetAngle;
   }
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::SetVerticalFieldOfView(double angle) {
   using detail_ViewCamera::ScaleAngle;
   mFieldOfView = static_cast<float>(angle);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
   if (mReferenceAspect <= 0.0f) return;
   if (mAspect >= mReferenceAspect) {
     mSetAngle = static_cast<float>(angle);
@@ -292,7 +298,7 @@ void ViewCamera::SetVerticalFieldOfView(double angle) {
 void ViewCamera::SetHorizontalFieldOfView(double angle) {
   using detail_ViewCamera::ScaleAngle;
   mFieldOfView = static_cast<float>(ScaleAngle(angle, 1.0 / mAspect));
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
   if (mReferenceAspect <= 0.0f) return;
   mHorizontalAtReference = static_cast<float>(angle);
   mSetAngle = static_cast<float>(ScaleAngle(angle, 1.0 / mReferenceAspect));
@@ -326,17 +332,17 @@ void ViewCamera::SetOrthogonal(bool on) {
     CopyVector(mPerEye, mEye);
   }
   mOrthogonal = on;
-  mView.InvalidateCameraMatrix();
-  mView.Invalidate(true);
+  DropMatrices();
+  if (mView) mView->Invalidate(true);
 }
 
 // ---- Fitting ---------------------------------------------------------------------------------
 
 void ViewCamera::ViewSphere(const double* centre, double radius) {
   using namespace detail_ViewCamera;
-  GetViewMotions().StopZoomThrow(&mView);
-  const double w = mView.ViewportWidth();
-  const double h = mView.GetClientHeight();
+  if (mView) GetViewMotions().StopZoomThrow(mView);
+  const double w = mStereo.ViewportWidth();
+  const double h = mArea.height;
   if (mOrthogonal) {
     if (w < h) {
       mOrthoHalfHeight = static_cast<float>(MarginFactor(w, mMarginX) * radius / mAspect);
@@ -357,7 +363,7 @@ void ViewCamera::ViewSphere(const double* centre, double radius) {
     if (centre) AddTo(mEye, centre);
   }
   CopyVector(mPerEye, mEye);
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, int marginY) const {
@@ -365,13 +371,13 @@ void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, i
   extents = ViewExtents{};
   extents.marginX = marginX;
   extents.marginY = marginY;
-  if (!mView.Is3D()) return;
+  if (!mArea.is3D) return;
   if (mOrthogonal) {
     extents.xDistance = extents.yDistance = radius;
     return;
   }
-  const double w = mView.ViewportWidth();
-  const double h = mView.GetClientHeight();
+  const double w = mStereo.ViewportWidth();
+  const double h = mArea.height;
   const double half = mFieldOfView * kRadians / 2.0;
   const double horizontalHalf = ConvertFieldOfView(mFieldOfView, -1, -1) * kRadians / 2.0;
   extents.yScale = 1.0 / std::tan(half) * MarginFactor(h, marginY);
@@ -382,9 +388,9 @@ void ViewCamera::InitExtents(ViewExtents& extents, double radius, int marginX, i
 
 void ViewCamera::AddPointToExtents(ViewExtents& extents, const double* point) const {
   using namespace detail_ViewCamera;
-  if (!mView.Is3D()) {
+  if (!mArea.is3D) {
     double turned[2];
-    ViewMapping2D::Turn(turned, point[0], point[1], mView.Mapping2D().GetRotation2D());
+    ViewMapping2D::Turn(turned, point[0], point[1], mMapping.GetRotation2D());
     Widen(extents, turned[0], turned[1]);
     return;
   }
@@ -402,13 +408,13 @@ void ViewCamera::AddPointToExtents(ViewExtents& extents, const double* point) co
 
 void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
   using namespace detail_ViewCamera;
-  const double w = mView.ViewportWidth();
-  const double h = mView.GetClientHeight();
-  if (!mView.Is3D()) {
+  const double w = mStereo.ViewportWidth();
+  const double h = mArea.height;
+  if (!mArea.is3D) {
     if (extents.minX > extents.maxX || extents.minY > extents.maxY) return;
     double availableW = w - 2.0 * extents.marginX;
     double availableH = h - 2.0 * extents.marginY;
-    const ViewWindow* window = mView.GetWindow();
+    const ViewWindow* window = mView ? mView->GetWindow() : nullptr;
     if (window && !window->HasScrollBar(true)) availableW -= window->ScrollBarSize(true);
     if (window && !window->HasScrollBar(false)) availableH -= window->ScrollBarSize(false);
     const double spanX = extents.maxX - extents.minX;
@@ -418,14 +424,14 @@ void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
     double ppu = -1.0;
     if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
     if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
-    ViewMapping2D& mapping = mView.Mapping2D();
-    if (ppu > 0) mapping.SetZoom(static_cast<float>(ppu / mView.GetViewHeight()));
+    ViewMapping2D& mapping = mMapping;
+    if (ppu > 0) mapping.SetZoom(static_cast<float>(ppu / mArea.DrawingHeight()));
     mapping.UpdateScrollRange();
     const double cx = (extents.minX + extents.maxX) / 2.0;
     const double cy = (extents.minY + extents.maxY) / 2.0;
     mapping.ScrollTo(mapping.GetScrollPosition2D()[0] + mapping.ModelToWindowX(cx) - w / 2.0,
                      mapping.GetScrollPosition2D()[1] + mapping.ModelToWindowY(cy) - h / 2.0);
-    mView.Invalidate(true);
+    if (mView) mView->Invalidate(true);
     return;
   }
   if (mOrthogonal) {
@@ -445,19 +451,20 @@ void ViewCamera::ZoomToExtents(const ViewExtents& extents) {
     Scale(mEye, mViewAxis, extents.eyeDistance);
     CopyVector(mPerEye, mEye);
   }
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 void ViewCamera::PanCamera(int dx, int dy) {
   using namespace detail_ViewCamera;
   const double height = mOrthogonal ? mOrthoHalfHeight : std::tan(mFieldOfView * kRadians / 2.0) * Dot(mEye, mViewAxis);
-  const double s = height * 2.0 / mView.GetViewHeight();
+  const double s = height * 2.0 / mArea.DrawingHeight();
   AddScaled(mEye, mRight, -dx * s);
   AddScaled(mEye, mUp, dy * s);
   CopyVector(mPerEye, mEye);
-  mView.InvalidateCameraMatrix();
-  mView.Invalidate(true);
-  mView.SyncLinkedViews();
+  DropMatrices();
+  if (!mView) return;
+  mView->Invalidate(true);
+  mView->SyncLinkedViews();
 }
 
 void ViewCamera::ZoomCamera(double factor) {
@@ -471,7 +478,7 @@ void ViewCamera::ZoomCamera(double factor) {
     AddScaled(mEye, mViewAxis, wanted - distance);
     CopyVector(mPerEye, mEye);
   }
-  mView.InvalidateCameraMatrix();
+  DropMatrices();
 }
 
 // ---- Frames and facing -----------------------------------------------------------------------
@@ -505,8 +512,82 @@ double ViewCamera::GetFacingValue(const double* point, const double* normal, boo
   return Dot(normal, toEye);
 }
 
+// ---- Matrices --------------------------------------------------------------------------------
+
+namespace detail_ViewCamera {
+
+// Window pixels (y down) from normalised device coordinates over the viewport vp
+// (GL coordinates, y up) of a window `height` pixels high.
+Matrix4 WindowMapping(const int* vp, int height) {
+  return TranslationMatrix4(vp[0] + vp[2] / 2.0, height - vp[1] - vp[3] / 2.0, 0.0) *
+         ScalingMatrix4(vp[2] / 2.0, -vp[3] / 2.0, 1.0);
+}
+
+}  // namespace detail_ViewCamera
+
+Matrix4 ViewCamera::ProjectionMatrix() const {
+  Matrix4 p;
+  if (!mArea.is3D) {
+    const double w = std::max(mArea.width, 1);
+    const double h = std::max(mArea.height, 1);
+    p = OrthoMatrix4(mMapping.WindowToModelX(0), mMapping.WindowToModelX(w), mMapping.WindowToModelY(h),
+                     mMapping.WindowToModelY(0), 1.0, 20.0);
+  } else if (mOrthogonal) {
+    const double h = mOrthoHalfHeight;
+    const double aspect = mAspect;
+    p = OrthoMatrix4(-aspect * h, aspect * h, -h, h, mNear, mFar);
+  } else if (mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
+    const double zNear = mNear;
+    const double aspect = mAspect;
+    const double t = std::tan(mFieldOfView * std::numbers::pi / 360.0) * zNear;
+    // The two frusta share their window at the distance of the origin: the eye
+    // separation over that distance is the factor of the separation.
+    double s = mStereo.FrustumShift(zNear);
+    if (mStereo.GetCurrentEye() == 2) s = -s;
+    p = FrustumMatrix4(-aspect * t + s, aspect * t + s, -t, t, zNear, mFar);
+  } else {
+    p = PerspectiveMatrix4(mFieldOfView, mAspect, mNear, mFar);
+  }
+  return p;
+}
+
+Matrix4 ViewCamera::ViewingMatrix(bool withStereoOffset, const Matrix4* between) {
+  Matrix4 m;
+  if (!mArea.is3D) {
+    double rz[9];
+    AxisRotationMatrix(rz, 2, mMapping.GetRotation2D() * detail_ViewCamera::kRadians);
+    m = TranslationMatrix4(0, 0, -10);
+    if (between) m = m * *between;
+    return m * RotationMatrix4(rz);
+  }
+  double e = 0.0;
+  if (withStereoOffset && mStereo.GetStereoKind() != StereoKind::None && mStereo.GetCurrentEye() != 0) {
+    e = mStereo.GetCurrentEye() == 1 ? -mStereo.GetEyeSeparation() : mStereo.GetEyeSeparation();
+    m = TranslationMatrix4(-e, 0, 0);
+  }
+  PlaceEyeDrawn(e);
+  Matrix4 worldToCamera = GetWorldToCamera();
+  Matrix4 rotation = worldToCamera;
+  rotation(0, 3) = rotation(1, 3) = rotation(2, 3) = 0.0;
+  m = m * TranslationMatrix4(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
+  if (between) m = m * *between;
+  return m * rotation;
+}
+
+Matrix4 ViewCamera::WindowMapping() const {
+  int eye[4];
+  mStereo.EyeViewport(eye);
+  return detail_ViewCamera::WindowMapping(eye, mArea.DrawingHeight());
+}
+
+void ViewCamera::MakeMatrices(const Matrix4* between) {
+  mCameraModelView = ViewingMatrix(true, between);
+  mCameraMatrix = WindowMapping() * ProjectionMatrix() * mCameraModelView;
+  mMatricesMade = true;
+}
+
 void ViewCamera::GetViewDirection(double* out, const double* point) const {
-  if (!mView.Is3D()) {
+  if (!mArea.is3D) {
     out[0] = out[1] = 0.0;
     out[2] = 1.0;
   } else if (mOrthogonal) {

@@ -4,20 +4,28 @@
 // narrow windows), orthogonal or perspective projection with its half height, the near
 // and far planes, the eye distance limits and pixel margins of fitting, the stored
 // camera slots, rotations, fitting a sphere or extents, panning and zooming. Angles are
-// in degrees. It is plain arithmetic; the view makes the matrices from it.
+// in degrees. It makes its matrices (projection, viewing, and model to window pixels)
+// from its pose, the drawing area, the stereo eye and a flat pane's mapping, and keeps
+// the last ones until a change of its own or of the mapping drops them. It is plain
+// arithmetic; the view hands its results to GL.
 
 #include "render/Matrix4.h"
 
 namespace corvia {
 
 class OpenGLView;
+class ViewMapping2D;
+class ViewStereo;
 struct CameraFrame;
 struct CameraRecord;
+struct ViewArea;
 struct ViewExtents;
 
 class ViewCamera {
  public:
-  explicit ViewCamera(OpenGLView& view);
+  // The view is the pane that the camera redraws, whose scroll bars and stored camera
+  // slots it uses and whose linked views follow it; null for a camera on its own.
+  ViewCamera(const ViewArea& area, const ViewStereo& stereo, ViewMapping2D& mapping, OpenGLView* view);
   ViewCamera(const ViewCamera&) = delete;
   ViewCamera& operator=(const ViewCamera&) = delete;
 
@@ -111,11 +119,35 @@ class ViewCamera {
   // The field of view after the window's aspect changed, when it has a reference aspect.
   void ApplyReferenceAspectOnSize();
 
+  // ---- Matrices ----
+  // The projection of the eye being drawn (a flat pane: its model rectangle shown).
+  Matrix4 ProjectionMatrix() const;
+  // The viewing matrix, with the stereo eye's offset when asked, and the transform
+  // (when given) between the translation and the rotation.
+  Matrix4 ViewingMatrix(bool withStereoOffset, const Matrix4* between);
+  // Normalised device coordinates to window pixels (y down) over the current eye's
+  // viewport.
+  Matrix4 WindowMapping() const;
+  // Makes the camera matrix (model to window pixels) and the viewing matrix it starts
+  // from; they are kept until DropMatrices.
+  void MakeMatrices(const Matrix4* between);
+  bool HasMatrices() const { return mMatricesMade; }
+  // The camera, the mapping or the area changed, or GL was given other matrices.
+  void DropMatrices() { mMatricesMade = false; }
+  const Matrix4& GetCameraMatrix() const { return mCameraMatrix; }
+  const Matrix4& GetCameraModelView() const { return mCameraModelView; }
+
   // out += v s.
   static void AddScaled(double* out, const double* v, double s);
 
  private:
-  OpenGLView& mView;
+  const ViewArea& mArea;
+  const ViewStereo& mStereo;
+  ViewMapping2D& mMapping;
+  OpenGLView* mView;
+  Matrix4 mCameraMatrix;
+  Matrix4 mCameraModelView;
+  bool mMatricesMade = false;
   float mAspect = 1.0f;
   float mPixelAspect = 1.0f;
   double mEye[3] = {0, 0, 2};

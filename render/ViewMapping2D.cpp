@@ -7,11 +7,14 @@
 #include <numbers>
 
 #include "render/OpenGLView.h"
+#include "render/ViewArea.h"
+#include "render/ViewCamera.h"
 #include "render/ViewWindow.h"
 
 namespace corvia {
 
-ViewMapping2D::ViewMapping2D(OpenGLView& view) : mView(view) {}
+ViewMapping2D::ViewMapping2D(const ViewArea& area, ViewCamera& camera, NewView* view)
+    : mArea(area), mCamera(camera), mView(view) {}
 
 void ViewMapping2D::Turn(double* out, double x, double y, double degrees) {
   const double a = degrees * (std::numbers::pi / 180.0);
@@ -20,7 +23,7 @@ void ViewMapping2D::Turn(double* out, double x, double y, double degrees) {
 }
 
 double ViewMapping2D::GetZoomedHeight() const {
-  return mZoom * mView.GetViewHeight();
+  return mZoom * mArea.DrawingHeight();
 }
 
 double ViewMapping2D::PixelsToUnitsX(double pixels) const {
@@ -50,11 +53,11 @@ double MappingScale(double from, double to, double content, double ppu) {
 }  // namespace detail_ViewMapping2D
 
 double ViewMapping2D::ContentOffsetX() const {
-  return mContentSize[0] < mView.GetClientWidth() ? (mView.GetClientWidth() - mContentSize[0]) / 2.0 : 0.0;
+  return mContentSize[0] < mArea.width ? (mArea.width - mContentSize[0]) / 2.0 : 0.0;
 }
 
 double ViewMapping2D::ContentOffsetY() const {
-  return mContentSize[1] < mView.GetClientHeight() ? (mView.GetClientHeight() - mContentSize[1]) / 2.0 : 0.0;
+  return mContentSize[1] < mArea.height ? (mArea.height - mContentSize[1]) / 2.0 : 0.0;
 }
 
 double ViewMapping2D::ModelToWindowX(double unit) const {
@@ -105,7 +108,7 @@ void ViewMapping2D::SetPlacement(const Placement& placement) {
   std::copy(placement.contentSize, placement.contentSize + 2, mContentSize);
   mZoom = placement.zoom;
   mRotation2D = placement.rotation;
-  mView.InvalidateCameraMatrix();
+  mCamera.DropMatrices();
 }
 
 void ViewMapping2D::SetExtents2D(float left, float top, float right, float bottom) {
@@ -113,15 +116,15 @@ void ViewMapping2D::SetExtents2D(float left, float top, float right, float botto
   mExtents2D[1] = top;
   mExtents2D[2] = right;
   mExtents2D[3] = bottom;
-  mView.InvalidateCameraMatrix();
+  mCamera.DropMatrices();
 }
 
 void ViewMapping2D::FitExtents2D() {
   const double spanX = std::fabs(mExtents2D[2] - mExtents2D[0]);
   const double spanY = std::fabs(mExtents2D[1] - mExtents2D[3]);
-  double availableW = mView.GetClientWidth() - 2.0 * mView.Camera().GetPixelMarginX();
-  double availableH = mView.GetClientHeight() - 2.0 * mView.Camera().GetPixelMarginY();
-  const ViewWindow* window = mView.GetWindow();
+  double availableW = mArea.width - 2.0 * mCamera.GetPixelMarginX();
+  double availableH = mArea.height - 2.0 * mCamera.GetPixelMarginY();
+  const ViewWindow* window = mView ? mView->GetWindow() : nullptr;
   if (window && !window->HasScrollBar(true)) availableW -= window->ScrollBarSize(true);
   if (window && !window->HasScrollBar(false)) availableH -= window->ScrollBarSize(false);
   // A pane with no room along a side that the extents span cannot hold them: the zoom
@@ -131,10 +134,10 @@ void ViewMapping2D::FitExtents2D() {
   double ppu = -1.0;
   if (spanX >= kTinyExtent && room) ppu = availableW / spanX;
   if (spanY >= kTinyExtent && room) ppu = ppu < 0 ? availableH / spanY : std::min(ppu, availableH / spanY);
-  if (ppu > 0) mZoom = static_cast<float>(ppu / mView.GetViewHeight());
+  if (ppu > 0) mZoom = static_cast<float>(ppu / mArea.DrawingHeight());
   UpdateScrollRange();
   // A fit made by the draw itself is drawn by that draw.
-  if (!OpenGLView::IsDrawing()) mView.Invalidate(true);
+  if (mView && !OpenGLView::IsDrawing()) mView->Invalidate(true);
 }
 
 void ViewMapping2D::UpdateScrollRange() {
@@ -145,33 +148,36 @@ void ViewMapping2D::UpdateScrollRange() {
 
 void ViewMapping2D::SetScrollSizes2D(double width, double height, bool force) {
   // The model point at the window centre stays there.
-  const double cx = WindowToModelX(mView.GetClientWidth() / 2.0);
-  const double cy = WindowToModelY(mView.GetClientHeight() / 2.0);
+  const double cx = WindowToModelX(mArea.width / 2.0);
+  const double cy = WindowToModelY(mArea.height / 2.0);
   if (width <= 0.0) width = 1.0;
   if (height <= 0.0) height = 1.0;
   mContentSize[0] = static_cast<float>(width);
   mContentSize[1] = static_cast<float>(height);
   const int roundedW = static_cast<int>(std::lround(width));
   const int roundedH = static_cast<int>(std::lround(height));
-  if (force || roundedW != mView.GetScrollWidth() || roundedH != mView.GetScrollHeight())
-    mView.SetScrollSizes(roundedW, roundedH);
-  ScrollTo(mScroll[0] + ModelToWindowX(cx) - mView.GetClientWidth() / 2.0,
-           mScroll[1] + ModelToWindowY(cy) - mView.GetClientHeight() / 2.0);
-  mView.InvalidateCameraMatrix();
+  if (mView && (force || roundedW != mView->GetScrollWidth() || roundedH != mView->GetScrollHeight()))
+    mView->SetScrollSizes(roundedW, roundedH);
+  ScrollTo(mScroll[0] + ModelToWindowX(cx) - mArea.width / 2.0,
+           mScroll[1] + ModelToWindowY(cy) - mArea.height / 2.0);
+  mCamera.DropMatrices();
 }
 
 void ViewMapping2D::ScrollTo(double x, double y) {
   // A content smaller than the window is centred and cannot scroll.
-  x = std::max(0.0, std::min(x, static_cast<double>(mContentSize[0]) - mView.GetClientWidth()));
-  y = std::max(0.0, std::min(y, static_cast<double>(mContentSize[1]) - mView.GetClientHeight()));
+  x = std::max(0.0, std::min(x, static_cast<double>(mContentSize[0]) - mArea.width));
+  y = std::max(0.0, std::min(y, static_cast<double>(mContentSize[1]) - mArea.height));
   mScroll[0] = static_cast<float>(x);
   mScroll[1] = static_cast<float>(y);
-  const int barX =
-      mContentSize[0] > 0 ? static_cast<int>(std::lround(mView.GetScrollWidth() * x / mContentSize[0])) : 0;
-  const int barY =
-      mContentSize[1] > 0 ? static_cast<int>(std::lround(mView.GetScrollHeight() * y / mContentSize[1])) : 0;
-  mView.SetScrollPos(barX, barY);
-  mView.InvalidateCameraMatrix();
+  // A mapping on its own has no scroll bars.
+  if (mView) {
+    const int barX =
+        mContentSize[0] > 0 ? static_cast<int>(std::lround(mView->GetScrollWidth() * x / mContentSize[0])) : 0;
+    const int barY =
+        mContentSize[1] > 0 ? static_cast<int>(std::lround(mView->GetScrollHeight() * y / mContentSize[1])) : 0;
+    mView->SetScrollPos(barX, barY);
+  }
+  mCamera.DropMatrices();
 }
 
 void ViewMapping2D::Zoom2DAt(double factor, int x, int y) {
@@ -180,12 +186,12 @@ void ViewMapping2D::Zoom2DAt(double factor, int x, int y) {
   mZoom = static_cast<float>(mZoom * factor);
   UpdateScrollRange();
   ScrollTo(mScroll[0] + ModelToWindowX(mx) - x, mScroll[1] + ModelToWindowY(my) - y);
-  mView.Invalidate(true);
+  if (mView) mView->Invalidate(true);
 }
 
 void ViewMapping2D::ComputeVisibleArea2D() {
-  const double w = std::max(mView.GetClientWidth(), 1);
-  const double h = std::max(mView.GetClientHeight(), 1);
+  const double w = std::max(mArea.width, 1);
+  const double h = std::max(mArea.height, 1);
   const double corners[4][2] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
   double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
   for (const auto& corner : corners) {

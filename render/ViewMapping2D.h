@@ -8,7 +8,9 @@
 
 namespace corvia {
 
-class OpenGLView;
+class NewView;
+class ViewCamera;
+struct ViewArea;
 
 // Extents narrower than this keep the previous mapping.
 constexpr double kTinyExtent = kPointTolerance;
@@ -25,7 +27,9 @@ class ViewMapping2D {
     float rotation = 0.0f;
   };
 
-  explicit ViewMapping2D(OpenGLView& view);
+  // The view is the pane whose scroll bars follow the mapping and that it redraws;
+  // null for a mapping on its own. The camera's matrices follow the mapping.
+  ViewMapping2D(const ViewArea& area, ViewCamera& camera, NewView* view);
   ViewMapping2D(const ViewMapping2D&) = delete;
   ViewMapping2D& operator=(const ViewMapping2D&) = delete;
 
@@ -72,7 +76,9 @@ class ViewMapping2D {
   double ContentOffsetX() const;
   double ContentOffsetY() const;
 
-  OpenGLView& mView;
+  const ViewArea& mArea;
+  ViewCamera& mCamera;
+  NewView* mView;
   float mExtents2D[4] = {0, 0, 0, 0};  // left, top, right, bottom
   float mScroll[2] = {0, 0};
   float mContentSize[2] = {0, 0};

@@ -12,6 +12,7 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/OpenGLView.h"
+#include "render/ViewArea.h"
 
 namespace corvia {
 
@@ -34,7 +35,8 @@ float Largest(const float* c) {
 
 }  // namespace detail_ViewMaterials
 
-ViewMaterials::ViewMaterials(OpenGLView& view) : mView(view) {}
+ViewMaterials::ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo)
+    : mView(view), mArea(area), mStereo(stereo) {}
 
 void ViewMaterials::ResetGLState() {
   glDisable(GL_CULL_FACE);
@@ -75,7 +77,7 @@ bool ViewMaterials::SwitchLighting(bool on) {
   const bool previous = mLighting;
   mLighting = on;
   if (OpenGLView::GetCurrent() == &mView) {
-    if (mView.Is3D() && on) {
+    if (mArea.is3D && on) {
       glEnable(GL_LIGHTING);
     } else {
       glDisable(GL_LIGHTING);
@@ -87,7 +89,7 @@ bool ViewMaterials::SwitchLighting(bool on) {
 // ---- Colours and materials -----------------------------------------------------------------
 
 void ViewMaterials::SetColor(float r, float g, float b) {
-  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
+  if (mStereo.GetStereoKind() == StereoKind::Anaglyph) {
     const float v = mView.IsPrinting() ? 0.0f : 1.0f;
     glColor3f(v, v, v);
     return;
@@ -102,7 +104,7 @@ void ViewMaterials::SetColor4(float r, float g, float b, float a) {
 }
 
 void ViewMaterials::FilterColor4(float* rgba) const {
-  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
+  if (mStereo.GetStereoKind() == StereoKind::Anaglyph) {
     const float v = mView.IsPrinting() ? 0.0f : 1.0f;
     rgba[0] = rgba[1] = rgba[2] = v;
   }
@@ -114,13 +116,13 @@ bool ViewMaterials::FilterMaterialColor(const float* rgb, float alpha, float* ou
   c[1] = rgb[1];
   c[2] = rgb[2];
   c[3] = alpha;
-  if ((GetRainbowFlags() & kRainbowColors) && mView.Is3D()) c[0] = c[1] = c[2] = detail_ViewMaterials::Largest(c);
-  if (mView.Stereo().GetStereoKind() == StereoKind::Anaglyph) {
-    if (!mView.Is3D()) return false;
+  if ((GetRainbowFlags() & kRainbowColors) && mArea.is3D) c[0] = c[1] = c[2] = detail_ViewMaterials::Largest(c);
+  if (mStereo.GetStereoKind() == StereoKind::Anaglyph) {
+    if (!mArea.is3D) return false;
     const float m = detail_ViewMaterials::Largest(c);
-    for (int i = 0; i < 3; ++i) c[i] = m * mView.Stereo().GetAnaglyphWeights()[i];
+    for (int i = 0; i < 3; ++i) c[i] = m * mStereo.GetAnaglyphWeights()[i];
   }
-  return mView.Is3D() && mView.GetLighting();
+  return mArea.is3D && mLighting;
 }
 
 void ViewMaterials::SetMaterialColorAlphav(const float* rgb, float alpha) {
@@ -160,13 +162,13 @@ void ViewMaterials::SetMaterialColorRGBA(float r, float g, float b, float a) {
 
 void ViewMaterials::SetMaterialColorEmissive(float r, float g, float b, float factor) {
   SetMaterialColorRGB(r, g, b);
-  if (!(mView.Is3D() && mView.GetLighting())) return;
+  if (!(mArea.is3D && mLighting)) return;
   const GLfloat emission[4] = {r * factor, g * factor, b * factor, 1.0f};
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
 }
 
 void ViewMaterials::ClearEmission() {
-  if (!(mView.Is3D() && mView.GetLighting())) return;
+  if (!(mArea.is3D && mLighting)) return;
   const GLfloat black[4] = {0, 0, 0, 1};
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
 }

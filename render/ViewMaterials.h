@@ -10,6 +10,8 @@
 namespace corvia {
 
 class OpenGLView;
+class ViewStereo;
+struct ViewArea;
 
 constexpr int kTransparencyOpaque = 0;
 constexpr int kTransparencyScreenDoor = 1;
@@ -22,7 +24,7 @@ constexpr int kCullFront = 2;
 
 class ViewMaterials {
  public:
-  explicit ViewMaterials(OpenGLView& view);
+  ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo);
   ViewMaterials(const ViewMaterials&) = delete;
   ViewMaterials& operator=(const ViewMaterials&) = delete;
 
@@ -64,6 +66,8 @@ class ViewMaterials {
 
  private:
   OpenGLView& mView;
+  const ViewArea& mArea;
+  const ViewStereo& mStereo;
   bool mLighting = true;
   // State last given to GL (-1: not known).
   int mCullMode = -1;

@@ -19,7 +19,9 @@ OpenGLView* AsGLView(NewView* view) {
 
 }  // namespace detail_ViewNavigation
 
-ViewNavigation::ViewNavigation(OpenGLView& view) : mView(view), mThrows(std::make_unique<ViewThrows>(&view)) {}
+ViewNavigation::ViewNavigation(OpenGLView& view, const ViewArea& area, const ViewCamera& camera,
+                               ViewMapping2D& mapping)
+    : mView(view), mArea(area), mCamera(camera), mMapping(mapping), mThrows(std::make_unique<ViewThrows>(&view)) {}
 ViewNavigation::~ViewNavigation() = default;
 
 void ViewNavigation::ShowFieldOfView(double degrees) {
@@ -51,7 +53,7 @@ void ViewNavigation::StopViewThrows() {
 }
 
 void ViewNavigation::StopLinkedThrows(bool zoomOnly, bool pivotToo) {
-  if (!GetLinkedViews() || !mView.Is3D()) return;
+  if (!GetLinkedViews() || !mArea.is3D) return;
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     OpenGLView* other = detail_ViewNavigation::AsGLView(v);
     if (!other || other == &mView || !other->Is3D()) continue;
@@ -71,7 +73,7 @@ void ViewNavigation::SetTwistAllowed(bool allowed, bool keepMotion) {
   if (keepMotion) return;
   GetTwistThrow()->Deactivate();
   GetPivotThrow()->Deactivate();
-  mView.Mapping2D().SetRotation2D(0.0f);
+  mMapping.SetRotation2D(0.0f);
 }
 
 int ViewNavigation::GetMouseMode() const {
@@ -83,13 +85,13 @@ int ViewNavigation::GetMouseMode() const {
   // The middle button, alone or with others, counts as both.
   if (buttons & kMouseButtonMiddle) left = right = true;
   const bool space = (keys & kModifierSpace) != 0;
-  if (!left && !right) return mView.Is3D() && space ? kMouseModeSpace : kMouseModeNone;
+  if (!left && !right) return mArea.is3D && space ? kMouseModeSpace : kMouseModeNone;
   if (left && right) {
     if (!mTwistAllowed) return kMouseModeNoTwist;
-    if (!mView.Is3D()) return kMouseModeTwist2D;
+    if (!mArea.is3D) return kMouseModeTwist2D;
     return space == mView.GetViewGroup().options.twistWithSpace ? kMouseModeTwist : kMouseModePivot;
   }
-  if (mView.Is3D()) {
+  if (mArea.is3D) {
     if (right) return space ? kMouseModeFieldOfView : kMouseModeZoom;
     return space ? kMouseModePan : kMouseModeTumble;
   }
@@ -123,7 +125,7 @@ void ViewNavigation::BeginMouseAction(unsigned, int x, int y) {
       StopLinkedThrows(false, false);
       break;
     case kMouseModeFieldOfView:
-      ShowFieldOfView(mView.Camera().GetFieldOfView());
+      ShowFieldOfView(mCamera.GetFieldOfView());
       break;
     default:
       break;

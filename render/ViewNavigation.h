@@ -10,6 +10,9 @@ namespace corvia {
 
 class MouseThrow;
 class OpenGLView;
+class ViewCamera;
+class ViewMapping2D;
+struct ViewArea;
 struct ViewThrows;
 
 // Degrees of rotation per pixel of drag.
@@ -17,7 +20,7 @@ constexpr float kDefaultDragRate = 0.3f;
 
 class ViewNavigation {
  public:
-  explicit ViewNavigation(OpenGLView& view);
+  ViewNavigation(OpenGLView& view, const ViewArea& area, const ViewCamera& camera, ViewMapping2D& mapping);
   ~ViewNavigation();
   ViewNavigation(const ViewNavigation&) = delete;
   ViewNavigation& operator=(const ViewNavigation&) = delete;
@@ -48,6 +51,9 @@ class ViewNavigation {
 
  private:
   OpenGLView& mView;
+  const ViewArea& mArea;
+  const ViewCamera& mCamera;
+  ViewMapping2D& mMapping;
   std::unique_ptr<ViewThrows> mThrows;
   bool mTwistAllowed = true;
   float mDragRate = kDefaultDragRate;

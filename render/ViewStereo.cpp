@@ -7,6 +7,8 @@
 #include "core/VectorMath.h"
 #include "render/GL.h"
 #include "render/OpenGLView.h"
+#include "render/ViewArea.h"
+#include "render/ViewCamera.h"
 
 namespace corvia {
 
@@ -41,9 +43,22 @@ const StereoSetting kStereoSettings[kNumStereoModes] = {
 };
 #undef CORVIA_MASK
 
+// The viewport of an eye in window pixels (x, y from the bottom, width, height).
+void EyeViewport(int* vp, int width, int height, bool sideBySide, int eye, int leftEye) {
+  vp[0] = 0;
+  vp[1] = 0;
+  vp[2] = std::max(width, 1);
+  vp[3] = std::max(height, 1);
+  if (!sideBySide || eye == 0) return;
+  const int half = std::max(width / 2, 1);
+  vp[0] = eye == leftEye ? 0 : half;
+  vp[2] = half;
+}
+
 }  // namespace detail_ViewStereo
 
-ViewStereo::ViewStereo(OpenGLView& view) : mView(view) {}
+ViewStereo::ViewStereo(const ViewArea& area, ViewCamera& camera, OpenGLView* view)
+    : mArea(area), mCamera(camera), mView(view) {}
 
 void ViewStereo::SetStereoMode(int mode) {
   // Modes outside the table (GetStereoMode answers -1 for none) change nothing.
@@ -55,12 +70,12 @@ void ViewStereo::SetStereoMode(int mode) {
   std::copy(s.eye1, s.eye1 + 3, mEyeColorMask[0]);
   std::copy(s.eye2, s.eye2 + 3, mEyeColorMask[1]);
   std::copy(s.weights, s.weights + 3, mAnaglyphWeights);
-  if (OpenGLView::GetCurrent() == &mView) {
+  if (mView && OpenGLView::GetCurrent() == mView) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (mView.Is3D() && mStereoKind == StereoKind::Anaglyph) mView.Materials().SetMaterialColorRGB(1, 1, 1);
+    if (mArea.is3D && mStereoKind == StereoKind::Anaglyph) mView->Materials().SetMaterialColorRGB(1, 1, 1);
   }
-  mView.Camera().UpdateAspectRatio();
-  mView.Invalidate(true);
+  mCamera.UpdateAspectRatio();
+  if (mView) mView->Invalidate(true);
 }
 
 int ViewStereo::GetStereoMode() const {
@@ -77,6 +92,16 @@ int ViewStereo::GetStereoMode() const {
   return -1;
 }
 
+int ViewStereo::ViewportWidth() const {
+  if (mArea.is3D && mStereoKind == StereoKind::SideBySide) return mArea.width / 2;
+  return mArea.width;
+}
+
+void ViewStereo::EyeViewport(int* vp) const {
+  detail_ViewStereo::EyeViewport(vp, mArea.width, mArea.height, mArea.is3D && mStereoKind == StereoKind::SideBySide,
+                                 mCurrentEye, mLeftEye);
+}
+
 void ViewStereo::ApplyStereoColorMask() {
   if (mStereoKind == StereoKind::Anaglyph && mCurrentEye != 0) {
     const bool* m = mEyeColorMask[mCurrentEye - 1];
@@ -87,7 +112,7 @@ void ViewStereo::ApplyStereoColorMask() {
 }
 
 void ViewStereo::UpdateEyeSeparation() {
-  mEyeSeparation = Dot(mView.Camera().GetEye(), mView.Camera().GetViewAxis()) * mSeparationFactor / mFocalFactor;
+  mEyeSeparation = Dot(mCamera.GetEye(), mCamera.GetViewAxis()) * mSeparationFactor / mFocalFactor;
 }
 
 }  // namespace corvia

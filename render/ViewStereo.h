@@ -6,6 +6,8 @@
 namespace corvia {
 
 class OpenGLView;
+class ViewCamera;
+struct ViewArea;
 
 // Stereo modes (Display > 3D Stereo Display).
 constexpr int kStereoNone = 0;
@@ -23,7 +25,8 @@ enum class StereoKind { None, SideBySide, Anaglyph };
 
 class ViewStereo {
  public:
-  explicit ViewStereo(OpenGLView& view);
+  // The view is the pane redrawn when the mode changes; null for stereo on its own.
+  ViewStereo(const ViewArea& area, ViewCamera& camera, OpenGLView* view);
   ViewStereo(const ViewStereo&) = delete;
   ViewStereo& operator=(const ViewStereo&) = delete;
 
@@ -46,9 +49,16 @@ class ViewStereo {
   // How far the first eye's frustum is shifted sideways at the near distance: the two
   // frusta share their window at the distance of the origin.
   double FrustumShift(double nearDistance) const { return nearDistance * mSeparationFactor / mFocalFactor; }
+  // The width of the drawing area of one eye (half of it side by side in a 3D pane).
+  int ViewportWidth() const;
+  // The viewport of the eye drawn now, in pixels of the drawing area (x, y from the
+  // bottom, width, height).
+  void EyeViewport(int* vp) const;
 
  private:
-  OpenGLView& mView;
+  const ViewArea& mArea;
+  ViewCamera& mCamera;
+  OpenGLView* mView;
   int mStereoMode = kStereoNone;
   StereoKind mStereoKind = StereoKind::None;
   int mCurrentEye = 0;

@@ -16,7 +16,8 @@
 
 namespace corvia {
 
-ViewText::ViewText(OpenGLView& view) : mView(view) {}
+ViewText::ViewText(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo, ViewMaterials& materials)
+    : mView(view), mArea(area), mStereo(stereo), mMaterials(materials) {}
 ViewText::~ViewText() = default;
 
 void ViewText::MakeFont() {
@@ -92,7 +93,7 @@ PixelRect ViewText::DrawTextBox(int x, int y, const char* text, const float* rgb
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   const Matrix4 ortho =
-      OrthoMatrix4(0, std::max(mView.ViewportWidth(), 1), 0, std::max(mView.GetClientHeight(), 1), -1, 1);
+      OrthoMatrix4(0, std::max(mStereo.ViewportWidth(), 1), 0, std::max(mArea.height, 1), -1, 1);
   glLoadMatrixd((mView.PickOrTileRegion() * ortho).m);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
@@ -101,11 +102,11 @@ PixelRect ViewText::DrawTextBox(int x, int y, const char* text, const float* rgb
 
   const int x0 = x - 2, x1 = x + width + 2;
   const int y0 = y + lineHeight - height - 6, y1 = y + lineHeight;
-  const int previous = mView.Materials().SetTransparencyMode(kTransparencyBlended);
-  mView.Materials().SetColor4(1.0f - rgb[0], 1.0f - rgb[1], 1.0f - rgb[2], alpha);
+  const int previous = mMaterials.SetTransparencyMode(kTransparencyBlended);
+  mMaterials.SetColor4(1.0f - rgb[0], 1.0f - rgb[1], 1.0f - rgb[2], alpha);
   glRecti(x0, y0, x1, y1);
-  mView.Materials().SetTransparencyMode(previous);
-  mView.Materials().SetColor(rgb[0], rgb[1], rgb[2]);
+  mMaterials.SetTransparencyMode(previous);
+  mMaterials.SetColor(rgb[0], rgb[1], rgb[2]);
   if (font) {
     int baseline = y + lineHeight / 4;
     for (const std::string& line : lines) {
@@ -120,14 +121,14 @@ PixelRect ViewText::DrawTextBox(int x, int y, const char* text, const float* rgb
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
-  SetLighting(&mView, mView.GetLighting());
+  SetLighting(&mView, mMaterials.GetLighting());
   CheckGLError("ViewText::DrawTextBox");
   // In window coordinates, y down.
-  return PixelRect{x0, mView.GetClientHeight() - y1, x1, mView.GetClientHeight() - y0};
+  return PixelRect{x0, mArea.height - y1, x1, mArea.height - y0};
 }
 
 PixelRect ViewText::DrawCornerText(int placement, const char* text, const float* rgb, int dx, int dy, float alpha) {
-  const int width = mView.ViewportWidth();
+  const int width = mStereo.ViewportWidth();
   int x = 1;
   if (placement == 1 || placement == 3) x = width >= 120 ? 30 : (width >= 92 ? width - 90 : 1);
   // A line wider than the pane breaks at its spaces, so that the text stands whole in
@@ -145,7 +146,7 @@ PixelRect ViewText::DrawCornerText(int placement, const char* text, const float*
   const int lines = CountTextLines(shown.c_str());
   if (lines == 0) return PixelRect{};
   const int lineHeight = GetLineHeight();
-  const int height = mView.GetClientHeight();
+  const int height = mArea.height;
   int y = 0;
   switch (placement) {
     case 0:
@@ -175,7 +176,7 @@ void ViewText::DrawAxes(const char* label, const double* origin, const double* x
   const double* axes[3] = {xAxis, yAxis, zAxis};
   static const float kAxisColors[3][3] = {{1, 0.5f, 0.5f}, {0.5f, 1, 0.5f}, {0.5f, 0.5f, 1}};
   for (int i = 0; i < 3; ++i) {
-    mView.Materials().SetColorv(kAxisColors[i]);
+    mMaterials.SetColorv(kAxisColors[i]);
     glBegin(GL_LINES);
     glVertex3dv(origin);
     glVertex3d(origin[0] + axes[i][0] * length, origin[1] + axes[i][1] * length, origin[2] + axes[i][2] * length);

@@ -14,10 +14,12 @@ namespace corvia {
 
 class BitmapFont;
 class OpenGLView;
+class ViewMaterials;
+class ViewStereo;
 
 class ViewText {
  public:
-  explicit ViewText(OpenGLView& view);
+  ViewText(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo, ViewMaterials& materials);
   ~ViewText();
   ViewText(const ViewText&) = delete;
   ViewText& operator=(const ViewText&) = delete;
@@ -53,6 +55,9 @@ class ViewText {
   BitmapFont* Font();
 
   OpenGLView& mView;
+  const ViewArea& mArea;
+  const ViewStereo& mStereo;
+  ViewMaterials& mMaterials;
   std::unique_ptr<BitmapFont> mFont;
   int mFontScale = 1;
   int mFontMadeScale = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <random>
 
@@ -471,6 +472,64 @@ TEST(Camera, FacingThroughTheMatrixAgreesWithTheFacingValue) {
       EXPECT_GT(Dot(direction, view.Camera().GetViewAxis()), 0);  // towards the viewer
     }
   }
+}
+
+// A camera, its flat mapping and its stereo on their own, as a view holds them.
+struct LoneCamera {
+  ViewArea area;
+  ViewCamera camera{area, stereo, mapping, nullptr};
+  ViewMapping2D mapping{area, camera, nullptr};
+  ViewStereo stereo{area, camera, nullptr};
+};
+
+TEST(Camera, WithoutAViewItKeepsItsMatricesUntilItOrItsMappingChanges) {
+  // Made on the heap: the parts refer to each other before all are made.
+  auto made = std::make_unique<LoneCamera>();
+  LoneCamera& lone = *made;
+  lone.area.width = 200;
+  lone.area.height = 100;
+  lone.camera.InitCamera();
+  ViewCamera& camera = lone.camera;
+  // Where the camera's matrix, made anew, puts a point in the window.
+  auto expectPixel = [&camera](const double* point, double x, double y) {
+    camera.MakeMatrices(nullptr);
+    double pixel[3];
+    TransformPoint3(camera.GetCameraMatrix(), pixel, point);
+    EXPECT_NEAR(pixel[0], x, 1e-6);
+    EXPECT_NEAR(pixel[1], y, 1e-6);
+  };
+  const double origin[3] = {0, 0, 0};
+  expectPixel(origin, 100, 50);
+
+  // Side by side, the right eye draws into the right half.
+  lone.stereo.SetStereoMode(kStereoParallel);
+  lone.stereo.SetCurrentEye(2);
+  lone.stereo.UpdateEyeSeparation();
+  expectPixel(origin, 150, 50);
+  lone.stereo.SetStereoMode(kStereoNone);
+  lone.stereo.SetCurrentEye(0);
+
+  // The camera's own move drops the matrices it kept.
+  camera.MakeMatrices(nullptr);
+  camera.PanCamera(10, -20);
+  EXPECT_FALSE(camera.HasMatrices());
+  expectPixel(origin, 110, 30);
+
+  // A flat pane: the matrix maps the model plane as the mapping does, and a change of
+  // the mapping drops it.
+  lone.area.is3D = false;
+  lone.mapping.SetExtents2D(-1, -2, 3, 1);
+  lone.mapping.UpdateScrollRange();
+  camera.MakeMatrices(nullptr);
+  ViewMapping2D::Placement placement = lone.mapping.GetPlacement();
+  placement.rotation = 30;
+  placement.zoom *= 1.5f;
+  lone.mapping.SetPlacement(placement);
+  EXPECT_FALSE(camera.HasMatrices());
+  const double point[3] = {2, 0.5, 0};
+  double expected[2];
+  lone.mapping.ModelToWindow2D(expected, point);
+  expectPixel(point, expected[0], expected[1]);
 }
 
 }  // namespace
