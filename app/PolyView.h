@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PaneCaption.h"
 #include "app/PanePrinting.h"
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
@@ -172,18 +173,11 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool IsThreeDViewType(ViewType code) const;
   ShownSide GetShownSide() const;
   bool IsShowingDual() const;
-  // The pane title.
-  void UpdateCaption();
-  std::string GetViewName() const;
-  std::string GetShownModelName(bool withSymbol, bool withNumbers) const;
-  std::string GetStellationName() const;
-  std::string GetExportModelName() const;
+
+  // The caption's names and buttons (PaneCaption.h).
+  PaneCaption& Caption() { return mCaption; }
 
   // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
-  void SetCaptionButtons();
-  // A pane whose buttons are still those of an augmentation preview that has ended
-  // takes its own again.
-  void EndAugmentationButtons();
   void SetFitMode(int mode);
   int GetFitMode() const { return mFitMode; }
   double GetExplosion() const { return mExplosion; }
@@ -310,9 +304,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   FittedCamera TakeFittedCamera() const;
   FittedCamera mFitted;
   PanePrinting mPrinting{*this};
+  PaneCaption mCaption{*this};
   bool mHideTexts = false;
-  // The caption shows the buttons of an augmentation preview.
-  bool mAugmentationButtons = false;
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------

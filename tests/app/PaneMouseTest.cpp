@@ -436,7 +436,7 @@ TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
   // The name offered is the model's, dots of its vertex configuration and all, as a
   // PNG file in the image folder; taken as it stands, it is written.
   const platform::FileDialogRequest& offered = corvia::testing::Platform().fileDialogs.mRequests.back();
-  EXPECT_EQ(offered.fileName, pane->GetExportModelName() + ".png");
+  EXPECT_EQ(offered.fileName, pane->Caption().GetExportModelName() + ".png");
   const std::string folder = DefaultFolder(DefaultFolderKind::Image).GetPath();
   EXPECT_EQ(offered.folder, folder);
   const std::string named = folder + offered.fileName;
