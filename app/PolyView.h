@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/PaneCaption.h"
+#include "app/PaneClicks.h"
 #include "app/PanePrinting.h"
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
@@ -229,10 +230,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void OnMouseMove(int x, int y, unsigned keyFlags) override;
   int GetCursor() override;
   void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override;
-  // What lies under the window point, as a click reads it (kind -1: nothing).
-  PaneHit PickAt(int x, int y);
-  // Carries out a click at the window point (keys: kMouseKey... bits).
-  void OnClick(int x, int y, unsigned keyFlags);
+  // What a click does (PaneClicks.h).
+  PaneClicks& Clicks() { return mClicks; }
   // Sends the releases of the buttons still held to the pane under the mouse.
   static void ReleaseMouseButtons();
 
@@ -305,6 +304,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   FittedCamera mFitted;
   PanePrinting mPrinting{*this};
   PaneCaption mCaption{*this};
+  PaneClicks mClicks{*this};
   bool mHideTexts = false;
 };
 
