@@ -4,6 +4,10 @@
 // drag objects, its pending fit, its explosion factor and its display switches. The
 // class also holds what all panes share: the five shared drag objects, the mouse
 // selection mode, the fit suspension, and the operations that reach panes by kind.
+// What the pane does beside drawing its view type is held by parts it makes with
+// itself: its printing (Printing(), app/PanePrinting.h), its caption's names and
+// buttons (Caption(), app/PaneCaption.h) and what a click does (Clicks(),
+// app/PaneClicks.h).
 
 #include <cstdint>
 #include <memory>
