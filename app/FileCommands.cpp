@@ -153,7 +153,7 @@ bool FileCommands::OnExportMetricData() {
     ShowError("%s", kNoFacetModelMessage);
     return false;
   }
-  const std::string name = pane ? pane->GetExportModelName() : detail_FileCommands::ModelName(poly);
+  const std::string name = pane ? pane->Caption().GetExportModelName() : detail_FileCommands::ModelName(poly);
   std::string path =
       std::string(DefaultFolder(DefaultFolderKind::Export).GetPath()) + "/" + FileNameForModel(name, ".txt");
   int filterIndex = 1;

@@ -488,7 +488,7 @@ void CPolyView::OnAugmentPolyhedron() {
   CPolyView* pane = PreviewPaneFor(this, poly);
   augmentation->mView = pane;
   pane->Activate(true);
-  pane->SetCaptionButtons();
+  pane->Caption().SetCaptionButtons();
   if (ViewWindow* window = pane->GetWindow()) window->TakeKeyboardFocus();
   SetMessage(pane, "%s", kPreviewHelp);
 }

@@ -263,7 +263,7 @@ void CPolyView::OnFileExportImage() {
   // The model's name may hold dots (its vertex configuration): the default name ends
   // in the extension of the first kind of file offered.
   FolderPath& folder = DefaultFolder(DefaultFolderKind::Image);
-  std::string path = std::string(folder.GetPath()) + "/" + FileNameForModel(GetExportModelName(), ".png");
+  std::string path = std::string(folder.GetPath()) + "/" + FileNameForModel(mCaption.GetExportModelName(), ".png");
   int filterIndex = 1;
   if (!AskFileToSave("Export Image", path, "png", kFilter, &folder, &filterIndex)) return;
   if (!ExportImage(path.c_str(), GetClientWidth(), GetClientHeight())) {

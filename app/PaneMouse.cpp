@@ -372,12 +372,12 @@ PaneHit ChooseClickHit(std::vector<GLHit> pixel, std::vector<GLHit> around) {
   return HitOf(around.front());
 }
 
-PaneHit CPolyView::PickAt(int x, int y) {
+PaneHit PaneClicks::PickAt(int x, int y) {
   // The two selection passes are one pick: an internal error in them is told once.
   const InternalErrorsToldOnce once;
   std::vector<GLHit> pixel, around;
-  DoSelection(pixel, x, y, false);
-  DoSelection(around, x, y, true);
+  mView.DoSelection(pixel, x, y, false);
+  mView.DoSelection(around, x, y, true);
   return ChooseClickHit(std::move(pixel), std::move(around));
 }
 
@@ -398,13 +398,13 @@ const char* GetMeasuringRefusal(ViewType type) {
          "Base + Dual panes.";
 }
 
-void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
+void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   Poly* poly = GetCurrentPoly();
-  if (!poly || mViewType == kNoViewType) return;
-  const int mode = GetClickMode(mViewType);
+  if (!poly || mView.GetViewType() == kNoViewType) return;
+  const int mode = GetClickMode(mView.GetViewType());
   if (mode == kSelectMeasurement) {
-    if (const char* refusal = GetMeasuringRefusal(mViewType)) {
+    if (const char* refusal = GetMeasuringRefusal(mView.GetViewType())) {
       SetStatus(refusal);
       return;
     }
@@ -418,15 +418,15 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
   }
   switch (mode) {
     case kSelectFacesVertices:
-      SelectHit(this, poly, hit);
+      SelectHit(&mView, poly, hit);
       ShowSelectionChangeOf(poly);
       break;
     case kSelectIdentification:
-      SetStatus(DescribeHit(this, poly, hit));
+      SetStatus(DescribeHit(&mView, poly, hit));
       break;
     case kSelectCutEdges:
-      if (hit.kind == kSelectEdge && HasViewFlags(mViewType, kViewFlagNet)) {
-        if (Edge3D* edgelet = FindEdgelet(GetModel3D(), hit.index)) {
+      if (hit.kind == kSelectEdge && HasViewFlags(mView.GetViewType(), kViewFlagNet)) {
+        if (Edge3D* edgelet = FindEdgelet(mView.GetModel3D(), hit.index)) {
           edgelet->ToggleCut(true);
           InvalidateViewsOfKind(kViewFlagNet, false);
         }
@@ -435,9 +435,9 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
     case kSelectMeasurement: {
       double point[4] = {0.0, 0.0, 0.0, 0.0};
       // A click near a corner measures from the corner itself.
-      if (PolyElement* corner = FacetingVertex(this, poly, hit, x, y)) {
+      if (PolyElement* corner = FacetingVertex(&mView, poly, hit, x, y)) {
         CopyVector(point, corner->mDualVert);
-      } else if (!PointOnItem(this, poly, hit, x, y, point)) {
+      } else if (!PointOnItem(&mView, poly, hit, x, y, point)) {
         break;
       }
       // Ctrl adds the point to the newest item (a line or a plane), Shift puts it in
@@ -450,9 +450,9 @@ void CPolyView::OnClick(int x, int y, unsigned keyFlags) {
     }
     case kSelectFaceting: {
       PolyElement* vertex = nullptr;
-      if (Is3D()) {
-        vertex = FacetingVertex(this, poly, hit, x, y);
-      } else if (mViewType == kViewFacetingDiagram) {
+      if (mView.Is3D()) {
+        vertex = FacetingVertex(&mView, poly, hit, x, y);
+      } else if (mView.GetViewType() == kViewFacetingDiagram) {
         // A point of the diagram is the vertex it shows; the facet drawn from here runs
         // through the diagram's own vertex, which starts it.
         bool asVertex = false;
@@ -632,7 +632,7 @@ void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
                      std::abs(x - gPress.x) <= kClickSlop && std::abs(y - gPress.y) <= kClickSlop;
   gPress.candidate = false;
   OpenGLView::OnButtonUp(button, x, y, keyFlags);
-  if (click) OnClick(gPress.x, gPress.y, keyFlags);
+  if (click) mClicks.OnClick(gPress.x, gPress.y, keyFlags);
 }
 
 void CPolyView::ReleaseMouseButtons() {

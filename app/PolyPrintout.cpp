@@ -138,7 +138,7 @@ double PrintFontPoints(double pagePoints, double pagePPI, double dcPPI) {
 CPolyPrintout::CPolyPrintout(CPolyView* pane) : wxPrintout("Corvia"), mPane(pane) {}
 
 CPolyPrintout::~CPolyPrintout() {
-  if (CPolyView* pane = GetPane()) pane->EndPrinting();
+  if (CPolyView* pane = GetPane()) pane->Printing().EndPrinting();
 }
 
 CPolyView* CPolyPrintout::GetPane() const { return detail_PolyPrintout::IsLivePane(mPane) ? mPane : nullptr; }
@@ -168,7 +168,7 @@ void CPolyPrintout::OnPreparePrinting() {
   CPolyView* pane = GetPane();
   if (!pane) return;
   const PrintPageGeometry g = GetGeometry();
-  mPages = pane->PrintsWithPageDrawing() ? pane->CountPrintPages(g.rect) : 1;
+  mPages = pane->Printing().PrintsWithPageDrawing() ? pane->Printing().CountPrintPages(g.rect) : 1;
   mToldWhy = mPages < 0;
   if (mPages < 0) mPages = 0;
 }
@@ -187,7 +187,7 @@ bool CPolyPrintout::OnPrintPage(int page) {
   CPolyView* pane = GetPane();
   if (!dc || !pane || !HasPage(page)) return false;
   const PrintPageGeometry g = GetGeometry();
-  if (!pane->PrintsWithPageDrawing()) {
+  if (!pane->Printing().PrintsWithPageDrawing()) {
     // The pane as an image on the page inside the margins.
     const wxRect rect(RoundToDevice(g.originX + g.rect[0] * g.scaleX), RoundToDevice(g.originY - g.rect[1] * g.scaleY),
                       RoundToDevice((g.rect[2] - g.rect[0]) * g.scaleX),
@@ -210,11 +210,11 @@ bool CPolyPrintout::OnPrintPage(int page) {
   dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   WxDeviceContext device(*dc);
   detail_PolyPrintout::TwipsDeviceContext twips(device, g);
-  return pane->PrintPageContent(page, twips, g.rect);
+  return pane->Printing().PrintPageContent(page, twips, g.rect);
 }
 
 void CPolyPrintout::OnEndPrinting() {
-  if (CPolyView* pane = GetPane()) pane->EndPrinting();
+  if (CPolyView* pane = GetPane()) pane->Printing().EndPrinting();
 }
 
 wxPrintData& GetPrintData() { return GetPageSetupData().GetPrintData(); }

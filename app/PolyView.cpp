@@ -265,13 +265,13 @@ void PolyCaptionWnd::OnCaptionPress(int button, int x, int y) {
 
 void SetViewTypeMenuFunction(ViewTypeMenuFunction function) { detail_PolyView::gViewTypeMenu = function; }
 
-void CPolyView::EndAugmentationButtons() {
+void PaneCaption::EndAugmentationButtons() {
   if (!mAugmentationButtons) return;
   const Poly* poly = GetCurrentPoly();
-  if (!poly || !poly->mAugmentation || poly->mAugmentation->mView != this) SetCaptionButtons();
+  if (!poly || !poly->mAugmentation || poly->mAugmentation->mView != &mView) SetCaptionButtons();
 }
 
-void CPolyView::SetCaptionButtons() {
+void PaneCaption::SetCaptionButtons() {
   using detail_PolyView::IsFacetingType;
   struct Button {
     int action;
@@ -283,7 +283,7 @@ void CPolyView::SetCaptionButtons() {
     for (auto [action, icon] : list) buttons.push_back(Button{action, icon, false});
     if (!buttons.empty()) buttons.back().last = true;
   };
-  const ViewType code = mViewType;
+  const ViewType code = mView.GetViewType();
   const int mode = GetPaneSelectionMode();
   const bool foldingAllNets = code == kViewFoldingNet && GetNetSettings().displayMode == kShowAllNets;
   const bool modelStepping = !(code & kViewFlagPart) || code == kViewFacetingPreview || code == kViewCompound ||
@@ -299,7 +299,7 @@ void CPolyView::SetCaptionButtons() {
     group({{kCaptionNextStellation, kIconNextStellation}, {kCaptionPreviousStellation, kIconPreviousStellation}});
   }
   const Poly* poly = GetCurrentPoly();
-  const bool augmenting = poly && poly->mAugmentation && poly->mAugmentation->mView == this;
+  const bool augmenting = poly && poly->mAugmentation && poly->mAugmentation->mView == &mView;
   mAugmentationButtons = augmenting;
   if (augmenting) {
     group({{kCaptionCancel, kIconCancel},
@@ -311,7 +311,7 @@ void CPolyView::SetCaptionButtons() {
   }
   if (IsFacetingType(code)) group({{kCaptionFacetingOn, kIconFacetingOn}, {kCaptionFacetingBack, kIconFacetingBack}});
   const bool facetingEdit = mode == kSelectFaceting && !augmenting &&
-                            (IsThreeDViewType(code) || code == kViewFace || code == kViewFaceOfStellation ||
+                            (mView.IsThreeDViewType(code) || code == kViewFace || code == kViewFaceOfStellation ||
                              code == kViewStellationDiagram);
   if (facetingEdit) {
     group({{kCaptionCancel, kIconCancel}, {kCaptionAccept, kIconAccept}, {kCaptionTakeBack, kIconTakeBack}});
@@ -325,12 +325,12 @@ void CPolyView::SetCaptionButtons() {
   }
   if (mode == kSelectMeasurement || facetingEdit) group({{kCaptionLeaveMode, kIconLeaveMode}});
 
-  Buttons().SetNumButtons(static_cast<int>(buttons.size()));
+  mView.Buttons().SetNumButtons(static_cast<int>(buttons.size()));
   for (size_t i = 0; i < buttons.size(); ++i) {
-    Buttons().DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon,
-                           buttons[i].last ? kCaptionButtonSpaced : 0);
+    mView.Buttons().DefineButton(static_cast<int>(i), buttons[i].action, buttons[i].icon,
+                                 buttons[i].last ? kCaptionButtonSpaced : 0);
   }
-  InvalidateCaption();
+  mView.InvalidateCaption();
 }
 
 void CPolyView::RefreshNetsMessage() {
@@ -444,7 +444,7 @@ void RefreshViewsOfKind(ViewType mask) {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
     if (!pane || pane->GetViewType() == kNoViewType || !HasViewFlags(pane->GetViewType(), mask)) continue;
-    pane->UpdateCaption();
+    pane->Caption().UpdateCaption();
     pane->SetFitMode(kFitNormal);
     pane->Invalidate(true);
   }
@@ -452,19 +452,19 @@ void RefreshViewsOfKind(ViewType mask) {
 
 void UpdateAllCaptions() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->UpdateCaption();
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Caption().UpdateCaption();
   }
 }
 
 void SetCaptionButtonsAllViews() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->SetCaptionButtons();
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Caption().SetCaptionButtons();
   }
 }
 
 void EndAugmentationButtonsAllViews() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
-    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->EndAugmentationButtons();
+    if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Caption().EndAugmentationButtons();
   }
 }
 

@@ -4,19 +4,25 @@
 // drag objects, its pending fit, its explosion factor and its display switches. The
 // class also holds what all panes share: the five shared drag objects, the mouse
 // selection mode, the fit suspension, and the operations that reach panes by kind.
+// What the pane does beside drawing its view type is held by parts it makes with
+// itself: its printing (Printing(), app/PanePrinting.h), its caption's names and
+// buttons (Caption(), app/PaneCaption.h) and what a click does (Clicks(),
+// app/PaneClicks.h).
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/PaneCaption.h"
+#include "app/PaneClicks.h"
+#include "app/PanePrinting.h"
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
 #include "render/MouseThrow.h"
 #include "render/ModelDrawPane.h"
 #include "render/NetDrawSettings.h"
 #include "render/OpenGLView.h"
-#include "render/PrintPage.h"
 
 namespace corvia {
 
@@ -29,8 +35,6 @@ class PolyElement;
 struct StellationFacet;
 struct GLBitmap;
 struct Transform3D;
-class NetPage;
-struct NetPlacement;
 
 // Mouse selection modes, in the order of "Selection > Mouse Selection Mode".
 constexpr int kSelectFacesVertices = 0;
@@ -135,17 +139,7 @@ struct PaneHit {
   bool Found() const { return kind >= 0; }
 };
 
-// The printing of a pane: the device context of the page and its printable rectangle
-// (left, top, right, bottom in page units, y growing upwards).
-struct PanePrintState {
-  DeviceContext* dc = nullptr;
-  int32_t rect[4] = {0, 0, 0, 0};
-  // The diagram and the net being printed (PrintPage).
-  double diagramTransform[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
-  const NetPlacement* placement = nullptr;
-};
-
-class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawPane, public PrintPage {
+class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawPane {
  public:
   CPolyView();
   ~CPolyView() override;
@@ -184,18 +178,11 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool IsThreeDViewType(ViewType code) const;
   ShownSide GetShownSide() const;
   bool IsShowingDual() const;
-  // The pane title.
-  void UpdateCaption();
-  std::string GetViewName() const;
-  std::string GetShownModelName(bool withSymbol, bool withNumbers) const;
-  std::string GetStellationName() const;
-  std::string GetExportModelName() const;
+
+  // The caption's names and buttons (PaneCaption.h).
+  PaneCaption& Caption() { return mCaption; }
 
   // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
-  void SetCaptionButtons();
-  // A pane whose buttons are still those of an augmentation preview that has ended
-  // takes its own again.
-  void EndAugmentationButtons();
   void SetFitMode(int mode);
   int GetFitMode() const { return mFitMode; }
   double GetExplosion() const { return mExplosion; }
@@ -226,51 +213,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // measured; in a flat pane in the frame of its element (toPlane: world to that frame).
   void DrawMeasurements(const Transform3D* toPlane);
 
-  // ---- Printed pages (PolyViewPrint.cpp) -----------------------------------------------------
-  // The page being printed; while one is, the page operations draw onto it.
-  void BeginPrintPage(DeviceContext* dc, const int32_t* rect);
-  void EndPrintPage();
-  bool IsPrintingPage() const { return mPrint.dc != nullptr; }
-  const PanePrintState& GetPrintState() const { return mPrint; }
-  void SetPrintDiagramTransform(const double* m);
-  void SetPrintNetPlacement(const NetPlacement* placement) { mPrint.placement = placement; }
-  bool IsOnPage(const double* p) const;
-  bool IsOnPage(int32_t x, int32_t y) const;
-  void PrintTextAt(int32_t x, int32_t y, const char* text);
-  // The segment clipped to the page, rounded; false when nothing is left.
-  bool ClipToPage(const double* a, const double* b, int32_t* out) const;
-  void PrintLine(const double* a, const double* b);
-  void PrintRectangle(const double* a, const double* b);
-  void FillRectangle(const double* a, const double* b);
-  void PrintArrowHead(const double* from, const double* to, double size);
-  void PrintArrow(const double* from, const double* to, double size);
-  void PrintDoubleArrow(const double* from, const double* to, double size);
-  void PrintDot(const double* centre, double radius);
-  void PrintClippedPolygon(const double* a, const double* b, const double* c);
-  // A line drawn in dashes by a line stipple's bits, one bit per printed pixel from a.
-  void PrintStippledLine(const double* a, const double* b, uint16_t pattern);
-  // Sets the pane's 2D extents to the model, unless it has its own.
-  void FitPaneToModel();
-  // Nets printed in the construction-toy style.
-  bool PrintsNetsAsToyPanels() const;
-  // How many pages the pane prints (the nets of an Unfolded Net pane fill as many as
-  // their fitting needs, any other pane one); 0 when there is nothing to print, -1
-  // after an error when a net is larger than the page.
-  int CountPrintPages(const int32_t* rect);
-  // Draws page n (from 1) of the pane onto the device context, rect as above.
-  bool PrintPageContent(int page, DeviceContext& dc, const int32_t* rect);
-  // Whether the pane prints through its own page drawing rather than as an image.
-  bool PrintsWithPageDrawing() const;
-  void EndPrinting();
-  // The pages of nets that the last count made (null when there are none).
-  const NetPage* GetPrintedPages() const { return mPrintedPages; }
-
-  // ---- PrintPage ------------------------------------------------------------------------------
-  DeviceContext& GetDC() override;
-  void PrintPolygon(const double* xy, int count) override;
-  void PrintTextAt(const double* point, const char* text) override;
-  const double* GetDiagramTransform() const override { return mPrint.diagramTransform; }
-  const NetPlacement* GetNetPlacement() const override { return mPrint.placement; }
+  // ---- Printed pages (PanePrinting.h, PolyViewPrint.cpp) ----------------------------------------
+  PanePrinting& Printing() { return mPrinting; }
 
   // ---- Image export (PolyViewExport.cpp) -------------------------------------------------------
   // The pane drawn at width x height, over-sampled by the factor and averaged down.
@@ -290,10 +234,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void OnMouseMove(int x, int y, unsigned keyFlags) override;
   int GetCursor() override;
   void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override;
-  // What lies under the window point, as a click reads it (kind -1: nothing).
-  PaneHit PickAt(int x, int y);
-  // Carries out a click at the window point (keys: kMouseKey... bits).
-  void OnClick(int x, int y, unsigned keyFlags);
+  // What a click does (PaneClicks.h).
+  PaneClicks& Clicks() { return mClicks; }
   // Sends the releases of the buttons still held to the pane under the mouse.
   static void ReleaseMouseButtons();
 
@@ -335,9 +277,6 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void DrawFaceTypePart(Poly* poly, PolyElement* face);
   void DrawVertexFigurePane(Poly* poly);
   void DrawCellDiagramPane(Poly* poly);
-  void PrintDiagramPage(Poly* poly);
-  void PrintNetPage(int page);
-  void FreePrintedPages();
   void DrawContentMissing();
   // OnGLDraw's steps (PolyViewDraw.cpp).
   void DrawVerticesAndEdges(Poly* poly);
@@ -367,12 +306,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   };
   FittedCamera TakeFittedCamera() const;
   FittedCamera mFitted;
-  PanePrintState mPrint;
-  // The pages of nets being printed.
-  NetPage* mPrintedPages = nullptr;
+  PanePrinting mPrinting{*this};
+  PaneCaption mCaption{*this};
+  PaneClicks mClicks{*this};
   bool mHideTexts = false;
-  // The caption shows the buttons of an augmentation preview.
-  bool mAugmentationButtons = false;
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------

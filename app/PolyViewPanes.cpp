@@ -333,7 +333,7 @@ bool CPolyView::PrepareDiagramPane() {
     case kViewUnfoldedNet:
     case kViewFoldingNet: {
       if (Is3D()) return true;
-      if (IsPrintingPage()) return false;
+      if (mPrinting.Page().IsPrintingPage()) return false;
       Model3D* model = GetModel3DOrTell(block, true);
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return false;
       // The net's bounding radius already holds its tabs.

@@ -277,20 +277,20 @@ bool OfferFittingRadius(Model3D* model, const int32_t* rect, const std::vector<c
 
 // ---- The page ------------------------------------------------------------------------------
 
-void CPolyView::BeginPrintPage(DeviceContext* dc, const int32_t* rect) {
+void PanePage::BeginPrintPage(DeviceContext* dc, const int32_t* rect) {
   mPrint.dc = dc;
   std::copy(rect, rect + 4, mPrint.rect);
   mPrint.placement = nullptr;
 }
 
-void CPolyView::EndPrintPage() {
+void PanePage::EndPrintPage() {
   mPrint.dc = nullptr;
   mPrint.placement = nullptr;
 }
 
-void CPolyView::SetPrintDiagramTransform(const double* m) { std::copy(m, m + 6, mPrint.diagramTransform); }
+void PanePage::SetPrintDiagramTransform(const double* m) { std::copy(m, m + 6, mPrint.diagramTransform); }
 
-DeviceContext& CPolyView::GetDC() {
+DeviceContext& PanePage::GetDC() {
   // Callers reach the device context only through a page being printed.
   static class NullDC final : public DeviceContext {
    public:
@@ -310,27 +310,27 @@ DeviceContext& CPolyView::GetDC() {
   return *mPrint.dc;
 }
 
-bool CPolyView::IsOnPage(const double* p) const {
+bool PanePage::IsOnPage(const double* p) const {
   const int32_t* r = mPrint.rect;
   return p[0] >= r[0] && p[0] <= r[2] && p[1] >= r[3] && p[1] <= r[1];
 }
 
-bool CPolyView::IsOnPage(int32_t x, int32_t y) const {
+bool PanePage::IsOnPage(int32_t x, int32_t y) const {
   const int32_t* r = mPrint.rect;
   return x >= r[0] && x <= r[2] && y >= r[3] && y <= r[1];
 }
 
-void CPolyView::PrintTextAt(const double* point, const char* text) {
+void PanePage::PrintTextAt(const double* point, const char* text) {
   if (!mPrint.dc || !text || !IsOnPage(point)) return;
   mPrint.dc->TextOut(RoundToDevice(point[0]), RoundToDevice(point[1]), text);
 }
 
-void CPolyView::PrintTextAt(int32_t x, int32_t y, const char* text) {
+void PanePage::PrintTextAt(int32_t x, int32_t y, const char* text) {
   if (!mPrint.dc || !text || !IsOnPage(x, y)) return;
   mPrint.dc->TextOut(x, y, text);
 }
 
-bool CPolyView::ClipToPage(const double* a, const double* b, int32_t* out) const {
+bool PanePage::ClipToPage(const double* a, const double* b, int32_t* out) const {
   double p[2] = {a[0], a[1]}, q[2] = {b[0], b[1]};
   const double lo[2] = {static_cast<double>(mPrint.rect[0]), static_cast<double>(mPrint.rect[3])};
   const double hi[2] = {static_cast<double>(mPrint.rect[2]), static_cast<double>(mPrint.rect[1])};
@@ -342,14 +342,14 @@ bool CPolyView::ClipToPage(const double* a, const double* b, int32_t* out) const
   return true;
 }
 
-void CPolyView::PrintLine(const double* a, const double* b) {
+void PanePage::PrintLine(const double* a, const double* b) {
   int32_t c[4];
   if (!mPrint.dc || !ClipToPage(a, b, c)) return;
   mPrint.dc->MoveTo(c[0], c[1]);
   mPrint.dc->LineTo(c[2], c[3]);
 }
 
-void CPolyView::PrintRectangle(const double* a, const double* b) {
+void PanePage::PrintRectangle(const double* a, const double* b) {
   const double p0[2] = {a[0], a[1]}, p1[2] = {a[0], b[1]}, p2[2] = {b[0], a[1]}, p3[2] = {b[0], b[1]};
   PrintLine(p0, p1);
   PrintLine(p0, p2);
@@ -357,12 +357,12 @@ void CPolyView::PrintRectangle(const double* a, const double* b) {
   PrintLine(p2, p3);
 }
 
-void CPolyView::FillRectangle(const double* a, const double* b) {
+void PanePage::FillRectangle(const double* a, const double* b) {
   const double xy[8] = {a[0], a[1], a[0], b[1], b[0], b[1], b[0], a[1]};
   PrintPolygon(xy, 4);
 }
 
-void CPolyView::PrintArrowHead(const double* from, const double* to, double size) {
+void PanePage::PrintArrowHead(const double* from, const double* to, double size) {
   const double d[2] = {from[0] - to[0], from[1] - to[1]};
   const double length = std::hypot(d[0], d[1]);
   if (!(length > 0.0)) return;
@@ -374,18 +374,18 @@ void CPolyView::PrintArrowHead(const double* from, const double* to, double size
   }
 }
 
-void CPolyView::PrintArrow(const double* from, const double* to, double size) {
+void PanePage::PrintArrow(const double* from, const double* to, double size) {
   PrintLine(from, to);
   PrintArrowHead(from, to, size);
 }
 
-void CPolyView::PrintDoubleArrow(const double* from, const double* to, double size) {
+void PanePage::PrintDoubleArrow(const double* from, const double* to, double size) {
   PrintLine(from, to);
   PrintArrowHead(from, to, size);
   PrintArrowHead(to, from, size);
 }
 
-void CPolyView::PrintDot(const double* centre, double radius) {
+void PanePage::PrintDot(const double* centre, double radius) {
   if (!mPrint.dc || !(radius >= 0.0)) return;
   // Nothing leaves the page: a dot that does not lie wholly on it is left out.
   const int32_t* r = mPrint.rect;
@@ -404,7 +404,7 @@ void CPolyView::PrintDot(const double* centre, double radius) {
   mPrint.dc->Polygon(xy.data(), kSides);
 }
 
-void CPolyView::PrintClippedPolygon(const double* a, const double* b, const double* c) {
+void PanePage::PrintClippedPolygon(const double* a, const double* b, const double* c) {
   using detail_PolyViewPrint::ClipAgainstEdge;
   if (!mPrint.dc) return;
   std::vector<double> xy = {a[0], a[1], b[0], b[1], c[0], c[1]};
@@ -422,47 +422,47 @@ void CPolyView::PrintClippedPolygon(const double* a, const double* b, const doub
   mPrint.dc->Polygon(points.data(), static_cast<int>(points.size() / 2));
 }
 
-void CPolyView::PrintPolygon(const double* xy, int count) {
+void PanePage::PrintPolygon(const double* xy, int count) {
   if (count < 3) return;
   for (int i = 1; i + 1 < count; ++i) PrintClippedPolygon(xy, xy + 2 * i, xy + 2 * (i + 1));
 }
 
-void CPolyView::FitPaneToModel() {
-  const float* e = Mapping2D().GetExtents2D();
+void PanePrinting::FitPaneToModel() {
+  const float* e = mView.Mapping2D().GetExtents2D();
   if (e[0] != e[2] || e[1] != e[3]) return;
   Poly* poly = GetCurrentPoly();
-  const float r = static_cast<float>(poly && IsShowingDual() ? poly->GetRadius() : 1.0);
-  Mapping2D().SetExtents2D(-r, r, r, -r);
+  const float r = static_cast<float>(poly && mView.IsShowingDual() ? poly->GetRadius() : 1.0);
+  mView.Mapping2D().SetExtents2D(-r, r, r, -r);
 }
 
-bool CPolyView::PrintsNetsAsToyPanels() const {
-  if (mViewType != kViewUnfoldedNet || !GeomagStyle) return false;
-  FaceTypeBlock* block = GetShownBlock(false);
+bool PanePrinting::PrintsNetsAsToyPanels() const {
+  if (mView.GetViewType() != kViewUnfoldedNet || !GeomagStyle) return false;
+  FaceTypeBlock* block = mView.GetShownBlock(false);
   Model3D* model = block ? block->GetExistingModel3D() : nullptr;
   return model && model->CanBuildWithGeomag() && block->HasFaceImages();
 }
 
 // ---- Pages of a pane --------------------------------------------------------------------------
 
-bool CPolyView::PrintsWithPageDrawing() const {
-  if (mViewType == kViewUnfoldedNet) return true;
-  return (mViewType & kViewFlagDiagram) && !Is3D() && mViewType != kViewFacetingDiagram;
+bool PanePrinting::PrintsWithPageDrawing() const {
+  if (mView.GetViewType() == kViewUnfoldedNet) return true;
+  return (mView.GetViewType() & kViewFlagDiagram) && !mView.Is3D() && mView.GetViewType() != kViewFacetingDiagram;
 }
 
-void CPolyView::FreePrintedPages() {
+void PanePrinting::FreePrintedPages() {
   NetPage::FreeList(mPrintedPages);
   mPrintedPages = nullptr;
 }
 
-void CPolyView::EndPrinting() {
+void PanePrinting::EndPrinting() {
   FreePrintedPages();
-  EndPrintPage();
+  mPage.EndPrintPage();
 }
 
-int CPolyView::CountPrintPages(const int32_t* rect) {
+int PanePrinting::CountPrintPages(const int32_t* rect) {
   FreePrintedPages();
-  if (mViewType != kViewUnfoldedNet) return 1;
-  FaceTypeBlock* block = GetShownBlock(false);
+  if (mView.GetViewType() != kViewUnfoldedNet) return 1;
+  FaceTypeBlock* block = mView.GetShownBlock(false);
   Model3D* model = GetModel3DOrTell(block, true);
   if (!model || !model->HasNets()) return 0;
   // The pages are made after any remaking of the nets, and freed before the next: a
@@ -505,38 +505,38 @@ int CPolyView::CountPrintPages(const int32_t* rect) {
   return pages;
 }
 
-bool CPolyView::PrintPageContent(int page, DeviceContext& dc, const int32_t* rect) {
+bool PanePrinting::PrintPageContent(int page, DeviceContext& dc, const int32_t* rect) {
   Poly* poly = GetCurrentPoly();
   if (!poly || page < 1) return false;
   // The pages are fitted again for each page: the nets may have been made anew since
   // the count (a preview stays open while the model changes), and the old pages would
   // point into nets that are gone.
-  if (mViewType == kViewUnfoldedNet && CountPrintPages(rect) < page) return false;
-  BeginPrintPage(&dc, rect);
+  if (mView.GetViewType() == kViewUnfoldedNet && CountPrintPages(rect) < page) return false;
+  mPage.BeginPrintPage(&dc, rect);
   {
-    PrintPageScope scope(this);
-    if (mViewType == kViewUnfoldedNet) {
+    PrintPageScope scope(&mPage);
+    if (mView.GetViewType() == kViewUnfoldedNet) {
       PrintNetPage(page);
     } else {
       PrintDiagramPage(poly);
     }
   }
-  EndPrintPage();
+  mPage.EndPrintPage();
   return true;
 }
 
-void CPolyView::PrintNetPage(int pageNumber) {
+void PanePrinting::PrintNetPage(int pageNumber) {
   using namespace detail_PolyViewPrint;
   NetPage* page = ListNth(mPrintedPages, pageNumber - 1);
   if (!page) return;
-  DeviceContext& dc = *mPrint.dc;
-  FaceTypeBlock* block = GetShownBlock(false);
+  DeviceContext& dc = *mPage.GetPrintState().dc;
+  FaceTypeBlock* block = mView.GetShownBlock(false);
   const PrintShades shades(block ? block->GetExistingModel3D() : nullptr);
   const int lineWidth = PrintedPixelsToTwips(GetUnitSettings().mPrintLineWidth);
   for (NetPlacement* placement = page->head; placement; placement = placement->next) {
     Net* net = placement->net;
     if (!net) continue;
-    mPrint.placement = placement;
+    mPage.SetPrintNetPlacement(placement);
     auto toPage = [placement](const double* p, double* out) { placement->ToPagePoint(p, false, out); };
     // The facelets filled in their colours, as on screen.
     ForEachFacelet(net, [&](Face3D* f) {
@@ -553,7 +553,7 @@ void CPolyView::PrintNetPage(int pageNumber) {
           valid = index >= 0 && index < count;
           if (valid) toPage(f->mEdges[index].unfolded, p[c]);
         }
-        if (valid) PrintClippedPolygon(p[0], p[1], p[2]);
+        if (valid) mPage.PrintClippedPolygon(p[0], p[1], p[2]);
       }
     });
     // The glue tabs beside them, filled in the tabs' grey and outlined.
@@ -574,7 +574,7 @@ void CPolyView::PrintNetPage(int pageNumber) {
               valid = index >= 0 && index < points;
               if (valid) toPage(tab->points[static_cast<size_t>(index)].pos2D, p[c]);
             }
-            if (valid) PrintClippedPolygon(p[0], p[1], p[2]);
+            if (valid) mPage.PrintClippedPolygon(p[0], p[1], p[2]);
           }
         }
         dc.SetPen(kBlack, lineWidth);
@@ -583,7 +583,7 @@ void CPolyView::PrintNetPage(int pageNumber) {
         for (const TabPoint& point : tab->outline) {
           double q[2];
           toPage(point.pos2D, q);
-          if (!first) PrintLine(previous, q);
+          if (!first) mPage.PrintLine(previous, q);
           previous[0] = q[0];
           previous[1] = q[1];
           first = false;
@@ -603,11 +603,11 @@ void CPolyView::PrintNetPage(int pageNumber) {
         toPage(e->unfolded, a);
         toPage(next->unfolded, b);
         if (e->IsConvex()) {
-          PrintLine(a, b);
+          mPage.PrintLine(a, b);
           continue;
         }
         if (Vert3D::GetIndex(next->vert) < Vert3D::GetIndex(e->vert)) std::swap(a, b);
-        PrintStippledLine(a, b, kValleyStipple);
+        mPage.PrintStippledLine(a, b, kValleyStipple);
       }
     });
     DrawSphereSections(net, false, placement, true);
@@ -616,10 +616,10 @@ void CPolyView::PrintNetPage(int pageNumber) {
     // page's font, as far from their edges as on screen.
     PrintEdgeTexts(net, kEdgeTextGapPixels * kTwipsPerPrintedPixel);
   }
-  mPrint.placement = nullptr;
+  mPage.SetPrintNetPlacement(nullptr);
 }
 
-void CPolyView::PrintStippledLine(const double* a, const double* b, uint16_t pattern) {
+void PanePage::PrintStippledLine(const double* a, const double* b, uint16_t pattern) {
   using namespace detail_PolyViewPrint;
   const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
   if (!(length > 0.0) || !std::isfinite(length)) return;
@@ -643,22 +643,22 @@ void CPolyView::PrintStippledLine(const double* a, const double* b, uint16_t pat
   }
 }
 
-void CPolyView::PrintDiagramPage(Poly* poly) {
+void PanePrinting::PrintDiagramPage(Poly* poly) {
   using namespace detail_PolyViewPrint;
-  if (!PrepareDiagramPane()) FitPaneToModel();
+  if (!mView.PrepareDiagramPane()) FitPaneToModel();
   double m[6];
-  FitExtentsToPage(Mapping2D().GetExtents2D(), mPrint.rect, m);
-  SetPrintDiagramTransform(m);
-  DeviceContext& dc = *mPrint.dc;
-  FaceTypeBlock* block = GetShownBlock(false);
+  FitExtentsToPage(mView.Mapping2D().GetExtents2D(), mPage.GetPrintState().rect, m);
+  mPage.SetPrintDiagramTransform(m);
+  DeviceContext& dc = *mPage.GetPrintState().dc;
+  FaceTypeBlock* block = mView.GetShownBlock(false);
   PolyElement* face = poly->GetCurrentFace();
   auto line = [&](double x0, double y0, double x1, double y1) {
     double a[2], b[2];
     MapPoint(m, x0, y0, a);
     MapPoint(m, x1, y1, b);
-    PrintLine(a, b);
+    mPage.PrintLine(a, b);
   };
-  switch (mViewType) {
+  switch (mView.GetViewType()) {
     case kViewFace:
     case kViewFaceOfStellation:
     case kViewStellationDiagram: {
@@ -666,7 +666,7 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
       if (!block || !block->IsStellated()) {
         // The face pane of a model not stellated shows the face itself, in its colour.
         const std::vector<double> xy = GetElementPolygon2D(face);
-        if (mViewType != kViewFace || xy.size() < 6) return;
+        if (mView.GetViewType() != kViewFace || xy.size() < 6) return;
         std::vector<double> page(xy.size());
         for (size_t i = 0; i + 1 < xy.size(); i += 2) MapPoint(m, xy[i], xy[i + 1], &page[i]);
         float rgb[3];
@@ -674,26 +674,26 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
         LightenDiagramColour(rgb);
         dc.SetBrush(Pack(rgb));
         dc.SetPen(Pack(rgb), kSeamLine);
-        PrintPolygon(page.data(), static_cast<int>(page.size() / 2));
+        mPage.PrintPolygon(page.data(), static_cast<int>(page.size() / 2));
         dc.SetPen(kBlack, kHairline);
         for (size_t i = 0; i + 1 < page.size(); i += 2) {
           const size_t j = (i + 2) % page.size();
-          PrintLine(&page[i], &page[j]);
+          mPage.PrintLine(&page[i], &page[j]);
         }
         return;
       }
       const FaceType* type = face->mType;
-      if (mViewType != kViewStellationDiagram) {
+      if (mView.GetViewType() != kViewStellationDiagram) {
         for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
           if (!f->IsVisible()) continue;
           float rgb[3];
-          GetFacePaneFacetColour(f, face, mViewType == kViewFaceOfStellation, rgb);
+          GetFacePaneFacetColour(f, face, mView.GetViewType() == kViewFaceOfStellation, rgb);
           dc.SetBrush(Pack(rgb));
           dc.SetPen(Pack(rgb), kSeamLine);
           Print(f, m);
         }
       }
-      dc.SetPen(mViewType == kViewStellationDiagram ? kBlack : kGrey, kHairline);
+      dc.SetPen(mView.GetViewType() == kViewStellationDiagram ? kBlack : kGrey, kHairline);
       for (const StellationLine* l = type->mLineEqns; l; l = l->mNext) {
         if (!l->mFirst || !l->mLast || !l->mFirst->mPoint || !l->mLast->mPoint) continue;
         line(l->mFirst->mPoint->mX, l->mFirst->mPoint->mY, l->mLast->mPoint->mX, l->mLast->mPoint->mY);
@@ -719,9 +719,9 @@ void CPolyView::PrintDiagramPage(Poly* poly) {
           LightenDiagramColour(rgb);
           dc.SetBrush(Pack(rgb));
           dc.SetPen(Pack(rgb), 1);
-          FillRectangle(a, b);
+          mPage.FillRectangle(a, b);
           dc.SetPen(kBlack, c->IsIncluded() ? 3 * kHairline : kHairline);
-          PrintRectangle(a, b);
+          mPage.PrintRectangle(a, b);
         }
       }
       break;

@@ -171,8 +171,8 @@ bool CPolyView::IsThreeDViewType(ViewType code) const {
 
 // ---- Names -------------------------------------------------------------------------------------------
 
-std::string CPolyView::GetShownModelName(bool withSymbol, bool withNumbers) const {
-  switch (GetShownSide()) {
+std::string PaneCaption::GetShownModelName(bool withSymbol, bool withNumbers) const {
+  switch (mView.GetShownSide()) {
     case ShownSide::Base:
       return GetPolyName(withSymbol, withNumbers);
     case ShownSide::Dual:
@@ -182,15 +182,15 @@ std::string CPolyView::GetShownModelName(bool withSymbol, bool withNumbers) cons
   }
 }
 
-std::string CPolyView::GetStellationName() const {
-  if (GetShownSide() == ShownSide::None) return "<Unknown>";
-  if (FaceTypeBlock::IsOriginalStellation(GetShownBlock(false))) return GetShownModelName(true, true);
+std::string PaneCaption::GetStellationName() const {
+  if (mView.GetShownSide() == ShownSide::None) return "<Unknown>";
+  if (FaceTypeBlock::IsOriginalStellation(mView.GetShownBlock(false))) return GetShownModelName(true, true);
   return "Stellation of " + GetShownModelName(true, false);
 }
 
-std::string CPolyView::GetViewName() const {
+std::string PaneCaption::GetViewName() const {
   const char* prefix = nullptr;
-  switch (mViewType) {
+  switch (mView.GetViewType()) {
     case kViewBasePolyhedron:
     case kViewDualPolyhedron:
       prefix = "";
@@ -200,7 +200,7 @@ std::string CPolyView::GetViewName() const {
       // Which one it is, once a step has placed it among the stellations of the
       // criteria or the catalogue names it, as the pane's words after the step say; the
       // model itself (the first of the criteria, say) keeps its catalogue numbers.
-      FaceTypeBlock* block = GetShownBlock(false);
+      FaceTypeBlock* block = mView.GetShownBlock(false);
       const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
       if (!shown.empty()) {
         return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
@@ -251,16 +251,16 @@ std::string CPolyView::GetViewName() const {
     case kViewMorphByTiltingToCompound:
     case kViewMorphByTiltingToRectification:
     case kViewMorphViaSnub:
-      return GetViewTypeName(mViewType);
+      return GetViewTypeName(mView.GetViewType());
     default:
-      ShowInternalError("Illegal view type in GetViewName (0x%x).", mViewType);
+      ShowInternalError("Illegal view type in GetViewName (0x%x).", mView.GetViewType());
       return GetShownModelName(true, true);
   }
   return prefix + GetShownModelName(true, true);
 }
 
-std::string CPolyView::GetExportModelName() const {
-  switch (mViewType) {
+std::string PaneCaption::GetExportModelName() const {
+  switch (mView.GetViewType()) {
     case kViewBasePolyhedron:
     case kViewDualPolyhedron:
     case kViewFace:
@@ -283,14 +283,16 @@ std::string CPolyView::GetExportModelName() const {
     case kViewCrossSection:
       return "Cross-Section of " + GetShownModelName(true, true);
     default:
-      if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) return "Dual-morph of " + GetPolyName(true, true);
+      if (mView.GetViewType() != kNoViewType && (mView.GetViewType() & kViewFlagMorph)) {
+        return "Dual-morph of " + GetPolyName(true, true);
+      }
       return "<Unknown>";
   }
 }
 
-void CPolyView::UpdateCaption() {
-  if (mViewType == kNoViewType) return;
-  SetTitle(GetViewName());
+void PaneCaption::UpdateCaption() {
+  if (mView.GetViewType() == kNoViewType) return;
+  mView.SetTitle(GetViewName());
 }
 
 // ---- Switching ------------------------------------------------------------------------------------------
@@ -360,7 +362,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     if (old3D != new3D || (code & kViewFlagNet)) Navigation().GetTumbleThrow()->Deactivate();
   }
   mViewType = code;
-  if (!quiet) SetCaptionButtons();
+  if (!quiet) mCaption.SetCaptionButtons();
   // A paint that switches records (a fade) shows each model with its own panes for a
   // moment: what the other panes are told, and the model's shown side, stay as they are.
   if (GetActiveView() == this && redraw) {
@@ -384,7 +386,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   if (!GetMessage()) CheckConstructionToy();
   Mapping2D().SetExtents2D(0, 0, 0, 0);
   Navigation().SetTwistAllowed(code != kViewCellDiagram, quiet);
-  if (!quiet) UpdateCaption();
+  if (!quiet) mCaption.UpdateCaption();
   if (!redraw) return true;
   if (GetLinkedViews() && Is3D() != old3D) {
     for (NewView* v = GetFirstView(); v; v = v->GetNext()) {

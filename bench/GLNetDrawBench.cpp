@@ -171,11 +171,11 @@ void ModelPaneClick(benchmark::State& state, bool whole) {
     const int y = kPaneHeight / 2 + (step / 5 % 5 - 2) * 7;
     ++step;
     if (whole) {
-      pane.Pane().OnClick(x, y, 0);
+      pane.Pane().Clicks().OnClick(x, y, 0);
       pane.Paint();
       found += pane.Doc().GetCurrentPoly()->mSelectedItem ? 1 : 0;
     } else {
-      found += pane.Pane().PickAt(x, y).Found() ? 1 : 0;
+      found += pane.Pane().Clicks().PickAt(x, y).Found() ? 1 : 0;
     }
   }
   state.counters["faces"] = pane.Doc().GetCurrentPoly()->mFaces.mCount;
@@ -233,7 +233,7 @@ void BM_NetPaneClick(benchmark::State& state) {
     const int x = kPaneWidth / 2 + (step % 5 - 2) * 7;
     const int y = kPaneHeight / 2 + (step / 5 % 5 - 2) * 7;
     const auto start = std::chrono::steady_clock::now();
-    found += pane.Pane().PickAt(x, y).Found() ? 1 : 0;
+    found += pane.Pane().Clicks().PickAt(x, y).Found() ? 1 : 0;
     if (step++ == 0) first = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
   // The first click after the nets are made files the facelets' boxes.

@@ -188,7 +188,7 @@ TEST_F(FacetPreviewPaneTest, TheFacetingIsDrawnWhereItsFacesProjectAndAPickSelec
 
   // A click on the same pixel in the select mode picks the same face.
   poly->mSelectedFacetPreview = -1;
-  preview->OnClick(pickX, pickY, 0);
+  preview->Clicks().OnClick(pickX, pickY, 0);
   EXPECT_EQ(poly->mSelectedFacetPreview, picked);
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }

@@ -133,9 +133,9 @@ TEST_F(PaneClickTest, MeasuringTwoVerticesGivesTheEdgeLength) {
   }
   int x = 0, y = 0;
   WindowOf(pane, p, x, y);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   WindowOf(pane, q, x, y);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   double first[4], second[4];
   ASSERT_TRUE(GetMeasuredSegment(first, second));
   for (const double* point : {first, second}) {
@@ -160,7 +160,7 @@ TEST_F(PaneClickTest, CutModeCutsAndJoinsTheClickedEdgeOfANet) {
     for (int dx = -30; dx <= 30 && hit.kind != kSelectEdge; dx += 3) {
       x = 150 + dx;
       y = 150 + dy;
-      hit = pane->PickAt(x, y);
+      hit = pane->Clicks().PickAt(x, y);
     }
   }
   ASSERT_EQ(hit.kind, kSelectEdge);
@@ -179,10 +179,10 @@ TEST_F(PaneClickTest, CutModeCutsAndJoinsTheClickedEdgeOfANet) {
   };
   ASSERT_NE(edgelet(), nullptr);
   const bool before = edgelet()->Has(kEdgeUserCut);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   EXPECT_NE(edgelet()->Has(kEdgeUserCut), before);
   pane->OnDraw();
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   EXPECT_EQ(edgelet()->Has(kEdgeUserCut), before);
 }
 
@@ -220,13 +220,13 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   const auto image = DocumentTest::WindowOf(pane)->ReadPixels();
   const uint8_t* pixel = image.Pixel(x, y);
   EXPECT_GT(pixel[2], pixel[0] + 30);
-  EXPECT_FALSE(pane->PickAt(x, y).Found());
+  EXPECT_FALSE(pane->Clicks().PickAt(x, y).Found());
   // Identified, the click names nothing in the status bar, and no box comes.
   SetMouseSelectionMode(kSelectIdentification);
   auto& platform = corvia::testing::Platform();
   platform.views.mStatus.clear();
   platform.messages.Clear();
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   EXPECT_EQ(platform.views.mStatus, "Nothing there");
   EXPECT_TRUE(platform.messages.Boxes().empty()) << platform.messages.Boxes().front().text;
 
@@ -238,7 +238,7 @@ TEST_F(PaneClickTest, AClickOnADrawnPolygonInANetNamesNothingAndTellsNothing) {
   pane->Mapping2D().Zoom2DAt(8.0, x, y);
   DocumentTest::WindowOf(pane)->Paint();
   WindowOfFacelet(pane, own, x, y);
-  EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(own)));
+  EXPECT_TRUE(Means(pane->Clicks().PickAt(x, y), kSelectFacelet, Face3D::GetIndex(own)));
 }
 
 // A fault met for every element a pick names (here names too narrow for most of the
@@ -262,7 +262,7 @@ TEST_F(PaneClickTest, AnInternalErrorOfAPickIsToldOnceAndTheClickEnds) {
   corvia::testing::ExpectInternalErrors(1);
   // Two bits of index: from 3 on, nothing can be named.
   InitGLSelection(1 << 30);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   InitGLSelection(kNumSelectionItemKinds);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
   EXPECT_EQ(poly->mSelectedItem, selected);
@@ -295,7 +295,7 @@ TEST_F(PaneClickTest, AClickOnALargeModelDrawsOnlyWhatLiesUnderThePointer) {
   uint64_t mostNames = 0;
   auto pick = [&](int x, int y) {
     const uint64_t before = pane->GetPickNamesLoaded();
-    const PaneHit hit = pane->PickAt(x, y);
+    const PaneHit hit = pane->Clicks().PickAt(x, y);
     mostNames = std::max(mostNames, pane->GetPickNamesLoaded() - before);
     return hit;
   };
@@ -361,7 +361,7 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
   // the pointer.
   uint64_t mostTested = 0;
   const uint64_t whole = net->CountFaceletBoxesTested();
-  pane->PickAt(200, 200);
+  pane->Clicks().PickAt(200, 200);
   mostTested = net->CountFaceletBoxesTested() - whole;
   for (size_t k = 0; k < 10; ++k) {
     const Face3D* facelet = places[k * places.size() / 10];
@@ -371,7 +371,7 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
     DocumentTest::WindowOf(pane)->Paint();
     WindowOfFacelet(pane, facelet, x, y);
     const uint64_t before = net->CountFaceletBoxesTested();
-    EXPECT_TRUE(Means(pane->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(facelet))) << "facelet " << k;
+    EXPECT_TRUE(Means(pane->Clicks().PickAt(x, y), kSelectFacelet, Face3D::GetIndex(facelet))) << "facelet " << k;
     mostTested = std::max(mostTested, net->CountFaceletBoxesTested() - before);
     pane->Mapping2D().Zoom2DAt(1.0 / 32.0, x, y);
   }
@@ -526,7 +526,7 @@ TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
   // The name offered is the model's, dots of its vertex configuration and all, as a
   // PNG file in the image folder; taken as it stands, it is written.
   const platform::FileDialogRequest& offered = corvia::testing::Platform().fileDialogs.mRequests.back();
-  EXPECT_EQ(offered.fileName, pane->GetExportModelName() + ".png");
+  EXPECT_EQ(offered.fileName, pane->Caption().GetExportModelName() + ".png");
   const std::string folder = DefaultFolder(DefaultFolderKind::Image).GetPath();
   EXPECT_EQ(offered.folder, folder);
   const std::string named = folder + offered.fileName;
@@ -561,9 +561,9 @@ TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {
   PolyElement* face = FrontFace(pane);
   int x = 0, y = 0;
   WindowOf(pane, face->mCentre, x, y);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   EXPECT_EQ(poly->GetCurrentFace(), face);
-  pane->OnClick(x, y, 0);
+  pane->Clicks().OnClick(x, y, 0);
   EXPECT_EQ(poly->GetCurrentFace(), face);
   DetachFromFace(current);
 }

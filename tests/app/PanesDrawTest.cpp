@@ -144,28 +144,29 @@ TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
 }
 
 TEST_F(PanesDrawTest, ThePrintedPageClipsToItsRectangle) {
-  CPolyView* pane = AddPane(kViewStellationDiagram);
+  // The page alone: no pane, no window.
+  PanePage page;
   RecordingDC dc;
   const int32_t rect[4] = {-1000, 1000, 2000, -500};
-  pane->BeginPrintPage(&dc, rect);
+  page.BeginPrintPage(&dc, rect);
   // Texts print at their anchor, rounded half away from zero, or not at all.
   const double inside[2] = {-2.5, 3.5}, outside[2] = {2001.0, 0.0}, edge[2] = {2000.0, 1000.0};
-  pane->PrintTextAt(inside, "a");
-  pane->PrintTextAt(outside, "b");
-  pane->PrintTextAt(edge, "c");
-  pane->PrintTextAt(-1001, 0, "d");
+  page.PrintTextAt(inside, "a");
+  page.PrintTextAt(outside, "b");
+  page.PrintTextAt(edge, "c");
+  page.PrintTextAt(-1001, 0, "d");
   ASSERT_EQ(dc.texts.size(), 2u);
   EXPECT_EQ(dc.texts[0].first, std::make_pair(-3, 4));
   EXPECT_EQ(dc.texts[1].second, "c");
   // A line from inside to far outside stops at the edge; one wholly outside is not drawn.
   const double a[2] = {0.0, 0.0}, far[2] = {1e6, 0.0}, out1[2] = {3000.0, 0.0}, out2[2] = {3000.0, 500.0};
-  pane->PrintLine(a, far);
-  pane->PrintLine(out1, out2);
+  page.PrintLine(a, far);
+  page.PrintLine(out1, out2);
   ASSERT_EQ(dc.lines.size(), 1u);
   EXPECT_EQ(dc.lines[0], (std::vector<int>{0, 0, 2000, 0}));
   // A triangle across the right edge prints as a quadrilateral ending on it.
   const double t0[2] = {1500.0, 0.0}, t1[2] = {2500.0, 0.0}, t2[2] = {1500.0, 500.0};
-  pane->PrintClippedPolygon(t0, t1, t2);
+  page.PrintClippedPolygon(t0, t1, t2);
   ASSERT_EQ(dc.polygons.size(), 1u);
   ASSERT_EQ(dc.polygons[0].size(), 8u);
   int onEdge = 0;
@@ -176,30 +177,30 @@ TEST_F(PanesDrawTest, ThePrintedPageClipsToItsRectangle) {
   EXPECT_EQ(onEdge, 2);
   // Two points make no polygon; four make two triangles; a rectangle is four lines.
   const double two[4] = {0, 0, 10, 10}, square[8] = {0, 0, 100, 0, 100, 100, 0, 100};
-  pane->PrintPolygon(two, 2);
+  page.PrintPolygon(two, 2);
   EXPECT_EQ(dc.polygons.size(), 1u);
-  pane->PrintPolygon(square, 4);
+  page.PrintPolygon(square, 4);
   EXPECT_EQ(dc.polygons.size(), 3u);
   dc.lines.clear();
   const double c0[2] = {-50.0, -50.0}, c1[2] = {50.0, 50.0};
-  pane->PrintRectangle(c0, c1);
-  pane->PrintDoubleArrow(c0, c1, 10.0);
+  page.PrintRectangle(c0, c1);
+  page.PrintDoubleArrow(c0, c1, 10.0);
   EXPECT_EQ(dc.lines.size(), 9u);
   // A dot prints only where the whole of it lies on the page.
   const size_t polygons = dc.polygons.size();
   const double nearEdge[2] = {1995.0, 0.0}, middle[2] = {0.0, 0.0}, huge[2] = {1e300, 0.0};
-  pane->PrintDot(nearEdge, 10.0);
-  pane->PrintDot(huge, 10.0);
+  page.PrintDot(nearEdge, 10.0);
+  page.PrintDot(huge, 10.0);
   EXPECT_EQ(dc.polygons.size(), polygons);
-  pane->PrintDot(middle, 10.0);
+  page.PrintDot(middle, 10.0);
   ASSERT_EQ(dc.polygons.size(), polygons + 1);
   for (size_t i = 0; i < dc.polygons.back().size(); ++i) EXPECT_LE(std::abs(dc.polygons.back()[i]), 10);
-  pane->EndPrintPage();
+  page.EndPrintPage();
   // Nothing is drawn once the page is done.
-  pane->PrintLine(a, far);
+  page.PrintLine(a, far);
   EXPECT_EQ(dc.lines.size(), 9u);
   corvia::testing::ExpectInternalErrors(1);
-  pane->GetDC();
+  page.GetDC();
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 1);
 }
 
@@ -217,7 +218,7 @@ TEST_F(PanesDrawTest, NetsPrintOnAsManyPagesAsTheFittingMakesInsideTheMargins) {
   const int32_t pages[2][4] = {{1440, 15398, 10466, 1440}, {1440, 5000, 4000, 1440}};
   int last = 0;
   for (const auto& rect : pages) {
-    const int count = pane->CountPrintPages(rect);
+    const int count = pane->Printing().CountPrintPages(rect);
     model->CountNetsToPrint(nullptr, false);
     int32_t lowest = 0;
     NetPage* fitted = FitNetsOnPages(model, rect, 0, nullptr, false, &lowest);
@@ -225,12 +226,12 @@ TEST_F(PanesDrawTest, NetsPrintOnAsManyPagesAsTheFittingMakesInsideTheMargins) {
     for (NetPage* page = fitted; page; page = page->next) ++expected;
     NetPage::FreeList(fitted);
     // The pane's own fitting again: the count above freed nothing it still needs.
-    ASSERT_EQ(pane->CountPrintPages(rect), count);
+    ASSERT_EQ(pane->Printing().CountPrintPages(rect), count);
     EXPECT_EQ(count, expected);
     ASSERT_GE(count, 1);
     for (int page = 1; page <= count; ++page) {
       RecordingDC dc;
-      ASSERT_TRUE(pane->PrintPageContent(page, dc, rect));
+      ASSERT_TRUE(pane->Printing().PrintPageContent(page, dc, rect));
       EXPECT_GT(dc.lines.size(), 10u) << "page " << page;
       for (const auto& [x, y] : dc.points) {
         ASSERT_TRUE(x >= rect[0] && x <= rect[2] && y >= rect[3] && y <= rect[1])
@@ -239,7 +240,7 @@ TEST_F(PanesDrawTest, NetsPrintOnAsManyPagesAsTheFittingMakesInsideTheMargins) {
     }
     EXPECT_GE(count, last);
     last = count;
-    pane->EndPrinting();
+    pane->Printing().EndPrinting();
   }
   units.mLengthScale = savedScale;
   EXPECT_GT(last, 1);
@@ -292,10 +293,10 @@ TEST_F(PanesDrawTest, DiagramsPrintOnOnePageInsideTheRectangle) {
     SCOPED_TRACE(GetViewTypeName(type));
     CPolyView* pane = AddPane(type);
     Draw(pane);
-    ASSERT_TRUE(pane->PrintsWithPageDrawing());
-    EXPECT_EQ(pane->CountPrintPages(rect), 1);
+    ASSERT_TRUE(pane->Printing().PrintsWithPageDrawing());
+    EXPECT_EQ(pane->Printing().CountPrintPages(rect), 1);
     RecordingDC dc;
-    ASSERT_TRUE(pane->PrintPageContent(1, dc, rect));
+    ASSERT_TRUE(pane->Printing().PrintPageContent(1, dc, rect));
     EXPECT_GT(dc.lines.size() + dc.polygons.size(), 3u);
     int32_t lo[2] = {rect[2], rect[1]}, hi[2] = {rect[0], rect[3]};
     for (const auto& [x, y] : dc.points) {
@@ -304,9 +305,9 @@ TEST_F(PanesDrawTest, DiagramsPrintOnOnePageInsideTheRectangle) {
     }
     // Fitted: the drawing spans most of the page's narrower side.
     EXPECT_GT(std::max(hi[0] - lo[0], hi[1] - lo[1]), (rect[2] - rect[0]) / 2);
-    EXPECT_FALSE(pane->IsPrintingPage());
+    EXPECT_FALSE(pane->Printing().Page().IsPrintingPage());
   }
-  EXPECT_FALSE(AddPane(kViewBasePolyhedron)->PrintsWithPageDrawing());
+  EXPECT_FALSE(AddPane(kViewBasePolyhedron)->Printing().PrintsWithPageDrawing());
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 

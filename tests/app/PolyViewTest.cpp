@@ -78,10 +78,10 @@ TEST_F(PolyViewTest, TitlesNameTheModelTheTypeShows) {
   EXPECT_EQ(dual->GetTitle(), "Dodecahedron (Dual of 3.3.3.3.3), WD4, p9");
   EXPECT_EQ(nets->GetTitle(), "Unfolded Net for Icosahedron (3.3.3.3.3), W4, p17");
   EXPECT_EQ(morph->GetTitle(), "Morph Duals by Sizing");
-  EXPECT_EQ(base->GetExportModelName(), "Icosahedron (3.3.3.3.3), W4, p17");
-  EXPECT_EQ(morph->GetExportModelName(), "Dual-morph of Icosahedron (3.3.3.3.3), W4, p17");
-  EXPECT_EQ(morph->GetShownModelName(true, true), "<Unknown>");
-  EXPECT_EQ(nets->GetStellationName(), "Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(base->Caption().GetExportModelName(), "Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(morph->Caption().GetExportModelName(), "Dual-morph of Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(morph->Caption().GetShownModelName(true, true), "<Unknown>");
+  EXPECT_EQ(nets->Caption().GetStellationName(), "Icosahedron (3.3.3.3.3), W4, p17");
 
   // A model of the library built without a template: named by its record.
   ASSERT_TRUE(Doc().SetModel(Find("J1"), false, false));

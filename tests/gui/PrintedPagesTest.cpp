@@ -197,7 +197,7 @@ PrintedDocument Print(CPolyView* pane, const std::string& name) {
   const std::filesystem::path path = corvia::testing::ScratchDir("printed-" + name) / "pages.ps";
   const corvia::testing::PostScriptPrint print = corvia::testing::PrintToPostScript(pane, path.string(), [&](int page) {
     std::vector<Placed> placed;
-    const NetPage* fitted = ListNth(const_cast<NetPage*>(pane->GetPrintedPages()), page - 1);
+    const NetPage* fitted = ListNth(const_cast<NetPage*>(pane->Printing().GetPrintedPages()), page - 1);
     for (const NetPlacement* p = fitted ? fitted->head : nullptr; p; p = p->next) {
       placed.push_back({p->net, p->rotated != 0, static_cast<double>(p->x), static_cast<double>(p->y)});
     }

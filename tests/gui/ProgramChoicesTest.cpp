@@ -424,7 +424,7 @@ TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
   YieldUntil([] { return EntryName() == "Snub Cube"; });
   ASSERT_EQ(EntryName(), "Snub Cube");
   ASSERT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
-  const std::string caption = GetPane(0)->GetViewName();
+  const std::string caption = GetPane(0)->Caption().GetViewName();
   EXPECT_EQ(caption, "Snub Cube (4.3.3.3.3), W17, p31");
   EXPECT_EQ(UpdateMenuText(kCmdGoToVariation), "Create Mirror Image");
   EXPECT_TRUE(UpdateEnabled(kCmdGoToVariation));
@@ -438,8 +438,8 @@ TEST_F(ProgramChoicesTest, GoToVariationGivesTheSnubCubeItsOtherHand) {
   EXPECT_EQ(SymGroup::GetSchoenflies(GetCurrentPoly()->mSymGroup), "O");
   EXPECT_EQ(EntryName(), "Snub Cube");
   // Named as the first hand, with its configuration and catalogue numbers.
-  YieldUntil([&caption] { return GetPane(0)->GetViewName() == caption; });
-  EXPECT_EQ(GetPane(0)->GetViewName(), caption);
+  YieldUntil([&caption] { return GetPane(0)->Caption().GetViewName() == caption; });
+  EXPECT_EQ(GetPane(0)->Caption().GetViewName(), caption);
   // Only the new hand is left to draw.
   YieldUntil([] { return Doc()->CountRecords() == 1; });
   EXPECT_EQ(Doc()->CountRecords(), 1);
@@ -465,7 +465,7 @@ TEST_F(ProgramChoicesTest, TheStellationShownIsNamedAfterW26AndAfterEachStep) {
   YieldUntil([] { return StellationCriteria == kCriteriaMiller; });
   ASSERT_EQ(StellationCriteria, kCriteriaMiller);
   OpenTypedModel("W26");
-  auto caption = [] { return GetPane(0)->GetViewName(); };
+  auto caption = [] { return GetPane(0)->Caption().GetViewName(); };
   YieldUntil([&] { return caption().find("W26") != std::string::npos; });
   const std::string named = caption();
   const int place = std::atoi(named.c_str() + std::strlen("Stellation "));
