@@ -403,7 +403,7 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
   int x = 0, y = 0;
   WindowOf(folding, nearestCentre, x, y);
   const uint64_t names = folding->GetPickNamesLoaded();
-  EXPECT_TRUE(Means(folding->PickAt(x, y), kSelectFacelet, Face3D::GetIndex(nearest)));
+  EXPECT_TRUE(Means(folding->Clicks().PickAt(x, y), kSelectFacelet, Face3D::GetIndex(nearest)));
   EXPECT_LT(folding->GetPickNamesLoaded() - names, 1000u) << "of " << places.size();
   const unsigned long gathered = CountFlatNetFaceletsGathered() + CountFoldedNetFaceletsGathered();
   Face3D* facelet = places[places.size() / 2];
