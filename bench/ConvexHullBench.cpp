@@ -51,10 +51,10 @@
 //   million), which alone exceeded qconvex's whole process. Made only for the
 //   corners, road 1 before / after (load 34 to 40 before, 17 to 27 after):
 //   ball 100,000          3.02 0.86 / 1.00 0.85
-//   sphere 100,000        1.16 0.90 / 1.15 0.77
-//   ball 1,000,000        4.02 0.87 / 0.89 0.63
+//   sphere 100,000        1.16 0.86 / 1.15 0.77
+//   ball 1,000,000        4.02 0.87 / 0.89 0.65
 //   sphere 1,000,000      1.10 0.79 / 1.10 0.86
-//   and road 0 unchanged (0.98 0.73 / 0.99 0.67 on the ball of a million).
+//   and road 0 unchanged (0.89 0.61 / 0.90 0.66 on the ball of a million).
 //   CreateConvexHullCommand: before 242 MiB and 4.47 s (qconvex 62 MiB, 0.72 s:
 //   3.9 and 6.2 times); after 196 MiB and 4.5 to 4.8 s (3.2 and 5.9 times). The
 //   new model alone (its elements, edges, face types and drawing polygons) holds
