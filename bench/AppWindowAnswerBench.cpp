@@ -77,7 +77,14 @@
 //                              (0.44 s) and recorded the faces; since the colours are
 //                              made by the idle work in a turn of their own, 0.91 s and
 //                              0.83 s (load 4, 5), both panes' paints once the nets are
-//                              drawn (0.38 s and 0.44 s)
+//                              drawn (0.38 s and 0.44 s); 1.40 s and 1.10 s (load 30, 28),
+//                              both again in one turn after the nets' and their buffers'
+//                              work (the progress window's expose, the focus back, the
+//                              redraw). Since a frame's panes paint one long paint a turn,
+//                              0.81 s, 0.94 s, 1.20 s (load 20, 16, 18, the machine shared
+//                              with a full test run): one paint, the model pane's first
+//                              with its colours (0.79 s, 0.92 s), or the idle turn that
+//                              makes those colours (no paint)
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
@@ -104,7 +111,10 @@
 //                              open is one progress level, 1.01 s, 1.03 s, 0.98 s, 1.02 s and
 //                              0.99 s (load 8, 12, 14, 17, 7; before it 1.32 s at load 14), the
 //                              window's second (the calibration's 0.97 s), then pumps at
-//                              most 0.25 s apart
+//                              most 0.25 s apart; since the colours are made when idle,
+//                              0.44 s, 0.46 s, 0.64 s (load 24, 22, 19: the model pane's
+//                              first paint with its colours, 0.62 s), with the panes'
+//                              paints one a turn 0.82 s (load 15, that paint 0.80 s)
 //   TranslucentOpenDrag/60     opening 0.95 s, 0.98 s, 1.16 s (load 13 to 16; its paints
 //                              0.2 s, the rest the file read before the progress window
 //                              opens); the drag's holds 94 to 250 ms, 29 to 47 frames

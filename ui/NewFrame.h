@@ -12,6 +12,7 @@
 
 #include "render/PaneFrame.h"
 #include "ui/Layouts.h"
+#include "ui/PaneWindow.h"
 
 class wxStatusBar;
 
@@ -77,6 +78,9 @@ class NewFrame : public wxFrame, public PaneFrame, public LayoutHost {
   void AddCommandTarget(wxEvtHandler* target);
   void RemoveCommandTarget(wxEvtHandler* target);
 
+  // The panes' long paints, one a turn (ui/PaneWindow.h).
+  PanePaintTurns& GetPanePaintTurns() { return mPanePaintTurns; }
+
   bool IsPrintPreview() const { return mPrintPreview; }
   void SetPrintPreview(bool on) { mPrintPreview = on; }
 
@@ -111,6 +115,7 @@ class NewFrame : public wxFrame, public PaneFrame, public LayoutHost {
   std::vector<wxEvtHandler*> mCommandTargets;
   wxRect mNormalRect;
   bool mPrintPreview = false;
+  PanePaintTurns mPanePaintTurns;
   bool mFirstRedrawPending = true;
   bool mRouting = false;
   bool mKeepRecordsOnce = false;

@@ -1,13 +1,16 @@
 #include "ui/PaneWindow.h"
 
 #include <wx/dcbuffer.h>
+#include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/scrolbar.h>
 #include <wx/settings.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #include <cctype>
+#include <chrono>
 #include <map>
 
 #include "core/Messages.h"
@@ -286,6 +289,10 @@ private:
   CaptionWnd* mCaption = nullptr;
 };
 
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // The GL canvas: paints the view and passes the mouse and keys on.
 class PaneCanvas final : public wxGLCanvas {
 public:
@@ -295,6 +302,12 @@ public:
         mPane(pane) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &PaneCanvas::OnPaint, this);
+    // The loop has turned since the long paint, or since the paint put off.
+    mTurn.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      if (PanePaintTurns* turns = Turns(); turns && turns->longPaint == this) turns->longPaint = nullptr;
+      if (mPutOff) Refresh(false);
+      mPutOff = false;
+    });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
       if (NewView* view = mPane->GetView()) view->OnSize(GetClientSize().x, GetClientSize().y);
       event.Skip();
@@ -363,11 +376,75 @@ public:
     });
   }
 
+  ~PaneCanvas() override {
+    if (PanePaintTurns* turns = Turns()) {
+      if (turns->longPaint == this) turns->longPaint = nullptr;
+      if (turns->putOff == this) turns->putOff = nullptr;
+    }
+  }
+
 private:
+  // The paints of the frame the canvas is in (none in a full-screen pane's own frame).
+  PanePaintTurns* Turns() {
+    auto* frame = dynamic_cast<NewFrame*>(wxGetTopLevelParent(this));
+    return frame ? &frame->GetPanePaintTurns() : nullptr;
+  }
+
+  // A paint that follows a long one in its turn, or while another pane put off waits for
+  // its paint, is put off to the next turn; the first put off paints first. The
+  // progress window's pump, which serves no timer, paints what it is asked to.
+  bool PutOff() {
+    PanePaintTurns* turns = Turns();
+    const wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (!turns || (loop && loop->IsYielding() && !loop->IsEventAllowedInsideYield(wxEVT_CATEGORY_TIMER))) {
+      return false;
+    }
+    const double now = Now();
+    // One put off that is not painted (hidden meanwhile) holds no other for long.
+    if (turns->putOff && now - turns->putOffAt > kPutOffSeconds) turns->putOff = nullptr;
+    if (turns->putOff == this) {
+      // Not before the loop has turned: the paint may be asked for again in this turn.
+      if (mPutOff) return true;
+      turns->putOff = nullptr;
+      return false;
+    }
+    const bool followsLongPaint = turns->longPaint && now - turns->longPaintEnd < kTurnSeconds;
+    if (!followsLongPaint && !turns->putOff) return false;
+    if (!turns->putOff) {
+      turns->putOff = this;
+      turns->putOffAt = now;
+    }
+    return true;
+  }
+
   void OnPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
-    if (NewView* view = mPane->GetView()) view->OnDraw();
+    NewView* view = mPane->GetView();
+    if (!view) return;
+    if (PutOff()) {
+      // Painted again at the next turn: a canvas asked to paint again within its paint
+      // is painted again at once.
+      if (!mPutOff) mTurn.StartOnce(1);
+      mPutOff = true;
+      return;
+    }
+    const double start = Now();
+    view->OnDraw();
+    const double end = Now();
+    PanePaintTurns* turns = Turns();
+    if (!turns || end - start < turns->longPaintSeconds) return;
+    // The timer fires at the next turn of the loop, not within this one.
+    turns->longPaint = this;
+    turns->longPaintEnd = end;
+    mTurn.StartOnce(1);
   }
+
+  // A paint begun this long after a long one ended is taken to be of another turn
+  // (should the timer not be served).
+  static constexpr double kTurnSeconds = 0.1;
+  static constexpr double kPutOffSeconds = 1.0;
+  wxTimer mTurn;
+  bool mPutOff = false;
 
   PaneWindow* mPane;
   int mKeyHeld = 0;  // the key last pressed, until it is released

@@ -97,4 +97,22 @@ private:
 void SetCaptionIcon(int icon, const wxBitmapBundle& image);
 void SetPaneCursor(int cursor, const wxCursor& image);
 
+// The panes paint one long paint a turn of the event loop. GTK paints every pane it was
+// asked to in one turn, and the window answers nothing until they are all done: the
+// panes of a model of a million faces take half a second each. A pane whose paint would
+// follow, in the same turn, another's of at least this many seconds is painted at the
+// next turn instead, before any other, and the window answers in between.
+constexpr double kLongPanePaintSeconds = 0.2;
+
+// What the panes of a frame know of each other's paints (NewFrame holds it).
+struct PanePaintTurns {
+  double longPaintSeconds = kLongPanePaintSeconds;
+  // The canvas of the last long paint, until the loop turns after it, and when it ended.
+  const wxWindow* longPaint = nullptr;
+  double longPaintEnd = 0.0;
+  // The canvas put off first, painted first, and when.
+  const wxWindow* putOff = nullptr;
+  double putOffAt = 0.0;
+};
+
 }  // namespace corvia

@@ -327,6 +327,44 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 
+// The panes' paints that a click asks for, each a long one here: the window answers
+// between them (GTK would paint both in one turn), and both panes show the new frame.
+TEST_F(LargeModelTest, TwoLongPaintsAskedForInOneTurnArePaintedInTurnsOfTheirOwn) {
+  static_cast<NewFrame*>(mFrame)->GetPanePaintTurns().longPaintSeconds = 0.0;
+  // The frames each pane swaps, and those swapped in the turn of the frame before (a
+  // timer started at a frame's end fires only at a later turn).
+  struct Draws final : wxEventFilter {
+    Draws() { wxEvtHandler::AddFilter(this); }
+    ~Draws() override { wxEvtHandler::RemoveFilter(this); }
+    int FilterEvent(wxEvent& event) override {
+      const int pane = event.GetEventObject() == Canvas(0) ? 0 : event.GetEventObject() == Canvas(1) ? 1 : -1;
+      if (event.GetEventType() != wxEVT_PAINT || pane < 0 || painting) return Event_Skip;
+      const unsigned before = GetPane(pane)->Frames().GetFrameCounts().swapped;
+      painting = true;
+      Canvas(pane)->GetEventHandler()->ProcessEvent(event);
+      painting = false;
+      if (GetPane(pane)->Frames().GetFrameCounts().swapped == before) return Event_Processed;
+      ++frames[pane];
+      if (turn.IsRunning()) ++inOneTurn;
+      turn.StartOnce(1);
+      return Event_Processed;
+    }
+    int frames[2] = {0, 0};
+    int inOneTurn = 0;
+    bool painting = false;
+    wxTimer turn;
+  } draws;
+  ASSERT_TRUE(YieldUntilFor(30, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+  corvia::testing::YieldFor(300);
+  draws.frames[0] = draws.frames[1] = draws.inOneTurn = 0;
+  // The click selects the face in the middle of the model pane: both panes draw it.
+  wxUIActionSimulator user;
+  ClickMiddleOf(user, Canvas(0));
+  EXPECT_TRUE(YieldUntilFor(10, [&] { return draws.frames[0] && draws.frames[1] && GetCurrentPoly()->mSelectedItem; }));
+  corvia::testing::YieldFor(300);
+  EXPECT_EQ(draws.inOneTurn, 0);
+}
+
 TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsable) {
   ASSERT_FALSE(LargeModelFile().empty());
   bool cancelled = false;
