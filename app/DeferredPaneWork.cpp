@@ -56,7 +56,8 @@ bool HasDeferredFolding() {
 
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
-  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets() && !HasDeferredFolding()) {
+  if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets() && !HasDeferredFolding() &&
+      !HasDeferredFoldedPlaces()) {
     return false;
   }
   bool finished = true;
@@ -69,6 +70,7 @@ bool RunDeferredPaneWork() {
     if (finished) {
       MakeDeferredPairLinePictures();
       FoldAskedNets(detail_DeferredPaneWork::ModelsOfPanes());
+      PlaceDeferredFoldedNets();
       MakeDeferredFlatNets();
     } else {
       DropDeferredPairLinePictures();
@@ -80,6 +82,7 @@ bool RunDeferredPaneWork() {
   if (!enough) {
     DropDeferredPairLinePictures();
     detail_DeferredPaneWork::DropAskedFolds();
+    DropFoldedPlacing(true);
     DropDeferredFlatNets();
     finished = false;
   }

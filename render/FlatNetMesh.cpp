@@ -123,17 +123,11 @@ struct FoldedGathered {
   std::vector<Face3D*> oneByOne;
 };
 
-// One turn's folded facelets: their colours in one buffer, made once; in another the
-// places and normals of their corners, then of the tabs' and the glued tabs' triangles,
-// then the tabs' and the glued tabs' outlines as segments, made again after every fold
-// and change of the model's scale.
-struct FoldedPiece {
-  std::vector<Face3D*> facelets;
-  std::vector<const Edge3D*> tabs;
-  std::vector<const NetTab*> glued;
-  std::vector<bool> gluedRunStarts;
-  GLBuffer colours;
-  GLBuffer places;
+// The places and normals of a turn's folded corners in one buffer: the facelets', then
+// the tabs' and the glued tabs' triangles, then the tabs' and the glued tabs' outlines
+// as segments, made again after every fold and change of the model's scale.
+struct FoldedPlaces {
+  std::unique_ptr<GLBuffer> places = std::make_unique<GLBuffer>();
   GLsizei corners = 0;
   // The fold and scale the places are of.
   bool placed = false;
@@ -141,6 +135,18 @@ struct FoldedPiece {
   double scale = 0.0;
   GLsizei tabFills = 0, gluedFills = 0, tabLines = 0, gluedLines = 0;
   size_t tabFillsAt = 0, gluedFillsAt = 0, tabLinesAt = 0, gluedLinesAt = 0;
+};
+
+// One turn's folded facelets: their colours in one buffer, made once, and their places.
+// The idle work places a large net's pieces anew in `next`, drawn from once all the
+// pieces of the view are placed.
+struct FoldedPiece : FoldedPlaces {
+  std::vector<Face3D*> facelets;
+  std::vector<const Edge3D*> tabs;
+  std::vector<const NetTab*> glued;
+  std::vector<bool> gluedRunStarts;
+  GLBuffer colours;
+  std::unique_ptr<FoldedPlaces> next;
 };
 
 }  // namespace detail_FlatNetMesh
@@ -166,6 +172,9 @@ struct KeptFlatNet {
   bool waiting = false;
   bool declined = false;
   double lastRepaint = 0.0;
+  // The fold and scale whose placing of the folded pieces the user cancelled.
+  uint64_t declinedFold = 0;
+  double declinedScale = 0.0;
 };
 
 namespace detail_FlatNetMesh {
@@ -175,6 +184,7 @@ struct Kept : GLContextPart {
   unsigned long gathered = 0;
   unsigned long foldedGathered = 0;
   unsigned long foldedOneByOne = 0;
+  unsigned long foldedPlaced = 0;
 };
 
 bool GeomagOn() {
@@ -402,8 +412,10 @@ void GatherFolded(OpenGLView* view, Face3D* f, FoldedGathered& out) {
   }
 }
 
-// Places the piece's corners as the nets are folded now, in the model's scale.
-void PlaceFolded(OpenGLView* view, FoldedPiece& piece, const Model3D* model, double scale) {
+// Places the piece's corners as the nets are folded now, in the model's scale, into
+// `into` (the piece's own places, or those it draws from next).
+void PlaceFolded(OpenGLView* view, const FoldedPiece& piece, FoldedPlaces& into, const Model3D* model,
+                 double scale) {
   std::vector<FoldedVertex> corners;
   std::vector<float> lines;
   auto corner = [&corners](const double* p, double by, const double* normal) {
@@ -443,10 +455,10 @@ void PlaceFolded(OpenGLView* view, FoldedPiece& piece, const Model3D* model, dou
       for (int c = 0; c < 3; ++c) corner(f->mEdges[indices[i + c]].pos3D, scale, f->mNormal);
     }
   }
-  piece.corners = static_cast<GLsizei>(corners.size());
-  piece.tabFillsAt = corners.size();
+  into.corners = static_cast<GLsizei>(corners.size());
+  into.tabFillsAt = corners.size();
   for (const Edge3D* e : piece.tabs) fill(*e->tab, scale);
-  piece.tabFills = static_cast<GLsizei>(corners.size() - piece.tabFillsAt);
+  into.tabFills = static_cast<GLsizei>(corners.size() - into.tabFillsAt);
   // A glued tab whose folded point the pane does not show ends its facelet's run.
   std::vector<const NetTab*> glued;
   bool shown = true;
@@ -457,26 +469,27 @@ void PlaceFolded(OpenGLView* view, FoldedPiece& piece, const Model3D* model, dou
     if (shown && !tab->outline.empty() && !pane.IsFoldedTabPointShown(tab->outline.front().pos3D)) shown = false;
     if (shown) glued.push_back(tab);
   }
-  piece.gluedFillsAt = corners.size();
+  into.gluedFillsAt = corners.size();
   for (const NetTab* tab : glued) fill(*tab, 1.0);
-  piece.gluedFills = static_cast<GLsizei>(corners.size() - piece.gluedFillsAt);
+  into.gluedFills = static_cast<GLsizei>(corners.size() - into.gluedFillsAt);
   for (const Edge3D* e : piece.tabs) outline(*e->tab, scale);
-  piece.tabLines = static_cast<GLsizei>(lines.size() / 3);
+  into.tabLines = static_cast<GLsizei>(lines.size() / 3);
   for (const NetTab* tab : glued) outline(*tab, 1.0);
-  piece.gluedLines = static_cast<GLsizei>(lines.size() / 3) - piece.tabLines;
+  into.gluedLines = static_cast<GLsizei>(lines.size() / 3) - into.tabLines;
   // Byte offsets: the corners, then the lines.
   const size_t cornerBytes = corners.size() * sizeof(FoldedVertex);
-  piece.tabFillsAt *= sizeof(FoldedVertex);
-  piece.gluedFillsAt *= sizeof(FoldedVertex);
-  piece.tabLinesAt = cornerBytes;
-  piece.gluedLinesAt = cornerBytes + static_cast<size_t>(piece.tabLines) * 3 * sizeof(float);
+  into.tabFillsAt *= sizeof(FoldedVertex);
+  into.gluedFillsAt *= sizeof(FoldedVertex);
+  into.tabLinesAt = cornerBytes;
+  into.gluedLinesAt = cornerBytes + static_cast<size_t>(into.tabLines) * 3 * sizeof(float);
   std::vector<unsigned char> bytes(cornerBytes + lines.size() * sizeof(float));
   if (cornerBytes) std::memcpy(bytes.data(), corners.data(), cornerBytes);
   if (!lines.empty()) std::memcpy(bytes.data() + cornerBytes, lines.data(), lines.size() * sizeof(float));
-  if (!bytes.empty()) piece.places.Upload(bytes.data(), bytes.size(), false);
-  piece.placed = true;
-  piece.foldCount = model->GetFoldCount();
-  piece.scale = scale;
+  if (!bytes.empty()) into.places->Upload(bytes.data(), bytes.size(), false);
+  into.placed = true;
+  into.foldCount = model->GetFoldCount();
+  into.scale = scale;
+  if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedPlaced += piece.facelets.size();
 }
 
 double ModelScale(const Model3D* model) {
@@ -493,7 +506,7 @@ void AddFoldedPiece(KeptFlatNet& kept, FoldedGathered& gathered, size_t facelets
   if (!gathered.colours.empty()) {
     piece->colours.Upload(gathered.colours.data(), gathered.colours.size() * sizeof(float), false);
   }
-  PlaceFolded(kept.view, *piece, kept.key.nets.model, ModelScale(kept.key.nets.model));
+  PlaceFolded(kept.view, *piece, *piece, kept.key.nets.model, ModelScale(kept.key.nets.model));
   kept.foldedPieces.push_back(std::move(piece));
   kept.oneByOne.insert(kept.oneByOne.end(), gathered.oneByOne.begin(), gathered.oneByOne.end());
   if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedGathered += facelets;
@@ -577,7 +590,7 @@ void BeginFoldedArrays(const FoldedPiece& piece, size_t at, bool normals, bool c
   } else {
     glDisableClientState(GL_COLOR_ARRAY);
   }
-  piece.places.Bind(false);
+  piece.places->Bind(false);
   if (normals) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(FoldedVertex), base + at + offsetof(FoldedVertex, xyz));
@@ -592,7 +605,7 @@ void BeginFoldedArrays(const FoldedPiece& piece, size_t at, bool normals, bool c
 template <typename Draw>
 void ForEachFoldedArrays(const KeptFlatNet& kept, Draw draw) {
   WithPieceArrays(kept.foldedPieces, [&draw](const FoldedPiece& piece) {
-    if (piece.places.BelongsToCurrentContext()) draw(piece);
+    if (piece.places->BelongsToCurrentContext()) draw(piece);
   });
 }
 
@@ -642,6 +655,52 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
     left += kept->total - std::min(kept->next, kept->total);
   }
   return views;
+}
+
+// Whether the places are of another fold or scale than the model's now.
+bool PlacesOld(const FoldedPlaces& places, const Model3D* model, double scale) {
+  return !places.placed || places.foldCount != model->GetFoldCount() || places.scale != scale;
+}
+
+// Whether the view's folded nets are too many facelets to place anew in a paint: the
+// idle work places them after each fold.
+bool PlacedWhenIdle(const KeptFlatNet& kept) {
+  return kept.folded && kept.chain.size() >= static_cast<size_t>(kDeferredFlatNetFacelets);
+}
+
+// The views whose folded nets wait for the idle work to place them anew (but for those
+// whose placing the user cancelled at the fold and scale as they are).
+std::vector<KeptFlatNet*> WaitingForPlaces() {
+  std::vector<KeptFlatNet*> found;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->flatNets) continue;
+    for (auto& [view, kept] : static_cast<Kept&>(*state->flatNets).views) {
+      if (!PlacedWhenIdle(kept) || !NetsHold(kept.key)) continue;
+      const Model3D* model = kept.key.nets.model;
+      const double scale = ModelScale(model);
+      if (kept.declinedFold == model->GetFoldCount() && kept.declinedScale == scale) continue;
+      if (std::any_of(kept.foldedPieces.begin(), kept.foldedPieces.end(),
+                      [&](const auto& piece) { return PlacesOld(*piece, model, scale); })) {
+        found.push_back(&kept);
+      }
+    }
+  }
+  return found;
+}
+
+// Whether the piece is placed neither as the view's nets are folded now nor in the
+// places it draws from next.
+bool IsToPlace(const KeptFlatNet& kept, const FoldedPiece& piece) {
+  const Model3D* model = kept.key.nets.model;
+  const double scale = ModelScale(model);
+  return PlacesOld(piece, model, scale) && (!piece.next || PlacesOld(*piece.next, model, scale));
+}
+
+FoldedPiece* NextToPlace(const KeptFlatNet& kept) {
+  for (const auto& piece : kept.foldedPieces) {
+    if (IsToPlace(kept, *piece)) return piece.get();
+  }
+  return nullptr;
 }
 
 }  // namespace detail_FlatNetMesh
@@ -744,12 +803,17 @@ const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const st
   }
   KeptFlatNet* kept = FindKept(view, *state, MakeKey(view, nullptr, model, &nets), true, &nets);
   if (!kept) return nullptr;
-  // The places of the corners after the last fold.
+  // The places of the corners after the last fold; a large net's are placed by the
+  // idle work (all its pieces before it draws from any), and drawn as they were till then.
   const double scale = ModelScale(model);
+  if (PlacedWhenIdle(*kept)) {
+    if (!WaitingForPlaces().empty()) platform::Services().views->PrepareWhenIdle();
+    return kept;
+  }
   bool placed = false;
   for (auto& piece : kept->foldedPieces) {
     if (piece->placed && piece->foldCount == model->GetFoldCount() && piece->scale == scale) continue;
-    PlaceFolded(view, *piece, model, scale);
+    PlaceFolded(view, *piece, *piece, model, scale);
     placed = true;
   }
   if (placed) view->Frames().NoteFrameDrawnAfresh();
@@ -1000,6 +1064,72 @@ bool MakeDeferredFlatNets() {
   return false;
 }
 
+bool HasDeferredFoldedPlaces() {
+  return !detail_FlatNetMesh::WaitingForPlaces().empty();
+}
+
+bool PlaceDeferredFoldedNets() {
+  using namespace detail_FlatNetMesh;
+  if (!HasDeferredFoldedPlaces()) return true;
+  // A Cancel at the window's first report ends the work before any of it begins.
+  const int cancels = GetProgressCancelCount();
+  ProgressScope progress;
+  bool going = GetProgressCancelCount() == cancels;
+  size_t done = 0;
+  while (going) {
+    // The views are found again at each turn: the panes painted meanwhile may have
+    // gathered their nets anew.
+    const std::vector<KeptFlatNet*> views = WaitingForPlaces();
+    if (views.empty()) break;
+    size_t left = 0;
+    for (const KeptFlatNet* kept : views) {
+      for (const auto& piece : kept->foldedPieces) left += IsToPlace(*kept, *piece);
+    }
+    if (!UpdateProgress(double(done) / double(std::max<size_t>(1, done + left)), "Placing the folded nets")) {
+      going = false;
+      break;
+    }
+    KeptFlatNet& kept = *views.front();
+    const Model3D* model = kept.key.nets.model;
+    if (FoldedPiece* piece = NextToPlace(kept)) {
+      GLSection section(kept.view);
+      if (!section.IsOpen()) {
+        // No context to put them in: the pane shows the nets as last placed.
+        kept.declinedFold = model->GetFoldCount();
+        kept.declinedScale = ModelScale(model);
+        continue;
+      }
+      if (!piece->next) piece->next = std::make_unique<FoldedPlaces>();
+      PlaceFolded(kept.view, *piece, *piece->next, model, ModelScale(model));
+      ++done;
+      continue;
+    }
+    // Every piece placed: the pane draws from the new places together.
+    for (const auto& piece : kept.foldedPieces) {
+      if (piece->next && !PlacesOld(*piece->next, model, ModelScale(model))) {
+        static_cast<FoldedPlaces&>(*piece) = std::move(*piece->next);
+      }
+      piece->next.reset();
+    }
+    kept.view->Invalidate(false);
+  }
+  if (going) return true;
+  // The user's Cancel leaves the panes showing the nets as last placed until the nets
+  // are folded again; after the program's stop the next idle time places them.
+  DropFoldedPlacing(!WasProgressCancelRequested());
+  return false;
+}
+
+void DropFoldedPlacing(bool declined) {
+  using namespace detail_FlatNetMesh;
+  for (KeptFlatNet* kept : WaitingForPlaces()) {
+    for (const auto& piece : kept->foldedPieces) piece->next.reset();
+    if (!declined) continue;
+    kept->declinedFold = kept->key.nets.model->GetFoldCount();
+    kept->declinedScale = ModelScale(kept->key.nets.model);
+  }
+}
+
 void DropDeferredFlatNets() {
   using namespace detail_FlatNetMesh;
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
@@ -1036,6 +1166,13 @@ unsigned long CountFoldedNetFaceletsDrawnOneByOne() {
   using namespace detail_FlatNetMesh;
   unsigned long sum = 0;
   ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.foldedOneByOne; });
+  return sum;
+}
+
+unsigned long CountFoldedNetFaceletsPlaced() {
+  using namespace detail_FlatNetMesh;
+  unsigned long sum = 0;
+  ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.foldedPlaced; });
   return sum;
 }
 

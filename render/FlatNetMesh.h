@@ -9,7 +9,8 @@
 // folded, also the nets shown, the faces' opacities, the hidden stellation cells, which
 // tabs are glued (the fold past a half, or whole) and which tabs are shown. The folded
 // places of the corners are made again after each fold (Model3D::GetFoldCount) in one
-// pass over the kept facelets and tabs. A net of many facelets is not gathered in the
+// pass over the kept facelets and tabs: in the paint for a small net, by the idle work
+// for a large one (the pane drawing the old places till all the new ones are made). A net of many facelets is not gathered in the
 // paint that asks for it: the program is asked to come back when it is idle
 // (ViewNotifier::PrepareWhenIdle) and gathers it then, a turn of facelets at a time
 // under the progress window, while the pane shows the part gathered so far.
@@ -68,6 +69,18 @@ bool HasDeferredFlatNets();
 // net or model changes; a stop the program asked for (RequestProgressCancel) lets the
 // next paint ask again.
 bool MakeDeferredFlatNets();
+// Whether a Folding Net pane's folded nets, too large to place in a paint, wait to be
+// placed as the nets were last folded (or at the model's new scale).
+bool HasDeferredFoldedPlaces();
+// Places them, a piece at a time under one progress level with its Cancel: each pane
+// draws from its old places until all its pieces are placed anew, then from the new
+// ones. False when cancelled: after the user's Cancel the panes show the nets as last
+// placed until they are folded again; a stop the program asked for lets the next idle
+// time place them.
+bool PlaceDeferredFoldedNets();
+// The placing is not finished (memory ran out): the new places made so far go, and,
+// when declined, the panes show the old ones until the nets are folded again.
+void DropFoldedPlacing(bool declined);
 // The nets waiting are not gathered (the work before them was cancelled, or memory ran
 // out); the next paint asks again.
 void DropDeferredFlatNets();
@@ -78,6 +91,9 @@ void ForgetFlatNets(const OpenGLView* view);
 // made, flat and folded (for tests).
 unsigned long CountFlatNetFaceletsGathered();
 unsigned long CountFoldedNetFaceletsGathered();
+// The folded facelets placed anew into kept buffers since each context was made (for
+// tests).
+unsigned long CountFoldedNetFaceletsPlaced();
 // The folded facelets drawn one at a time in the current context (told by the drawing),
 // and in all contexts since each was made (for tests).
 void NoteFoldedFaceletsDrawnOneByOne(size_t count);

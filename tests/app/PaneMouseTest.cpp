@@ -424,7 +424,8 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
 // (a paint once folded them all, two seconds at a million facelets): the paint asks the
 // idle work, and shows nothing before their first fold and the nets as they were last
 // folded after a new fraction. The idle work's fold, under its progress window, is what
-// the pane shows next; its Cancel leaves the pane as it was and not asking again.
+// the pane shows next, its buffers placed there too; its Cancel leaves the pane as it was
+// and not asking again.
 TEST_F(PaneClickTest, ALargeModelsNetsAreFoldedByTheIdleWorkNotInThePaint) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   std::unique_ptr<SimplePoly> cube = GetCurrentPoly()->Subdivide(0, 30);
@@ -460,6 +461,7 @@ TEST_F(PaneClickTest, ALargeModelsNetsAreFoldedByTheIdleWorkNotInThePaint) {
   EXPECT_TRUE(HasDeferredFolding());
   const GLBitmap half = paintAfterIdleWork();
   EXPECT_EQ(model->GetFoldCount(), 1u);
+  ASSERT_GT(CountFoldedNetFaceletsGathered(), 0u) << "drawn one by one";
   EXPECT_GT(CountDifferentPixels(half, empty), 300 * 300 / 20);
 
   settings.foldFraction = 0.9;
@@ -480,13 +482,25 @@ TEST_F(PaneClickTest, ALargeModelsNetsAreFoldedByTheIdleWorkNotInThePaint) {
   EXPECT_FALSE(HasDeferredFolding());
   EXPECT_EQ(model->GetFoldCount(), 1u);
   EXPECT_EQ(CountDifferentPixels(window->ReadPixels(), half), 0);
-  // The view chosen again asks again; the fold is then shown.
+  // The view chosen again asks again. The idle work folds the nets, then places the
+  // pane's buffers anew: a paint between the two draws the old places, and the paint
+  // after them places nothing and shows the new fold.
   pane->ChooseViewType(kViewFoldingNet);
   window->Paint();
   EXPECT_TRUE(HasDeferredFolding());
-  const GLBitmap closer = paintAfterIdleWork();
+  EXPECT_TRUE(FoldAskedNets({model}));
   EXPECT_EQ(model->GetFoldCount(), 2u);
-  EXPECT_GT(CountDifferentPixels(closer, half), 300 * 300 / 50);
+  const unsigned long placed = CountFoldedNetFaceletsPlaced();
+  window->Paint();
+  EXPECT_EQ(CountFoldedNetFaceletsPlaced(), placed) << "placed in the paint";
+  EXPECT_EQ(CountDifferentPixels(window->ReadPixels(), half), 0);
+  for (int turns = 0; turns < 4 && RunDeferredPaneWork(); ++turns) {
+  }
+  const unsigned long placedWhenIdle = CountFoldedNetFaceletsPlaced();
+  EXPECT_GE(placedWhenIdle - placed, static_cast<unsigned long>(kDeferredFlatNetFacelets));
+  window->Paint();
+  EXPECT_EQ(CountFoldedNetFaceletsPlaced(), placedWhenIdle) << "placed in the paint";
+  EXPECT_GT(CountDifferentPixels(window->ReadPixels(), half), 300 * 300 / 50);
   settings.foldFraction = fraction;
 }
 
