@@ -15,9 +15,8 @@
 // project), qconvex on the same file, the two in turn, three times. The points P: 0 N
 // in the unit ball, 1 N on the unit sphere, 2 the 100,002 corners of the geodesic
 // sphere of 200,000 faces. The road R: 0 the hull of the plain coordinates; 1 the
-// hull of a model whose vertices they are, given by their positions, computed in
-// place (the road of the validity check and the stellation planes: the process holds
-// the model too). Each
+// hull of a model whose vertices they are, computed in place (the road of the
+// validity check and the stellation planes: the process holds the model too). Each
 // run's peak resident memory and processor time are those the kernel gives for the
 // process (wait4), reading the file included. It reports, the least of the three runs
 // each:
@@ -47,14 +46,8 @@
 //   sphere 1,000,000      0.67 0.61 / 0.67 0.67       1.33 0.73 / 1.10 0.73
 //   geodesic 100,002      0.61 0.43 / 0.62 0.43       1.24 0.52 / 0.98 0.53
 //   The sphere of a million keeps 999,979 corners before, all after. Road 1 over a
-//   ball then held the model's vertex records (152 bytes each: 145 MiB for a
-//   million), which alone exceeded qconvex's whole process. Made only for the
-//   corners, road 1 before / after (load 34 to 40 before, 17 to 27 after):
-//   ball 100,000          3.02 0.86 / 1.00 0.85
-//   sphere 100,000        1.16 0.86 / 1.15 0.77
-//   ball 1,000,000        4.02 0.87 / 0.89 0.65
-//   sphere 1,000,000      1.10 0.79 / 1.10 0.86
-//   and road 0 unchanged (0.89 0.61 / 0.90 0.66 on the ball of a million).
+//   ball holds the model's vertex records (152 bytes each: 145 MiB for a million),
+//   which alone exceed qconvex's whole process.
 //   CreateConvexHullCommand: before 242 MiB and 4.47 s (qconvex 62 MiB, 0.72 s:
 //   3.9 and 6.2 times); after 196 MiB and 4.5 to 4.8 s (3.2 and 5.9 times). The
 //   new model alone (its elements, edges, face types and drawing polygons) holds

@@ -8,10 +8,10 @@
 //     and of faces.
 //
 //   convex_hull_driver --model FILE
-//     the same points made the vertices of a model by their positions
-//     (SetVertPositions), and the hull of the model computed in place
-//     (ComputeConvexHull on the SimplePoly, the road of the validity check and the
-//     stellation planes): the process holds the model as well as its hull.
+//     the same points made the vertices of a model, as a model file's reader makes
+//     them, and the hull of the model computed in place (ComputeConvexHull on the
+//     SimplePoly, the road of the validity check and the stellation planes): the
+//     process holds the model as well as its hull.
 //
 //   convex_hull_driver --measure OUTPUT PROGRAM ARGUMENT...
 //     runs PROGRAM with its standard output into OUTPUT and prints its peak resident
@@ -26,7 +26,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "bench/support/HullDriver.h"
@@ -47,8 +46,10 @@ int HullOfPoints(std::vector<double>& xyz) {
 }
 
 int HullOfModel(std::vector<double>& xyz) {
-  auto model = std::make_unique<corvia::SimplePoly>();
-  model->SetVertPositions(std::move(xyz));
+  const int n = static_cast<int>(xyz.size() / 3);
+  auto model = std::make_unique<corvia::SimplePoly>(n, 0);
+  for (int i = 0; i < n; ++i) model->VertAt(i).SetPos(&xyz[static_cast<size_t>(i) * 3]);
+  std::vector<double>().swap(xyz);
   std::string refusal;
   if (!corvia::ComputeConvexHull(*model, 0, &refusal)) {
     std::fprintf(stderr, "no hull: %s\n", refusal.c_str());

@@ -1523,32 +1523,6 @@ HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, i
   return outcome;
 }
 
-// The hull of a model whose vertices are held as positions alone (and which has no
-// faces), found from the positions as plain points; the model then keeps only the
-// corners, in their order, and makes records for them alone. A cancel before the
-// faces are written leaves the model as it was.
-HullOutcome HullOfBareVerts(SimplePoly& poly, int* badVertex, double faceTolerance) {
-  PointHull hull;
-  HullOutcome outcome =
-      HullOfPoints(poly.BarePos(0), static_cast<size_t>(poly.NumVerts()), hull, badVertex, faceTolerance);
-  if (outcome != HullOutcome::Built) return outcome;
-  if (hull.NumFaces() >= kHullTrimFaces) malloc_trim(0);
-  if (!ProgressTick()) return HullOutcome::Cancelled;
-  {
-    // Point numbers become the numbers of the corners kept.
-    std::vector<int32_t> cornerOf(static_cast<size_t>(poly.NumVerts()), kHullNone);
-    for (size_t k = 0; k < hull.corners.size(); ++k) {
-      cornerOf[static_cast<size_t>(hull.corners[k])] = static_cast<int32_t>(k);
-    }
-    for (int32_t& corner : hull.faceCorners) corner = cornerOf[static_cast<size_t>(corner)];
-  }
-  poly.KeepBareVerts(hull.corners);
-  for (size_t k = 0; k < hull.corners.size(); ++k) hull.corners[k] = static_cast<int32_t>(k);
-  poly.flags |= kSimpleGrowable;
-  WriteHullFaces(poly, 0, hull, nullptr);
-  return HullOutcome::Built;
-}
-
 // The source faces whose corners all carry Done (the corners of one hull face, marked
 // through their coincidence rings), each once, into `covering`; reached through the
 // faces of every marked vertex. The faces stay unmarked.
@@ -1607,9 +1581,7 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   using detail_ConvexHull::HullOutcome;
   HullOutcome outcome = HullOutcome::Flat;
   int badVertex = -1;
-  if (poly.NumVerts() >= 4 && poly.HasBareVerts() && poly.NumFaces() == 0 && firstFace == 0) {
-    outcome = detail_ConvexHull::HullOfBareVerts(poly, &badVertex, faceTolerance);
-  } else if (poly.NumVerts() >= 4) {
+  if (poly.NumVerts() >= 4) {
     platform::WaitCursorScope waitCursor;
     poly.flags |= kSimpleGrowable;
     // The builder goes before the faces are made: the model holds them, and a hull of

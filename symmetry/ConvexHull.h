@@ -45,9 +45,6 @@ constexpr float kHullNewFaceBlend = 0.3f;
 // "Unable to create the convex hull: ". A cancel of the progress level the hull runs
 // in stops it: false, with `refusal` empty and no face from firstFace on (the model's
 // vertex-face lists may be gone).
-// A model whose vertices are held as positions alone (SimplePoly::SetVertPositions)
-// and which has no faces keeps, instead of marking the others Temp, only the corners:
-// they become vertices 0, 1, ... in their order, the only ones given records.
 bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
                        double faceTolerance = kPointTolerance);
 

@@ -291,9 +291,9 @@ void SimpleEdge::SetLabel(const char* text) { detail_SimplePoly::SetPlainString(
 // ---- SimpleVert ----------------------------------------------------------------------------
 
 int32_t SimpleVert::GetIndex() const {
-  if (!owner || owner->Records().empty()) return -1;
-  const SimpleVert* first = owner->Records().data();
-  if (this < first || this >= first + owner->Records().size()) return -1;
+  if (!owner || owner->mVerts.empty()) return -1;
+  const SimpleVert* first = owner->mVerts.data();
+  if (this < first || this >= first + owner->mVerts.size()) return -1;
   return static_cast<int32_t>(this - first);
 }
 
@@ -397,18 +397,18 @@ void SettleTypes(std::vector<Rec>& array, std::vector<int32_t>& parent) {
 }  // namespace detail_SimplePoly
 
 void SimpleVert::JoinTypeRing(SimpleVert& other) {
-  detail_SimplePoly::JoinTypeRings(owner->Records(), owner->mVertTypeParent, GetIndex(), other.GetIndex());
+  detail_SimplePoly::JoinTypeRings(owner->mVerts, owner->mVertTypeParent, GetIndex(), other.GetIndex());
 }
 
 void SimplePoly::DeferTypeJoins() {
-  mVertTypeParent.resize(Records().size());
-  for (size_t k = 0; k < Records().size(); ++k) mVertTypeParent[k] = static_cast<int32_t>(k);
+  mVertTypeParent.resize(mVerts.size());
+  for (size_t k = 0; k < mVerts.size(); ++k) mVertTypeParent[k] = static_cast<int32_t>(k);
   mFaceTypeParent.resize(mFaces.size());
   for (size_t k = 0; k < mFaces.size(); ++k) mFaceTypeParent[k] = static_cast<int32_t>(k);
 }
 
 void SimplePoly::SettleTypeJoins() {
-  detail_SimplePoly::SettleTypes(Records(), mVertTypeParent);
+  detail_SimplePoly::SettleTypes(mVerts, mVertTypeParent);
   detail_SimplePoly::SettleTypes(mFaces, mFaceTypeParent);
 }
 
@@ -606,20 +606,20 @@ void SimplePoly::InitRecords(int firstVert, int firstFace) {
 void SimplePoly::Resize(int newVerts, int newFaces) {
   const int oldVerts = NumVerts();
   const int oldFaces = NumFaces();
-  if (newVerts > oldVerts) Records().resize(static_cast<size_t>(newVerts));
+  if (newVerts > oldVerts) mVerts.resize(static_cast<size_t>(newVerts));
   if (newFaces > oldFaces) mFaces.resize(static_cast<size_t>(newFaces));
   InitRecords(oldVerts, oldFaces);
 }
 
 void SimplePoly::Reserve(int numVerts, int numFaces) {
-  if (numVerts > 0) Records().reserve(static_cast<size_t>(numVerts));
+  if (numVerts > 0) mVerts.reserve(static_cast<size_t>(numVerts));
   if (numFaces > 0) mFaces.reserve(static_cast<size_t>(numFaces));
 }
 
 SimpleVert& SimplePoly::AddVert() {
-  if (Records().capacity() == Records().size()) Records().reserve(2 * Records().size() + 10);
+  if (mVerts.capacity() == mVerts.size()) mVerts.reserve(2 * mVerts.size() + 10);
   Resize(NumVerts() + 1, NumFaces());
-  return Records().back();
+  return mVerts.back();
 }
 
 SimpleFace& SimplePoly::AddFace() {
@@ -641,7 +641,7 @@ SimpleVert* SimplePoly::GetVert(int i) {
   // Builders that grow the vertices give no edges.
   mEdges.clear();
   // Room for twice as many, so that growth one by one stays linear.
-  if (Records().capacity() <= static_cast<size_t>(i)) Records().reserve(2 * static_cast<size_t>(i) + 10);
+  if (mVerts.capacity() <= static_cast<size_t>(i)) mVerts.reserve(2 * static_cast<size_t>(i) + 10);
   Resize(i + 1, NumFaces());
   return &VertAt(i);
 }
@@ -689,14 +689,13 @@ bool SimplePoly::Truncate(int newVerts, int newFaces) {
   for (int i = newVerts; i < NumVerts(); ++i) {
     if (VertAt(i).flags & kSimpleInTree) SearchErase(i);
   }
-  Records().erase(Records().begin() + newVerts, Records().end());
+  mVerts.erase(mVerts.begin() + newVerts, mVerts.end());
   mFaces.erase(mFaces.begin() + newFaces, mFaces.end());
   return true;
 }
 
 void SimplePoly::ReleaseElements() {
-  std::vector<SimpleVert>().swap(mVertRecords);
-  std::vector<double>().swap(mBarePos);
+  std::vector<SimpleVert>().swap(mVerts);
   std::vector<SimpleFace>().swap(mFaces);
   mSearch = std::make_unique<SimpleVertSearch>();
   currentFace = kNoIndex;
@@ -706,46 +705,6 @@ void SimplePoly::ReleaseElements() {
 void SimplePoly::SetNumEdges(int n) {
   mEdges.clear();
   if (n > 0) mEdges.resize(static_cast<size_t>(n));
-}
-
-void SimplePoly::SetVertPositions(std::vector<double> xyz) {
-  std::vector<SimpleVert>().swap(mVertRecords);
-  mSearch = std::make_unique<SimpleVertSearch>();
-  mVertTypeParent.clear();
-  xyz.resize(xyz.size() / 3 * 3);
-  mBarePos = std::move(xyz);
-}
-
-namespace detail_SimplePoly {
-
-// Records for the positions numbered `kept` (all of them without it), in that order,
-// as SetPos leaves a vertex: entered in the search, which is filled when first needed.
-// The positions stay until the records are made.
-std::vector<SimpleVert> RecordsOfPositions(SimplePoly* owner, const std::vector<double>& positions,
-                                           const std::vector<int32_t>* kept) {
-  const size_t n = kept ? kept->size() : positions.size() / 3;
-  std::vector<SimpleVert> records(n);
-  for (size_t i = 0; i < n; ++i) {
-    SimpleVert& v = records[i];
-    v.owner = owner;
-    v.nextOfType = v.coinc = static_cast<int32_t>(i);
-    CopyVector(v.pos, &positions[(kept ? static_cast<size_t>((*kept)[i]) : i) * 3]);
-    v.flags |= kSimpleInTree;
-  }
-  return records;
-}
-
-}  // namespace detail_SimplePoly
-
-void SimplePoly::MakeVertRecords() const {
-  mVertRecords = detail_SimplePoly::RecordsOfPositions(const_cast<SimplePoly*>(this), mBarePos, nullptr);
-  std::vector<double>().swap(mBarePos);
-}
-
-void SimplePoly::KeepBareVerts(const std::vector<int32_t>& kept) {
-  mVertRecords = detail_SimplePoly::RecordsOfPositions(this, mBarePos, &kept);
-  std::vector<double>().swap(mBarePos);
-  mSearch = std::make_unique<SimpleVertSearch>();
 }
 
 // ---- SimplePoly: position search --------------------------------------------------------------
@@ -845,8 +804,7 @@ size_t SimplePoly::GetMemorySize() const {
     if (!s->empty()) size += s->size() + 1;
   }
   size += SymGroup::GetMemorySize(symmetry.get());
-  size += mBarePos.size() * sizeof(double);
-  for (const SimpleVert& v : mVertRecords) size += kVertBytes + kItemBytes * v.items.size();
+  for (const SimpleVert& v : mVerts) size += kVertBytes + kItemBytes * v.items.size();
   for (const SimpleFace& f : mFaces) size += kFaceBytes + kItemBytes * f.items.size();
   size += kEdgeBytes * mEdges.size();
   return size;
@@ -861,7 +819,7 @@ int SimplePoly::CountFacesWithoutFlags(uint32_t bits) const {
 }
 
 void SimplePoly::ClearVertFlags(uint32_t bits) {
-  for (SimpleVert& v : Records()) v.flags &= ~bits;
+  for (SimpleVert& v : mVerts) v.flags &= ~bits;
 }
 
 void SimplePoly::ClearFaceFlags(uint32_t bits) {

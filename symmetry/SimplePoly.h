@@ -328,12 +328,12 @@ class SimplePoly {
   SimplePoly& operator=(const SimplePoly&) = delete;
 
   // ---- Arrays ----
-  int NumVerts() const { return static_cast<int>(mBarePos.empty() ? mVertRecords.size() : mBarePos.size() / 3); }
+  int NumVerts() const { return static_cast<int>(mVerts.size()); }
   int NumFaces() const { return static_cast<int>(mFaces.size()); }
   int NumEdges() const { return static_cast<int>(mEdges.size()); }
   // Unchecked access (0 <= i < count).
-  SimpleVert& VertAt(int i) { return Records()[static_cast<size_t>(i)]; }
-  const SimpleVert& VertAt(int i) const { return Records()[static_cast<size_t>(i)]; }
+  SimpleVert& VertAt(int i) { return mVerts[static_cast<size_t>(i)]; }
+  const SimpleVert& VertAt(int i) const { return mVerts[static_cast<size_t>(i)]; }
   SimpleFace& FaceAt(int i) { return mFaces[static_cast<size_t>(i)]; }
   const SimpleFace& FaceAt(int i) const { return mFaces[static_cast<size_t>(i)]; }
   SimpleEdge& EdgeAt(int i) { return mEdges[static_cast<size_t>(i)]; }
@@ -360,22 +360,6 @@ class SimplePoly {
   void ReleaseElements();
   // A fresh edge array of n edges (0 drops it).
   void SetNumEdges(int n);
-  // The vertices given by their positions alone (x, y, z of each in turn), in place
-  // of any the model had; the faces, if any, name them by number. No vertex record
-  // (flags, rings, colours, label: six times the room of a position) is made until
-  // one is first asked for, and then the records of all of them, each entered in the
-  // position search as SetPos enters it. A large cloud of which only the hull is
-  // wanted never needs them: ComputeConvexHull makes records for its corners alone.
-  // Not to be read from several threads before the records are made.
-  void SetVertPositions(std::vector<double> xyz);
-  // Whether the vertices are held as positions alone, with no record made yet.
-  bool HasBareVerts() const { return !mBarePos.empty(); }
-  // Position of vertex i of a model that HasBareVerts.
-  const double* BarePos(int i) const { return &mBarePos[static_cast<size_t>(i) * 3]; }
-  // Of the vertices held as positions alone, those numbered in `kept` (rising) become
-  // vertices 0, 1, ... with records of their own; the other positions go. Only for a
-  // model without faces.
-  void KeepBareVerts(const std::vector<int32_t>& kept);
 
   // The vertex within kPointTolerance of p (of the same infinite kind), or a new
   // vertex GetVert (usedCount) at p, usedCount then counted up. Null when the model
@@ -481,19 +465,7 @@ class SimplePoly {
   void SearchErase(int32_t index);
   int32_t SearchFind(const double* p, bool infinite) const;
 
-  // The vertex records, made from mBarePos on first use while it holds the positions.
-  std::vector<SimpleVert>& Records() const {
-    if (!mBarePos.empty()) [[unlikely]]
-      MakeVertRecords();
-    return mVertRecords;
-  }
-  void MakeVertRecords() const;
-
-  // Mutable: the records of a model given by positions alone are made when first
-  // asked for, through a const model too.
-  mutable std::vector<SimpleVert> mVertRecords;
-  // The positions of vertices without records (SetVertPositions); empty otherwise.
-  mutable std::vector<double> mBarePos;
+  std::vector<SimpleVert> mVerts;
   std::vector<SimpleFace> mFaces;
   std::vector<SimpleEdge> mEdges;
   // While type joins are deferred: each vertex's and face's parent in its type's

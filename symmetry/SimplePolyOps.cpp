@@ -99,7 +99,7 @@ void SimplePoly::CalcFaceNormals(bool force, int firstFace) {
 
 double SimplePoly::GetMaxVertexRadius() const {
   double best = 0.0;
-  for (const SimpleVert& v : Records()) {
+  for (const SimpleVert& v : mVerts) {
     if (!v.IsTemp()) best = std::max(best, std::sqrt(Dot(v.pos, v.pos)));
   }
   return best;
@@ -137,7 +137,7 @@ double SimplePoly::GetMidRadius() const {
 void SimplePoly::GetCentre(double* out) {
   out[0] = out[1] = out[2] = 0.0;
   int taken = 0;
-  for (SimpleVert& v : Records()) {
+  for (SimpleVert& v : mVerts) {
     if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
     AddTo(out, v.pos);
     ++taken;
@@ -149,7 +149,7 @@ void SimplePoly::GetCentre(double* out) {
 
 void SimplePoly::Translate(const double* v) {
   if (detail_SimplePolyOps::IsZero(v)) return;
-  for (SimpleVert& p : Records()) {
+  for (SimpleVert& p : mVerts) {
     // A vertex at infinity is a direction, which a move leaves as it is.
     if (!p.IsInfinite()) Subtract(p.pos, p.pos, v);
   }
@@ -187,7 +187,7 @@ void SimplePoly::Centre() {
 
 void SimplePoly::Scale(double factor) {
   if (factor >= kUnitLow && factor <= kUnitHigh) return;
-  for (SimpleVert& v : Records()) corvia::Scale(v.pos, v.pos, factor);
+  for (SimpleVert& v : mVerts) corvia::Scale(v.pos, v.pos, factor);
   if (flags & kSimpleHasPlaneFaces) {
     for (SimpleFace& f : mFaces) {
       if (f.Count() == 0 && f.HasNormal() && !(f.flags & kSimpleCentralPlane)) corvia::Scale(f.normal, f.normal, factor);
@@ -198,7 +198,7 @@ void SimplePoly::Scale(double factor) {
 
 void SimplePoly::ScaleAlongAxis(double factor, const double* unitAxis) {
   if (factor >= kUnitLow && factor <= kUnitHigh) return;
-  for (SimpleVert& v : Records()) {
+  for (SimpleVert& v : mVerts) {
     double step[3];
     corvia::Scale(step, unitAxis, (factor - 1.0) * Dot(v.pos, unitAxis));
     AddTo(v.pos, step);
@@ -295,7 +295,7 @@ void SimplePoly::Reflect(const SymGroup* group) {
     corvia::Scale(step, u, 2.0 * Dot(p, u));
     Subtract(p, p, step);
   };
-  for (SimpleVert& v : Records()) mirror(v.pos);
+  for (SimpleVert& v : mVerts) mirror(v.pos);
   for (SimpleFace& f : mFaces) {
     if (f.HasNormal()) mirror(f.normal);
   }
@@ -318,7 +318,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
 
   const int liveFaces = CountFacesWithoutFlags(kSimpleTemp);
   int liveVerts = 0;
-  for (const SimpleVert& v : Records()) {
+  for (const SimpleVert& v : mVerts) {
     if (!v.IsTemp()) ++liveVerts;
   }
   auto dual = std::make_unique<SimplePoly>(liveFaces, liveVerts);

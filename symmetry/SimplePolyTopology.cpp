@@ -88,7 +88,7 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
   // One pass over the face records copies the corners of the live faces side by
   // side; the lists are gathered from the copy into one array, vertex by vertex,
   // and one pass over the vertex records hands each vertex its list.
-  std::vector<uint32_t> offset(Records().size() + 1, 0);
+  std::vector<uint32_t> offset(mVerts.size() + 1, 0);
   std::vector<int32_t> corners;
   corners.reserve(3 * mFaces.size());
   std::vector<uint32_t> start(mFaces.size() + 1, 0);
@@ -131,7 +131,7 @@ void SimplePoly::CompressVertexTypeIds() {
     uint8_t temp;
     uint8_t done;
   };
-  std::vector<RingStep> steps(Records().size());
+  std::vector<RingStep> steps(mVerts.size());
   for (int i = 0; i < numVerts; ++i) {
     const SimpleVert& v = VertAt(i);
     steps[static_cast<size_t>(i)] = RingStep{v.nextOfType, v.typeId, static_cast<uint8_t>(v.IsTemp()),
@@ -207,14 +207,14 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   });
   // Runs are gathered from A's neighbourhood, not from neighbours in the sorted
   // order: a tolerant order need not put near-equal points side by side.
-  std::vector<int> rank(Records().size(), -1);
+  std::vector<int> rank(mVerts.size(), -1);
   for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
   PointGrid grid(10 * tolerance, positionOf);
   grid.Reserve(live.size());
   for (int i : live) grid.Add(i);
   (void)tick();
   grid.Finish();
-  std::vector<bool> absorbed(Records().size(), false);
+  std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
   std::vector<int> run;
   for (int a : live) {
@@ -260,7 +260,7 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
 bool SimplePoly::SimpleSortVertFaces() {
   if (flags & kSimpleSortedFaceLists) return true;
   ProgressTicker tick;
-  for (SimpleVert& v : Records()) {
+  for (SimpleVert& v : mVerts) {
     (void)tick();
     if (v.IsTemp() || v.Count() == 0) continue;
     const int32_t self = v.GetIndex();
@@ -666,7 +666,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
   CompressVertexTypeIds();
   CreateVertexFaceLists(false);
   int32_t maxType = -1;
-  for (SimpleVert& v : Records()) {
+  for (SimpleVert& v : mVerts) {
     if (v.IsTemp()) continue;
     std::sort(v.items.begin(), v.items.end());
     maxType = std::max(maxType, v.typeId);
@@ -1133,7 +1133,7 @@ bool SimplePoly::SortVertFacesUsingEdgeTypes(std::vector<std::unique_ptr<SimpEdg
       }
     }
   }
-  std::vector<int> counts(Records().size(), 0);
+  std::vector<int> counts(mVerts.size(), 0);
   std::vector<int32_t> corners;
   std::vector<SimpleSplitRecord> splits;
   for (auto& type : types) {
@@ -1266,10 +1266,10 @@ bool SimplePoly::RenumberScatteredVerts() {
   std::vector<int32_t> place = newIndex;
   for (int32_t i = 0; i < numVerts; ++i) {
     for (int32_t to = place[static_cast<size_t>(i)]; to != i; to = place[static_cast<size_t>(i)]) {
-      std::swap(Records()[static_cast<size_t>(i)], Records()[static_cast<size_t>(to)]);
+      std::swap(mVerts[static_cast<size_t>(i)], mVerts[static_cast<size_t>(to)]);
       std::swap(place[static_cast<size_t>(i)], place[static_cast<size_t>(to)]);
     }
-    SimpleVert& v = Records()[static_cast<size_t>(i)];
+    SimpleVert& v = mVerts[static_cast<size_t>(i)];
     if (v.coinc != kNoIndex) v.coinc = i;
     if (v.nextOfType != kNoIndex) v.nextOfType = i;
   }

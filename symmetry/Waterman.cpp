@@ -83,7 +83,7 @@ std::unique_ptr<SimplePoly> CreateWatermanPoly(int latticeType, int root) {
 
 Outcome SimplePoly::ProjectOntoSphere() {
   using namespace detail_Waterman;
-  for (SimpleVert& v : Records()) {
+  for (SimpleVert& v : mVerts) {
     const double length = std::sqrt(Dot(v.pos, v.pos));
     // A vertex at the centre stays there; the planarity test below decides whether
     // the model can still be used.

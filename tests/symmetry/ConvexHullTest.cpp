@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -17,7 +16,6 @@
 #include "core/VectorMath.h"
 #include "symmetry/ConvexHull.h"
 #include "symmetry/SimplePoly.h"
-#include "tests/support/AllocationHook.h"
 #include "tests/support/TestSupport.h"
 #include "tests/symmetry/FindSymmetriesModels.h"
 
@@ -213,50 +211,6 @@ TEST(ConvexHull, EveryPointOfADenseSphereIsACorner) {
     ASSERT_TRUE(corvia::ComputeConvexHull(xyz.data(), size_t(n), hull));
     EXPECT_EQ(hull.corners.size(), size_t(n)) << n << " points";
   }
-}
-
-// A model given by the positions of its vertices alone holds, for its hull, records for
-// the corners only: a cloud in a ball, most of it inside, takes far less than the
-// 150 bytes a point its vertex records would, and keeps the corners and faces of the
-// hull of the plain points, in their order.
-TEST(ConvexHull, AModelGivenByPositionsMakesRecordsForItsCornersAlone) {
-  constexpr int kPoints = 200000;
-  std::mt19937 random(20261210u);
-  std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
-  std::vector<double> xyz;
-  while (xyz.size() < size_t(kPoints) * 3) {
-    const double p[3] = {coordinate(random), coordinate(random), coordinate(random)};
-    if (corvia::Dot(p, p) <= 1) xyz.insert(xyz.end(), p, p + 3);
-  }
-  corvia::PointHull plain;
-  ASSERT_TRUE(corvia::ComputeConvexHull(xyz.data(), size_t(kPoints), plain));
-  corvia::SimplePoly model;
-  model.SetVertPositions(xyz);
-  bool built = false;
-  {
-    corvia::testing::AllocationLimit limit(size_t(kPoints) * 40);
-    built = corvia::ComputeConvexHull(model, 0);
-    EXPECT_EQ(limit.Failures(), 0);
-  }
-  ASSERT_TRUE(built);
-  ASSERT_EQ(size_t(model.NumVerts()), plain.corners.size());
-  for (size_t k = 0; k < plain.corners.size(); ++k) {
-    EXPECT_EQ(0, std::memcmp(model.VertAt(int(k)).pos, &xyz[size_t(plain.corners[k]) * 3], 3 * sizeof(double))) << k;
-  }
-  ASSERT_EQ(size_t(model.NumFaces()), plain.NumFaces());
-  for (int f = 0; f < model.NumFaces(); ++f) {
-    for (int i = 0; i < model.FaceAt(f).Count(); ++i) {
-      EXPECT_EQ(plain.corners[size_t(model.FaceAt(f).items[size_t(i)])],
-                plain.faceCorners[plain.faceStart[size_t(f)] + size_t(i)]);
-    }
-  }
-  // The records made when first asked for are those SetPos makes.
-  corvia::SimplePoly few;
-  few.SetVertPositions({0, 0, 0, 1, 2, 3});
-  int used = few.NumVerts();
-  const double second[3] = {1, 2, 3};
-  EXPECT_EQ(few.FindOrCreateVert(second, used), &few.VertAt(1));
-  EXPECT_EQ(used, 2);
 }
 
 TEST(ConvexHull, PointsGivenManyTimesOverGiveTheHullOfTheirFirstCopies) {
