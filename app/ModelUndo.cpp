@@ -56,6 +56,23 @@ class ModelSnapshot final : public UndoState {
   // Whether its corners came from a file: the copy kept here is read as a file's, but a
   // model that came back must make the models derived from it as it did before.
   bool mFileCorners = false;
+  // The document's record the model was taken from (CPolyDoc::NoteWayBack), and the
+  // length scale the model was written with.
+  uint64_t mRecord = 0;
+  double mLengthScale = 0.0;
+
+  // Whether the model itself is the same in both: its data, its side shown, its
+  // sub-symmetry, its corners' origin, the cells of both stellations and the selection.
+  bool SameModel(const ModelSnapshot& other) const {
+    const auto sameCells = [](const StellationCellSet& a, const StellationCellSet& b) {
+      return a.included == b.included && a.hidden == b.hidden;
+    };
+    return mData == other.mData && mShowDual == other.mShowDual && mSubSymmetry == other.mSubSymmetry &&
+           mRotIndex == other.mRotIndex && mReflIndex == other.mReflIndex && mFileCorners == other.mFileCorners &&
+           mLibraryEntryOfDual == other.mLibraryEntryOfDual && sameCells(mCells[0], other.mCells[0]) &&
+           sameCells(mCells[1], other.mCells[1]) && mSelectedList == other.mSelectedList &&
+           mSelectedIndex == other.mSelectedIndex && mSelectedAsVertex == other.mSelectedAsVertex;
+  }
 
   size_t GetMemorySize() const override {
     size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
@@ -80,6 +97,34 @@ bool RestoreCells(Poly& poly, FaceTypeBlock* block, const StellationCellSet& set
   return restored.done();
 }
 
+// What the model kept of the file it came from, and its compound's parts' names.
+void ApplyFileNames(Poly& poly, const ModelSnapshot& state) {
+  if (state.mKeep) {
+    poly.mFileKeep = MakePart<ModelFileKeep>(*state.mKeep);
+  } else {
+    poly.mFileKeep.reset();
+  }
+  poly.mPartNames = state.mPartNames;
+}
+
+// What the step keeps beside the model comes back: the scale new models take, the file
+// path and the stellation options; the title, the captions and the panes follow.
+void ApplySurroundings(const ModelSnapshot& state) {
+  GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
+  if (CPolyDoc* document = GetDocument()) document->SetPathName(state.mPathName.c_str(), false);
+  // The cells are exact already: the option alone comes back.
+  StellationOptions = state.mStellationOptions;
+  // The model's library identity came back with it after the model was made: the title,
+  // the toolbar's model box and the captions follow it now.
+  if (CPolyDoc* doc = GetDocument()) {
+    doc->UpdateTitle();
+  } else if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) {
+    frame->FillSymmetryCombos();
+  }
+  UpdateAllCaptions();
+  platform::Services().views->RedrawAllViews(true);
+}
+
 bool Apply(const ModelSnapshot& state) {
   // The list says that the step could not be put back.
   CPolyDoc* document = GetDocument();
@@ -88,15 +133,8 @@ bool Apply(const ModelSnapshot& state) {
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   if (!state.mFileCorners) poly->mPolyFlags &= ~kPolyFlagFileCorners;
-  if (state.mKeep) {
-    poly->mFileKeep = MakePart<ModelFileKeep>(*state.mKeep);
-  } else {
-    poly->mFileKeep.reset();
-  }
-  poly->mPartNames = state.mPartNames;
+  ApplyFileNames(*poly, state);
   if (state.mLibraryEntryOfDual && !poly->mLibraryEntry) poly->SetLibraryEntryOfDual(state.mLibraryEntryOfDual);
-  GetUnitSettings().mUserLengthScale = state.mUserLengthScale;
-  if (document) document->SetPathName(state.mPathName.c_str(), false);
   if (state.mSubSymmetry) {
     // The colours are the step's own: the subgroup must not give new ones.
     const bool recolour = RecolourOnSubSymmetry;
@@ -114,8 +152,6 @@ bool Apply(const ModelSnapshot& state) {
   }
   if (!RestoreCells(*poly, poly->mBaseBlock.get(), state.mCells[0])) return false;
   if (!RestoreCells(*poly, poly->mDualBlock.get(), state.mCells[1])) return false;
-  // The cells are exact already: the option alone comes back.
-  StellationOptions = state.mStellationOptions;
   if (state.mSelectedList >= 0) {
     PolyElement* e = state.mSelectedList == 0 ? poly->GetFace(state.mSelectedIndex) : poly->GetVertex(state.mSelectedIndex);
     if (e) {
@@ -123,15 +159,7 @@ bool Apply(const ModelSnapshot& state) {
       ShowSelectionChangeOf(poly);
     }
   }
-  // The model's library identity came back with it after the model was made: the title,
-  // the toolbar's model box and the captions follow it now.
-  if (CPolyDoc* doc = GetDocument()) {
-    doc->UpdateTitle();
-  } else if (auto* frame = dynamic_cast<CMainFrame*>(GetMainFrame())) {
-    frame->FillSymmetryCombos();
-  }
-  UpdateAllCaptions();
-  platform::Services().views->RedrawAllViews(true);
+  ApplySurroundings(state);
   return true;
 }
 
@@ -148,7 +176,11 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
     return nullptr;
   }
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
-  if (const CPolyDoc* document = GetDocument()) state->mPathName = document->GetPathName();
+  if (CPolyDoc* document = GetDocument()) {
+    state->mPathName = document->GetPathName();
+    state->mRecord = document->NoteWayBack();
+  }
+  state->mLengthScale = GetUnitSettings().mLengthScale;
   state->mPartNames = poly->mPartNames;
   state->mLibraryEntryOfDual = poly->mLibraryEntryOfDual;
   state->mUserLengthScale = GetUnitSettings().mUserLengthScale;
@@ -179,6 +211,34 @@ bool DocumentUndoModel::Restore(const UndoState& state, const UndoState& current
   if (d::Apply(*target)) return true;
   d::Apply(*back);
   return false;
+}
+
+bool DocumentUndoModel::PutBack(const UndoState& state) {
+  namespace d = detail_ModelUndo;
+  const auto* target = dynamic_cast<const d::ModelSnapshot*>(&state);
+  CPolyDoc* doc = GetDocument();
+  if (!target || !doc) return Restore(state, state);
+  doc->EndAllTransitions();
+  // The model the step was taken from, replaced and kept since, comes back itself: a
+  // model made again from the step would differ from it in the last bits of its planes.
+  // It must be as the step keeps it (not changed in place before it was replaced), with
+  // the scale it was written at. The model current at the failure may be half-made: it
+  // is made again.
+  if (target->mRecord != 0 && doc->PutBackRecord(target->mRecord)) {
+    GetUnitSettings().SetLengthScale(target->mLengthScale, false);
+    const std::unique_ptr<UndoState> now = Capture(false);
+    const auto* shown = dynamic_cast<const d::ModelSnapshot*>(now.get());
+    if (shown && shown->SameModel(*target)) {
+      d::ApplyFileNames(*GetCurrentPoly(), *target);
+      d::ApplySurroundings(*target);
+      return true;
+    }
+  }
+  return Restore(state, state);
+}
+
+void DocumentUndoModel::KeepReplacedModels(bool keep) noexcept {
+  if (CPolyDoc* doc = GetDocument()) doc->KeepReplacedRecords(keep);
 }
 
 bool DocumentUndoModel::SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) {

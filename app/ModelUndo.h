@@ -13,6 +13,8 @@ class DocumentUndoModel final : public UndoModel {
  public:
   std::unique_ptr<UndoState> Capture(bool tell) override;
   bool Restore(const UndoState& state, const UndoState& current) override;
+  bool PutBack(const UndoState& state) override;
+  void KeepReplacedModels(bool keep) noexcept override;
   bool SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) override;
 };
 

@@ -159,7 +159,7 @@ bool GiveColours(ElementList& list, const SideColours& c, bool backAsFront) {
 
 // ---- Records --------------------------------------------------------------------------------
 
-DocRecord::DocRecord(ListNode*& head, ListNode*& tail) : ModelRecord(head, tail) {}
+DocRecord::DocRecord(ListNode*& head, ListNode*& tail, uint64_t serial) : ModelRecord(head, tail), mSerial(serial) {}
 
 DocRecord::~DocRecord() { FreeSavedMouseThrows(mSavedThrows); }
 
@@ -207,6 +207,7 @@ CPolyDoc::CPolyDoc() : mMemories(kNumMemorySlots) {
 
 CPolyDoc::~CPolyDoc() {
   while (mFirstRecord) delete mFirstRecord;
+  while (mFirstKept) delete mFirstKept;
   mCurrentRecord = nullptr;
   mPoly = nullptr;
   if (&GetDocumentAccess() == this) InstallDocumentAccess(nullptr);
@@ -214,7 +215,53 @@ CPolyDoc::~CPolyDoc() {
   if (detail_PolyDoc::gDocument == this) detail_PolyDoc::gDocument = nullptr;
 }
 
-DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecord); }
+DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecord, ++mRecordSerials); }
+
+void CPolyDoc::DropRecord(DocRecord* record) noexcept {
+  if (mKeepReplaced && record && record->mWayBack) {
+    record->MoveToList(mFirstKept, mLastKept);
+    return;
+  }
+  delete record;
+}
+
+// ---- The way back of an operation ------------------------------------------------------------
+
+void CPolyDoc::KeepReplacedRecords(bool keep) noexcept {
+  mKeepReplaced = keep;
+  if (keep) return;
+  while (mFirstKept) delete mFirstKept;
+  for (DocRecord* r = GetFirstRecord(); r; r = r->Next()) r->mWayBack = false;
+}
+
+uint64_t CPolyDoc::NoteWayBack() {
+  if (mKeepReplaced) mCurrentRecord->mWayBack = true;
+  return mCurrentRecord->GetSerial();
+}
+
+bool CPolyDoc::PutBackRecord(uint64_t serial) {
+  DocRecord* found = nullptr;
+  for (DocRecord* r = GetFirstRecord(); r && !found; r = r->Next()) {
+    if (r->GetSerial() == serial) found = r;
+  }
+  for (ListNode* r = mFirstKept; r && !found; r = r->mNext) {
+    if (static_cast<DocRecord*>(r)->GetSerial() == serial) {
+      found = static_cast<DocRecord*>(r);
+      found->MoveToList(mFirstRecord, mLastRecord);
+    }
+  }
+  if (!found || found == mCurrentRecord) return false;
+  Poly& poly = found->mPoly;
+  if (found->mFadingOut) {
+    found->RestoreGeometry();
+    found->mFadingOut = false;
+  }
+  poly.mTransitionEnd = -1.0;
+  poly.mTransitionDirection = 0;
+  poly.mTransitionProgress = 1.0;
+  SwitchToModel(found);
+  return true;
+}
 
 // ---- Model memories --------------------------------------------------------------------------
 
@@ -366,7 +413,7 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
 
   // Without a transition the new record replaces the one before at once.
   if (!transitionRuns || !DoTransition(occasion, previous, mPendingTransition, GetTimeSeconds(), true, false))
-    delete previous;
+    DropRecord(previous);
   UpdateAfterChange(changeFlags);
   // Made while busy, the model had no verdict of the toy's yet.
   if (GeomagStyle) CheckConstructionToyAllViews();
@@ -457,7 +504,7 @@ void CPolyDoc::SwitchToModel(ModelRecord* record) {
   if (!target || target == mCurrentRecord) return;
   DocRecord* old = mCurrentRecord;
   MakeCurrentRecord(target, kRecordSwitch);
-  delete old;
+  DropRecord(old);
 }
 
 bool CPolyDoc::DoTransition(int occasion, double startTime, ModelRecord* outgoing, bool restoreMouseThrow,
@@ -520,6 +567,8 @@ bool CPolyDoc::DoTransition(int, DocRecord* outgoing, const TransitionSettings& 
     old.mTransitionDirection = 0;
     old.mTransitionEnd = startTime + shown * duration;
   }
+  // What it showed before is in its saved values, whichever way it was fading.
+  outgoing->mFadingOut = true;
 
   Poly& incoming = *mPoly;
   incoming.mTransition = s;
@@ -603,7 +652,7 @@ void CPolyDoc::EndTransition(DocRecord* record) {
     }
     MakeCurrentRecord(other, kRecordSwitch);
   }
-  delete record;
+  DropRecord(record);
 }
 
 void CPolyDoc::EndAllTransitions() {

@@ -42,7 +42,8 @@ struct TemplateHolder {
 // model that a transition changes.
 class DocRecord final : private detail_PolyDoc::TemplateHolder, public ModelRecord {
  public:
-  DocRecord(ListNode*& head, ListNode*& tail);
+  // Numbered by its document: no other record of the document has the number.
+  DocRecord(ListNode*& head, ListNode*& tail, uint64_t serial);
   ~DocRecord() override;
 
   DocRecord* Next() const { return static_cast<DocRecord*>(mNext); }
@@ -54,11 +55,18 @@ class DocRecord final : private detail_PolyDoc::TemplateHolder, public ModelReco
   // The values of the model that a transition changes, kept to be put back.
   void SaveGeometry();
   void RestoreGeometry();
+  uint64_t GetSerial() const { return mSerial; }
 
   CameraRecord mCameras[kNumModelViewRecords];
+  // An undo step of the running operation was taken from its model: it is kept for the
+  // operation's way back when it is replaced (CPolyDoc::NoteWayBack).
+  bool mWayBack = false;
+  // It began to fade out: its values changed since SaveGeometry.
+  bool mFadingOut = false;
 
  private:
   SavedMouseThrow* mSavedThrows = nullptr;
+  uint64_t mSerial;
 };
 
 // UpdateAfterChange flags.
@@ -129,6 +137,20 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
   DocRecord* GetCurrentRecord() const { return mCurrentRecord; }
   DocRecord* GetFirstRecord() const { return static_cast<DocRecord*>(mFirstRecord); }
   int CountRecords() const;
+
+  // ---- The way back of an operation -------------------------------------------------------
+  // While on (an operation runs), a record that an undo step was taken from is kept out
+  // of the list when it is replaced, its model untouched, instead of being deleted; off
+  // deletes those kept (it frees only).
+  void KeepReplacedRecords(bool keep) noexcept;
+  // The number of the current record, for a step taken from its model; while records
+  // are kept, the record is marked to be kept.
+  uint64_t NoteWayBack();
+  // Makes the record of the number current again, from the list or those kept, as it
+  // was before any transition moved it; the record that was current goes. False when
+  // no such record is left, or when it is the current one (which the failure may have
+  // left half-changed).
+  bool PutBackRecord(uint64_t serial);
   // Makes the record current (modes above); for drawing, the panes take its cameras
   // and view types without being redrawn.
   void MakeCurrentRecord(DocRecord* record, int mode);
@@ -172,6 +194,8 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
 
  private:
   DocRecord* NewRecord();
+  // Deletes a record that is replaced, or keeps it for the way back (KeepReplacedRecords).
+  void DropRecord(DocRecord* record) noexcept;
   // Builds a model into a record of its own with the occasion's transition (or the one
   // given; occasion -1 and none: at once) and makes it current; when the build fails
   // the model shown before stays. changeFlags go to UpdateAfterChange.
@@ -180,6 +204,12 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
 
   ListNode* mFirstRecord = nullptr;
   ListNode* mLastRecord = nullptr;
+  // The records kept for the running operation's way back, and whether they are kept.
+  ListNode* mFirstKept = nullptr;
+  ListNode* mLastKept = nullptr;
+  bool mKeepReplaced = false;
+  // The number the last record made took.
+  uint64_t mRecordSerials = 0;
   DocRecord* mCurrentRecord = nullptr;
   Poly* mPoly = nullptr;
   std::string mOwnName;

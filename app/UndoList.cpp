@@ -237,7 +237,7 @@ bool UndoList::RestoreLastUndo() {
 }
 
 platform::UndoHooks::OperationMark UndoList::BeginOperation() {
-  ++mOperationDepth;
+  if (mOperationDepth++ == 0) mModel.KeepReplacedModels(true);
   return {mStepsPushed, mGroupDepth, mUnrecorded};
 }
 
@@ -261,7 +261,7 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
     while (!mUndo.empty() && mUndo.back()->serial > mark.steps) {
       Step& step = *mUndo.back();
       const bool done = step.cells ? mModel.SetCells(step.dual, step.changes, true)
-                                   : step.before && mModel.Restore(*step.before, *step.before);
+                                   : step.before && mModel.PutBack(*step.before);
       if (!done) return false;
       unrecorded = step.unrecordedBefore;
       PopNewest();
@@ -275,7 +275,9 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
 void UndoList::EndOperation(const OperationMark& /*mark*/) noexcept {
   if (mOperationDepth > 0) --mOperationDepth;
   if (mOperationDepth > 0) return;
-  // Its steps are kept for good, or are only the operation's own.
+  // Its steps are kept for good, or are only the operation's own; the models it replaced
+  // go.
+  mModel.KeepReplacedModels(false);
   mDroppedRedo.clear();
   if (!mLimits.enabled) ClearUndoList();
 }

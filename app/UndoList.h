@@ -7,7 +7,9 @@
 // holds more than its limits allow, never the last MinNumUndos. With the user's undo off
 // the list shows no step, but an operation that runs (core/OperationGuard.h) still keeps
 // its own steps, within the same limits, to put the model back should it fail; they go
-// when the outermost operation ends.
+// when the outermost operation ends. Meanwhile the models its steps were taken from are
+// kept when they are replaced (UndoModel::KeepReplacedModels), so that the way back gives
+// the very model where it can, not one made again from the step.
 
 #include <cstddef>
 #include <deque>
@@ -43,6 +45,14 @@ class UndoModel {
   // Makes the state current. When that fails, the current state comes back from
   // `current` (taken just before) and the result is false.
   virtual bool Restore(const UndoState& state, const UndoState& current) = 0;
+  // The way back of an operation that failed: makes the state current again, as the very
+  // model it was taken from when that model is still at hand and untouched, else as
+  // Restore does.
+  virtual bool PutBack(const UndoState& state) { return Restore(state, state); }
+  // On while operations run: a model a step was taken from is kept when it is replaced,
+  // for PutBack; off (the end of the outermost operation) releases what was kept, freeing
+  // only.
+  virtual void KeepReplacedModels(bool keep) noexcept { (void)keep; }
   // Gives the cells of the base (dual) stellation the inclusion before the changes
   // (undo) or after them; false, nothing changed, when the stellation lacks a cell.
   virtual bool SetCells(bool dual, const std::vector<UndoCellChange>& changes, bool undo) = 0;

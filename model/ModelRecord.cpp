@@ -8,6 +8,13 @@ ModelRecord::ModelRecord(ListNode*& head, ListNode*& tail) : mListHead(&head), m
   ListNode::Append(this, head, tail);
 }
 
+void ModelRecord::MoveToList(ListNode*& head, ListNode*& tail) noexcept {
+  ListNode::Unlink(this, *mListHead, *mListTail);
+  ListNode::Append(this, head, tail);
+  mListHead = &head;
+  mListTail = &tail;
+}
+
 ModelRecord::~ModelRecord() {
   // A record deleted while still linked would leave the list pointing at freed memory.
   ListNode::Unlink(this, *mListHead, *mListTail);

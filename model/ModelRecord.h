@@ -37,6 +37,8 @@ class ModelRecord : public ListNode {
   ModelRecord(ListNode*& head, ListNode*& tail);
   // Leaves the list it was appended to, then frees what it owns.
   ~ModelRecord() override;
+  // Leaves its list for the tail of another (which its destructor then leaves).
+  void MoveToList(ListNode*& head, ListNode*& tail) noexcept;
 
   int32_t mWord = 0;
   Poly mPoly;

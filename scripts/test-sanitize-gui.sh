@@ -30,5 +30,5 @@ filter=${CORVIA_SANITIZE_GUI_FILTER:-'WindowSurvives*:Seeds/RandomActionsSeed*:T
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/test_gui" --gtest_brief=1 --gtest_filter="$filter"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0 LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan-suppressions.txt \
   "$build/tests/test_app" --gtest_brief=1 \
-  --gtest_filter='Operations/SweepTest.*:SweptOperations.*'
+  --gtest_filter='Operations/SweepTest.*:SweptOperations.*:WayBackTest.*'
 echo "Window tests and the allocation sweep under the sanitizers: built in $((built - start)) s, ran in $(( $(date +%s) - built )) s"

@@ -544,6 +544,70 @@ TEST_P(SweepTest, EachAllocationFailureEndsTheOperationInWordsWithTheModelAsItWa
   Sweep(kCases[std::get<0>(GetParam())]);
 }
 
+// With the user's undo list off, an operation that ran out of memory gives back the very
+// model it replaced: Create Convex Core numbers the vertices of a model whose faces' poles
+// a rebuild would change in their last bits as if the failure had never come.
+class WayBackTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    SetTransitionsEnabled(false);
+    UndoLimits limits;
+    limits.enabled = false;
+    mUndo.List().SetLimits(limits);
+  }
+
+  // The vertices of the convex core of the model, in their order.
+  std::vector<double> CoreVertices(const char* name) {
+    Platform().messages.Clear();
+    EXPECT_TRUE(RunDocCommand(SweepTest::PolyCommand("Create Convex Core")));
+    std::vector<double> points;
+    for (const PolyElement* v = GetCurrentPoly()->mVertices.mHead; v; v = v->mNext)
+      points.insert(points.end(), std::begin(v->mDualVert), std::end(v->mDualVert));
+    EXPECT_FALSE(points.empty()) << name;
+    return points;
+  }
+
+  void Open(const char* name) { ASSERT_TRUE(mDocument->SetModel(Find(name), false, false)) << name; }
+
+  DocumentUndoScope mUndo;
+};
+
+TEST_F(WayBackTest, AModelPutBackAfterAMemoryFailureIsTheOneReplaced) {
+  const int next = SweepTest::PolyCommand("Next Polyhedron");
+  const auto step = [next] { RunCommandOperation(next, [next] { RunDocCommand(next); }); };
+  for (const char* name : {"Small Stellated Dodecahedron", "Great Dodecahedron"}) {
+    Open(name);
+    const std::vector<double> whole = CoreVertices(name);
+    Open(name);
+    unsigned long count = 0;
+    {
+      AllocationFailure none(0);
+      step();
+      count = none.Count();
+    }
+    ASSERT_GT(count, 20u) << name;
+    int ended = 0;
+    for (unsigned long k = count / 20; k < count; k += count / 10) {
+      Open(name);
+      const std::string shown = GetCurrentPoly()->mName ? GetCurrentPoly()->mName : "";
+      const int failures = GetMemoryFailureCount();
+      {
+        AllocationFailure failure(k);
+        step();
+        ASSERT_TRUE(failure.Met()) << name << ": allocation " << k;
+      }
+      // A failure the step can do without leaves nothing to put back.
+      if (GetMemoryFailureCount() == failures) continue;
+      ++ended;
+      ASSERT_EQ(shown, GetCurrentPoly()->mName ? GetCurrentPoly()->mName : "") << name << ": allocation " << k;
+      EXPECT_EQ(mDocument->CountRecords(), 1) << name << ": allocation " << k;
+      EXPECT_EQ(CoreVertices(name), whole) << name << ": allocation " << k << " of " << count;
+    }
+    EXPECT_GE(ended, 5) << name;
+  }
+}
+
 // Each operation with the user's undo list on and off (undo and redo only on).
 std::vector<std::tuple<int, bool>> Operations() {
   std::vector<std::tuple<int, bool>> operations;
