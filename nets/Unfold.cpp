@@ -112,6 +112,33 @@ void ApplyFold(Face3D* facelet, const Transform3D& fold) {
   MatrixTimesVector(fold.Matrix(), facelet->mNormal, up);
 }
 
+// The bounds of the folded places of each run of Net::kFoldedRun facelets along the
+// chain from `first`, tabs included; the facelets' visited marks are cleared on the way.
+void RecordFoldedBoxes(Face3D* first, std::vector<Net::FoldedBox>& boxes) {
+  boxes.clear();
+  size_t placed = 0;
+  for (Face3D* f = first; f; f = f->mNextInNet, ++placed) {
+    f->mFlags &= ~kFaceletVisited;
+    if (placed % Net::kFoldedRun == 0) {
+      boxes.push_back({{DBL_MAX, DBL_MAX, DBL_MAX}, {-DBL_MAX, -DBL_MAX, -DBL_MAX}});
+    }
+    Net::FoldedBox& box = boxes.back();
+    auto add = [&box](const double* p) {
+      for (int k = 0; k < 3; ++k) {
+        box.least[k] = std::min(box.least[k], p[k]);
+        box.largest[k] = std::max(box.largest[k], p[k]);
+      }
+    };
+    const int count = f->GetNumEdges();
+    for (int i = 0; i < count; ++i) {
+      const Edge3D& e = f->mEdges[i];
+      add(e.pos3D);
+      if (!e.tab) continue;
+      for (const TabPoint& t : e.tab->outline) add(t.pos3D);
+    }
+  }
+}
+
 }  // namespace detail_Unfold
 
 void GetPlacement2D(const Edge3D* placed, const Edge3D* neighbour, double* m) {
@@ -344,28 +371,7 @@ bool Net::Fold(double hinge, double place, const std::function<bool()>& goOn) {
     if (goOn) going = goOn();
   }
   // The runs' bounds, of the places as they are now, folded whole or in part.
-  mFoldedBoxes.clear();
-  size_t placed = 0;
-  for (Face3D* f = first; f; f = f->mNextInNet, ++placed) {
-    f->mFlags &= ~kFaceletVisited;
-    if (placed % kFoldedRun == 0) {
-      mFoldedBoxes.push_back({{DBL_MAX, DBL_MAX, DBL_MAX}, {-DBL_MAX, -DBL_MAX, -DBL_MAX}});
-    }
-    FoldedBox& box = mFoldedBoxes.back();
-    auto add = [&box](const double* p) {
-      for (int k = 0; k < 3; ++k) {
-        box.least[k] = std::min(box.least[k], p[k]);
-        box.largest[k] = std::max(box.largest[k], p[k]);
-      }
-    };
-    const int count = f->GetNumEdges();
-    for (int i = 0; i < count; ++i) {
-      const Edge3D& e = f->mEdges[i];
-      add(e.pos3D);
-      if (!e.tab) continue;
-      for (const TabPoint& t : e.tab->outline) add(t.pos3D);
-    }
-  }
+  RecordFoldedBoxes(first, mFoldedBoxes);
   return going;
 }
 
