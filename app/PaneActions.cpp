@@ -341,7 +341,8 @@ std::string CPolyView::GetCaptionTip(int x, int y) const {
     case kCaptionMakeBase:
       return "Make the model shown here the base model";
     case kCaptionLeaveMode:
-      return GetPaneSelectionMode() == kSelectMeasurement ? "Leave Measurement Mode" : "Leave Faceting Mode";
+      return GetMouseSelectionMode(GetViewGroup()) == kSelectMeasurement ? "Leave Measurement Mode"
+                                                                          : "Leave Faceting Mode";
     default:
       return std::string();
   }

@@ -43,6 +43,7 @@
 #include "platform/Services.h"
 #include "render/GLSelection.h"
 #include "render/SelectionItems.h"
+#include "render/ViewGroup.h"
 #include "render/ViewWindow.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/StellationCell.h"
@@ -512,7 +513,7 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
 void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   // Only the left button pressed alone can end as a click.
-  const bool alone = button == kMouseButtonLeft && GetMouseButtonsHeld() == 0;
+  const bool alone = button == kMouseButtonLeft && GetViewGroup().mouse.buttons == 0;
   gPress.candidate = alone;
   gPress.section = false;
   gPress.augment = 0;
@@ -521,7 +522,7 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   gPress.x = x;
   gPress.y = y;
   const bool ctrlOnly = (keyFlags & kMouseKeyControl) && !(keyFlags & kMouseKeyShift);
-  if (ctrlOnly && GetMouseButtonsHeld() == 0) {
+  if (ctrlOnly && GetViewGroup().mouse.buttons == 0) {
     if (button == kMouseButtonLeft && ValueThrowOf(mViewType)) {
       gPress.candidate = false;
       gPress.value = ValueThrowOf(mViewType);
@@ -538,7 +539,7 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   }
   // In Cross-section Tumble Mode the left button turns the model under the slicing
   // plane in the panes that show the section, in place of the camera.
-  if (alone && GetPaneSelectionMode() == kSelectSectionTumble && TakesSectionDrag(mViewType) &&
+  if (alone && GetMouseSelectionMode(GetViewGroup()) == kSelectSectionTumble && TakesSectionDrag(mViewType) &&
       !(keyFlags & (kMouseKeyShift | kMouseKeyControl))) {
     gPress.candidate = false;
     gPress.section = true;
@@ -548,7 +549,8 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   }
   // On the augmentation preview the left and right buttons set the added solid's
   // height and explosion.
-  if ((button == kMouseButtonLeft || button == kMouseButtonRight) && GetMouseButtonsHeld() == 0 && PreviewOf(this) &&
+  const bool noneHeld = GetViewGroup().mouse.buttons == 0;
+  if ((button == kMouseButtonLeft || button == kMouseButtonRight) && noneHeld && PreviewOf(this) &&
       !(keyFlags & (kMouseKeyShift | kMouseKeyControl))) {
     gPress.candidate = false;
     gPress.augment = button;
@@ -564,9 +566,9 @@ void CPolyView::OnButtonDoubleClick(int button, int x, int y, unsigned keyFlags)
 
 void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
-  if (gPress.augment && (GetMouseButtonsHeld() & gPress.augment)) {
+  if (gPress.augment && (GetViewGroup().mouse.buttons & gPress.augment)) {
     int lastX = 0, lastY = 0;
-    GetCurrentPoint(lastX, lastY);
+    GetViewGroup().mouse.GetCurrentPoint(lastX, lastY);
     if (Augmentation* augmentation = PreviewOf(this); augmentation && y != lastY) {
       DragPreview(augmentation, gPress.augment, lastY - y);
       Invalidate(true);
@@ -574,9 +576,9 @@ void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
     NewView::OnMouseMove(x, y, keyFlags);
     return;
   }
-  if (gPress.value && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
+  if (gPress.value && (GetViewGroup().mouse.buttons & kMouseButtonLeft)) {
     int lastX = 0, lastY = 0;
-    GetCurrentPoint(lastX, lastY);
+    GetViewGroup().mouse.GetCurrentPoint(lastX, lastY);
     if (x != lastX || y != lastY) {
       gPress.value->AddDragSample(x, y);
       gPress.value->ApplyMotion(static_cast<float>(x - lastX), static_cast<float>(y - lastY));
@@ -585,9 +587,9 @@ void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
     NewView::OnMouseMove(x, y, keyFlags);
     return;
   }
-  if (gPress.section && (GetMouseButtonsHeld() & kMouseButtonLeft)) {
+  if (gPress.section && (GetViewGroup().mouse.buttons & kMouseButtonLeft)) {
     int lastX = 0, lastY = 0;
-    GetCurrentPoint(lastX, lastY);
+    GetViewGroup().mouse.GetCurrentPoint(lastX, lastY);
     if (x != lastX || y != lastY) {
       mSectionThrow->AddDragSample(x, y);
       mSectionThrow->ApplyMotion(static_cast<float>(x - lastX), static_cast<float>(y - lastY));
@@ -596,7 +598,7 @@ void CPolyView::OnMouseMove(int x, int y, unsigned keyFlags) {
     NewView::OnMouseMove(x, y, keyFlags);
     return;
   }
-  if (gPress.candidate && GetMouseButtonsHeld() &&
+  if (gPress.candidate && GetViewGroup().mouse.buttons &&
       (std::abs(x - gPress.x) > kClickSlop || std::abs(y - gPress.y) > kClickSlop)) {
     gPress.candidate = false;
   }
@@ -628,8 +630,9 @@ void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
     NewView::OnButtonUp(button, x, y, keyFlags);
     return;
   }
-  const bool click = gPress.candidate && button == kMouseButtonLeft && GetMouseButtonsHeld() == kMouseButtonLeft &&
-                     std::abs(x - gPress.x) <= kClickSlop && std::abs(y - gPress.y) <= kClickSlop;
+  const bool onlyLeft = GetViewGroup().mouse.buttons == kMouseButtonLeft;
+  const bool click = gPress.candidate && button == kMouseButtonLeft && onlyLeft && std::abs(x - gPress.x) <= kClickSlop &&
+                     std::abs(y - gPress.y) <= kClickSlop;
   gPress.candidate = false;
   OpenGLView::OnButtonUp(button, x, y, keyFlags);
   if (click) mClicks.OnClick(gPress.x, gPress.y, keyFlags);
@@ -650,7 +653,7 @@ void CPolyView::ReleaseMouseButtons() {
 int CPolyView::GetCursor() {
   // While a button or a key drives the camera, its cursor; else the mode's.
   const int navigation = OpenGLView::GetCursor();
-  if (navigation != kArrowCursor || GetMouseButtonsHeld()) return navigation;
+  if (navigation != kArrowCursor || GetViewGroup().mouse.buttons) return navigation;
   switch (GetClickMode(mViewType)) {
     case kSelectIdentification:
       return kCursorIdentify;

@@ -747,7 +747,7 @@ void CPolyDoc::PivotAroundSelectedItem() {
   CPolyView* active = CPolyView::GetActive();
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
-    if (!pane || !pane->Is3D() || (pane != active && !GetLinkedViews())) continue;
+    if (!pane || !pane->Is3D() || (pane != active && !GetLinkedViews(pane->GetViewGroup()))) continue;
     std::copy(axis, axis + 3, pane->Navigation().GetPivotThrow()->mAxis);
   }
 }

@@ -26,6 +26,7 @@
 #include "render/NewView.h"
 #include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
+#include "render/ViewGroup.h"
 #include "stellation/Faceting.h"
 
 namespace corvia {
@@ -233,7 +234,7 @@ bool CPolyView::OnCreate(ViewWindow* window) {
 }
 
 void CPolyView::Activate(bool alsoFrame) {
-  if (NewView::GetActiveView() == this) return;
+  if (GetViewGroup().views.active == this) return;
   NewView::Activate(alsoFrame);
   RefreshNetsMessage();
 }
@@ -284,7 +285,7 @@ void PaneCaption::SetCaptionButtons() {
     if (!buttons.empty()) buttons.back().last = true;
   };
   const ViewType code = mView.GetViewType();
-  const int mode = GetPaneSelectionMode();
+  const int mode = GetMouseSelectionMode(mView.GetViewGroup());
   const bool foldingAllNets = code == kViewFoldingNet && GetNetSettings().displayMode == kShowAllNets;
   const bool modelStepping = !(code & kViewFlagPart) || code == kViewFacetingPreview || code == kViewCompound ||
                              code == kViewCrossSection || code == kViewCellDiagram || foldingAllNets;
@@ -346,7 +347,7 @@ void CPolyView::RefreshNetsMessage() {
   static const char* const kNetsMessage =
       "To see nets for the model in the selected view\nfirst make it the new base model by clicking on\n"
       "the left-and-down arrow button on that view's\ntitle bar.  Then select a base model view.";
-  for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+  for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
     CPolyView* pane = AsPolyView(v);
     if (!pane || pane->mViewType == kNoViewType || !(pane->mViewType & kViewFlagNet)) continue;
     if (otherModel) {

@@ -97,13 +97,14 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
   ViewType code = mViewType;
   if (code == kViewFacetingPreview) code = poly->mShowDual ? kViewDualPolyhedron : kViewBasePolyhedron;
   const double m = mDrawExplosion;
-  const bool cutting = GetPaneSelectionMode() == kSelectCutEdges && !IsBitmapTarget();
+  const int selection = GetMouseSelectionMode(GetViewGroup());
+  const bool cutting = selection == kSelectCutEdges && !IsBitmapTarget();
   if (code == kViewBasePolyhedron || code == kViewDualPolyhedron || code == kViewCompoundOfDuals) {
     if (settings.showStelVerts) {
       if (Model3D* model = GetModel3D(poly)) DrawVertices(model, m);
     }
     // In Faceting Mode the preview shows the vertices that a click adds to the facet.
-    if (settings.showVerts || (mViewType == kViewFacetingPreview && GetPaneSelectionMode() == kSelectFaceting)) {
+    if (settings.showVerts || (mViewType == kViewFacetingPreview && selection == kSelectFaceting)) {
       if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
       if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
     }
@@ -234,7 +235,7 @@ void CPolyView::OnGLDraw() {
   // In image mode the current face's image shows where it lies, before the model and
   // once more after it.
   PolyElement* imageFace = nullptr;
-  if (modelPane && GetPaneSelectionMode() == kSelectImage) {
+  if (modelPane && GetMouseSelectionMode(GetViewGroup()) == kSelectImage) {
     PolyElement* face = poly->GetCurrentFace();
     if (face && face->mImage) {
       imageFace = face;
@@ -265,7 +266,7 @@ void CPolyView::OnGLDraw() {
       }
     }
     DrawSectionInModel();
-    if (GetPaneSelectionMode() == kSelectMeasurement) {
+    if (GetMouseSelectionMode(GetViewGroup()) == kSelectMeasurement) {
       glDisable(GL_POLYGON_OFFSET_FILL);
       DrawMeasurements(nullptr);
     } else if (HasCurrentFaceting()) {

@@ -460,7 +460,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
 
 void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
   using namespace detail_PolyViewPanes;
-  const int mode = GetPaneSelectionMode();
+  const int mode = GetMouseSelectionMode(GetViewGroup());
   if (mode == kSelectFaceting && poly->mDrawnPolygons) {
     Transform3D worldToFace;
     face->GetWorldToFace(worldToFace, false);

@@ -15,6 +15,7 @@
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
 #include "nets/Model3D.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
@@ -49,7 +50,7 @@ std::string FileModelName() {
 // Whether some pane other than the one given shows a code with the flags (or exactly
 // the code when exact).
 bool OtherPaneShows(const CPolyView* self, ViewType code, bool exact) {
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+  for (NewView* v = self->GetViewGroup().views.first; v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
     if (!pane || pane == self || pane->GetViewType() == kNoViewType) continue;
     if (exact ? pane->GetViewType() == code : HasViewFlags(pane->GetViewType(), code)) return true;
@@ -317,20 +318,20 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     }
     if (had && TakesSectionDrag(old) && !TakesSectionDrag(code)) {
       bool other = false;
-      for (NewView* v = GetFirstView(); v && !other; v = v->GetNext()) {
+      for (NewView* v = GetViewGroup().views.first; v && !other; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
         other = pane && pane != this && pane->GetViewType() != kNoViewType && pane->TakesSectionDrag(pane->GetViewType());
       }
       if (!other) {
         GetSharedThrow(kThrowKindSection)->Deactivate();
-        for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+        for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
           if (CPolyView* pane = AsPolyView(v)) pane->Navigation().StopViewThrows();
         }
       }
     }
     if ((old == kViewCrossSection || code == kViewCrossSection) &&
         GetSectionInModelChoice() == kSectionInModelWhenOpen) {
-      for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+      for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
         if (!pane || pane == this) continue;
         const ViewType t = pane->GetViewType();
@@ -365,11 +366,11 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   if (!quiet) mCaption.SetCaptionButtons();
   // A paint that switches records (a fade) shows each model with its own panes for a
   // moment: what the other panes are told, and the model's shown side, stay as they are.
-  if (GetActiveView() == this && redraw) {
+  if (GetViewGroup().views.active == this && redraw) {
     RefreshNetsMessage();
     if (!(code & (kViewFlagBase | kViewFlagDual))) {
       bool base = false, dual = false;
-      for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+      for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
         if (!pane || pane->GetViewType() == kNoViewType) continue;
         base = base || (pane->GetViewType() & kViewFlagBase);
@@ -388,8 +389,8 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   Navigation().SetTwistAllowed(code != kViewCellDiagram, quiet);
   if (!quiet) mCaption.UpdateCaption();
   if (!redraw) return true;
-  if (GetLinkedViews() && Is3D() != old3D) {
-    for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+  if (GetLinkedViews(GetViewGroup()) && Is3D() != old3D) {
+    for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
       CPolyView* pane = AsPolyView(v);
       if (pane && pane != this && pane->Is3D()) {
         pane->SyncLinkedViews();

@@ -54,7 +54,8 @@ void ClearStoredCameras() {
   for (CameraRecord& record : CurrentViewGroup().cameras.stored) record = CameraRecord{};
 }
 
-bool GetLinkedViews() { return CurrentViewGroup().cameras.linkedViews; }
+bool GetLinkedViews(const ViewGroup& group) { return group.cameras.linkedViews; }
+bool GetLinkedViews() { return GetLinkedViews(CurrentViewGroup()); }
 void SetLinkedViews(bool on) { CurrentViewGroup().cameras.linkedViews = on; }
 
 // ---- Set-up and records -----------------------------------------------------------------
@@ -69,7 +70,7 @@ void OpenGLView::DoMouseWheel(int delta) {
   if (mArea.is3D) {
     GetViewMotions().StopZoomThrow(this);
     if (GetViewGroup().cameras.linkedViews) {
-      for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+      for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
         OpenGLView* other = AsGLView(v);
         if (other && other != this && other->Is3D()) GetViewMotions().StopZoomThrow(other);
       }
@@ -80,14 +81,14 @@ void OpenGLView::DoMouseWheel(int delta) {
     return;
   }
   int x = 0, y = 0;
-  GetCurrentPoint(x, y);
+  GetViewGroup().mouse.GetCurrentPoint(x, y);
   Mapping2D().Zoom2DAt(std::pow(kWheelZoom, notches), x, y);
 }
 
 bool OpenGLView::SyncLinkedViews() {
   if (!GetViewGroup().cameras.linkedViews || !mArea.is3D) return false;
   bool changed = false;
-  for (NewView* v = GetFirstView(); v; v = v->GetNext()) {
+  for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
     OpenGLView* other = detail_Camera::AsGLView(v);
     if (!other || other == this || !other->mArea.is3D) continue;
     other->Camera().TakePose(mCamera);

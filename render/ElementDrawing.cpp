@@ -475,7 +475,7 @@ void DrawVertexFigure2D(const PolyElement* element, OpenGLView* view, bool showL
 
   // 4. In Measurement Mode the measurement points that are defined.
   constexpr int kMeasurementMode = 3;
-  if (GetMouseSelectionMode() == kMeasurementMode) {
+  if (GetMouseSelectionMode(view->GetViewGroup()) == kMeasurementMode) {
     glPointSize(7.0f * pixel);
     view->Materials().SetColor(1.0f, 0.5f, 0.5f);
     glBegin(GL_POINTS);

@@ -302,7 +302,7 @@ void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scal
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !facelet->mType) return;
   const ModelDrawSettings& settings = GetModelDrawSettings();
-  const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
+  const bool cutMode = GetMouseSelectionMode(view->GetViewGroup()) == kMouseModeCutEdges;
   const bool picking = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
   const bool showEdges = settings.showEdges || settings.showStelEdges;
   const bool showVertices = settings.showVerts || settings.showStelVerts;
@@ -565,7 +565,8 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   }
   // 4. Edges, corners, sphere sections and stellation lines.
   const bool picksEdges = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
-  if (!GetModelDrawSettings().spheresAndCylinders || GetMouseSelectionMode() == kMouseModeCutEdges || picksEdges) {
+  const bool cutMode = GetMouseSelectionMode(view->GetViewGroup()) == kMouseModeCutEdges;
+  if (!GetModelDrawSettings().spheresAndCylinders || cutMode || picksEdges) {
     DrawEdgesAndVertices(facelet, model, kFaceletDrawFolded, 1.0);
   }
   DrawSphereSections(facelet, true, nullptr, false);

@@ -550,7 +550,7 @@ void DrawNets(Model3D* model) {
     if (e.facelet->GetNumEdges() > 0) CopyVector(e.point, e.facelet->mEdges[0].pos3D);
   });
   GeomagRodBatch rods;
-  if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode() != kMouseModeCutEdges) {
+  if (GetModelDrawSettings().spheresAndCylinders && GetMouseSelectionMode(view->GetViewGroup()) != kMouseModeCutEdges) {
     for (Face3D* f : facelets) DrawEdgesAndVertices(f, model, kFaceletDrawFolded, scale);
   }
   for (Face3D* f : facelets) {

@@ -476,7 +476,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
 
   if (drawMode == kDrawModeStellation) {
     // 9. The facelets of the stellation in the face's plane (DrawFaces asked for them).
-    if (GetMouseSelectionMode() == kMouseModePickFacets && face->mType) {
+    if (GetMouseSelectionMode(view->GetViewGroup()) == kMouseModePickFacets && face->mType) {
       double normal[3];
       face->GetNormal(normal);
       glNormal3dv(normal);
@@ -758,7 +758,7 @@ void DrawFaces(Poly* poly, ElementList* faces, int drawMode, double scale, doubl
     o.anyDetails = false;
   }
   // 5.
-  if (GetMouseSelectionMode() == kMouseModePickFacets && !view->IsPicking()) {
+  if (GetMouseSelectionMode(view->GetViewGroup()) == kMouseModePickFacets && !view->IsPicking()) {
     o.showEdges = false;
     o.showStelEdges = true;
     showLines = true;

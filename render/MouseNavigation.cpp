@@ -36,7 +36,8 @@ void ViewThrow::Redraw() {
 }
 
 bool ViewThrow::Acts() const {
-  return mView && (!GetLinkedViews() || NewView::GetActiveView() == static_cast<NewView*>(mView));
+  return mView && (!GetLinkedViews(mView->GetViewGroup()) ||
+                   mView->GetViewGroup().views.active == static_cast<NewView*>(mView));
 }
 
 int TumbleThrow::Apply(float amountX, float) {
@@ -121,7 +122,7 @@ int OpenGLView::GetCursor() {
 }
 
 void OpenGLView::GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) {
-  const int keys = GetModifierKeys();
+  const int keys = GetViewGroup().mouse.modifiers;
   if (keys & (kModifierShift | kModifierCtrl)) {
     left = right = both = "-";
     return;
@@ -157,7 +158,7 @@ void OpenGLView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
 void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
   using namespace detail_MouseNavigation;
   int lastX = 0, lastY = 0;
-  GetCurrentPoint(lastX, lastY);
+  GetViewGroup().mouse.GetCurrentPoint(lastX, lastY);
   if (x == lastX && y == lastY) {
     NewView::OnMouseMove(x, y, keyFlags);
     return;
@@ -166,7 +167,7 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
   const int dx = x - lastX;
   const int dy = y - lastY;
   const int d = dx - dy;
-  const int mode = GetMouseButtonsHeld() ? mNavigation.GetMouseMode() : kMouseModeNone;
+  const int mode = GetViewGroup().mouse.buttons ? mNavigation.GetMouseMode() : kMouseModeNone;
   bool changed = true;
   switch (mode) {
     case kMouseModeZoom:
@@ -212,7 +213,7 @@ void OpenGLView::OnMouseMove(int x, int y, unsigned keyFlags) {
     }
     case kMouseModeZoom2D: {
       int pressX = 0, pressY = 0;
-      GetPressPoint(pressX, pressY);
+      GetViewGroup().mouse.GetPressPoint(pressX, pressY);
       Mapping2D().Zoom2DAt(std::pow(kDragZoomBase, d), pressX, pressY);
       break;
     }

@@ -269,8 +269,8 @@ MouseThrow* FindMouseThrow(int id) {
   return nullptr;
 }
 
-MouseThrow* GetActiveMouseThrows() { return CurrentViewGroup().throws.active; }
-MouseThrow* GetCurrentMouseThrow() { return CurrentViewGroup().throws.current; }
+MouseThrow* GetActiveMouseThrows(const ViewGroup& group) { return group.throws.active; }
+MouseThrow* GetActiveMouseThrows() { return GetActiveMouseThrows(CurrentViewGroup()); }
 
 bool IsMouseInertiaAllowed() { return CurrentViewGroup().throws.inertiaAllowed; }
 
@@ -279,15 +279,19 @@ void SetMouseInertiaAllowed(bool on) {
   if (!on) StopAllMouseThrows();
 }
 
-int GetMouseInterfaceType() { return CurrentViewGroup().throws.interfaceType; }
 void SetMouseInterfaceType(int type) { CurrentViewGroup().throws.interfaceType = type; }
 bool GetReflectingRangeMode() { return CurrentViewGroup().throws.reflectingRange; }
 void SetReflectingRangeMode(bool on) { CurrentViewGroup().throws.reflectingRange = on; }
-bool IsThrowStepPending() { return CurrentViewGroup().throws.stepPending; }
+bool IsThrowStepPending(const ViewGroup& group) { return group.throws.stepPending; }
+bool IsThrowStepPending() { return IsThrowStepPending(CurrentViewGroup()); }
 void SetThrowStepPending(bool on) { CurrentViewGroup().throws.stepPending = on; }
 
 bool StepMouseThrows(NewView* view) {
-  ThrowState& throws = CurrentViewGroup().throws;
+  return StepMouseThrows(view ? view->GetViewGroup() : CurrentViewGroup(), view);
+}
+
+bool StepMouseThrows(ViewGroup& group, NewView* view) {
+  ThrowState& throws = group.throws;
   throws.stepPending = false;
   if (!throws.active) return false;
   const double now = GetTimeSeconds();
@@ -302,8 +306,9 @@ bool StepMouseThrows(NewView* view) {
 }
 
 bool RedrawMouseThrowViews() {
-  for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) t->Redraw();
-  return CurrentViewGroup().throws.active != nullptr;
+  ThrowState& throws = CurrentViewGroup().throws;
+  for (MouseThrow* t = throws.active; t; t = t->mNextActive) t->Redraw();
+  return throws.active != nullptr;
 }
 
 void SetThrowStartTimeAll(double time) {
@@ -312,7 +317,8 @@ void SetThrowStartTimeAll(double time) {
 }
 
 void StopAllMouseThrows() {
-  while (MouseThrow* t = CurrentViewGroup().throws.active) {
+  ThrowState& throws = CurrentViewGroup().throws;
+  while (MouseThrow* t = throws.active) {
     // Deactivate unlinks it, so the loop ends.
     t->Deactivate();
   }

@@ -74,6 +74,8 @@ class MouseThrow : public ListNode {
   // Forgets the drag history of the installed frame's panes; the throw being dragged,
   // if any, stops and is forgotten.
   static void ClearActive();
+  // The same for the throws of one frame's panes.
+  static void ClearActiveOf(ThrowState& throws);
   // Stops the throw (nothing when it is not running).
   void Deactivate();
   // A press or a drag move: this throw becomes the one dragged (stopping it when it
@@ -115,7 +117,6 @@ class MouseThrow : public ListNode {
   MouseThrow* mNextActive = nullptr;
 
  private:
-  static void ClearActiveOf(ThrowState& throws);
   void PushActive();
 
   // The throws of the frame whose panes this one moves (it joined the installed
@@ -125,10 +126,11 @@ class MouseThrow : public ListNode {
 
 // The first throw of the list of all throws with the identifier; null when none.
 MouseThrow* FindMouseThrow(int id);
-// The newest running throw; null when none runs.
+// The newest running throw of a frame's panes; null when none runs. Without a group,
+// these calls act on the installed frame's throws (the program's commands, idle time
+// and start-up, which have no view at hand).
+MouseThrow* GetActiveMouseThrows(const ViewGroup& group);
 MouseThrow* GetActiveMouseThrows();
-// The throw being dragged; null when none.
-MouseThrow* GetCurrentMouseThrow();
 
 // "Options > Allow Mouse Inertia": turning it off stops every running throw.
 bool IsMouseInertiaAllowed();
@@ -136,18 +138,20 @@ void SetMouseInertiaAllowed(bool on);
 // Which release test applies: 0 (a release within 0.1 s of the last move) or any
 // other value (within twice the time between the last two moves). Starts at -1 (not
 // set up); the program sets 0 at start-up.
-int GetMouseInterfaceType();
 void SetMouseInterfaceType(int type);
 // How KeepInRange treats a value outside its range: clamped, or reflected.
 bool GetReflectingRangeMode();
 void SetReflectingRangeMode(bool on);
 
-// Steps every running throw to now (with a view: only that view's throws and those
-// without one); clears the step-pending flag. True while any throw runs.
+// Steps every running throw of the group to now (with a view: only that view's throws
+// and those without one); clears the step-pending flag. True while any throw runs.
+bool StepMouseThrows(ViewGroup& group, NewView* view);
+// The same for the view's group, or the installed frame's without a view.
 bool StepMouseThrows(NewView* view);
 // Marks the panes of every running throw for redraw; true while any runs.
 bool RedrawMouseThrowViews();
 // Idle time sets it while throws run; the next paint steps them.
+bool IsThrowStepPending(const ViewGroup& group);
 bool IsThrowStepPending();
 void SetThrowStepPending(bool on);
 // Sets the time of every running throw (DBL_MAX: now).

@@ -119,7 +119,7 @@ bool GeomagOn() {
 // joined edge is drawn from its first side only.
 void DrawFlatEdges(const FlatFacelets& facelets, OpenGLView* view, float baseWidth) {
   const bool picking = view->IsPicking();
-  const bool cutMode = GetMouseSelectionMode() == kMouseModeCutEdges;
+  const bool cutMode = GetMouseSelectionMode(view->GetViewGroup()) == kMouseModeCutEdges;
   if (!picking) view->Materials().SetColorv(GetNewEdgeColor());
   facelets.ForEach([&](Face3D* f) {
     const int count = f->GetNumEdges();

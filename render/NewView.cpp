@@ -129,7 +129,7 @@ void NewView::GetMouseButtonHelp(std::string& left, std::string& right, std::str
 
 void NewView::DoMouseWheel(int) {}
 
-void NewView::OnDraw() { GetViewMotions().StepMouseThrowsIfDue(nullptr); }
+void NewView::OnDraw() { GetViewMotions().StepMouseThrowsIfDue(this); }
 
 bool NewView::OnPreparePrinting() {
   mPrinting = true;
@@ -426,9 +426,10 @@ void NewView::SetBackgroundColor(float r, float g, float b) {
 }
 
 void SetDefaultBackgroundColor(float r, float g, float b) {
-  CurrentViewGroup().options.defaultBackground[0] = r;
-  CurrentViewGroup().options.defaultBackground[1] = g;
-  CurrentViewGroup().options.defaultBackground[2] = b;
+  float* background = CurrentViewGroup().options.defaultBackground;
+  background[0] = r;
+  background[1] = g;
+  background[2] = b;
 }
 
 const float* GetDefaultBackgroundColor() { return CurrentViewGroup().options.defaultBackground; }
@@ -534,31 +535,21 @@ void NewView::UpdateMouseMode(unsigned keyFlags, bool force) {
 int NewView::GetMouseButtonsHeld() { return CurrentViewGroup().mouse.buttons; }
 int NewView::GetModifierKeys() { return CurrentViewGroup().mouse.modifiers; }
 
-void NewView::GetPressPoint(int& x, int& y) {
-  x = CurrentViewGroup().mouse.pressPoint[0];
-  y = CurrentViewGroup().mouse.pressPoint[1];
-}
+void NewView::GetPressPoint(int& x, int& y) { CurrentViewGroup().mouse.GetPressPoint(x, y); }
+void NewView::GetCurrentPoint(int& x, int& y) { CurrentViewGroup().mouse.GetCurrentPoint(x, y); }
 
-void NewView::GetCurrentPoint(int& x, int& y) {
-  x = CurrentViewGroup().mouse.currentPoint[0];
-  y = CurrentViewGroup().mouse.currentPoint[1];
-}
-
-int GetMouseSelectionMode() { return CurrentViewGroup().options.mouseSelectionMode; }
+int GetMouseSelectionMode(const ViewGroup& group) { return group.options.mouseSelectionMode; }
+int GetMouseSelectionMode() { return GetMouseSelectionMode(CurrentViewGroup()); }
 void StoreMouseSelectionMode(int mode) { CurrentViewGroup().options.mouseSelectionMode = mode; }
 bool GetCaptionsShown() { return CurrentViewGroup().options.captionsShown; }
 void SetCaptionsShown(bool shown) { CurrentViewGroup().options.captionsShown = shown; }
-bool GetImmediateCursor() { return CurrentViewGroup().options.immediateCursor; }
-void SetImmediateCursor(bool on) { CurrentViewGroup().options.immediateCursor = on; }
-bool GetScrollBarsUsed() { return CurrentViewGroup().options.scrollBarsUsed; }
-void SetScrollBarsUsed(bool on) { CurrentViewGroup().options.scrollBarsUsed = on; }
 
 // ---- Caption window ------------------------------------------------------------------------
 
 void CaptionWnd::DrawCaptionBar(CaptionPainter& painter) {
   NewView* view = mOwner;
   PixelRect rect = view->Buttons().GetCaptionRect();
-  bool active = NewView::GetActiveView() == view;
+  bool active = view->GetViewGroup().views.active == view;
   int strip = view->Buttons().GetCaptionLeftStrip();
   if (strip > 0) painter.FillCaptionColor(PixelRect{rect.left, rect.top, rect.left + strip, rect.bottom}, active);
   PixelRect text{rect.left + strip, rect.top, rect.right, rect.bottom};

@@ -333,18 +333,14 @@ void ExitFullScreen();
 // Passes the help texts of the view under the mouse to the status bar.
 void UpdateMouseHelp();
 
-// The mouse selection mode of the panes (0: selecting faces and vertices), as the
-// program's change of mode stores it; the drawing follows it.
+// The mouse selection mode of a frame's panes (0: selecting faces and vertices), as
+// the program's change of mode stores it; the drawing follows its view's group's.
+// Without a group: the installed frame's, as are the calls below.
+int GetMouseSelectionMode(const ViewGroup& group);
 int GetMouseSelectionMode();
 void StoreMouseSelectionMode(int mode);
 // Whether captions are shown (all views); a change repaints nothing by itself.
 bool GetCaptionsShown();
 void SetCaptionsShown(bool shown);
-// Whether a new cursor is also shown at once, not only at the next mouse move.
-bool GetImmediateCursor();
-void SetImmediateCursor(bool on);
-// Whether SetScrollSizes passes the totals to the window's scroll bars.
-bool GetScrollBarsUsed();
-void SetScrollBarsUsed(bool on);
 
 }  // namespace corvia

@@ -95,10 +95,10 @@ int MeasureDepthBits(int width, int height) {
 
 }  // namespace detail_OpenGLView
 
-float GetDrawLineWidth() { return CurrentViewGroup().options.lineWidth; }
+float GetDrawLineWidth(const ViewGroup& group) { return group.options.lineWidth; }
+float GetDrawLineWidth() { return GetDrawLineWidth(CurrentViewGroup()); }
 void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = width; }
-float GetDrawPointSize() { return CurrentViewGroup().options.pointSize; }
-void SetDrawPointSize(float size) { CurrentViewGroup().options.pointSize = size; }
+float GetDrawPointSize(const ViewGroup& group) { return group.options.pointSize; }
 
 OpenGLView::OpenGLView() {
   // From the first pane on, message boxes close its GL sections, face images have
@@ -258,7 +258,7 @@ bool OpenGLView::OnCreate(ViewWindow* window) {
 
 void OpenGLView::OnDestroy() {
   GetViewMotions().StopAllMotions(this);
-  MouseThrow::ClearActive();
+  MouseThrow::ClearActiveOf(GetViewGroup().throws);
   DeleteGLContext();
   NewView::OnDestroy();
   mWindowExists = false;

@@ -329,19 +329,24 @@ bool SetLighting(OpenGLView* view, bool on);
 // Every 3D view in the list.
 void SetStereoModeAllViews(int mode);
 
+// The choices below are a frame's (ViewGroup::options, ::cameras): a view's code
+// passes its own group; without one they are the installed frame's (the menu
+// commands and the settings).
+
 // Whether the twist buttons twist only with Space held (and pivot without it).
 bool GetTwistWithSpace();
 void SetTwistWithSpace(bool on);
 
 // Whether camera changes of the active view go to every 3D view.
+bool GetLinkedViews(const ViewGroup& group);
 bool GetLinkedViews();
 void SetLinkedViews(bool on);
 
 // The line width and point size every draw starts with.
+float GetDrawLineWidth(const ViewGroup& group);
 float GetDrawLineWidth();
 void SetDrawLineWidth(float width);
-float GetDrawPointSize();
-void SetDrawPointSize(float size);
+float GetDrawPointSize(const ViewGroup& group);
 
 // The stored camera slots (View > Camera).
 bool IsCameraStored(int i);

@@ -198,8 +198,8 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
   mPickY = mArea.height - 1 - y;
   mPickWide = wide;
   const uint32_t flags = GetRedrawFlags();
-  const bool text = IsTextEnabled();
-  SetTextEnabled(false);
+  const bool text = IsTextEnabled(GetViewGroup());
+  SetTextEnabled(GetViewGroup(), false);
   {
     // Off again however the draw ends: a paint must never be gathered.
     struct Gathering {
@@ -210,7 +210,7 @@ bool OpenGLView::DoSelection(std::vector<GLHit>& hits, int x, int y, bool wide) 
     OnDraw();
     mPickNamesLoaded += gathering.pick.names;
   }
-  SetTextEnabled(text);
+  SetTextEnabled(GetViewGroup(), text);
   SetRedrawFlags(flags);
   const GLint records = glRenderMode(GL_RENDER);
   const bool overflow = records < 0;

@@ -335,8 +335,9 @@ void DrawRod(OpenGLView* view, const double* p0, const double* p1, double radius
 
 // ---- Text ------------------------------------------------------------------------------------
 
-bool IsTextEnabled() { return CurrentViewGroup().options.textEnabled; }
-void SetTextEnabled(bool on) { CurrentViewGroup().options.textEnabled = on; }
+bool IsTextEnabled(const ViewGroup& group) { return group.options.textEnabled; }
+void SetTextEnabled(ViewGroup& group, bool on) { group.options.textEnabled = on; }
+void SetTextEnabled(bool on) { SetTextEnabled(CurrentViewGroup(), on); }
 
 std::vector<std::string> SplitTextLines(const char* text) {
   std::vector<std::string> lines;

@@ -327,7 +327,7 @@ void DrawDiagramLines(const FaceType* type, const double* frame, bool pickOnly) 
     if (line != hit) continue;
     float width = 1.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
-    glLineWidth(4.0f * GetDrawLineWidth());
+    glLineWidth(4.0f * GetDrawLineWidth(view->GetViewGroup()));
     glBegin(GL_LINES);
     ForEachCornerAlongLine(line, [&](const SegVert* c) {
       const StellationPoint* to = EdgeEnd(c);
@@ -375,7 +375,7 @@ void DrawDiagramInPlane(const FaceType* type, const double* frame, bool faded) {
   if (flags & kDiagramShowPoints) {
     float size = 1.0f;
     glGetFloatv(GL_POINT_SIZE, &size);
-    glPointSize(GetDrawPointSize() * GetModelDrawSettings().pointSizeFactor);
+    glPointSize(GetDrawPointSize(view->GetViewGroup()) * GetModelDrawSettings().pointSizeFactor);
     const bool picking = view->IsPicking();
     int index = 0;
     for (const StellationPoint* list : {owner->mOuterPoints, owner->mInnerPoints}) {
@@ -534,7 +534,7 @@ void DrawSymmetryAxes2D(FaceType* type, OpenGLView* view) {
         ToFace2D(face, pierce, at);
         DrawCircle2D(at, discRadius, kAxisDiscSegments, true);
       } else if (std::fabs(along) <= kPointTolerance) {
-        StippledLines lines(view, kAxisStipple, 3.0f * GetDrawLineWidth());
+        StippledLines lines(view, kAxisStipple, 3.0f * GetDrawLineWidth(view->GetViewGroup()));
         const double u[2] = {Dot(direction, face->mXAxis), Dot(direction, face->mYAxis)};
         glBegin(GL_LINES);
         glVertex2d(-reach * u[0], -reach * u[1]);
@@ -552,7 +552,7 @@ void DrawMirrorLines2D(FaceType* type, OpenGLView* view) {
   if (!view || !face || !group || group->mirrorPlanes.count <= 0) return;
   const double reach = kMarkExtent * DiagramOwner(type)->mDiagramRadius;
   view->Materials().SetColorv(kMirrorLineColour);
-  StippledLines lines(view, kMirrorStipple, 3.0f * GetDrawLineWidth());
+  StippledLines lines(view, kMirrorStipple, 3.0f * GetDrawLineWidth(view->GetViewGroup()));
   glBegin(GL_LINES);
   for (int i = 0; i < group->mirrorPlanes.count; ++i) {
     const double* m = group->mirrorPlanes.items[i].direction;

@@ -4,8 +4,10 @@
 // a test's frame beside the headless one, share nothing: each has its own list of
 // views, mouse, throws, text style, light sets and stored cameras.
 //
-// Each concern is read and written by its own file (NewView.cpp, MouseThrow.cpp,
-// GLText.cpp, LightSets.cpp, Camera.cpp, OpenGLView.cpp); the group only holds it.
+// Each concern is written by its own file (NewView.cpp, MouseThrow.cpp, GLText.cpp,
+// LightSets.cpp, Camera.cpp, OpenGLView.cpp); the group only holds it. A view's code
+// reads its own group (NewView::GetViewGroup): the lists and the mouse directly, the
+// rest through the free functions that take a group.
 
 #include <cstdint>
 #include <memory>
@@ -36,6 +38,15 @@ struct ViewMouseState {
   int modifiers = 0;
   int pressPoint[2] = {0, 0};
   int currentPoint[2] = {0, 0};
+
+  void GetPressPoint(int& x, int& y) const {
+    x = pressPoint[0];
+    y = pressPoint[1];
+  }
+  void GetCurrentPoint(int& x, int& y) const {
+    x = currentPoint[0];
+    y = currentPoint[1];
+  }
 };
 
 // The frame's choices that every pane follows.
@@ -126,8 +137,10 @@ struct ViewGroup {
 };
 
 // The group of the installed frame (GetPaneFrame): the one new views and throws join
-// and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on.
-// Defined in PaneFrame.cpp.
+// and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on,
+// which come in without a view: the frame's menu commands, the document, idle time and
+// start-up. Code that has a view reaches that view's group instead. Defined in
+// PaneFrame.cpp.
 ViewGroup& CurrentViewGroup();
 std::shared_ptr<ViewGroup> ShareCurrentViewGroup();
 

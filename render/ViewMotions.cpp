@@ -11,11 +11,12 @@ namespace detail_ViewMotions {
 // stopped when a view's camera is set otherwise or the view goes.
 class PaneThrowMotions final : public ViewMotions {
 public:
-  // Every running throw advances with the first paint after the request, whichever
-  // pane that is.
-  bool StepMouseThrowsIfDue(NewView*) override {
-    if (!IsThrowStepPending()) return GetActiveMouseThrows() != nullptr;
-    return StepMouseThrows(nullptr);
+  // Every running throw of the pane's frame advances with the first paint after the
+  // request, whichever of its panes that is.
+  bool StepMouseThrowsIfDue(NewView* view) override {
+    ViewGroup& group = view->GetViewGroup();
+    if (!IsThrowStepPending(group)) return GetActiveMouseThrows(group) != nullptr;
+    return StepMouseThrows(group, nullptr);
   }
   void StopZoomThrow(OpenGLView* view) override { view->Navigation().GetZoomThrow()->Deactivate(); }
   void StopAllMotions(OpenGLView* view) override { view->Navigation().StopViewThrows(); }

@@ -11,8 +11,9 @@ class OpenGLView;
 class ViewMotions {
 public:
   virtual ~ViewMotions() = default;
-  // Advances every running throw to the current time when idle time has flagged
-  // that a step is due (view: the pane being drawn, or null); true while any runs.
+  // Advances every running throw of the view's frame to the current time when idle
+  // time has flagged that a step is due (view: the pane being drawn, never null); true
+  // while any runs.
   virtual bool StepMouseThrowsIfDue(NewView* view) = 0;
   // Stops the view's zoom throw (before the camera is fitted anew).
   virtual void StopZoomThrow(OpenGLView* view) = 0;

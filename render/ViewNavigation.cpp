@@ -53,8 +53,9 @@ void ViewNavigation::StopViewThrows() {
 }
 
 void ViewNavigation::StopLinkedThrows(bool zoomOnly, bool pivotToo) {
-  if (!GetLinkedViews() || !mArea.is3D) return;
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+  const ViewGroup& group = mView.GetViewGroup();
+  if (!GetLinkedViews(group) || !mArea.is3D) return;
+  for (NewView* v = group.views.first; v; v = v->GetNext()) {
     OpenGLView* other = detail_ViewNavigation::AsGLView(v);
     if (!other || other == &mView || !other->Is3D()) continue;
     if (zoomOnly) {
@@ -77,9 +78,9 @@ void ViewNavigation::SetTwistAllowed(bool allowed, bool keepMotion) {
 }
 
 int ViewNavigation::GetMouseMode() const {
-  const int keys = NewView::GetModifierKeys();
+  const int keys = mView.GetViewGroup().mouse.modifiers;
   if (!mView.IsGLEnabled() || (keys & (kModifierShift | kModifierCtrl))) return kMouseModeNone;
-  const int buttons = NewView::GetMouseButtonsHeld();
+  const int buttons = mView.GetViewGroup().mouse.buttons;
   bool left = (buttons & kMouseButtonLeft) != 0;
   bool right = (buttons & kMouseButtonRight) != 0;
   // The middle button, alone or with others, counts as both.

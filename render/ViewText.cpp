@@ -46,7 +46,7 @@ void ViewText::MeasureText(const char* text, int& width, int& height) {
 }
 
 void ViewText::DrawText3D(const char* text, const double* point) {
-  if (!IsTextEnabled() || !text || !*text) return;
+  if (!IsTextEnabled(mView.GetViewGroup()) || !text || !*text) return;
   BitmapFont* font = Font();
   if (!font) return;
   glRasterPos3dv(point);
@@ -58,7 +58,7 @@ void ViewText::DrawText3D(const char* text, const double* point) {
 }
 
 void ViewText::DrawText2D(const char* text, double x, double y, bool centred) {
-  if (!IsTextEnabled() || !text || !*text) return;
+  if (!IsTextEnabled(mView.GetViewGroup()) || !text || !*text) return;
   BitmapFont* font = Font();
   if (!font) return;
   const std::vector<std::string> lines = SplitTextLines(text);
@@ -79,7 +79,7 @@ void ViewText::DrawText2D(const char* text, double x, double y, bool centred) {
 }
 
 PixelRect ViewText::DrawTextBox(int x, int y, const char* text, const float* rgb, unsigned flags, float alpha) {
-  if (!IsTextEnabled()) return PixelRect{};
+  if (!IsTextEnabled(mView.GetViewGroup())) return PixelRect{};
   const std::vector<std::string> lines = SplitTextLines(text);
   if (lines.empty()) return PixelRect{};
   BitmapFont* font = Font();

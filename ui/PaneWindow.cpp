@@ -19,6 +19,7 @@
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/NewView.h"
+#include "render/ViewGroup.h"
 #include "ui/CommandTable.h"
 #include "ui/NewFrame.h"
 #include "ui/SharedGLContext.h"
@@ -371,7 +372,7 @@ public:
       NewView* view = mPane->GetView();
       if (!view) return;
       for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
-        if (NewView::GetMouseButtonsHeld() & button) view->OnButtonUp(button, -1, -1, 0);
+        if (view->GetViewGroup().mouse.buttons & button) view->OnButtonUp(button, -1, -1, 0);
       }
     });
   }
@@ -489,7 +490,7 @@ PaneWindow::~PaneWindow() {
   }
   if (mCanvas->HasCapture()) {
     for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
-      if (mView && (NewView::GetMouseButtonsHeld() & button)) mView->OnButtonUp(button, -1, -1, 0);
+      if (mView && (mView->GetViewGroup().mouse.buttons & button)) mView->OnButtonUp(button, -1, -1, 0);
     }
     if (mCanvas->HasCapture()) mCanvas->ReleaseMouse();
   }

@@ -10,6 +10,8 @@
 
 #include "core/VectorMath.h"
 #include "render/MouseThrow.h"
+#include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "render/ViewThrows.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -193,6 +195,47 @@ TEST_F(MouseNavigationTest, SpaceTurnsTheButtonsIntoPanAndFieldOfView) {
   view.OnButtonUp(kMouseButtonLeft, 220, 150, 0);
   window->SetSpaceDown(false);
   window->Close();
+}
+
+// A frame of the test's own, whose panes share nothing with the installed one's.
+struct OwnFrame : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView*) override {}
+};
+
+// A pane drags, throws and steps with its own frame's mouse and throws, whichever frame
+// is installed when the events come.
+TEST(MouseNavigationFrames, APaneMovesByItsOwnFramesMouseAndThrows) {
+  OwnFrame own, other;
+  PaneFrame* before = InstallPaneFrame(&own);
+  {
+    TestView view;
+    view.SetSizeForTest(400, 300);
+    SetMouseInterfaceType(0);
+    InstallPaneFrame(&other);
+    const ViewGroup& group = view.GetViewGroup();
+
+    view.OnMouseMove(200, 150, 0);
+    view.OnButtonDown(kMouseButtonLeft, 200, 150, 0);
+    EXPECT_EQ(view.Navigation().GetMouseMode(), kMouseModeTumble);
+    for (int i = 1; i <= 10; ++i) {
+      corvia::testing::Platform().clock.Advance(0.01);
+      view.OnMouseMove(200 + 5 * i, 150, 0);
+    }
+    view.OnButtonUp(kMouseButtonLeft, 250, 150, 0);
+    // 50 pixels at 0.3 degrees each, and a throw that goes on in the pane's frame.
+    const double turned = std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]) / kRad;
+    EXPECT_NEAR(turned, 15.0, 1e-6);
+    ASSERT_EQ(GetActiveMouseThrows(group), view.Navigation().GetTumbleThrow());
+    EXPECT_EQ(GetActiveMouseThrows(), nullptr);
+    corvia::testing::Platform().clock.Advance(0.1);
+    EXPECT_TRUE(StepMouseThrows(&view));
+    EXPECT_NEAR(std::atan2(-view.Camera().GetEye()[0], view.Camera().GetEye()[2]) / kRad, turned + 15.0, 1e-5);
+
+    InstallPaneFrame(&own);
+    StopAllMouseThrows();
+  }
+  InstallPaneFrame(before);
 }
 
 }  // namespace test_MouseNavigation
