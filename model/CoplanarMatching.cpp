@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -208,6 +209,14 @@ class FaceImageIndex {
  public:
   explicit FaceImageIndex(const FaceTypeBlock* block) : mGrid(kCellSize, PackedPositions{nullptr}) {
     if (!block) return;
+    // A corner is shared by the faces round it: its point is filed once, with the
+    // entries of all of them (a large model has six times as many face corners as
+    // points).
+    std::unordered_map<uintptr_t, int32_t> pointOfCorner;
+    std::vector<std::pair<int32_t, int32_t>> filed;  // point, entry
+    size_t numFaces = 0;
+    for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) numFaces += type->mCount;
+    pointOfCorner.reserve(numFaces);
     int32_t typeOrder = 0;
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext, ++typeOrder) {
       int32_t order = 0;
@@ -215,27 +224,48 @@ class FaceImageIndex {
         const int32_t entry = static_cast<int32_t>(mEntries.size());
         mEntries.push_back(Entry{face, type, typeOrder, order});
         if (!ByCorners(face)) {
-          AddPoint(MatchPoint(face), entry);
+          filed.emplace_back(AddPoint(MatchPoint(face)), entry);
           continue;
         }
         for (int k = 0; k < face->mNumSides; ++k) {
           const PolyElement* corner = face->mNeighbours[k];
           if (!corner) continue;
-          AddPoint(corner->mDualVert, entry);
-          // A corner at infinity also meets the opposite point.
+          const uintptr_t key = reinterpret_cast<uintptr_t>(corner);
+          auto [at, added] = pointOfCorner.try_emplace(key, 0);
+          if (added) at->second = AddPoint(corner->mDualVert);
+          filed.emplace_back(at->second, entry);
+          // A corner at infinity also meets the opposite point (filed under the
+          // corner's address and one: elements lie at even addresses).
           if (corner->HasFlag(kElementHemi)) {
-            double opposite[3];
-            NegateInto(opposite, corner->mDualVert);
-            AddPoint(opposite, entry);
+            auto [opposite, addedOpposite] = pointOfCorner.try_emplace(key | 1u, 0);
+            if (addedOpposite) {
+              double point[3];
+              NegateInto(point, corner->mDualVert);
+              opposite->second = AddPoint(point);
+            }
+            filed.emplace_back(opposite->second, entry);
           }
         }
       }
       mTypeOrder.emplace_back(type, typeOrder);
     }
     std::sort(mTypeOrder.begin(), mTypeOrder.end());
+    // The entries of each point together, in the order they were filed.
+    const size_t numPoints = mPoints.size() / 3;
+    mPointStart.assign(numPoints + 1, 0);
+    for (const auto& [point, entry] : filed) ++mPointStart[static_cast<size_t>(point) + 1];
+    for (size_t i = 0; i < numPoints; ++i) mPointStart[i + 1] += mPointStart[i];
+    mPointEntries.resize(filed.size());
+    {
+      std::vector<int32_t> next(mPointStart.begin(), mPointStart.end() - 1);
+      for (const auto& [point, entry] : filed)
+        mPointEntries[static_cast<size_t>(next[static_cast<size_t>(point)]++)] = entry;
+    }
+    std::vector<std::pair<int32_t, int32_t>>().swap(filed);
+    std::unordered_map<uintptr_t, int32_t>().swap(pointOfCorner);
     mGrid = PointGrid(kCellSize, PackedPositions{mPoints.data()});
-    mGrid.Reserve(mPointEntries.size());
-    for (size_t i = 0; i < mPointEntries.size(); ++i) mGrid.Add(static_cast<int32_t>(i));
+    mGrid.Reserve(numPoints);
+    for (size_t i = 0; i < numPoints; ++i) mGrid.Add(static_cast<int32_t>(i));
     mGrid.Finish();
   }
 
@@ -266,15 +296,19 @@ class FaceImageIndex {
                     Accept accept, FaceType** outType = nullptr) const {
     const Entry* best = nullptr;
     const double* at = from->IsVertex() ? image.dualPoint : ByCorners(from) ? image.corner : image.centre;
-    mGrid.ForEachWithin(at, kFaceMatchTolerance, [&](int32_t id) {
-      const Entry& entry = mEntries[static_cast<size_t>(mPointEntries[static_cast<size_t>(id)])];
-      if (best && (entry.typeOrder > best->typeOrder ||
-                   (entry.typeOrder == best->typeOrder && entry.order > best->order))) {
-        return;
+    mGrid.ForEachWithin(at, kFaceMatchTolerance, [&](int32_t point) {
+      const auto first = static_cast<size_t>(mPointStart[static_cast<size_t>(point)]);
+      const auto end = static_cast<size_t>(mPointStart[static_cast<size_t>(point) + 1]);
+      for (size_t i = first; i < end; ++i) {
+        const Entry& entry = mEntries[static_cast<size_t>(mPointEntries[i])];
+        if (best &&
+            (entry.typeOrder > best->typeOrder || (entry.typeOrder == best->typeOrder && entry.order > best->order))) {
+          continue;
+        }
+        if (!accept(entry.type, entry.typeOrder)) continue;
+        int offset = 0;
+        if (detail_CoplanarMatching::MatchesImage(from, entry.element, image, matrix, &offset)) best = &entry;
       }
-      if (!accept(entry.type, entry.typeOrder)) return;
-      int offset = 0;
-      if (detail_CoplanarMatching::MatchesImage(from, entry.element, image, matrix, &offset)) best = &entry;
     });
     if (outType) *outType = best ? best->type : nullptr;
     return best ? best->element : nullptr;
@@ -293,9 +327,10 @@ class FaceImageIndex {
   // its frame origin.
   static bool ByCorners(const PolyElement* element) { return !element->IsVertex() && element->mNumSides > 0; }
 
-  void AddPoint(const double* at, int32_t entry) {
+  // Files a point; its number.
+  int32_t AddPoint(const double* at) {
     mPoints.insert(mPoints.end(), at, at + 3);
-    mPointEntries.push_back(entry);
+    return static_cast<int32_t>(mPoints.size() / 3 - 1);
   }
 
   struct Entry {
@@ -306,7 +341,8 @@ class FaceImageIndex {
   };
   std::vector<Entry> mEntries;
   std::vector<double> mPoints;         // three per point filed
-  std::vector<int32_t> mPointEntries;  // the entry of each point
+  std::vector<int32_t> mPointStart;    // per point, into mPointEntries; one more
+  std::vector<int32_t> mPointEntries;  // the entries at each point, point by point
   std::vector<std::pair<const FaceType*, int32_t>> mTypeOrder;
   PointGrid<PackedPositions> mGrid;
 };
