@@ -8,7 +8,8 @@
 // counter "ratio" is the program's time a frame over the reference's. Also the depth
 // sort of 100,000 queued triangles on its own, and a new order of the spheres' kept
 // translucent triangles with its runs. And the program's stellation panes painting
-// large models whose facets the idle work has still to make.
+// large models whose facets the idle work has still to make, and its model pane
+// showing a large model's new colours.
 #include <benchmark/benchmark.h>
 
 #include <chrono>

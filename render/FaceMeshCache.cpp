@@ -506,12 +506,15 @@ void NoteNormal(Entry& e, const double* normal) {
 
 // Whether the list is recorded by the idle work rather than in the paint that finds it
 // not kept: a list of the program's current model of kDeferredFaceMeshFaces faces or
-// more in the plain mode, drawn on screen, neither in stereo nor while a transition
-// changes it every frame. A million faces took the paint more than a second.
+// more in the plain mode, drawn on screen, not in stereo. A million faces took the paint
+// more than a second. While a transition changes the list every frame, only a list of
+// kDeferredTransitionFaces or more, whose frames could not follow the transition anyway:
+// its frames draw none of the faces and the idle work records the list once the
+// transition has ended.
 bool RecordWhenIdle(OpenGLView* view, Poly* poly, const ElementList* faces, int drawMode, double morph) {
-  return faces->mCount >= kDeferredFaceMeshFaces && drawMode == kDrawModePlain && morph == 1.0 &&
-         poly == GetCurrentPoly() && !view->IsBitmapTarget() && view->Stereo().GetStereoKind() == StereoKind::None &&
-         !poly->IsTransitionRunning();
+  const int least = poly->IsTransitionRunning() ? kDeferredTransitionFaces : kDeferredFaceMeshFaces;
+  return faces->mCount >= least && drawMode == kDrawModePlain && morph == 1.0 && poly == GetCurrentPoly() &&
+         !view->IsBitmapTarget() && view->Stereo().GetStereoKind() == StereoKind::None;
 }
 
 // The entry emptied for a new recording of the state, `triangles` the faces' triangles
