@@ -344,8 +344,11 @@ void BM_Sphere60StellationPaneWaiting(benchmark::State& state) {
 // one leaves the faces' recording to the idle work ("asked_ms"), the paint after the
 // idle work ("idle_ms", in turns between which the program answers). "kept_ms" is the
 // paint after that.
-//   Before the faces were recorded when idle (load 6 to 7): the cube 1771 ms, the sphere
-//   470 ms (kept 234 and 100 ms).
+//   When the paint recorded the faces (load 6 to 8): the cube 1771 ms and 1679 ms, the
+//   sphere 470 ms and 355 ms (kept 234 to 242 ms and 78 to 100 ms); with room made for
+//   the recording before it began, the cube 907 ms, the sphere 270 ms. Recorded when idle
+//   (load 6 to 8): the cube 243 ms (asked 85 ms, the idle work 755 ms, of which the longest
+//   turn, the last with the upload, 0.49 s), the sphere 89 ms (asked 45 ms, idle 230 ms).
 enum class LargeModel { Cube204, Sphere150 };
 
 void FirstPaint(benchmark::State& state, LargeModel which) {
