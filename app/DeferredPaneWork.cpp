@@ -10,6 +10,7 @@
 #include "core/Progress.h"
 #include "model/FaceTypeBlock.h"
 #include "nets/Model3D.h"
+#include "render/FaceMeshCache.h"
 #include "render/NewView.h"
 #include "render/FlatNetMesh.h"
 #include "render/OutcomeBoxes.h"
@@ -57,7 +58,7 @@ bool HasDeferredFolding() {
 bool RunDeferredPaneWork() {
   if (IsProgressActive()) return false;
   if (!HasDeferredModelWork() && !HasDeferredPairLinePictures() && !HasDeferredFlatNets() && !HasDeferredFolding() &&
-      !HasDeferredFoldedPlaces()) {
+      !HasDeferredFoldedPlaces() && !HasDeferredFaceMeshes()) {
     return false;
   }
   bool finished = true;
@@ -68,6 +69,7 @@ bool RunDeferredPaneWork() {
     // work; a Cancel of them only leaves their panes without the pair lines, or with
     // the part of the net gathered.
     if (finished) {
+      MakeDeferredFaceMeshes();
       MakeDeferredPairLinePictures();
       FoldAskedNets(detail_DeferredPaneWork::ModelsOfPanes());
       PlaceDeferredFoldedNets();

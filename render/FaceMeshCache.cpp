@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "construction/DualMorph.h"
+#include "core/Progress.h"
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -21,8 +22,10 @@
 #include "model/ElementServices.h"
 #include "model/Face.h"
 #include "model/FaceDiagramCells.h"
+#include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
+#include "platform/Services.h"
 #include "render/DepthSortedTriangles.h"
 #include "render/GL.h"
 #include "render/GLBuffer.h"
@@ -95,6 +98,21 @@ struct Entry {
   std::vector<PolyElement*> leftOut;
   std::vector<uint32_t> faceStarts;
   std::vector<uint32_t> translucentStarts;
+  // A recording the idle work makes for the paint that asked for it (of the state
+  // `askedState`): the list's faces up to `next` are recorded. Declined, the list is
+  // recorded in its paints while that state holds.
+  bool waiting = false;
+  bool declined = false;
+  uint64_t askedState = 0;
+  OpenGLView* view = nullptr;
+  Poly* poly = nullptr;
+  double scale = 1.0;
+  double morph = 1.0;
+  FaceDrawOptions options;
+  bool started = false;
+  PolyElement* next = nullptr;
+  size_t facesDone = 0;
+  bool places = false;
 };
 
 // A face drawn on its own in its place among the kept vertices: before the vertex
@@ -134,6 +152,8 @@ struct Kept : GLContextPart {
   // Whether the recording under way notes where each face begins: only a list that may
   // leave faces out does, and only while its faces come in the order of their indices.
   bool recordingPlaces = false;
+  // The recording under way is the idle work's, outside any paint: it draws nothing.
+  bool recordingWhenIdle = false;
   // The faces the recording under way left out so far.
   std::vector<PolyElement*> passedOver;
   // The selected plane and the faces drawn on their own, made again in every frame in
@@ -190,7 +210,8 @@ void FindSelectedPlane(const Poly* poly, const ElementList* faces, std::vector<P
 // out of it (`leaveOut`) unless the list draws translucent triangles or the plane is
 // large: then they are drawn in it, and the selection is part of the state.
 uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
-                   const FaceDrawOptions& o, const std::vector<PolyElement*>& plane, bool& leaveOut) {
+                   const FaceDrawOptions& o, const std::vector<PolyElement*>& plane, bool& leaveOut,
+                   size_t& triangles) {
   StateHash h;
   h.Add(poly);
   h.Add(faces);
@@ -225,7 +246,9 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   }
   // Every face: what its drawing reads of it between builds.
   bool translucent = DepthSortAlphaFactor() != 1.0f;
+  triangles = 0;
   for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
+    triangles += static_cast<size_t>(std::max(f->mNumSides - 2, 1));
     h.Add(f);
     uint32_t opacity;
     std::memcpy(&opacity, &f->mOpacity, sizeof opacity);
@@ -481,6 +504,90 @@ void NoteNormal(Entry& e, const double* normal) {
   std::copy(normal, normal + 3, e.normal);
 }
 
+// Whether the list is recorded by the idle work rather than in the paint that finds it
+// not kept: a list of the program's current model of kDeferredFaceMeshFaces faces or
+// more in the plain mode, drawn on screen, not in stereo. A million faces took the paint
+// more than a second. While a transition changes the list every frame, only a list of
+// kDeferredTransitionFaces or more, whose frames could not follow the transition anyway:
+// its frames draw none of the faces and the idle work records the list once the
+// transition has ended.
+bool RecordWhenIdle(OpenGLView* view, Poly* poly, const ElementList* faces, int drawMode, double morph) {
+  const int least = poly->IsTransitionRunning() ? kDeferredTransitionFaces : kDeferredFaceMeshFaces;
+  return faces->mCount >= least && drawMode == kDrawModePlain && morph == 1.0 && poly == GetCurrentPoly() &&
+         !view->IsBitmapTarget() && view->Stereo().GetStereoKind() == StereoKind::None;
+}
+
+// The entry emptied for a new recording of the state, `triangles` the faces' triangles
+// as polygons.
+void ClearForRecording(OpenGLView* view, Entry& e, Poly* poly, int drawMode, double morph,
+                       const std::vector<PolyElement*>& plane, bool leaveOut, size_t triangles) {
+  e.kept = false;
+  e.waiting = false;
+  e.vertices.clear();
+  // Room for the triangles the faces make as polygons (their cells make as many), so
+  // that the store is not copied again and again as it grows: for a million faces that
+  // was most of the recording.
+  e.vertices.reserve(3 * triangles);
+  e.runs.clear();
+  e.facings.clear();
+  e.haveMaterial = e.haveNormal = false;
+  e.spoiled = false;
+  e.leftOut = plane;
+  e.faceStarts.clear();
+  e.translucentStarts.clear();
+  if (leaveOut) {
+    e.faceStarts.reserve(static_cast<size_t>(e.faces->mCount) + 1);
+    e.translucentStarts.reserve(static_cast<size_t>(e.faces->mCount) + 1);
+  }
+  // The translucent triangles of the last recording make way for the new ones in the
+  // same set, unless a queue still holds it: its stores and buffers serve again, and its
+  // last order is where the sort of the new triangles starts.
+  if (e.translucent && e.translucent.use_count() == 1) {
+    e.translucent->Clear();
+  } else {
+    e.translucent.reset();
+  }
+  e.closed = IsClosedOpaqueSurface(view, poly, e.faces, drawMode, morph);
+  e.reachSquared = 0.0;
+  e.volume = 0.0;
+  float probe[4];
+  const float white[3] = {1.0f, 1.0f, 1.0f};
+  e.lit = view->Materials().FilterMaterialColor(white, 1.0f, probe);
+}
+
+// The recording of the entry goes on in the current context.
+void ResumeRecording(Kept& kept, Entry& e, OpenGLView* view, uint64_t state, const FaceDrawer* drawer, bool places) {
+  kept.recording = &e;
+  kept.recordingView = view;
+  kept.recordingState = state;
+  kept.recordingDrawer = drawer;
+  kept.recordingPlaces = places;
+}
+
+// Ends the recording: its vertices go to the buffer and the translucent ones are
+// prepared. Whether it is kept.
+bool FinishRecording(Kept& kept, Entry& e, OpenGLView* view) {
+  // The ends of the last face; places that cannot be trusted are not kept.
+  e.faceStarts.push_back(static_cast<uint32_t>(e.vertices.size()));
+  e.translucentStarts.push_back(e.translucent ? static_cast<uint32_t>(e.translucent->Size()) : 0u);
+  if (!kept.recordingPlaces || e.faceStarts.size() != static_cast<size_t>(e.faces->mCount) + 1 ||
+      e.vertices.size() > UINT32_MAX) {
+    e.faceStarts.clear();
+    e.translucentStarts.clear();
+  }
+  if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
+  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
+  if (ready && e.vertices.empty()) {
+    // Nothing opaque: the buffer only has to exist in this context.
+    const KeptVertex none{};
+    ready = e.buffer.Upload(&none, sizeof none, false);
+  }
+  if (ready && e.translucent) ready = e.translucent->Prepare(view);
+  e.kept = ready;
+  e.keptState = kept.recordingState;
+  return ready;
+}
+
 }  // namespace detail_FaceMeshCache
 
 bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double scale, double morph,
@@ -507,7 +614,8 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   std::vector<PolyElement*>& plane = kept.plane;
   FindSelectedPlane(poly, faces, plane);
   bool leaveOut = false;
-  const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o, plane, leaveOut);
+  size_t triangles = 0;
+  const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o, plane, leaveOut, triangles);
   if (!leaveOut) plane.clear();
   if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e) && FindApart(e, plane, kept.apart)) {
@@ -516,42 +624,34 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
     ++kept.statistics.kept;
     return true;
   }
+  view->Frames().NoteFrameDrawnAfresh();
+  if (!(e.declined && e.askedState == state) && RecordWhenIdle(view, poly, faces, drawMode, morph)) {
+    // The idle work records it; till then the pane shows none of the faces.
+    if (!e.waiting || e.askedState != state) {
+      ClearForRecording(view, e, poly, drawMode, morph, plane, leaveOut, triangles);
+      e.waiting = true;
+      e.declined = false;
+      e.askedState = state;
+      e.view = view;
+      e.poly = poly;
+      e.scale = scale;
+      e.morph = morph;
+      e.options = o;
+      e.started = false;
+      e.next = nullptr;
+      e.facesDone = 0;
+      e.places = leaveOut;
+    }
+    platform::Services().views->PrepareWhenIdle();
+    --kept.depth;
+    ++kept.statistics.waited;
+    return true;
+  }
   // Recorded, and drawn from the recording once it is complete: the triangles wait in
   // it rather than going to GL one by one.
-  view->Frames().NoteFrameDrawnAfresh();
-  e.kept = false;
-  e.vertices.clear();
-  e.runs.clear();
-  e.facings.clear();
-  e.haveMaterial = e.haveNormal = false;
-  e.spoiled = false;
-  e.leftOut = plane;
-  e.faceStarts.clear();
-  e.translucentStarts.clear();
-  if (leaveOut) {
-    e.faceStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
-    e.translucentStarts.reserve(static_cast<size_t>(faces->mCount) + 1);
-  }
-  // The translucent triangles of the last recording make way for the new ones in the
-  // same set, unless a queue still holds it: its stores and buffers serve again, and its
-  // last order is where the sort of the new triangles starts.
-  if (e.translucent && e.translucent.use_count() == 1) {
-    e.translucent->Clear();
-  } else {
-    e.translucent.reset();
-  }
-  e.closed = IsClosedOpaqueSurface(view, poly, faces, drawMode, morph);
-  e.reachSquared = 0.0;
-  e.volume = 0.0;
-  float probe[4];
-  const float white[3] = {1.0f, 1.0f, 1.0f};
-  e.lit = view->Materials().FilterMaterialColor(white, 1.0f, probe);
-  kept.recording = &e;
-  kept.recordingView = view;
-  kept.recordingState = state;
-  kept.recordingDrawer = &drawApart;
+  ClearForRecording(view, e, poly, drawMode, morph, plane, leaveOut, triangles);
+  ResumeRecording(kept, e, view, state, &drawApart, leaveOut);
   kept.passedOver.clear();
-  kept.recordingPlaces = leaveOut;
   ++kept.statistics.recorded;
   return false;
 }
@@ -586,6 +686,7 @@ void EndFaceMeshDrawing() {
   s->recordingDrawer = nullptr;
   if (e.spoiled) {
     e.vertices.clear();
+    e.vertices.shrink_to_fit();
     // The faces left out before the recording was spoiled come last (those after it
     // were drawn in their places).
     ++s->depth;
@@ -596,24 +697,7 @@ void EndFaceMeshDrawing() {
     s->passedOver.clear();
     return;
   }
-  // The ends of the last face; places that cannot be trusted are not kept.
-  e.faceStarts.push_back(static_cast<uint32_t>(e.vertices.size()));
-  e.translucentStarts.push_back(e.translucent ? static_cast<uint32_t>(e.translucent->Size()) : 0u);
-  if (!s->recordingPlaces || e.faceStarts.size() != static_cast<size_t>(e.faces->mCount) + 1 ||
-      e.vertices.size() > UINT32_MAX) {
-    e.faceStarts.clear();
-    e.translucentStarts.clear();
-  }
-  if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
-  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
-  if (ready && e.vertices.empty()) {
-    // Nothing opaque: the buffer only has to exist in this context.
-    const KeptVertex none{};
-    ready = e.buffer.Upload(&none, sizeof none, false);
-  }
-  if (ready && e.translucent) ready = e.translucent->Prepare(view);
-  e.kept = ready;
-  e.keptState = s->recordingState;
+  const bool ready = FinishRecording(*s, e, view);
   // This frame's faces, drawn as the next frames will draw them.
   s->plane.clear();
   (void)FindApart(e, s->plane, s->apart);
@@ -713,11 +797,136 @@ void SpoilFaceMeshRecording() {
   if (!e || e->spoiled) return;
   e->spoiled = true;
   // What waits in the recording is drawn now, before whatever spoiled it, and the rest
-  // of the faces are drawn one by one.
-  Replay(s->recordingView, *e, true);
+  // of the faces are drawn one by one (the idle work's recording gives up and leaves
+  // the list to its paints).
+  if (!s->recordingWhenIdle) Replay(s->recordingView, *e, true);
   e->vertices.clear();
   e->runs.clear();
   e->translucent.reset();
+}
+
+namespace detail_FaceMeshCache {
+
+// The faces the idle work records between two of its reports.
+constexpr int kFacesATurn = 50000;
+
+// The lists waiting for the idle work to record them.
+std::vector<Entry*> Waiting() {
+  std::vector<Entry*> found;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->faceMeshes) continue;
+    for (auto& [view, entries] : static_cast<Kept&>(*state->faceMeshes).views) {
+      for (auto& e : entries) {
+        if (e->waiting) found.push_back(e.get());
+      }
+    }
+  }
+  return found;
+}
+
+// Records the next turn of the list's faces (`faces` of them) in its view's context,
+// outside any paint, and after the last face ends the recording, kept. A list it cannot
+// record (no context, a recording under way, faces that draw what a recording cannot
+// hold) waits no more: its paints record it.
+void RecordTurn(Entry& e, size_t& faces) {
+  faces = 0;
+  GLSection section(e.view);
+  Kept* kept = CurrentKept();
+  if (!section.IsOpen() || !kept || kept->recording || kept->depth > 0) {
+    e.waiting = false;
+    e.declined = true;
+    return;
+  }
+  if (!e.started) {
+    e.started = true;
+    e.next = e.faces->mHead;
+    e.facesDone = 0;
+  }
+  ResumeRecording(*kept, e, e.view, e.askedState, nullptr, e.places);
+  kept->recordingWhenIdle = true;
+  ++kept->depth;
+  // Put back whatever the faces' drawing does, a failure too.
+  struct Suspend {
+    Kept& kept;
+    Entry& e;
+    ~Suspend() {
+      e.places = kept.recordingPlaces;
+      kept.recording = nullptr;
+      kept.recordingView = nullptr;
+      kept.recordingWhenIdle = false;
+      --kept.depth;
+      if (e.waiting) return;
+      // Done, or given up: the paints record a list the idle work could not.
+      if (!e.kept) e.declined = true;
+      e.vertices.clear();
+      e.vertices.shrink_to_fit();
+    }
+  } suspend{*kept, e};
+  e.waiting = false;  // till the turn is done
+  for (faces = 0; e.next && faces < kFacesATurn && !e.spoiled; e.next = e.next->mNext, ++faces) {
+    if (NoteFaceMeshFace(e.next)) DrawFaceRing(e.poly, e.next, e.drawMode, e.scale, e.morph, e.options);
+  }
+  e.facesDone += faces;
+  if (e.spoiled) return;
+  e.waiting = e.next != nullptr;
+  if (e.waiting) return;
+  ++kept->statistics.recorded;
+  FinishRecording(*kept, e, e.view);
+}
+
+}  // namespace detail_FaceMeshCache
+
+bool HasDeferredFaceMeshes() {
+  return !detail_FaceMeshCache::Waiting().empty();
+}
+
+bool MakeDeferredFaceMeshes() {
+  using namespace detail_FaceMeshCache;
+  if (!HasDeferredFaceMeshes()) return true;
+  // A Cancel at the window's first report ends the work before any of it begins.
+  const int cancels = GetProgressCancelCount();
+  ProgressScope progress;
+  bool going = GetProgressCancelCount() == cancels;
+  size_t done = 0;
+  while (going) {
+    // The panes painted meanwhile may have asked for others; those of a model no longer
+    // the program's are dropped (a paint asks again).
+    std::vector<Entry*> waiting = Waiting();
+    size_t left = 0;
+    for (Entry* e : waiting) {
+      const bool holds = e->poly == GetCurrentPoly() &&
+                         (e->faces == &e->poly->mFaces || e->faces == &e->poly->mVertices);
+      if (!holds) e->waiting = false;
+      if (holds) left += static_cast<size_t>(e->faces->mCount) - std::min(e->facesDone, size_t(e->faces->mCount));
+    }
+    waiting = Waiting();
+    if (waiting.empty()) break;
+    if (!UpdateProgress(done + left ? double(done) / double(done + left) : 1.0, "Drawing the model: %zu of %zu faces",
+                        done, done + left)) {
+      going = false;
+      break;
+    }
+    // The report's events may have painted the panes.
+    waiting = Waiting();
+    if (waiting.empty()) continue;
+    Entry& e = *waiting.front();
+    size_t faces = 0;
+    RecordTurn(e, faces);
+    done += faces;
+    if (!e.waiting) e.view->Invalidate(false);
+  }
+  if (going) return true;
+  // After the user's Cancel the lists are recorded in their paints, as small ones are;
+  // after a stop the program asked for the next paint asks again.
+  const bool byUser = !WasProgressCancelRequested();
+  for (Entry* e : Waiting()) {
+    e->waiting = false;
+    e->declined = byUser;
+    e->vertices.clear();
+    e->vertices.shrink_to_fit();
+    e->view->Invalidate(false);
+  }
+  return false;
 }
 
 void ForgetFaceMeshes(const OpenGLView* view) {
@@ -747,6 +956,7 @@ FaceMeshStatistics GetFaceMeshStatistics() {
     sum.recorded += kept.statistics.recorded;
     sum.plain += kept.statistics.plain;
     sum.culled += kept.statistics.culled;
+    sum.waited += kept.statistics.waited;
   });
   return sum;
 }

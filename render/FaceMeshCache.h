@@ -78,6 +78,22 @@ void SpoilFaceMeshRecording();
 void AllowFaceMeshArrays(bool on);
 bool AreFaceMeshArraysAllowed();
 
+// Lists of this many faces or more of the program's current model (in the plain mode,
+// on screen, not in stereo) are not recorded in the paint that finds them not kept: the
+// paint draws none of their faces and asks the program to come back when it is idle
+// (ViewNotifier::PrepareWhenIdle), which records them a turn of faces at a time under
+// the progress window; the pane is painted from what is kept once they are recorded.
+// While a transition runs, only lists of kDeferredTransitionFaces or more wait (for the
+// transition's end): smaller ones are recorded in each frame, as it changes them.
+constexpr int kDeferredFaceMeshFaces = 50000;
+constexpr int kDeferredTransitionFaces = 200000;
+// Whether a list waits for the idle work to record it.
+bool HasDeferredFaceMeshes();
+// Records them. False when cancelled: after the user's Cancel each list that waited is
+// recorded in its paints until its state changes; after a stop the program asked for
+// (RequestProgressCancel) the next paint asks again.
+bool MakeDeferredFaceMeshes();
+
 // A view going away: its kept faces go too.
 void ForgetFaceMeshes(const OpenGLView* view);
 
@@ -89,6 +105,8 @@ struct FaceMeshStatistics {
   unsigned recorded = 0;
   unsigned plain = 0;
   unsigned culled = 0;
+  // Paints that drew none of a list waiting for the idle work to record it.
+  unsigned waited = 0;
 };
 FaceMeshStatistics GetFaceMeshStatistics();
 

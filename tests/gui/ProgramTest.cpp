@@ -565,6 +565,49 @@ TEST_F(ProgramTest, ALargeModelsStaleColoursAreMadeWhenIdle) {
   EXPECT_GT(GetFaceMeshStatistics().recorded, before.recorded);
 }
 
+// Nor are a large model's faces recorded in the paint that finds them changed: it draws
+// none of them and leaves the recording to the idle work; the next paint draws from what
+// was recorded the picture of the faces drawn one by one.
+TEST_F(ProgramTest, ALargeModelsFacesAreRecordedWhenIdle) {
+  std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(50);
+  ASSERT_NE(sphere, nullptr);
+  ASSERT_GE(sphere->mFaces.mCount, kDeferredFaceMeshFaces);
+  const std::filesystem::path file = mHome / "larger sphere.corv";
+  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
+  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
+  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
+  Poly* poly = GetCurrentPoly();
+  ASSERT_EQ(poly->mFaces.mCount, sphere->mFaces.mCount);
+  CPolyView* pane = Pane(0);
+  const float green[3] = {0.1f, 0.9f, 0.2f};
+  for (PolyElement* f = poly->mFaces.mHead; f; f = f->mNext) f->SetColour(green);
+  poly->mPolyFlags |= kPolyFlagCellColoursStale;
+  poly->UpdateCellColours(false);
+  AllowFaceMeshArrays(false);
+  Repaint(pane);
+  const wxImage oneByOne = corvia::testing::ScreenPixels(Canvas(0));
+  AllowFaceMeshArrays(true);
+  const int cx = oneByOne.GetWidth() / 2, cy = oneByOne.GetHeight() / 2;
+  EXPECT_GT(oneByOne.GetGreen(cx, cy), oneByOne.GetRed(cx, cy) + 40);
+
+  // Painted at once, without a turn of the event loop that would run the idle work.
+  const FaceMeshStatistics before = GetFaceMeshStatistics();
+  pane->Invalidate(true);
+  pane->UpdateNow();
+  EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded);
+  EXPECT_EQ(GetFaceMeshStatistics().waited, before.waited + 1);
+  EXPECT_TRUE(HasDeferredFaceMeshes());
+  YieldUntil([] { return !CPolyApp::Get().DoIdleWork(-1.0); });
+  EXPECT_FALSE(HasDeferredFaceMeshes());
+  EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded + 1);
+  Repaint(pane);
+  EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded + 1);
+  EXPECT_GT(GetFaceMeshStatistics().kept, before.kept);
+  const wxImage kept = corvia::testing::ScreenPixels(Canvas(0));
+  ASSERT_EQ(kept.GetSize(), oneByOne.GetSize());
+  EXPECT_EQ(std::memcmp(kept.GetData(), oneByOne.GetData(), 3u * oneByOne.GetWidth() * oneByOne.GetHeight()), 0);
+}
+
 TEST_F(ProgramTest, ClosingWritesTheSettings) {
   CloseProgram();
   platform::SettingsStore written(SettingsFile());
