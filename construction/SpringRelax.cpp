@@ -35,7 +35,6 @@ constexpr double kShapeStiffnessShare = 0.33333;
 constexpr double kTemporaryStiffnessShare = 0.25;
 // Vertex numbers of a face list beyond this are refused rather than allocated.
 constexpr long long kMaxVertexNumber = 1000000;
-constexpr int kMessageTextLength = 50;
 
 struct World {
   ListNode* vertHead = nullptr;
