@@ -608,6 +608,75 @@ TEST_F(WayBackTest, AModelPutBackAfterAMemoryFailureIsTheOneReplaced) {
   }
 }
 
+// A model built anew in place (with transitions off) and run out of memory after the old
+// model was cleared comes back from its step: made again with the planes, poles and frames
+// it had, so that its dual points and the convex core of it are those of the model before,
+// in their order; and so after a plain Undo. With the user's undo list on and off.
+TEST_F(WayBackTest, AModelChangedInPlaceComesBackWithItsGeometry) {
+  // Every vertex's and face's dual point, in order.
+  const auto points = [] {
+    std::vector<double> values;
+    const Poly* poly = GetCurrentPoly();
+    for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
+                                    static_cast<const ElementList*>(&poly->mFaces)}) {
+      for (const PolyElement* e = list->mHead; e; e = e->mNext)
+        values.insert(values.end(), std::begin(e->mDualVert), std::end(e->mDualVert));
+    }
+    return values;
+  };
+  const std::pair<const char*, const char*> cases[] = {{"Create Convex Hull", "Great Dodecahedron"},
+                                                       {"Create Convex Hull", "Small Stellated Dodecahedron"},
+                                                       {"Try to Make Faces Regular", "Great Dodecahedron"}};
+  for (const bool undo : {false, true}) {
+    UndoLimits limits;
+    limits.enabled = undo;
+    mUndo.List().SetLimits(limits);
+    for (const auto& [command, name] : cases) {
+      const std::string trial = std::string(command) + " of " + name + (undo ? ", undo on" : ", undo off");
+      const int id = SweepTest::PolyCommand(command);
+      const auto step = [id] { RunCommandOperation(id, [id] { RunDocCommand(id); }); };
+      Open(name);
+      const std::vector<double> shape = points();
+      const std::vector<double> whole = CoreVertices(name);
+      Open(name);
+      unsigned long count = 0;
+      {
+        AllocationFailure none(0);
+        step();
+        count = none.Count();
+      }
+      ASSERT_GT(count, 40u) << trial;
+      ASSERT_NE(points(), shape) << trial << ": a whole run changed nothing";
+      int ended = 0;
+      for (unsigned long k = count / 40; k < count; k += count / 20) {
+        Open(name);
+        const std::vector<std::string> steps = mUndo.List().GetNames(false);
+        const int failures = GetMemoryFailureCount();
+        {
+          AllocationFailure failure(k);
+          step();
+          ASSERT_TRUE(failure.Met()) << trial << ": allocation " << k;
+        }
+        if (GetMemoryFailureCount() == failures) continue;
+        ++ended;
+        const std::string at = trial + ": allocation " + std::to_string(k) + " of " + std::to_string(count);
+        ASSERT_STREQ(GetCurrentPoly()->mName, name) << at;
+        EXPECT_EQ(mDocument->CountRecords(), 1) << at;
+        EXPECT_EQ(mUndo.List().GetNames(false), steps) << at;
+        EXPECT_EQ(points(), shape) << at;
+        EXPECT_EQ(CoreVertices(name), whole) << at;
+      }
+      EXPECT_GE(ended, 8) << trial;
+      if (!undo) continue;
+      Open(name);
+      step();
+      ASSERT_TRUE(mUndo.List().Undo()) << trial;
+      EXPECT_EQ(points(), shape) << trial << ": undone";
+      EXPECT_EQ(CoreVertices(name), whole) << trial << ": undone";
+    }
+  }
+}
+
 // Each operation with the user's undo list on and off (undo and redo only on).
 std::vector<std::tuple<int, bool>> Operations() {
   std::vector<std::tuple<int, bool>> operations;
