@@ -63,7 +63,8 @@ class ModelSnapshot final : public UndoState {
   double mLengthScale = 0.0;
   // What the file leaves out of the model's geometry and a model built from the file
   // works out again (its planes, poles and frames, to the last bits otherwise), in the
-  // file's order (ApplyFrames), the scale of the dual, and a mark of the vertices.
+  // file's order (ApplyFrames), the scale of the dual, and a mark of the vertices: kept
+  // for the way back of the operation that took the step, and dropped when it ends.
   std::vector<double> mFrames;
   double mDualScale = 1.0;
   uint64_t mVertexMark = 0;
@@ -91,6 +92,9 @@ class ModelSnapshot final : public UndoState {
     }
     return size;
   }
+
+  void DropWayBackOnly() noexcept override { std::vector<double>().swap(mFrames); }
+  size_t GetWayBackOnlySize() const override { return mFrames.capacity() * sizeof(double); }
 };
 
 // The values of each element that a step keeps beside the file (the file gives the
