@@ -1,5 +1,6 @@
 #include "app/ModelUndo.h"
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -60,6 +61,13 @@ class ModelSnapshot final : public UndoState {
   // length scale the model was written with.
   uint64_t mRecord = 0;
   double mLengthScale = 0.0;
+  // What the file leaves out of the model's geometry and a model built from the file
+  // works out again (its planes, poles and frames, to the last bits otherwise), in the
+  // file's order (ApplyFrames), the scale of the dual, and a mark of the vertices: kept
+  // for the way back of the operation that took the step, and dropped when it ends.
+  std::vector<double> mFrames;
+  double mDualScale = 1.0;
+  uint64_t mVertexMark = 0;
 
   // Whether the model itself is the same in both: its data, its side shown, its
   // sub-symmetry, its corners' origin, the cells of both stellations and the selection.
@@ -75,7 +83,7 @@ class ModelSnapshot final : public UndoState {
   }
 
   size_t GetMemorySize() const override {
-    size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity();
+    size_t size = sizeof(*this) + mData.capacity() + mPathName.capacity() + mFrames.capacity() * sizeof(double);
     for (const CompoundPartName& part : mPartNames)
       size += sizeof(part) + part.mName.capacity() + part.mDualName.capacity();
     for (const StellationCellSet& cells : mCells) size += (cells.included.capacity() + cells.hidden.capacity()) * sizeof(int);
@@ -84,7 +92,68 @@ class ModelSnapshot final : public UndoState {
     }
     return size;
   }
+
+  void DropWayBackOnly() noexcept override { std::vector<double>().swap(mFrames); }
+  size_t GetWayBackOnlySize() const override { return mFrames.capacity() * sizeof(double); }
 };
+
+// The values of each element that a step keeps beside the file (the file gives the
+// vertices' dual points, and the centroids follow from the dual points): the frame's
+// origin (a face's plane point, a vertex's pole) and axes, and a face's pole.
+template <class Visit>
+void ForEachFrameValue(PolyElement& e, bool face, Visit visit) {
+  for (double* v : {e.mCentre, e.mXAxis, e.mYAxis, e.mZAxis, e.mDualVert}) {
+    if (v == e.mDualVert && !face) break;
+    for (int i = 0; i < 3; ++i) visit(v[i]);
+  }
+}
+
+// The elements in the order the model file numbers them: the vertices, then the faces.
+template <class Visit>
+void ForEachFileElement(Poly& poly, Visit visit) {
+  for (PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) visit(*v, false);
+  for (PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) visit(*f, true);
+}
+
+// Four points of a vertex, five of a face.
+size_t CountFrameValues(const Poly& poly) {
+  return size_t(poly.mVertices.mCount) * 12 + size_t(poly.mFaces.mCount) * 15;
+}
+
+// A mark of the vertices' dual points in their order.
+uint64_t MarkOfVertices(const Poly& poly) {
+  uint64_t mark = 14695981039346656037ull;
+  for (const PolyElement* v = poly.mVertices.mHead; v; v = v->mNext) {
+    unsigned char bytes[sizeof v->mDualVert];
+    std::memcpy(bytes, v->mDualVert, sizeof bytes);
+    for (const unsigned char byte : bytes) mark = (mark ^ byte) * 1099511628211ull;
+  }
+  return mark;
+}
+
+void CaptureFrames(Poly& poly, ModelSnapshot& state) {
+  state.mFrames.reserve(CountFrameValues(poly));
+  ForEachFileElement(poly, [&](PolyElement& e, bool face) {
+    ForEachFrameValue(e, face, [&](double x) { state.mFrames.push_back(x); });
+  });
+  state.mDualScale = poly.mDualScale;
+  state.mVertexMark = MarkOfVertices(poly);
+}
+
+// A model made again from the step takes the geometry it was taken with, so that what
+// is derived from it (its dual, a convex core) comes out as before. A model whose
+// vertices are not those of the step, one for one in their order, keeps its own.
+void ApplyFrames(Poly& poly, const ModelSnapshot& state) {
+  if (state.mFrames.size() != CountFrameValues(poly) || MarkOfVertices(poly) != state.mVertexMark) return;
+  const double* next = state.mFrames.data();
+  ForEachFileElement(poly, [&](PolyElement& e, bool face) {
+    ForEachFrameValue(e, face, [&](double& x) { x = *next++; });
+  });
+  ForEachFileElement(poly, [](PolyElement& e, bool) { e.ComputeCentre(); });
+  poly.mDualScale = state.mDualScale;
+  // Measured again from the poles when asked for.
+  poly.mRadius = -1.0;
+}
 
 FaceTypeBlock* BlockOf(Poly& poly, bool dual) { return dual ? poly.mDualBlock.get() : poly.mBaseBlock.get(); }
 
@@ -132,6 +201,7 @@ bool Apply(const ModelSnapshot& state) {
   if (!RestoreModelFromMemory(state.mData, kStepName, nullptr, enter)) return false;
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
+  ApplyFrames(*poly, state);
   if (!state.mFileCorners) poly->mPolyFlags &= ~kPolyFlagFileCorners;
   ApplyFileNames(*poly, state);
   if (state.mLibraryEntryOfDual && !poly->mLibraryEntry) poly->SetLibraryEntryOfDual(state.mLibraryEntryOfDual);
@@ -175,6 +245,7 @@ std::unique_ptr<UndoState> DocumentUndoModel::Capture(bool tell) {
     if (tell) ShowError("The model could not be kept in memory, so this change cannot be undone.");
     return nullptr;
   }
+  d::CaptureFrames(*poly, *state);
   if (poly->mFileKeep) state->mKeep = *poly->mFileKeep;
   if (CPolyDoc* document = GetDocument()) {
     state->mPathName = document->GetPathName();

@@ -2,8 +2,10 @@
 // The undo list's side of the document: a step keeps the current model as the model
 // file keeps it (written to memory, compressed), with what the file leaves out: the
 // sections kept from the file it came from, the side shown, the sub-symmetry, the cells
-// of both stellations, the stellation options and the selected face or vertex.
-// Stellation steps change cells of the current model.
+// of both stellations, the stellation options and the selected face or vertex; and,
+// only while the operation that took it runs (for its way back), the elements' planes,
+// poles and frames as they were to the last bit. Stellation steps change cells of the
+// current model.
 
 #include "app/UndoList.h"
 

@@ -54,11 +54,16 @@ struct UndoList::Step {
   bool dual = false;
   std::vector<UndoCellChange> changes;
 
-  size_t GetMemorySize() const {
+  size_t GetMemorySize(bool kept = false) const {
     size_t size = sizeof(Step) + changes.capacity() * sizeof(UndoCellChange);
-    if (before) size += before->GetMemorySize();
-    if (after) size += after->GetMemorySize();
+    for (const UndoState* state : {before.get(), after.get()}) {
+      if (state) size += state->GetMemorySize() - (kept ? state->GetWayBackOnlySize() : 0);
+    }
     return size;
+  }
+  void DropWayBackOnly() noexcept {
+    if (before) before->DropWayBackOnly();
+    if (after) after->DropWayBackOnly();
   }
 };
 
@@ -164,6 +169,8 @@ void UndoList::Push(std::unique_ptr<Step> step) {
     mDroppedRedo.clear();
   }
   mFresh = true;
+  // A step taken outside every operation has no way back to keep anything for.
+  if (mOperationDepth == 0) added->DropWayBackOnly();
   Trim();
 }
 
@@ -275,11 +282,19 @@ bool UndoList::PutBackSince(const OperationMark& mark) {
 void UndoList::EndOperation(const OperationMark& /*mark*/) noexcept {
   if (mOperationDepth > 0) --mOperationDepth;
   if (mOperationDepth > 0) return;
-  // Its steps are kept for good, or are only the operation's own; the models it replaced
-  // go.
+  // Its steps are kept for good, without what only its way back needed, or are only the
+  // operation's own; the models it replaced go.
   mModel.KeepReplacedModels(false);
   mDroppedRedo.clear();
-  if (!mLimits.enabled) ClearUndoList();
+  if (!mLimits.enabled) {
+    ClearUndoList();
+    return;
+  }
+  for (const Steps* steps : {&mUndo, &mRedo}) {
+    for (const auto& step : *steps) {
+      if (step) step->DropWayBackOnly();
+    }
+  }
 }
 
 void UndoList::RemoveNewest() {
@@ -304,16 +319,16 @@ void UndoList::Trim() {
   // The newest step stays whatever the limits: it was just recorded.
   const size_t keep = size_t(std::max(mLimits.minCount, 1));
   const size_t most = std::max(size_t(std::max(mLimits.maxCount, 0)), keep);
-  while (mUndo.size() > most || (mUndo.size() > keep && GetMemorySize() > mLimits.maxBytes)) {
+  while (mUndo.size() > most || (mUndo.size() > keep && SumSizes(true) > mLimits.maxBytes)) {
     mNewestDropped = std::max(mNewestDropped, mUndo.front()->serial);
     mUndo.pop_front();
   }
 }
 
-size_t UndoList::GetMemorySize() const {
+size_t UndoList::SumSizes(bool kept) const {
   size_t size = 0;
   for (const Steps* steps : {&mUndo, &mRedo, &mDroppedRedo}) {
-    for (const auto& step : *steps) size += step ? step->GetMemorySize() : 0;
+    for (const auto& step : *steps) size += step ? step->GetMemorySize(kept) : 0;
   }
   return size;
 }

@@ -9,7 +9,8 @@
 // its own steps, within the same limits, to put the model back should it fail; they go
 // when the outermost operation ends. Meanwhile the models its steps were taken from are
 // kept when they are replaced (UndoModel::KeepReplacedModels), so that the way back gives
-// the very model where it can, not one made again from the step.
+// the very model where it can, not one made again from the step, and the steps keep what
+// only the way back needs (UndoState::DropWayBackOnly), which goes when it ends.
 
 #include <cstddef>
 #include <deque>
@@ -26,6 +27,12 @@ class UndoState {
  public:
   virtual ~UndoState() = default;
   virtual size_t GetMemorySize() const = 0;
+  // Frees what only the way back of the operation that took the state needs (the end of
+  // the outermost operation); the state still puts its model back, if less exactly.
+  virtual void DropWayBackOnly() noexcept {}
+  // The part of the memory size that DropWayBackOnly frees: the list's limits count
+  // what stays.
+  virtual size_t GetWayBackOnlySize() const { return 0; }
 };
 
 // One cell's change of inclusion in a stellation step.
@@ -118,7 +125,7 @@ class UndoList final : public platform::UndoHooks {
 
   int GetNumUndos() const { return mLimits.enabled ? int(mUndo.size()) : 0; }
   int GetNumRedos() const { return mLimits.enabled ? int(mRedo.size()) : 0; }
-  size_t GetMemorySize() const;
+  size_t GetMemorySize() const { return SumSizes(false); }
   // Whether a step is being put back (the changes it makes are not recorded).
   bool IsRestoring() const { return mRestoring; }
 
@@ -130,6 +137,8 @@ class UndoList final : public platform::UndoHooks {
   // Takes the newest step off; the redo steps it dropped come back.
   void PopNewest() noexcept;
   void Trim();
+  // The memory the steps take; kept: what they keep once the operations running end.
+  size_t SumSizes(bool kept) const;
   // What putting a step back came to: done, failed (the model as it was), or not
   // tried because the current model could not be kept for the way back.
   enum class Applied { kDone, kFailed, kNotKept };

@@ -32,6 +32,7 @@
 #include "dialogs/AugmentDlg.h"
 #include "dialogs/ModelDialogs.h"
 #include "dialogs/TorusDialog.h"
+#include "files/ModelFile.h"
 #include "model/PolyElement.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/AllocationHook.h"
@@ -606,6 +607,89 @@ TEST_F(WayBackTest, AModelPutBackAfterAMemoryFailureIsTheOneReplaced) {
     }
     EXPECT_GE(ended, 5) << name;
   }
+}
+
+// A model built anew in place (with transitions off) and run out of memory after the old
+// model was cleared comes back from its step: made again with the planes, poles and frames
+// it had, so that its dual points and the convex core of it are those of the model before,
+// in their order. With the user's undo list on and off. The step kept once the operation
+// has ended holds the file's data without them: no more than it took before.
+TEST_F(WayBackTest, AModelChangedInPlaceComesBackWithItsGeometry) {
+  // Every vertex's and face's dual point, in order.
+  const auto points = [] {
+    std::vector<double> values;
+    const Poly* poly = GetCurrentPoly();
+    for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
+                                    static_cast<const ElementList*>(&poly->mFaces)}) {
+      for (const PolyElement* e = list->mHead; e; e = e->mNext)
+        values.insert(values.end(), std::begin(e->mDualVert), std::end(e->mDualVert));
+    }
+    return values;
+  };
+  const std::pair<const char*, const char*> cases[] = {{"Create Convex Hull", "Great Dodecahedron"},
+                                                       {"Create Convex Hull", "Small Stellated Dodecahedron"},
+                                                       {"Try to Make Faces Regular", "Great Dodecahedron"}};
+  for (const bool undo : {false, true}) {
+    UndoLimits limits;
+    limits.enabled = undo;
+    mUndo.List().SetLimits(limits);
+    for (const auto& [command, name] : cases) {
+      const std::string trial = std::string(command) + " of " + name + (undo ? ", undo on" : ", undo off");
+      const int id = SweepTest::PolyCommand(command);
+      const auto step = [id] { RunCommandOperation(id, [id] { RunDocCommand(id); }); };
+      Open(name);
+      const std::vector<double> shape = points();
+      const std::vector<double> whole = CoreVertices(name);
+      Open(name);
+      unsigned long count = 0;
+      {
+        AllocationFailure none(0);
+        step();
+        count = none.Count();
+      }
+      ASSERT_GT(count, 40u) << trial;
+      ASSERT_NE(points(), shape) << trial << ": a whole run changed nothing";
+      int ended = 0;
+      for (unsigned long k = count / 40; k < count; k += count / 20) {
+        Open(name);
+        const std::vector<std::string> steps = mUndo.List().GetNames(false);
+        const int failures = GetMemoryFailureCount();
+        {
+          AllocationFailure failure(k);
+          step();
+          ASSERT_TRUE(failure.Met()) << trial << ": allocation " << k;
+        }
+        if (GetMemoryFailureCount() == failures) continue;
+        ++ended;
+        const std::string at = trial + ": allocation " + std::to_string(k) + " of " + std::to_string(count);
+        ASSERT_STREQ(GetCurrentPoly()->mName, name) << at;
+        EXPECT_EQ(mDocument->CountRecords(), 1) << at;
+        EXPECT_EQ(mUndo.List().GetNames(false), steps) << at;
+        EXPECT_EQ(points(), shape) << at;
+        EXPECT_EQ(CoreVertices(name), whole) << at;
+      }
+      EXPECT_GE(ended, 8) << trial;
+    }
+  }
+  // The hull of a geodesic sphere (642 vertices, 1280 faces), its step kept.
+  Open("Icosahedron");
+  Platform().messages.QueueText("8");
+  ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Create Geodesic Sphere")));
+  std::string data;
+  ASSERT_TRUE(WriteModelToMemory(*GetCurrentPoly(), data));
+  mUndo.List().ClearUndoList();
+  const int hull = SweepTest::PolyCommand("Create Convex Hull");
+  RunCommandOperation(hull, [hull] { RunDocCommand(hull); });
+  ASSERT_EQ(mUndo.List().GetNumUndos(), 1);
+  EXPECT_LE(mUndo.List().GetMemorySize(), data.capacity() + 1024) << "the file's data: " << data.size();
+  // Room for three such steps: the hull of the hull keeps the step before it, as the
+  // limits count a step while its operation runs as it is kept after.
+  UndoLimits limits;
+  limits.minCount = 1;
+  limits.maxBytes = 3 * data.capacity();
+  mUndo.List().SetLimits(limits);
+  RunCommandOperation(hull, [hull] { RunDocCommand(hull); });
+  EXPECT_EQ(mUndo.List().GetNumUndos(), 2);
 }
 
 // Each operation with the user's undo list on and off (undo and redo only on).
