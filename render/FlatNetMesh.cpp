@@ -768,7 +768,11 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
     counted = kept.chain.size();
   } else if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
     // The net's chain is walked as far as a large net goes: the small net of a large
-    // model is gathered at once.
+    // model is gathered at once, but for the stellation lines' data of the whole model
+    // when it is still to be worked out.
+    if (GetNetDrawSettings().showStellationLines && !(model->mFlags & kModelLineData)) {
+      counted = kDeferredFlatNetFacelets;
+    }
     for (const Face3D* f = key.nets.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
   }
   if (counted >= kDeferredFlatNetFacelets) {

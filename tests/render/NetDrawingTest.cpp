@@ -1055,6 +1055,22 @@ TEST_F(NetDrawing, LinesOverAFlatNetAreKeptWithItAndShowWhatTheyShowOneByOne) {
   EXPECT_EQ(CountDifferentPixels(sections, drawOneByOne()), 0);
   settings.showSphereSections = false;
   EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), plain), 0);
+
+  // A small net of a large model: the lines' data, a stellation of the whole model, is
+  // worked out by the idle work, not in the paint.
+  std::unique_ptr<Poly> cube = SubdividedCube(30);
+  ASSERT_NE(cube, nullptr);
+  GetUnitSettings().mMaxFacesPerNet = 200;
+  Model3D large(cube.get(), false);
+  large.MakeNets();
+  ASSERT_GE(large.GetNumFacelets(), kDeferredFlatNetFacelets);
+  ASSERT_GT(large.GetNumNets(), 1);
+  settings.showStellationLines = true;
+  DrawFlatNet(*large.GetNet(0), view);
+  EXPECT_FALSE(large.mFlags & kModelLineData) << "worked out in the paint";
+  ASSERT_TRUE(HasDeferredFlatNets());
+  EXPECT_TRUE(MakeDeferredFlatNets());
+  EXPECT_TRUE(large.mFlags & kModelLineData);
   CloseWindows();
 }
 
