@@ -352,12 +352,15 @@ void BM_NetPaneFirstPaint(benchmark::State& state) {
 // pane shows them, "work_s" the idle work's runs between those paints (the lines worked
 // out and gathered); the iterations paint again. Drawn facelet by facelet in every paint,
 // the lines' data worked out in the first (the model stellated), against gathered with
-// the net (load 8 to 12 on 8 cores):
+// the net, the model stellated by the idle work under its progress (load 5 to 12 on 8
+// cores):
 //   parts  facelets   first paint, later paints, idle work
 //      30    21,600    0.49 s, 14 ms, 0.01 s  facelet by facelet
 //                      0.05 s, 35 ms, 0.64 s  gathered
 //     100   240,000   379 s, 128 ms, 0.2 s    facelet by facelet
-//                      0.13 s, 81 ms          gathered
+//                      0.12 s, 78 ms, 279 s   gathered
+//                      0.07 s, 64 ms, 84 s    the stellation reading the faces along
+//                                             their list, not each by its place
 void BM_NetPanePaintWithStellationLines(benchmark::State& state) {
   constexpr int kPaneWidth = 1000, kPaneHeight = 800, kLibraryCube = 1;
   corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);
