@@ -14,7 +14,9 @@
 // for a large one (the pane drawing the old places till all the new ones are made). A net of many facelets is not gathered in the
 // paint that asks for it: the program is asked to come back when it is idle
 // (ViewNotifier::PrepareWhenIdle) and gathers it then, a turn of facelets at a time
-// under the progress window, while the pane shows the part gathered so far.
+// under the progress window, while the pane shows the part gathered so far; so is the
+// small net of a model of as many facelets whose stellation lines are shown before
+// their data (a stellation of the model) is worked out.
 
 #include <cstddef>
 #include <functional>
