@@ -3,6 +3,7 @@
 // number, edge texts and corner angles in a net; the circles where reference spheres
 // cut it and the stellation lines it was cut from, on screen or on a printed page.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -631,19 +632,27 @@ FaceletPlace MakePlace(const Face3D* facelet, bool folded, const NetPlacement* p
 }
 
 // The arc of radius r about the centre (face frame) from the direction of `from` to
-// that of `to`, counter-clockwise, in steps of a 120th of a turn.
-void DrawPlacedArc(const FaceletPlace& place, const double* centre, double r, double from, double to) {
+// that of `to`, counter-clockwise, in steps of a 120th of a turn: drawn as a strip, or
+// kept as its segments.
+void DrawPlacedArc(const FaceletPlace& place, const double* centre, double r, double from, double to,
+                   KeptLines* kept) {
   if (to <= from) to += 2.0 * kPi;
   const int steps = std::max(1, static_cast<int>(std::ceil((to - from) / (2.0 * kPi) * kCircleSegments)));
-  glBegin(GL_LINE_STRIP);
+  if (!kept) glBegin(GL_LINE_STRIP);
+  double previous[3] = {0.0, 0.0, 0.0};
   for (int k = 0; k <= steps; ++k) {
     const double a = from + (to - from) * k / steps;
     const double p[2] = {centre[0] + r * std::cos(a), centre[1] + r * std::sin(a)};
     double q[3];
     place.Map(p, q);
-    glVertex3dv(q);
+    if (!kept) {
+      glVertex3dv(q);
+    } else if (k > 0) {
+      kept->Add(previous, q);
+    }
+    for (int c = 0; c < 3; ++c) previous[c] = q[c];
   }
-  glEnd();
+  if (!kept) glEnd();
 }
 
 void PrintPlacedArc(DeviceContext& dc, const FaceletPlace& place, const double* centre, int radiusTwips,
@@ -656,10 +665,11 @@ void PrintPlacedArc(DeviceContext& dc, const FaceletPlace& place, const double* 
          RoundToDevice(b[0]), RoundToDevice(b[1]));
 }
 
-}  // namespace detail_FaceletDrawing
+// Facelets whose sphere sections or stellation lines were drawn on screen one at a time.
+unsigned long gLinesDrawnOneByOne = 0;
 
-void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing) {
-  using namespace detail_FaceletDrawing;
+// The sphere sections of the facelet: printed on the page, drawn, or kept.
+void SphereSections(Face3D* facelet, bool folded, void* page, bool printing, KeptLines* kept) {
   const NetDrawSettings& settings = GetNetDrawSettings();
   if (!settings.showSphereSections || settings.referenceSpheres.empty() || !facelet->mSourceFace || !facelet->mType)
     return;
@@ -703,15 +713,15 @@ void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing)
                          ends + 2 * k);
         } else {
           DrawPlacedArc(place, centre, r, std::atan2(starts[2 * k + 1], starts[2 * k]),
-                        std::atan2(ends[2 * k + 1], ends[2 * k]));
+                        std::atan2(ends[2 * k + 1], ends[2 * k]), kept);
         }
       }
     }
   }
 }
 
-void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
-  using namespace detail_FaceletDrawing;
+// The stellation lines of the facelet: printed on the page, drawn, or kept.
+void StellationLines(Face3D* facelet, bool folded, bool printing, KeptLines* kept) {
   const NetDrawSettings& settings = GetNetDrawSettings();
   if (printing) {
     if (settings.printStellationLines == kPrintLinesNever) return;
@@ -727,7 +737,7 @@ void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   if (!facelet->mFacetLoop) return;
   OpenGLView* view = OpenGLView::GetCurrent();
   PrintPage* page = printing ? GetCurrentPrintPage() : nullptr;
-  if (printing ? !page : !view) return;
+  if (printing ? !page : (!view && !kept)) return;
   // The diagram's frame carried to where the facelet is drawn.
   const FaceletPlace place = MakePlace(facelet, folded, page ? page->GetNetPlacement() : nullptr);
   double frame[16] = {0.0};
@@ -746,11 +756,46 @@ void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
     DeviceContext& dc = page->GetDC();
     dc.SetPen(PackRainbowColor(settings.stellationLineColour), 1);
     DrawInNet(facelet->mFacetLoop, &dc, frame, true);
+  } else if (kept) {
+    ForEachLineInNet(facelet->mFacetLoop, frame, [kept](const double* a, const double* b) { kept->Add(a, b); });
   } else {
     view->Materials().SetColorv(settings.stellationLineColour);
     DrawInNet(facelet->mFacetLoop, nullptr, frame, !folded);
   }
   facelet->mFacetLoop->ClearMarks();
+}
+
+}  // namespace detail_FaceletDrawing
+
+void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing) {
+  using namespace detail_FaceletDrawing;
+  const NetDrawSettings& settings = GetNetDrawSettings();
+  if (!printing && settings.showSphereSections && !settings.referenceSpheres.empty()) ++gLinesDrawnOneByOne;
+  SphereSections(facelet, folded, page, printing, nullptr);
+}
+
+void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
+  using namespace detail_FaceletDrawing;
+  if (!printing && GetNetDrawSettings().showStellationLines) ++gLinesDrawnOneByOne;
+  StellationLines(facelet, folded, printing, nullptr);
+}
+
+void KeptLines::Add(const double* a, const double* b) {
+  for (const double* p : {a, b}) {
+    for (int k = 0; k < dims; ++k) points.push_back(static_cast<float>(p[k]));
+  }
+}
+
+void GatherSphereSections(Face3D* facelet, bool folded, KeptLines& kept) {
+  detail_FaceletDrawing::SphereSections(facelet, folded, nullptr, false, &kept);
+}
+
+void GatherStellationLines(Face3D* facelet, bool folded, KeptLines& kept) {
+  detail_FaceletDrawing::StellationLines(facelet, folded, false, &kept);
+}
+
+unsigned long CountFaceletLinesDrawnOneByOne() {
+  return detail_FaceletDrawing::gLinesDrawnOneByOne;
 }
 
 }  // namespace corvia

@@ -4,6 +4,8 @@
 // drawing share with it: corner positions and normals by drawing mode, and the angle
 // at a corner of a net.
 
+#include <vector>
+
 namespace corvia {
 
 // The grey that glue tabs are filled with, on screen and on paper.
@@ -46,6 +48,21 @@ void DrawNetExtras(Face3D* facelet, Model3D* model);
 void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing);
 // The stellation lines it was cut from, on screen or on the page being printed.
 void DrawStellationLines(Face3D* facelet, bool folded, bool printing);
+// The facelets whose sphere sections or stellation lines were drawn on screen one at a
+// time, by the two above, since the program started (for tests).
+unsigned long CountFaceletLinesDrawnOneByOne();
+
+// Lines kept for a drawing of many facelets at once: two points a segment, `dims`
+// floats a point (x and y flat, x, y and z folded).
+struct KeptLines {
+  std::vector<float> points;
+  int dims = 2;
+  void Add(const double* a, const double* b);
+};
+// The segments DrawSphereSections and DrawStellationLines draw on screen, where they
+// are shown, added to kept instead.
+void GatherSphereSections(Face3D* facelet, bool folded, KeptLines& kept);
+void GatherStellationLines(Face3D* facelet, bool folded, KeptLines& kept);
 
 // ---- Glue tabs ---------------------------------------------------------------------------
 // The tab on the edgelet: its outline over its triangles, folded through the coplanar

@@ -16,6 +16,7 @@
 
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "core/Units.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
 #include "model/ElementList.h"
@@ -78,6 +79,8 @@ struct Gathered {
   std::vector<float> tabFills;  // triangles, x and y a corner
   std::vector<float> tabLines;  // segments, x and y an end
   std::vector<float> edges[kEdgeKinds];
+  KeptLines sections;
+  KeptLines lines;
   std::vector<Face3D*> oneByOne;
 };
 
@@ -92,6 +95,10 @@ struct Piece {
   GLsizei tabLines = 0;
   size_t edgesAt[kEdgeKinds] = {};
   GLsizei edges[kEdgeKinds] = {};
+  size_t sectionsAt = 0;
+  GLsizei sections = 0;
+  size_t linesAt = 0;
+  GLsizei lines = 0;
 };
 
 // What a kept drawing shows: the net of the model's nets as they were counted, the
@@ -238,6 +245,15 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
       h.Add(static_cast<uint64_t>(g < 0.5 ? 0 : g == 1.0 ? 2 : 1));
     }
   }
+  // The sphere sections and stellation lines shown over the facelets.
+  const NetDrawSettings& lines = GetNetDrawSettings();
+  const bool sections = lines.showSphereSections && !lines.referenceSpheres.empty();
+  h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1);
+  if (sections) {
+    h.Add(static_cast<uint64_t>(lines.referenceSpheres.size()));
+    for (double sphere : lines.referenceSpheres) h.Add(sphere);
+    h.Add(GetUnitSettings().mLengthScale);
+  }
   h.Add(static_cast<uint64_t>(DiagnosticNumbers) | static_cast<uint64_t>(ShowLabels) << 32);
   h.Add(static_cast<uint64_t>(CutMode()));
   h.Add(static_cast<uint64_t>(GetRainbowFlags()));
@@ -268,6 +284,9 @@ void AddPoint(std::vector<float>& points, const double* p) {
 // The facelet's triangles, tabs and edges as the drawing of one facelet gives them to
 // GL; a facelet whose drawing asks more (an image, a label) is drawn one by one.
 void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out) {
+  // The sphere sections and stellation lines, where they are shown.
+  GatherSphereSections(f, false, out.sections);
+  GatherStellationLines(f, false, out.lines);
   if (!f->mType) return;
   const int count = f->GetNumEdges();
   if (f->GetImage() || (f->mSourceFace && f->mSourceFace->IsTextShown())) {
@@ -339,10 +358,14 @@ void AddPiece(KeptFlatNet& kept, Gathered& gathered, size_t facelets) {
   append(gathered.tabFills, piece->tabFillsAt, piece->tabFills);
   append(gathered.tabLines, piece->tabLinesAt, piece->tabLines);
   for (int k = 0; k < kEdgeKinds; ++k) append(gathered.edges[k], piece->edgesAt[k], piece->edges[k]);
+  append(gathered.sections.points, piece->sectionsAt, piece->sections);
+  append(gathered.lines.points, piece->linesAt, piece->lines);
   const size_t faceletBytes = gathered.facelets.size() * sizeof(FaceletVertex);
   piece->tabFillsAt += faceletBytes;
   piece->tabLinesAt += faceletBytes;
   for (size_t& at : piece->edgesAt) at += faceletBytes;
+  piece->sectionsAt += faceletBytes;
+  piece->linesAt += faceletBytes;
   piece->facelets = static_cast<GLsizei>(gathered.facelets.size());
   std::vector<unsigned char> bytes(faceletBytes + lines.size() * sizeof(float));
   if (faceletBytes) std::memcpy(bytes.data(), gathered.facelets.data(), faceletBytes);
@@ -745,7 +768,11 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
     counted = kept.chain.size();
   } else if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
     // The net's chain is walked as far as a large net goes: the small net of a large
-    // model is gathered at once.
+    // model is gathered at once, but for the stellation lines' data of the whole model
+    // when it is still to be worked out.
+    if (GetNetDrawSettings().showStellationLines && !(model->mFlags & kModelLineData)) {
+      counted = kDeferredFlatNetFacelets;
+    }
     for (const Face3D* f = key.nets.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
   }
   if (counted >= kDeferredFlatNetFacelets) {
@@ -882,6 +909,28 @@ void DrawKeptEdges(OpenGLView* view, const KeptFlatNet& kept, float baseWidth) {
   }
   view->Materials().SetLineStipple(0);
   CheckGLError("DrawKeptEdges");
+}
+
+void DrawKeptLines(OpenGLView* view, const KeptFlatNet& kept) {
+  using namespace detail_FlatNetMesh;
+  // The sphere sections in the colour the drawing has, then the stellation lines.
+  ForEachPieceArrays(kept, [](const Piece& piece) {
+    if (piece.sections == 0) return;
+    BeginPieceArrays(piece, piece.sectionsAt, false);
+    glDrawArrays(GL_LINES, 0, piece.sections);
+  });
+  const bool lines = std::any_of(kept.pieces.begin(), kept.pieces.end(), [](const auto& piece) {
+    return piece->lines > 0 && piece->buffer.BelongsToCurrentContext();
+  });
+  if (lines) {
+    view->Materials().SetColorv(GetNetDrawSettings().stellationLineColour);
+    ForEachPieceArrays(kept, [](const Piece& piece) {
+      if (piece.lines == 0) return;
+      BeginPieceArrays(piece, piece.linesAt, false);
+      glDrawArrays(GL_LINES, 0, piece.lines);
+    });
+  }
+  CheckGLError("DrawKeptLines");
 }
 
 void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::function<void(Face3D*)>& oneByOne) {

@@ -1,19 +1,22 @@
 #pragma once
 // The nets of the Unfolded Net and Folding Net panes drawn from vertex buffers the pane
-// keeps from one paint to the next: the facelets, glue tabs and edges of the flat net,
+// keeps from one paint to the next: the facelets, glue tabs, edges, sphere sections and
+// stellation lines of the flat net (the lines' data worked out as they are gathered),
 // and the facelets and tabs of the folded nets, gathered once and drawn in a few calls.
 // Drawn facelet by facelet, a net of a million facelets held the window for seconds on
 // every paint. What is kept is good while the nets (their layout, edgelets' flags, tabs
 // and facelets' own images: Model3D::GetNetsChange), the colours, images, labels and
-// flags of the model's faces, the mouse mode and the colour filters stay as they were;
-// folded, also the nets shown, the faces' opacities, the hidden stellation cells, which
+// flags of the model's faces, the mouse mode, the colour filters, which lines are shown
+// and the reference spheres stay as they were; folded, also the nets shown, the faces' opacities, the hidden stellation cells, which
 // tabs are glued (the fold past a half, or whole) and which tabs are shown. The folded
 // places of the corners are made again after each fold (Model3D::GetFoldCount) in one
 // pass over the kept facelets and tabs: in the paint for a small net, by the idle work
 // for a large one (the pane drawing the old places till all the new ones are made). A net of many facelets is not gathered in the
 // paint that asks for it: the program is asked to come back when it is idle
 // (ViewNotifier::PrepareWhenIdle) and gathers it then, a turn of facelets at a time
-// under the progress window, while the pane shows the part gathered so far.
+// under the progress window, while the pane shows the part gathered so far; so is the
+// small net of a model of as many facelets whose stellation lines are shown before
+// their data (a stellation of the model) is worked out.
 
 #include <cstddef>
 #include <functional>
@@ -43,6 +46,9 @@ const KeptFlatNet* FindKeptFlatNet(OpenGLView* view, Net* net);
 void DrawKeptFacelets(OpenGLView* view, const KeptFlatNet& kept);
 // The edges, in the line width the net's edges are drawn in.
 void DrawKeptEdges(OpenGLView* view, const KeptFlatNet& kept, float baseWidth);
+// The sphere sections and stellation lines, where they are shown, as DrawUnfolded draws
+// them one facelet at a time: in the line width and (the sections) the colour set.
+void DrawKeptLines(OpenGLView* view, const KeptFlatNet& kept);
 
 // What the view keeps of the nets folded, placed as they are folded now (a part or
 // none while the idle work gathers them); null when the caller draws them one facelet

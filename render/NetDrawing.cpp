@@ -178,10 +178,14 @@ void DrawUnfolded(Net* net) {
   const float baseWidth = GetEdgeLineWidth() * GetNetDrawSettings().netLineWidthFactor;
   glLineWidth(baseWidth);
   const NetDrawSettings& settings = GetNetDrawSettings();
-  if (settings.showSphereSections && !settings.referenceSpheres.empty()) {
-    facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
+  if (kept) {
+    DrawKeptLines(view, *kept);
+  } else {
+    if (settings.showSphereSections && !settings.referenceSpheres.empty()) {
+      facelets.ForEach([](Face3D* f) { DrawSphereSections(f, false, nullptr, false); });
+    }
+    if (settings.showStellationLines) facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
   }
-  if (settings.showStellationLines) facelets.ForEach([](Face3D* f) { DrawStellationLines(f, false, false); });
   // 3. Edges.
   if (!GeomagOn()) {
     if (kept) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "core/Messages.h"
@@ -687,12 +688,30 @@ void PrintDiagramLabels(FaceType* type, void* deviceContext) {
 // ---- Outlines in nets ----------------------------------------------------------------------------
 
 void DrawInNet(StellationSegment* first, void* deviceContext, const double* frame, bool twoD) {
+  auto* dc = static_cast<DeviceContext*>(deviceContext);
+  if (!frame) return;
+  if (!dc) glBegin(GL_LINES);
+  ForEachLineInNet(first, frame, [&](const double* a, const double* b) {
+    if (dc) {
+      dc->MoveTo(RoundToDevice(a[0]), RoundToDevice(a[1]));
+      dc->LineTo(RoundToDevice(b[0]), RoundToDevice(b[1]));
+    } else if (twoD) {
+      glVertex2d(a[0], a[1]);
+      glVertex2d(b[0], b[1]);
+    } else {
+      glVertex3dv(a);
+      glVertex3dv(b);
+    }
+  });
+  if (!dc) glEnd();
+}
+
+void ForEachLineInNet(StellationSegment* first, const double* frame,
+                      const std::function<void(const double*, const double*)>& visit) {
   using namespace detail_StellationDrawing;
   if (!frame) return;
-  auto* dc = static_cast<DeviceContext*>(deviceContext);
   std::vector<StellationSegment*> stack = {first};
   first->mMarks |= kSegmentMarked;
-  if (!dc) glBegin(GL_LINES);
   while (!stack.empty()) {
     StellationSegment* segment = stack.back();
     stack.pop_back();
@@ -712,19 +731,9 @@ void DrawInNet(StellationSegment* first, void* deviceContext, const double* fram
       double a[3], b[3];
       MapPointThroughFrame(a, frame, c->mPoint->mX, c->mPoint->mY);
       MapPointThroughFrame(b, frame, to->mX, to->mY);
-      if (dc) {
-        dc->MoveTo(RoundToDevice(a[0]), RoundToDevice(a[1]));
-        dc->LineTo(RoundToDevice(b[0]), RoundToDevice(b[1]));
-      } else if (twoD) {
-        glVertex2d(a[0], a[1]);
-        glVertex2d(b[0], b[1]);
-      } else {
-        glVertex3dv(a);
-        glVertex3dv(b);
-      }
+      visit(a, b);
     });
   }
-  if (!dc) glEnd();
 }
 
 }  // namespace corvia

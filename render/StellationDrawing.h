@@ -5,6 +5,8 @@
 // the outlines of a facelet's segments in a net.
 // frame: the face frame of a diagram (two in-plane axes and an origin, 4x4 columns).
 
+#include <functional>
+
 namespace corvia {
 
 class ElementList;
@@ -68,5 +70,9 @@ void PrintDiagramLabels(FaceType* type, void* deviceContext);
 // The outline of a facet's segment in a net and of the unmarked segments joined to it
 // across edges that are not edges of the stellation.
 void DrawInNet(StellationSegment* first, void* deviceContext, const double* frame, bool twoD);
+// The lines DrawInNet draws, each from a to b through the frame, marking the segments
+// as it does.
+void ForEachLineInNet(StellationSegment* first, const double* frame,
+                      const std::function<void(const double*, const double*)>& visit);
 
 }  // namespace corvia

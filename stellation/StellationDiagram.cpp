@@ -74,9 +74,10 @@ bool CornersFromFile(const FaceType* type) {
 double CornersOffPlanes(const Poly* poly, double* size) {
   double off = 0.0;
   double reach = 0.0;
-  for (int i = 0; i < poly->mFaces.mCount; ++i) {
-    const PolyElement* face = poly->mFaces.GetAt(i);
-    if (!face || face->HasFlag(kElementInf)) continue;
+  // Along the list: a face by its place would walk it from the head each time.
+  int i = 0;
+  for (const PolyElement* face = poly->mFaces.mHead; face && i < poly->mFaces.mCount; face = face->mNext, ++i) {
+    if (face->HasFlag(kElementInf)) continue;
     for (int k = 0; k < face->mNumSides; ++k) {
       const PolyElement* corner = face->GetCorner(k);
       if (!corner || corner->HasFlag(kElementHemi) || corner->HasFlag(kElementInf)) continue;

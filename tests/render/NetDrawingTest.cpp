@@ -1005,6 +1005,75 @@ TEST_F(NetDrawing, AFlatNetKeptBetweenPaintsShowsWhatItsFaceletsDrawnOneByOneSho
   CloseWindows();
 }
 
+// The sphere sections and stellation lines over a flat net are gathered with it into
+// the buffers its pane keeps, and a paint walks no facelet for them: the pixels are
+// those of the lines drawn one facelet at a time. A later paint gathers nothing again;
+// a sphere of another radius gathers the net again, and hidden they are gone.
+TEST_F(NetDrawing, LinesOverAFlatNetAreKeptWithItAndShowWhatTheyShowOneByOne) {
+  StellatedIcosahedron ico;
+  ASSERT_TRUE(ico.Stellate());
+  ico.IncludeShells(3);
+  Model3D* model = ico.block->GetModel3D(true, nullptr);
+  ASSERT_TRUE(model && model->HasNets());
+  Net* net = model->GetNet(0);
+  ASSERT_NE(net, nullptr);
+  FlatView view;
+  auto drawOneByOne = [&]() {
+    AllowFaceMeshArrays(false);
+    const GLBitmap image = DrawFlatNet(*net, view);
+    AllowFaceMeshArrays(true);
+    return image;
+  };
+  const GLBitmap plain = DrawFlatNet(*net, view);
+  NetDrawSettings& settings = GetNetDrawSettings();
+  settings.showStellationLines = true;
+  const float orange[3] = {1.0f, 0.5f, 0.0f};
+  CopyFloat3(settings.stellationLineColour, orange);
+  settings.showSphereSections = true;
+  const double d = VectorLength(net->first->mSourceFace->mCentre);
+  settings.referenceSpheres = {1.2 * d};
+
+  const unsigned long walks = CountFaceletLinesDrawnOneByOne();
+  unsigned long gathered = CountFlatNetFaceletsGathered();
+  const GLBitmap kept = DrawFlatNet(*net, view);
+  EXPECT_EQ(CountFaceletLinesDrawnOneByOne(), walks) << "the facelets walked for their lines in a paint";
+  EXPECT_GT(CountFlatNetFaceletsGathered(), gathered) << "the net not gathered again with its lines";
+  EXPECT_GT(CountDifferentPixels(kept, plain), 50);
+  const GLBitmap oneByOne = drawOneByOne();
+  EXPECT_GT(CountFaceletLinesDrawnOneByOne(), walks);
+  EXPECT_EQ(CountDifferentPixels(kept, oneByOne), 0);
+  gathered = CountFlatNetFaceletsGathered();
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), kept), 0);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), gathered) << "gathered again with nothing changed";
+
+  // The sections alone, of a wider sphere.
+  settings.showStellationLines = false;
+  settings.referenceSpheres = {1.4 * d};
+  const GLBitmap sections = DrawFlatNet(*net, view);
+  EXPECT_GT(CountFlatNetFaceletsGathered(), gathered);
+  EXPECT_GT(CountDifferentPixels(sections, plain), 20);
+  EXPECT_EQ(CountDifferentPixels(sections, drawOneByOne()), 0);
+  settings.showSphereSections = false;
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), plain), 0);
+
+  // A small net of a large model: the lines' data, a stellation of the whole model, is
+  // worked out by the idle work, not in the paint.
+  std::unique_ptr<Poly> cube = SubdividedCube(30);
+  ASSERT_NE(cube, nullptr);
+  GetUnitSettings().mMaxFacesPerNet = 200;
+  Model3D large(cube.get(), false);
+  large.MakeNets();
+  ASSERT_GE(large.GetNumFacelets(), kDeferredFlatNetFacelets);
+  ASSERT_GT(large.GetNumNets(), 1);
+  settings.showStellationLines = true;
+  DrawFlatNet(*large.GetNet(0), view);
+  EXPECT_FALSE(large.mFlags & kModelLineData) << "worked out in the paint";
+  ASSERT_TRUE(HasDeferredFlatNets());
+  EXPECT_TRUE(MakeDeferredFlatNets());
+  EXPECT_TRUE(large.mFlags & kModelLineData);
+  CloseWindows();
+}
+
 // A flat net of many facelets is not gathered in the paint that first
 // shows it: the paint asks the program to come back and shows the part gathered so far
 // (none). The idle work gathers it under the progress window, a turn at a time, and the
