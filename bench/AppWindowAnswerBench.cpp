@@ -84,7 +84,12 @@
 //                              0.81 s, 0.94 s, 1.20 s (load 20, 16, 18, the machine shared
 //                              with a full test run): one paint, the model pane's first
 //                              with its colours (0.79 s, 0.92 s), or the idle turn that
-//                              makes those colours (no paint)
+//                              makes those colours (no paint). Since the progress window's
+//                              pump paints one long paint a turn too: 2.69 s, 2.17 s and
+//                              1.55 s (load 14, 6, 6; before it 12.59 s and 1.91 s, load 10,
+//                              10), the first two and those before the model pane's first
+//                              paint alone (2.67 s, 2.15 s; 12.33 s, 1.90 s), the last in no
+//                              paint as the nets' work ended
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
@@ -98,7 +103,15 @@
 //                              placed by the idle work right after its fold: the longest
 //                              hold 3.03 s (load 17), the model pane's paint 1.46 s and the
 //                              Folding Net pane's 1.55 s, both drawing the whole net from
-//                              buffers made before; the click 0.44 s
+//                              buffers made before; the click 0.44 s. Since the progress
+//                              window's pump paints one long paint a turn too: 3.01 s, 2.23 s
+//                              and 1.40 s (load 9, 7, 4; before it 4.09 s and 2.17 s, load 18,
+//                              6), 2.09 s and 1.75 s under perf (load 6, 7), each the model pane's
+//                              first paint alone (the Folding Net pane's 0.00 s): it records
+//                              the face mesh of the million faces (DrawFaceDiagramCellsSorted,
+//                              AddDepthSortedTriangle, RecordFaceMeshTriangle, FaceMeshCache's
+//                              AddVertex and its buffers' growth) and draws it; the panes'
+//                              long paints inside the pump (0.2 to 0.3 s) come one a turn
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s

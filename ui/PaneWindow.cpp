@@ -392,28 +392,23 @@ private:
   }
 
   // A paint that follows a long one in its turn, or while another pane put off waits for
-  // its paint, is put off to the next turn; the first put off paints first. The
-  // progress window's pump, which serves no timer, paints what it is asked to.
-  bool PutOff() {
-    PanePaintTurns* turns = Turns();
-    const wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (!turns || (loop && loop->IsYielding() && !loop->IsEventAllowedInsideYield(wxEVT_CATEGORY_TIMER))) {
-      return false;
-    }
+  // its paint, is put off to the next turn; the first put off paints first. The same
+  // holds inside the progress window's pump, whose yield serves the timers too.
+  bool PutOff(PanePaintTurns& turns) {
     const double now = Now();
     // One put off that is not painted (hidden meanwhile) holds no other for long.
-    if (turns->putOff && now - turns->putOffAt > kPutOffSeconds) turns->putOff = nullptr;
-    if (turns->putOff == this) {
+    if (turns.putOff && now - turns.putOffAt > kPutOffSeconds) turns.putOff = nullptr;
+    if (turns.putOff == this) {
       // Not before the loop has turned: the paint may be asked for again in this turn.
       if (mPutOff) return true;
-      turns->putOff = nullptr;
+      turns.putOff = nullptr;
       return false;
     }
-    const bool followsLongPaint = turns->longPaint && now - turns->longPaintEnd < kTurnSeconds;
-    if (!followsLongPaint && !turns->putOff) return false;
-    if (!turns->putOff) {
-      turns->putOff = this;
-      turns->putOffAt = now;
+    const bool followsLongPaint = turns.longPaint && now - turns.longPaintEnd < kTurnSeconds;
+    if (!followsLongPaint && !turns.putOff) return false;
+    if (!turns.putOff) {
+      turns.putOff = this;
+      turns.putOffAt = now;
     }
     return true;
   }
@@ -422,17 +417,20 @@ private:
     wxPaintDC dc(this);
     NewView* view = mPane->GetView();
     if (!view) return;
-    if (PutOff()) {
-      // Painted again at the next turn: a canvas asked to paint again within its paint
-      // is painted again at once.
-      if (!mPutOff) mTurn.StartOnce(1);
+    PanePaintTurns* turns = Turns();
+    if (turns && PutOff(*turns)) {
+      // Painted again at the next turn, by the timer. It starts anew at each put-off of
+      // the turn: one started before another pane's long paint of the turn would be due
+      // as that paint ends, and this one painted right after it.
+      mTurn.StartOnce(1);
       mPutOff = true;
       return;
     }
+    mPutOff = false;
     const double start = Now();
     view->OnDraw();
     const double end = Now();
-    PanePaintTurns* turns = Turns();
+    turns = Turns();
     if (!turns || end - start < turns->longPaintSeconds) return;
     // The timer fires at the next turn of the loop, not within this one.
     turns->longPaint = this;

@@ -115,8 +115,9 @@ private:
 };
 
 // Handles waiting repaints and input (only the dialog is enabled to take input, or
-// before it shows the windows whose input the program holds back itself). Timers, idle
-// work, sockets and posted events stay queued until the work ends.
+// before it shows the windows whose input the program holds back itself). Idle work,
+// sockets and posted events stay queued until the work ends; the toolkit's yield fires
+// the timers that are due.
 void YieldToInterface() {
   wxEventLoopBase* loop = wxEventLoopBase::GetActive();
   std::unique_ptr<wxEventLoopBase> temporary;

@@ -3,9 +3,9 @@
 // with the caption, a bar, the taken and remaining times, Pause/Resume and Cancel.
 // While it is up every other top-level window is disabled (but those whose input the
 // program holds back itself), and pumping handles only user-interface and input events,
-// so the computation that pumps is not re-entered by timers, idle work or posted
-// commands (those wait in the queue). Work whose window has not appeared yet is pumped
-// by the same rule, with no window disabled.
+// so the computation that pumps is not re-entered by idle work or posted commands
+// (those wait in the queue); timers fire, as the toolkit's yield serves them. Work whose
+// window has not appeared yet is pumped by the same rule, with no window disabled.
 
 #include <memory>
 

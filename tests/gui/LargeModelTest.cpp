@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
 #include <wx/menu.h>
@@ -327,41 +328,98 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 
+// The frames each pane swaps as it paints, and those swapped in the turn of the frame
+// before: a timer started at a frame's end fires only at a later turn of the loop, or
+// of the progress window's pump, whose turns also end at Turned().
+struct SwappedFrames final : wxEventFilter {
+  SwappedFrames() { wxEvtHandler::AddFilter(this); }
+  ~SwappedFrames() override { wxEvtHandler::RemoveFilter(this); }
+  int FilterEvent(wxEvent& event) override {
+    const int pane = event.GetEventObject() == Canvas(0) ? 0 : event.GetEventObject() == Canvas(1) ? 1 : -1;
+    if (event.GetEventType() != wxEVT_PAINT || pane < 0 || painting) return Event_Skip;
+    const unsigned before = GetPane(pane)->Frames().GetFrameCounts().swapped;
+    painting = true;
+    Canvas(pane)->GetEventHandler()->ProcessEvent(event);
+    painting = false;
+    if (GetPane(pane)->Frames().GetFrameCounts().swapped == before) return Event_Processed;
+    ++frames[pane];
+    if (turn.IsRunning()) ++inOneTurn;
+    turn.StartOnce(1);
+    return Event_Processed;
+  }
+  void Turned() { turn.Stop(); }
+  void Clear() { frames[0] = frames[1] = inOneTurn = 0; }
+  static wxGLCanvas* Canvas(int i) { return static_cast<PaneWindow*>(GetPane(i)->GetWindow())->GetCanvas(); }
+
+  int frames[2] = {0, 0};
+  int inOneTurn = 0;
+  bool painting = false;
+  wxTimer turn;
+};
+
 // The panes' paints that a click asks for, each a long one here: the window answers
 // between them (GTK would paint both in one turn), and both panes show the new frame.
+// A pane put off is painted at a turn after the long paint, also when it was put off
+// before that paint began (while another pane put off waited) and again after it.
 TEST_F(LargeModelTest, TwoLongPaintsAskedForInOneTurnArePaintedInTurnsOfTheirOwn) {
-  static_cast<NewFrame*>(mFrame)->GetPanePaintTurns().longPaintSeconds = 0.0;
-  // The frames each pane swaps, and those swapped in the turn of the frame before (a
-  // timer started at a frame's end fires only at a later turn).
-  struct Draws final : wxEventFilter {
-    Draws() { wxEvtHandler::AddFilter(this); }
-    ~Draws() override { wxEvtHandler::RemoveFilter(this); }
-    int FilterEvent(wxEvent& event) override {
-      const int pane = event.GetEventObject() == Canvas(0) ? 0 : event.GetEventObject() == Canvas(1) ? 1 : -1;
-      if (event.GetEventType() != wxEVT_PAINT || pane < 0 || painting) return Event_Skip;
-      const unsigned before = GetPane(pane)->Frames().GetFrameCounts().swapped;
-      painting = true;
-      Canvas(pane)->GetEventHandler()->ProcessEvent(event);
-      painting = false;
-      if (GetPane(pane)->Frames().GetFrameCounts().swapped == before) return Event_Processed;
-      ++frames[pane];
-      if (turn.IsRunning()) ++inOneTurn;
-      turn.StartOnce(1);
-      return Event_Processed;
-    }
-    int frames[2] = {0, 0};
-    int inOneTurn = 0;
-    bool painting = false;
-    wxTimer turn;
-  } draws;
-  ASSERT_TRUE(YieldUntilFor(30, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
-  corvia::testing::YieldFor(300);
-  draws.frames[0] = draws.frames[1] = draws.inOneTurn = 0;
+  PanePaintTurns& turns = static_cast<NewFrame*>(mFrame)->GetPanePaintTurns();
+  turns.longPaintSeconds = 0.0;
+  SwappedFrames draws;
+  // Every paint done, put off or asked for.
+  const auto settled = [&] {
+    return !IsProgressActive() && !HasDeferredModelWork() && !turns.putOff && !turns.longPaint &&
+           !corvia::testing::HasQueuedEvents();
+  };
+  ASSERT_TRUE(YieldUntilFor(30, settled));
+  draws.Clear();
   // The click selects the face in the middle of the model pane: both panes draw it.
   wxUIActionSimulator user;
   ClickMiddleOf(user, Canvas(0));
   EXPECT_TRUE(YieldUntilFor(10, [&] { return draws.frames[0] && draws.frames[1] && GetCurrentPoly()->mSelectedItem; }));
-  corvia::testing::YieldFor(300);
+  EXPECT_TRUE(YieldUntilFor(10, settled));
+  EXPECT_EQ(draws.inOneTurn, 0);
+}
+
+// The same while work runs under the progress window: its pump paints one long paint a
+// turn too, and the pane put off paints while the work still runs.
+TEST_F(LargeModelTest, TwoLongPaintsAskedForInOneTurnOfTheProgressPumpArePaintedInTurnsOfTheirOwn) {
+  PanePaintTurns& turns = static_cast<NewFrame*>(mFrame)->GetPanePaintTurns();
+  turns.longPaintSeconds = 0.0;
+  SwappedFrames draws;
+  ASSERT_TRUE(YieldUntilFor(30, [&] {
+    return !IsProgressActive() && !HasDeferredModelWork() && !turns.putOff && !turns.longPaint &&
+           !corvia::testing::HasQueuedEvents();
+  }));
+  bool windowShown = false, activeToTheEnd = false;
+  // The work runs from the program's running loop, as a command's does.
+  wxGUIEventLoop loop;
+  wxTheApp->CallAfter([&] {
+    {
+      ProgressScope progress;
+      // Each tick pumps at most once: a turn. The window opens after a second of the clock.
+      const auto tick = [&] {
+        ProgressTick(0.5, "Working");
+        draws.Turned();
+      };
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!windowShown && std::chrono::steady_clock::now() < until) {
+        tick();
+        wxWindow* window = platform::WxProgress::GetOpenWindow();
+        windowShown = window && window->IsShownOnScreen();
+      }
+      draws.Clear();
+      Canvas(0)->Refresh();
+      Canvas(1)->Refresh();
+      while (windowShown && !(draws.frames[0] && draws.frames[1]) && std::chrono::steady_clock::now() < until) tick();
+      activeToTheEnd = IsProgressActive();
+    }
+    loop.ScheduleExit();
+  });
+  loop.Run();
+  EXPECT_TRUE(windowShown);
+  EXPECT_TRUE(activeToTheEnd);
+  EXPECT_GT(draws.frames[0], 0);
+  EXPECT_GT(draws.frames[1], 0);
   EXPECT_EQ(draws.inOneTurn, 0);
 }
 
