@@ -160,7 +160,7 @@ wxRect ToWx(const PixelRect& r) { return wxRect(r.left, r.top, r.Width(), r.Heig
 // The caption strip's painting on a wx device context.
 class WxCaptionPainter final : public CaptionPainter {
 public:
-  WxCaptionPainter(wxWindow* window, wxDC& dc) : mWindow(window), mDC(dc) {}
+  explicit WxCaptionPainter(wxDC& dc) : mDC(dc) {}
 
   static wxColour CaptionColour(bool active) {
     return wxSystemSettings::GetColour(active ? wxSYS_COLOUR_HIGHLIGHT : wxSystemColour(wxSYS_COLOUR_BTNSHADOW));
@@ -229,16 +229,14 @@ public:
   }
 
 private:
-  wxWindow* mWindow;
   wxDC& mDC;
 };
 
 // The title bar above the canvas; its mouse events go to the view.
 class CaptionStrip final : public wxWindow {
 public:
-  CaptionStrip(wxWindow* parent, PaneWindow* pane)
-      : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, kCaptionHeight), wxFULL_REPAINT_ON_RESIZE),
-        mPane(pane) {
+  explicit CaptionStrip(wxWindow* parent)
+      : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, kCaptionHeight), wxFULL_REPAINT_ON_RESIZE) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &CaptionStrip::OnPaint, this);
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -271,7 +269,7 @@ private:
     dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
     dc.Clear();
     if (!mCaption) return;
-    WxCaptionPainter painter(this, dc);
+    WxCaptionPainter painter(dc);
     mCaption->DrawCaptionBar(painter);
   }
 
@@ -286,7 +284,6 @@ private:
     if (NewView* view = Owner()) view->OnCaptionButtonUp(kMouseButtonLeft, event.GetX(), event.GetY());
   }
 
-  PaneWindow* mPane;
   CaptionWnd* mCaption = nullptr;
 };
 
@@ -458,7 +455,7 @@ void SetPaneCursor(int cursor, const wxCursor& image) { detail_PaneWindow::Curso
 PaneWindow::PaneWindow(wxWindow* parent, std::unique_ptr<NewView> view, wxWindowID id, const wxPoint& position,
                        const wxSize& size)
     : wxWindow(parent, id, position, size, wxCLIP_CHILDREN | wxFULL_REPAINT_ON_RESIZE) {
-  mCaption = new detail_PaneWindow::CaptionStrip(this, this);
+  mCaption = new detail_PaneWindow::CaptionStrip(this);
   mCaption->Hide();
   mCanvas = new detail_PaneWindow::PaneCanvas(this, this);
   mScrollBars[0] = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
