@@ -47,6 +47,7 @@
 #include "render/NetDrawSettings.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/OutcomeBoxes.h"
 #include "render/StateHash.h"
 #include "stellation/Model3DStellation.h"
 #include "stellation/StellationCell.h"
@@ -200,6 +201,14 @@ bool GeomagOn() {
 
 bool CutMode() {
   return GetMouseSelectionMode() == kMouseModeCutEdges;
+}
+
+// Whether the stellation lines are shown over the nets of a model of many facelets
+// before their data, a stellation of the whole model, is worked out: the idle work
+// works it out, not a paint.
+bool LineDataWaits(const Model3D* model) {
+  return GetNetDrawSettings().showStellationLines && !(model->mFlags & kModelLineData) &&
+         model->GetNumFacelets() >= kDeferredFlatNetFacelets;
 }
 
 // The state of the model's faces and of the drawing that a kept net's colours and lines
@@ -380,15 +389,17 @@ void AddPiece(KeptFlatNet& kept, Gathered& gathered, size_t facelets) {
 
 // Whether the drawing of a folded facelet shows anything but its triangles and the tabs
 // about it (numbers, edge texts, edges and corners, sphere sections, stellation lines):
-// those nets are drawn one facelet at a time.
-bool FoldedExtrasShown() {
+// those nets are drawn one facelet at a time. Stellation lines whose data waits for the
+// idle work are not drawn yet.
+bool FoldedExtrasShown(const Model3D* model3D) {
   const ModelDrawSettings& model = GetModelDrawSettings();
   const NetDrawSettings& nets = GetNetDrawSettings();
   const bool cutMode = CutMode();
   const bool edges = (!model.spheresAndCylinders || cutMode) &&
                      (model.showEdges || model.showStelEdges || model.showVerts || model.showStelVerts || cutMode);
   return edges || AreFaceletNumbersShown() || GetNetSettings().edgeData != 0 ||
-         (nets.showSphereSections && !nets.referenceSpheres.empty()) || nets.showStellationLines;
+         (nets.showSphereSections && !nets.referenceSpheres.empty()) ||
+         (nets.showStellationLines && !LineDataWaits(model3D));
 }
 
 // The folded facelet as the one-by-one drawing gives it to GL: its triangles in its
@@ -759,20 +770,17 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   kept.folded = folded;
   view->Frames().NoteFrameDrawnAfresh();
   const Model3D* model = key.nets.model;
-  size_t counted = 0;
+  // The small nets of a large model are gathered at once, but for the stellation lines'
+  // data of the whole model when it is still to be worked out.
+  size_t counted = LineDataWaits(model) ? kDeferredFlatNetFacelets : 0;
   if (folded) {
     for (const Net* net : *nets) {
       const std::vector<Face3D*>& places = net->Places();
       kept.chain.insert(kept.chain.end(), places.begin(), places.end());
     }
-    counted = kept.chain.size();
+    counted = std::max(counted, kept.chain.size());
   } else if (model->GetNumFacelets() >= kDeferredFlatNetFacelets) {
-    // The net's chain is walked as far as a large net goes: the small net of a large
-    // model is gathered at once, but for the stellation lines' data of the whole model
-    // when it is still to be worked out.
-    if (GetNetDrawSettings().showStellationLines && !(model->mFlags & kModelLineData)) {
-      counted = kDeferredFlatNetFacelets;
-    }
+    // The net's chain is walked as far as a large net goes.
     for (const Face3D* f = key.nets.net->first; f && counted < kDeferredFlatNetFacelets; f = f->mNextInNet) ++counted;
   }
   if (counted >= kDeferredFlatNetFacelets) {
@@ -817,13 +825,13 @@ const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const st
   using namespace detail_FlatNetMesh;
   GLContextState* state = KeepingState(view);
   if (!model || !state || IsRecordingFaceMesh() || GetModelDrawPane(view).GetTransparencyNesting() != 0 ||
-      FoldedExtrasShown())
+      FoldedExtrasShown(model))
     return nullptr;
   // With their tabs, nets drawn one facelet at a time show a tab's outline under a later
   // facelet where the two meet at one depth, and over an earlier one: the kept drawing,
   // a pass for each kind of piece, puts every outline over every facelet there. Small
   // nets, drawn one at a time in a fraction of a second, keep those pixels.
-  if (GetNetSettings().show3DTabs || GetNetDrawSettings().showTabsOnFoldingNets) {
+  if ((GetNetSettings().show3DTabs || GetNetDrawSettings().showTabsOnFoldingNets) && !LineDataWaits(model)) {
     size_t facelets = 0;
     for (const Net* net : nets) facelets += net->Places().size();
     if (facelets < static_cast<size_t>(kDeferredFlatNetFacelets)) return nullptr;
@@ -1063,6 +1071,16 @@ bool MakeDeferredFlatNets() {
     if (views.empty()) break;
     KeptFlatNet& kept = *views.front();
     OpenGLView* view = kept.view;
+    if (kept.folded && !kept.chain.empty() && LineDataWaits(kept.key.nets.model)) {
+      // The stellation lines' data first: once it is worked out the folded nets are
+      // drawn one facelet at a time with their lines, and none of them is gathered.
+      TellAfterDrawing(ComputeFaceletLineData(kept.chain.front()->GetModel()));
+      Clear(kept);
+      kept.key = Key();
+      view->Invalidate(false);
+      WaitingThatHold(left);
+      continue;
+    }
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
     {

@@ -53,8 +53,10 @@ void DrawKeptLines(OpenGLView* view, const KeptFlatNet& kept);
 // What the view keeps of the nets folded, placed as they are folded now (a part or
 // none while the idle work gathers them); null when the caller draws them one facelet
 // at a time: as for the flat net, and while a facelet shows more than its triangles and
-// tabs (numbers, edge texts, edges or corners, sphere sections, stellation lines), in a
-// face list's recording, within a pass of selected facelets, and for nets of fewer than
+// tabs (numbers, edge texts, edges or corners, sphere sections, stellation lines: but
+// those of a model of kDeferredFlatNetFacelets facelets or more whose data is still to be
+// worked out, when the pane waits for the idle work to do it), in a face list's
+// recording, within a pass of selected facelets, and for nets of fewer than
 // kDeferredFlatNetFacelets facelets shown with their tabs. The nets are those shown, in
 // the order they are drawn one by one.
 const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const std::vector<Net*>& nets);

@@ -1277,6 +1277,25 @@ TEST_F(NetDrawing, FoldedNetsOfManyFaceletsAreGatheredByTheIdleWork) {
     EXPECT_GT(CountLit(oneByOne), kSize * kSize / 50);
     EXPECT_LT(CountDifferentPixels(keptWhole, oneByOne), CountLit(oneByOne) / 50);
   }
+
+  // The stellation lines shown: their data, a stellation of the whole model, is worked
+  // out by the idle work, not in the paint; the nets are drawn one facelet at a time
+  // after it, as a paint drew them that worked it out.
+  NetDrawSettings& settings = GetNetDrawSettings();
+  settings.showStellationLines = true;
+  const int asked = corvia::testing::Platform().views.mPrepareRequests;
+  Draw(window);
+  EXPECT_FALSE(model.mFlags & kModelLineData) << "worked out in the paint";
+  EXPECT_EQ(corvia::testing::Platform().views.mPrepareRequests, asked + 1);
+  ASSERT_TRUE(HasDeferredFlatNets());
+  EXPECT_TRUE(MakeDeferredFlatNets());
+  EXPECT_TRUE(model.mFlags & kModelLineData);
+  EXPECT_FALSE(HasDeferredFlatNets());
+  const unsigned long drawnBefore = CountFoldedNetFaceletsDrawnOneByOne();
+  const GLBitmap lines = Draw(window);
+  EXPECT_EQ(CountFoldedNetFaceletsDrawnOneByOne() - drawnBefore, static_cast<unsigned long>(model.GetNumFacelets()));
+  EXPECT_GT(CountLit(lines), kSize * kSize / 50);
+  EXPECT_EQ(CountDifferentPixels(lines, DrawOneByOne(window)), 0);
   CloseWindows();
 }
 
