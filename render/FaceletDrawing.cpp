@@ -35,6 +35,7 @@
 #include "render/FaceImageMapping.h"
 #include "render/FaceImageTexturing.h"
 #include "render/FaceletDrawing.h"
+#include "render/FlatNetMesh.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
 #include "render/GLSelection.h"
@@ -665,9 +666,6 @@ void PrintPlacedArc(DeviceContext& dc, const FaceletPlace& place, const double* 
          RoundToDevice(b[0]), RoundToDevice(b[1]));
 }
 
-// Facelets whose sphere sections or stellation lines were drawn on screen one at a time.
-unsigned long gLinesDrawnOneByOne = 0;
-
 // The sphere sections of the facelet: printed on the page, drawn, or kept.
 void SphereSections(Face3D* facelet, bool folded, void* page, bool printing, KeptLines* kept) {
   const NetDrawSettings& settings = GetNetDrawSettings();
@@ -770,13 +768,13 @@ void StellationLines(Face3D* facelet, bool folded, bool printing, KeptLines* kep
 void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing) {
   using namespace detail_FaceletDrawing;
   const NetDrawSettings& settings = GetNetDrawSettings();
-  if (!printing && settings.showSphereSections && !settings.referenceSpheres.empty()) ++gLinesDrawnOneByOne;
+  if (!printing && settings.showSphereSections && !settings.referenceSpheres.empty()) NoteFaceletLinesDrawnOneByOne();
   SphereSections(facelet, folded, page, printing, nullptr);
 }
 
 void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   using namespace detail_FaceletDrawing;
-  if (!printing && GetNetDrawSettings().showStellationLines) ++gLinesDrawnOneByOne;
+  if (!printing && GetNetDrawSettings().showStellationLines) NoteFaceletLinesDrawnOneByOne();
   StellationLines(facelet, folded, printing, nullptr);
 }
 
@@ -794,8 +792,5 @@ void GatherStellationLines(Face3D* facelet, bool folded, KeptLines& kept) {
   detail_FaceletDrawing::StellationLines(facelet, folded, false, &kept);
 }
 
-unsigned long CountFaceletLinesDrawnOneByOne() {
-  return detail_FaceletDrawing::gLinesDrawnOneByOne;
-}
 
 }  // namespace corvia

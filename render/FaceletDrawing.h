@@ -48,9 +48,6 @@ void DrawNetExtras(Face3D* facelet, Model3D* model);
 void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing);
 // The stellation lines it was cut from, on screen or on the page being printed.
 void DrawStellationLines(Face3D* facelet, bool folded, bool printing);
-// The facelets whose sphere sections or stellation lines were drawn on screen one at a
-// time, by the two above, since the program started (for tests).
-unsigned long CountFaceletLinesDrawnOneByOne();
 
 // Lines kept for a drawing of many facelets at once: two points a segment, `dims`
 // floats a point (x and y flat, x, y and z folded).

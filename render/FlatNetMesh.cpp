@@ -192,6 +192,7 @@ struct Kept : GLContextPart {
   unsigned long gathered = 0;
   unsigned long foldedGathered = 0;
   unsigned long foldedOneByOne = 0;
+  unsigned long linesOneByOne = 0;
   unsigned long foldedPlaced = 0;
 };
 
@@ -1227,6 +1228,18 @@ unsigned long CountFlatNetFaceletsGathered() {
 void NoteFoldedFaceletsDrawnOneByOne(size_t count) {
   using namespace detail_FlatNetMesh;
   if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) parts->foldedOneByOne += count;
+}
+
+void NoteFaceletLinesDrawnOneByOne() {
+  using namespace detail_FlatNetMesh;
+  if (Kept* parts = FindCurrentGLContextPart<Kept>(&GLContextState::flatNets)) ++parts->linesOneByOne;
+}
+
+unsigned long CountFaceletLinesDrawnOneByOne() {
+  using namespace detail_FlatNetMesh;
+  unsigned long sum = 0;
+  ForEachGLContextPart<Kept>(&GLContextState::flatNets, [&](const Kept& parts) { sum += parts.linesOneByOne; });
+  return sum;
 }
 
 unsigned long CountFoldedNetFaceletsDrawnOneByOne() {

@@ -106,5 +106,9 @@ unsigned long CountFoldedNetFaceletsPlaced();
 // and in all contexts since each was made (for tests).
 void NoteFoldedFaceletsDrawnOneByOne(size_t count);
 unsigned long CountFoldedNetFaceletsDrawnOneByOne();
+// The facelets whose sphere sections or stellation lines were drawn on screen one at a
+// time (told by the facelet drawing), in all contexts since each was made (for tests).
+void NoteFaceletLinesDrawnOneByOne();
+unsigned long CountFaceletLinesDrawnOneByOne();
 
 }  // namespace corvia
