@@ -84,7 +84,11 @@
 //                              0.81 s, 0.94 s, 1.20 s (load 20, 16, 18, the machine shared
 //                              with a full test run): one paint, the model pane's first
 //                              with its colours (0.79 s, 0.92 s), or the idle turn that
-//                              makes those colours (no paint)
+//                              makes those colours (no paint). Later 1.40 s to 1.94 s (load
+//                              4 to 10): the model pane's first paint; and, next longest,
+//                              1.38 s and 1.42 s in no paint after the nets were drawn:
+//                              the net's facelet boxes filed in one call. Filed a turn at
+//                              a time, the last 5 s of the road held 0.25 s at most
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
