@@ -89,7 +89,11 @@
 //                              1.55 s (load 14, 6, 6; before it 12.59 s and 1.91 s, load 10,
 //                              10), the first two and those before the model pane's first
 //                              paint alone (2.67 s, 2.15 s; 12.33 s, 1.90 s), the last in no
-//                              paint as the nets' work ended
+//                              paint as the nets' work ended; later 1.40 s to 1.94 s (load
+//                              4 to 10): the model pane's first paint; and, next longest,
+//                              1.38 s and 1.42 s in no paint after the nets were drawn:
+//                              the net's facelet boxes filed in one call. Filed a turn at
+//                              a time, the last 5 s of the road held 0.25 s at most
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load

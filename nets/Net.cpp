@@ -78,65 +78,91 @@ struct Net::FaceletBoxes {
   const Face3D* first = nullptr;
   const Face3D* last = nullptr;
   size_t facelets = 0;
+  // While it is being filed: the boxes measured so far (least x, y, largest x, y) with
+  // the sum of their sizes, then the grid, filed up to `filed`.
+  std::vector<std::array<double, 4>> boxes;
+  size_t measured = 0;
+  double sum = 0.0;
+  size_t counted = 0;
+  size_t filed = 0;
   std::unique_ptr<BoxGrid> grid;
 
   bool Holds(const Net& net, const Model3D::NetMark& now) const {
     return nets.Holds(now) && first == net.first && last == net.last && facelets == net.Places().size();
   }
+  size_t StepsLeft() const { return 2 * facelets - measured - filed; }
 };
 
-Net::FaceletBoxes& Net::Boxes() const {
+namespace detail_Net {
+
+// A facelet with no corners, or corners not numbers, meets nothing.
+bool IsBox(const std::array<double, 4>& box) {
+  const double size = (box[2] - box[0]) + (box[3] - box[1]);
+  return box[0] <= box[2] && box[1] <= box[3] && std::isfinite(size);
+}
+
+// The facelet's flat box, the points of its glue tabs with it.
+std::array<double, 4> FlatBox(const Face3D* f) {
+  const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
+  std::array<double, 4> box = {DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX};
+  auto widen = [&box](const double* p) {
+    for (int k = 0; k < 2; ++k) {
+      box[k] = std::min(box[k], p[k]);
+      box[2 + k] = std::max(box[2 + k], p[k]);
+    }
+  };
+  for (int e = 0; e < count; ++e) {
+    const Edge3D& edge = f->mEdges[e];
+    widen(edge.unfolded);
+    if (!edge.tab) continue;
+    // The triangles' corners begin with the outline's points: the list is walked
+    // only when they do not.
+    if (edge.tab->points.size() < edge.tab->outline.size()) {
+      for (const TabPoint& t : edge.tab->outline) widen(t.pos2D);
+    }
+    for (const TabPoint& t : edge.tab->points) widen(t.pos2D);
+  }
+  return box;
+}
+
+}  // namespace detail_Net
+
+size_t Net::FileFaceletBoxes(size_t most) const {
+  using namespace detail_Net;
   const Model3D::NetMark now = Model3D::NetMark::Of(this, GetModel(this));
-  if (mBoxes && mBoxes->Holds(*this, now)) return *mBoxes;
-  mBoxes.reset();
-  auto made = std::make_unique<FaceletBoxes>();
   const std::vector<Face3D*>& places = Places();
-  std::vector<std::array<double, 4>> boxes(places.size());  // least x, y, largest x, y
+  if (!mBoxes || !mBoxes->Holds(*this, now)) {
+    mBoxes.reset();
+    auto made = std::make_unique<FaceletBoxes>();
+    made->nets = now;
+    made->first = first;
+    made->last = last;
+    made->facelets = places.size();
+    made->boxes.resize(places.size());
+    mBoxes = std::move(made);
+  }
+  FaceletBoxes& b = *mBoxes;
+  size_t steps = 0;
+  for (; b.measured < b.facelets && steps < most; ++b.measured, ++steps) {
+    const std::array<double, 4>& box = b.boxes[b.measured] = FlatBox(places[b.measured]);
+    if (IsBox(box)) {
+      b.sum += ((box[2] - box[0]) + (box[3] - box[1])) / 2.0;
+      ++b.counted;
+    }
+  }
+  if (b.measured < b.facelets) return b.StepsLeft();
   // Cells about a facelet wide: the mean of the boxes' widths and heights.
-  double sum = 0.0;
-  size_t counted = 0;
-  for (size_t i = 0; i < places.size(); ++i) {
-    const Face3D* f = places[i];
-    const int count = f->mType && f->mEdges ? f->mType->mNumEdges : 0;
-    std::array<double, 4>& box = boxes[i];
-    box = {DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX};
-    auto widen = [&box](const double* p) {
-      for (int k = 0; k < 2; ++k) {
-        box[k] = std::min(box[k], p[k]);
-        box[2 + k] = std::max(box[2 + k], p[k]);
-      }
-    };
-    for (int e = 0; e < count; ++e) {
-      const Edge3D& edge = f->mEdges[e];
-      widen(edge.unfolded);
-      if (!edge.tab) continue;
-      // The triangles' corners begin with the outline's points: the list is walked
-      // only when they do not.
-      if (edge.tab->points.size() < edge.tab->outline.size()) {
-        for (const TabPoint& t : edge.tab->outline) widen(t.pos2D);
-      }
-      for (const TabPoint& t : edge.tab->points) widen(t.pos2D);
-    }
-    const double size = (box[2] - box[0]) + (box[3] - box[1]);
-    if (box[0] <= box[2] && box[1] <= box[3] && std::isfinite(size)) {
-      sum += size / 2.0;
-      ++counted;
-    }
+  if (!b.grid) b.grid = std::make_unique<BoxGrid>(b.counted > 0 ? b.sum / static_cast<double>(b.counted) : 1.0);
+  for (; b.filed < b.facelets && steps < most; ++b.filed, ++steps) {
+    const std::array<double, 4>& box = b.boxes[b.filed];
+    if (IsBox(box)) b.grid->Insert(static_cast<uint32_t>(b.filed), box.data(), box.data() + 2);
   }
-  made->grid = std::make_unique<BoxGrid>(counted > 0 ? sum / static_cast<double>(counted) : 1.0);
-  for (size_t i = 0; i < places.size(); ++i) {
-    // A facelet with no corners, or corners not numbers, meets nothing.
-    const std::array<double, 4>& box = boxes[i];
-    const double size = (box[2] - box[0]) + (box[3] - box[1]);
-    if (box[0] <= box[2] && box[1] <= box[3] && std::isfinite(size)) {
-      made->grid->Insert(static_cast<uint32_t>(i), box.data(), box.data() + 2);
-    }
-  }
-  made->nets = now;
-  made->first = first;
-  made->last = last;
-  made->facelets = places.size();
-  mBoxes = std::move(made);
+  if (b.filed == b.facelets) std::vector<std::array<double, 4>>().swap(b.boxes);
+  return b.StepsLeft();
+}
+
+Net::FaceletBoxes& Net::Boxes() const {
+  FileFaceletBoxes(SIZE_MAX);
   return *mBoxes;
 }
 
@@ -152,7 +178,7 @@ void Net::FindFaceletsMeeting(const double* least, const double* largest, std::v
 }
 
 uint64_t Net::CountFaceletBoxesTested() const {
-  return mBoxes ? mBoxes->grid->CountBoxesRead() : 0;
+  return mBoxes && mBoxes->grid ? mBoxes->grid->CountBoxesRead() : 0;
 }
 
 void Net::AppendPlace(Face3D* facelet) {

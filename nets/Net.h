@@ -4,6 +4,7 @@
 // set of congruent nets, images of each other under the model's symmetry, so that one
 // layout serves them all and is printed as many times as the type has nets.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,8 +88,11 @@ class Net {
   // chain does), so that a search reads the facelets near its box, not the whole net.
   void FindFaceletsMeeting(const double* least, const double* largest, std::vector<Face3D*>& out) const;
   // Files the boxes now where they are not, so that the next search need not (the idle
-  // work does, once it has gathered a large net for its pane).
-  void FileFaceletBoxes() const { Boxes(); }
+  // work does, a turn at a time, once it has gathered a large net for its pane): at most
+  // `most` steps, a facelet's box taking one to measure and, once all are measured and
+  // the grid's cells sized by them, one to file. The rest is left to the next call, or
+  // to the next search, which files it all. The steps left, none once all are filed.
+  size_t FileFaceletBoxes(size_t most = SIZE_MAX) const;
   // The facelets' boxes the searches have compared with theirs since the grid was made
   // (for tests).
   uint64_t CountFaceletBoxesTested() const;

@@ -1061,11 +1061,26 @@ bool MakeDeferredFlatNets() {
   size_t done = 0;
   size_t left = 0;
   WaitingThatHold(left);
+  // The flat net last gathered, whose boxes, which a click in its pane searches, are
+  // filed a turn at a time before the next net is gathered.
+  Model3D::NetMark filing;
+  size_t filingSteps = 0;
+  size_t filingLeft = 0;
   while (going) {
-    if (!UpdateProgress(done + left ? double(done) / double(done + left) : 1.0,
-                        "Drawing the net: %zu of %zu facelets", done, done + left)) {
+    const bool goOn =
+        filing.net ? UpdateProgress(double(filingSteps - filingLeft) / double(filingSteps),
+                                    "Drawing the net: filing its facelets")
+                   : UpdateProgress(done + left ? double(done) / double(done + left) : 1.0,
+                                    "Drawing the net: %zu of %zu facelets", done, done + left);
+    if (!goOn) {
       going = false;
       break;
+    }
+    if (filing.net) {
+      // Read only while the model's nets are those it was gathered from.
+      if (filing.Current()) filingLeft = filing.net->FileFaceletBoxes(kFaceletsATurn);
+      if (!filing.Current() || filingLeft == 0) filing = Model3D::NetMark();
+      continue;
     }
     // The panes painted meanwhile may have asked for other nets.
     const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
@@ -1104,8 +1119,10 @@ bool MakeDeferredFlatNets() {
     kept.next = end;
     const bool finished = kept.next >= kept.total;
     if (finished) kept.waiting = false;
-    // The flat net's boxes, which a click in its pane searches, filed now too.
-    if (finished && !kept.folded) kept.key.nets.net->FileFaceletBoxes();
+    if (finished && !kept.folded) {
+      filingSteps = filingLeft = kept.key.nets.net->FileFaceletBoxes(0);
+      if (filingSteps > 0) filing = kept.key.nets;
+    }
     // The pane shows how far it is now and then, and the whole net once gathered.
     const double now = platform::Services().clock->NowSeconds();
     if (kept.lastRepaint == 0.0) kept.lastRepaint = now;

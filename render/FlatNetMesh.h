@@ -72,10 +72,11 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
 // Whether a view's net waits for the idle work.
 bool HasDeferredFlatNets();
 // Gathers them, a turn of facelets at a time under one progress level with its Cancel,
-// the views repainting now and then to show how far they are. False when cancelled:
-// the user's Cancel leaves each view that waited with the part gathered so far until its
-// net or model changes; a stop the program asked for (RequestProgressCancel) lets the
-// next paint ask again.
+// the views repainting now and then to show how far they are; a flat net gathered then
+// has its facelets' boxes filed for the clicks in its pane, in turns as well. False when
+// cancelled: the user's Cancel leaves each view that waited with the part gathered so
+// far until its net or model changes (and a net's boxes to the first click's search); a
+// stop the program asked for (RequestProgressCancel) lets the next paint ask again.
 bool MakeDeferredFlatNets();
 // Whether a Folding Net pane's folded nets, too large to place in a paint, wait to be
 // placed as the nets were last folded (or at the model's new scale).

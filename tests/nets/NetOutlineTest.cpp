@@ -1,8 +1,8 @@
 // A net's outline filed by place answers a placement as the walk round the outline
 // does, and says when it cannot (joins that close a cycle); a facelet's place in its
 // net's chain follows the chain through appends, merges and changes made behind the
-// table's back; the facelets filed by their boxes are found as a walk of the net finds
-// them.
+// table's back; the facelets filed by their boxes, at once or in turns, are found as a
+// walk of the net finds them.
 
 #include <gtest/gtest.h>
 
@@ -269,6 +269,66 @@ TEST_F(NetOutlineTest, TheFaceletsFiledByTheirBoxesAreFoundAsAWalkOfTheNetFindsT
     const double x = lo[0] + (hi[0] - lo[0]) * next(), y = lo[1] + (hi[1] - lo[1]) * next();
     const double least[2] = {x - edge, y - edge}, largest[2] = {x + edge, y + edge};
     expectFound(least, largest);
+  }
+}
+
+// The boxes filed a turn at a time, as the idle work files them, make the grid filed at
+// once: each turn takes its share of steps and no more (a box measured, then filed), and
+// the searches find the same facelets reading the same boxes. A search after a turn,
+// as a click after a Cancel, files the rest and finds the same.
+TEST_F(NetOutlineTest, TheFaceletsFiledInTurnsAreFiledAsAtOnce) {
+  std::unique_ptr<Poly> poly = n::BuildGeodesicPoly(8);
+  ASSERT_TRUE(poly);
+  std::unique_ptr<Model3D> model = n::MakeNets(poly.get());
+  const Net* net = model->mCurrentNet;
+  ASSERT_NE(net, nullptr);
+  const size_t facelets = static_cast<size_t>(Net::CountFacelets(net));
+  ASSERT_GT(facelets, 1000u);
+  const double edge = std::sqrt(net->first->mEdges[0].GetLengthSquared());
+  // Boxes a pick's size to a few facelets' round the net's facelets, what each finds
+  // and the boxes it reads.
+  auto search = [&](std::vector<std::vector<Face3D*>>& found, std::vector<uint64_t>& read) {
+    found.clear();
+    read.clear();
+    int k = 0;
+    for (const Face3D* f = net->first; f; f = f->mNextInNet, ++k) {
+      if (k % 7 != 0) continue;
+      const double* p = f->mEdges[0].unfolded;
+      const double size = (0.1 + k % 5) * edge;
+      const double least[2] = {p[0] - size, p[1] - size}, largest[2] = {p[0] + size, p[1] + size};
+      const uint64_t before = net->CountFaceletBoxesTested();
+      found.emplace_back();
+      net->FindFaceletsMeeting(least, largest, found.back());
+      read.push_back(net->CountFaceletBoxesTested() - before);
+    }
+  };
+  EXPECT_EQ(net->FileFaceletBoxes(), 0u);
+  std::vector<std::vector<Face3D*>> atOnce, inTurns;
+  std::vector<uint64_t> readAtOnce, readInTurns;
+  search(atOnce, readAtOnce);
+
+  constexpr size_t kShare = 97;
+  model->MarkNetsChanged();
+  EXPECT_EQ(net->FileFaceletBoxes(0), 2 * facelets);
+  size_t left = 2 * facelets, turns = 0;
+  while (left > 0 && turns < 2 * facelets) {
+    const size_t now = net->FileFaceletBoxes(kShare);
+    EXPECT_EQ(now, left - std::min(left, kShare));
+    left = now;
+    ++turns;
+  }
+  EXPECT_EQ(turns, (2 * facelets + kShare - 1) / kShare);
+  search(inTurns, readInTurns);
+  EXPECT_EQ(inTurns, atOnce);
+  EXPECT_EQ(readInTurns, readAtOnce);
+
+  // Cut off while measuring, and while filing.
+  for (size_t steps : {facelets / 2, facelets + facelets / 2}) {
+    model->MarkNetsChanged();
+    EXPECT_EQ(net->FileFaceletBoxes(steps), 2 * facelets - steps);
+    search(inTurns, readInTurns);
+    EXPECT_EQ(inTurns, atOnce);
+    EXPECT_EQ(readInTurns, readAtOnce);
   }
 }
 

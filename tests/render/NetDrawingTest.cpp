@@ -1074,12 +1074,13 @@ TEST_F(NetDrawing, LinesOverAFlatNetAreKeptWithItAndShowWhatTheyShowOneByOne) {
   CloseWindows();
 }
 
-// A flat net of many facelets is not gathered in the paint that first
-// shows it: the paint asks the program to come back and shows the part gathered so far
-// (none). The idle work gathers it under the progress window, a turn at a time, and the
-// pane then shows what the net drawn one facelet at a time shows. The user's Cancel
-// leaves the part gathered, and the paints do not ask again until the net changes; a
-// stop the program asked for lets the next paint ask again.
+// A flat net of many facelets is not gathered in the paint that first shows it: the
+// paint asks the program to come back and shows the part gathered so far (none). The
+// idle work gathers it under the progress window, a turn at a time, and the pane then
+// shows what the net drawn one facelet at a time shows; the net's boxes are filed in
+// turns after it. The user's Cancel leaves the part gathered, and the paints do not ask
+// again until the net changes; a stop the program asked for lets the next paint ask
+// again.
 TEST_F(NetDrawing, AFlatNetOfManyFaceletsIsGatheredByTheIdleWorkUnderItsProgress) {
   std::unique_ptr<Poly> poly = SubdividedCube(30);
   ASSERT_NE(poly, nullptr);
@@ -1139,8 +1140,16 @@ TEST_F(NetDrawing, AFlatNetOfManyFaceletsIsGatheredByTheIdleWorkUnderItsProgress
   DrawFlatNet(*net, view);
   ASSERT_TRUE(HasDeferredFlatNets());
 
-  // Done whole: the pane shows the net as drawn one facelet at a time.
+  // Done whole: the pane shows the net as drawn one facelet at a time, and its boxes
+  // for a click's search are filed, a report between every two turns.
+  int filingReports = 0;
+  corvia::testing::Platform().progress.Current()->onPump = [&](auto& state) {
+    filingReports += state.caption.rfind("Drawing the net: filing", 0) == 0 ? 1 : 0;
+  };
   EXPECT_TRUE(MakeDeferredFlatNets());
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  EXPECT_EQ(net->FileFaceletBoxes(0), 0u);
+  EXPECT_GE(filingReports, 2 * Net::CountFacelets(net) / 10000);
   platform::InstallServices(before);
   EXPECT_FALSE(HasDeferredFlatNets());
   const unsigned long whole = CountFlatNetFaceletsGathered();
