@@ -572,6 +572,16 @@ TEST_F(ProgramTest, ALargeModelsFacesAreRecordedWhenIdle) {
   std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(50);
   ASSERT_NE(sphere, nullptr);
   ASSERT_GE(sphere->mFaces.mCount, kDeferredFaceMeshFaces);
+  // The paints of this test follow each other on purpose, some of them long (50,000 faces drawn
+  // one by one): none may be put off to a later turn of the loop.
+  PanePaintTurns& turns = GetMainFrame()->GetPanePaintTurns();
+  const double longPaint = turns.longPaintSeconds;
+  turns.longPaintSeconds = 1e9;
+  struct Restore {
+    PanePaintTurns& turns;
+    double seconds;
+    ~Restore() { turns.longPaintSeconds = seconds; }
+  } restore{turns, longPaint};
   const std::filesystem::path file = mHome / "larger sphere.corv";
   ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
   ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
