@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -111,30 +109,11 @@ TEST(ConvexHullCommand, TheModelsTheCommandMakesAreAsRecorded) {
     std::unique_ptr<corvia::SimplePoly> sphere = icosahedron->Subdivide(corvia::kSubdivideGeodesic, 41);
     sources.emplace_back("geodesic 41", t::Built(sphere.get()));
   }
-  const std::filesystem::path table = corvia::testing::FixturesDir() / "hull-command-hashes.txt";
-  std::map<std::string, std::string> recorded;
-  {
-    std::ifstream in(table);
-    std::string line;
-    while (std::getline(in, line)) {
-      const size_t space = line.rfind(' ');
-      if (space != std::string::npos) recorded[line.substr(0, space)] = line.substr(space + 1);
-    }
-  }
-  std::string written;
+  corvia::testing::RecordedHashes recorded("hull-command-hashes.txt", "CORVIA_HULL_COMMAND_RECORD");
   for (auto& [name, source] : sources) {
     ASSERT_TRUE(source) << name;
     std::unique_ptr<corvia::Poly> hull = t::HullCommand(*source);
     ASSERT_TRUE(hull) << name;
-    char hash[24];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(t::Hash(t::Describe(*hull))));
-    written += name + " " + hash + "\n";
-    const auto found = recorded.find(name);
-    if (found == recorded.end()) {
-      ADD_FAILURE() << name << ": no recorded hash; its hull hashes to " << hash;
-    } else {
-      EXPECT_EQ(found->second, hash) << name << ": the hull's model changed";
-    }
+    recorded.Check(name, t::Hash(t::Describe(*hull)), "hull's model");
   }
-  if (std::getenv("CORVIA_HULL_COMMAND_RECORD")) std::ofstream(table) << written;
 }

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,28 +125,7 @@ TEST(NetLayout, TheNetsOfTheLibraryAndOfGeodesicSpheresAreAsRecorded) {
     std::ofstream out(path);
     for (const auto& [name, text] : all) out << "== " << name << "\n" << text;
   }
-  const std::filesystem::path table = corvia::testing::FixturesDir() / "net-layout-hashes.txt";
-  std::map<std::string, std::string> recorded;
-  {
-    std::ifstream in(table);
-    std::string line;
-    while (std::getline(in, line)) {
-      const size_t space = line.rfind(' ');
-      if (space != std::string::npos) recorded[line.substr(0, space)] = line.substr(space + 1);
-    }
-  }
-  std::string written;
-  for (const auto& [name, text] : all) {
-    char hash[24];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(test_NetLayout::Hash(text)));
-    written += name + " " + hash + "\n";
-    const auto found = recorded.find(name);
-    if (found == recorded.end()) {
-      ADD_FAILURE() << name << ": no recorded hash; its nets hash to " << hash;
-    } else {
-      EXPECT_EQ(found->second, hash) << name << ": the nets changed";
-    }
-  }
-  EXPECT_EQ(recorded.size(), all.size()) << "models recorded that are no longer made";
-  if (std::getenv("CORVIA_NET_LAYOUT_RECORD")) std::ofstream(table) << written;
+  corvia::testing::RecordedHashes recorded("net-layout-hashes.txt", "CORVIA_NET_LAYOUT_RECORD");
+  for (const auto& [name, text] : all) recorded.Check(name, test_NetLayout::Hash(text), "nets");
+  EXPECT_EQ(recorded.RecordCount(), all.size()) << "models recorded that are no longer made";
 }

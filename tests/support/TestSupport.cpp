@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <optional>
 #include <unistd.h>
 
@@ -116,6 +118,32 @@ bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<
 std::filesystem::path FixturesDir() {
   if (const char* dir = std::getenv("CORVIA_TEST_FIXTURES")) return dir;
   return std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures";
+}
+
+RecordedHashes::RecordedHashes(const std::string& fixture, const char* recordVariable)
+    : mTable(FixturesDir() / fixture), mRecordVariable(recordVariable) {
+  std::ifstream in(mTable);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t space = line.rfind(' ');
+    if (space != std::string::npos) mRecorded.emplace_back(line.substr(0, space), line.substr(space + 1));
+  }
+}
+
+RecordedHashes::~RecordedHashes() {
+  if (std::getenv(mRecordVariable)) std::ofstream(mTable) << mWritten;
+}
+
+void RecordedHashes::Check(const std::string& name, uint64_t hash, const std::string& what) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  mWritten += name + " " + text + "\n";
+  const auto found = std::find_if(mRecorded.begin(), mRecorded.end(), [&](const auto& r) { return r.first == name; });
+  if (found == mRecorded.end()) {
+    ADD_FAILURE() << name << ": no recorded hash; its " << what << " hash to " << text;
+  } else {
+    EXPECT_EQ(found->second, text) << name << ": the " << what << " changed";
+  }
 }
 
 WorkMemoryScope::WorkMemoryScope(uint64_t bytes) : mBefore(platform::SetWorkMemoryLimit(bytes)) {}

@@ -34,6 +34,26 @@ std::filesystem::path ScratchDir(const std::string& name);
 // tests/fixtures of the source tree.
 std::filesystem::path FixturesDir();
 
+// A fixture table of hashes recorded from earlier runs, a line a name: "<name> <hash>".
+// Each hash made is checked against its record; with the environment variable named
+// `recordVariable` set, the table is written anew from the hashes made, at the end.
+class RecordedHashes {
+ public:
+  RecordedHashes(const std::string& fixture, const char* recordVariable);
+  ~RecordedHashes();
+  RecordedHashes(const RecordedHashes&) = delete;
+  RecordedHashes& operator=(const RecordedHashes&) = delete;
+  // Fails the test where `name` has no record or another one; `what` names what changed.
+  void Check(const std::string& name, uint64_t hash, const std::string& what);
+  size_t RecordCount() const { return mRecorded.size(); }
+
+ private:
+  std::filesystem::path mTable;
+  const char* mRecordVariable;
+  std::vector<std::pair<std::string, std::string>> mRecorded;
+  std::string mWritten;
+};
+
 // Whether every point of a has a point of b at (-x, y, z), each coordinate within the
 // tolerance, and the two have as many points.
 bool MirroredInX(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b,
