@@ -134,7 +134,12 @@ RecordedHashes::~RecordedHashes() {
   if (std::getenv(mRecordVariable)) std::ofstream(mTable) << mWritten;
 }
 
-void RecordedHashes::Check(const std::string& name, uint64_t hash, const std::string& what) {
+void RecordedHashes::Check(const std::string& name, const std::string& description, const std::string& what) {
+  uint64_t hash = 14695981039346656037ull;
+  for (const unsigned char c : description) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
   char text[24];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
   mWritten += name + " " + text + "\n";

@@ -34,8 +34,9 @@ std::filesystem::path ScratchDir(const std::string& name);
 // tests/fixtures of the source tree.
 std::filesystem::path FixturesDir();
 
-// A fixture table of hashes recorded from earlier runs, a line a name: "<name> <hash>".
-// Each hash made is checked against its record; with the environment variable named
+// A fixture table of hashes recorded from earlier runs, a line a name: "<name> <hash>"
+// (a 64-bit FNV-1a hash of a description, in hexadecimal). Each description made is
+// hashed and checked against its record; with the environment variable named
 // `recordVariable` set, the table is written anew from the hashes made, at the end.
 class RecordedHashes {
  public:
@@ -43,8 +44,9 @@ class RecordedHashes {
   ~RecordedHashes();
   RecordedHashes(const RecordedHashes&) = delete;
   RecordedHashes& operator=(const RecordedHashes&) = delete;
-  // Fails the test where `name` has no record or another one; `what` names what changed.
-  void Check(const std::string& name, uint64_t hash, const std::string& what);
+  // Fails the test where the hash of `description` has no record under `name` or another
+  // one; `what` names what changed.
+  void Check(const std::string& name, const std::string& description, const std::string& what);
   size_t RecordCount() const { return mRecorded.size(); }
 
  private:
