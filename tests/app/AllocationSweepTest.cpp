@@ -571,6 +571,14 @@ class WayBackTest : public DocumentTest {
 
   void Open(const char* name) { ASSERT_TRUE(mDocument->SetModel(Find(name), false, false)) << name; }
 
+  // The allocations of one whole run of the step, none failing.
+  template <class Step>
+  static unsigned long AllocationsOf(const Step& step) {
+    AllocationFailure none(0);
+    step();
+    return none.Count();
+  }
+
   DocumentUndoScope mUndo;
 };
 
@@ -581,12 +589,7 @@ TEST_F(WayBackTest, AModelPutBackAfterAMemoryFailureIsTheOneReplaced) {
     Open(name);
     const std::vector<double> whole = CoreVertices(name);
     Open(name);
-    unsigned long count = 0;
-    {
-      AllocationFailure none(0);
-      step();
-      count = none.Count();
-    }
+    const unsigned long count = AllocationsOf(step);
     ASSERT_GT(count, 20u) << name;
     int ended = 0;
     for (unsigned long k = count / 20; k < count; k += count / 10) {
@@ -641,12 +644,7 @@ TEST_F(WayBackTest, AModelChangedInPlaceComesBackWithItsGeometry) {
       const std::vector<double> shape = points();
       const std::vector<double> whole = CoreVertices(name);
       Open(name);
-      unsigned long count = 0;
-      {
-        AllocationFailure none(0);
-        step();
-        count = none.Count();
-      }
+      const unsigned long count = AllocationsOf(step);
       ASSERT_GT(count, 40u) << trial;
       ASSERT_NE(points(), shape) << trial << ": a whole run changed nothing";
       int ended = 0;
