@@ -164,6 +164,15 @@ class ProgramTest : public ::testing::Test {
   static CPolyView* Pane(int i) { return GetPane(i); }
   // Paints the pane now and lets the screen show it (once the display has handled what
   // the paint sent it).
+  // Writes the model to a file of the program's home, opens it and waits until the
+  // program has settled (no transition, no idle work left): the current model, or null.
+  Poly* OpenSettled(Poly& model, const char* fileName) {
+    const std::filesystem::path file = mHome / fileName;
+    if (!WriteModelFile(file.string().c_str(), kModelFileBinary, model)) return nullptr;
+    if (!Doc()->OnOpenDocument(file.string().c_str())) return nullptr;
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
+    return GetCurrentPoly();
+  }
   static void Repaint(CPolyView* pane) {
     pane->Invalidate(true);
     pane->UpdateNow();
@@ -443,11 +452,8 @@ TEST_F(ProgramTest, ATranslucentModelTurnsFromTheKeptFacesAndChangesShowAtOnce) 
   std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(6);
   ASSERT_NE(sphere, nullptr);
   for (PolyElement* f = sphere->mFaces.mHead; f; f = f->mNext) f->SetOpacity(0.6f);
-  const std::filesystem::path file = mHome / "translucent sphere.corv";
-  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
-  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
-  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
-  Poly* poly = GetCurrentPoly();
+  Poly* poly = OpenSettled(*sphere, "translucent sphere.corv");
+  ASSERT_NE(poly, nullptr);
   ASSERT_EQ(poly->mFaces.mCount, 720);
   CPolyView* pane = Pane(0);
   Repaint(pane);
@@ -521,11 +527,8 @@ TEST_F(ProgramTest, ALargeModelsStaleColoursAreMadeWhenIdle) {
   std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(32);
   ASSERT_NE(sphere, nullptr);
   ASSERT_GE(sphere->mFaces.mCount, kDeferredCellColourFaces);
-  const std::filesystem::path file = mHome / "large sphere.corv";
-  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
-  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
-  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
-  Poly* poly = GetCurrentPoly();
+  Poly* poly = OpenSettled(*sphere, "large sphere.corv");
+  ASSERT_NE(poly, nullptr);
   ASSERT_EQ(poly->mFaces.mCount, sphere->mFaces.mCount);
   CPolyView* pane = Pane(0);
   auto recolour = [poly] {
@@ -582,11 +585,8 @@ TEST_F(ProgramTest, ALargeModelsFacesAreRecordedWhenIdle) {
     double seconds;
     ~Restore() { turns.longPaintSeconds = seconds; }
   } restore{turns, longPaint};
-  const std::filesystem::path file = mHome / "larger sphere.corv";
-  ASSERT_TRUE(WriteModelFile(file.string().c_str(), kModelFileBinary, *sphere));
-  ASSERT_TRUE(Doc()->OnOpenDocument(file.string().c_str()));
-  YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning() && !CPolyApp::Get().DoIdleWork(-1.0); });
-  Poly* poly = GetCurrentPoly();
+  Poly* poly = OpenSettled(*sphere, "larger sphere.corv");
+  ASSERT_NE(poly, nullptr);
   ASSERT_EQ(poly->mFaces.mCount, sphere->mFaces.mCount);
   CPolyView* pane = Pane(0);
   const float green[3] = {0.1f, 0.9f, 0.2f};
