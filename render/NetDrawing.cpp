@@ -205,17 +205,18 @@ void DrawUnfolded(Net* net) {
 
 namespace detail_NetDrawing {
 
-// One folded facelet as the net draws it: its triangles, with its extras through the
-// coplanar stencil so that coplanar facelets of different nets do not fight over their
-// pixels, and its tabs where they are shown.
+// One folded facelet as the net draws it: its triangles, with its extras (sphere
+// sections, stellation lines) through the coplanar stencil as the model draws a face's
+// details: the extras mark their pixels, the facelet fills the rest, the extras clear
+// the marks; then its tabs where they are shown.
 void DrawFoldedFacelet(Face3D* f, Model3D* model, OpenGLView* view, double scale) {
   if (GetModelDrawSettings().useStencil && !GeomagOn()) {
     PrepareCoplanarStencil(kStencilMark);
-    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
-    PrepareCoplanarStencil(kStencilKeep);
     DrawNetExtras(f, model);
-    PrepareCoplanarStencil(kStencilClear);
+    PrepareCoplanarStencil(kStencilKeep);
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    PrepareCoplanarStencil(kStencilClear);
+    DrawNetExtras(f, model);
     PrepareCoplanarStencil(kStencilFinish);
   } else {
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
