@@ -205,18 +205,24 @@ void DrawUnfolded(Net* net) {
 
 namespace detail_NetDrawing {
 
-// One folded facelet as the net draws it: its triangles, with its extras (sphere
-// sections, stellation lines) through the coplanar stencil as the model draws a face's
-// details: the extras mark their pixels, the facelet fills the rest, the extras clear
-// the marks; then its tabs where they are shown.
+// One folded facelet as the net draws it: its triangles, with its extras through the
+// coplanar stencil so that coplanar facelets of different nets do not fight over their
+// pixels, and its tabs where they are shown. Its sphere sections and stellation lines
+// show over it: they mark their pixels before it does, as a face's details do; the rest
+// of its extras (texts, edges, the tabs glued under it) show only beyond both.
 void DrawFoldedFacelet(Face3D* f, Model3D* model, OpenGLView* view, double scale) {
   if (GetModelDrawSettings().useStencil && !GeomagOn()) {
+    const NetDrawSettings& settings = GetNetDrawSettings();
+    const bool lines =
+        (settings.showSphereSections && !settings.referenceSpheres.empty()) || settings.showStellationLines;
     PrepareCoplanarStencil(kStencilMark);
-    DrawNetExtras(f, model);
-    PrepareCoplanarStencil(kStencilKeep);
+    if (lines) DrawNetExtras(f, model, kNetExtraLines);
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
+    PrepareCoplanarStencil(kStencilKeep);
+    DrawNetExtras(f, model, lines ? kNetExtraRest : kNetExtrasAll);
     PrepareCoplanarStencil(kStencilClear);
-    DrawNetExtras(f, model);
+    if (lines) DrawNetExtras(f, model, kNetExtraLines);
+    Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
     PrepareCoplanarStencil(kStencilFinish);
   } else {
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
