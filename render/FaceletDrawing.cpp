@@ -509,7 +509,7 @@ void DrawGluedTab(const NetTab& tab) {
 
 // ---- Extras of a folded facelet ----------------------------------------------------------------
 
-void DrawNetExtras(Face3D* facelet, Model3D* model) {
+void DrawNetExtras(Face3D* facelet, Model3D* model, unsigned parts) {
   using namespace detail_FaceletDrawing;
   OpenGLView* view = OpenGLView::GetCurrent();
   if (!view || !facelet->mType) return;
@@ -520,8 +520,9 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   view->Materials().SetColor(1.0f, 1.0f, 1.0f);
   const int count = facelet->GetNumEdges();
   char text[256];
-  const uint32_t edgeData = GetNetSettings().edgeData;
-  const bool numbers = AreFaceletNumbersShown();
+  const bool rest = (parts & kNetExtraRest) != 0;
+  const uint32_t edgeData = rest ? GetNetSettings().edgeData : 0u;
+  const bool numbers = rest && AreFaceletNumbersShown();
   // A text taller on screen than the edge, corner or facelet it names falls on its
   // neighbours' texts and cannot be read: at that scale it is left out, so that a
   // large model seen whole does not lay out and draw a text for every edge.
@@ -568,14 +569,16 @@ void DrawNetExtras(Face3D* facelet, Model3D* model) {
   // 4. Edges, corners, sphere sections and stellation lines.
   const bool picksEdges = view->IsPicking() && GetNetDrawPane(view).PicksEdges();
   const bool cutMode = GetMouseSelectionMode(view->GetViewGroup()) == kMouseModeCutEdges;
-  if (!GetModelDrawSettings().spheresAndCylinders || cutMode || picksEdges) {
+  if (rest && (!GetModelDrawSettings().spheresAndCylinders || cutMode || picksEdges)) {
     DrawEdgesAndVertices(facelet, model, kFaceletDrawFolded, 1.0);
   }
-  DrawSphereSections(facelet, true, nullptr, false);
-  DrawStellationLines(facelet, true, false);
+  if (parts & kNetExtraLines) {
+    DrawSphereSections(facelet, true, nullptr, false);
+    DrawStellationLines(facelet, true, false);
+  }
   // 5. The tabs of neighbours glued under this facelet: pushed farther back than the
   // faces are, so that the facelet hides them once the net is closed.
-  if (GetNetDrawSettings().showTabsOnFoldingNets) {
+  if (rest && GetNetDrawSettings().showTabsOnFoldingNets) {
     for (int i = 0; i < count; ++i) {
       const NetTab* tab = FindTabGluedAt(&facelet->mEdges[i]);
       if (!tab) continue;

@@ -41,8 +41,10 @@ void DrawEdgesAndVertices(Face3D* facelet, Model3D* model, int mode, double scal
 void DrawTabs(Face3D* facelet, int mode, OpenGLView* view, double scale);
 // What a folded facelet shows besides its triangles: its number, edge texts and
 // corner angles, edges and corners, sphere sections, stellation lines, and the tabs
-// of neighbours glued under it.
-void DrawNetExtras(Face3D* facelet, Model3D* model);
+// of neighbours glued under it; parts picks the lines (sphere sections and stellation
+// lines), the rest, or both.
+enum NetExtraParts : unsigned { kNetExtraLines = 1u, kNetExtraRest = 2u, kNetExtrasAll = 3u };
+void DrawNetExtras(Face3D* facelet, Model3D* model, unsigned parts = kNetExtrasAll);
 // The circles where the reference spheres cut it, on screen or (printing) on the
 // page, which is the net's placement on the page being printed.
 void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing);

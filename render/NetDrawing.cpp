@@ -207,14 +207,21 @@ namespace detail_NetDrawing {
 
 // One folded facelet as the net draws it: its triangles, with its extras through the
 // coplanar stencil so that coplanar facelets of different nets do not fight over their
-// pixels, and its tabs where they are shown.
+// pixels, and its tabs where they are shown. Its sphere sections and stellation lines
+// show over it: they mark their pixels before it does, as a face's details do; the rest
+// of its extras (texts, edges, the tabs glued under it) show only beyond both.
 void DrawFoldedFacelet(Face3D* f, Model3D* model, OpenGLView* view, double scale) {
   if (GetModelDrawSettings().useStencil && !GeomagOn()) {
+    const NetDrawSettings& settings = GetNetDrawSettings();
+    const bool lines =
+        (settings.showSphereSections && !settings.referenceSpheres.empty()) || settings.showStellationLines;
     PrepareCoplanarStencil(kStencilMark);
+    if (lines) DrawNetExtras(f, model, kNetExtraLines);
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
     PrepareCoplanarStencil(kStencilKeep);
-    DrawNetExtras(f, model);
+    DrawNetExtras(f, model, lines ? kNetExtraRest : kNetExtrasAll);
     PrepareCoplanarStencil(kStencilClear);
+    if (lines) DrawNetExtras(f, model, kNetExtraLines);
     Draw(f, kFaceletDrawFolded, nullptr, scale, nullptr);
     PrepareCoplanarStencil(kStencilFinish);
   } else {

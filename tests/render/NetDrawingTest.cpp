@@ -1228,6 +1228,37 @@ TEST_F(NetDrawing, FoldedNetsKeptBetweenPaintsShowWhatTheirFaceletsDrawnOneByOne
   EXPECT_EQ(CountDifferentPixels(withTabs, DrawOneByOne(window)), 0);
 }
 
+// What a folded net draws over its facelets (sphere sections, stellation lines) shows
+// on them, as on the flat net and on the model: a folded facelet marks no stencil that
+// would keep its own sections out.
+TEST_F(NetDrawing, SphereSectionsShowOverTheirFoldedFacelets) {
+  auto poly = BuildLibraryPoly(kIcosahedronRecord);
+  ASSERT_NE(poly, nullptr);
+  ColourFacesApart(*poly);
+  Model3D model(poly.get(), false);
+  model.MakeNets();
+  const PolyElement* face = poly->mFaces.mHead;
+  double side[3];
+  Subtract(side, face->mNeighbours[0]->mDualVert, face->mCentre);
+  ModelView view;
+  OffscreenViewWindow* window = ShowFoldedNets(view, &model);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(GetModelDrawSettings().useStencil);
+  GetNetSettings().show3DTabs = false;
+  GetNetDrawSettings().showTabsOnFoldingNets = false;
+  GetNetSettings().foldFraction = 1.0;
+  const GLBitmap plain = Draw(window);
+  NetDrawSettings& settings = GetNetDrawSettings();
+  settings.showSphereSections = true;
+  // Circles well inside each face.
+  settings.referenceSpheres = {std::hypot(VectorLength(face->mCentre), 0.5 * VectorLength(side)) *
+                               GetUnitSettings().mLengthScale};
+  const GLBitmap circles = Draw(window);
+  settings.showSphereSections = false;
+  // The closed net shows its outer side only: every circle drawn shows in part.
+  EXPECT_GT(CountDifferentPixels(circles, plain), 300) << "the sections hidden by their own facelets";
+}
+
 // Folded nets of many facelets are not gathered in the paint that first shows them: the
 // paint asks the program to come back and shows the part gathered so far (none). The
 // idle work gathers them, and the pane then shows what the nets drawn one facelet at a
