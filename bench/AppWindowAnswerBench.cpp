@@ -93,7 +93,15 @@
 //                              4 to 10): the model pane's first paint; and, next longest,
 //                              1.38 s and 1.42 s in no paint after the nets were drawn:
 //                              the net's facelet boxes filed in one call. Filed a turn at
-//                              a time, the last 5 s of the road held 0.25 s at most
+//                              a time, the last 5 s of the road held 0.25 s at most.
+//                              Next, 1.61 s and 1.70 s (load 11, 14) in no paint as the
+//                              model was made: the face diagram of a cube face's plane
+//                              (166,464 faces) carried every face crossed in its loops'
+//                              windings, 65 million records, its pool's newest block
+//                              allocated at once (0.6 s). Left out, the diagrams take
+//                              2.0 s in place of 3.6 to 7.9 s (load 12 to 4), their
+//                              reports under 0.3 s apart; the road's longest hold 0.98 s
+//                              and 1.10 s (load 4, 7), at 24.5 s and 49.9 s, in no paint
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load

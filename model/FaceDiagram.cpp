@@ -119,6 +119,11 @@ WindingNode* CopyWindingList(const WindingNode* list, BlockPool<WindingNode>& po
   WindingNode* head = nullptr;
   WindingNode** tail = &head;
   for (; list; list = list->next) {
+    // Sources whose windings cancelled are left out: the loops' windings are copied
+    // from loop to loop across a diagram, and a plane of many faces would carry every
+    // face crossed on the way, the lists (and the pool under them) growing with the
+    // plane's width.
+    if (list->count == 0) continue;
     WindingNode* node = pool.Alloc(1);
     node->source = list->source;
     node->count = list->count;

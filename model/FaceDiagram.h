@@ -159,6 +159,7 @@ struct FaceDiagramResult {
 void AddWinding(WindingNode*& list, int32_t source, int32_t count, BlockPool<WindingNode>& pool);
 // Adds every count of other (negated with negate) to list.
 void AddWindingList(WindingNode*& list, const WindingNode* other, bool negate, BlockPool<WindingNode>& pool);
+// A copy of list without the sources whose counts are zero.
 WindingNode* CopyWindingList(const WindingNode* list, BlockPool<WindingNode>& pool);
 void DropZeroWindings(WindingNode*& list);
 bool WindingListsEqual(const WindingNode* a, const WindingNode* b);

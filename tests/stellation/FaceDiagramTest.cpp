@@ -185,6 +185,30 @@ TEST(FaceDiagramLoops, CoincidentSegmentsFromTwoSourcesAreOneEdge) {
   EXPECT_NEAR(partial.AreaWithWinding(Red(), 1), 4.0, 1e-12);
 }
 
+// A plane cut into many faces, a grid of squares sharing their sides: each cell is one
+// square wound once, and the windings carried from loop to loop across the plane leave
+// out the squares crossed on the way. Carried, they grew with the width of the plane and
+// the pool under them with it (four times the size here; on the million faces of a
+// finely subdivided cube a single block of over half a gigabyte, allocated at once).
+TEST(FaceDiagramLoops, WindingsAcrossAPlaneOfManyFacesStayShort) {
+  constexpr int kSide = 100;
+  std::vector<corvia::DiagramColouredLoop> records(kSide * kSide);
+  std::vector<Polygon> squares;
+  for (int i = 0; i < kSide; ++i) {
+    for (int j = 0; j < kSide; ++j) {
+      squares.push_back(Box(reinterpret_cast<DiagramSource>(&records[static_cast<size_t>(i * kSide + j)]), i, j,
+                            i + 1, j + 1));
+    }
+  }
+  Built b(squares);
+  ASSERT_EQ(b.result.mNumCells, kSide * kSide);
+  for (int c = 0; c < b.result.mNumCells; ++c) {
+    ASSERT_EQ(b.cells[c].numPairs, 1) << c;
+    EXPECT_EQ(b.cells[c].pairs[0].winding, 1) << c;
+  }
+  EXPECT_LT(b.work.mWindings->GetFirstBlockCapacity(), 16 * kSide * kSide);
+}
+
 TEST(FaceDiagramDegenerate, ShortSegmentsCollinearEdgesAndRepeatsGiveDefinedResults) {
   // Ends closer than the tolerance add nothing.
   Polygon tiny{Red(), {{0, 0}, {5e-8, 5e-8}}};
