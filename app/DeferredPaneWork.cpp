@@ -64,12 +64,19 @@ bool RunDeferredPaneWork() {
   bool finished = true;
   const bool enough = RunOperation("finish the stellation, facets and nets the panes asked for", [&] {
     IdleWorkInput input;
-    finished = RunDeferredModelWork(TellOutcome);
+    // The model's own faces first, so that the model pane shows the model while its
+    // facets and nets are made (for a large model that is most of the work); one
+    // Cancel ends all of it.
+    finished = MakeDeferredFaceMeshes();
+    if (finished) {
+      finished = RunDeferredModelWork(TellOutcome);
+    } else {
+      DropDeferredModelWork();
+    }
     // The faceting diagram's pictures and the nets' buffers come after the model's
     // work; a Cancel of them only leaves their panes without the pair lines, or with
     // the part of the net gathered.
     if (finished) {
-      MakeDeferredFaceMeshes();
       MakeDeferredPairLinePictures();
       FoldAskedNets(detail_DeferredPaneWork::ModelsOfPanes());
       PlaceDeferredFoldedNets();

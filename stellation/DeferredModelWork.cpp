@@ -182,23 +182,27 @@ bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell) {
       break;
     }
   }
-  if (!finished) {
-    // What the user's Cancel left undone waits, as the work it stopped does, until
-    // something asks for it outside a drawing; after the program's stop the drawings
-    // ask again.
-    if (!WasProgressCancelRequested()) {
-      for (const Request& request : requests) {
-        if (!request.facetModel && !request.nets) continue;
-        if (Model3D* model = request.block->GetExistingModel3D()) {
-          if (request.nets && !model->HasNets()) model->mNetsCancelled = true;
-        } else {
-          request.block->mModel3DCancelled = 1;
-        }
+  if (!finished) DropDeferredModelWork();
+  return finished;
+}
+
+void DropDeferredModelWork() {
+  using namespace detail_DeferredModelWork;
+  std::vector<Request>& requests = Requests();
+  // What the user's Cancel left undone waits, as the work it stopped does, until
+  // something asks for it outside a drawing; after the program's stop the drawings ask
+  // again.
+  if (!WasProgressCancelRequested()) {
+    for (const Request& request : requests) {
+      if (!request.facetModel && !request.nets) continue;
+      if (Model3D* model = request.block->GetExistingModel3D()) {
+        if (request.nets && !model->HasNets()) model->mNetsCancelled = true;
+      } else {
+        request.block->mModel3DCancelled = 1;
       }
     }
-    requests.clear();
   }
-  return finished;
+  requests.clear();
 }
 
 void ForgetDeferredModelWork(const FaceTypeBlock* block) {

@@ -41,6 +41,10 @@ bool IsModelWorkPending(const FaceTypeBlock* block);
 // again by the next drawing; work the user cancelled is not. A set-up or a facet model
 // that is refused is given to `tell` at once, before the next piece of work.
 bool RunDeferredModelWork(const std::function<void(const Outcome&)>& tell);
+// Drops what was noted, as a Cancel of the work does: after the user's Cancel of the
+// work before it (WasProgressCancelRequested false) it is not asked for again by a
+// drawing, after the program's stop it is.
+void DropDeferredModelWork();
 // The block is going away.
 void ForgetDeferredModelWork(const FaceTypeBlock* block);
 
