@@ -53,7 +53,9 @@ void SetStereoModeAllViews(ViewGroup& group, int mode) {
   }
 }
 
-void SetStereoModeAllViews(int mode) { SetStereoModeAllViews(CurrentViewGroup(), mode); }
+void SetStereoModeAllViews(int mode) {
+  SetStereoModeAllViews(CurrentViewGroup(), mode);
+}
 
 // ---- Coplanar stencil ------------------------------------------------------------------------
 

@@ -380,7 +380,9 @@ void RedrawAllViews(ViewGroup& group, bool captionsToo, bool keepMessage) {
   }
 }
 
-void RedrawAllViews(bool captionsToo, bool keepMessage) { RedrawAllViews(CurrentViewGroup(), captionsToo, keepMessage); }
+void RedrawAllViews(bool captionsToo, bool keepMessage) {
+  RedrawAllViews(CurrentViewGroup(), captionsToo, keepMessage);
+}
 
 void UpdateAllViewsNow() {
   for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) v->UpdateNow();

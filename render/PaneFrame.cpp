@@ -22,7 +22,9 @@ PaneFrames& Frames() {
 
 }  // namespace detail_PaneFrame
 
-PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) { mViewGroup->frame = this; }
+PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {
+  mViewGroup->frame = this;
+}
 PaneFrame::PaneFrame(std::shared_ptr<ViewGroup> group)
     : mViewGroup(group ? std::move(group) : std::make_shared<ViewGroup>()), mGroupFrameBefore(mViewGroup->frame) {
   mViewGroup->frame = this;
