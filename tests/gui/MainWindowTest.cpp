@@ -226,7 +226,10 @@ struct FrameOverTheWindow : public PaneFrame {
 TEST_F(MainWindow, ItsCommandsAndPanesActOnItsOwnPanesWhileAnotherFrameIsInstalled) {
   OpenFrame();
   FrameOverTheWindow other;
-  PaneFrame* before = InstallPaneFrame(&other);
+  struct Installed {
+    PaneFrame* before;
+    ~Installed() { InstallPaneFrame(before); }
+  } installed{InstallPaneFrame(&other)};
   ViewGroup& own = *mFrame->GetViewGroup();
 
   // A layout command lays out the window's own panes: in its list, in its pane windows,
@@ -264,7 +267,6 @@ TEST_F(MainWindow, ItsCommandsAndPanesActOnItsOwnPanesWhileAnotherFrameIsInstall
   EXPECT_EQ(mFrame->GetStatusPaneText(3), "L+R: " + both);
   EXPECT_EQ(other.active, nullptr);
   EXPECT_EQ(other.hints, 0);
-  InstallPaneFrame(before);
 }
 
 TEST_F(MainWindow, RatiosWrittenAndReadBackGiveTheSamePaneSizes) {
