@@ -138,11 +138,11 @@ void FinishDrawnFacet(CPolyView* pane, Poly* poly) {
 }
 
 // Every facet drawn so far goes, as one undo step.
-void ClearDrawnFacets(Poly* poly) {
+void ClearDrawnFacets(CPolyView* pane, Poly* poly) {
   if (!HasDrawnFacets(poly)) return;
   platform::Services().undo->AddUndo(kUndoDrawnPolygons, 0);
   poly->ClearDrawnPolygons(true);
-  RedrawAllViews(false, false);
+  RedrawAllViews(pane->GetViewGroup(), false, false);
 }
 
 // The last corner of the facet being drawn goes, as clicking it again does.
@@ -390,7 +390,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
       } else if (mViewType == kViewUnfoldedNet) {
         JoinCutEdges(this);
       } else {
-        ClearDrawnFacets(poly);
+        ClearDrawnFacets(this, poly);
       }
       return true;
     case kCaptionTakeBack:

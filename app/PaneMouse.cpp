@@ -301,10 +301,10 @@ void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
     block->mCurrentCell = cell;
     block->mSelectedCell = block->mSelectedCell == cell ? nullptr : cell;
     SetStatus(block->mSelectedCell ? std::string("Cell ") + StellationCell::GetName(cell) : std::string());
-    RedrawAllViews(false, false);
+    RedrawAllViews(pane->GetViewGroup(), false, false);
     return;
   }
-  if (hadCell) RedrawAllViews(false, false);
+  if (hadCell) RedrawAllViews(pane->GetViewGroup(), false, false);
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
     if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {
@@ -382,8 +382,8 @@ PaneHit PaneClicks::PickAt(int x, int y) {
   return ChooseClickHit(std::move(pixel), std::move(around));
 }
 
-int GetClickMode(ViewType type) {
-  const int mode = GetPaneSelectionMode();
+int GetClickMode(const ViewGroup& group, ViewType type) {
+  const int mode = GetMouseSelectionMode(group);
   return mode == kSelectMeasurement && type == kViewCrossSection ? kSelectFacesVertices : mode;
 }
 
@@ -403,7 +403,7 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   Poly* poly = GetCurrentPoly();
   if (!poly || mView.GetViewType() == kNoViewType) return;
-  const int mode = GetClickMode(mView.GetViewType());
+  const int mode = GetClickMode(mView.GetViewGroup(), mView.GetViewType());
   if (mode == kSelectMeasurement) {
     if (const char* refusal = GetMeasuringRefusal(mView.GetViewType())) {
       SetStatus(refusal);
@@ -465,7 +465,7 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
       }
       if (vertex) {
         poly->AddFacetVertex(vertex->mDualVert);
-        RedrawAllViews(false, false);
+        RedrawAllViews(mView.GetViewGroup(), false, false);
       }
       break;
     }
@@ -499,7 +499,7 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
       if (CPolyDoc* document = GetDocument()) {
         document->MarkColorsStaleAndRedraw();
       } else {
-        RedrawAllViews(false, false);
+        RedrawAllViews(mView.GetViewGroup(), false, false);
       }
       break;
     }
@@ -638,23 +638,13 @@ void CPolyView::OnButtonUp(int button, int x, int y, unsigned keyFlags) {
   if (click) mClicks.OnClick(gPress.x, gPress.y, keyFlags);
 }
 
-void CPolyView::ReleaseMouseButtons() {
-  NewView* under = GetViewUnderMouse();
-  if (!under) return;
-  int x = 0, y = 0;
-  GetCurrentPoint(x, y);
-  for (int button : {kMouseButtonLeft, kMouseButtonMiddle, kMouseButtonRight}) {
-    if (GetMouseButtonsHeld() & button) under->OnButtonUp(button, x, y, 0);
-  }
-}
-
 // ---- Cursors and help -------------------------------------------------------------------------
 
 int CPolyView::GetCursor() {
   // While a button or a key drives the camera, its cursor; else the mode's.
   const int navigation = OpenGLView::GetCursor();
   if (navigation != kArrowCursor || GetViewGroup().mouse.buttons) return navigation;
-  switch (GetClickMode(mViewType)) {
+  switch (GetClickMode(GetViewGroup(), mViewType)) {
     case kSelectIdentification:
       return kCursorIdentify;
     case kSelectCutEdges:
@@ -682,7 +672,7 @@ void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::s
   }
   static const char* const kClickHelp[] = {"Select",     "Identify",  "Cut/uncut edge", "Measure", "Add vertex",
                                            "Hide face", "Pick face", nullptr,          nullptr};
-  const int mode = GetClickMode(mViewType);
+  const int mode = GetClickMode(GetViewGroup(), mViewType);
   if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
   if (mode == kSelectMeasurement && GetMeasuringRefusal(mViewType)) return;
   if (mode == kSelectSectionTumble && TakesSectionDrag(mViewType)) {

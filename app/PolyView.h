@@ -236,8 +236,6 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override;
   // What a click does (PaneClicks.h).
   PaneClicks& Clicks() { return mClicks; }
-  // Sends the releases of the buttons still held to the pane under the mouse.
-  static void ReleaseMouseButtons();
 
   // ---- Export and augmentation commands (PaneModeCommands.cpp) -------------------------------
   // Asks for a PNG or JPEG file and writes the pane's image at its size.
@@ -341,9 +339,9 @@ void SetMouseSelectionMode(int mode);
 // Shows the help of the mouse selection mode in the status bar (in Measurement Mode
 // with what is measured).
 void ShowModeHelp();
-// The mode a click in a pane of the type acts by: in the Cross-Section pane Measurement
-// Mode selects.
-int GetClickMode(ViewType type);
+// The mode a click in a pane of the type acts by, of the pane's frame (its group): in
+// the Cross-Section pane Measurement Mode selects.
+int GetClickMode(const ViewGroup& group, ViewType type);
 // Why a measuring click in a pane of the type picks no point; null in the panes that
 // measure (Base Polyhedron, Dual of Base Polyhedron, Base/Dual Compound).
 const char* GetMeasuringRefusal(ViewType type);

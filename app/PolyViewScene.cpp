@@ -447,7 +447,7 @@ bool CPolyView::TakesSectionDrag(ViewType code) const {
 }
 
 bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
-  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(mViewType);
+  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(GetViewGroup(), mViewType);
   if (mode == kSelectColorHide) return false;
   if (mViewType == kViewCrossSection) return true;
   if (mode != kSelectSectionTumble && !ShowsSectionInModel()) return false;

@@ -30,6 +30,7 @@
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
 #include "render/MouseThrow.h"
+#include "render/ViewGroup.h"
 #include "symmetry/SymOperations.h"
 #include "ui/InfoBar.h"
 #include "ui/Layouts.h"
@@ -198,7 +199,7 @@ void ExchangeChoices(Exchange& io) {
   // as read).
   int layout = start.layout;
   if (!loading && GetCurrentLayoutIndex() >= 0) {
-    KeepShownViewTypes();
+    KeepShownViewTypes(CurrentViewGroup());
     layout = GetCurrentLayoutIndex();
   } else if (!loading) {
     ApplyStartLayoutViewTypes();

@@ -13,6 +13,7 @@
 #include "render/GLSection.h"
 #include "render/LightSets.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 
 namespace corvia {
 
@@ -45,11 +46,15 @@ bool SetLighting(OpenGLView* view, bool on) {
 
 // ---- Stereo ----------------------------------------------------------------------------------
 
-void SetStereoModeAllViews(int mode) {
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+void SetStereoModeAllViews(ViewGroup& group, int mode) {
+  for (NewView* v = group.views.first; v; v = v->GetNext()) {
     auto* view = dynamic_cast<OpenGLView*>(v);
     if (view && view->Is3D()) view->Stereo().SetStereoMode(mode);
   }
+}
+
+void SetStereoModeAllViews(int mode) {
+  SetStereoModeAllViews(CurrentViewGroup(), mode);
 }
 
 // ---- Coplanar stencil ------------------------------------------------------------------------

@@ -283,7 +283,6 @@ void SetMouseInterfaceType(int type) { CurrentViewGroup().throws.interfaceType =
 bool GetReflectingRangeMode() { return CurrentViewGroup().throws.reflectingRange; }
 void SetReflectingRangeMode(bool on) { CurrentViewGroup().throws.reflectingRange = on; }
 bool IsThrowStepPending(const ViewGroup& group) { return group.throws.stepPending; }
-bool IsThrowStepPending() { return IsThrowStepPending(CurrentViewGroup()); }
 void SetThrowStepPending(bool on) { CurrentViewGroup().throws.stepPending = on; }
 
 bool StepMouseThrows(NewView* view) {

@@ -152,7 +152,6 @@ bool StepMouseThrows(NewView* view);
 bool RedrawMouseThrowViews();
 // Idle time sets it while throws run; the next paint steps them.
 bool IsThrowStepPending(const ViewGroup& group);
-bool IsThrowStepPending();
 void SetThrowStepPending(bool on);
 // Sets the time of every running throw (DBL_MAX: now).
 void SetThrowStartTimeAll(double time);

@@ -83,7 +83,7 @@ void NewView::RemoveFromViewList() {
 void NewView::SetIndex(int i) {
   if (mIndex == i) return;
   RemoveFromViewList();
-  NewView* holder = FindViewByIndex(i);
+  NewView* holder = FindViewByIndex(*mGroup, i);
   if (!holder) {
     LinkAtEnd();
     return;
@@ -108,12 +108,14 @@ NewView* NewView::GetActiveView() { return CurrentViewGroup().views.active; }
 NewView* NewView::GetViewUnderMouse() { return CurrentViewGroup().views.underMouse; }
 NewView* NewView::GetFullScreenView() { return CurrentViewGroup().views.fullScreen; }
 
-NewView* FindViewByIndex(int i) {
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+NewView* FindViewByIndex(const ViewGroup& group, int i) {
+  for (NewView* v = group.views.first; v; v = v->GetNext()) {
     if (v->GetIndex() == i) return v;
   }
   return nullptr;
 }
+
+NewView* FindViewByIndex(int i) { return FindViewByIndex(CurrentViewGroup(), i); }
 
 // ---- Virtual operations -------------------------------------------------------------
 
@@ -141,7 +143,7 @@ void NewView::OnEndPrinting() { mPrinting = false; }
 void NewView::Activate(bool alsoFrame) {
   if (mGroup->views.active == this) return;
   ClearMessage();
-  if (alsoFrame) GetPaneFrame().SetActiveView(this);
+  if (alsoFrame && mGroup->frame) mGroup->frame->SetActiveView(this);
   if (mGroup->views.active) mGroup->views.active->InvalidateCaption();
   mGroup->views.active = this;
   mGroup->views.underMouse = this;
@@ -174,9 +176,11 @@ void NewView::SetFullScreen(bool on) {
   Invalidate(true);
 }
 
-void ExitFullScreen() {
-  if (NewView* view = NewView::GetFullScreenView()) view->SetFullScreen(false);
+void ExitFullScreen(ViewGroup& group) {
+  if (NewView* view = group.views.fullScreen) view->SetFullScreen(false);
 }
+
+void ExitFullScreen() { ExitFullScreen(CurrentViewGroup()); }
 
 // ---- Window events ----------------------------------------------------------------
 
@@ -217,7 +221,7 @@ void NewView::OnSize(int width, int height) {
 void NewView::MakeViewUnderMouse() {
   if (mGroup->views.underMouse == this) return;
   mGroup->views.underMouse = this;
-  UpdateMouseHelp();
+  UpdateMouseHelp(*mGroup);
   UpdateCursor();
 }
 
@@ -250,7 +254,7 @@ void NewView::OnKeyDown(ViewKey key, bool repeat) {
   if (!bit || repeat) return;
   mGroup->mouse.modifiers |= bit;
   UpdateCursor();
-  UpdateMouseHelp();
+  UpdateMouseHelp(*mGroup);
 }
 
 bool NewView::OnPaneKey(int, int) {
@@ -262,14 +266,14 @@ void NewView::OnKeyUp(ViewKey key) {
   if (!bit) return;
   mGroup->mouse.modifiers &= ~bit;
   UpdateCursor();
-  UpdateMouseHelp();
+  UpdateMouseHelp(*mGroup);
 }
 
 void NewView::OnKillFocus() {
   if (mGroup->mouse.modifiers == 0) return;
   mGroup->mouse.modifiers = 0;
   UpdateCursor();
-  UpdateMouseHelp();
+  UpdateMouseHelp(*mGroup);
 }
 
 void NewView::OnScrollBar(bool vertical, int position) {
@@ -369,11 +373,15 @@ void NewView::UpdateNow() {
   }
 }
 
-void RedrawAllViews(bool captionsToo, bool keepMessage) {
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+void RedrawAllViews(ViewGroup& group, bool captionsToo, bool keepMessage) {
+  for (NewView* v = group.views.first; v; v = v->GetNext()) {
     v->Invalidate(keepMessage);
     if (captionsToo) v->InvalidateCaption();
   }
+}
+
+void RedrawAllViews(bool captionsToo, bool keepMessage) {
+  RedrawAllViews(CurrentViewGroup(), captionsToo, keepMessage);
 }
 
 void UpdateAllViewsNow() {
@@ -515,11 +523,14 @@ void NewView::UpdateCursor() {
   SetViewCursor(under ? under->GetCursor() : kArrowCursor);
 }
 
-void UpdateMouseHelp() {
+void UpdateMouseHelp(ViewGroup& group) {
+  if (!group.frame) return;
   std::string left = "-", right = "-", both = "-";
-  if (NewView* under = NewView::GetViewUnderMouse()) under->GetMouseButtonHelp(left, right, both);
-  GetPaneFrame().SetMouseButtonHints(left, right, both);
+  if (NewView* under = group.views.underMouse) under->GetMouseButtonHelp(left, right, both);
+  group.frame->SetMouseButtonHints(left, right, both);
 }
+
+void UpdateMouseHelp() { UpdateMouseHelp(CurrentViewGroup()); }
 
 void NewView::UpdateMouseMode(unsigned keyFlags, bool force) {
   int bits = 0;
@@ -528,15 +539,11 @@ void NewView::UpdateMouseMode(unsigned keyFlags, bool force) {
   if (mWindow && mWindow->IsSpaceDown()) bits |= kModifierSpace;
   if (bits == mGroup->mouse.modifiers && !force) return;
   mGroup->mouse.modifiers = bits;
-  UpdateMouseHelp();
+  UpdateMouseHelp(*mGroup);
   UpdateCursor();
 }
 
 int NewView::GetMouseButtonsHeld() { return CurrentViewGroup().mouse.buttons; }
-int NewView::GetModifierKeys() { return CurrentViewGroup().mouse.modifiers; }
-
-void NewView::GetPressPoint(int& x, int& y) { CurrentViewGroup().mouse.GetPressPoint(x, y); }
-void NewView::GetCurrentPoint(int& x, int& y) { CurrentViewGroup().mouse.GetCurrentPoint(x, y); }
 
 int GetMouseSelectionMode(const ViewGroup& group) { return group.options.mouseSelectionMode; }
 int GetMouseSelectionMode() { return GetMouseSelectionMode(CurrentViewGroup()); }

@@ -274,11 +274,8 @@ public:
   bool IsPrinting() const { return mPrinting; }
   bool IsFullScreen() const { return mFullScreen; }
 
-  // The mouse of the installed frame's panes.
+  // The buttons held over the installed frame's panes (idle time asks).
   static int GetMouseButtonsHeld();
-  static int GetModifierKeys();
-  static void GetPressPoint(int& x, int& y);
-  static void GetCurrentPoint(int& x, int& y);
 
 protected:
   // Sets the drawing size without the side effects of OnSize (off-screen rendering
@@ -318,24 +315,28 @@ private:
   std::string mCaptionTip;
 };
 
-// Marks every view for redraw (and its caption); nothing is painted until
-// UpdateAllViewsNow or the window system paints.
+// Marks every view of a frame for redraw (and its caption); nothing is painted until
+// UpdateAllViewsNow or the window system paints. Without a group: the installed
+// frame's, as are the calls below that take none.
+void RedrawAllViews(ViewGroup& group, bool captionsToo, bool keepMessage);
 void RedrawAllViews(bool captionsToo, bool keepMessage);
 // Paints every marked view at once (idle time).
 void UpdateAllViewsNow();
 void ClearAllViewMessages();
+NewView* FindViewByIndex(const ViewGroup& group, int i);
 NewView* FindViewByIndex(int i);
 void SetDefaultBackgroundColor(float r, float g, float b);
 const float* GetDefaultBackgroundColor();
 void SetAllViewsBackgroundColor(const float* rgb);
 // Leaves full screen, if a view is shown so.
+void ExitFullScreen(ViewGroup& group);
 void ExitFullScreen();
-// Passes the help texts of the view under the mouse to the status bar.
+// Passes the help texts of the frame's view under the mouse to that frame's status bar.
+void UpdateMouseHelp(ViewGroup& group);
 void UpdateMouseHelp();
 
 // The mouse selection mode of a frame's panes (0: selecting faces and vertices), as
 // the program's change of mode stores it; the drawing follows its view's group's.
-// Without a group: the installed frame's, as are the calls below.
 int GetMouseSelectionMode(const ViewGroup& group);
 int GetMouseSelectionMode();
 void StoreMouseSelectionMode(int mode);

@@ -96,7 +96,6 @@ int MeasureDepthBits(int width, int height) {
 }  // namespace detail_OpenGLView
 
 float GetDrawLineWidth(const ViewGroup& group) { return group.options.lineWidth; }
-float GetDrawLineWidth() { return GetDrawLineWidth(CurrentViewGroup()); }
 void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = width; }
 float GetDrawPointSize(const ViewGroup& group) { return group.options.pointSize; }
 

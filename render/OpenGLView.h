@@ -326,7 +326,8 @@ private:
 // panes. Returns the previous switch.
 bool SetLighting(OpenGLView* view, bool on);
 
-// Every 3D view in the list.
+// Every 3D view of a frame (without a group: of the installed frame).
+void SetStereoModeAllViews(ViewGroup& group, int mode);
 void SetStereoModeAllViews(int mode);
 
 // The choices below are a frame's (ViewGroup::options, ::cameras): a view's code
@@ -344,7 +345,6 @@ void SetLinkedViews(bool on);
 
 // The line width and point size every draw starts with.
 float GetDrawLineWidth(const ViewGroup& group);
-float GetDrawLineWidth();
 void SetDrawLineWidth(float width);
 float GetDrawPointSize(const ViewGroup& group);
 

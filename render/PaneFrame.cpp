@@ -22,10 +22,16 @@ PaneFrames& Frames() {
 
 }  // namespace detail_PaneFrame
 
-PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {}
+PaneFrame::PaneFrame() : mViewGroup(std::make_shared<ViewGroup>()) {
+  mViewGroup->frame = this;
+}
 PaneFrame::PaneFrame(std::shared_ptr<ViewGroup> group)
-    : mViewGroup(group ? std::move(group) : std::make_shared<ViewGroup>()) {}
-PaneFrame::~PaneFrame() = default;
+    : mViewGroup(group ? std::move(group) : std::make_shared<ViewGroup>()), mGroupFrameBefore(mViewGroup->frame) {
+  mViewGroup->frame = this;
+}
+PaneFrame::~PaneFrame() {
+  if (mViewGroup->frame == this) mViewGroup->frame = mGroupFrameBefore;
+}
 
 ViewGroup& CurrentViewGroup() { return *GetPaneFrame().GetViewGroup(); }
 std::shared_ptr<ViewGroup> ShareCurrentViewGroup() { return GetPaneFrame().GetViewGroup(); }

@@ -17,7 +17,8 @@ public:
   // A frame whose panes share nothing with any other frame's.
   PaneFrame();
   // A frame that takes over what another frame's panes keep (the main window takes over
-  // what start-up set before it existed: the settings are read before it is made).
+  // what start-up set before it existed: the settings are read before it is made). It
+  // hands the group back to that frame when it goes, so it goes first.
   explicit PaneFrame(std::shared_ptr<ViewGroup> group);
   virtual ~PaneFrame();
   // Shows the help texts of the left, the right and both buttons ("L: %s",
@@ -32,6 +33,7 @@ public:
 
 private:
   std::shared_ptr<ViewGroup> mViewGroup;
+  PaneFrame* mGroupFrameBefore = nullptr;
 };
 
 // The installed frame; never null.

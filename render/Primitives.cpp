@@ -337,7 +337,6 @@ void DrawRod(OpenGLView* view, const double* p0, const double* p1, double radius
 
 bool IsTextEnabled(const ViewGroup& group) { return group.options.textEnabled; }
 void SetTextEnabled(ViewGroup& group, bool on) { group.options.textEnabled = on; }
-void SetTextEnabled(bool on) { SetTextEnabled(CurrentViewGroup(), on); }
 
 std::vector<std::string> SplitTextLines(const char* text) {
   std::vector<std::string> lines;

@@ -14,10 +14,9 @@ class OpenGLView;
 struct ViewGroup;
 
 // The bitmap text of a frame's views (not the marked-up text, which has fonts of its
-// own); switched off while picking. Without a group: the installed frame's.
+// own); switched off while picking.
 bool IsTextEnabled(const ViewGroup& group);
 void SetTextEnabled(ViewGroup& group, bool on);
-void SetTextEnabled(bool on);
 
 // Lines end at CR, LF, CR LF or LF CR; a break at the very end starts no new line.
 int CountTextLines(const char* text);

@@ -7,7 +7,8 @@
 // Each concern is written by its own file (NewView.cpp, MouseThrow.cpp, GLText.cpp,
 // LightSets.cpp, Camera.cpp, OpenGLView.cpp); the group only holds it. A view's code
 // reads its own group (NewView::GetViewGroup): the lists and the mouse directly, the
-// rest through the free functions that take a group.
+// rest through the free functions that take a group; through it the view reaches its
+// own frame (ViewGroup::frame), installed or not.
 
 #include <cstdint>
 #include <memory>
@@ -17,6 +18,7 @@ namespace corvia {
 
 class NewView;
 class MouseThrow;
+class PaneFrame;
 class LightSet;
 class ListNode;
 struct CameraRecord;
@@ -127,6 +129,9 @@ struct ViewGroup {
   ViewGroup(const ViewGroup&) = delete;
   ViewGroup& operator=(const ViewGroup&) = delete;
 
+  // The frame whose panes these are: it shows their mouse help and is told which of
+  // them is active. Set by the frame (PaneFrame.cpp); null once no frame holds the group.
+  PaneFrame* frame = nullptr;
   ViewListState views;
   ViewMouseState mouse;
   ViewOptions options;
@@ -138,9 +143,9 @@ struct ViewGroup {
 
 // The group of the installed frame (GetPaneFrame): the one new views and throws join
 // and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on,
-// which come in without a view: the frame's menu commands, the document, idle time and
-// start-up. Code that has a view reaches that view's group instead. Defined in
-// PaneFrame.cpp.
+// which come in without a view: the document, idle time, settings and start-up. Code
+// that has a view reaches that view's group instead, and a frame its own
+// (PaneFrame::GetViewGroup). Defined in PaneFrame.cpp.
 ViewGroup& CurrentViewGroup();
 std::shared_ptr<ViewGroup> ShareCurrentViewGroup();
 

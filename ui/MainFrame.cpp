@@ -19,6 +19,7 @@
 #include "render/GeomagStyle.h"
 #include "render/NewView.h"
 #include "render/OpenGLView.h"
+#include "render/ViewGroup.h"
 #include "symmetry/SymGroup.h"
 #include "ui/BarDocument.h"
 #include "ui/CommandIds.h"
@@ -144,7 +145,8 @@ CMainFrame::CMainFrame() : NewFrame(kProductTitle, GetSavedWindowRect().GetSize(
   AddCommandTarget(mTourCommands.get());
   InstallTourSection();
 
-  NewView* active = NewView::GetActiveView() ? NewView::GetActiveView() : NewView::GetFirstView();
+  const ViewListState& views = GetViewGroup()->views;
+  NewView* active = views.active ? views.active : views.first;
   if (active) {
     if (auto* pane = dynamic_cast<PaneWindow*>(active->GetWindow())) pane->GetCanvas()->SetFocus();
   }
@@ -332,7 +334,7 @@ void CMainFrame::ToggleBar(wxWindow* bar) {
 
 void CMainFrame::OnToggleBar(wxCommandEvent& event) {
   const int command = FromWxId(event.GetId());
-  if (command == kCmdShowModelInfo) ExitFullScreen();
+  if (command == kCmdShowModelInfo) ExitFullScreen(*GetViewGroup());
   ToggleBar(BarOfCommand(command));
 }
 
@@ -390,21 +392,22 @@ void CMainFrame::SetGeomagStyleButton(int style) {
   mGeomagStyle = style;
   SetGeomagRodStyle(style);
   if (mOptionToolBar) mOptionToolBar->SetButtonImage(kCmdChooseGeomagStyle, mGeomagImages[style]);
-  RedrawAllViews(false, false);
+  RedrawAllViews(*GetViewGroup(), false, false);
 }
 
 void CMainFrame::SetLayout(int index) {
   const int current = GetCurrentLayoutIndex();
   if (index == current || !GetLayoutRecord(index)) return;
   PaneViewMaker& maker = GetPaneViewMaker();
+  ViewGroup& group = *GetViewGroup();
   int stereo = kStereoNone;
-  if (auto* first = dynamic_cast<OpenGLView*>(NewView::GetFirstView())) stereo = first->Stereo().GetStereoMode();
-  KeepShownViewTypes();
+  if (auto* first = dynamic_cast<OpenGLView*>(group.views.first)) stereo = first->Stereo().GetStereoMode();
+  KeepShownViewTypes(group);
   NewFrame::SetLayout(index);
   int pane = 0;
-  for (NewView* v = NewView::GetFirstView(); v && pane < kMaxPanes; v = v->GetNext(), ++pane)
+  for (NewView* v = group.views.first; v && pane < kMaxPanes; v = v->GetNext(), ++pane)
     maker.SetViewType(v, GetLayoutViewType(index, pane));
-  if (stereo >= 0) SetStereoModeAllViews(stereo);
+  if (stereo >= 0) SetStereoModeAllViews(group, stereo);
   if ((current == kLayout1) != (index == kLayout1)) {
     for (CToolBarEx* bar :
          std::initializer_list<CToolBarEx*>{mMainToolBar, mTourToolBar, mOptionToolBar, mModeToolBar, mViewToolBar}) {
@@ -413,12 +416,12 @@ void CMainFrame::SetLayout(int index) {
   }
 }
 
-void KeepShownViewTypes() {
+void KeepShownViewTypes(const ViewGroup& group) {
   const int current = GetCurrentLayoutIndex();
   if (current < 0 || current >= kNumLayouts) return;
   PaneViewMaker& maker = GetPaneViewMaker();
   int pane = 0;
-  for (NewView* v = NewView::GetFirstView(); v && pane < kMaxPanes; v = v->GetNext(), ++pane) {
+  for (NewView* v = group.views.first; v && pane < kMaxPanes; v = v->GetNext(), ++pane) {
     const int type = maker.GetViewType(v);
     if (type >= 0) SetLayoutViewType(current, pane, type);
   }
@@ -430,7 +433,7 @@ bool CMainFrame::CloseDown() {
   GetTour().StopTour();
   // Nothing may still show what the close-down frees: full screen and the running
   // dialogs end first.
-  ExitFullScreen();
+  ExitFullScreen(*GetViewGroup());
   EndRunningDialogs();
   if (auto& closeDown = detail_MainFrame::DocumentCloseDown()) closeDown();
   ReleasePolygonListPool();
@@ -470,7 +473,7 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
 }
 
 void CMainFrame::OnActivate(wxActivateEvent& event) {
-  if (!event.GetActive()) ExitFullScreen();
+  if (!event.GetActive()) ExitFullScreen(*GetViewGroup());
   event.Skip();
 }
 

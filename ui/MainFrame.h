@@ -114,9 +114,9 @@ class CMainFrame : public NewFrame {
   bool mClosing = false;
 };
 
-// The view types the panes show now, kept in the table of the current layout's view
-// types (before the layout changes, and for the settings).
-void KeepShownViewTypes();
+// The view types a frame's panes show now, kept in the table of the current layout's
+// view types (before the layout changes, and for the settings: the main window's).
+void KeepShownViewTypes(const ViewGroup& group);
 
 // The main window's menu path of a command ("View->Toolbars->Show Main Toolbar").
 std::string GetMainMenuPathOfCommand(int command);

@@ -64,6 +64,20 @@ int NextLayoutOfKey(int command, int current) {
   }
 }
 
+// A view or throw joins the group of the frame installed when it is made: the frame
+// that lays out its panes is the installed one while it makes them, so that they are
+// its own whichever frame is installed otherwise.
+class InstalledWhileMakingPanes {
+ public:
+  explicit InstalledWhileMakingPanes(PaneFrame* frame) : mBefore(InstallPaneFrame(frame)) {}
+  ~InstalledWhileMakingPanes() { InstallPaneFrame(mBefore); }
+  InstalledWhileMakingPanes(const InstalledWhileMakingPanes&) = delete;
+  InstalledWhileMakingPanes& operator=(const InstalledWhileMakingPanes&) = delete;
+
+ private:
+  PaneFrame* mBefore;
+};
+
 }  // namespace detail_NewFrame
 
 NewFrame* GetMainFrame() {
@@ -134,16 +148,17 @@ void NewFrame::BuildLayout(int index, bool storeOld) {
     CallAfter([this, index, storeOld] { BuildLayout(index, storeOld); });
     return;
   }
-  ExitFullScreen();
+  ViewGroup& group = *GetViewGroup();
+  ExitFullScreen(group);
   if (storeOld && !mKeepRecordsOnce) StoreLayoutRatios();
   const int previousActive =
-      mActiveView ? mActiveView->GetIndex() : (NewView::GetActiveView() ? NewView::GetActiveView()->GetIndex() : 0);
+      mActiveView ? mActiveView->GetIndex() : (group.views.active ? group.views.active->GetIndex() : 0);
   SetCurrentLayoutIndex(index);
   const LayoutRecord& record = *GetCurrentLayout();
 
   // The old panes leave the list of views: all but the first before the new ones
   // are made, the first after.
-  NewView* firstOld = NewView::GetFirstView();
+  NewView* firstOld = group.views.first;
   std::vector<NewView*> oldViews;
   for (NewView* v = firstOld; v; v = v->GetNext()) oldViews.push_back(v);
   for (size_t i = 1; i < oldViews.size(); ++i) oldViews[i]->RemoveFromViewList();
@@ -155,27 +170,30 @@ void NewFrame::BuildLayout(int index, bool storeOld) {
   mNestedSplitter = nullptr;
   if (oldArea) oldArea->Hide();
 
-  if (record.mainRows == 1 && record.mainColumns == 1) {
-    auto* pane = new PaneWindow(mClientArea, GetPaneViewMaker().CreateView(), wxID_ANY, wxDefaultPosition,
-                                mClientArea->GetClientSize());
-    if (pane->IsShowingView()) pane->GetView()->SetViewIndex(0);
-    mPaneArea = pane;
-  } else {
-    mMainSplitter = new NewSplitter(mClientArea, record.mainRows, record.mainColumns, false);
-    mPaneArea = mMainSplitter;
-    int paneIndex = 0;
-    for (int r = 0; r < record.mainRows; ++r) {
-      for (int c = 0; c < record.mainColumns; ++c) {
-        if (r == 0 && c == record.nestedColumn) continue;
-        if (r > 0 && c == record.nestedColumn) continue;
-        mMainSplitter->CreatePaneView(r, c, paneIndex++);
+  {
+    const detail_NewFrame::InstalledWhileMakingPanes installed(this);
+    if (record.mainRows == 1 && record.mainColumns == 1) {
+      auto* pane = new PaneWindow(mClientArea, GetPaneViewMaker().CreateView(), wxID_ANY, wxDefaultPosition,
+                                  mClientArea->GetClientSize());
+      if (pane->IsShowingView()) pane->GetView()->SetViewIndex(0);
+      mPaneArea = pane;
+    } else {
+      mMainSplitter = new NewSplitter(mClientArea, record.mainRows, record.mainColumns, false);
+      mPaneArea = mMainSplitter;
+      int paneIndex = 0;
+      for (int r = 0; r < record.mainRows; ++r) {
+        for (int c = 0; c < record.mainColumns; ++c) {
+          if (r == 0 && c == record.nestedColumn) continue;
+          if (r > 0 && c == record.nestedColumn) continue;
+          mMainSplitter->CreatePaneView(r, c, paneIndex++);
+        }
       }
-    }
-    if (record.nestedColumn >= 0) {
-      mNestedSplitter = new NewSplitter(mMainSplitter, record.nestedRows, record.nestedColumns, true);
-      mMainSplitter->SetCellWindow(0, record.nestedColumn, mNestedSplitter);
-      for (int r = 0; r < record.nestedRows; ++r) {
-        for (int c = 0; c < record.nestedColumns; ++c) mNestedSplitter->CreatePaneView(r, c, paneIndex++);
+      if (record.nestedColumn >= 0) {
+        mNestedSplitter = new NewSplitter(mMainSplitter, record.nestedRows, record.nestedColumns, true);
+        mMainSplitter->SetCellWindow(0, record.nestedColumn, mNestedSplitter);
+        for (int r = 0; r < record.nestedRows; ++r) {
+          for (int c = 0; c < record.nestedColumns; ++c) mNestedSplitter->CreatePaneView(r, c, paneIndex++);
+        }
       }
     }
   }
@@ -186,8 +204,8 @@ void NewFrame::BuildLayout(int index, bool storeOld) {
   mPaneArea->SetSize(mClientArea->GetClientSize());
   ApplyRatiosToSplitters();
 
-  NewView* active = FindViewByIndex(previousActive);
-  if (!active) active = NewView::GetFirstView();
+  NewView* active = FindViewByIndex(group, previousActive);
+  if (!active) active = group.views.first;
   if (active) {
     mActiveView = active;
     active->Activate(false);
@@ -209,7 +227,7 @@ void NewFrame::StoreLayoutRatios() {
 
 void NewFrame::ReapplyLayout() {
   int i = 0;
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) v->SetViewIndex(i++);
+  for (NewView* v = GetViewGroup()->views.first; v; v = v->GetNext()) v->SetViewIndex(i++);
   if (mMainSplitter) mMainSplitter->LoadRatios();
   if (mNestedSplitter) mNestedSplitter->LoadRatios();
   ApplyRatiosToSplitters();
@@ -222,7 +240,7 @@ void NewFrame::ApplyRatiosToSplitters() {
 
 std::vector<PaneWindow*> NewFrame::GetPaneWindows() const {
   std::vector<PaneWindow*> panes;
-  for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+  for (NewView* v = GetViewGroup()->views.first; v; v = v->GetNext()) {
     if (auto* pane = dynamic_cast<PaneWindow*>(v->GetWindow())) panes.push_back(pane);
   }
   return panes;
@@ -293,7 +311,7 @@ void NewFrame::RestorePlacement() {
 void NewFrame::OnMenuClose(wxMenuEvent& event) {
   if (mFirstRedrawPending) {
     mFirstRedrawPending = false;
-    RedrawAllViews(false, false);
+    RedrawAllViews(*GetViewGroup(), false, false);
   }
   event.Skip();
 }
@@ -324,7 +342,7 @@ bool NewFrame::CloseDown() {
   // A tour that played on would load its next model, and lay out panes, in a program
   // that is closing.
   GetTour().StopTour();
-  ExitFullScreen();
+  ExitFullScreen(*GetViewGroup());
   EndRunningDialogs();
   SaveWindowPlacement();
   mActiveView = nullptr;

@@ -338,8 +338,9 @@ public:
       if (NewView* view = mPane->GetView()) view->OnMouseMove(e.GetX(), e.GetY(), KeyFlags(e));
     });
     Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& e) {
-      NewView* target = NewView::GetViewUnderMouse();
-      if (!target) target = mPane->GetView();
+      NewView* view = mPane->GetView();
+      NewView* target = view ? view->GetViewGroup().views.underMouse : nullptr;
+      if (!target) target = view;
       if (target) target->DoMouseWheel(e.GetWheelRotation());
     });
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {

@@ -14,7 +14,9 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "render/LightSets.h"
+#include "render/PaneFrame.h"
 #include "render/Primitives.h"
+#include "render/ViewGroup.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/PaneFraming.h"
 #include "tests/render/ModelTestSupport.h"
@@ -27,12 +29,12 @@ class PaneFramingTest : public corvia::testing::IcosahedronDocumentTest {
  protected:
   void SetUp() override {
     IcosahedronDocumentTest::SetUp();
-    SetTextEnabled(false);
+    SetTextEnabled(*GetPaneFrame().GetViewGroup(), false);
     const float* grey = GetDefaultBackgroundColor();
     for (int c = 0; c < 3; ++c) mBackground[c] = static_cast<uint8_t>(std::lround(grey[c] * 255.0f));
   }
   void TearDown() override {
-    SetTextEnabled(true);
+    SetTextEnabled(*GetPaneFrame().GetViewGroup(), true);
     IcosahedronDocumentTest::TearDown();
   }
 

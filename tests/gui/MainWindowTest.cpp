@@ -9,7 +9,9 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/display.h>
+#include <wx/glcanvas.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <cctype>
@@ -29,6 +31,8 @@
 #include "model/Globals.h"
 #include "platform/SettingsStore.h"
 #include "render/NewView.h"
+#include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CommandIds.h"
@@ -45,6 +49,8 @@
 namespace {
 
 using namespace corvia;
+using corvia::testing::ClickAt;
+using corvia::testing::MovePointerTo;
 using corvia::testing::YieldUntil;
 using corvia::testing::YieldUntilHandled;
 
@@ -206,6 +212,61 @@ TEST_F(MainWindow, LayoutsRememberTheirViewTypesAndRatios) {
   Command(kCmdLayout3);
   ASSERT_EQ(GetCurrentLayoutIndex(), kLayout3SplitLeft);
   EXPECT_EQ(mFrame->GetMainSplitter()->GetColumnWidths(), dragged);
+}
+
+// A frame installed over the main window, as a second window would be: it records
+// what it is told.
+struct FrameOverTheWindow : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override { ++hints; }
+  void SetActiveView(NewView* view) override { active = view; }
+  int hints = 0;
+  NewView* active = nullptr;
+};
+
+TEST_F(MainWindow, ItsCommandsAndPanesActOnItsOwnPanesWhileAnotherFrameIsInstalled) {
+  OpenFrame();
+  FrameOverTheWindow other;
+  struct Installed {
+    PaneFrame* before;
+    ~Installed() { InstallPaneFrame(before); }
+  } installed{InstallPaneFrame(&other)};
+  ViewGroup& own = *mFrame->GetViewGroup();
+
+  // A layout command lays out the window's own panes: in its list, in its pane windows,
+  // with the layout's view types; the installed frame gets none of them.
+  Command(kCmdLayout3);
+  ASSERT_EQ(GetCurrentLayoutIndex(), kLayout3Equal);
+  std::vector<NewView*> listed;
+  for (NewView* v = own.views.first; v; v = v->GetNext()) listed.push_back(v);
+  const std::vector<PaneWindow*> panes = mFrame->GetPaneWindows();
+  ASSERT_EQ(listed.size(), 3u);
+  ASSERT_EQ(panes.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(panes[i]->GetView(), listed[i]) << "pane " << i;
+    EXPECT_EQ(listed[i]->GetIndex(), i);
+    EXPECT_EQ(GetPaneViewMaker().GetViewType(listed[i]), GetLayoutViewType(kLayout3Equal, i)) << "pane " << i;
+  }
+  EXPECT_EQ(other.GetViewGroup()->views.first, nullptr);
+
+  // A press on a pane's caption makes it the window's active pane, and the pointer over
+  // another pane shows that pane's help in the window's status bar.
+  ASSERT_NE(own.views.active, listed[2]);
+  wxWindow* strip = panes[2]->GetCaptionStrip();
+  ClickAt(strip, wxPoint(strip->GetClientSize().x / 2, strip->GetClientSize().y / 2));
+  YieldUntil([&] { return mFrame->GetActiveView() == listed[2]; });
+  EXPECT_EQ(mFrame->GetActiveView(), listed[2]);
+  EXPECT_EQ(own.views.active, listed[2]);
+  for (int pane = 1; pane <= 3; ++pane) mFrame->SetStatusPaneText(pane, "");
+  wxUIActionSimulator mouse;
+  wxWindow* canvas = panes[1]->GetCanvas();
+  MovePointerTo(mouse, canvas->ClientToScreen(wxPoint(canvas->GetClientSize().x / 2, canvas->GetClientSize().y / 2)));
+  YieldUntil([&] { return own.views.underMouse == listed[1] && !mFrame->GetStatusPaneText(1).empty(); });
+  std::string left, right, both;
+  listed[1]->GetMouseButtonHelp(left, right, both);
+  EXPECT_EQ(mFrame->GetStatusPaneText(1), "L: " + left);
+  EXPECT_EQ(mFrame->GetStatusPaneText(3), "L+R: " + both);
+  EXPECT_EQ(other.active, nullptr);
+  EXPECT_EQ(other.hints, 0);
 }
 
 TEST_F(MainWindow, RatiosWrittenAndReadBackGiveTheSamePaneSizes) {

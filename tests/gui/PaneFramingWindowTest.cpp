@@ -34,6 +34,7 @@
 #include "render/MouseThrow.h"
 #include "render/NewView.h"
 #include "render/Primitives.h"
+#include "render/ViewGroup.h"
 #include "render/ViewThrows.h"
 #include "stellation/StellationCell.h"
 #include "tests/app/AppTestSupport.h"
@@ -83,7 +84,7 @@ class PaneFramingWindowTest : public ::testing::Test {
     ASSERT_TRUE(mFrame->IsShownOnScreen());
     WaitForTransitions();
     // The panes' corner texts are no part of what they frame.
-    SetTextEnabled(false);
+    SetTextEnabled(*GetMainFrame()->GetViewGroup(), false);
   }
   // Closes the program, which writes its settings, and starts it again on them.
   void StartAgain() {
@@ -95,7 +96,7 @@ class PaneFramingWindowTest : public ::testing::Test {
     Started();
   }
   void TearDown() override {
-    SetTextEnabled(true);
+    SetTextEnabled(*GetPaneFrame().GetViewGroup(), true);
     mProgram.reset();
   }
 
@@ -171,7 +172,7 @@ class PaneFramingWindowTest : public ::testing::Test {
       mouse.MouseMove(window->ClientToScreen(at));
       YieldUntil([&] {
         int x = 0, y = 0;
-        NewView::GetCurrentPoint(x, y);
+        GetMainFrame()->GetViewGroup()->mouse.GetCurrentPoint(x, y);
         return pane ? wxPoint(x, y) == at : wxGetMouseState().GetPosition() == window->ClientToScreen(at);
       });
     }

@@ -43,6 +43,7 @@
 #include "app/PolyDoc.h"
 #include "files/ModelFile.h"
 #include "model/ColorSchemes.h"
+#include "render/ViewGroup.h"
 #include "tests/nets/NetChecks.h"
 #include "app/PolyView.h"
 #include "app/StartUp.h"
@@ -188,9 +189,9 @@ class ProgramTest : public ::testing::Test {
   static void DragAcross(CPolyView* pane, int moves) {
     wxUIActionSimulator mouse;
     const wxPoint centre = CentreOf(Canvas(0));
-    auto currentX = [] {
+    auto currentX = [pane] {
       int x = 0, y = 0;
-      NewView::GetCurrentPoint(x, y);
+      pane->GetViewGroup().mouse.GetCurrentPoint(x, y);
       return x;
     };
     const bool inertia = IsMouseInertiaAllowed();
@@ -328,9 +329,9 @@ TEST_F(ProgramTest, DragTurnsTheModelAndAFastReleaseKeepsItTurning) {
   // A slow drag of 100 pixels to the right: 30 degrees, and no throw. Each step waits
   // until the pane has taken it, so that a loaded machine cannot run the steps into
   // the press.
-  auto currentX = [] {
+  auto currentX = [pane] {
     int x = 0, y = 0;
-    NewView::GetCurrentPoint(x, y);
+    pane->GetViewGroup().mouse.GetCurrentPoint(x, y);
     return x;
   };
   MovePointerTo(mouse, centre);

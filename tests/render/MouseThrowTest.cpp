@@ -11,6 +11,8 @@
 
 #include "core/ioStream.h"
 #include "render/MouseThrow.h"
+#include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "tests/support/TestSupport.h"
 
 namespace test_MouseThrow {
@@ -112,7 +114,7 @@ TEST_F(MouseThrowTest, RunningThrowsStepByTheTimeSinceTheLastStep) {
   SetThrowStepPending(true);
   Advance(0.5);
   EXPECT_TRUE(StepMouseThrows(nullptr));
-  EXPECT_FALSE(IsThrowStepPending());
+  EXPECT_FALSE(IsThrowStepPending(*GetPaneFrame().GetViewGroup()));
   ASSERT_EQ(a.applied.size(), 1u);
   EXPECT_FLOAT_EQ(a.applied[0].first, 1.0f);
   EXPECT_FLOAT_EQ(a.applied[0].second, -0.5f);

@@ -30,7 +30,7 @@ public:
     return true;
   }
   void GetMouseButtonHelp(std::string& left, std::string& right, std::string& both) override {
-    left = GetModifierKeys() & kModifierSpace ? "Pan" : "Tumble";
+    left = GetViewGroup().mouse.modifiers & kModifierSpace ? "Pan" : "Tumble";
     right = "Zoom";
     both = "Twist";
   }
@@ -222,32 +222,32 @@ TEST(NewView, ButtonsAndKeysFeedTheMouseHelp) {
   EXPECT_EQ(NewView::GetMouseButtonsHeld(), kMouseButtonLeft);
   EXPECT_TRUE(window->IsMouseCaptured());
   int x = 0, y = 0;
-  NewView::GetPressPoint(x, y);
+  view.GetViewGroup().mouse.GetPressPoint(x, y);
   EXPECT_EQ(x, 10);
   EXPECT_EQ(y, 20);
   EXPECT_EQ(GetHeadlessPaneFrame().mLeft, "Tumble");
 
   view.OnButtonDown(kMouseButtonRight, 11, 21, kMouseKeyShift);
-  EXPECT_EQ(NewView::GetModifierKeys(), kModifierShift);
+  EXPECT_EQ(view.GetViewGroup().mouse.modifiers, kModifierShift);
   view.OnButtonUp(kMouseButtonRight, 11, 21, 0);
   EXPECT_TRUE(window->IsMouseCaptured());
   view.OnButtonUp(kMouseButtonLeft, 11, 21, 0);
   EXPECT_FALSE(window->IsMouseCaptured());
 
   view.OnKeyDown(ViewKey::Space, false);
-  EXPECT_EQ(NewView::GetModifierKeys(), kModifierSpace);
+  EXPECT_EQ(view.GetViewGroup().mouse.modifiers, kModifierSpace);
   EXPECT_EQ(GetHeadlessPaneFrame().mLeft, "Pan");
   const int updates = GetHeadlessPaneFrame().mHintUpdates;
   view.OnKeyDown(ViewKey::Space, true);  // a repeat changes nothing
   EXPECT_EQ(GetHeadlessPaneFrame().mHintUpdates, updates);
   view.OnKillFocus();
-  EXPECT_EQ(NewView::GetModifierKeys(), 0);
+  EXPECT_EQ(view.GetViewGroup().mouse.modifiers, 0);
   EXPECT_EQ(GetHeadlessPaneFrame().mLeft, "Tumble");
 
   // Space is read from the keyboard when a mouse event arrives.
   window->SetSpaceDown(true);
   view.OnMouseMove(12, 22, kMouseKeyControl);
-  EXPECT_EQ(NewView::GetModifierKeys(), kModifierCtrl | kModifierSpace);
+  EXPECT_EQ(view.GetViewGroup().mouse.modifiers, kModifierCtrl | kModifierSpace);
   window->SetSpaceDown(false);
   view.OnMouseMove(12, 22, 0);
   window->Close();
@@ -335,7 +335,7 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
     GetGLTextColor(color);
     EXPECT_EQ(color[1], 1.0f);
     EXPECT_FALSE(GetLinkedViews());
-    EXPECT_EQ(GetDrawLineWidth(), 1.0f);
+    EXPECT_EQ(GetDrawLineWidth(*second.GetViewGroup()), 1.0f);
     EXPECT_EQ(CountLightSets(), 0);
     {
       NewView b;
@@ -359,7 +359,7 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
     GetGLTextColor(color);
     EXPECT_EQ(color[1], 0.0f);
     EXPECT_TRUE(GetLinkedViews());
-    EXPECT_EQ(GetDrawLineWidth(), 3.0f);
+    EXPECT_EQ(GetDrawLineWidth(*first.GetViewGroup()), 3.0f);
     EXPECT_EQ(CountLightSets(), lightSets);
     FreeLightSets();
   }

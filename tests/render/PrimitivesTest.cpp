@@ -226,13 +226,13 @@ TEST_F(Primitives, TextBoxesFitTheirTextAndDraw) {
   EXPECT_LE(corner.top, 0);  // at the top edge
   EXPECT_EQ(corner.left, -1);
   // Without text (as while picking) nothing is drawn.
-  SetTextEnabled(false);
+  SetTextEnabled(view.GetViewGroup(), false);
   view.scene = [&](TestView& v) {
     const float white[3] = {1, 1, 1};
     box = v.Text().DrawTextBox(10, 100, "Hidden", white, 0, 1.0f);
   };
   window->Paint();
-  SetTextEnabled(true);
+  SetTextEnabled(view.GetViewGroup(), true);
   EXPECT_EQ(box, PixelRect{});
 }
 
