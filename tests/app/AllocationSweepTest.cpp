@@ -34,6 +34,7 @@
 #include "dialogs/ModelDialogs.h"
 #include "dialogs/TorusDialog.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/PolyElement.h"
 #include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
@@ -699,6 +700,65 @@ TEST_F(WayBackTest, AModelChangedInPlaceComesBackWithItsGeometry) {
   mUndo.List().SetLimits(limits);
   RunCommandOperation(hull, [hull] { RunDocCommand(hull); });
   EXPECT_EQ(mUndo.List().GetNumUndos(), 2);
+}
+
+// A model of more vertices than a build keeps the numbering of (a plain model listed far
+// from where its faces use the vertices is numbered anew) comes back from its step as it
+// was listed, with its geometry to the last bit: the step keeps its edges and vertex types.
+TEST_F(WayBackTest, ALargeModelListedInNoOrderComesBackAsItWasListed) {
+  // A sphere of 16,812 vertices listed in steps of 7,919 round the list.
+  const auto make = [this] {
+    Open("Icosahedron");
+    Platform().messages.QueueText("41");
+    ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Create Geodesic Sphere")));
+    ElementList& vertices = GetCurrentPoly()->mVertices;
+    ASSERT_EQ(vertices.mCount, 16812);
+    std::vector<PolyElement*> listed;
+    for (PolyElement* v = vertices.mHead; v; v = v->mNext) listed.push_back(v);
+    PolyElement* previous = nullptr;
+    for (size_t i = 0; i < listed.size(); ++i) {
+      PolyElement* v = listed[i * 7919 % listed.size()];
+      v->mPrev = previous;
+      v->mNext = nullptr;
+      (previous ? previous->mNext : vertices.mHead) = v;
+      previous = v;
+    }
+    vertices.mTail = previous;
+    vertices.Renumber();
+  };
+  const auto geometry = [] {
+    std::vector<double> values;
+    for (const ElementList* list : {static_cast<const ElementList*>(&GetCurrentPoly()->mVertices),
+                                    static_cast<const ElementList*>(&GetCurrentPoly()->mFaces)}) {
+      for (const PolyElement* e = list->mHead; e; e = e->mNext) {
+        for (const double* point : {e->mDualVert, e->mCentre, e->mXAxis, e->mYAxis, e->mZAxis})
+          values.insert(values.end(), point, point + 3);
+      }
+    }
+    return values;
+  };
+  const int hull = SweepTest::PolyCommand("Create Convex Hull");
+  const auto step = [hull] { RunCommandOperation(hull, [hull] { RunDocCommand(hull); }); };
+  make();
+  const std::vector<double> before = geometry();
+  const unsigned long count = AllocationsOf(step);
+  // The hull's model fails to be made after the sphere was cleared.
+  make();
+  const int failures = GetMemoryFailureCount();
+  int made = 0;
+  const CreatePolyStageHook previous = SetCreatePolyStageHook([&made](const char* stage) {
+    made += std::strcmp(stage, "Making the vertices of the new model...") == 0 ? 1 : 0;
+  });
+  {
+    AllocationFailure failure(count * 9 / 10);
+    step();
+    EXPECT_TRUE(failure.Met());
+  }
+  SetCreatePolyStageHook(previous);
+  ASSERT_EQ(GetMemoryFailureCount(), failures + 1);
+  // The hull's model, then the sphere's made again from its step.
+  ASSERT_EQ(made, 2);
+  EXPECT_TRUE(geometry() == before);
 }
 
 // Each operation with the user's undo list on and off (undo and redo only on).
