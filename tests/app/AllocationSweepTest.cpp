@@ -1,8 +1,9 @@
 // Each allocation an operation makes fails in turn, one per run: every failure ends that
 // operation alone, told in words as a lack of memory, with the model and the undo list
-// as they were, and the program goes on; with the user's undo list on and off. The
-// operations: the stellation steps, an open of each kind of model file, undo and redo,
-// and every builder of the Poly menu.
+// as they were (every point and frame to the last bit, and the symmetry group in use), and
+// the program goes on; with the user's undo list on and off. The operations: the
+// stellation steps, an open of each kind of model file, undo and redo, and every builder
+// of the Poly menu (with the transitions off each rebuilds the model in place).
 //
 // CI fails every allocation of an operation that makes up to 200, else an even sample of
 // 200 and its last ones (where the operation finishes: its words, its undo step, the end
@@ -33,7 +34,9 @@
 #include "dialogs/ModelDialogs.h"
 #include "dialogs/TorusDialog.h"
 #include "files/ModelFile.h"
+#include "model/CreatePoly.h"
 #include "model/PolyElement.h"
+#include "symmetry/SymGroup.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/AllocationHook.h"
 #include "ui/CommandTable.h"
@@ -48,10 +51,12 @@ struct Look {
   std::string name;
   int faces = 0;
   int vertices = 0;
-  // Every vertex's and face's point and corners, in order.
+  // Every vertex's and face's point, frame (origin and axes) and corners, in order.
   std::vector<double> points;
   std::vector<int> corners;
   bool showDual = false;
+  // The symmetry group in use (a subgroup chosen, or the model's own).
+  std::string group;
   // The cells of each side's stellation that differ from the model's own (the original
   // cells left out, the others taken in): none for a side not stellated.
   std::vector<int> cells[2];
@@ -59,12 +64,10 @@ struct Look {
   std::vector<std::string> redo;
   size_t undoBytes = 0;
   bool operator==(const Look& other) const {
-    // The last bits of a point made again from a kept model may differ.
-    const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-9 * (1.0 + std::fabs(a)); };
     return title == other.title && name == other.name && faces == other.faces && vertices == other.vertices &&
-           std::equal(points.begin(), points.end(), other.points.begin(), other.points.end(), near) &&
-           corners == other.corners && showDual == other.showDual && cells[0] == other.cells[0] &&
-           cells[1] == other.cells[1] && undo == other.undo && redo == other.redo && undoBytes == other.undoBytes;
+           points == other.points && corners == other.corners && showDual == other.showDual && group == other.group &&
+           cells[0] == other.cells[0] && cells[1] == other.cells[1] && undo == other.undo && redo == other.redo &&
+           undoBytes == other.undoBytes;
   }
 };
 
@@ -77,8 +80,8 @@ std::ostream& operator<<(std::ostream& out, const Look& look) {
   uint64_t shape = 14695981039346656037ull;
   for (const double x : look.points) Mix(shape, std::llround(x * 1e6));
   for (const int corner : look.corners) Mix(shape, corner);
-  out << '"' << look.name << "\" F" << look.faces << " V" << look.vertices << " shape " << std::hex << shape
-      << std::dec << " title \"" << look.title << "\" cells";
+  out << '"' << look.name << "\" F" << look.faces << " V" << look.vertices << " shape " << std::hex << shape << std::dec
+      << " group " << look.group << " title \"" << look.title << "\" cells";
   for (const std::vector<int>& cells : look.cells) {
     out << " [";
     for (const int cell : cells) out << ' ' << cell;
@@ -191,10 +194,12 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
       look.faces = poly->mFaces.mCount;
       look.vertices = poly->mVertices.mCount;
       look.showDual = poly->mShowDual != 0;
+      look.group = SymGroup::GetNotations(poly->mSymGroup, ", ");
       for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
                                       static_cast<const ElementList*>(&poly->mFaces)}) {
         for (const PolyElement* e = list->mHead; e; e = e->mNext) {
-          look.points.insert(look.points.end(), std::begin(e->mDualVert), std::end(e->mDualVert));
+          for (const double* point : {e->mDualVert, e->mCentre, e->mXAxis, e->mYAxis, e->mZAxis})
+            look.points.insert(look.points.end(), point, point + 3);
           for (int i = 0; i < e->mNumSides; ++i) look.corners.push_back(PolyElement::GetIndex(e->GetCorner(i)));
           look.corners.push_back(-1);
         }
@@ -511,6 +516,13 @@ const SweepCase kCases[] = {
      }},
     {"ConvexHull", [](SweepTest& t) { Opened(t, "Great Dodecahedron"); }, "Poly > Create Convex Hull"},
     {"ConvexCore", [](SweepTest& t) { Opened(t, "Small Stellated Dodecahedron"); }, "Poly > Create Convex Core"},
+    // A model shown under a subgroup of its symmetry comes back under it.
+    {"ConvexHullUnderASubgroup",
+     [](SweepTest& t) {
+       Opened(t, "Great Dodecahedron");
+       ASSERT_TRUE(GetCurrentPoly()->ApplySubSymmetry(3, -1));
+     },
+     "Poly > Create Convex Hull"},
     {"AddMirrorImage", [](SweepTest& t) { Opened(t, "Snub Cube"); }, "Poly > Add Mirror Image"},
     {"AddBaseModelAndDual", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Add Base Model and Dual"},
     {"RetrieveFromMemory", [](SweepTest& t) { WithCubeInMemory(t, "Tetrahedron"); },
@@ -688,6 +700,65 @@ TEST_F(WayBackTest, AModelChangedInPlaceComesBackWithItsGeometry) {
   mUndo.List().SetLimits(limits);
   RunCommandOperation(hull, [hull] { RunDocCommand(hull); });
   EXPECT_EQ(mUndo.List().GetNumUndos(), 2);
+}
+
+// A model of more vertices than a build keeps the numbering of (a plain model listed far
+// from where its faces use the vertices is numbered anew) comes back from its step as it
+// was listed, with its geometry to the last bit: the step keeps its edges and vertex types.
+TEST_F(WayBackTest, ALargeModelListedInNoOrderComesBackAsItWasListed) {
+  // A sphere of 16,812 vertices listed in steps of 7,919 round the list.
+  const auto make = [this] {
+    Open("Icosahedron");
+    Platform().messages.QueueText("41");
+    ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Create Geodesic Sphere")));
+    ElementList& vertices = GetCurrentPoly()->mVertices;
+    ASSERT_EQ(vertices.mCount, 16812);
+    std::vector<PolyElement*> listed;
+    for (PolyElement* v = vertices.mHead; v; v = v->mNext) listed.push_back(v);
+    PolyElement* previous = nullptr;
+    for (size_t i = 0; i < listed.size(); ++i) {
+      PolyElement* v = listed[i * 7919 % listed.size()];
+      v->mPrev = previous;
+      v->mNext = nullptr;
+      (previous ? previous->mNext : vertices.mHead) = v;
+      previous = v;
+    }
+    vertices.mTail = previous;
+    vertices.Renumber();
+  };
+  const auto geometry = [] {
+    std::vector<double> values;
+    for (const ElementList* list : {static_cast<const ElementList*>(&GetCurrentPoly()->mVertices),
+                                    static_cast<const ElementList*>(&GetCurrentPoly()->mFaces)}) {
+      for (const PolyElement* e = list->mHead; e; e = e->mNext) {
+        for (const double* point : {e->mDualVert, e->mCentre, e->mXAxis, e->mYAxis, e->mZAxis})
+          values.insert(values.end(), point, point + 3);
+      }
+    }
+    return values;
+  };
+  const int hull = SweepTest::PolyCommand("Create Convex Hull");
+  const auto step = [hull] { RunCommandOperation(hull, [hull] { RunDocCommand(hull); }); };
+  make();
+  const std::vector<double> before = geometry();
+  const unsigned long count = AllocationsOf(step);
+  // The hull's model fails to be made after the sphere was cleared.
+  make();
+  const int failures = GetMemoryFailureCount();
+  int made = 0;
+  const CreatePolyStageHook previous = SetCreatePolyStageHook([&made](const char* stage) {
+    made += std::strcmp(stage, "Making the vertices of the new model...") == 0 ? 1 : 0;
+  });
+  {
+    AllocationFailure failure(count * 9 / 10);
+    step();
+    EXPECT_TRUE(failure.Met());
+  }
+  SetCreatePolyStageHook(previous);
+  ASSERT_EQ(GetMemoryFailureCount(), failures + 1);
+  // The hull's model, then the sphere's made again from its step.
+  ASSERT_EQ(made, 2);
+  EXPECT_TRUE(geometry() == before);
 }
 
 // Each operation with the user's undo list on and off (undo and redo only on).
