@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/CellDiagramMesh.h"
 #include "app/PolyDoc.h"
 #include "construction/DualMorph.h"
 #include "core/DrawnPolygon.h"

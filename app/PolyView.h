@@ -29,6 +29,7 @@ namespace corvia {
 class Augmentation;
 class CPolyDoc;
 class FaceTypeBlock;
+struct CellDiagramMesh;
 class Model3D;
 class Poly;
 class PolyElement;
@@ -209,6 +210,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool DrawDiagramPane(Poly* poly);
   // The text in the pane's upper-left corner (empty for none).
   std::string GetPaneStatusText() const;
+  // The cell diagrams this pane worked out to keep; with oneByOne it draws the diagram
+  // a cell at a time, as a pick does (tests).
+  unsigned long CountCellDiagramsMade() const { return mCellDiagramsMade; }
+  void SetCellDiagramOneByOne(bool oneByOne) { mCellDiagramOneByOne = oneByOne; }
   // The measured points, the measured planes and the measured value, while a point is
   // measured; in a flat pane in the frame of its element (toPlane: world to that frame).
   void DrawMeasurements(const Transform3D* toPlane);
@@ -275,6 +280,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void DrawFaceTypePart(Poly* poly, PolyElement* face);
   void DrawVertexFigurePane(Poly* poly);
   void DrawCellDiagramPane(Poly* poly);
+  void DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking);
+  void DrawCellDiagramMesh(const CellDiagramMesh& mesh);
   void DrawContentMissing();
   // OnGLDraw's steps (PolyViewDraw.cpp).
   void DrawVerticesAndEdges(Poly* poly);
@@ -287,6 +294,10 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
 
   std::unique_ptr<MouseThrow> mExplodeThrow;
   std::unique_ptr<MouseThrow> mSectionThrow;
+  // The cell diagram as the last paint drew it (PolyViewPanes.cpp).
+  std::unique_ptr<CellDiagramMesh> mCellDiagram;
+  unsigned long mCellDiagramsMade = 0;
+  bool mCellDiagramOneByOne = false;
   ViewType mViewType = kNoViewType;
   int mFitMode = kFitNone;
   double mExplosion = 1.0;

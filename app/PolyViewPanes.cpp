@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/CellDiagramMesh.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/VertexFigurePane.h"
@@ -45,6 +46,7 @@
 #include "render/GL.h"
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
+#include "render/Matrix4.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
@@ -52,6 +54,7 @@
 #include "render/PreviewDrawing.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
+#include "render/StateHash.h"
 #include "render/StellationDrawing.h"
 #include "stellation/DeferredModelWork.h"
 #include "stellation/FacetPreview.h"
@@ -587,62 +590,279 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
   CheckGLError("CPolyView::DrawVertexFigurePane");
 }
 
-void CPolyView::DrawCellDiagramPane(Poly* poly) {
-  using namespace detail_PolyViewPanes;
-  FaceTypeBlock* block = GetShownBlock(false);
-  if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
-  const bool picking = IsPicking();
-  const bool lighting = corvia::SetLighting(this, false);
+namespace detail_PolyViewPanes {
+
+// Where each cell's box stands: rows from the bottom, each row centred.
+struct CellBox {
+  const StellationCell* cell;
+  double x0, y0, x1, y1;
+};
+
+std::vector<CellBox> PlaceCellBoxes(const FaceTypeBlock* block) {
   int types = 0;
   for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
-  // Where each cell's box stands: rows from the bottom, each row centred.
-  struct Box {
-    const StellationCell* cell;
-    double x0, y0, x1, y1;
-  };
-  std::vector<Box> boxes;
+  std::vector<CellBox> boxes;
   int row = 0;
   for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext, ++row) {
     const double y0 = -kCellBox * types / 2.0 + row * kCellBox;
     int i = 0;
     for (const StellationCell* c = type->mFirstCell; c && c->mType == type && i < type->mNumCells; c = c->mNext, ++i) {
       const double x0 = -kCellBox * type->mNumCells / 2.0 + i * kCellBox;
-      boxes.push_back(Box{c, x0 + kCellMargin, y0 + kCellMargin, x0 + kCellBox - kCellMargin,
-                          y0 + kCellBox - kCellMargin});
+      boxes.push_back(CellBox{c, x0 + kCellMargin, y0 + kCellMargin, x0 + kCellBox - kCellMargin,
+                              y0 + kCellBox - kCellMargin});
     }
   }
-  auto centre = [](const Box& b, double* out) {
-    out[0] = (b.x0 + b.x1) / 2.0;
-    out[1] = (b.y0 + b.y1) / 2.0;
+  return boxes;
+}
+
+void CellBoxCentre(const CellBox& b, double* out) {
+  out[0] = (b.x0 + b.x1) / 2.0;
+  out[1] = (b.y0 + b.y1) / 2.0;
+}
+
+// The links between neighbouring cells' boxes, each once: a box is looked up, not
+// searched for, so that a diagram of many cells costs its links.
+template <typename Emit>
+void ForEachCellLink(const std::vector<CellBox>& boxes, Emit&& emit) {
+  std::unordered_map<const StellationCell*, size_t> boxOf;
+  boxOf.reserve(boxes.size());
+  for (size_t i = 0; i < boxes.size(); ++i) boxOf.emplace(boxes[i].cell, i);
+  for (const CellBox& b : boxes) {
+    for (const StellationCell* other : b.cell->mNeighbours) {
+      if (!other || other <= b.cell) continue;
+      const auto found = boxOf.find(other);
+      if (found == boxOf.end()) continue;
+      double p[2], q[2];
+      CellBoxCentre(b, p);
+      CellBoxCentre(boxes[found->second], q);
+      emit(p, q);
+    }
+  }
+}
+
+// The state a kept diagram was made of: the cells in their order with their links and
+// marks, the current cell and the box's size in pixels.
+uint64_t CellDiagramState(const FaceTypeBlock* block, double pixels) {
+  StateHash hash;
+  hash.Add(block);
+  hash.Add(pixels);
+  hash.Add(block->mCurrentCell);
+  for (const StellationCellType* type = block->mFirstCellType; type; type = type->mNext) {
+    hash.Add(type);
+    hash.Add(static_cast<uint64_t>(type->mNumCells));
+    hash.Add(static_cast<uint64_t>(type->mIndex));
+    int i = 0;
+    for (const StellationCell* c = type->mFirstCell; c && c->mType == type && i < type->mNumCells; c = c->mNext, ++i) {
+      hash.Add(c);
+      hash.Add(static_cast<uint64_t>((c->IsIncluded() ? 1 : 0) | (c->IsHidden() ? 2 : 0)));
+      hash.Add(static_cast<uint64_t>(c->mNeighbours.size()));
+      for (const StellationCell* other : c->mNeighbours) hash.Add(other);
+    }
+  }
+  return hash.Get();
+}
+
+void AddCellFrame(std::vector<float>& out, double x0, double y0, double x1, double y1) {
+  const double corners[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+  for (int k = 0; k < 4; ++k) {
+    for (int end = 0; end < 2; ++end) {
+      const double* p = corners[(k + end) % 4];
+      out.push_back(static_cast<float>(p[0]));
+      out.push_back(static_cast<float>(p[1]));
+    }
+  }
+}
+
+// Where the diagram's points fall against the viewport, by GL's own matrices (with a
+// tile's or a stereo eye's part in them) and a margin of the line width and two
+// pixels: what lies beyond it on one side draws no pixel.
+class CellDiagramClip {
+ public:
+  CellDiagramClip() {
+    Matrix4 modelview, projection;
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.m);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.m);
+    mToClip = projection * modelview;
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLfloat width = 1.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    const double margin = width / 2.0 + 2.0;
+    mReach[0] = 1.0 + 2.0 * margin / std::max(viewport[2], 1);
+    mReach[1] = 1.0 + 2.0 * margin / std::max(viewport[3], 1);
+  }
+  // Bits 1 and 2 left and right of the viewport, 4 and 8 below and above; 0 inside.
+  int Outside(double x, double y) const {
+    const Matrix4& m = mToClip;
+    const double w = m.m[3] * x + m.m[7] * y + m.m[15];
+    const double cx = m.m[0] * x + m.m[4] * y + m.m[12];
+    const double cy = m.m[1] * x + m.m[5] * y + m.m[13];
+    if (w <= 0.0) return 15;
+    return (cx < -mReach[0] * w ? 1 : 0) | (cx > mReach[0] * w ? 2 : 0) | (cy < -mReach[1] * w ? 4 : 0) |
+           (cy > mReach[1] * w ? 8 : 0);
+  }
+  // The lines (x, y per end) not wholly beyond one side: `all` itself when every one
+  // is, else those copied to `shown`.
+  const std::vector<float>& KeepLinesShown(const std::vector<float>& all, std::vector<float>& shown) const {
+    bool every = true;
+    for (size_t i = 0; i + 3 < all.size() && every; i += 4) {
+      every = Outside(all[i], all[i + 1]) == 0 && Outside(all[i + 2], all[i + 3]) == 0;
+    }
+    if (every) return all;
+    for (size_t i = 0; i + 3 < all.size(); i += 4) {
+      if ((Outside(all[i], all[i + 1]) & Outside(all[i + 2], all[i + 3])) == 0) {
+        shown.insert(shown.end(), all.begin() + static_cast<std::ptrdiff_t>(i),
+                     all.begin() + static_cast<std::ptrdiff_t>(i + 4));
+      }
+    }
+    return shown;
+  }
+
+ private:
+  Matrix4 mToClip;
+  double mReach[2] = {1.0, 1.0};
+};
+
+
+// The diagram of the block at a box of `pixels` pixels, as the one-by-one drawing
+// draws it (vertices in single precision, as GL takes them).
+void MakeCellDiagramMesh(const FaceTypeBlock* block, double pixels, CellDiagramMesh& mesh) {
+  mesh = CellDiagramMesh{};
+  const std::vector<CellBox> boxes = PlaceCellBoxes(block);
+  ForEachCellLink(boxes, [&](const double* p, const double* q) {
+    for (const double* e : {p, q}) {
+      mesh.links.push_back(static_cast<float>(e[0]));
+      mesh.links.push_back(static_cast<float>(e[1]));
+    }
+  });
+  mesh.includedWidth = static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0));
+  const bool labels = pixels >= kCellLabelPixels * 4.0;
+  for (const CellBox& b : boxes) {
+    float rgb[3];
+    RainbowColor(b.cell->mType->mIndex, rgb);
+    LightenDiagramColour(rgb);
+    if (!b.cell->IsHidden()) {
+      const float x0 = static_cast<float>(b.x0), y0 = static_cast<float>(b.y0);
+      const float x1 = static_cast<float>(b.x1), y1 = static_cast<float>(b.y1);
+      mesh.fills.insert(mesh.fills.end(), {x0, y0, x1, y0, x1, y1, x0, y1});
+      for (int k = 0; k < 4; ++k) mesh.fillColours.insert(mesh.fillColours.end(), rgb, rgb + 3);
+    }
+    if (b.cell == block->mCurrentCell) {
+      const double corners[8] = {b.x0 + kCellMargin, b.y0 + kCellMargin, b.x1 - kCellMargin, b.y0 + kCellMargin,
+                                 b.x1 - kCellMargin, b.y1 - kCellMargin, b.x0 + kCellMargin, b.y1 - kCellMargin};
+      for (double v : corners) mesh.current.push_back(static_cast<float>(v));
+      mesh.currentIsFirst = &b == &boxes.front();
+    }
+    AddCellFrame(mesh.frames[b.cell->IsIncluded() ? 1 : 0], b.x0, b.y0, b.x1, b.y1);
+    if (labels) {
+      CellDiagramMesh::Label label{};
+      std::snprintf(label.text, sizeof label.text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
+      CellBoxCentre(b, label.at);
+      mesh.labels[rgb[0] + rgb[1] + rgb[2] < 1.5f ? 1 : 0].push_back(label);
+    }
+  }
+  mesh.made = true;
+}
+
+}  // namespace detail_PolyViewPanes
+
+void CPolyView::DrawCellDiagramPane(Poly* poly) {
+  using namespace detail_PolyViewPanes;
+  FaceTypeBlock* block = GetShownBlock(false);
+  if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
+  const bool picking = IsPicking();
+  const bool lighting = corvia::SetLighting(this, false);
+  // The anaglyph's colours are filtered colour by colour: drawn one by one.
+  if (picking || mCellDiagramOneByOne || Stereo().GetStereoKind() == StereoKind::Anaglyph) {
+    DrawCellDiagramOneByOne(block, picking);
+  } else {
+    const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
+    const uint64_t state = CellDiagramState(block, pixels);
+    if (!mCellDiagram) mCellDiagram = std::make_unique<CellDiagramMesh>();
+    if (!mCellDiagram->made || mCellDiagram->state != state) {
+      MakeCellDiagramMesh(block, pixels, *mCellDiagram);
+      mCellDiagram->state = state;
+      ++mCellDiagramsMade;
+    }
+    DrawCellDiagramMesh(*mCellDiagram);
+  }
+  corvia::SetLighting(this, lighting);
+  CheckGLError("CPolyView::DrawCellDiagramPane");
+}
+
+// A few array draws in the order of the one-by-one drawing's layers: where the boxes
+// stand apart (always once their numbers are written) the pixels are the same.
+void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
+  using namespace detail_PolyViewPanes;
+  const CellDiagramClip clip;
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  auto lines = [](const std::vector<float>& ends) {
+    if (ends.empty()) return;
+    glVertexPointer(2, GL_FLOAT, 0, ends.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(ends.size() / 2));
   };
+  Materials().SetColor(0.6f, 0.6f, 0.6f);
+  Materials().SetLineStipple(0x6666);
+  // A stippled line costs the rasterizer its length, off screen too: a pane zoomed in
+  // draws the links that pass through it.
+  std::vector<float> shown;
+  const std::vector<float>& links = clip.KeepLinesShown(mesh.links, shown);
+  lines(links);
+  Materials().SetLineStipple(0);
+  if (!mesh.fills.empty()) {
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, mesh.fills.data());
+    glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.fills.size() / 2));
+    glDisableClientState(GL_COLOR_ARRAY);
+  }
+  if (!mesh.current.empty()) {
+    if (!mesh.currentIsFirst) glLineWidth(1.0f);
+    Materials().SetColorv(GetDisplaySettings().titleColor);
+    glVertexPointer(2, GL_FLOAT, 0, mesh.current.data());
+    glDrawArrays(GL_LINE_LOOP, 0, 4);
+  }
+  glLineWidth(1.0f);
+  Materials().SetColorv(GetDisplaySettings().titleColor);
+  lines(mesh.frames[0]);
+  glLineWidth(mesh.includedWidth);
+  Materials().SetColorv(GetNewEdgeColor());
+  lines(mesh.frames[1]);
+  glLineWidth(1.0f);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  // GL writes nothing at a raster position outside the viewport: a pane zoomed in on a
+  // few boxes writes their numbers, not every cell's.
+  for (int ink = 0; ink < 2; ++ink) {
+    if (mesh.labels[ink].empty()) continue;
+    const float v = static_cast<float>(ink);
+    Materials().SetColor(v, v, v);
+    for (const CellDiagramMesh::Label& label : mesh.labels[ink]) {
+      if (clip.Outside(label.at[0], label.at[1]) == 0) Text().DrawText2Dv(label.text, label.at, true);
+    }
+  }
+}
+
+// The diagram drawn a cell at a time: for picking (each box under its cell's name)
+// and where colours are set one by one.
+void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
+  using namespace detail_PolyViewPanes;
+  const std::vector<CellBox> boxes = PlaceCellBoxes(block);
   // The links between cells, behind the boxes.
   if (!picking) {
     Materials().SetColor(0.6f, 0.6f, 0.6f);
     Materials().SetLineStipple(0x6666);
-    // Each neighbour's box is looked up, not searched for: a model of many cells
-    // draws in time proportional to its links.
-    std::unordered_map<const StellationCell*, size_t> boxOf;
-    boxOf.reserve(boxes.size());
-    for (size_t i = 0; i < boxes.size(); ++i) boxOf.emplace(boxes[i].cell, i);
     glBegin(GL_LINES);
-    for (const Box& b : boxes) {
-      for (const StellationCell* other : b.cell->mNeighbours) {
-        if (!other || other <= b.cell) continue;
-        const auto found = boxOf.find(other);
-        if (found == boxOf.end()) continue;
-        double p[2], q[2];
-        centre(b, p);
-        centre(boxes[found->second], q);
-        glVertex2dv(p);
-        glVertex2dv(q);
-      }
-    }
+    ForEachCellLink(boxes, [](const double* p, const double* q) {
+      glVertex2dv(p);
+      glVertex2dv(q);
+    });
     glEnd();
     Materials().SetLineStipple(0);
   }
   const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
   char text[16];
-  for (const Box& b : boxes) {
+  for (const CellBox& b : boxes) {
     float rgb[3];
     RainbowColor(b.cell->mType->mIndex, rgb);
     LightenDiagramColour(rgb);
@@ -679,13 +899,11 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
       Materials().SetColor(ink, ink, ink);
       std::snprintf(text, sizeof text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
       double at[2];
-      centre(b, at);
+      CellBoxCentre(b, at);
       Text().DrawText2Dv(text, at, true);
     }
   }
   if (picking) ClearGLSelectionItem();
-  corvia::SetLighting(this, lighting);
-  CheckGLError("CPolyView::DrawCellDiagramPane");
 }
 
 // ---- Measurements ---------------------------------------------------------------------------

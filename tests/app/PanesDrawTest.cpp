@@ -143,6 +143,48 @@ TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
   EXPECT_TRUE(Platform().messages.Boxes().empty());
 }
 
+// The cell diagram is worked out once and kept: a paint with nothing changed works out
+// nothing, and what it draws from the kept diagram is what the diagram drawn a cell at
+// a time shows, byte for byte: fitted (every number written, the included cells' wide
+// frames, a hidden cell, the current cell's inner frame), after a cell's inclusion
+// changed, and zoomed in on a corner, where the numbers and links off the pane are
+// passed over.
+TEST_F(PanesDrawTest, TheCellDiagramIsKeptAndDrawsAsACellAtATime) {
+  Stellate(2);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  StellationCell* last = block->mFirstCell;
+  while (last->mNext && last->mNext != block->GetOuterCell()) last = last->mNext;
+  block->mCurrentCell = block->mFirstCell->mNext;
+  block->mFirstCell->mNext->mNext->SetHidden(true);
+  CPolyView* pane = AddPane(kViewCellDiagram, 400, 300);
+  auto oneByOne = [&]() {
+    pane->SetCellDiagramOneByOne(true);
+    const GLBitmap image = Draw(pane);
+    pane->SetCellDiagramOneByOne(false);
+    return image;
+  };
+  unsigned long made = pane->CountCellDiagramsMade();
+  const GLBitmap kept = Draw(pane);
+  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_GT(Covered(kept), 5000);
+  EXPECT_EQ(Draw(pane).pixels, kept.pixels);
+  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1) << "worked out again with nothing changed";
+  EXPECT_EQ(oneByOne().pixels, kept.pixels);
+
+  StellationCell::SetIncluded(last, !last->IsIncluded());
+  made = pane->CountCellDiagramsMade();
+  const GLBitmap changed = Draw(pane);
+  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_NE(changed.pixels, kept.pixels);
+  EXPECT_EQ(oneByOne().pixels, changed.pixels);
+
+  pane->Mapping2D().Zoom2DAt(6.0, 60, 50);
+  const GLBitmap zoomed = Draw(pane);
+  EXPECT_NE(zoomed.pixels, changed.pixels);
+  EXPECT_GT(Covered(zoomed), 5000);
+  EXPECT_EQ(oneByOne().pixels, zoomed.pixels);
+}
+
 TEST_F(PanesDrawTest, ThePrintedPageClipsToItsRectangle) {
   // The page alone: no pane, no window.
   PanePage page;
