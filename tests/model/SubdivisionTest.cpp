@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cmath>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -485,6 +488,44 @@ TEST_F(SubdividedCube, CancelDuringTheSetUpStopsIt) {
     EXPECT_FALSE(corvia::IsProgressActive());
   }
   corvia::testing::Platform().progress.Current()->onPump = nullptr;
+}
+
+// The pages of memory the process holds.
+long long ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+// A large lattice reports before its records are made: they are made as it reaches
+// them (a million faces' records made at once held the window for most of a second).
+// The arrays of half a million faces come fresh from the system, so the memory the
+// process holds shows how much of them was made.
+TEST_F(SubdividedCube, ALargeLatticeReportsBeforeItsRecordsAreMade) {
+  const int n = 150;
+  const long long faces = 24LL * n * n;
+  const long long before = ResidentBytes();
+  long long atFirstReport = -1;
+  corvia::testing::Platform().progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    if (atFirstReport < 0) atFirstReport = ResidentBytes();
+  };
+  std::unique_ptr<corvia::SimplePoly> made;
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    corvia::Poly cube;
+    BuildCubeWithTypes(cube);
+    made = cube.Subdivide(0, n);
+  }
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  ASSERT_TRUE(made);
+  ASSERT_EQ(made->NumFaces(), faces);
+  const long long grown = ResidentBytes() - before;
+  ASSERT_GT(grown, faces * static_cast<long long>(sizeof(corvia::SimpleFace)));
+  ASSERT_GE(atFirstReport, 0);
+  EXPECT_LT(atFirstReport - before, grown / 10) << "of " << grown << " bytes";
 }
 
 }  // namespace test_Subdivision
