@@ -5,9 +5,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "construction/DerivedModels.h"
 #include "core/Geometry.h"
 #include "core/Progress.h"
+#include "model/CoplanarFaces.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
@@ -526,6 +529,53 @@ TEST_F(SubdividedCube, ALargeLatticeReportsBeforeItsRecordsAreMade) {
   ASSERT_GT(grown, faces * static_cast<long long>(sizeof(corvia::SimpleFace)));
   ASSERT_GE(atFirstReport, 0);
   EXPECT_LT(atFirstReport - before, grown / 10) << "of " << grown << " bytes";
+}
+
+// The set-up's passes over the faces of a large model report along them, a few
+// hundred faces a report: the types given to the faces of a new model, and the plane
+// rings cleared before they are found again. Each took a good part of a second on a
+// million faces with no report in it.
+TEST_F(SubdividedCube, TheSetUpsPassesOverTheFacesReportAlongThem) {
+  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+  // The count of faces that hold something, and the most it grew between two reports.
+  std::function<bool(const corvia::PolyElement*)> holds;
+  int last = 0;
+  int most = 0;
+  auto count = [&] {
+    int k = 0;
+    for (const corvia::PolyElement* f = made_ ? made_->mFaces.mHead : nullptr; f; f = f->mNext) k += holds(f) ? 1 : 0;
+    return k;
+  };
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    const int now = count();
+    most = std::max(most, now - last);
+    last = now;
+  };
+  const int n = 30;
+  const int faces = 24 * n * n;
+  holds = [](const corvia::PolyElement* f) { return f->mType != nullptr; };
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    ASSERT_TRUE(Make(n)) << outcome.text();
+  }
+  ASSERT_EQ(count(), faces);
+  EXPECT_LE(most, faces / 8) << "faces given their types between two reports";
+
+  // Every face of the cube is in the ring of its plane.
+  holds = [](const corvia::PolyElement* f) { return f->mCoplanarNext == nullptr; };
+  last = count();
+  ASSERT_EQ(last, 0);
+  most = 0;
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    ASSERT_TRUE(corvia::FindCoplanarFaces(&made_->mFaces));
+  }
+  EXPECT_EQ(count(), 0);
+  EXPECT_LE(most, faces / 8) << "rings cleared between two reports";
+  progress.Current()->onPump = nullptr;
 }
 
 }  // namespace test_Subdivision
