@@ -21,6 +21,7 @@
 #include "app/UpdateCheck.h"
 #include "construction/ModelLookup.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Registry.h"
 #include "core/TimeFormat.h"
 #include "model/ColorSchemes.h"
@@ -161,7 +162,16 @@ bool CPolyApp::DoIdleWork(double time) {
     // Made under a modal dialog too (they change no element), as a paint made them: the
     // panes of a large model wait for them (kDeferredCellColourFaces). The panes are
     // painted at the next turn: on a large model the colours and the recording of its
-    // faces take half a second each.
+    // faces take half a second each. Outside a dialog the colours are made under a
+    // progress level, whose reports let the window answer; they are short and go on to
+    // their end.
+    if (modal) {
+      poly->UpdateCellColours();
+      return true;
+    }
+    IdleWorkInput input;
+    ProgressScope progress;
+    const ProgressShield toTheEnd;
     poly->UpdateCellColours();
     return true;
   }

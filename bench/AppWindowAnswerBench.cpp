@@ -101,7 +101,24 @@
 //                              allocated at once (0.6 s). Left out, the diagrams take
 //                              2.0 s in place of 3.6 to 7.9 s (load 12 to 4), their
 //                              reports under 0.3 s apart; the road's longest hold 0.98 s
-//                              and 1.10 s (load 4, 7), at 24.5 s and 49.9 s, in no paint
+//                              and 1.10 s (load 4, 7), at 24.5 s and 49.9 s, in no paint.
+//                              Then 0.70 s to 1.55 s (load 5 to 19) with these stretches:
+//                              0.6 to 1.2 s right after the command (the new model's
+//                              million face records made before the lattice's first
+//                              report), 0.6 s the hull's vertex records, 0.7 s and 0.9 s
+//                              the set-up's passes that type the faces and find their
+//                              plane rings, 0.4 to 0.5 s the idle turn colouring the
+//                              cells, with the end of the command before it. Records made
+//                              in runs with reports, the passes and the colours reporting
+//                              along them: 0.68 s to 0.88 s (load 6 to 10) and once 1.50 s
+//                              (load 10, not traced); the longest stretches left (load 8
+//                              to 14): the face mesh recording's upload with the nets'
+//                              gathering in one idle turn 0.6 to 0.9 s, the hull's edge
+//                              types 0.6 to 0.7 s (the images of the edge ends filed),
+//                              the model's edge array made at once 0.55 to 0.6 s, the end
+//                              of the command (the lattice freed, the progress window
+//                              closed) 0.3 s before the colours, the nets' faces, outline
+//                              files and tab grids 0.45 to 0.65 s each
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load

@@ -1,5 +1,6 @@
 #include "model/ColorSchemes.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "core/Globals.h"
 #include "core/MergeSort.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -18,6 +20,7 @@
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceDiagramCells.h"
 #include "model/FaceImageAttach.h"
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
@@ -100,12 +103,21 @@ int GeomagPanelColorOfShape(const PolyElement* face) {
 
 // The element's copy of its face diagram's cells takes its colours from the faces of
 // its coplanar ring, by the same rule as the diagram itself (a one-sided model fills
-// by the even-odd rule); an element without cell colour holders has nothing to do.
+// by the even-odd rule); an element without cell colour holders has nothing to do. The
+// plane of a large model holds hundreds of thousands of cells: a report follows every
+// kCellsPerReport of them.
+constexpr int32_t kCellsPerReport = 1024;
+
 void CalcCellColours(PolyElement* element, int side) {
   CellColorArray* cells = element->mCellColours[side].get();
   if (!cells || !cells->mCells) return;
   const bool evenOdd = element->mPoly && (element->mPoly->mPolyFlags & kPolyFlagOneSidedFace);
-  cells->Calc(GetDiagramDrawFlags(false, evenOdd), nullptr, kDiagramSourceFaces, nullptr);
+  const uint32_t flags = GetDiagramDrawFlags(false, evenOdd);
+  for (int32_t from = 0; from < cells->mNumCells; from += kCellsPerReport) {
+    const int32_t count = std::min(kCellsPerReport, cells->mNumCells - from);
+    CalcAllColors(cells->mCells + from, count, flags, kDiagramSourceFaces, nullptr);
+    (void)ProgressTick();
+  }
 }
 
 // The axis class that colours a type: its coplanar parent's when it has one.

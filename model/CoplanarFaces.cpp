@@ -651,9 +651,13 @@ std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, dou
   const int shiftY = std::bit_width(static_cast<uint64_t>(top[2]));
   const int shiftX = shiftY + std::bit_width(static_cast<uint64_t>(top[1]));
   auto keyOf = [&](uint64_t x, uint64_t y, uint64_t z) { return x << shiftX | y << shiftY | z; };
+  // Each pass over the points of a large model takes a good part of a second: the
+  // window answers along them (a cancel is heard by the caller's next report).
+  ProgressTicker tick;
   std::vector<KeyedEntry> cells;
   cells.reserve(n);
   for (size_t i = 0; i < n; ++i) {
+    (void)tick();
     if (!finite(i)) continue;
     const double* p = &positions[3 * i];
     cells.push_back({keyOf(cellOf(p[0], 0), cellOf(p[1], 1), cellOf(p[2], 2)), static_cast<int32_t>(i)});
@@ -665,6 +669,7 @@ std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, dou
   };
   std::vector<Point> points(cells.size());
   for (size_t k = 0; k < cells.size(); ++k) {
+    (void)tick();
     const double* p = &positions[3 * static_cast<size_t>(cells[k].value)];
     points[k] = {{p[0], p[1], p[2]}, cells[k].value};
   }
@@ -672,6 +677,7 @@ std::vector<uint8_t> FindCrowdedPoints(const std::vector<double>& positions, dou
   // the same or one more), from the cell below its own.
   size_t runStart[9] = {};
   for (size_t k = 0; k < points.size(); ++k) {
+    (void)tick();
     const double* p = points[k].p;
     const uint64_t own[3] = {cells[k].key >> shiftX, (cells[k].key >> shiftY) & ((uint64_t{1} << (shiftX - shiftY)) - 1),
                              cells[k].key & ((uint64_t{1} << shiftY) - 1)};
@@ -716,7 +722,11 @@ bool FindCoplanarFaces(ElementList* list) {
   std::vector<detail_CoplanarFaces::CoplanarKey> keys;
   keys.reserve(static_cast<size_t>(list->mCount > 0 ? list->mCount : 0));
   detail_CoplanarFaces::PlaneExtent extent;
+  // The passes over a large model's elements answer the window along them; a cancel
+  // is heard at the sort's next report.
+  ProgressTicker passTick;
   for (PolyElement* e = list->mHead; e; e = e->mNext) {
+    (void)passTick();
     e->mCoplanarNext = nullptr;
     e->mFlags &= ~kElementCoplanar;
     keys.push_back(detail_CoplanarFaces::KeyOf(e));
@@ -746,6 +756,7 @@ bool FindCoplanarFaces(ElementList* list) {
   sorted.reserve(keys.size());
   std::vector<double> centres(3 * keys.size());
   for (size_t i = 0; i < keys.size(); ++i) {
+    (void)passTick();
     sorted.push_back(keys[i].element);
     CopyVector(&centres[3 * i], keys[i].centre);
   }
@@ -762,6 +773,7 @@ bool FindCoplanarFaces(ElementList* list) {
   // Cells far wider than the box: a search mostly reads one or two of them.
   PointGrid<PackedPositions> grid(detail_CoplanarFaces::kCellOfBox * box, PackedPositions{centres.data()});
   for (int i = 0; i < n; ++i) {
+    (void)passTick();
     if (crowded[static_cast<size_t>(i)]) grid.Add(i);
   }
   grid.Finish();

@@ -78,7 +78,11 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block, const 
   std::vector<KeyedEntry> order;
   elements.reserve(static_cast<size_t>(list.mCount));
   order.reserve(static_cast<size_t>(list.mCount));
+  // Each pass over a large model's elements answers the window along it; a cancel is
+  // heard at the set-up's next stage.
+  ProgressTicker tick;
   for (PolyElement* e = list.mHead; e; e = e->mNext) {
+    (void)tick();
     const uint64_t id = static_cast<uint32_t>(e->mIdFlags) ^ kSignBit;
     const int32_t rank = ranks ? (*ranks)[static_cast<size_t>(e->mIndex)] : e->mIndex;
     const uint64_t index = static_cast<uint32_t>(rank) ^ kSignBit;
@@ -92,6 +96,7 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block, const 
   int32_t count = 0;
   size_t previous = 0;
   for (const KeyedEntry& entry : order) {
+    (void)tick();
     const uint32_t idFlags = static_cast<uint32_t>(entry.key >> 32) ^ kSignBit;
     const size_t at = static_cast<size_t>(entry.value);
     if (!type || type->mIdFlags != idFlags) {
@@ -108,6 +113,7 @@ void CreateTypesById(Poly* poly, ElementList& list, FaceTypeBlock* block, const 
     previous = at;
   }
   for (size_t at = 0; at < elements.size(); ++at) {
+    (void)tick();
     elements[at]->mType = typeOf[at];
     elements[at]->mNextOfType = nextOf[at];
   }

@@ -606,9 +606,30 @@ void SimplePoly::InitRecords(int firstVert, int firstFace) {
 void SimplePoly::Resize(int newVerts, int newFaces) {
   const int oldVerts = NumVerts();
   const int oldFaces = NumFaces();
-  if (newVerts > oldVerts) mVerts.resize(static_cast<size_t>(newVerts));
-  if (newFaces > oldFaces) mFaces.resize(static_cast<size_t>(newFaces));
-  InitRecords(oldVerts, oldFaces);
+  const bool large = newVerts - oldVerts > kRecordsPerReport || newFaces - oldFaces > kRecordsPerReport;
+  if (!large) {
+    if (newVerts > oldVerts) mVerts.resize(static_cast<size_t>(newVerts));
+    if (newFaces > oldFaces) mFaces.resize(static_cast<size_t>(newFaces));
+    InitRecords(oldVerts, oldFaces);
+    return;
+  }
+  // A large model's records take most of a second to make: the window answers between
+  // runs of them. A cancel is not taken here, where the caller cannot stop; its next
+  // report hears it.
+  const ProgressShield noCancelHere;
+  if (newVerts > oldVerts) mVerts.reserve(static_cast<size_t>(newVerts));
+  if (newFaces > oldFaces) mFaces.reserve(static_cast<size_t>(newFaces));
+  while (NumVerts() < newVerts || NumFaces() < newFaces) {
+    const int verts = NumVerts();
+    const int faces = NumFaces();
+    if (verts < newVerts) {
+      mVerts.resize(static_cast<size_t>(std::min(verts + kRecordsPerReport, newVerts)));
+    } else {
+      mFaces.resize(static_cast<size_t>(std::min(faces + kRecordsPerReport, newFaces)));
+    }
+    InitRecords(verts, faces);
+    (void)ProgressTick();
+  }
 }
 
 void SimplePoly::Reserve(int numVerts, int numFaces) {

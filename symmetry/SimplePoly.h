@@ -346,7 +346,9 @@ class SimplePoly {
   // Appends one fresh record and returns it.
   SimpleVert& AddVert();
   SimpleFace& AddFace();
-  // Grows (never shrinks) the arrays to at least these counts.
+  // Grows (never shrinks) the arrays to at least these counts; under a progress level,
+  // reporting every kRecordsPerReport records made.
+  static constexpr int kRecordsPerReport = 16384;
   void Resize(int newVerts, int newFaces);
   // Room for these counts without making the records: a Growable builder makes each
   // as it uses it (a large model's records are not all made in one long step).

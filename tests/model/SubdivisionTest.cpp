@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +17,7 @@
 #include "construction/DerivedModels.h"
 #include "core/Geometry.h"
 #include "core/Progress.h"
+#include "model/CoplanarFaces.h"
 #include "model/CreatePoly.h"
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
@@ -485,6 +491,124 @@ TEST_F(SubdividedCube, CancelDuringTheSetUpStopsIt) {
     EXPECT_FALSE(corvia::IsProgressActive());
   }
   corvia::testing::Platform().progress.Current()->onPump = nullptr;
+}
+
+// The pages of memory the process holds.
+long long ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+// A large lattice reports before its records are made: they are made as it reaches
+// them (a million faces' records made at once held the window for most of a second).
+// The arrays of half a million faces come fresh from the system, so the memory the
+// process holds shows how much of them was made.
+TEST_F(SubdividedCube, ALargeLatticeReportsBeforeItsRecordsAreMade) {
+  const int n = 150;
+  const long long faces = 24LL * n * n;
+  const long long before = ResidentBytes();
+  long long atFirstReport = -1;
+  corvia::testing::Platform().progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    if (atFirstReport < 0) atFirstReport = ResidentBytes();
+  };
+  std::unique_ptr<corvia::SimplePoly> made;
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    corvia::Poly cube;
+    BuildCubeWithTypes(cube);
+    made = cube.Subdivide(0, n);
+  }
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  ASSERT_TRUE(made);
+  ASSERT_EQ(made->NumFaces(), faces);
+  const long long grown = ResidentBytes() - before;
+  ASSERT_GT(grown, faces * static_cast<long long>(sizeof(corvia::SimpleFace)));
+  ASSERT_GE(atFirstReport, 0);
+  EXPECT_LT(atFirstReport - before, grown / 10) << "of " << grown << " bytes";
+}
+
+// The set-up's passes over the faces of a large model report along them, a few
+// hundred faces a report: the types given to the faces of a new model, and the plane
+// rings cleared before they are found again. Each took a good part of a second on a
+// million faces with no report in it.
+TEST_F(SubdividedCube, TheSetUpsPassesOverTheFacesReportAlongThem) {
+  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+  // The count of faces that hold something, and the most it grew between two reports.
+  std::function<bool(const corvia::PolyElement*)> holds;
+  int last = 0;
+  int most = 0;
+  auto count = [&] {
+    int k = 0;
+    for (const corvia::PolyElement* f = made_ ? made_->mFaces.mHead : nullptr; f; f = f->mNext) k += holds(f) ? 1 : 0;
+    return k;
+  };
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    const int now = count();
+    most = std::max(most, now - last);
+    last = now;
+  };
+  const int n = 30;
+  const int faces = 24 * n * n;
+  holds = [](const corvia::PolyElement* f) { return f->mType != nullptr; };
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    ASSERT_TRUE(Make(n)) << outcome.text();
+  }
+  ASSERT_EQ(count(), faces);
+  EXPECT_LE(most, faces / 8) << "faces given their types between two reports";
+
+  // Every face of the cube is in the ring of its plane.
+  holds = [](const corvia::PolyElement* f) { return f->mCoplanarNext == nullptr; };
+  last = count();
+  ASSERT_EQ(last, 0);
+  most = 0;
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    ASSERT_TRUE(corvia::FindCoplanarFaces(&made_->mFaces));
+  }
+  EXPECT_EQ(count(), 0);
+  EXPECT_LE(most, faces / 8) << "rings cleared between two reports";
+  progress.Current()->onPump = nullptr;
+}
+
+// The cells of a plane of many faces are coloured with reports along them, each in the
+// colour of its face: the six planes of the cube cut into 30 parts hold 3,600 cells each
+// (a million faces' planes took half a second with no report).
+TEST_F(SubdividedCube, CellColoursReportAlongAPlaneOfManyCells) {
+  const int n = 30;
+  ASSERT_TRUE(Make(n)) << outcome.text();
+  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+  int pumps = 0;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    ++pumps;
+  };
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    made_->UpdateCellColours(false);
+  }
+  progress.Current()->onPump = nullptr;
+  EXPECT_GE(pumps, 6 * 3);
+  int heads = 0;
+  for (corvia::PolyElement* f = made_->mFaces.mHead; f; f = f->mNext) {
+    const corvia::CellColorArray* cells = f->mCellColours[0].get();
+    if (f->HasFlag(corvia::kElementSkip) || !cells) continue;
+    ++heads;
+    ASSERT_EQ(cells->mNumCells, 4 * n * n);
+    for (int c = 0; c < cells->mNumCells; ++c) {
+      const auto* source = reinterpret_cast<const corvia::PolyElement*>(cells->mCells[c].pairs[0].source);
+      for (int k = 0; k < 3; ++k) ASSERT_FLOAT_EQ(cells->mCells[c].colour[k], source->GetColour()[k]) << c;
+    }
+  }
+  EXPECT_EQ(heads, 6);
 }
 
 }  // namespace test_Subdivision

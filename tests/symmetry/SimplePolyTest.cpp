@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "core/Progress.h"
+#include "platform/Headless.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/support/TestSupport.h"
@@ -150,6 +152,47 @@ TEST(SimplePolyRecords, GrowthKeepsEverything) {
   // The search still finds the early vertices.
   const double p[3] = {7, 0, 0};
   EXPECT_EQ(poly.FindOrCreateVert(p, used)->GetIndex(), 7);
+}
+
+// A large model's records are made in runs with a report after each, so that the
+// window answers; a Cancel clicked then is left for the caller's next report, which can
+// stop the work (the growth itself cannot).
+TEST(SimplePolyRecords, ALargeGrowthReportsBetweenRunsOfRecords) {
+  platform::HeadlessProgress& progress = testing::Platform().progress;
+  SimplePoly poly(10, 0);
+  int pumps = 0;
+  int most = 0;
+  int last = poly.NumVerts() + poly.NumFaces();
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    testing::Platform().clock.Advance(1.0);
+    const int made = poly.NumVerts() + poly.NumFaces();
+    most = std::max(most, made - last);
+    last = made;
+    if (++pumps == 3) state.cancel = true;
+  };
+  bool goOn = true;
+  {
+    ProgressScope scope;
+    testing::Platform().clock.Advance(2.0);
+    poly.Resize(100000, 200000);
+    // The caller's next step.
+    ProgressScope step;
+    goOn = UpdateProgress(0.5);
+  }
+  progress.Current()->onPump = nullptr;
+  EXPECT_FALSE(goOn) << "the Cancel was lost";
+  EXPECT_GT(pumps, 10);
+  EXPECT_LE(most, SimplePoly::kRecordsPerReport);
+  ASSERT_EQ(poly.NumVerts(), 100000);
+  ASSERT_EQ(poly.NumFaces(), 200000);
+  for (int i : {10, 16394, 99999}) {
+    EXPECT_EQ(poly.VertAt(i).coinc, i);
+    EXPECT_EQ(poly.VertAt(i).GetIndex(), i);
+  }
+  for (int i : {0, 150000, 199999}) {
+    EXPECT_EQ(poly.FaceAt(i).nextOfType, i);
+    EXPECT_EQ(poly.FaceAt(i).GetIndex(), i);
+  }
 }
 
 TEST(SimplePolyRecords, SetNameRules) {
