@@ -492,7 +492,14 @@ void CPolyView::FitGeometryToView(int mode) {
 }
 
 void CPolyView::ExtentsPass() {
-  if (mViewType == kNoViewType || mFitMode == kFitNone || !HasContent()) return;
+  if (mViewType == kNoViewType) return;
+  // A flat pane whose mapping frames nothing has never been fitted: a camera was put
+  // on it (from a scene or a record) before its diagram was there. No zoom of the
+  // user's leaves it so: it is fitted like a pane just chosen.
+  const float* e = Mapping2D().GetExtents2D();
+  const bool unframed = !Is3D() && (std::fabs(e[2] - e[0]) <= kTinyExtent || std::fabs(e[1] - e[3]) <= kTinyExtent);
+  if ((mFitMode == kFitNone && !unframed) || !HasContent()) return;
+  if (mFitMode == kFitNone) mFitMode = kFitNormal;
   if (!Is3D()) {
     // The flat panes fit their diagram once it is there; until then the fit waits.
     if (!PrepareDiagramPane()) return;

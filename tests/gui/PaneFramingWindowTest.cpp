@@ -2,9 +2,9 @@
 // large, judged from the screen's pixels alone (never from the camera), in the start
 // layout, in each of the 25 view types, for stellations, for the dual, after a layout
 // change, after a resize and after a start on the settings the last run wrote; panes
-// and bars squeezed to slivers and widened again keep their scroll bars laid out; and
-// a saved scene with four panes, turned cameras and a running throw opens as it was
-// left.
+// and bars squeezed to slivers and widened again keep their scroll bars laid out; a
+// saved scene with four panes, turned cameras and a running throw opens as it was
+// left, and one whose Cell Diagram pane framed nothing opens with the diagram whole.
 
 #include <gtest/gtest.h>
 #include <wx/aui/aui.h>
@@ -484,6 +484,36 @@ TEST_F(PaneFramingWindowTest, ASavedSceneReopensAsItWasLeft) {
   }
   StopAllMouseThrows();
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// A scene whose Cell Diagram pane was saved before its diagram was there (a camera
+// that frames nothing) opens with the whole diagram in that pane, as a fresh fit
+// frames it; a zoom made on it afterwards is kept by the paints that follow.
+TEST_F(PaneFramingWindowTest, AnUnframedCellDiagramInASceneIsFittedAndAZoomIsKept) {
+  PressLayoutKey(kCmdLayout2);
+  YieldUntil([] { return CountPanes() == 2; });
+  GetPane(1)->SetViewType(kViewCellDiagram, false);
+  Check(GetPane(1), "cell diagram chosen");
+  CameraRecord fitted;
+  GetPane(1)->Camera().GetCamera(fitted);
+  CameraRecord unframed;
+  unframed.valid = 1;
+  GetPane(1)->Camera().SetCamera(unframed);
+  const std::string path = (mProgram->Home() / "unframed-cells.corv").string();
+  ASSERT_TRUE(WriteModelFile(path.c_str(), kModelFileAscii, *GetCurrentPoly()));
+  ASSERT_TRUE(Doc()->OnOpenDocument(path.c_str()));
+  WaitForTransitions();
+  ASSERT_EQ(CountPanes(), 2);
+  CPolyView* cells = GetPane(1);
+  ASSERT_EQ(cells->GetViewType(), kViewCellDiagram);
+  Check(cells, "cell diagram of the scene");
+  EXPECT_FLOAT_EQ(cells->Mapping2D().GetZoom(), fitted.zoom);
+  for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(cells->Mapping2D().GetExtents2D()[k], fitted.extents2D[k]) << k;
+  const wxSize size = Canvas(cells)->GetClientSize();
+  cells->Mapping2D().Zoom2DAt(4.0, size.x / 2, size.y / 2);
+  Shot(cells);
+  EXPECT_FLOAT_EQ(cells->Mapping2D().GetZoom(), 4.0f * fitted.zoom);
+  ExpectNoProblems();
 }
 
 // Four panes, the last made a Cross-Section from the View menu, in which Up steps the
