@@ -10,12 +10,12 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "core/Globals.h"
-#include "core/Progress.h"
 #include "core/Units.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
@@ -41,6 +41,7 @@
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "render/IdleTurns.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
@@ -1053,38 +1054,34 @@ bool HasDeferredFlatNets() {
 
 bool MakeDeferredFlatNets() {
   using namespace detail_FlatNetMesh;
-  if (!HasDeferredFlatNets()) return true;
-  // A Cancel at the window's first report ends the work before any of it begins.
-  const int cancels = GetProgressCancelCount();
-  ProgressScope progress;
-  bool going = GetProgressCancelCount() == cancels;
   size_t done = 0;
-  size_t left = 0;
-  WaitingThatHold(left);
   // The flat net last gathered, whose boxes, which a click in its pane searches, are
   // filed a turn at a time before the next net is gathered.
   Model3D::NetMark filing;
   size_t filingSteps = 0;
   size_t filingLeft = 0;
-  while (going) {
-    const bool goOn =
-        filing.net ? UpdateProgress(double(filingSteps - filingLeft) / double(filingSteps),
-                                    "Drawing the net: filing its facelets")
-                   : UpdateProgress(done + left ? double(done) / double(done + left) : 1.0,
-                                    "Drawing the net: %zu of %zu facelets", done, done + left);
-    if (!goOn) {
-      going = false;
-      break;
+  IdleTurns work;
+  work.waits = [&](IdleTurnReport& report) {
+    if (filing.net) {
+      report = {filingSteps - filingLeft, filingLeft, "Drawing the net: filing its facelets"};
+      return true;
     }
+    size_t left = 0;
+    if (WaitingThatHold(left).empty()) return false;
+    report = {done, left,
+              "Drawing the net: " + std::to_string(done) + " of " + std::to_string(done + left) + " facelets"};
+    return true;
+  };
+  work.turn = [&] {
     if (filing.net) {
       // Read only while the model's nets are those it was gathered from.
       if (filing.Current()) filingLeft = filing.net->FileFaceletBoxes(kFaceletsATurn);
       if (!filing.Current() || filingLeft == 0) filing = Model3D::NetMark();
-      continue;
+      return;
     }
-    // The panes painted meanwhile may have asked for other nets.
+    size_t left = 0;
     const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
-    if (views.empty()) break;
+    if (views.empty()) return;
     KeptFlatNet& kept = *views.front();
     OpenGLView* view = kept.view;
     if (kept.folded && !kept.chain.empty() && LineDataWaits(kept.key.nets.model)) {
@@ -1094,8 +1091,7 @@ bool MakeDeferredFlatNets() {
       Clear(kept);
       kept.key = Key();
       view->Invalidate(false);
-      WaitingThatHold(left);
-      continue;
+      return;
     }
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
@@ -1112,8 +1108,7 @@ bool MakeDeferredFlatNets() {
       kept.waiting = false;
       kept.declined = true;
       view->Invalidate(false);
-      WaitingThatHold(left);
-      continue;
+      return;
     }
     done += end - kept.next;
     kept.next = end;
@@ -1130,23 +1125,22 @@ bool MakeDeferredFlatNets() {
       kept.lastRepaint = now;
       view->Invalidate(false);
     }
-    WaitingThatHold(left);
-  }
-  if (going) return true;
+  };
   // The user's Cancel leaves the part gathered; after the program's stop the next paint
   // asks again.
-  const bool byUser = !WasProgressCancelRequested();
-  for (KeptFlatNet* kept : Waiting()) {
-    kept->waiting = false;
-    if (byUser) {
-      kept->declined = true;
-    } else {
-      Clear(*kept);
-      kept->key = Key();
+  work.cancelled = [](bool byUser) {
+    for (KeptFlatNet* kept : Waiting()) {
+      kept->waiting = false;
+      if (byUser) {
+        kept->declined = true;
+      } else {
+        Clear(*kept);
+        kept->key = Key();
+      }
+      kept->view->Invalidate(false);
     }
-    kept->view->Invalidate(false);
-  }
-  return false;
+  };
+  return RunIdleTurns(work);
 }
 
 bool HasDeferredFoldedPlaces() {
@@ -1155,25 +1149,23 @@ bool HasDeferredFoldedPlaces() {
 
 bool PlaceDeferredFoldedNets() {
   using namespace detail_FlatNetMesh;
-  if (!HasDeferredFoldedPlaces()) return true;
-  // A Cancel at the window's first report ends the work before any of it begins.
-  const int cancels = GetProgressCancelCount();
-  ProgressScope progress;
-  bool going = GetProgressCancelCount() == cancels;
   size_t done = 0;
-  while (going) {
-    // The views are found again at each turn: the panes painted meanwhile may have
-    // gathered their nets anew.
+  IdleTurns work;
+  // The views are found again at each turn: the panes painted meanwhile may have
+  // gathered their nets anew.
+  work.waits = [&](IdleTurnReport& report) {
     const std::vector<KeptFlatNet*> views = WaitingForPlaces();
-    if (views.empty()) break;
+    if (views.empty()) return false;
     size_t left = 0;
     for (const KeptFlatNet* kept : views) {
       for (const auto& piece : kept->foldedPieces) left += IsToPlace(*kept, *piece);
     }
-    if (!UpdateProgress(double(done) / double(std::max<size_t>(1, done + left)), "Placing the folded nets")) {
-      going = false;
-      break;
-    }
+    report = {done, left, "Placing the folded nets"};
+    return true;
+  };
+  work.turn = [&] {
+    const std::vector<KeptFlatNet*> views = WaitingForPlaces();
+    if (views.empty()) return;
     KeptFlatNet& kept = *views.front();
     const Model3D* model = kept.key.nets.model;
     if (FoldedPiece* piece = NextToPlace(kept)) {
@@ -1182,12 +1174,12 @@ bool PlaceDeferredFoldedNets() {
         // No context to put them in: the pane shows the nets as last placed.
         kept.declinedFold = model->GetFoldCount();
         kept.declinedScale = ModelScale(model);
-        continue;
+        return;
       }
       if (!piece->next) piece->next = std::make_unique<FoldedPlaces>();
       PlaceFolded(kept.view, *piece, *piece->next, model, ModelScale(model));
       ++done;
-      continue;
+      return;
     }
     // Every piece placed: the pane draws from the new places together.
     for (const auto& piece : kept.foldedPieces) {
@@ -1197,12 +1189,11 @@ bool PlaceDeferredFoldedNets() {
       piece->next.reset();
     }
     kept.view->Invalidate(false);
-  }
-  if (going) return true;
+  };
   // The user's Cancel leaves the panes showing the nets as last placed until the nets
   // are folded again; after the program's stop the next idle time places them.
-  DropFoldedPlacing(!WasProgressCancelRequested());
-  return false;
+  work.cancelled = DropFoldedPlacing;
+  return RunIdleTurns(work);
 }
 
 void DropFoldedPlacing(bool declined) {
