@@ -180,6 +180,8 @@ struct KeptFlatNet {
   // all there is until the net changes.
   bool waiting = false;
   bool declined = false;
+  // Gathered without the stellation lines shown, whose data the idle work makes.
+  bool linesWait = false;
   double lastRepaint = 0.0;
   // The fold and scale whose placing of the folded pieces the user cancelled.
   uint64_t declinedFold = 0;
@@ -259,7 +261,8 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
   // The sphere sections and stellation lines shown over the facelets.
   const NetDrawSettings& lines = GetNetDrawSettings();
   const bool sections = lines.showSphereSections && !lines.referenceSpheres.empty();
-  h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1);
+  h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1 |
+        static_cast<uint64_t>(LineDataWaits(model)) << 2);
   if (sections) {
     h.Add(static_cast<uint64_t>(lines.referenceSpheres.size()));
     for (double sphere : lines.referenceSpheres) h.Add(sphere);
@@ -294,10 +297,10 @@ void AddPoint(std::vector<float>& points, const double* p) {
 
 // The facelet's triangles, tabs and edges as the drawing of one facelet gives them to
 // GL; a facelet whose drawing asks more (an image, a label) is drawn one by one.
-void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out) {
+void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out, bool lines) {
   // The sphere sections and stellation lines, where they are shown.
   GatherSphereSections(f, false, out.sections);
-  GatherStellationLines(f, false, out.lines);
+  if (lines) GatherStellationLines(f, false, out.lines);
   if (!f->mType) return;
   const int count = f->GetNumEdges();
   if (f->GetImage() || (f->mSourceFace && f->mSourceFace->IsTextShown())) {
@@ -563,7 +566,8 @@ void GatherTurn(KeptFlatNet& kept, size_t from, size_t to) {
     return;
   }
   Gathered gathered;
-  for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered);
+  const bool lines = !LineDataWaits(kept.key.nets.model);
+  for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered, lines);
   AddPiece(kept, gathered, to - from);
 }
 
@@ -573,7 +577,7 @@ void Clear(KeptFlatNet& kept) {
   kept.chain.clear();
   kept.oneByOne.clear();
   kept.next = kept.total = 0;
-  kept.waiting = kept.declined = false;
+  kept.waiting = kept.declined = kept.linesWait = false;
 }
 
 // Points the vertex array (and the colour array) into the piece's buffer at its offset.
@@ -693,6 +697,20 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
   return views;
 }
 
+// The views whose nets, gathered whole, wait for their stellation lines' data.
+std::vector<KeptFlatNet*> WaitingForLines() {
+  std::vector<KeptFlatNet*> found;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->flatNets) continue;
+    for (auto& [view, kept] : static_cast<Kept&>(*state->flatNets).views) {
+      if (kept.linesWait && !kept.waiting && NetsHold(kept.key) && LineDataWaits(kept.key.nets.model)) {
+        found.push_back(&kept);
+      }
+    }
+  }
+  return found;
+}
+
 // Whether the places are of another fold or scale than the model's now.
 bool PlacesOld(const FoldedPlaces& places, const Model3D* model, double scale) {
   return !places.placed || places.foldCount != model->GetFoldCount() || places.scale != scale;
@@ -764,7 +782,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   KeptFlatNet& kept = parts.views[view];
   kept.view = view;
   if (kept.key.Holds(key) && kept.folded == folded) {
-    if (!view->IsBitmapTarget() || (!kept.waiting && !kept.declined)) return &kept;
+    if (!view->IsBitmapTarget() || (!kept.waiting && !kept.declined && !kept.linesWait)) return &kept;
     return nullptr;
   }
   Clear(kept);
@@ -772,9 +790,16 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   kept.folded = folded;
   view->Frames().NoteFrameDrawnAfresh();
   const Model3D* model = key.nets.model;
-  // The small nets of a large model are gathered at once, but for the stellation lines'
-  // data of the whole model when it is still to be worked out.
-  size_t counted = LineDataWaits(model) ? kDeferredFlatNetFacelets : 0;
+  // The stellation lines shown over a large model's nets before their data, a stellation
+  // of the whole model, is made: the nets are gathered without them, and again with them
+  // once the idle work has made it. An image of the pane draws them one by one.
+  kept.linesWait = LineDataWaits(model);
+  if (kept.linesWait && view->IsBitmapTarget()) {
+    Clear(kept);
+    kept.key = Key();
+    return nullptr;
+  }
+  size_t counted = 0;
   if (folded) {
     for (const Net* net : *nets) {
       const std::vector<Face3D*>& places = net->Places();
@@ -796,13 +821,14 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
     platform::Services().views->PrepareWhenIdle();
     return &kept;
   }
+  if (kept.linesWait) platform::Services().views->PrepareWhenIdle();
   DeleteReleasedGLBuffers();
   if (!folded) {
     Gathered gathered;
     size_t facelets = 0;
     int steps = 1 << 22;
     for (Face3D* f = key.nets.net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) {
-      GatherFacelet(view, f, gathered);
+      GatherFacelet(view, f, gathered, !kept.linesWait);
     }
     AddPiece(kept, gathered, facelets);
     kept.next = kept.total = facelets;
@@ -811,6 +837,17 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   GatherTurn(kept, 0, kept.chain.size());
   kept.next = kept.total = kept.chain.size();
   return &kept;
+}
+
+// The stellation lines' data of the first view's model: the panes showing its nets
+// gather them again with their lines (the Folding Net pane draws them one facelet at a
+// time).
+void MakeLineData(const std::vector<KeptFlatNet*>& views) {
+  if (views.empty()) return;
+  const std::vector<Face3D*>& chain = ChainOf(*views.front());
+  if (!chain.empty()) TellAfterDrawing(ComputeFaceletLineData(chain.front()->GetModel()));
+  views.front()->linesWait = false;
+  for (KeptFlatNet* kept : views) kept->view->Invalidate(false);
 }
 
 }  // namespace detail_FlatNetMesh
@@ -1049,7 +1086,7 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
 }
 
 bool HasDeferredFlatNets() {
-  return !detail_FlatNetMesh::Waiting().empty();
+  return !detail_FlatNetMesh::Waiting().empty() || !detail_FlatNetMesh::WaitingForLines().empty();
 }
 
 bool MakeDeferredFlatNets() {
@@ -1067,7 +1104,11 @@ bool MakeDeferredFlatNets() {
       return true;
     }
     size_t left = 0;
-    if (WaitingThatHold(left).empty()) return false;
+    if (WaitingThatHold(left).empty()) {
+      if (WaitingForLines().empty()) return false;
+      report = {done, 0, "Drawing the net: its stellation lines"};
+      return true;
+    }
     report = {done, left,
               "Drawing the net: " + std::to_string(done) + " of " + std::to_string(done + left) + " facelets"};
     return true;
@@ -1081,18 +1122,12 @@ bool MakeDeferredFlatNets() {
     }
     size_t left = 0;
     const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
-    if (views.empty()) return;
-    KeptFlatNet& kept = *views.front();
-    OpenGLView* view = kept.view;
-    if (kept.folded && !kept.chain.empty() && LineDataWaits(kept.key.nets.model)) {
-      // The stellation lines' data first: once it is worked out the folded nets are
-      // drawn one facelet at a time with their lines, and none of them is gathered.
-      TellAfterDrawing(ComputeFaceletLineData(kept.chain.front()->GetModel()));
-      Clear(kept);
-      kept.key = Key();
-      view->Invalidate(false);
+    if (views.empty()) {
+      MakeLineData(WaitingForLines());
       return;
     }
+    KeptFlatNet& kept = *views.front();
+    OpenGLView* view = kept.view;
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
     {
@@ -1129,8 +1164,11 @@ bool MakeDeferredFlatNets() {
   // The user's Cancel leaves the part gathered; after the program's stop the next paint
   // asks again.
   work.cancelled = [](bool byUser) {
-    for (KeptFlatNet* kept : Waiting()) {
-      kept->waiting = false;
+    std::vector<KeptFlatNet*> views = Waiting();
+    const std::vector<KeptFlatNet*> lines = WaitingForLines();
+    views.insert(views.end(), lines.begin(), lines.end());
+    for (KeptFlatNet* kept : views) {
+      kept->waiting = kept->linesWait = false;
       if (byUser) {
         kept->declined = true;
       } else {
@@ -1211,7 +1249,7 @@ void DropDeferredFlatNets() {
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->flatNets) continue;
     for (auto& [view, kept] : static_cast<Kept&>(*state->flatNets).views) {
-      if (!kept.waiting) continue;
+      if (!kept.waiting && !kept.linesWait) continue;
       Clear(kept);
       kept.key = Key();
       kept.view->Invalidate(false);
