@@ -180,8 +180,10 @@ struct KeptFlatNet {
   // all there is until the net changes.
   bool waiting = false;
   bool declined = false;
-  // Gathered without the stellation lines shown, whose data the idle work makes.
+  // Gathered without the stellation lines shown, whose data the idle work makes; then
+  // the idle work gathers the lines alone over the facelets kept.
   bool linesWait = false;
+  bool linesOnly = false;
   double lastRepaint = 0.0;
   // The fold and scale whose placing of the folded pieces the user cancelled.
   uint64_t declinedFold = 0;
@@ -566,6 +568,11 @@ void GatherTurn(KeptFlatNet& kept, size_t from, size_t to) {
     return;
   }
   Gathered gathered;
+  if (kept.linesOnly) {
+    for (size_t i = from; i < to; ++i) GatherStellationLines(chain[i], false, gathered.lines);
+    AddPiece(kept, gathered, 0);
+    return;
+  }
   const bool lines = !LineDataWaits(kept.key.nets.model);
   for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered, lines);
   AddPiece(kept, gathered, to - from);
@@ -577,7 +584,7 @@ void Clear(KeptFlatNet& kept) {
   kept.chain.clear();
   kept.oneByOne.clear();
   kept.next = kept.total = 0;
-  kept.waiting = kept.declined = kept.linesWait = false;
+  kept.waiting = kept.declined = kept.linesWait = kept.linesOnly = false;
 }
 
 // Points the vertex array (and the colour array) into the piece's buffer at its offset.
@@ -839,15 +846,26 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   return &kept;
 }
 
-// The stellation lines' data of the first view's model: the panes showing its nets
-// gather them again with their lines (the Folding Net pane draws them one facelet at a
-// time).
+// The stellation lines' data of the first view's model. A flat net keeps its facelets
+// and the idle work gathers its lines over them, a turn at a time; the Folding Net pane
+// draws the nets one facelet at a time with their lines.
 void MakeLineData(const std::vector<KeptFlatNet*>& views) {
   if (views.empty()) return;
   const std::vector<Face3D*>& chain = ChainOf(*views.front());
   if (!chain.empty()) TellAfterDrawing(ComputeFaceletLineData(chain.front()->GetModel()));
   views.front()->linesWait = false;
-  for (KeptFlatNet* kept : views) kept->view->Invalidate(false);
+  for (KeptFlatNet* kept : views) {
+    kept->view->Invalidate(false);
+    const Model3D* model = kept->key.nets.model;
+    if (kept->folded || !NetsHold(kept->key) || LineDataWaits(model)) continue;
+    // Without its context the next paint gathers the net again, lines and all.
+    GLSection section(kept->view);
+    if (!section.IsOpen()) continue;
+    kept->key.state = HashState(kept->view, model, nullptr);
+    kept->next = 0;
+    kept->waiting = kept->linesOnly = true;
+    kept->linesWait = false;
+  }
 }
 
 }  // namespace detail_FlatNetMesh
@@ -1104,13 +1122,14 @@ bool MakeDeferredFlatNets() {
       return true;
     }
     size_t left = 0;
-    if (WaitingThatHold(left).empty()) {
-      if (WaitingForLines().empty()) return false;
-      report = {done, 0, "Drawing the net: its stellation lines"};
-      return true;
+    const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
+    if (views.empty() && WaitingForLines().empty()) return false;
+    if (views.empty() || views.front()->linesOnly) {
+      report = {done, left, "Drawing the net: its stellation lines"};
+    } else {
+      report = {done, left,
+                "Drawing the net: " + std::to_string(done) + " of " + std::to_string(done + left) + " facelets"};
     }
-    report = {done, left,
-              "Drawing the net: " + std::to_string(done) + " of " + std::to_string(done + left) + " facelets"};
     return true;
   };
   work.turn = [&] {

@@ -1374,9 +1374,12 @@ TEST_F(NetDrawing, ALargeModelsNetsShowWithoutTheirLinesTillTheIdleWorkMakesThei
   EXPECT_TRUE(MakeDeferredFlatNets());
   EXPECT_TRUE(model.mFlags & kModelLineData);
   EXPECT_FALSE(HasDeferredFlatNets());
-  // (A subdivided face's facelets have no region of the diagram of their own, so no
-  // lines show over them: the pictures are those drawn one facelet at a time.)
+  // The flat net keeps its facelets, its lines gathered over them. (A subdivided
+  // face's facelets have no region of the diagram of their own, so no lines show over
+  // them: the pictures are those drawn one facelet at a time.)
+  const unsigned long gathered = CountFlatNetFaceletsGathered();
   const GLBitmap flatLines = DrawFlatNet(*net, flat);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), gathered) << "the net gathered anew for its lines";
   AllowFaceMeshArrays(false);
   EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, flat), flatLines), 0);
   AllowFaceMeshArrays(true);
