@@ -10,11 +10,11 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "construction/DualMorph.h"
-#include "core/Progress.h"
 #include "model/CompoundPart.h"
 #include "model/Edge.h"
 #include "model/ElementFlags.h"
@@ -32,6 +32,7 @@
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "render/IdleTurns.h"
 #include "render/KeptTriangles.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
@@ -882,51 +883,44 @@ bool HasDeferredFaceMeshes() {
 
 bool MakeDeferredFaceMeshes() {
   using namespace detail_FaceMeshCache;
-  if (!HasDeferredFaceMeshes()) return true;
-  // A Cancel at the window's first report ends the work before any of it begins.
-  const int cancels = GetProgressCancelCount();
-  ProgressScope progress;
-  bool going = GetProgressCancelCount() == cancels;
   size_t done = 0;
-  while (going) {
+  IdleTurns work;
+  work.waits = [&](IdleTurnReport& report) {
     // The panes painted meanwhile may have asked for others; those of a model no longer
     // the program's are dropped (a paint asks again).
-    std::vector<Entry*> waiting = Waiting();
     size_t left = 0;
-    for (Entry* e : waiting) {
+    for (Entry* e : Waiting()) {
       const bool holds = e->poly == GetCurrentPoly() &&
                          (e->faces == &e->poly->mFaces || e->faces == &e->poly->mVertices);
       if (!holds) e->waiting = false;
       if (holds) left += static_cast<size_t>(e->faces->mCount) - std::min(e->facesDone, size_t(e->faces->mCount));
     }
-    waiting = Waiting();
-    if (waiting.empty()) break;
-    if (!UpdateProgress(done + left ? double(done) / double(done + left) : 1.0, "Drawing the model: %zu of %zu faces",
-                        done, done + left)) {
-      going = false;
-      break;
-    }
-    // The report's events may have painted the panes.
-    waiting = Waiting();
-    if (waiting.empty()) continue;
+    if (Waiting().empty()) return false;
+    report = {done, left,
+              "Drawing the model: " + std::to_string(done) + " of " + std::to_string(done + left) + " faces"};
+    return true;
+  };
+  work.turn = [&] {
+    const std::vector<Entry*> waiting = Waiting();
+    if (waiting.empty()) return;
     Entry& e = *waiting.front();
     size_t faces = 0;
     RecordTurn(e, faces);
     done += faces;
     if (!e.waiting) e.view->Invalidate(false);
-  }
-  if (going) return true;
+  };
   // After the user's Cancel the lists are recorded in their paints, as small ones are;
   // after a stop the program asked for the next paint asks again.
-  const bool byUser = !WasProgressCancelRequested();
-  for (Entry* e : Waiting()) {
-    e->waiting = false;
-    e->declined = byUser;
-    e->vertices.clear();
-    e->vertices.shrink_to_fit();
-    e->view->Invalidate(false);
-  }
-  return false;
+  work.cancelled = [](bool byUser) {
+    for (Entry* e : Waiting()) {
+      e->waiting = false;
+      e->declined = byUser;
+      e->vertices.clear();
+      e->vertices.shrink_to_fit();
+      e->view->Invalidate(false);
+    }
+  };
+  return RunIdleTurns(work);
 }
 
 void ForgetFaceMeshes(const OpenGLView* view) {

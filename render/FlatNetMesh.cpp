@@ -10,12 +10,12 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "core/Globals.h"
-#include "core/Progress.h"
 #include "core/Units.h"
 #include "model/ElementFlags.h"
 #include "model/ElementLabels.h"
@@ -41,6 +41,7 @@
 #include "render/GLContextState.h"
 #include "render/GLErrors.h"
 #include "render/GLSection.h"
+#include "render/IdleTurns.h"
 #include "render/LightSets.h"
 #include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
@@ -179,6 +180,10 @@ struct KeptFlatNet {
   // all there is until the net changes.
   bool waiting = false;
   bool declined = false;
+  // Gathered without the stellation lines shown, whose data the idle work makes; then
+  // the idle work gathers the lines alone over the facelets kept.
+  bool linesWait = false;
+  bool linesOnly = false;
   double lastRepaint = 0.0;
   // The fold and scale whose placing of the folded pieces the user cancelled.
   uint64_t declinedFold = 0;
@@ -258,7 +263,8 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
   // The sphere sections and stellation lines shown over the facelets.
   const NetDrawSettings& lines = GetNetDrawSettings();
   const bool sections = lines.showSphereSections && !lines.referenceSpheres.empty();
-  h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1);
+  h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1 |
+        static_cast<uint64_t>(LineDataWaits(model)) << 2);
   if (sections) {
     h.Add(static_cast<uint64_t>(lines.referenceSpheres.size()));
     for (double sphere : lines.referenceSpheres) h.Add(sphere);
@@ -293,10 +299,10 @@ void AddPoint(std::vector<float>& points, const double* p) {
 
 // The facelet's triangles, tabs and edges as the drawing of one facelet gives them to
 // GL; a facelet whose drawing asks more (an image, a label) is drawn one by one.
-void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out) {
+void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out, bool lines) {
   // The sphere sections and stellation lines, where they are shown.
   GatherSphereSections(f, false, out.sections);
-  GatherStellationLines(f, false, out.lines);
+  if (lines) GatherStellationLines(f, false, out.lines);
   if (!f->mType) return;
   const int count = f->GetNumEdges();
   if (f->GetImage() || (f->mSourceFace && f->mSourceFace->IsTextShown())) {
@@ -562,7 +568,13 @@ void GatherTurn(KeptFlatNet& kept, size_t from, size_t to) {
     return;
   }
   Gathered gathered;
-  for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered);
+  if (kept.linesOnly) {
+    for (size_t i = from; i < to; ++i) GatherStellationLines(chain[i], false, gathered.lines);
+    AddPiece(kept, gathered, 0);
+    return;
+  }
+  const bool lines = !LineDataWaits(kept.key.nets.model);
+  for (size_t i = from; i < to; ++i) GatherFacelet(kept.view, chain[i], gathered, lines);
   AddPiece(kept, gathered, to - from);
 }
 
@@ -572,7 +584,7 @@ void Clear(KeptFlatNet& kept) {
   kept.chain.clear();
   kept.oneByOne.clear();
   kept.next = kept.total = 0;
-  kept.waiting = kept.declined = false;
+  kept.waiting = kept.declined = kept.linesWait = kept.linesOnly = false;
 }
 
 // Points the vertex array (and the colour array) into the piece's buffer at its offset.
@@ -692,6 +704,20 @@ std::vector<KeptFlatNet*> WaitingThatHold(size_t& left) {
   return views;
 }
 
+// The views whose nets, gathered whole, wait for their stellation lines' data.
+std::vector<KeptFlatNet*> WaitingForLines() {
+  std::vector<KeptFlatNet*> found;
+  for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
+    if (!state->flatNets) continue;
+    for (auto& [view, kept] : static_cast<Kept&>(*state->flatNets).views) {
+      if (kept.linesWait && !kept.waiting && NetsHold(kept.key) && LineDataWaits(kept.key.nets.model)) {
+        found.push_back(&kept);
+      }
+    }
+  }
+  return found;
+}
+
 // Whether the places are of another fold or scale than the model's now.
 bool PlacesOld(const FoldedPlaces& places, const Model3D* model, double scale) {
   return !places.placed || places.foldCount != model->GetFoldCount() || places.scale != scale;
@@ -763,7 +789,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   KeptFlatNet& kept = parts.views[view];
   kept.view = view;
   if (kept.key.Holds(key) && kept.folded == folded) {
-    if (!view->IsBitmapTarget() || (!kept.waiting && !kept.declined)) return &kept;
+    if (!view->IsBitmapTarget() || (!kept.waiting && !kept.declined && !kept.linesWait)) return &kept;
     return nullptr;
   }
   Clear(kept);
@@ -771,9 +797,16 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   kept.folded = folded;
   view->Frames().NoteFrameDrawnAfresh();
   const Model3D* model = key.nets.model;
-  // The small nets of a large model are gathered at once, but for the stellation lines'
-  // data of the whole model when it is still to be worked out.
-  size_t counted = LineDataWaits(model) ? kDeferredFlatNetFacelets : 0;
+  // The stellation lines shown over a large model's nets before their data, a stellation
+  // of the whole model, is made: the nets are gathered without them, and again with them
+  // once the idle work has made it. An image of the pane draws them one by one.
+  kept.linesWait = LineDataWaits(model);
+  if (kept.linesWait && view->IsBitmapTarget()) {
+    Clear(kept);
+    kept.key = Key();
+    return nullptr;
+  }
+  size_t counted = 0;
   if (folded) {
     for (const Net* net : *nets) {
       const std::vector<Face3D*>& places = net->Places();
@@ -795,13 +828,14 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
     platform::Services().views->PrepareWhenIdle();
     return &kept;
   }
+  if (kept.linesWait) platform::Services().views->PrepareWhenIdle();
   DeleteReleasedGLBuffers();
   if (!folded) {
     Gathered gathered;
     size_t facelets = 0;
     int steps = 1 << 22;
     for (Face3D* f = key.nets.net->first; f && steps-- > 0; f = f->mNextInNet, ++facelets) {
-      GatherFacelet(view, f, gathered);
+      GatherFacelet(view, f, gathered, !kept.linesWait);
     }
     AddPiece(kept, gathered, facelets);
     kept.next = kept.total = facelets;
@@ -810,6 +844,28 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   GatherTurn(kept, 0, kept.chain.size());
   kept.next = kept.total = kept.chain.size();
   return &kept;
+}
+
+// The stellation lines' data of the first view's model. A flat net keeps its facelets
+// and the idle work gathers its lines over them, a turn at a time; the Folding Net pane
+// draws the nets one facelet at a time with their lines.
+void MakeLineData(const std::vector<KeptFlatNet*>& views) {
+  if (views.empty()) return;
+  const std::vector<Face3D*>& chain = ChainOf(*views.front());
+  if (!chain.empty()) TellAfterDrawing(ComputeFaceletLineData(chain.front()->GetModel()));
+  views.front()->linesWait = false;
+  for (KeptFlatNet* kept : views) {
+    kept->view->Invalidate(false);
+    const Model3D* model = kept->key.nets.model;
+    if (kept->folded || !NetsHold(kept->key) || LineDataWaits(model)) continue;
+    // Without its context the next paint gathers the net again, lines and all.
+    GLSection section(kept->view);
+    if (!section.IsOpen()) continue;
+    kept->key.state = HashState(kept->view, model, nullptr);
+    kept->next = 0;
+    kept->waiting = kept->linesOnly = true;
+    kept->linesWait = false;
+  }
 }
 
 }  // namespace detail_FlatNetMesh
@@ -1048,55 +1104,49 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
 }
 
 bool HasDeferredFlatNets() {
-  return !detail_FlatNetMesh::Waiting().empty();
+  return !detail_FlatNetMesh::Waiting().empty() || !detail_FlatNetMesh::WaitingForLines().empty();
 }
 
 bool MakeDeferredFlatNets() {
   using namespace detail_FlatNetMesh;
-  if (!HasDeferredFlatNets()) return true;
-  // A Cancel at the window's first report ends the work before any of it begins.
-  const int cancels = GetProgressCancelCount();
-  ProgressScope progress;
-  bool going = GetProgressCancelCount() == cancels;
   size_t done = 0;
-  size_t left = 0;
-  WaitingThatHold(left);
   // The flat net last gathered, whose boxes, which a click in its pane searches, are
   // filed a turn at a time before the next net is gathered.
   Model3D::NetMark filing;
   size_t filingSteps = 0;
   size_t filingLeft = 0;
-  while (going) {
-    const bool goOn =
-        filing.net ? UpdateProgress(double(filingSteps - filingLeft) / double(filingSteps),
-                                    "Drawing the net: filing its facelets")
-                   : UpdateProgress(done + left ? double(done) / double(done + left) : 1.0,
-                                    "Drawing the net: %zu of %zu facelets", done, done + left);
-    if (!goOn) {
-      going = false;
-      break;
+  IdleTurns work;
+  work.waits = [&](IdleTurnReport& report) {
+    if (filing.net) {
+      report = {filingSteps - filingLeft, filingLeft, "Drawing the net: filing its facelets"};
+      return true;
     }
+    size_t left = 0;
+    const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
+    if (views.empty() && WaitingForLines().empty()) return false;
+    if (views.empty() || views.front()->linesOnly) {
+      report = {done, left, "Drawing the net: its stellation lines"};
+    } else {
+      report = {done, left,
+                "Drawing the net: " + std::to_string(done) + " of " + std::to_string(done + left) + " facelets"};
+    }
+    return true;
+  };
+  work.turn = [&] {
     if (filing.net) {
       // Read only while the model's nets are those it was gathered from.
       if (filing.Current()) filingLeft = filing.net->FileFaceletBoxes(kFaceletsATurn);
       if (!filing.Current() || filingLeft == 0) filing = Model3D::NetMark();
-      continue;
+      return;
     }
-    // The panes painted meanwhile may have asked for other nets.
+    size_t left = 0;
     const std::vector<KeptFlatNet*> views = WaitingThatHold(left);
-    if (views.empty()) break;
+    if (views.empty()) {
+      MakeLineData(WaitingForLines());
+      return;
+    }
     KeptFlatNet& kept = *views.front();
     OpenGLView* view = kept.view;
-    if (kept.folded && !kept.chain.empty() && LineDataWaits(kept.key.nets.model)) {
-      // The stellation lines' data first: once it is worked out the folded nets are
-      // drawn one facelet at a time with their lines, and none of them is gathered.
-      TellAfterDrawing(ComputeFaceletLineData(kept.chain.front()->GetModel()));
-      Clear(kept);
-      kept.key = Key();
-      view->Invalidate(false);
-      WaitingThatHold(left);
-      continue;
-    }
     const size_t end = std::min(kept.total, kept.next + kFaceletsATurn);
     bool added = false;
     {
@@ -1112,8 +1162,7 @@ bool MakeDeferredFlatNets() {
       kept.waiting = false;
       kept.declined = true;
       view->Invalidate(false);
-      WaitingThatHold(left);
-      continue;
+      return;
     }
     done += end - kept.next;
     kept.next = end;
@@ -1130,23 +1179,25 @@ bool MakeDeferredFlatNets() {
       kept.lastRepaint = now;
       view->Invalidate(false);
     }
-    WaitingThatHold(left);
-  }
-  if (going) return true;
+  };
   // The user's Cancel leaves the part gathered; after the program's stop the next paint
   // asks again.
-  const bool byUser = !WasProgressCancelRequested();
-  for (KeptFlatNet* kept : Waiting()) {
-    kept->waiting = false;
-    if (byUser) {
-      kept->declined = true;
-    } else {
-      Clear(*kept);
-      kept->key = Key();
+  work.cancelled = [](bool byUser) {
+    std::vector<KeptFlatNet*> views = Waiting();
+    const std::vector<KeptFlatNet*> lines = WaitingForLines();
+    views.insert(views.end(), lines.begin(), lines.end());
+    for (KeptFlatNet* kept : views) {
+      kept->waiting = kept->linesWait = false;
+      if (byUser) {
+        kept->declined = true;
+      } else {
+        Clear(*kept);
+        kept->key = Key();
+      }
+      kept->view->Invalidate(false);
     }
-    kept->view->Invalidate(false);
-  }
-  return false;
+  };
+  return RunIdleTurns(work);
 }
 
 bool HasDeferredFoldedPlaces() {
@@ -1155,25 +1206,23 @@ bool HasDeferredFoldedPlaces() {
 
 bool PlaceDeferredFoldedNets() {
   using namespace detail_FlatNetMesh;
-  if (!HasDeferredFoldedPlaces()) return true;
-  // A Cancel at the window's first report ends the work before any of it begins.
-  const int cancels = GetProgressCancelCount();
-  ProgressScope progress;
-  bool going = GetProgressCancelCount() == cancels;
   size_t done = 0;
-  while (going) {
-    // The views are found again at each turn: the panes painted meanwhile may have
-    // gathered their nets anew.
+  IdleTurns work;
+  // The views are found again at each turn: the panes painted meanwhile may have
+  // gathered their nets anew.
+  work.waits = [&](IdleTurnReport& report) {
     const std::vector<KeptFlatNet*> views = WaitingForPlaces();
-    if (views.empty()) break;
+    if (views.empty()) return false;
     size_t left = 0;
     for (const KeptFlatNet* kept : views) {
       for (const auto& piece : kept->foldedPieces) left += IsToPlace(*kept, *piece);
     }
-    if (!UpdateProgress(double(done) / double(std::max<size_t>(1, done + left)), "Placing the folded nets")) {
-      going = false;
-      break;
-    }
+    report = {done, left, "Placing the folded nets"};
+    return true;
+  };
+  work.turn = [&] {
+    const std::vector<KeptFlatNet*> views = WaitingForPlaces();
+    if (views.empty()) return;
     KeptFlatNet& kept = *views.front();
     const Model3D* model = kept.key.nets.model;
     if (FoldedPiece* piece = NextToPlace(kept)) {
@@ -1182,12 +1231,12 @@ bool PlaceDeferredFoldedNets() {
         // No context to put them in: the pane shows the nets as last placed.
         kept.declinedFold = model->GetFoldCount();
         kept.declinedScale = ModelScale(model);
-        continue;
+        return;
       }
       if (!piece->next) piece->next = std::make_unique<FoldedPlaces>();
       PlaceFolded(kept.view, *piece, *piece->next, model, ModelScale(model));
       ++done;
-      continue;
+      return;
     }
     // Every piece placed: the pane draws from the new places together.
     for (const auto& piece : kept.foldedPieces) {
@@ -1197,12 +1246,11 @@ bool PlaceDeferredFoldedNets() {
       piece->next.reset();
     }
     kept.view->Invalidate(false);
-  }
-  if (going) return true;
+  };
   // The user's Cancel leaves the panes showing the nets as last placed until the nets
   // are folded again; after the program's stop the next idle time places them.
-  DropFoldedPlacing(!WasProgressCancelRequested());
-  return false;
+  work.cancelled = DropFoldedPlacing;
+  return RunIdleTurns(work);
 }
 
 void DropFoldedPlacing(bool declined) {
@@ -1220,7 +1268,7 @@ void DropDeferredFlatNets() {
   for (GLContextState* state = GetFirstGLContextState(); state; state = state->Next()) {
     if (!state->flatNets) continue;
     for (auto& [view, kept] : static_cast<Kept&>(*state->flatNets).views) {
-      if (!kept.waiting) continue;
+      if (!kept.waiting && !kept.linesWait) continue;
       Clear(kept);
       kept.key = Key();
       kept.view->Invalidate(false);

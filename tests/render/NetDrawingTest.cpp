@@ -1339,6 +1339,57 @@ TEST_F(NetDrawing, FoldedNetsOfManyFaceletsAreGatheredByTheIdleWork) {
   CloseWindows();
 }
 
+// The nets of a model of many facelets show while the stellation lines' data, a
+// stellation of the whole model, waits for the idle work: drawn without the lines in the
+// flat and the folded pane alike (they showed nothing). Once the idle work has made the
+// data, the lines show as the nets drawn one facelet at a time show them.
+TEST_F(NetDrawing, ALargeModelsNetsShowWithoutTheirLinesTillTheIdleWorkMakesTheirData) {
+  std::unique_ptr<Poly> cube = SubdividedCube(30);
+  ASSERT_TRUE(cube && cube->mBaseBlock);
+  GetUnitSettings().mMaxFacesPerNet = 200;
+  Model3D* made = cube->mBaseBlock->GetModel3D(true, nullptr);
+  ASSERT_NE(made, nullptr);
+  Model3D& model = *made;
+  ASSERT_GE(model.GetNumFacelets(), kDeferredFlatNetFacelets);
+  Net* net = model.GetNet(0);
+  ASSERT_NE(net, nullptr);
+  model.mCurrentNet = net;
+  GetNetSettings().displayMode = kShowCurrentNet;
+  GetNetSettings().show3DTabs = false;
+  GetNetDrawSettings().showTabsOnFoldingNets = false;
+  FlatView flat;
+  ModelView folded;
+  OffscreenViewWindow* window = ShowFoldedNets(folded, &model);
+  ASSERT_NE(window, nullptr);
+  const GLBitmap flatPlain = DrawFlatNet(*net, flat);
+  const GLBitmap foldedPlain = Draw(window);
+  ASSERT_GT(CountLit(flatPlain), kSize * kSize / 50);
+  ASSERT_GT(CountLit(foldedPlain), 0);
+
+  GetNetDrawSettings().showStellationLines = true;
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, flat), flatPlain), 0);
+  EXPECT_EQ(CountDifferentPixels(Draw(window), foldedPlain), 0);
+  EXPECT_FALSE(model.mFlags & kModelLineData) << "worked out in a paint";
+  ASSERT_TRUE(HasDeferredFlatNets());
+  EXPECT_TRUE(MakeDeferredFlatNets());
+  EXPECT_TRUE(model.mFlags & kModelLineData);
+  EXPECT_FALSE(HasDeferredFlatNets());
+  // The flat net keeps its facelets, its lines gathered over them. (A subdivided
+  // face's facelets have no region of the diagram of their own, so no lines show over
+  // them: the pictures are those drawn one facelet at a time.)
+  const unsigned long gathered = CountFlatNetFaceletsGathered();
+  const GLBitmap flatLines = DrawFlatNet(*net, flat);
+  EXPECT_EQ(CountFlatNetFaceletsGathered(), gathered) << "the net gathered anew for its lines";
+  AllowFaceMeshArrays(false);
+  EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, flat), flatLines), 0);
+  AllowFaceMeshArrays(true);
+  const unsigned long walks = CountFaceletLinesDrawnOneByOne();
+  const GLBitmap foldedLines = Draw(window);
+  EXPECT_GE(CountFaceletLinesDrawnOneByOne() - walks, net->Places().size()) << "the folded facelets' lines";
+  EXPECT_EQ(CountDifferentPixels(foldedLines, DrawOneByOne(window)), 0);
+  CloseWindows();
+}
+
 // ---- The facet model of a stellation -------------------------------------------------------------
 
 // The first stellation of the icosahedron as a facet model: its silhouette covers the
