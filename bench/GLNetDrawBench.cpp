@@ -361,6 +361,9 @@ void BM_NetPaneFirstPaint(benchmark::State& state) {
 //                      0.12 s, 78 ms, 279 s   gathered
 //                      0.07 s, 64 ms, 84 s    the stellation reading the faces along
 //                                             their list, not each by its place
+//                      0.15 s, 89 ms, 0.46 s  each plane's faces read once for their
+//                                             frames and masters (load 10 to 15; 222 s
+//                                             before at load 9 to 12)
 void BM_NetPanePaintWithStellationLines(benchmark::State& state) {
   constexpr int kPaneWidth = 1000, kPaneHeight = 800, kLibraryCube = 1;
   corvia::bench::ProgramPane pane(corvia::kViewUnfoldedNet, kPaneWidth, kPaneHeight);

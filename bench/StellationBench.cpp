@@ -4,9 +4,24 @@
 // stellations of the icosahedron under Miller's rules; and on the snub dodecahedron's
 // 1,940 cells, the first 2,000 steps of Miller's rules and the step that names the
 // stellation shown (its walk given up past its budget). The counters give the sizes.
+//
+// BM_LineDataOfSubdividedCube: Poly > Subdivide Faces of the library's cube into n parts
+// (24 n^2 faces) as the command makes it, then the stellation lines' data of its facet
+// model as the idle work of a net pane showing the lines works it out (the block
+// stellated, each facelet given its diagram region), under the progress window: "gap_s"
+// the longest time between two pumps of the window (the first comes after a quarter
+// second) or from the last to the end, "reports" the pumps. Under a load of 7 to 15 on
+// 8 cores, one run each:
+//   parts  facelets   walks round a plane per face/type    each plane read once
+//      30    21,600    0.23 s                                0.02 s
+//      60    86,400    7.95 s, silent 7.5 s                  0.08 s
+//     100   240,000   79.4 s, silent 74.4 s                  0.29 s, silent 0.01 s
+//     204   998,784                                          1.2-1.5 s, silent 0.15 s
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 
 #include "core/Progress.h"
@@ -14,10 +29,15 @@
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyTemplate.h"
+#include "nets/Model3D.h"
+#include "platform/Headless.h"
+#include "platform/Services.h"
+#include "stellation/Model3DStellation.h"
 #include "stellation/Stellate.h"
 #include "stellation/StellationCell.h"
 #include "stellation/StellationCriteria.h"
 #include "stellation/StellationDiagram.h"
+#include "bench/BenchModels.h"
 
 namespace {
 
@@ -186,6 +206,65 @@ void BM_NameMillerStepSnubDodecahedron(benchmark::State& state) {
   }
 }
 
+void BM_LineDataOfSubdividedCube(benchmark::State& state) {
+  constexpr int kLibraryCube = 1;
+  constexpr double kQuietStart = 0.25;
+  auto* window = dynamic_cast<corvia::platform::HeadlessProgress*>(corvia::platform::Services().progress);
+  double gap = 0.0;
+  int reports = 0, facelets = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::unique_ptr<corvia::Poly> cube = corvia::bench::LibraryPoly(kLibraryCube);
+    std::unique_ptr<corvia::SimplePoly> made = cube ? cube->Subdivide(0, static_cast<int>(state.range(0))) : nullptr;
+    corvia::Model3D* model = nullptr;
+    if (made && CreatePoly(*made, cube.get(), false, false, true).done()) {
+      model = cube->mBaseBlock->GetModel3D(false, nullptr);
+    }
+    if (!model) {
+      state.SkipWithError("the subdivided cube's facet model was not made");
+      return;
+    }
+    facelets = model->GetNumFacelets();
+    // Before its window appears the progress pumps the program's events all the same,
+    // from a quarter second of work on: the longest time from then to the first pump,
+    // between two pumps, or from the last to the end.
+    auto last = std::chrono::steady_clock::now();
+    gap = 0.0;
+    reports = 0;
+    auto since = [&last](std::chrono::steady_clock::time_point now) {
+      return std::chrono::duration<double>(now - last).count();
+    };
+    auto pumped = [&] {
+      const auto now = std::chrono::steady_clock::now();
+      gap = std::max(gap, since(now) - (reports++ == 0 ? kQuietStart : 0.0));
+      last = now;
+    };
+    if (window) {
+      window->Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) { pumped(); };
+      window->onPumpBeforeWindow = pumped;
+    }
+    state.ResumeTiming();
+    {
+      corvia::ProgressScope progress;
+      last = std::chrono::steady_clock::now();
+      if (!corvia::ComputeFaceletLineData(model).done() || !cube->mBaseBlock->IsStellated()) {
+        state.SkipWithError("the stellation for the lines failed");
+      }
+      gap = std::max(gap, since(std::chrono::steady_clock::now()) - (reports == 0 ? kQuietStart : 0.0));
+    }
+    state.PauseTiming();
+    if (window) {
+      window->Current()->onPump = nullptr;
+      window->onPumpBeforeWindow = nullptr;
+    }
+    cube.reset();
+    state.ResumeTiming();
+  }
+  state.counters["facelets"] = facelets;
+  state.counters["gap_s"] = gap;
+  state.counters["reports"] = reports;
+}
+
 }  // namespace
 
 BENCHMARK(BM_Diagrams)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
@@ -194,3 +273,13 @@ BENCHMARK(BM_CellsSetUp)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkMillerIcosahedron)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepMillerSnubDodecahedron)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NameMillerStepSnubDodecahedron)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LineDataOfSubdividedCube)
+    ->ArgNames({"parts"})
+    ->Arg(10)
+    ->Arg(30)
+    ->Arg(60)
+    ->Arg(100)
+    ->Arg(204)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(1);

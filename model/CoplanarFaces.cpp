@@ -828,6 +828,28 @@ CoplanarRingIndex::CoplanarRingIndex(const ElementList* list) {
   }
 }
 
+CoplanarRingIndex::CoplanarRingIndex(const std::vector<const PolyElement*>& members) {
+  int32_t rings = 0;
+  // Room for the first ring at once: a plane may hold hundreds of thousands of faces.
+  if (const PolyElement* first = members.empty() ? nullptr : members.front(); first && first->mCoplanarNext) {
+    size_t size = 1;
+    const size_t limit = first->mList ? static_cast<size_t>(first->mList->mCount) : 0;
+    for (const PolyElement* m = first->mCoplanarNext; m && m != first && size <= limit; m = m->mCoplanarNext) ++size;
+    mRing.reserve(size);
+  }
+  for (const PolyElement* e : members) {
+    if (!e || !e->mCoplanarNext || mRing.count(e)) continue;
+    const int limit = e->mList ? e->mList->mCount : 0;
+    int steps = 0;
+    const PolyElement* m = e;
+    do {
+      mRing.emplace(m, rings);
+      m = m->mCoplanarNext;
+    } while (m && m != e && steps++ < limit);
+    ++rings;
+  }
+}
+
 bool CoplanarRingIndex::Together(const PolyElement* a, const PolyElement* b) const {
   if (a == b) return true;
   if (!a || !b) return false;

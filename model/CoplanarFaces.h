@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace corvia {
 
@@ -39,6 +40,8 @@ bool FrameTowards(const PolyElement* e, int start, const double* normal, double*
 class CoplanarRingIndex {
  public:
   explicit CoplanarRingIndex(const ElementList* list);
+  // The rings of the given elements only: elements of other rings are in none.
+  explicit CoplanarRingIndex(const std::vector<const PolyElement*>& members);
   // As a->IsCoplanarWith(b).
   bool Together(const PolyElement* a, const PolyElement* b) const;
 

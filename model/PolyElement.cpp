@@ -162,6 +162,10 @@ int PolyElement::CountCoplanar() const {
   return count;
 }
 
+namespace detail_PolyElement {
+uint64_t gCoplanarWalkSteps = 0;
+}  // namespace detail_PolyElement
+
 bool PolyElement::IsCoplanarWith(const PolyElement* other) const {
   if (other == this) return true;
   if (!other) return false;
@@ -169,9 +173,14 @@ bool PolyElement::IsCoplanarWith(const PolyElement* other) const {
   int steps = 0;
   for (const PolyElement* element = other->mCoplanarNext; element && element != other && steps < limit;
        element = element->mCoplanarNext, ++steps) {
+    ++detail_PolyElement::gCoplanarWalkSteps;
     if (element == this) return true;
   }
   return false;
+}
+
+uint64_t PolyElement::CountCoplanarWalkSteps() {
+  return detail_PolyElement::gCoplanarWalkSteps;
 }
 
 PolyElement* PolyElement::GetFirstUnskipped(PolyElement* element) {

@@ -819,8 +819,11 @@ Outcome ComputeFaceletLineData(Model3D* model) {
     if (!block->IsStellated()) return outcome;
   }
   MarkAllUsedSegVerts(block);
+  // A cancel leaves the facelets not reached without lines.
+  ProgressTicker tick;
   for (Face3DType* type = model->mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) {
+      if (!tick()) return outcome;
       Face3D& facelet = type->mFacelets[static_cast<size_t>(f)];
       if (!facelet.mFacetLoop) facelet.mFacetLoop = FindFacetLoop(facelet);
     }

@@ -13,7 +13,8 @@ class Model3D;
 // Finds for each facelet the diagram region it was cut from, whose joined segments
 // are the stellation lines drawn on it; stellates the block first when it is not yet
 // (the outcome is that set-up's, Stellate). Done once per model (kModelLineData); a
-// model of no block gets the mark only.
+// model of no block gets the mark only. It reports as it goes: a Cancel leaves the
+// facelets not yet reached without lines.
 Outcome ComputeFaceletLineData(Model3D* model);
 
 // Whether the facelet belongs to a stellation cell that the Show/Hide commands left

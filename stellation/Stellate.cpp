@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/DrawnPolygon.h"
 #include "core/Messages.h"
@@ -18,6 +19,7 @@
 #include "core/RichTextMarkup.h"
 #include "core/TimeFormat.h"
 #include "core/VectorMath.h"
+#include "model/CoplanarFaces.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceType.h"
@@ -202,7 +204,19 @@ bool RunPhases(FaceTypeBlock* block, Outcome& why) {
       ++i;
     }
     if (!UpdateProgress(1.0, "Copying coplanar face type info.")) return false;
-    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type);
+    // Whether a copy's first face shares its master's plane is read off the masters'
+    // rings numbered once: a walk round the plane for each type reads a plane of many
+    // types once per type.
+    std::vector<const PolyElement*> masterFaces;
+    for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (type->mCoplanarMaster) masterFaces.push_back(type->mCoplanarMaster->mFirstFace);
+    }
+    const CoplanarRingIndex rings(masterFaces);
+    ProgressTicker tick;
+    for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+      if (!tick()) return false;
+      CopyCoplanarInfo(type, &rings);
+    }
   }
   {
     TraceScope phase("Create cells");

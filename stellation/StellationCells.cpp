@@ -3,6 +3,7 @@
 // which symmetry axes run; the cells of the original model. And the one operation that
 // includes or excludes a cell, with the connectivity tests and selections built on it.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -332,10 +333,14 @@ struct Plane {
   double offset;
 };
 
+// Empty when cancelled.
 std::vector<Plane> PlanesOf(const FaceTypeBlock* block) {
   std::vector<Plane> planes;
   const ElementList* list = block->GetPlaneModel();
+  if (list) planes.reserve(static_cast<size_t>(std::max(list->mCount, 0)));
+  ProgressTicker tick;
   for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) {
+    if (!tick()) return {};
     if (e->HasFlag(kElementInf)) continue;
     Plane plane;
     CopyVector(plane.normal, e->mZAxis);
@@ -387,10 +392,13 @@ bool RayMeetsCell(const double* d, const std::vector<Plane>& planes, const std::
   return low < high - kRayInCellTolerance;
 }
 
-void MarkCellsAboveAxes(FaceTypeBlock* block) {
+// False when cancelled.
+bool MarkCellsAboveAxes(FaceTypeBlock* block) {
   const SymGroup* group = block->mOwner ? block->mOwner->mSymGroup : nullptr;
   const std::vector<Plane> planes = PlanesOf(block);
   for (StellationCell* cell = block->mFirstCell; cell && cell != block->mOuterCell; cell = cell->mNext) {
+    // A cell reads every plane of the model.
+    if (!ProgressTick()) return false;
     cell->mFlags &= ~(kCellSingleCopy | kCellOnAxis | kCellAxisKind0 | kCellAxisKind1);
     const std::vector<int> signs = SignsOfCell(cell, planes);
     bool origin = !planes.empty();
@@ -419,6 +427,7 @@ void MarkCellsAboveAxes(FaceTypeBlock* block) {
       }
     }
   }
+  return ProgressTick();
 }
 
 // ---- Original cells -------------------------------------------------------------------------------
@@ -534,14 +543,23 @@ void IdentifyOriginalCells(FaceTypeBlock* block) {
   }
 }
 
-// The corners on the original model's edges, from every part of the plane model.
-void MarkAllOriginalEdges(FaceTypeBlock* block) {
+// The corners on the original model's edges, from every part of the plane model; false
+// when cancelled.
+bool MarkAllOriginalEdges(FaceTypeBlock* block) {
   ElementList* list = block->GetPlaneModel();
-  if (!list) return;
-  for (PolyElement* e = list->mHead; e; e = e->mNext) {
-    if (!e->HasFlag(kElementVisitMark) && !e->HasFlag(kElementInf)) MarkOriginalEdges(e, kSegVertOriginalEdge);
+  if (!list) return true;
+  DiagramFrameFaces frames(static_cast<size_t>(std::max(list->mCount, 0)));
+  // A walk from each face not yet reached: faces of one plane are parts of their own.
+  ProgressTicker tick;
+  bool goOn = true;
+  for (PolyElement* e = list->mHead; e && goOn; e = e->mNext) {
+    if (!e->HasFlag(kElementVisitMark) && !e->HasFlag(kElementInf)) {
+      MarkOriginalEdges(e, kSegVertOriginalEdge, frames);
+      goOn = tick();
+    }
   }
   for (PolyElement* e = list->mHead; e; e = e->mNext) e->mFlags &= ~kElementVisitMark;
+  return goOn;
 }
 
 }  // namespace detail_StellationCells
@@ -657,11 +675,10 @@ bool FaceTypeBlock::CreateCells(Outcome* why) {
     }
   }
 
-  if (!UpdateProgress(0.9, "Identify cells above symmetry axes.")) return false;
-  MarkCellsAboveAxes(this);
+  if (!UpdateProgress(0.9, "Identify cells above symmetry axes.") || !MarkCellsAboveAxes(this)) return false;
   if (!UpdateProgress(0.9, "Identify original cells.")) return false;
   IdentifyOriginalCells(this);
-  MarkAllOriginalEdges(this);
+  if (!UpdateProgress(0.95, "Marking the original edges.") || !MarkAllOriginalEdges(this)) return false;
 
   // The original model is shown, quietly: the set-up records no undo step.
   mQuietCellChanges = true;

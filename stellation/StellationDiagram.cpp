@@ -76,7 +76,9 @@ double CornersOffPlanes(const Poly* poly, double* size) {
   double reach = 0.0;
   // Along the list: a face by its place would walk it from the head each time.
   int i = 0;
+  ProgressTicker tick;
   for (const PolyElement* face = poly->mFaces.mHead; face && i < poly->mFaces.mCount; face = face->mNext, ++i) {
+    (void)tick();
     if (face->HasFlag(kElementInf)) continue;
     for (int k = 0; k < face->mNumSides; ++k) {
       const PolyElement* corner = face->GetCorner(k);
@@ -462,7 +464,9 @@ bool CreateLines(FaceType* type, Outcome* why) {
     return face->HasFlag(kElementInf) || face->HasFlag(kElementCoplanar) || !face->mType ||
            face->mType->mCoplanarMaster;
   };
+  ProgressTicker tick;
   for (PolyElement* face = type->GetFirstPlaneFace(); face; face = face->mNext) {
+    if (!tick()) return false;
     if (skipped(face)) continue;
     // One face per plane cuts: the one of lowest index among the ring's cutting faces.
     bool lower = false;

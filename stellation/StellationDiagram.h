@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Outcome.h"
@@ -359,9 +360,31 @@ bool SetNeighPointers(FaceType* type, Outcome* why = nullptr);
 const char* CrossingsDisagree(const FaceType* type);
 bool CreateFacets(FaceType* type);
 bool JoinCoincidentVertices(FaceType* type, int i, int n);
+// The face whose frame a face reads its diagram in: itself, or for a face of a coplanar
+// copy the first face of the diagram's type after it round its coplanar ring (itself
+// where none is). Found for the faces of a whole ring in one read of it, kept for the
+// faces the walk of one marking meets. The type is the face's diagram type (its own or
+// its coplanar master).
+class DiagramFrameFaces {
+public:
+  // Room for the faces of a list of the size, kept by their places in it.
+  explicit DiagramFrameFaces(size_t faces);
+  PolyElement* Of(PolyElement* face, const FaceType* type);
+
+private:
+  PolyElement* Known(const PolyElement* face) const;
+  void Keep(const PolyElement* face, PolyElement* frame);
+  std::vector<const PolyElement*> mOwners;
+  std::vector<PolyElement*> mFrames;
+  // Faces whose place does not name them alone.
+  std::unordered_map<const PolyElement*, PolyElement*> mOthers;
+};
 // Marks the corners on the original model's edges, from the face outwards; the corner of
-// the highest layer met, or null.
-SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag);
+// the highest layer met, or null. The walk crosses no edge between faces of one plane.
+SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag, DiagramFrameFaces& frames);
+// The faces of coplanar rings read, since the start, in search of the face whose frame
+// a face of a coplanar copy reads its diagram in.
+uint64_t CountFrameFaceSearchSteps();
 // Sets the symmetry-axis flags of the type's inner points from where they lie in space.
 void MarkPointsOnAxes(FaceType* type);
 

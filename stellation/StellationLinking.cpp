@@ -28,6 +28,7 @@ namespace corvia {
 namespace detail_StellationLinking {
 
 constexpr int kMaxWalkSteps = 100000;
+uint64_t gFrameFaceSearchSteps = 0;
 constexpr const char* kCrossingsDisagree =
     "This model could not be stellated: the planes of its faces cross one\n"
     "another in points so near together that the diagrams of two faces do\n"
@@ -602,7 +603,69 @@ bool JoinCoincidentVertices(FaceType* type, int i, int n) {
 
 // ---- Original edges --------------------------------------------------------------------------------
 
-SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
+DiagramFrameFaces::DiagramFrameFaces(size_t faces) : mOwners(faces, nullptr), mFrames(faces, nullptr) {}
+
+PolyElement* DiagramFrameFaces::Known(const PolyElement* face) const {
+  const auto at = static_cast<size_t>(face->mIndex);
+  if (face->mIndex >= 0 && at < mOwners.size() && mOwners[at] == face) return mFrames[at];
+  const auto other = mOthers.find(face);
+  return other != mOthers.end() ? other->second : nullptr;
+}
+
+void DiagramFrameFaces::Keep(const PolyElement* face, PolyElement* frame) {
+  const auto at = static_cast<size_t>(face->mIndex);
+  if (face->mIndex >= 0 && at < mOwners.size() && (!mOwners[at] || mOwners[at] == face)) {
+    mOwners[at] = face;
+    mFrames[at] = frame;
+  } else {
+    mOthers[face] = frame;
+  }
+}
+
+PolyElement* DiagramFrameFaces::Of(PolyElement* face, const FaceType* type) {
+  using namespace detail_StellationLinking;
+  if (face->mType == type || !face->mCoplanarNext) return face;
+  if (PolyElement* known = Known(face)) return known;
+  // The ring read once from the face on: round to the face, or to the end of an open
+  // chain. A chain that runs into a loop without the face (longer than the list could
+  // hold) is walked for the face alone.
+  std::vector<PolyElement*> ring{face};
+  const size_t limit = mOwners.size() + 1;
+  PolyElement* member = face->mCoplanarNext;
+  for (; member && member != face && ring.size() <= limit; member = member->mCoplanarNext) {
+    ++gFrameFaceSearchSteps;
+    ring.push_back(member);
+  }
+  const bool closed = member == face;
+  if (member && !closed) {
+    member = face->mCoplanarNext;
+    for (int steps = 0; member && member != face && steps < kMaxWalkSteps; ++steps, member = member->mCoplanarNext) {
+      ++gFrameFaceSearchSteps;
+      if (member->mType == type) return member;
+    }
+    return face;
+  }
+  // From the last place back, the nearest face of the type ahead of each: past the end
+  // of a closed ring the places count on round it, and a face finds none further than
+  // the walk went or round to itself.
+  const size_t n = ring.size();
+  constexpr size_t kNone = SIZE_MAX;
+  size_t ahead = kNone;
+  PolyElement* frame = face;
+  for (size_t p = closed ? 2 * n : n; p-- > 0;) {
+    PolyElement* at = ring[p % n];
+    if (p < n && at->mType != type && DiagramTypeOf(at) == type) {
+      const size_t distance = ahead == kNone ? kNone : ahead - p;
+      const bool found = distance < n && distance <= static_cast<size_t>(kMaxWalkSteps);
+      Keep(at, found ? ring[ahead % n] : at);
+      if (p == 0 && found) frame = ring[ahead % n];
+    }
+    if (at->mType == type) ahead = p;
+  }
+  return frame;
+}
+
+SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag, DiagramFrameFaces& frames) {
   using namespace detail_StellationLinking;
   if (!face) return nullptr;
   SegVert* highest = nullptr;
@@ -616,17 +679,7 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
     if (!type || !type->mLineEqns) continue;
     // A face of a coplanar copy reads the diagram in the frame of the master's face in
     // its plane.
-    PolyElement* frameFace = current;
-    if (current->mType != type) {
-      PolyElement* member = current->mCoplanarNext;
-      for (int steps = 0; member && member != current && steps < kMaxWalkSteps; ++steps) {
-        if (member->mType == type) {
-          frameFace = member;
-          break;
-        }
-        member = member->mCoplanarNext;
-      }
-    }
+    PolyElement* frameFace = frames.Of(current, type);
     Transform3D toFace;
     frameFace->GetWorldToFace(toFace, false);
     const int n = current->mNumSides;
@@ -674,6 +727,10 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag) {
     }
   }
   return highest;
+}
+
+uint64_t CountFrameFaceSearchSteps() {
+  return detail_StellationLinking::gFrameFaceSearchSteps;
 }
 
 // ---- Lists ------------------------------------------------------------------------------------------

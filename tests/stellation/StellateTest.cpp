@@ -71,6 +71,26 @@ bool BuildGeodesicSphere(corvia::Poly& poly, int n) {
   return simple && CreatePoly(*simple, &poly, false, false);
 }
 
+// What the set-up marks from the original model's edges, read off the block in order:
+// each diagram corner's edge marks, each cell's mark of lying inside the model.
+uint64_t OriginalMarksHash(const FaceTypeBlock* block) {
+  uint64_t hash = 1469598103934665603ull;
+  auto add = [&hash](uint64_t v) { hash = (hash ^ v) * 1099511628211ull; };
+  for (const corvia::FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    for (const corvia::StellationSegment* s = type->mFirstSegment; s; s = s->mNext) {
+      const corvia::SegVert* c = s->mFirst;
+      do {
+        add(c->mFlags & (corvia::kSegVertOriginalEdge | corvia::kSegVertOriginalEdge2));
+        c = c->mNext;
+      } while (c != s->mFirst);
+    }
+  }
+  for (const StellationCell* c = block->mFirstCell; c && c != block->mOuterCell; c = c->mNext) {
+    add(c->mFlags & corvia::kCellOriginal);
+  }
+  return hash;
+}
+
 }  // namespace test_Stellate
 
 // Above a complexity of 150000 the user is asked first, with the words for the size;
@@ -587,6 +607,95 @@ TEST(Stellate, AFileModelWhoseFacesStartOnMirroredCornersStellates) {
   EXPECT_TRUE(Stellate(&poly, poly.mBaseBlock.get(), false).done());
   EXPECT_EQ(poly.mBaseBlock->CountAllCells(), model.Stellated()->CountAllCells());
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
+}
+
+// The corners on the original model's edges are marked from faces that share a plane
+// with many others of many types: each face of a coplanar copy finds the face whose
+// frame it reads the diagram in, and each copy type finds its master's plane, from one
+// read of each plane, not by walks round it per face or per type. On the cube cut into
+// 3,456 triangles and on subdivided stars, the marks and the cells inside the model are
+// those the walks gave (hashes recorded with them).
+TEST(Stellate, OriginalEdgesOfManyFacesInAPlaneAreMarkedByOneReadOfThePlane) {
+  using namespace test_Stellate;
+  struct Case {
+    const char* configuration;
+    int parts;
+    uint64_t marks;
+  };
+  for (const Case& c : {Case{"4.4.4", 12, 7104248798210319513ull}, Case{"5/2.5/2.5/2", 2, 167125601333238419ull},
+                        Case{"3.5/2.3.5/2", 2, 11235887875237090971ull}}) {
+    SCOPED_TRACE(c.configuration);
+    ConfigModel solid(c.configuration);
+    ASSERT_TRUE(solid.built);
+    std::unique_ptr<corvia::SimplePoly> simple = solid.poly.Subdivide(0, c.parts);
+    corvia::Poly poly;
+    ASSERT_TRUE(simple && CreatePoly(*simple, &poly, false, false));
+    const uint64_t frameSteps = corvia::CountFrameFaceSearchSteps();
+    const uint64_t walkSteps = corvia::PolyElement::CountCoplanarWalkSteps();
+    ASSERT_TRUE(Stellate(&poly, poly.mBaseBlock.get(), false).done());
+    ASSERT_TRUE(poly.mBaseBlock->IsStellated());
+    // On the cube, a walk round the plane from each face read 983,268 faces; one from
+    // each type's first face 41,184.
+    EXPECT_LE(corvia::CountFrameFaceSearchSteps() - frameSteps, static_cast<uint64_t>(poly.mFaces.mCount));
+    EXPECT_EQ(corvia::PolyElement::CountCoplanarWalkSteps() - walkSteps, 0u);
+    EXPECT_EQ(OriginalMarksHash(poly.mBaseBlock.get()), c.marks);
+  }
+}
+
+// The marking of the original edges reports as it goes, and a Cancel there ends the
+// set-up as a cancel: on the cube cut into 3,456 triangles, several reports come while
+// the walk has marked some of the faces and not all, the cancel at the first of them
+// ends the set-up, and no face keeps the walk's mark.
+TEST(Stellate, MarkingTheOriginalEdgesReportsAndEndsAtACancel) {
+  using namespace test_Stellate;
+  ConfigModel cube("4.4.4");
+  ASSERT_TRUE(cube.built);
+  std::unique_ptr<corvia::SimplePoly> simple = cube.poly.Subdivide(0, 12);
+  corvia::Poly poly;
+  ASSERT_TRUE(simple && CreatePoly(*simple, &poly, false, false));
+  FaceTypeBlock* block = poly.mBaseBlock.get();
+  auto walked = [&poly] {
+    int marked = 0;
+    for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
+      marked += f->HasFlag(corvia::kElementVisitMark) ? 1 : 0;
+    }
+    return marked;
+  };
+  corvia::testing::TickingClock clock(0.1);
+  corvia::platform::ServiceSet services = corvia::platform::Services();
+  services.clock = &clock;
+  const corvia::platform::ServiceSet previous = corvia::platform::InstallServices(services);
+  auto& progress = corvia::testing::Platform().progress;
+  int partway = 0;
+  bool cancel = false;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    const int marked = walked();
+    if (state.caption != "Marking the original edges." || marked == 0 || marked == poly.mFaces.mCount) return;
+    ++partway;
+    if (cancel) state.cancel = true;
+  };
+  const auto stellate = [&] {
+    block->Clear(false);
+    block->mStellationRefused = 0;
+    partway = 0;
+    corvia::ProgressScope scope;
+    (void)Stellate(&poly, block, false);
+    progress.Current()->cancel = false;
+  };
+  stellate();
+  EXPECT_TRUE(block->IsStellated());
+  EXPECT_GE(partway, 4);
+  cancel = true;
+  stellate();
+  progress.Current()->onPump = nullptr;
+  corvia::platform::InstallServices(previous);
+  EXPECT_EQ(partway, 1);
+  EXPECT_FALSE(block->IsStellated());
+  EXPECT_EQ(block->mFirstCell, nullptr);
+  EXPECT_EQ(walked(), 0);
+  EXPECT_FALSE(corvia::IsProgressActive());
+  EXPECT_EQ(CountTitled("Internal Error"), 0);
+  EXPECT_EQ(CountTitled("Error"), 0);
 }
 
 // Star models with their faces subdivided have several faces in each plane: the edges
