@@ -9,6 +9,7 @@
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
 #include "model/FaceImageAttach.h"
+#include "model/FaceTypeBlock.h"
 #include "model/PolyFwd.h"
 #include "symmetry/SymGroup.h"
 #include "symmetry/SymOperations.h"
@@ -162,25 +163,16 @@ int PolyElement::CountCoplanar() const {
   return count;
 }
 
-namespace detail_PolyElement {
-uint64_t gCoplanarWalkSteps = 0;
-}  // namespace detail_PolyElement
-
 bool PolyElement::IsCoplanarWith(const PolyElement* other) const {
   if (other == this) return true;
   if (!other) return false;
   const int limit = RingWalkLimit();
   int steps = 0;
-  for (const PolyElement* element = other->mCoplanarNext; element && element != other && steps < limit;
-       element = element->mCoplanarNext, ++steps) {
-    ++detail_PolyElement::gCoplanarWalkSteps;
-    if (element == this) return true;
-  }
-  return false;
-}
-
-uint64_t PolyElement::CountCoplanarWalkSteps() {
-  return detail_PolyElement::gCoplanarWalkSteps;
+  const PolyElement* element = other->mCoplanarNext;
+  for (; element && element != other && steps < limit && element != this; element = element->mCoplanarNext) ++steps;
+  const bool found = element == this && steps < limit;
+  AddWholeWalkSteps(static_cast<uint64_t>(steps) + (found ? 1 : 0));
+  return found;
 }
 
 PolyElement* PolyElement::GetFirstUnskipped(PolyElement* element) {

@@ -78,9 +78,8 @@ class PolyElement : public PolyItem {
 
   // ---- Coplanar ring ------------------------------------------------------------------
   int CountCoplanar() const;
+  // The ring members read count among the whole walks' steps (CountWholeWalkSteps).
   bool IsCoplanarWith(const PolyElement* other) const;
-  // The ring members IsCoplanarWith has read since the start.
-  static uint64_t CountCoplanarWalkSteps();
   // This element when null, in no ring or without the Skip flag; else the first ring
   // member after it without Skip (itself when all have it).
   static PolyElement* GetFirstUnskipped(PolyElement* element);

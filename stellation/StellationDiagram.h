@@ -382,9 +382,6 @@ private:
 // Marks the corners on the original model's edges, from the face outwards; the corner of
 // the highest layer met, or null. The walk crosses no edge between faces of one plane.
 SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag, DiagramFrameFaces& frames);
-// The faces of coplanar rings read, since the start, in search of the face whose frame
-// a face of a coplanar copy reads its diagram in.
-uint64_t CountFrameFaceSearchSteps();
 // Sets the symmetry-axis flags of the type's inner points from where they lie in space.
 void MarkPointsOnAxes(FaceType* type);
 

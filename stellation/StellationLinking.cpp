@@ -28,7 +28,6 @@ namespace corvia {
 namespace detail_StellationLinking {
 
 constexpr int kMaxWalkSteps = 100000;
-uint64_t gFrameFaceSearchSteps = 0;
 constexpr const char* kCrossingsDisagree =
     "This model could not be stellated: the planes of its faces cross one\n"
     "another in points so near together that the diagrams of two faces do\n"
@@ -632,18 +631,17 @@ PolyElement* DiagramFrameFaces::Of(PolyElement* face, const FaceType* type) {
   std::vector<PolyElement*> ring{face};
   const size_t limit = mOwners.size() + 1;
   PolyElement* member = face->mCoplanarNext;
-  for (; member && member != face && ring.size() <= limit; member = member->mCoplanarNext) {
-    ++gFrameFaceSearchSteps;
-    ring.push_back(member);
-  }
+  for (; member && member != face && ring.size() <= limit; member = member->mCoplanarNext) ring.push_back(member);
+  AddWholeWalkSteps(ring.size() - 1);
   const bool closed = member == face;
   if (member && !closed) {
     member = face->mCoplanarNext;
-    for (int steps = 0; member && member != face && steps < kMaxWalkSteps; ++steps, member = member->mCoplanarNext) {
-      ++gFrameFaceSearchSteps;
-      if (member->mType == type) return member;
+    int steps = 0;
+    for (; member && member != face && steps < kMaxWalkSteps; ++steps, member = member->mCoplanarNext) {
+      if (member->mType == type) break;
     }
-    return face;
+    AddWholeWalkSteps(static_cast<uint64_t>(steps) + (member && member != face && steps < kMaxWalkSteps ? 1 : 0));
+    return member && member != face && steps < kMaxWalkSteps ? member : face;
   }
   // From the last place back, the nearest face of the type ahead of each: past the end
   // of a closed ring the places count on round it, and a face finds none further than
@@ -727,10 +725,6 @@ SegVert* MarkOriginalEdges(PolyElement* face, uint32_t flag, DiagramFrameFaces& 
     }
   }
   return highest;
-}
-
-uint64_t CountFrameFaceSearchSteps() {
-  return detail_StellationLinking::gFrameFaceSearchSteps;
 }
 
 // ---- Lists ------------------------------------------------------------------------------------------

@@ -630,14 +630,13 @@ TEST(Stellate, OriginalEdgesOfManyFacesInAPlaneAreMarkedByOneReadOfThePlane) {
     std::unique_ptr<corvia::SimplePoly> simple = solid.poly.Subdivide(0, c.parts);
     corvia::Poly poly;
     ASSERT_TRUE(simple && CreatePoly(*simple, &poly, false, false));
-    const uint64_t frameSteps = corvia::CountFrameFaceSearchSteps();
-    const uint64_t walkSteps = corvia::PolyElement::CountCoplanarWalkSteps();
+    const uint64_t walked = corvia::CountWholeWalkSteps();
     ASSERT_TRUE(Stellate(&poly, poly.mBaseBlock.get(), false).done());
     ASSERT_TRUE(poly.mBaseBlock->IsStellated());
     // On the cube, a walk round the plane from each face read 983,268 faces; one from
     // each type's first face 41,184.
-    EXPECT_LE(corvia::CountFrameFaceSearchSteps() - frameSteps, static_cast<uint64_t>(poly.mFaces.mCount));
-    EXPECT_EQ(corvia::PolyElement::CountCoplanarWalkSteps() - walkSteps, 0u);
+    // The rings read count with the set-up's other walks of a whole ring, a few hundred.
+    EXPECT_LE(corvia::CountWholeWalkSteps() - walked, 2u * static_cast<uint64_t>(poly.mFaces.mCount));
     EXPECT_EQ(OriginalMarksHash(poly.mBaseBlock.get()), c.marks);
   }
 }
