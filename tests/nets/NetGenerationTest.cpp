@@ -414,6 +414,24 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   ExpectValidNets(model, "cube cut into 12 parts");
 }
 
+// The facelets of that cube are made answering the window along its faces, not only at
+// each kind of face.
+TEST_F(NetGenerationTest, TheFaceletsOfAFinelyCutCubeAreMadeAnsweringTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  const TickingClockScope ticking;
+  int pumps = 0;
+  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
+  const Model3D model(&cut, false);
+  ASSERT_EQ(n::AllFacelets(model).size(), 3456u);
+  // A report at each kind of vertex, at each kind of face and twice more at each as
+  // its edges are linked; besides those, the coplanar rings of the flat faces are
+  // filed and freed with reports along them.
+  int types = 0;
+  for (const Face3DType* t = model.mFaceTypes; t; t = t->mNext) ++types;
+  EXPECT_GE(pumps, 1 + model.mNumVertTypes + 3 * types + 3456 / static_cast<int>(ProgressTicker::kPasses));
+}
+
 // The one net of that cube, measured for its box: the sort of its outline's ten
 // thousand points answers the window as it goes, not only once it is done.
 TEST_F(NetGenerationTest, TheBoxOfALargeNetIsMeasuredAnsweringTheWindow) {
