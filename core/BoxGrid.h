@@ -12,6 +12,7 @@
 // list links), not a block per cell: a grid of millions of boxes is made and freed
 // with a few allocations.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -71,7 +72,7 @@ class BoxGrid {
   double mCell;
   std::vector<Record> mRecords;
   std::vector<Cell> mCells;  // a power of two of slots, at most half filled
-  size_t mFilledCells = 0;
+  std::size_t mFilledCells = 0;
   std::vector<Link> mLinks;
   uint32_t mFreeLink = kNone;
   std::vector<uint32_t> mWide;
