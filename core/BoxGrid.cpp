@@ -12,6 +12,13 @@ constexpr double kMaxCellsPerSide = 16.0;
 // Cell numbers stay well inside 32 bits of the key.
 constexpr double kMaxCell = 1.0e9;
 
+size_t Slot(uint64_t key, size_t mask) {
+  key ^= key >> 33;
+  key *= 0xff51afd7ed558ccdULL;
+  key ^= key >> 33;
+  return static_cast<size_t>(key) & mask;
+}
+
 void Drop(std::vector<uint32_t>& list, uint32_t id) {
   const auto at = std::find(list.begin(), list.end(), id);
   if (at == list.end()) return;
@@ -42,6 +49,79 @@ bool BoxGrid::CellRange(const double* least, const double* largest, int64_t* ran
   return true;
 }
 
+uint32_t BoxGrid::FindCell(uint64_t key) const {
+  if (mCells.empty()) return kNone;
+  const size_t mask = mCells.size() - 1;
+  for (size_t slot = detail_BoxGrid::Slot(key, mask);; slot = (slot + 1) & mask) {
+    if (mCells[slot].head == kNone) return kNone;
+    if (mCells[slot].key == key) return static_cast<uint32_t>(slot);
+  }
+}
+
+void BoxGrid::FileInCell(uint64_t key, uint32_t id) {
+  if (2 * (mFilledCells + 1) > mCells.size()) {
+    // Grown fourfold, every cell placed again (its list goes with it).
+    std::vector<Cell> old(std::max<size_t>(64, 4 * mCells.size()));
+    old.swap(mCells);
+    const size_t mask = mCells.size() - 1;
+    for (const Cell& cell : old) {
+      if (cell.head == kNone) continue;
+      size_t slot = detail_BoxGrid::Slot(cell.key, mask);
+      while (mCells[slot].head != kNone) slot = (slot + 1) & mask;
+      mCells[slot] = cell;
+    }
+  }
+  const size_t mask = mCells.size() - 1;
+  size_t slot = detail_BoxGrid::Slot(key, mask);
+  while (mCells[slot].head != kNone && mCells[slot].key != key) slot = (slot + 1) & mask;
+  Cell& cell = mCells[slot];
+  if (cell.head == kNone) {
+    cell.key = key;
+    ++mFilledCells;
+  }
+  uint32_t link = mFreeLink;
+  if (link != kNone) {
+    mFreeLink = mLinks[link].next;
+    mLinks[link] = {id, cell.head};
+  } else {
+    link = static_cast<uint32_t>(mLinks.size());
+    mLinks.push_back({id, cell.head});
+  }
+  cell.head = link;
+}
+
+void BoxGrid::DropFromCell(uint64_t key, uint32_t id) {
+  const uint32_t slot = FindCell(key);
+  if (slot == kNone) return;
+  for (uint32_t* at = &mCells[slot].head; *at != kNone; at = &mLinks[*at].next) {
+    if (mLinks[*at].id != id) continue;
+    const uint32_t link = *at;
+    *at = mLinks[link].next;
+    mLinks[link].next = mFreeLink;
+    mFreeLink = link;
+    break;
+  }
+  if (mCells[slot].head == kNone) EmptySlot(slot);
+}
+
+void BoxGrid::EmptySlot(uint32_t slot) {
+  // The cells after it in the probe run move back, so that every search still
+  // reaches its cell before an empty slot.
+  const size_t mask = mCells.size() - 1;
+  size_t hole = slot;
+  mCells[hole].head = kNone;
+  --mFilledCells;
+  for (size_t next = (hole + 1) & mask; mCells[next].head != kNone; next = (next + 1) & mask) {
+    const size_t home = detail_BoxGrid::Slot(mCells[next].key, mask);
+    // Whether home lies cyclically in (hole, next]: then the cell stays.
+    const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+    if (stays) continue;
+    mCells[hole] = mCells[next];
+    mCells[next].head = kNone;
+    hole = next;
+  }
+}
+
 void BoxGrid::Insert(uint32_t id, const double* least, const double* largest) {
   if (Contains(id)) Remove(id);
   if (id >= mRecords.size()) mRecords.resize(static_cast<size_t>(id) + 1);
@@ -63,7 +143,7 @@ void BoxGrid::Insert(uint32_t id, const double* least, const double* largest) {
   record.x1 = range[2];
   record.y1 = range[3];
   for (int64_t x = record.x0; x <= record.x1; ++x) {
-    for (int64_t y = record.y0; y <= record.y1; ++y) mCells[Key(x, y)].push_back(id);
+    for (int64_t y = record.y0; y <= record.y1; ++y) FileInCell(Key(x, y), id);
   }
 }
 
@@ -76,12 +156,7 @@ void BoxGrid::Remove(uint32_t id) {
     return;
   }
   for (int64_t x = record.x0; x <= record.x1; ++x) {
-    for (int64_t y = record.y0; y <= record.y1; ++y) {
-      const auto cell = mCells.find(Key(x, y));
-      if (cell == mCells.end()) continue;
-      detail_BoxGrid::Drop(cell->second, id);
-      if (cell->second.empty()) mCells.erase(cell);
-    }
+    for (int64_t y = record.y0; y <= record.y1; ++y) DropFromCell(Key(x, y), id);
   }
 }
 
@@ -108,17 +183,14 @@ void BoxGrid::Query(const double* least, const double* largest, double tolerance
   int64_t range[4];
   const bool bounded = CellRange(lo, hi, range);
   if (!bounded || static_cast<double>(range[2] - range[0] + 1) * static_cast<double>(range[3] - range[1] + 1) >
-                      static_cast<double>(mCells.size())) {
+                      static_cast<double>(mFilledCells)) {
     // A box over more cells than are filled: the filled ones.
-    for (const auto& [key, ids] : mCells) {
-      for (uint32_t id : ids) take(id);
-    }
+    for (size_t slot = 0; slot < mCells.size(); ++slot) ForEachInCell(static_cast<uint32_t>(slot), take);
   } else {
     for (int64_t x = range[0]; x <= range[2]; ++x) {
       for (int64_t y = range[1]; y <= range[3]; ++y) {
-        const auto cell = mCells.find(Key(x, y));
-        if (cell == mCells.end()) continue;
-        for (uint32_t id : cell->second) take(id);
+        const uint32_t slot = FindCell(Key(x, y));
+        if (slot != kNone) ForEachInCell(slot, take);
       }
     }
   }

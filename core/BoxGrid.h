@@ -7,9 +7,13 @@
 // The grid files numbers (ids) that the caller gives, small and dense (they index a
 // table), with the box each had when it was filed; boxes can be filed and taken out
 // at any time.
+//
+// The cells' lists live in two blocks of memory (an open table of cells and a pool of
+// list links), not a block per cell: a grid of millions of boxes is made and freed
+// with a few allocations.
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace corvia {
@@ -41,12 +45,36 @@ class BoxGrid {
     bool wide = false;
   };
 
+  static constexpr uint32_t kNone = 0xffffffffu;
+  // A filled cell of the open table (empty: head is kNone), its ids linked through
+  // the pool.
+  struct Cell {
+    uint64_t key = 0;
+    uint32_t head = kNone;
+  };
+  struct Link {
+    uint32_t id;
+    uint32_t next;
+  };
+
   bool CellRange(const double* least, const double* largest, int64_t* range) const;
   static uint64_t Key(int64_t x, int64_t y);
+  // The cell's slot in the table, or kNone.
+  uint32_t FindCell(uint64_t key) const;
+  void FileInCell(uint64_t key, uint32_t id);
+  void DropFromCell(uint64_t key, uint32_t id);
+  void EmptySlot(uint32_t slot);
+  template <typename Visit>
+  void ForEachInCell(uint32_t slot, Visit&& visit) const {
+    for (uint32_t link = mCells[slot].head; link != kNone; link = mLinks[link].next) visit(mLinks[link].id);
+  }
 
   double mCell;
   std::vector<Record> mRecords;
-  std::unordered_map<uint64_t, std::vector<uint32_t>> mCells;
+  std::vector<Cell> mCells;  // a power of two of slots, at most half filled
+  std::size_t mFilledCells = 0;
+  std::vector<Link> mLinks;
+  uint32_t mFreeLink = kNone;
   std::vector<uint32_t> mWide;
   uint32_t mStamp = 0;
   uint64_t mRead = 0;

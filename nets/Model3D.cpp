@@ -449,9 +449,13 @@ namespace detail_Model3D {
 // a walk round the ring would find it, found without the walk.
 class RingFacelets {
  public:
-  explicit RingFacelets(const ElementList* faces) {
+  // A finely cut model has rings of hundreds of thousands of faces: they are filed
+  // answering the window, and a cancel stops the filing (false).
+  bool Fill(const ElementList* faces) {
     const int limit = faces ? faces->mCount : 0;
+    ProgressTicker tick;
     for (PolyElement* e = faces ? faces->mHead : nullptr; e; e = e->mNext) {
+      if (!tick()) return false;
       if (!e->mCoplanarNext || mPlace.count(e)) continue;
       const int32_t ring = static_cast<int32_t>(mRings.size());
       mRings.emplace_back();
@@ -465,6 +469,28 @@ class RingFacelets {
         mRings.back().push_back(m);
         m = m->mCoplanarNext;
       } while (m && m != e && steps++ < limit);
+    }
+    return true;
+  }
+  // Frees the filed places in turns between reports, before the destructor (which
+  // must not report) would free them all at once. No cancel is taken here: the
+  // caller's next report hears it.
+  void Release() {
+    const ProgressShield noCancelHere;
+    constexpr size_t kPerTurn = 4096;
+    while (!mPlace.empty()) {
+      auto end = mPlace.begin();
+      for (size_t k = 0; k < kPerTurn && end != mPlace.end(); ++k) ++end;
+      mPlace.erase(mPlace.begin(), end);
+      (void)ProgressTick();
+    }
+    while (!mMade.empty()) {
+      std::set<int32_t>& made = mMade.back();
+      auto end = made.begin();
+      for (size_t k = 0; k < kPerTurn && end != made.end(); ++k) ++end;
+      made.erase(made.begin(), end);
+      if (made.empty()) mMade.pop_back();
+      (void)ProgressTick();
     }
   }
   // Whether the face is in a ring; for a face alone Face3D::Create looks itself.
@@ -493,7 +519,8 @@ class RingFacelets {
 
 bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   using namespace detail_Model3D;
-  RingFacelets ringFacelets(ownBlock ? ownBlock->GetPlaneModel() : nullptr);
+  RingFacelets ringFacelets;
+  if (!ringFacelets.Fill(ownBlock ? ownBlock->GetPlaneModel() : nullptr)) return false;
   const SymGroup* group = mPoly->mSymGroup;
   std::vector<std::array<double, 9>> rotations;
   SymRotationIterator it;
@@ -502,10 +529,13 @@ bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
   while (GetNextSymmetryRotation(group, it, true, matrix.data())) rotations.push_back(matrix);
   if (rotations.empty()) rotations.push_back({1, 0, 0, 0, 1, 0, 0, 0, 1});
   FaceletShare share(1, ownBlock);
+  // A type of many faces answers the window along them too.
+  ProgressTicker tick;
   for (FaceType* faceType = ownBlock ? ownBlock->mFirstFaceType : nullptr; faceType; faceType = faceType->mNext) {
     if (!GoOn(ProgressTick(share.Next()))) return false;
     std::vector<FaceRing> rings;
     for (PolyElement* face = faceType->mFirstFace; face; face = face->mNextOfType) {
+      if (!tick()) return false;
       FaceRing ring = MakeFaceRing(face, group);
       if (ring.points.size() >= 6) rings.push_back(std::move(ring));
     }
@@ -514,6 +544,8 @@ bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
     // its own. Each facelet is its class's outline placed by that rotation.
     std::vector<char> assigned(rings.size(), 0);
     for (size_t r = 0; r < rings.size(); ++r) {
+      // A type is made whole or not at all.
+      if (!tick()) return false;
       if (assigned[r]) continue;
       assigned[r] = 1;
       const FaceRing& shape = rings[r];
@@ -578,6 +610,7 @@ bool Model3D::CreateFacesFromElements(FaceTypeBlock* ownBlock) {
       type->Triangulate(list);
     }
   }
+  ringFacelets.Release();
   return true;
 }
 

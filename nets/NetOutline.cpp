@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Progress.h"
 #include "nets/Edge3D.h"
 #include "nets/Face3D.h"
 #include "nets/Net.h"
@@ -117,7 +118,15 @@ uint32_t NetOutline::IdOf(Edge3D* edge) {
     while (slots < 4 * mEdges.size()) slots *= 2;
     mIdKeys.assign(slots, nullptr);
     mIdValues.assign(slots, 0);
-    for (size_t k = 0; k < mEdges.size(); ++k) PlaceId(mEdges[k], static_cast<uint32_t>(k));
+    // The outline of a net of a million facelets has millions of ids to place again:
+    // the window answers along them. No cancel is taken here, where the caller cannot
+    // stop; its next report hears it.
+    const ProgressShield noCancelHere;
+    ProgressTicker tick;
+    for (size_t k = 0; k < mEdges.size(); ++k) {
+      (void)tick();
+      PlaceId(mEdges[k], static_cast<uint32_t>(k));
+    }
   } else {
     PlaceId(edge, id);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/BoxGrid.h"
+#include "tests/support/AllocationHook.h"
 
 namespace {
 
@@ -84,4 +85,30 @@ TEST(BoxGrid, BoxesThatAreNoBoxesAreFoundByEverySearch) {
   grid.Remove(7);
   grid.Query(least, largest, 0.0, found);
   EXPECT_TRUE(found.empty());
+}
+
+// A grid of many boxes, each in cells of its own, is made, searched, thinned and freed
+// with a few blocks of memory: not a block per cell, which its owner's end would free
+// one by one.
+TEST(BoxGrid, ManyBoxesTakeAFewBlocksOfMemory) {
+  constexpr uint32_t kSide = 100;
+  corvia::testing::ResetAllocationCount();
+  corvia::testing::CountAllocations(true);
+  {
+    corvia::BoxGrid grid(1.0);
+    for (uint32_t k = 0; k < kSide * kSide; ++k) {
+      const double least[2] = {k % kSide + 0.25, k / kSide + 0.25};
+      const double largest[2] = {least[0] + 0.5, least[1] + 0.5};
+      grid.Insert(k, least, largest);
+    }
+    std::vector<uint32_t> found;
+    const double least[2] = {10.5, 20.5}, largest[2] = {10.5, 20.5};
+    grid.Query(least, largest, 0.0, found);
+    EXPECT_EQ(found, (std::vector<uint32_t>{20 * kSide + 10}));
+    for (uint32_t k = 0; k < kSide * kSide; k += 2) grid.Remove(k);
+    grid.Query(least, largest, 0.0, found);
+    EXPECT_TRUE(found.empty());
+  }
+  corvia::testing::CountAllocations(false);
+  EXPECT_LT(corvia::testing::CountedAllocations(), 100u);
 }

@@ -16,6 +16,7 @@
 #include "model/CreatePoly.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Subdivision.h"
+#include "nets/NetOutline.h"
 #include "platform/Services.h"
 #include "tests/nets/NetChecks.h"
 
@@ -412,6 +413,49 @@ TEST_F(NetGenerationTest, TheNetsOfAFinelyCutCubeAnswerTheWindowAsTheyGrow) {
   ticking.reset();
   model.MakeNets();
   ExpectValidNets(model, "cube cut into 12 parts");
+}
+
+// The facelets of that cube are made answering the window along its faces, not only at
+// each kind of face.
+TEST_F(NetGenerationTest, TheFaceletsOfAFinelyCutCubeAreMadeAnsweringTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  const TickingClockScope ticking;
+  int pumps = 0;
+  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
+  const Model3D model(&cut, false);
+  ASSERT_EQ(n::AllFacelets(model).size(), 3456u);
+  // A report at each kind of vertex, at each kind of face and twice more at each as
+  // its edges are linked; besides those, the coplanar rings of the flat faces are
+  // filed and freed with reports along them.
+  int types = 0;
+  for (const Face3DType* t = model.mFaceTypes; t; t = t->mNext) ++types;
+  EXPECT_GE(pumps, 1 + model.mNumVertTypes + 3 * types + 3456 / static_cast<int>(ProgressTicker::kPasses));
+}
+
+// The outline of that cube's one net is filed answering the window as its table of
+// edgelets grows, not only once it is filed.
+TEST_F(NetGenerationTest, TheOutlineOfALargeNetIsFiledAnsweringTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  Model3D model(&cut, false);
+  model.MakeNets();
+  ASSERT_EQ(model.GetNumNets(), 1);
+  const Net& net = *model.GetNet(0);
+  int open = 0;
+  for (const Face3D* f = net.first; f; f = f->mNextInNet) {
+    for (int i = 0; i < f->GetNumEdges(); ++i) open += (f->mEdges[i].flags & kEdgeJoined) ? 0 : 1;
+  }
+  ASSERT_GT(open, 3000);
+  const TickingClockScope ticking;
+  int pumps = 0;
+  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
+  ProgressScope progress;
+  ASSERT_TRUE(ProgressTick());
+  pumps = 0;
+  NetOutline outline(NetOutline::CellSizeFor(net));
+  outline.Fill(net);
+  EXPECT_GE(pumps, open / static_cast<int>(ProgressTicker::kPasses));
 }
 
 // The one net of that cube, measured for its box: the sort of its outline's ten
