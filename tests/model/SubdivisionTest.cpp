@@ -19,6 +19,7 @@
 #include "core/Progress.h"
 #include "model/CoplanarFaces.h"
 #include "model/CreatePoly.h"
+#include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
 #include "model/FaceTypeBlock.h"
@@ -529,6 +530,41 @@ TEST_F(SubdividedCube, ALargeLatticeReportsBeforeItsRecordsAreMade) {
   ASSERT_GT(grown, faces * static_cast<long long>(sizeof(corvia::SimpleFace)));
   ASSERT_GE(atFirstReport, 0);
   EXPECT_LT(atFirstReport - before, grown / 10) << "of " << grown << " bytes";
+}
+
+// A large model's edge records are made in runs with a report after each (a million
+// and a half made at once held the window for half a second): the memory the process
+// holds grows by a run's worth between two reports, not by the array's.
+TEST_F(SubdividedCube, ALargeModelsEdgesAreMadeWithReportsBetween) {
+  const int n = 80;
+  ASSERT_TRUE(Make(n)) << outcome.text();
+  long long last = 0;
+  long long most = 0;
+  corvia::testing::Platform().progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    const long long now = ResidentBytes();
+    most = std::max(most, now - last);
+    last = now;
+  };
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    // The old edges go first: their memory freed would hide the new array's.
+    made_->ClearEdges();
+    last = ResidentBytes();
+    made_->CreateEdges();
+  }
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  const long long edges = 36LL * n * n;
+  ASSERT_EQ(made_->mNumEdges, edges);
+  EXPECT_LT(most, edges * static_cast<long long>(sizeof(corvia::Edge)) / 8) << "bytes between two reports";
+  for (corvia::PolyElement* f = made_->mFaces.mHead; f; f = f->mNext) {
+    for (int i = 0; i < f->mNumSides; ++i) {
+      const corvia::Edge* e = f->mEdges[i];
+      ASSERT_GE(corvia::Edge::GetIndex(e, made_.get()), 0) << f->GetIndex();
+      ASSERT_TRUE(e->Touches(f)) << f->GetIndex();
+    }
+  }
 }
 
 // The set-up's passes over the faces of a large model report along them, a few
