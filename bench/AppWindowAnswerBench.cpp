@@ -118,7 +118,12 @@
 //                              the model's edge array made at once 0.55 to 0.6 s, the end
 //                              of the command (the lattice freed, the progress window
 //                              closed) 0.3 s before the colours, the nets' faces, outline
-//                              files and tab grids 0.45 to 0.65 s each
+//                              files and tab grids 0.45 to 0.65 s each. The edge types'
+//                              images filed per run of types and the edge array made in
+//                              runs, each with reports between: 0.72 s, 0.78 s, 0.87 s
+//                              (load 9, 7, 8) at 35 to 54 s, in the nets' work, beside
+//                              0.73 s and 1.02 s (load 9, 7; the second at 7.4 s, in the
+//                              new model's set-up) with them made at once
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load

@@ -1,9 +1,14 @@
 #include "model/Edge.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
 
 #include "core/Globals.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/Face.h"
@@ -22,7 +27,46 @@ void Normalise(double* v) {
   const double length = std::sqrt(Dot(v, v));
   if (length > 0.0) Divide(v, v, length);
 }
+// The count of an edge array lies in front of its first edge.
+constexpr size_t kCountRoom = alignof(std::max_align_t);
+static_assert(kCountRoom >= sizeof(size_t) && kCountRoom % alignof(Edge) == 0);
 }  // namespace detail_Edge
+
+Edge* NewEdgeArray(size_t count) {
+  using detail_Edge::kCountRoom;
+  if (count == 0) return nullptr;
+  if (count > (std::numeric_limits<size_t>::max() - kCountRoom) / sizeof(Edge)) throw std::bad_array_new_length();
+  char* block = static_cast<char*>(::operator new(kCountRoom + count * sizeof(Edge)));
+  new (block) size_t(count);
+  Edge* edges = reinterpret_cast<Edge*>(block + kCountRoom);
+  const bool large = count > kEdgesPerReport;
+  size_t made = 0;
+  try {
+    if (!large) {
+      std::uninitialized_default_construct_n(edges, count);
+      return edges;
+    }
+    const ProgressShield noCancelHere;
+    while (made < count) {
+      const size_t run = std::min(kEdgesPerReport, count - made);
+      std::uninitialized_default_construct_n(edges + made, run);
+      made += run;
+      (void)ProgressTick();
+    }
+  } catch (...) {
+    std::destroy_n(edges, made);
+    ::operator delete(block);
+    throw;
+  }
+  return edges;
+}
+
+void FreeEdgeArray(Edge* edges) {
+  if (!edges) return;
+  char* block = reinterpret_cast<char*>(edges) - detail_Edge::kCountRoom;
+  std::destroy_n(edges, *std::launder(reinterpret_cast<size_t*>(block)));
+  ::operator delete(block);
+}
 
 Edge::Edge() {
   CopyFloat3(mColor, GetNewEdgeColor());

@@ -3,6 +3,7 @@
 // In the dual role the two faces are the ends and the two vertices the sides. Edges
 // live in one array owned by the model; an edge's number is its place there.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "model/PolyItem.h"
@@ -69,5 +70,13 @@ class Edge : public PolyItem {
   uint32_t mEdgeFlags = 0;
   int32_t mEdgeType = -1;
 };
+
+// An array of count fresh edges for a model (Poly::SetEdges takes it; FreeEdgeArray
+// ends it); null for none. A large model's edges are made in runs of kEdgesPerReport
+// with a report after each, so that the window answers (a million and a half took
+// half a second); a cancel is not taken here but left for the caller's next report.
+constexpr size_t kEdgesPerReport = 16384;
+Edge* NewEdgeArray(size_t count);
+void FreeEdgeArray(Edge* edges);
 
 }  // namespace corvia

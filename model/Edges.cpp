@@ -280,7 +280,7 @@ void Poly::CreateEdges() {
   CountEdges();
   detail_Edges::EdgeBuilder builder;
   builder.expected = mNumEdges;
-  builder.edges = mNumEdges > 0 ? new Edge[static_cast<size_t>(mNumEdges)] : nullptr;
+  builder.edges = mNumEdges > 0 ? NewEdgeArray(static_cast<size_t>(mNumEdges)) : nullptr;
   SetEdges(builder.edges, mNumEdges);
   mCurrentEdge = builder.edges;
 
@@ -393,7 +393,7 @@ bool Poly::TakeEdgeOrder(const std::vector<Edge*>& order, const std::vector<uint
       return false;
     }
   }
-  Edge* edges = new Edge[static_cast<size_t>(count)];
+  Edge* edges = NewEdgeArray(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     const Edge& from = *order[static_cast<size_t>(i)];
     Edge& to = edges[i];

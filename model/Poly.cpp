@@ -160,7 +160,7 @@ void Poly::Clear(bool final) {
   mSelectedElement = nullptr;
   mSelectedItem = nullptr;
   mCurrentEdge = nullptr;
-  delete[] mEdgeArray;
+  FreeEdgeArray(mEdgeArray);
   mEdgeArray = nullptr;
   mNumEdges = 0;
   delete[] mEdgeTypes;
@@ -329,7 +329,7 @@ void Poly::SetEdges(Edge* edges, int count) {
     mCurrentEdge = nullptr;
     if (mSelectedItem && mSelectedItem->IsEdge()) mSelectedItem = nullptr;
   }
-  delete[] mEdgeArray;
+  FreeEdgeArray(mEdgeArray);
   mEdgeArray = edges;
   mNumEdges = edges ? count : 0;
 }

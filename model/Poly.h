@@ -230,7 +230,7 @@ class Poly {
   // ---- Edges -----------------------------------------------------------------------------
   // Whether any edge carries a label.
   bool HasEdgeLabels() const { return mNumLabelledEdges > 0; }
-  // Replaces the edge array (the model owns it).
+  // Replaces the edge array, made by NewEdgeArray (the model owns it).
   void SetEdges(Edge* edges, int count);
 
   // ---- Derived models, transition timing, construction kit (Subdivision.cpp, Zonohedra.cpp, Transitions.cpp) ----

@@ -25,6 +25,16 @@ namespace detail_SimplePolyTopology {
 // The narrowest cells of the grid of edge-end images: far wider than the tolerance.
 constexpr double kEdgeEndCellSize = 100 * kPointTolerance;
 
+// The types whose edge-end images are filed in one grid.
+constexpr size_t kTypesPerGrid = 1024;
+
+// The positions of a run of images, numbered from first on, three doubles each.
+struct RunPositions {
+  const double* images;
+  size_t first;
+  const double* operator()(int32_t id) const { return images + 3 * (static_cast<size_t>(id) - first); }
+};
+
 // Cells of the grid of edge-end images about as wide as the edges of types
 // first to last (the middle of their lengths): a cell then holds the images at
 // a vertex or two, and the searches of neighbouring edges read the same cells.
@@ -38,6 +48,41 @@ double EdgeEndCellSize(const std::vector<std::unique_ptr<SimpEdgeType>>& types, 
   const auto middle = lengths.begin() + static_cast<long>(lengths.size() / 2);
   std::nth_element(lengths.begin(), middle, lengths.end());
   return std::max(kEdgeEndCellSize, std::sqrt(*middle));
+}
+
+// The images of end a of types first..last under every rotation, numbered per type
+// and rotation from the first type on. An occurrence reads only the images of its own
+// type: those of each run of kTypesPerGrid types are filed in a grid of their own, with
+// a report after each (a large model's million and a half images filed at once held the
+// window for half a second). A cancel is left for the caller's next report.
+std::vector<PointGrid<RunPositions>> FileEdgeEndImages(const std::vector<std::unique_ptr<SimpEdgeType>>& types,
+                                                       size_t first, size_t last,
+                                                       const std::vector<std::array<double, 9>>& rotations,
+                                                       const SimplePoly& poly) {
+  const size_t numRotations = rotations.size();
+  const double cellSize = EdgeEndCellSize(types, first, last);
+  std::vector<PointGrid<RunPositions>> grids;
+  std::vector<double> imageA;
+  for (size_t from = first; from < last && numRotations > 0; from += kTypesPerGrid) {
+    const size_t to = std::min(last, from + kTypesPerGrid);
+    const size_t firstImage = (from - first) * numRotations;
+    const size_t numImages = (to - from) * numRotations;
+    imageA.assign(3 * numImages, 0.0);
+    for (size_t t = from; t < to; ++t) {
+      for (size_t r = 0; r < numRotations; ++r) {
+        MatrixTimesVector(rotations[r].data(), &imageA[3 * ((t - from) * numRotations + r)],
+                          poly.VertAt(types[t]->a).pos);
+      }
+    }
+    // The grid keeps its own copy of the images.
+    PointGrid<RunPositions> images(cellSize, RunPositions{imageA.data(), firstImage});
+    images.Reserve(numImages);
+    for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(firstImage + image));
+    images.Finish();
+    grids.push_back(std::move(images));
+    (void)ProgressTick();
+  }
+  return grids;
 }
 
 bool IsZero(const double* v) { return std::fabs(v[0]) <= kPointTolerance && std::fabs(v[1]) <= kPointTolerance && std::fabs(v[2]) <= kPointTolerance; }
@@ -811,25 +856,11 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       std::copy(m, m + 9, rotations.back().begin());
     }
     const int numRotations = static_cast<int>(rotations.size());
-    // Per (type of the pass, rotation), three doubles each.
-    const size_t numImages = (passEnd - passStart) * static_cast<size_t>(numRotations);
     // The image of end b is worked out only for the few rotations that bring end
     // a to its place, from a copy of the ends b beside one another.
-    std::vector<double> imageA(3 * numImages), endB(3 * (passEnd - passStart));
-    for (size_t t = passStart; t < passEnd; ++t) {
-      const SimpEdgeType& type = *types[t];
-      std::copy_n(VertAt(type.b).pos, 3, &endB[3 * (t - passStart)]);
-      for (int r = 0; r < numRotations; ++r) {
-        const size_t image = (t - passStart) * static_cast<size_t>(numRotations) + static_cast<size_t>(r);
-        MatrixTimesVector(rotations[static_cast<size_t>(r)].data(), &imageA[3 * image], VertAt(type.a).pos);
-      }
-    }
-    PointGrid images(EdgeEndCellSize(types, passStart, passEnd), PackedPositions{imageA.data()});
-    images.Reserve(numImages);
-    for (size_t image = 0; image < numImages; ++image) images.Add(static_cast<int32_t>(image));
-    images.Finish();
-    // The grid holds its own copy of the images of end a.
-    std::vector<double>().swap(imageA);
+    std::vector<double> endB(3 * (passEnd - passStart));
+    for (size_t t = passStart; t < passEnd; ++t) std::copy_n(VertAt(types[t]->b).pos, 3, &endB[3 * (t - passStart)]);
+    const std::vector<PointGrid<RunPositions>> grids = FileEdgeEndImages(types, passStart, passEnd, rotations, *this);
     // Matches occurrence o of type t; each on its own, so in any order.
     auto matchOccurrence = [&](size_t t, size_t o) {
       SimpEdgeType& type = *types[t];
@@ -851,7 +882,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
       int32_t endMa = -1;
       for (const int32_t end : {p, q}) {
         const int32_t other = end == p ? q : p;
-        images.ForEachWithin(VertAt(end).pos, kPointTolerance, [&](int32_t image) {
+        grids[(t - passStart) / kTypesPerGrid].ForEachWithin(VertAt(end).pos, kPointTolerance, [&](int32_t image) {
           const size_t s = static_cast<size_t>(image);
           if (s < firstImage || s >= firstImage + static_cast<size_t>(numRotations)) return;
           const int r = static_cast<int>(s - firstImage);
@@ -893,6 +924,7 @@ std::vector<std::unique_ptr<SimpEdgeType>> SimplePoly::CreateEdgeTypes(const Sym
     // rotation at all each of them is a type of its own, which is what repeated
     // passes would give one at a time.
     for (size_t t = passStart; t < passEnd; ++t) {
+      (void)tick();
       std::vector<EdgeOccurrence> moved;
       SimpEdgeType& type = *types[t];
       std::vector<EdgeOccurrence> kept;

@@ -111,7 +111,7 @@ inline void BuildPoly(Poly& poly, const std::vector<Point>& points, const std::v
       }
     }
   }
-  Edge* edges = new Edge[records.size()];
+  Edge* edges = NewEdgeArray(records.size());
   for (size_t e = 0; e < records.size(); ++e) {
     edges[e].mVert1 = vertices[records[e][0]];
     edges[e].mVert2 = vertices[records[e][1]];

@@ -19,12 +19,14 @@
 #include "core/Progress.h"
 #include "model/CoplanarFaces.h"
 #include "model/CreatePoly.h"
+#include "model/Edge.h"
 #include "model/ElementFlags.h"
 #include "model/FaceDiagramCells.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
 #include "symmetry/FindSymmetries.h"
+#include "symmetry/SimpEdgeType.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
 #include "tests/model/PolyModels.h"
@@ -529,6 +531,66 @@ TEST_F(SubdividedCube, ALargeLatticeReportsBeforeItsRecordsAreMade) {
   ASSERT_GT(grown, faces * static_cast<long long>(sizeof(corvia::SimpleFace)));
   ASSERT_GE(atFirstReport, 0);
   EXPECT_LT(atFirstReport - before, grown / 10) << "of " << grown << " bytes";
+}
+
+// The most the memory the process holds grew between two reports of the work.
+long long MostGrowthBetweenReports(const std::function<void()>& work) {
+  long long last = 0;
+  long long most = 0;
+  corvia::testing::Platform().progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    const long long now = ResidentBytes();
+    most = std::max(most, now - last);
+    last = now;
+  };
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    last = ResidentBytes();
+    work();
+  }
+  corvia::testing::Platform().progress.Current()->onPump = nullptr;
+  return most;
+}
+
+// A large model's edge records, and the images of its edge types' ends under the
+// rotations that the symmetry search files, are made in runs with a report after each
+// (a million and a half of either made at once held the window for half a second): the
+// memory the process holds grows by a run's worth between two reports, not by the whole.
+TEST_F(SubdividedCube, ALargeModelsEdgesAndEdgeImagesAreMadeWithReportsBetween) {
+  const int n = 80;
+  const long long edges = 36LL * n * n;
+  ASSERT_TRUE(Make(n)) << outcome.text();
+  // The old edges go first: their memory freed would hide the new array's.
+  made_->ClearEdges();
+  long long most = MostGrowthBetweenReports([&] { made_->CreateEdges(); });
+  ASSERT_EQ(made_->mNumEdges, edges);
+  EXPECT_LT(most, edges * static_cast<long long>(sizeof(corvia::Edge)) / 8) << "bytes between two reports";
+  for (corvia::PolyElement* f = made_->mFaces.mHead; f; f = f->mNext) {
+    for (int i = 0; i < f->mNumSides; ++i) {
+      const corvia::Edge* e = f->mEdges[i];
+      ASSERT_GE(corvia::Edge::GetIndex(e, made_.get()), 0) << f->GetIndex();
+      ASSERT_TRUE(e->Touches(f)) << f->GetIndex();
+    }
+  }
+
+  // An image is three doubles, filed with its place; one edge type per orbit of the
+  // 24 rotations.
+  corvia::Poly cube;
+  BuildCubeWithTypes(cube);
+  std::unique_ptr<corvia::SimplePoly> s = cube.Subdivide(0, n);
+  ASSERT_TRUE(s);
+  bool hasReflection = false;
+  std::unique_ptr<corvia::SymGroup> group = corvia::FindSymmetries(*s, hasReflection);
+  ASSERT_TRUE(group);
+  s->flags &= ~corvia::kSimpleSortedFaceLists;
+  std::vector<std::unique_ptr<corvia::SimpEdgeType>> types;
+  most = MostGrowthBetweenReports([&] { types = s->CreateEdgeTypes(group.get()); });
+  long long occurrences = 0;
+  for (const auto& type : types) occurrences += static_cast<long long>(type->edges.size());
+  EXPECT_EQ(occurrences, edges);
+  EXPECT_EQ(static_cast<long long>(types.size()), edges / 24);
+  EXPECT_LT(most, edges * 32 / 4) << "bytes between two reports";
 }
 
 // The set-up's passes over the faces of a large model report along them, a few
