@@ -412,7 +412,10 @@ TEST_F(DeferredModelWorkTest, PanesPaintedWhileTheNetsOfADerivedModelAreMadeAndC
     cancelAt = at;
     EXPECT_EQ(block->GetModel3D(true, nullptr), model);
     ASSERT_EQ(block->GetExistingModel3D(), model) << "the facet model went while its nets were made";
-    EXPECT_EQ(pumps, at);
+    // A Cancel read inside a step that cannot stop half-way (a table growing) is heard
+    // at the next report.
+    EXPECT_GE(pumps, at);
+    EXPECT_LE(pumps, at + 1);
     EXPECT_FALSE(model->HasNets());
     EXPECT_TRUE(model->mNetsCancelled);
     EXPECT_EQ(model->mNetTypes, nullptr);
