@@ -1,5 +1,5 @@
 // What the model drawing keeps of a face list between frames: the recording, its
-// vertex buffer and the state it was made in.
+// vertex buffers and the state it was made in.
 
 #include "render/FaceMeshCache.h"
 
@@ -91,7 +91,9 @@ struct Entry {
   // inwards (their outside is then the side GL takes for their back).
   double volume = 0.0;
   std::shared_ptr<KeptTriangleSet> translucent;
-  GLBuffer buffer;
+  // The vertices on the GL side, kVerticesABuffer to a buffer: a store of some hundred
+  // MB made at once is made and filled in one call, which holds the window for as long.
+  std::vector<std::unique_ptr<GLBuffer>> buffers;
   // The faces of the selected plane that the recording passes over, by address; where
   // each face's triangles begin among the vertices and among the translucent ones, by
   // its index in the list, the ends after the last (empty when the faces did not come
@@ -114,6 +116,10 @@ struct Entry {
   PolyElement* next = nullptr;
   size_t facesDone = 0;
   bool places = false;
+  // Once every face is recorded, the idle work copies the vertices to the buffers, one
+  // a turn: `copied` vertices of them so far.
+  bool copying = false;
+  size_t copied = 0;
 };
 
 // A face drawn on its own in its place among the kept vertices: before the vertex
@@ -401,6 +407,30 @@ int CullModeFor(OpenGLView* view, const Entry& e) {
   return kCullNone;
 }
 
+// The vertices a buffer of a recording holds: whole triangles, about 4 MiB of them.
+constexpr size_t kVerticesABuffer = (size_t(4) << 20) / sizeof(KeptVertex) / 3 * 3;
+
+// The recording's buffers, as many as the count of vertices fill (one at least).
+void SizeBuffers(Entry& e, size_t vertices) {
+  const size_t count = std::max<size_t>(1, (vertices + kVerticesABuffer - 1) / kVerticesABuffer);
+  e.buffers.resize(count);
+  for (auto& buffer : e.buffers) {
+    if (!buffer) buffer = std::make_unique<GLBuffer>();
+  }
+}
+
+// Copies the recording's vertices of the buffer to it.
+bool UploadBuffer(Entry& e, size_t index) {
+  const size_t first = index * kVerticesABuffer;
+  const size_t count = std::min(kVerticesABuffer, e.vertices.size() - first);
+  return e.buffers[index]->Upload(e.vertices.data() + first, count * sizeof(KeptVertex), false);
+}
+
+bool BuffersBelongToCurrentContext(const Entry& e) {
+  return !e.buffers.empty() &&
+         std::all_of(e.buffers.begin(), e.buffers.end(), [](const auto& b) { return b->BelongsToCurrentContext(); });
+}
+
 // Draws the triangles, from the buffer or (while the recording runs) from memory, with
 // the faces drawn on their own in their places, and leaves the state the faces drawn one
 // by one would have left.
@@ -426,6 +456,23 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory, const std::vector<Apart
     if (cull != kCullNone) ++CurrentKept()->statistics.culled;
     GLfloat currentColour[4];
     glGetFloatv(GL_CURRENT_COLOR, currentColour);
+    size_t bound = SIZE_MAX;
+    // The triangles from the vertex `at` on (a buffer's vertices are whole triangles).
+    auto drawRange = [&](size_t at, size_t count) {
+      if (fromMemory) {
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at), static_cast<GLsizei>(count));
+        return;
+      }
+      for (const size_t end = at + count; at < end;) {
+        const size_t index = at / kVerticesABuffer, first = index * kVerticesABuffer;
+        if (index >= e.buffers.size()) return;
+        if (bound != index) BeginKeptVertexArrays(*e.buffers[index], true);
+        bound = index;
+        const size_t n = std::min(end, first + kVerticesABuffer) - at;
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at - first), static_cast<GLsizei>(n));
+        at += n;
+      }
+    };
     auto beginArrays = [&] {
       if (fromMemory) {
         // The recording's own vertices, as client arrays.
@@ -437,7 +484,7 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory, const std::vector<Apart
         glNormalPointer(GL_FLOAT, sizeof(KeptVertex), v ? v->normal : nullptr);
         glColorPointer(4, GL_FLOAT, sizeof(KeptVertex), v ? v->colour : nullptr);
       } else {
-        BeginKeptVertexArrays(e.buffer, true);
+        bound = SIZE_MAX;  // each draw binds the buffer it draws from
       }
       if (e.lit) {
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -466,11 +513,11 @@ void Replay(OpenGLView* view, Entry& e, bool fromMemory, const std::vector<Apart
       const size_t end = run.first + run.count;
       while (next < apart.size() && apart[next].first < end) {
         const Apart& a = apart[next];
-        if (a.first > at) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at), static_cast<GLsizei>(a.first - at));
+        if (a.first > at) drawRange(at, a.first - at);
         at = std::max(at, a.first + a.count);
         drawApart(a.first + 1);
       }
-      if (at < end) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at), static_cast<GLsizei>(end - at));
+      if (at < end) drawRange(at, end - at);
     }
     endArrays();
     if (next < apart.size() && e.haveMaterial) view->Materials().SetMaterialColorAlphav(e.material, e.material[3]);
@@ -524,6 +571,8 @@ void ClearForRecording(OpenGLView* view, Entry& e, Poly* poly, int drawMode, dou
                        const std::vector<PolyElement*>& plane, bool leaveOut, size_t triangles) {
   e.kept = false;
   e.waiting = false;
+  e.copying = false;
+  e.copied = 0;
   e.vertices.clear();
   // Room for the triangles the faces make as polygons (their cells make as many), so
   // that the store is not copied again and again as it grows: for a million faces that
@@ -565,9 +614,9 @@ void ResumeRecording(Kept& kept, Entry& e, OpenGLView* view, uint64_t state, con
   kept.recordingPlaces = places;
 }
 
-// Ends the recording: its vertices go to the buffer and the translucent ones are
-// prepared. Whether it is kept.
-bool FinishRecording(Kept& kept, Entry& e, OpenGLView* view) {
+// Ends the recording's faces: the ends of its last face are noted, or the places
+// dropped when they cannot be trusted.
+void CloseRecording(const Kept& kept, Entry& e) {
   // The ends of the last face; places that cannot be trusted are not kept.
   e.faceStarts.push_back(static_cast<uint32_t>(e.vertices.size()));
   e.translucentStarts.push_back(e.translucent ? static_cast<uint32_t>(e.translucent->Size()) : 0u);
@@ -577,16 +626,33 @@ bool FinishRecording(Kept& kept, Entry& e, OpenGLView* view) {
     e.translucentStarts.clear();
   }
   if (e.translucent && e.translucent->Size() == 0) e.translucent.reset();
-  bool ready = e.vertices.empty() || e.buffer.Upload(e.vertices.data(), e.vertices.size() * sizeof(KeptVertex), false);
+}
+
+// The recording, its vertices in the buffer (`ready`), is kept for the state once the
+// translucent triangles are prepared. Whether it is kept.
+bool KeepRecording(Entry& e, OpenGLView* view, bool ready, uint64_t state) {
   if (ready && e.vertices.empty()) {
     // Nothing opaque: the buffer only has to exist in this context.
     const KeptVertex none{};
-    ready = e.buffer.Upload(&none, sizeof none, false);
+    SizeBuffers(e, 0);
+    ready = e.buffers[0]->Upload(&none, sizeof none, false);
   }
   if (ready && e.translucent) ready = e.translucent->Prepare(view);
   e.kept = ready;
-  e.keptState = kept.recordingState;
+  e.keptState = state;
   return ready;
+}
+
+// Ends the recording: its vertices go to the buffer and the translucent ones are
+// prepared. Whether it is kept.
+bool FinishRecording(Kept& kept, Entry& e, OpenGLView* view) {
+  CloseRecording(kept, e);
+  bool ready = true;
+  if (!e.vertices.empty()) {
+    SizeBuffers(e, e.vertices.size());
+    for (size_t i = 0; ready && i < e.buffers.size(); ++i) ready = UploadBuffer(e, i);
+  }
+  return KeepRecording(e, view, ready, kept.recordingState);
 }
 
 }  // namespace detail_FaceMeshCache
@@ -618,7 +684,7 @@ bool BeginFaceMeshDrawing(Poly* poly, ElementList* faces, int drawMode, double s
   size_t triangles = 0;
   const uint64_t state = HashState(view, poly, faces, drawMode, scale, morph, o, plane, leaveOut, triangles);
   if (!leaveOut) plane.clear();
-  if (e.kept && e.keptState == state && e.buffer.BelongsToCurrentContext() &&
+  if (e.kept && e.keptState == state && BuffersBelongToCurrentContext(e) &&
       (!e.translucent || e.translucent->IsPrepared()) && FacingsHold(view, e) && FindApart(e, plane, kept.apart)) {
     Replay(view, e, false, kept.apart, &drawApart);
     --kept.depth;
@@ -825,8 +891,28 @@ std::vector<Entry*> Waiting() {
   return found;
 }
 
+// The recorded vertices go to the next of the buffers; the turn after the last keeps
+// the recording (a million faces' vertices, some hundred MB, made and copied in one
+// call held the window for most of a second on a software renderer).
+void CopyTurn(Kept& kept, Entry& e) {
+  if (e.copied == 0 && !e.vertices.empty()) SizeBuffers(e, e.vertices.size());
+  bool ready = true;
+  if (e.copied < e.vertices.size()) {
+    ready = UploadBuffer(e, e.copied / kVerticesABuffer);
+    e.copied += kVerticesABuffer;
+    if (ready) return;
+  }
+  e.waiting = false;
+  e.copying = false;
+  ++kept.statistics.recorded;
+  if (!KeepRecording(e, e.view, ready, e.askedState)) e.declined = true;
+  e.vertices.clear();
+  e.vertices.shrink_to_fit();
+}
+
 // Records the next turn of the list's faces (`faces` of them) in its view's context,
-// outside any paint, and after the last face ends the recording, kept. A list it cannot
+// outside any paint; after the last face the turns that follow copy its vertices to the
+// buffer (CopyTurn) and keep the recording. A list it cannot
 // record (no context, a recording under way, faces that draw what a recording cannot
 // hold) waits no more: its paints record it.
 void RecordTurn(Entry& e, size_t& faces) {
@@ -836,6 +922,13 @@ void RecordTurn(Entry& e, size_t& faces) {
   if (!section.IsOpen() || !kept || kept->recording || kept->depth > 0) {
     e.waiting = false;
     e.declined = true;
+    e.copying = false;
+    e.vertices.clear();
+    e.vertices.shrink_to_fit();
+    return;
+  }
+  if (e.copying) {
+    CopyTurn(*kept, e);
     return;
   }
   if (!e.started) {
@@ -869,10 +962,12 @@ void RecordTurn(Entry& e, size_t& faces) {
   }
   e.facesDone += faces;
   if (e.spoiled) return;
-  e.waiting = e.next != nullptr;
-  if (e.waiting) return;
-  ++kept->statistics.recorded;
-  FinishRecording(*kept, e, e.view);
+  // The vertices go to the buffer in the turns that follow.
+  e.waiting = true;
+  if (e.next) return;
+  CloseRecording(*kept, e);
+  e.copying = true;
+  e.copied = 0;
 }
 
 }  // namespace detail_FaceMeshCache
@@ -914,6 +1009,7 @@ bool MakeDeferredFaceMeshes() {
   work.cancelled = [](bool byUser) {
     for (Entry* e : Waiting()) {
       e->waiting = false;
+      e->copying = false;
       e->declined = byUser;
       e->vertices.clear();
       e->vertices.shrink_to_fit();

@@ -78,8 +78,10 @@
 #include "render/FaceMeshCache.h"
 #include "render/ModelDrawing.h"
 #include "render/GLContextState.h"
+#include "render/GLBuffer.h"
 #include "render/GLErrors.h"
 #include "render/GeomagStyle.h"
+#include "render/KeptTriangles.h"
 #include "render/MouseThrow.h"
 #include "render/NetTexts.h"
 #include "stellation/FacetPreview.h"
@@ -570,7 +572,8 @@ TEST_F(ProgramTest, ALargeModelsStaleColoursAreMadeWhenIdle) {
 }
 
 // Nor are a large model's faces recorded in the paint that finds them changed: it draws
-// none of them and leaves the recording to the idle work; the next paint draws from what
+// none of them and leaves the recording to the idle work, which copies the recorded
+// vertices to GL a stretch a turn, never all in one call; the next paint draws from what
 // was recorded the picture of the faces drawn one by one.
 TEST_F(ProgramTest, ALargeModelsFacesAreRecordedWhenIdle) {
   std::unique_ptr<Poly> sphere = corvia::testing::nets::BuildGeodesicPoly(50);
@@ -608,9 +611,13 @@ TEST_F(ProgramTest, ALargeModelsFacesAreRecordedWhenIdle) {
   EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded);
   EXPECT_EQ(GetFaceMeshStatistics().waited, before.waited + 1);
   EXPECT_TRUE(HasDeferredFaceMeshes());
+  ResetLargestGLBufferCopy();
   YieldUntil([] { return !CPolyApp::Get().DoIdleWork(-1.0); });
   EXPECT_FALSE(HasDeferredFaceMeshes());
   EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded + 1);
+  // Three vertices a triangle: the whole recording.
+  EXPECT_GT(GetLargestGLBufferCopy(), 0u);
+  EXPECT_LT(GetLargestGLBufferCopy(), 3u * static_cast<size_t>(poly->mFaces.mCount) * sizeof(KeptVertex));
   Repaint(pane);
   EXPECT_EQ(GetFaceMeshStatistics().recorded, before.recorded + 1);
   EXPECT_GT(GetFaceMeshStatistics().kept, before.kept);
