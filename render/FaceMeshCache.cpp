@@ -420,9 +420,10 @@ void SizeBuffers(Entry& e, size_t vertices) {
 }
 
 // Copies the recording's vertices of the buffer to it.
-bool UploadBuffer(Entry& e, size_t index) {
+bool UploadBuffer(Kept& kept, Entry& e, size_t index) {
   const size_t first = index * kVerticesABuffer;
   const size_t count = std::min(kVerticesABuffer, e.vertices.size() - first);
+  kept.statistics.largestUpload = std::max(kept.statistics.largestUpload, count * sizeof(KeptVertex));
   return e.buffers[index]->Upload(e.vertices.data() + first, count * sizeof(KeptVertex), false);
 }
 
@@ -650,7 +651,7 @@ bool FinishRecording(Kept& kept, Entry& e, OpenGLView* view) {
   bool ready = true;
   if (!e.vertices.empty()) {
     SizeBuffers(e, e.vertices.size());
-    for (size_t i = 0; ready && i < e.buffers.size(); ++i) ready = UploadBuffer(e, i);
+    for (size_t i = 0; ready && i < e.buffers.size(); ++i) ready = UploadBuffer(kept, e, i);
   }
   return KeepRecording(e, view, ready, kept.recordingState);
 }
@@ -898,7 +899,7 @@ void CopyTurn(Kept& kept, Entry& e) {
   if (e.copied == 0 && !e.vertices.empty()) SizeBuffers(e, e.vertices.size());
   bool ready = true;
   if (e.copied < e.vertices.size()) {
-    ready = UploadBuffer(e, e.copied / kVerticesABuffer);
+    ready = UploadBuffer(kept, e, e.copied / kVerticesABuffer);
     e.copied += kVerticesABuffer;
     if (ready) return;
   }
@@ -1047,6 +1048,7 @@ FaceMeshStatistics GetFaceMeshStatistics() {
     sum.plain += kept.statistics.plain;
     sum.culled += kept.statistics.culled;
     sum.waited += kept.statistics.waited;
+    sum.largestUpload = std::max(sum.largestUpload, kept.statistics.largestUpload);
   });
   return sum;
 }

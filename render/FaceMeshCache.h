@@ -22,6 +22,7 @@
 // recording instead (its highlight is translucent, and joins the kept set of triangles)
 // and is recorded again when the selection changes.
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -107,6 +108,8 @@ struct FaceMeshStatistics {
   unsigned culled = 0;
   // Paints that drew none of a list waiting for the idle work to record it.
   unsigned waited = 0;
+  // The most bytes of a list's vertices copied to GL in one call.
+  size_t largestUpload = 0;
 };
 FaceMeshStatistics GetFaceMeshStatistics();
 

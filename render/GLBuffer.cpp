@@ -2,7 +2,6 @@
 
 #include "render/GLBuffer.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "render/GL.h"
@@ -12,24 +11,9 @@
 
 namespace corvia {
 
-namespace {
-
-size_t gLargestCopy = 0;
-
-}  // namespace
-
-size_t GetLargestGLBufferCopy() {
-  return gLargestCopy;
-}
-
-void ResetLargestGLBufferCopy() {
-  gLargestCopy = 0;
-}
-
 bool GLBuffer::Upload(const void* data, size_t bytes, bool indices) {
   const void* context = GetCurrentGLContextKey();
   if (!context) return false;
-  gLargestCopy = std::max(gLargestCopy, bytes);
   if (mName && mContext != context) Release();
   if (!mName) {
     GLuint name = 0;

@@ -32,10 +32,6 @@ class GLBuffer {
   size_t mBytes = 0;  // the size of the store
 };
 
-// The most bytes copied to a buffer in one call since the last reset.
-size_t GetLargestGLBufferCopy();
-void ResetLargestGLBufferCopy();
-
 // Deletes the buffers of the current context let go of while it was not current;
 // drawing code calls it inside a GL section.
 void DeleteReleasedGLBuffers();
