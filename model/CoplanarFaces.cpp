@@ -813,23 +813,23 @@ bool FindCoplanarFaces(ElementList* list) {
   return !linked || detail_CoplanarFaces::KeepRingsAlikeAcrossTypes(list);
 }
 
+void CoplanarRingIndex::File(const PolyElement* e, int limit) {
+  if (!e || !e->mCoplanarNext || mRing.count(e)) return;
+  int steps = 0;
+  const PolyElement* m = e;
+  do {
+    mRing.emplace(m, mRings);
+    m = m->mCoplanarNext;
+  } while (m && m != e && steps++ < limit);
+  ++mRings;
+}
+
 CoplanarRingIndex::CoplanarRingIndex(const ElementList* list) {
-  int32_t rings = 0;
   const int limit = list ? list->mCount : 0;
-  for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) {
-    if (!e->mCoplanarNext || mRing.count(e)) continue;
-    int steps = 0;
-    const PolyElement* m = e;
-    do {
-      mRing.emplace(m, rings);
-      m = m->mCoplanarNext;
-    } while (m && m != e && steps++ < limit);
-    ++rings;
-  }
+  for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) File(e, limit);
 }
 
 CoplanarRingIndex::CoplanarRingIndex(const std::vector<const PolyElement*>& members) {
-  int32_t rings = 0;
   // Room for the first ring at once: a plane may hold hundreds of thousands of faces.
   if (const PolyElement* first = members.empty() ? nullptr : members.front(); first && first->mCoplanarNext) {
     size_t size = 1;
@@ -837,17 +837,7 @@ CoplanarRingIndex::CoplanarRingIndex(const std::vector<const PolyElement*>& memb
     for (const PolyElement* m = first->mCoplanarNext; m && m != first && size <= limit; m = m->mCoplanarNext) ++size;
     mRing.reserve(size);
   }
-  for (const PolyElement* e : members) {
-    if (!e || !e->mCoplanarNext || mRing.count(e)) continue;
-    const int limit = e->mList ? e->mList->mCount : 0;
-    int steps = 0;
-    const PolyElement* m = e;
-    do {
-      mRing.emplace(m, rings);
-      m = m->mCoplanarNext;
-    } while (m && m != e && steps++ < limit);
-    ++rings;
-  }
+  for (const PolyElement* e : members) File(e, e && e->mList ? e->mList->mCount : 0);
 }
 
 bool CoplanarRingIndex::Together(const PolyElement* a, const PolyElement* b) const {

@@ -46,7 +46,10 @@ class CoplanarRingIndex {
   bool Together(const PolyElement* a, const PolyElement* b) const;
 
  private:
+  // Files the ring of e, unless it is filed or e is in none, walking at most limit steps.
+  void File(const PolyElement* e, int limit);
   std::unordered_map<const PolyElement*, int32_t> mRing;
+  int32_t mRings = 0;
 };
 
 // Turns the corner order and axes of every element of the list so that each starts at
