@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -81,6 +82,21 @@ class TickingClockScope {
   corvia::platform::ServiceSet mBefore;
 };
 
+// The reports the work gives inside a progress level already open and reported, with
+// the clock ticking at every read.
+int ReportsDuring(const std::function<void()>& work) {
+  const TickingClockScope ticking;
+  int pumps = 0;
+  corvia::testing::Platform().progress.Current()->onPump = [&pumps](corvia::platform::HeadlessProgressWindow::State&) {
+    ++pumps;
+  };
+  corvia::ProgressScope progress;
+  if (!corvia::ProgressTick()) return -1;
+  pumps = 0;
+  work();
+  return pumps;
+}
+
 }  // namespace test_NetGeneration
 
 namespace corvia {
@@ -88,6 +104,7 @@ namespace corvia {
 using test_NetGeneration::CutPairs;
 using test_NetGeneration::ExpectValidNets;
 using test_NetGeneration::NetGenerationTest;
+using test_NetGeneration::ReportsDuring;
 using test_NetGeneration::TickingClockScope;
 namespace n = testing::nets;
 
@@ -447,14 +464,10 @@ TEST_F(NetGenerationTest, TheOutlineOfALargeNetIsFiledAnsweringTheWindow) {
     for (int i = 0; i < f->GetNumEdges(); ++i) open += (f->mEdges[i].flags & kEdgeJoined) ? 0 : 1;
   }
   ASSERT_GT(open, 3000);
-  const TickingClockScope ticking;
-  int pumps = 0;
-  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
-  ProgressScope progress;
-  ASSERT_TRUE(ProgressTick());
-  pumps = 0;
-  NetOutline outline(NetOutline::CellSizeFor(net));
-  outline.Fill(net);
+  const int pumps = ReportsDuring([&net] {
+    NetOutline outline(NetOutline::CellSizeFor(net));
+    outline.Fill(net);
+  });
   EXPECT_GE(pumps, open / static_cast<int>(ProgressTicker::kPasses));
 }
 
@@ -466,13 +479,7 @@ TEST_F(NetGenerationTest, TheBoxOfALargeNetIsMeasuredAnsweringTheWindow) {
   Model3D model(&cut, false);
   model.MakeNets();
   ASSERT_EQ(model.GetNumNets(), 1);
-  const TickingClockScope ticking;
-  int pumps = 0;
-  testing::Platform().progress.Current()->onPump = [&pumps](platform::HeadlessProgressWindow::State&) { ++pumps; };
-  ProgressScope progress;
-  ASSERT_TRUE(ProgressTick());
-  pumps = 0;
-  model.SetNetBBoxRadii();
+  const int pumps = ReportsDuring([&model] { model.SetNetBBoxRadii(); });
   // 3456 facelets of three edges each: over 130,000 comparisons.
   EXPECT_GE(pumps, 3456 * 3 * 12 / static_cast<int>(ProgressTicker::kPasses * 16));
   EXPECT_GT(model.GetNet(0)->type->radiusX, 0.0);
