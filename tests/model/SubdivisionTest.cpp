@@ -590,7 +590,16 @@ TEST_F(SubdividedCube, ALargeModelsEdgesAndEdgeImagesAreMadeWithReportsBetween) 
   for (const auto& type : types) occurrences += static_cast<long long>(type->edges.size());
   EXPECT_EQ(occurrences, edges);
   EXPECT_EQ(static_cast<long long>(types.size()), edges / 24);
-  EXPECT_LT(most, edges * 32 / 4) << "bytes between two reports";
+  // Each run files its images in a grid of its own, freed before the next; the address
+  // sanitizer holds freed memory back from reuse, so there each run's grid, with its
+  // red zones, adds to the process (4.9 MB at most here, against 20 MB in one grid
+  // without the runs in the plain build).
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr long long kHeldBack = 4;
+#else
+  constexpr long long kHeldBack = 1;
+#endif
+  EXPECT_LT(most, kHeldBack * edges * 32 / 4) << "bytes between two reports";
 }
 
 // The set-up's passes over the faces of a large model report along them, a few
