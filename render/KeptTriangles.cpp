@@ -86,6 +86,16 @@ class CornerMerger {
   std::unordered_map<uint64_t, int32_t> mCells;
 };
 
+// Keeps at most `most` of the runs' starts, spread evenly, so that each run left is a
+// stretch of neighbouring runs: drawn in their order still, but a highlight of one
+// triangle is added over a later one where the two meet instead of under it.
+void MergeRuns(std::vector<uint32_t>& starts, size_t most) {
+  const size_t runs = starts.size();
+  if (runs <= most || most == 0) return;
+  for (size_t k = 0; k < most; ++k) starts[k] = starts[k * runs / most];
+  starts.resize(most);
+}
+
 }  // namespace detail_KeptTriangles
 
 void BeginKeptVertexArrays(const GLBuffer& buffer, bool colours) {
@@ -233,6 +243,7 @@ void KeptTriangleSet::Sort(OpenGLView* view, Order& order, const double* eye) {
     SetUpWindowTriangle(w);
   }
   order.batcher.Split(order.window, n, kRunMargin, order.starts);
+  detail_KeptTriangles::MergeRuns(order.starts, kMostKeptRuns);
   order.vertexBuffer.Upload(order.vertices.data(), order.vertices.size() * sizeof(KeptVertex), false);
   std::copy(eye, eye + 3, order.sortedAt);
   order.valid = true;

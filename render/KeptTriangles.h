@@ -55,6 +55,10 @@ constexpr double kKeptOrderAngle = 2.0;
 // The margin (pixels) by which triangles of one run keep apart where they do not share
 // corners.
 constexpr double kRunMargin = 0.125;
+// The most runs an order is drawn in. A set shown small (a transition growing a model
+// from a point, a pane zoomed far out) puts many triangles on each pixel, and its exact
+// runs number thousands, two calls each; past this, neighbouring runs are drawn as one.
+constexpr size_t kMostKeptRuns = 256;
 // Corners nearer than this, relative to the set's reach from the origin, are drawn as
 // one point.
 constexpr double kCornerMergeTolerance = 1e-6;

@@ -548,6 +548,34 @@ TEST_F(KeptFaces, AModelShownAtNoSizeIsDrawnInOneRun) {
   CloseWindows();
 }
 
+// A set shown small puts many triangles on each pixel: its exact runs would be one a
+// triangle here, two calls each (thousands for a large model growing in a transition
+// or zoomed far out, a paint of a second). It is drawn in a bounded number of runs.
+TEST_F(KeptFaces, ASetPiledOnAFewPixelsIsDrawnInBoundedRuns) {
+  auto set = std::make_shared<KeptTriangleSet>();
+  const double normal[3] = {0, 0, 1};
+  constexpr int kPile = 1000;
+  for (int i = 0; i < kPile; ++i) {
+    const double z = 0.001 * i;
+    const double corners[3][3] = {{-0.02, -0.02, z}, {0.02, -0.02, z}, {0.0, 0.02, z}};
+    const float colour[3] = {0.5f, static_cast<float>(i % 2), 0.25f};
+    set->Add(corners, normal, colour, 0.5f, kQueueSorted);
+  }
+  TestView view;
+  view.scene = [&](TestView& v) {
+    if (!set->IsPrepared()) set->Prepare(&v);
+    QueueKeptTriangles(set);
+    DrawDepthSortedTriangles();
+  };
+  const double eye[3] = {0, 0, 5};
+  OffscreenViewWindow* window = ShowLookingFrom(view, eye);
+  ASSERT_NE(window, nullptr);
+  const unsigned before = GetDepthSortStatistics().runsDrawn;
+  window->Paint();
+  EXPECT_EQ(GetDepthSortStatistics().runsDrawn - before, kMostKeptRuns);
+  CloseWindows();
+}
+
 // Back faces are culled only where the picture cannot show them: a closed opaque model
 // seen from outside, not one opened by a hidden face or by the near plane, nor one that
 // is translucent or exploded; and the inside an opening shows is still drawn.
