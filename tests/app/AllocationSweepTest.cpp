@@ -3,7 +3,9 @@
 // as they were (every point and frame to the last bit, and the symmetry group in use), and
 // the program goes on; with the user's undo list on and off. The operations: the
 // stellation steps, an open of each kind of model file, undo and redo, and every builder
-// of the Poly menu (with the transitions off each rebuilds the model in place).
+// of the Poly menu (with the transitions off each rebuilds the model in place). Each starts
+// from a model as the user has it (chosen from the library, or built by the command before):
+// a model made again from an undo step has the geometry a put-back that lost it would give.
 //
 // CI fails every allocation of an operation that makes up to 200, else an even sample of
 // 200 and its last ones (where the operation finishes: its words, its undo step, the end
@@ -111,7 +113,7 @@ struct SweepCase {
   const char* words = nullptr;
   // The model file it opens, in tests/fixtures/model-files.
   const char* file = nullptr;
-  // Undo and redo need the user's undo list.
+  // It runs only with the user's undo list on (undo, redo, a step to redo).
   bool needsUndo = false;
 };
 
@@ -155,12 +157,18 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
   int Item() const { return mItem; }
   const std::string& File() const { return mFile; }
 
-  // The model of the library; with the user's undo on, a step to undo (the model before
-  // it, another) and one to redo (its compound with its dual).
-  void WithStepsToUndoAndRedo(const char* name) {
+  // The model of the library as the user chose it (after another, so that with the
+  // user's undo on the choice is a step to undo).
+  void WithAStepToUndo(const char* name) {
     Open(std::strcmp(name, "Tetrahedron") == 0 ? "Cube" : "Tetrahedron");
     mList.ClearUndoList();
     Open(name);
+  }
+
+  // The same, and with the user's undo on a step to redo (its compound with its dual):
+  // the model shown is then the one made again from its step.
+  void WithStepsToUndoAndRedo(const char* name) {
+    WithAStepToUndo(name);
     if (!mList.GetLimits().enabled) return;
     ASSERT_TRUE(RunDocCommand(PolyCommand("Add Base Model and Dual")));
     ASSERT_TRUE(mList.Undo());
@@ -411,25 +419,35 @@ void WithCubeInMemory(SweepTest& test, const char* name) {
   test.Open("Cube");
   QueueMemory();
   ASSERT_TRUE(RunDocCommand(SweepTest::PolyCommand("Memory > Store in Memory")));
-  test.WithStepsToUndoAndRedo(name);
+  test.WithAStepToUndo(name);
 }
 
 // The icosahedron stellated, its core shown.
 void StellatedIcosahedron(SweepTest& test) {
-  test.WithStepsToUndoAndRedo("Icosahedron");
+  test.WithAStepToUndo("Icosahedron");
   StellateCurrentBase(1);
+}
+
+// The same, and with the user's undo on a stellation step to redo, undone in place (the
+// model is still the one chosen). The step keeps for the next one what the first step
+// of a model works out: the other stellation cases start without it.
+void StellatedIcosahedronWithAStepToRedo(SweepTest& test) {
+  StellatedIcosahedron(test);
+  if (!test.List().GetLimits().enabled) return;
+  ASSERT_TRUE(RunDocCommand(SweepTest::MenuCommand("Stellation > Previous")));
+  ASSERT_TRUE(test.List().Undo());
 }
 
 // File > Open of the case's file.
 void OpenFile(SweepTest& test) { (void)test.Doc().OnOpenDocument(test.File().c_str()); }
 
 // The models of the library whose item in the Poly menu the sweep runs.
-void Opened(SweepTest& t, const char* name) { t.WithStepsToUndoAndRedo(name); }
+void Opened(SweepTest& t, const char* name) { t.WithAStepToUndo(name); }
 
 const SweepCase kCases[] = {
     {"StellationNext", [](SweepTest& t) { StellatedIcosahedron(t); }, "Stellation > Next"},
     {"StellationNextSettingUp", [](SweepTest& t) { Opened(t, "Octahedron"); }, "Stellation > Next"},
-    {"StellationPrevious", [](SweepTest& t) { StellatedIcosahedron(t); }, "Stellation > Previous"},
+    {"StellationPrevious", [](SweepTest& t) { StellatedIcosahedronWithAStepToRedo(t); }, "Stellation > Previous"},
     {"StellationLast",
      [](SweepTest& t) {
        StellatedIcosahedron(t);
@@ -449,7 +467,7 @@ const SweepCase kCases[] = {
      "open \"cube-8.10-checked.corv\"", "cube-8.10-checked.corv"},
     {"Undo", [](SweepTest& t) { Opened(t, "Cube"); }, nullptr, nullptr, [](SweepTest& t) { (void)t.List().Undo(); },
      "undo the New Model", nullptr, true},
-    {"Redo", [](SweepTest& t) { Opened(t, "Cube"); }, nullptr, nullptr, [](SweepTest& t) { (void)t.List().Redo(); },
+    {"Redo", [](SweepTest& t) { t.WithStepsToUndoAndRedo("Cube"); }, nullptr, nullptr, [](SweepTest& t) { (void)t.List().Redo(); },
      "redo the Add Base and Dual", nullptr, true},
     {"PreviousPolyhedron", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Previous Polyhedron"},
     {"NextPolyhedron", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Next Polyhedron"},
@@ -523,6 +541,9 @@ const SweepCase kCases[] = {
        ASSERT_TRUE(GetCurrentPoly()->ApplySubSymmetry(3, -1));
      },
      "Poly > Create Convex Hull"},
+    // A step the user can redo, which the operation drops, comes back with the model.
+    {"ConvexHullWithAStepToRedo", [](SweepTest& t) { t.WithStepsToUndoAndRedo("Great Dodecahedron"); },
+     "Poly > Create Convex Hull", nullptr, nullptr, nullptr, nullptr, true},
     {"AddMirrorImage", [](SweepTest& t) { Opened(t, "Snub Cube"); }, "Poly > Add Mirror Image"},
     {"AddBaseModelAndDual", [](SweepTest& t) { Opened(t, "Cube"); }, "Poly > Add Base Model and Dual"},
     {"RetrieveFromMemory", [](SweepTest& t) { WithCubeInMemory(t, "Tetrahedron"); },
