@@ -394,9 +394,13 @@ void NewFrame::RemoveCommandTarget(wxEvtHandler* target) {
 
 bool NewFrame::TryBefore(wxEvent& event) {
   const wxEventType type = event.GetEventType();
-  if (!mRouting && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) && event.GetId() >= ToWxId(kFirstCommandId) &&
-      event.GetId() <= ToWxId(kLastCommandId)) {
-    mRouting = true;
+  // Only the event being routed is not routed again (a target that hands it back): the
+  // updates of the tool bars while a command's modal box is up, and a command that a
+  // command runs, are routed as any other.
+  if (mRouting != &event && (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) &&
+      event.GetId() >= ToWxId(kFirstCommandId) && event.GetId() <= ToWxId(kLastCommandId)) {
+    const wxEvent* const outer = mRouting;
+    mRouting = &event;
     // As a command with a handler is enabled unless its update handler says otherwise.
     if (type == wxEVT_UPDATE_UI)
       static_cast<wxUpdateUIEvent&>(event).Enable(IsCommandAvailable(FromWxId(event.GetId())));
@@ -412,7 +416,7 @@ bool NewFrame::TryBefore(wxEvent& event) {
     if (type == wxEVT_MENU && wxTheApp && wxTheApp->IsScheduledForDestruction(this)) {
       // A command still queued when the window was closed does not run in it: the
       // window goes at the next idle time, perhaps while the command waits in a dialog.
-      mRouting = false;
+      mRouting = outer;
       return true;
     }
     // The window may go while a command runs (a dialog's loop reaches idle time after a
@@ -425,7 +429,7 @@ bool NewFrame::TryBefore(wxEvent& event) {
       route();
     }
     if (!self) return true;
-    mRouting = false;
+    mRouting = outer;
     if (handled) return true;
   }
   return wxFrame::TryBefore(event);

@@ -117,7 +117,9 @@ class NewFrame : public wxFrame, public PaneFrame, public LayoutHost {
   bool mPrintPreview = false;
   PanePaintTurns mPanePaintTurns;
   bool mFirstRedrawPending = true;
-  bool mRouting = false;
+  // The command event being routed to the command targets, the innermost when one runs
+  // inside another's command.
+  const wxEvent* mRouting = nullptr;
   bool mKeepRecordsOnce = false;
   PaneFrame* mPreviousPaneFrame = nullptr;
   LayoutHost* mPreviousLayoutHost = nullptr;

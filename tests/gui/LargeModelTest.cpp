@@ -18,6 +18,7 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -670,6 +671,65 @@ TEST_F(LargeModelTest, CancellingTheNetsOfANewModelKeepsTheModel) {
     ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
     EXPECT_EQ(GetUndoList().GetNumUndos(), undos);
   }
+  EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
+}
+
+// A Cancel while the progress window draws a new model's faces (the idle work's first
+// phase, for 50,000 faces or more) ends the nets asked for after them too: the net pane
+// says so and how to have them, its repaints do not make them, and the model pane shows
+// the new model.
+TEST_F(LargeModelTest, CancellingTheDrawingOfANewModelLeavesItsNetsCancelledAndTheModelShown) {
+  constexpr int kDrawnFrequency = 60;  // 72,000 faces: recorded for drawing when idle, in two turns
+  constexpr int kDrawnFaces = 20 * kDrawnFrequency * kDrawnFrequency;
+  corvia::testing::YieldUntil([] { return !IsProgressActive() && !HasDeferredModelWork(); });
+  // The window appears within the few reports of the drawing.
+  mClock.step = 0.5;
+  bool cancelled = false;
+  std::string seen, afterCancel;
+  wxUIActionSimulator user;
+  mClock.onRead = [&] {
+    wxWindow* progress = platform::WxProgress::GetOpenWindow();
+    if (!progress || !progress->IsShownOnScreen()) return;
+    for (wxWindow* child : progress->GetChildren()) {
+      if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+        seen = text->GetLabel().utf8_string();
+        break;
+      }
+    }
+    // The work goes no further than the drawing once the Cancel is clicked.
+    if (cancelled && seen.rfind("Drawing the model", 0) != 0) afterCancel = seen;
+    auto* cancel = dynamic_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (cancelled || !cancel || seen.rfind("Drawing the model", 0) != 0) return;
+    ClickMiddleOf(user, cancel);
+    cancelled = true;
+  };
+  Platform().messages.QueueText(std::to_string(kDrawnFrequency));
+  corvia::testing::PostMenuCommand(mFrame, kCmdGeodesicSphere);
+  EXPECT_TRUE(YieldUntilFor(120, [&] { return cancelled && !IsProgressActive(); })) << seen;
+  mClock.onRead = nullptr;
+  EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+  ASSERT_TRUE(cancelled) << seen;
+  EXPECT_EQ(afterCancel, "");
+  ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kDrawnFaces);
+
+  // Both panes painted again, and the idle time after.
+  PaintCounter modelPaints(Canvas(0)), netPaints(Canvas(1));
+  GetPane(0)->Invalidate(true);
+  GetPane(1)->Invalidate(true);
+  EXPECT_TRUE(YieldUntilFor(30, [&] { return modelPaints.count > 0 && netPaints.count > 0; }));
+  corvia::testing::YieldUntilHandled();
+  EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
+  EXPECT_FALSE(Block()->HasNets());
+  EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+  const char* told = GetPane(1)->GetMessage();
+  EXPECT_EQ(std::string(told ? told : "").rfind("Nets cancelled: ", 0), 0u) << (told ? told : "no message");
+  // The sphere fills the middle of the model pane, not its background.
+  const wxImage pixels = corvia::testing::ScreenPixels(Canvas(0));
+  const wxPoint middle(pixels.GetWidth() / 2, pixels.GetHeight() / 2);
+  const auto colour = [&pixels](int x, int y) {
+    return std::array<unsigned char, 3>{pixels.GetRed(x, y), pixels.GetGreen(x, y), pixels.GetBlue(x, y)};
+  };
+  EXPECT_NE(colour(middle.x, middle.y), colour(2, 2));
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 

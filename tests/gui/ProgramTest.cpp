@@ -30,12 +30,14 @@
 #include <memory>
 #include <sstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/DocCommandsBrowseText.h"
 #include "app/HelpCommands.h"
+#include "app/ModelUndo.h"
 #include "app/PaneModeCommands.h"
 #include "app/PolyApp.h"
 #include "app/PolyPrintout.h"
@@ -1160,6 +1162,41 @@ TEST_F(ProgramTest, TheHelpMenuOpensTheManualThePagesAndTheAboutBox) {
   opened.clear();
 }
 
+
+// Whether Edit > Undo and Redo are enabled on the tool bar after its idle update.
+std::array<bool, 2> UndoRedoToolsEnabled(CToolBarEx* bar) {
+  constexpr int kUndo = 57643, kRedo = 57644;
+  bar->UpdateWindowUI(wxUPDATE_UI_FROMIDLE);
+  return {bar->GetToolEnabled(ToWxId(kUndo)), bar->GetToolEnabled(ToWxId(kRedo))};
+}
+
+// Behind a modal box the tool bars keep what their commands' updates say: with nothing to
+// undo, Undo and Redo stay disabled while the About box is up and its idle updates run.
+TEST_F(ProgramTest, AModalBoxLeavesTheToolsItsCommandsDisableDisabled) {
+  CToolBarEx* bar = dynamic_cast<CMainFrame*>(mFrame)->GetToolBar(kMainToolBarId);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_FALSE(GetUndoList().CanUndo());
+  ASSERT_EQ(UndoRedoToolsEnabled(bar), (std::array{false, false}));
+  struct ReadBehindTheBox : wxTimer {
+    CToolBarEx* bar = nullptr;
+    std::optional<std::array<bool, 2>> seen;
+    void Notify() override {
+      for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (!dialog || dialog->GetName() != "AboutBox" || !dialog->IsModal()) continue;
+        Stop();
+        seen = UndoRedoToolsEnabled(bar);
+        dialog->EndModal(wxID_OK);
+      }
+    }
+  } behind;
+  behind.bar = bar;
+  behind.Start(20);
+  corvia::testing::PostMenuCommand(mFrame, kCmdAppAbout);
+  ASSERT_TRUE(behind.seen.has_value());
+  EXPECT_EQ(*behind.seen, (std::array{false, false}));
+  EXPECT_EQ(UndoRedoToolsEnabled(bar), (std::array{false, false}));
+}
 
 // ---- Clicks and the mouse selection modes ------------------------------------------------------
 
