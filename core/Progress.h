@@ -177,6 +177,9 @@ bool WasProgressCancelRequested();
 // internal error: work that reads the count before and after a step knows whether the
 // step was stopped.
 int GetProgressCancelCount();
+// How many times work under a progress level has ended (its outermost level closed),
+// however it ended: what comes next knows whether work ran since it last looked.
+int GetEndedWorkCount();
 
 // An internal error met by the running work ends that work, as the user's Cancel does:
 // it counts as a stop at once, and from then on every report answers stop, closing its
