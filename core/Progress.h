@@ -98,7 +98,8 @@ private:
 // Makes `table` `count` copies of `value`, as assign does, answering the window along
 // the way: a fresh table of hundreds of megabytes (the open table of a million-facelet
 // net grown at once) takes a good part of a second to fill, its pages met one by one.
-// No cancel is taken here, where the caller cannot stop: its next report hears it.
+// The table is filled to its end; a cancel taken here is kept for the caller's next
+// report (ProgressTick).
 template <typename T>
 void AssignAnsweringTheWindow(std::vector<T>& table, std::size_t count, const T& value) {
   constexpr std::size_t kStep = std::size_t{1} << 18;
@@ -108,7 +109,6 @@ void AssignAnsweringTheWindow(std::vector<T>& table, std::size_t count, const T&
   }
   std::vector<T> fresh;
   fresh.reserve(count);
-  const ProgressShield noCancelHere;
   while (fresh.size() < count) {
     (void)ProgressTick();
     fresh.resize(std::min(count, fresh.size() + kStep), value);
