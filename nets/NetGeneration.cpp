@@ -624,8 +624,14 @@ void Model3D::MakeNets() {
     Model3D& model;
     ~Changed() { model.MarkNetsChanged(); }
   } changed{*this};
+  mFlags |= kModelHasNets;
+  mNetsCancelled = false;
+  ProgressScope progress;
+  // The first report of the level is always made: the window says what is made.
+  const bool begun = ProgressTick(0.0, kMakingNetsCaption);
   // A cancel puts back the edgelets' marks as they were before (the user's cuts and tab
-  // kinds among them), and no tab is left without its net.
+  // kinds among them), and no tab is left without its net. Millions of marks are kept
+  // answering the window, under this level: a cancel there is its own.
   std::vector<uint32_t> marks;
   {
     ProgressTicker tick(ProgressTicker::kPasses * 16);
@@ -634,14 +640,9 @@ void Model3D::MakeNets() {
       marks.push_back(e->flags);
     });
   }
-  mFlags |= kModelHasNets;
-  mNetsCancelled = false;
-  ProgressScope progress;
   NetGenerator generator(this);
   // A cancel up to the very end leaves no nets: the last tick answers it too.
-  // The first report of the level is always made: the window says what is made.
-  if (!ProgressTick(0.0, kMakingNetsCaption) || !generator.GenerateAllNets() ||
-      !generator.FinishNets() || !ProgressTick()) {
+  if (!begun || !generator.GenerateAllNets() || !generator.FinishNets() || !ProgressTick()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     size_t k = 0;
