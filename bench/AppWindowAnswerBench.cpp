@@ -138,8 +138,9 @@
 //                              and 0.68 s (load 3.2, 2.1) in no work of the nets: the model
 //                              pane's paint (0.30 s, 0.28 s) and the net pane's (0.37 s,
 //                              0.40 s) in one hold once the nets were drawn (no report left
-//                              in the nets' work held 0.4 s or more). SubdivideFacesNets/100
-//                              0.40 s (load 3.4)
+//                              in the nets' work held 0.4 s or more); 0.44 s (load 5.7, at
+//                              12.9 s, in the model's making). SubdivideFacesNets/100 0.40 s
+//                              (load 3.4)
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
@@ -166,8 +167,9 @@
 //                              0.68 s (load 7.4: the colours made in the turn the command
 //                              ended in). With the nets' last steps,
 //                              the grids' growth and the long sorts reporting along and the
-//                              colours a turn later: 0.40 s (load 8.3), 0.35 s, 0.38 s and
-//                              0.37 s (load 2.6, 2.0, 2.9); the click 0.10 to 0.17 s
+//                              colours a turn later: 0.40 s (load 8.3), 0.35 s, 0.38 s,
+//                              0.37 s and 0.38 s (load 2.6, 2.0, 2.9, 2.6); the click 0.10 to
+//                              0.17 s
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s
