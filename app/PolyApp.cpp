@@ -158,7 +158,18 @@ bool CPolyApp::DoIdleWork(double time) {
   const bool modal = IsModalDialogOpen();
   if (!modal && mDoc && mDoc->UpdateTransitions(time)) busy = true;
   Poly* poly = GetCurrentPoly();
+  const int endedWork = GetEndedWorkCount();
+  const bool workJustEnded = endedWork != mEndedWorkSeen;
+  mEndedWorkSeen = endedWork;
   if (poly && (poly->mPolyFlags & kPolyFlagCellColoursStale)) {
+    // Work that ended in this turn of the event loop (a command's, run from the events
+    // the loop handles before its idle time) freed what it made and closed its window
+    // here: the colours wait for the next turn (one), so that the window answers between.
+    if (workJustEnded && !modal && !mColoursWaited) {
+      mColoursWaited = true;
+      return true;
+    }
+    mColoursWaited = false;
     // Made under a modal dialog too (they change no element), as a paint made them: the
     // panes of a large model wait for them (kDeferredCellColourFaces). The panes are
     // painted at the next turn: on a large model the colours and the recording of its

@@ -61,6 +61,9 @@ class CPolyApp {
   static constexpr double kSettingsCheckpointSeconds = 30.0;
   double mLastCheckpoint = -1.0;
   bool mCheckpointFailed = false;
+  // The count of ended work (core/Progress.h) at the last idle work.
+  int mEndedWorkSeen = 0;
+  bool mColoursWaited = false;
 };
 
 }  // namespace corvia

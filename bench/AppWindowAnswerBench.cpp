@@ -123,7 +123,24 @@
 //                              runs, each with reports between: 0.72 s, 0.78 s, 0.87 s
 //                              (load 9, 7, 8) at 35 to 54 s, in the nets' work, beside
 //                              0.73 s and 1.02 s (load 9, 7; the second at 7.4 s, in the
-//                              new model's set-up) with them made at once
+//                              new model's set-up) with them made at once. Later 0.72 s
+//                              (load 3.9) to 0.87 s (load 9), and 1.28 s at load 22, the
+//                              stretches left in the nets' work with no report: the last
+//                              steps over every facelet (the boxes' hull and rectangle, the
+//                              connections numbered, the centres, the tabs assigned, the
+//                              tabs' fold angles, 0.35 to 0.4 s each at load 14 to 22), the
+//                              grids of boxes and the outline's ids grown at once (filling
+//                              a fresh table of hundreds of megabytes, up to 0.74 s), the
+//                              sort of the model's sides (0.5 s), and the colours made in
+//                              the turn the command ended in, after its lattice was freed
+//                              (0.6 to 0.7 s). With reports along all of these and the
+//                              colours a turn later: 0.37 s (load 2.6), then twice 0.69 s
+//                              and 0.68 s (load 3.2, 2.1) in no work of the nets: the model
+//                              pane's paint (0.30 s, 0.28 s) and the net pane's (0.37 s,
+//                              0.40 s) in one hold once the nets were drawn (no report left
+//                              in the nets' work held 0.4 s or more); 0.44 s (load 5.7, at
+//                              12.9 s, in the model's making). SubdivideFacesNets/100 0.40 s
+//                              (load 3.4)
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
@@ -145,7 +162,14 @@
 //                              the face mesh of the million faces (DrawFaceDiagramCellsSorted,
 //                              AddDepthSortedTriangle, RecordFaceMeshTriangle, FaceMeshCache's
 //                              AddVertex and its buffers' growth) and draws it; the panes'
-//                              long paints inside the pump (0.2 to 0.3 s) come one a turn
+//                              long paints inside the pump (0.2 to 0.3 s) come one a turn.
+//                              Later 0.83 s (load 8.4); with the nets' last steps reporting,
+//                              0.68 s (load 7.4: the colours made in the turn the command
+//                              ended in). With the nets' last steps,
+//                              the grids' growth and the long sorts reporting along and the
+//                              colours a turn later: 0.40 s (load 8.3), 0.35 s, 0.38 s,
+//                              0.37 s and 0.38 s (load 2.6, 2.0, 2.9, 2.6); the click 0.10 to
+//                              0.17 s
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s

@@ -1,5 +1,7 @@
 #include "core/BoxGrid.h"
 
+#include "core/Progress.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -60,11 +62,16 @@ uint32_t BoxGrid::FindCell(uint64_t key) const {
 
 void BoxGrid::FileInCell(uint64_t key, uint32_t id) {
   if (2 * (mFilledCells + 1) > mCells.size()) {
-    // Grown fourfold, every cell placed again (its list goes with it).
-    std::vector<Cell> old(std::max<size_t>(64, 4 * mCells.size()));
+    // Grown fourfold, every cell placed again (its list goes with it). The grid of a
+    // million-facelet net places millions: the window answers along them, and a cancel
+    // taken here is kept for the caller's next report.
+    std::vector<Cell> old;
+    AssignAnsweringTheWindow(old, std::max<size_t>(64, 4 * mCells.size()), Cell());
     old.swap(mCells);
     const size_t mask = mCells.size() - 1;
+    ProgressTicker tick(ProgressTicker::kPasses * 16);
     for (const Cell& cell : old) {
+      (void)tick();
       if (cell.head == kNone) continue;
       size_t slot = detail_BoxGrid::Slot(cell.key, mask);
       while (mCells[slot].head != kNone) slot = (slot + 1) & mask;

@@ -72,6 +72,8 @@ struct ProgressState {
   // When the events were last pumped before the window appeared (milliseconds of the
   // work; none yet: below zero).
   int64_t answeredAtMs = -1;
+  // How many times the outermost level has closed.
+  int endedWorkCount = 0;
 };
 
 ProgressState& State() {
@@ -161,6 +163,7 @@ void EndLevel(ProgressState& state, bool failing) {
     if (!failing) ShowInternalError("Too many calls to EndProgress()");
     state.level = 0;
   }
+  ++state.endedWorkCount;
   if (!failing) {
     state.window.reset();
   } else if (!state.closing) {
@@ -402,6 +405,10 @@ bool WasProgressEndedByInternalError() { return detail_Progress::State().lastEnd
 
 int GetProgressCancelCount() {
   return detail_Progress::State().cancelCount;
+}
+
+int GetEndedWorkCount() {
+  return detail_Progress::State().endedWorkCount;
 }
 
 DrawingContextQuery SetDrawingContextQuery(DrawingContextQuery query) {

@@ -15,6 +15,10 @@
 // caller stops, discards its partial result and does not call EndProgress for
 // that level again (ProgressScope respects this).
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 #include "core/TimeSpan.h"
 
 namespace corvia {
@@ -77,6 +81,41 @@ private:
   bool mGoOn = true;
 };
 
+// Work that must run to its end once begun, such as putting back the model that a
+// cancelled change had already taken away: while one lives, reports take no cancel
+// and do not answer stop for one taken before. The cancel taken before holds again
+// once it ends.
+class ProgressShield {
+public:
+  ProgressShield();
+  ~ProgressShield();
+  ProgressShield(const ProgressShield&) = delete;
+  ProgressShield& operator=(const ProgressShield&) = delete;
+private:
+  int mCancelledLevel;
+};
+
+// Makes `table` `count` copies of `value`, as assign does, answering the window along
+// the way: a fresh table of hundreds of megabytes (the open table of a million-facelet
+// net grown at once) takes a good part of a second to fill, its pages met one by one.
+// The table is filled to its end; a cancel taken here is kept for the caller's next
+// report (ProgressTick).
+template <typename T>
+void AssignAnsweringTheWindow(std::vector<T>& table, std::size_t count, const T& value) {
+  constexpr std::size_t kStep = std::size_t{1} << 18;
+  if (count <= kStep) {
+    table.assign(count, value);
+    return;
+  }
+  std::vector<T> fresh;
+  fresh.reserve(count);
+  while (fresh.size() < count) {
+    (void)ProgressTick();
+    fresh.resize(std::min(count, fresh.size() + kStep), value);
+  }
+  table.swap(fresh);
+}
+
 // Closes a level; the outermost one closes the window and switches the
 // remaining-time line back on.
 void EndProgress();
@@ -120,19 +159,6 @@ private:
   int mFailures;
 };
 
-// Work that must run to its end once begun, such as putting back the model that a
-// cancelled change had already taken away: while one lives, reports take no cancel
-// and do not answer stop for one taken before. The cancel taken before holds again
-// once it ends.
-class ProgressShield {
-public:
-  ProgressShield();
-  ~ProgressShield();
-  ProgressShield(const ProgressShield&) = delete;
-  ProgressShield& operator=(const ProgressShield&) = delete;
-private:
-  int mCancelledLevel;
-};
 // The renderer installs a query that says whether an OpenGL view holds the
 // drawing context at the moment; no progress window is created while it does.
 // Without one, nothing is drawing. Returns the query installed before.
@@ -151,6 +177,9 @@ bool WasProgressCancelRequested();
 // internal error: work that reads the count before and after a step knows whether the
 // step was stopped.
 int GetProgressCancelCount();
+// How many times work under a progress level has ended (its outermost level closed),
+// however it ended: what comes next knows whether work ran since it last looked.
+int GetEndedWorkCount();
 
 // An internal error met by the running work ends that work, as the user's Cancel does:
 // it counts as a stop at once, and from then on every report answers stop, closing its

@@ -2,6 +2,8 @@
 
 #include "core/RadixSorter.h"
 
+#include "core/Progress.h"
+
 #include <algorithm>
 
 #include <cstring>
@@ -174,14 +176,27 @@ void RadixSortByKey(std::vector<Entry>& entries, KeyOf keyOf) {
   if (entries.empty()) return;
   uint64_t differing = 0;
   for (const Entry& e : entries) differing |= keyOf(e) ^ keyOf(entries.front());
-  std::vector<Entry> other(entries.size());
+  // Millions of keys (the sides of a million-face model) take a good part of a second:
+  // the window answers along the passes. The sort goes on to its end; a cancel taken
+  // here is kept for the caller's next report. Short sorts make no report.
+  constexpr unsigned kKeysATick = ProgressTicker::kPasses * 256;
+  const bool large = entries.size() >= kKeysATick;
+  std::vector<Entry> other;
+  AssignAnsweringTheWindow(other, entries.size(), Entry());
   std::vector<size_t> start(kDigits + 1);
+  ProgressTicker tick(kKeysATick);
   for (int shift = 0; shift < 64; shift += kDigitBits) {
     if (((differing >> shift) & (kDigits - 1)) == 0) continue;
     std::fill(start.begin(), start.end(), 0);
-    for (const Entry& e : entries) ++start[((keyOf(e) >> shift) & (kDigits - 1)) + 1];
+    for (const Entry& e : entries) {
+      if (large) (void)tick();
+      ++start[((keyOf(e) >> shift) & (kDigits - 1)) + 1];
+    }
     for (size_t d = 0; d < kDigits; ++d) start[d + 1] += start[d];
-    for (const Entry& e : entries) other[start[(keyOf(e) >> shift) & (kDigits - 1)]++] = e;
+    for (const Entry& e : entries) {
+      if (large) (void)tick();
+      other[start[(keyOf(e) >> shift) & (kDigits - 1)]++] = e;
+    }
     entries.swap(other);
   }
 }

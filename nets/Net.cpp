@@ -288,7 +288,12 @@ Edge3D* Net::GetEdgeAt(int position, int index) const {
 void Net::CalcCentre() {
   double sum[3] = {0.0, 0.0, 0.0};
   int counted = 0;
+  // A net of a million facelets answers the window along its walk.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  const double facelets = std::max(1, CountFacelets(this));
+  double walked = 0.0;
   for (const Face3D* f = first; f; f = f->mNextInNet) {
+    (void)tick(std::min(1.0, ++walked / facelets));
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       if (!f->mEdges[i].vert) continue;
@@ -780,8 +785,9 @@ void NetType::SetBBoxRadii() {
   std::vector<Point> points;
   points.reserve(static_cast<size_t>(Net::CountFacelets(net)) * 4);
   // A net of a million facelets takes a while: the window answers as the points are
-  // gathered and sorted, the bar moving over the current range (a Cancel is taken at
-  // the next report). The sort counts on some n log n comparisons.
+  // gathered and sorted, the hull found and the net turned, the bar moving over the
+  // current range (a Cancel is taken at the next report). The sort counts on some
+  // n log n comparisons.
   ProgressTicker tick(ProgressTicker::kPasses * 16);
   const double facelets = std::max(1, Net::CountFacelets(net));
   double gathered = 0.0;
@@ -797,7 +803,7 @@ void NetType::SetBBoxRadii() {
   const double comparisons = static_cast<double>(points.size()) * std::log2(static_cast<double>(points.size()) + 2.0);
   double compared = 0.0;
   std::sort(points.begin(), points.end(), [&](const Point& a, const Point& b) {
-    (void)tick(0.1 + 0.9 * std::min(1.0, ++compared / comparisons));
+    (void)tick(0.1 + 0.7 * std::min(1.0, ++compared / comparisons));
     return a.p[0] < b.p[0] || (a.p[0] == b.p[0] && a.p[1] < b.p[1]);
   });
   // The chain holds at most every point and the first again: a net of a million
@@ -807,11 +813,14 @@ void NetType::SetBBoxRadii() {
   auto turnsLeft = [&hull](const Point& next) {
     return Cross2(hull[hull.size() - 2].p, hull.back().p, next.p) > kPointTolerance * kPointTolerance;
   };
+  const double walked = 2.0 * std::max<size_t>(points.size(), 1);
   for (size_t i = 0; i < points.size(); ++i) {
+    (void)tick(0.8 + 0.05 * i / walked);
     while (hull.size() >= 2 && !turnsLeft(points[i])) hull.pop_back();
     hull.push_back(points[i]);
   }
   for (size_t i = points.size() - 1, lower = hull.size() + 1; i-- > 0;) {
+    (void)tick(0.85 - 0.05 * i / walked);
     while (hull.size() >= lower && !turnsLeft(points[i])) hull.pop_back();
     hull.push_back(points[i]);
   }
@@ -827,7 +836,9 @@ void NetType::SetBBoxRadii() {
   double bestMin[2] = {0.0, 0.0};
   double bestMax[2] = {0.0, 0.0};
   const size_t n = hull.size();
+  // Each side against every hull point: a hull of thousands of points answers along.
   for (size_t i = 0; i < n; ++i) {
+    (void)ProgressTick(0.85 + 0.1 * static_cast<double>(i) / n);
     const double* a = hull[i].p;
     const double* b = hull[(i + 1) % n].p;
     double d[2] = {b[0] - a[0], b[1] - a[1]};
@@ -872,7 +883,9 @@ void NetType::SetBBoxRadii() {
   const double cx = (bestMin[0] + bestMax[0]) / 2.0;
   const double cy = (bestMin[1] + bestMax[1]) / 2.0;
   const double m[6] = {bestDir[0], -bestDir[1], bestDir[1], bestDir[0], -cx, -cy};
+  double turned = 0.0;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick(0.95 + 0.05 * std::min(1.0, ++turned / facelets));
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) Transform2DPoint(m, f->mEdges[i].unfolded, f->mEdges[i].unfolded);
     const double* t = f->mNetTransform;

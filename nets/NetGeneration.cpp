@@ -624,18 +624,25 @@ void Model3D::MakeNets() {
     Model3D& model;
     ~Changed() { model.MarkNetsChanged(); }
   } changed{*this};
-  // A cancel puts back the edgelets' marks as they were before (the user's cuts and tab
-  // kinds among them), and no tab is left without its net.
-  std::vector<uint32_t> marks;
-  detail_NetGeneration::ForEachEdge(this, [&marks](Edge3D* e) { marks.push_back(e->flags); });
   mFlags |= kModelHasNets;
   mNetsCancelled = false;
   ProgressScope progress;
+  // The first report of the level is always made: the window says what is made.
+  const bool begun = ProgressTick(0.0, kMakingNetsCaption);
+  // A cancel puts back the edgelets' marks as they were before (the user's cuts and tab
+  // kinds among them), and no tab is left without its net. Millions of marks are kept
+  // answering the window, under this level: a cancel there is its own.
+  std::vector<uint32_t> marks;
+  {
+    ProgressTicker tick(ProgressTicker::kPasses * 16);
+    detail_NetGeneration::ForEachEdge(this, [&marks, &tick](Edge3D* e) {
+      (void)tick();
+      marks.push_back(e->flags);
+    });
+  }
   NetGenerator generator(this);
   // A cancel up to the very end leaves no nets: the last tick answers it too.
-  // The first report of the level is always made: the window says what is made.
-  if (!ProgressTick(0.0, kMakingNetsCaption) || !generator.GenerateAllNets() ||
-      !generator.FinishNets() || !ProgressTick()) {
+  if (!begun || !generator.GenerateAllNets() || !generator.FinishNets() || !ProgressTick()) {
     // Stopped by the user: no half-made nets are left.
     ClearNets(true);
     size_t k = 0;
@@ -659,24 +666,27 @@ bool NetGenerator::FinishNets() {
     model->AppendNetType(netType);
     netType->CreateFromFaceType(type);
   }
-  // Each step goes over every net of a large model: the window answers between them,
-  // and through the measure of the nets' boxes.
-  {
-    const ProgressRange whole = PushProgressRange(detail_NetGeneration::kMergeEnd, detail_NetGeneration::kLayoutEnd);
-    model->SetNetBBoxRadii();
+  // Each step goes over every net of a large model: the window answers between them
+  // and along each, the bar moving over the step's part (the boxes' measure the most).
+  auto step = [this](double from, double to, auto work) {
+    using detail_NetGeneration::kLayoutEnd, detail_NetGeneration::kMergeEnd;
+    const ProgressRange whole =
+        PushProgressRange(kMergeEnd + (kLayoutEnd - kMergeEnd) * from, kMergeEnd + (kLayoutEnd - kMergeEnd) * to);
+    work();
     PopProgressRange(whole);
-  }
-  if (!ReportProgress(kProgressNoReport)) return false;
+    return ReportProgress(kProgressNoReport);
+  };
+  if (!step(0.0, 0.6, [model] { model->SetNetBBoxRadii(); })) return false;
   model->CopyFirstNetLayout();
-  if (!ReportProgress(kProgressNoReport)) return false;
-  model->NumberEdgeConnections();
-  if (!ReportProgress(kProgressNoReport)) return false;
-  for (NetType* type = model->mNetTypes; type; type = type->next) type->CalcCentres();
-  if (!ReportProgress(kProgressNoReport)) return false;
+  if (!step(0.6, 0.7, [model] { model->NumberEdgeConnections(); })) return false;
+  if (!step(0.7, 0.8, [model] {
+        for (NetType* type = model->mNetTypes; type; type = type->next) type->CalcCentres();
+      })) {
+    return false;
+  }
   model->SortNetTypes();
   model->mCurrentNet = model->mNetTypes ? model->mNetTypes->GetFirstNet() : nullptr;
-  if (!ReportProgress(detail_NetGeneration::kLayoutEnd)) return false;
-  model->AssignTabs();
+  if (!step(0.8, 1.0, [model] { model->AssignTabs(); })) return false;
   const ProgressRange whole = PushProgressRange(detail_NetGeneration::kLayoutEnd, 1.0);
   const bool made = model->RecreateTabs();
   PopProgressRange(whole);
@@ -778,12 +788,21 @@ void Model3D::CopyFirstNetLayout() {
 }
 
 void Model3D::NumberEdgeConnections() {
-  detail_NetGeneration::ForEachEdge(this, [](Edge3D* e) { e->connectionId = -1; });
+  // A million facelets take a while: the window answers along them (the caller's next
+  // report hears a cancel).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  detail_NetGeneration::ForEachEdge(this, [&tick](Edge3D* e) {
+    (void)tick();
+    e->connectionId = -1;
+  });
   int32_t next = 0;
+  const double facelets = std::max(1, GetNumFacelets());
+  double walked = 0.0;
   for (NetType* type = mNetTypes; type; type = type->next) {
     if (type->IsDrawn()) continue;
     for (int n = 0; n < type->numNets; ++n) {
       for (Face3D* f = type->nets[n].first; f; f = f->mNextInNet) {
+        (void)tick(std::min(1.0, ++walked / facelets));
         const int count = f->GetNumEdges();
         for (int i = 0; i < count; ++i) {
           Edge3D* e = &f->mEdges[i];
@@ -817,7 +836,11 @@ void Model3D::RebuildTabs() {
 void Model3D::AssignTabs() {
   using namespace detail_NetGeneration;
   MarkNetsChanged();
-  ForEachEdge(this, [](Edge3D* e) {
+  // A million facelets take a while: the window answers along them (the caller's next
+  // report hears a cancel).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  ForEachEdge(this, [&tick](Edge3D* e) {
+    (void)tick();
     if (!(e->flags & kEdgeTabSingle)) e->flags &= ~kEdgeHasTab;
   });
   const int32_t kind = GetGlobalTabKind();
@@ -829,11 +852,14 @@ void Model3D::AssignTabs() {
     e->flags |= kEdgeVisited;
     decided.push_back(e);
   };
+  const double facelets = std::max(1, GetNumFacelets());
+  double walked = 0.0;
   for (NetType* type = mNetTypes; type; type = type->next) {
     if (type->IsDrawn()) continue;
     for (int n = 0; n < type->numNets; ++n) {
       bool toggle = false;
       for (Face3D* f = type->nets[n].first; f; f = f->mNextInNet) {
+        (void)tick(std::min(1.0, ++walked / facelets));
         const int count = f->GetNumEdges();
         for (int i = 0; i < count; ++i) {
           Edge3D* e = &f->mEdges[i];
@@ -888,14 +914,19 @@ void Model3D::AssignTabs() {
       }
     }
   }
-  for (Edge3D* e : decided) e->flags &= ~kEdgeVisited;
+  for (Edge3D* e : decided) {
+    (void)tick();
+    e->flags &= ~kEdgeVisited;
+  }
 }
 
 bool Model3D::RecreateTabs() {
   using namespace detail_NetGeneration;
   MarkNetsChanged();
   int total = 0;
-  ForEachEdge(this, [&total](Edge3D* e) {
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  ForEachEdge(this, [&total, &tick](Edge3D* e) {
+    (void)tick();
     e->tab.reset();
     e->flags &= ~kEdgeTabGap;
     ++total;
@@ -945,9 +976,13 @@ bool Model3D::RecreateTabs() {
   }
   std::vector<Edge3D*> all;
   ForEachEdge(this, [&](Edge3D* e) {
+    (void)tick();
     if (e->tab) all.push_back(e);
   });
-  for (Edge3D* e : all) e->tab->foldAngle = e->GetTabAngle();
+  for (Edge3D* e : all) {
+    if (!tick()) return false;
+    e->tab->foldAngle = e->GetTabAngle();
+  }
   for (size_t k = 0; k < all.size(); ++k) {
     if (!ProgressTick(0.5 + 0.5 * static_cast<double>(k) / all.size())) return false;
     Edge3D* e = all[k];

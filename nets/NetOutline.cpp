@@ -116,8 +116,8 @@ uint32_t NetOutline::IdOf(Edge3D* edge) {
     // Grown fourfold, and every id placed again.
     size_t slots = 64;
     while (slots < 4 * mEdges.size()) slots *= 2;
-    mIdKeys.assign(slots, nullptr);
-    mIdValues.assign(slots, 0);
+    AssignAnsweringTheWindow(mIdKeys, slots, static_cast<const Edge3D*>(nullptr));
+    AssignAnsweringTheWindow(mIdValues, slots, uint32_t{0});
     // The outline of a net of a million facelets has millions of ids to place again:
     // the window answers along them. No cancel is taken here, where the caller cannot
     // stop; its next report hears it.

@@ -413,7 +413,11 @@ bool SimplePoly::FindOddEdge(int32_t& a, int32_t& b, int& sides) const {
       ends.reserve(numSides);
     }
     uint64_t index = 0;
+    // A million faces answer the window along the walk (the caller's next report hears
+    // a cancel).
+    ProgressTicker tick(ProgressTicker::kPasses * 16);
     for (const SimpleFace& f : mFaces) {
+      (void)tick();
       if (f.IsTemp()) continue;
       const int n = f.Count();
       for (int i = 0; i < n; ++i, ++index) {
@@ -448,7 +452,9 @@ bool SimplePoly::FindOddEdge(int32_t& a, int32_t& b, int& sides) const {
   };
   // The first side in face order whose edge has an odd number of sides.
   int64_t first = -1;
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (size_t i = 0; i < count;) {
+    (void)tick();
     size_t j = i + 1;
     while (j < count && keyAt(j) == keyAt(i)) ++j;
     if ((j - i) % 2 == 1 && (first < 0 || sideAt(i) < first)) {

@@ -9,7 +9,9 @@
 #include <random>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/RadixSorter.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -262,4 +264,42 @@ TEST(RadixSorterSortByKey, EmptyAndAllEqualKeysKeepTheirOrder) {
   for (int32_t i = 0; i < 100; ++i) same.push_back({0xDEADBEEFull, i});
   corvia::SortByKey(same);
   for (int32_t i = 0; i < 100; ++i) EXPECT_EQ(same[static_cast<size_t>(i)].value, i);
+}
+
+// Millions of keys are sorted answering the window along the passes; a Cancel clicked
+// then is kept for the caller's next report (the sort itself goes on to its end).
+TEST(RadixSorterSortByKey, MillionsOfKeysAreSortedAnsweringTheWindow) {
+  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+  std::mt19937_64 rng(5);
+  int pumps = 0;
+  int cancelAt = -1;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State& state) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  for (int at : {-1, 3}) {
+    std::vector<uint64_t> keys(2000000);
+    for (uint64_t& key : keys) key = rng();
+    pumps = 0;
+    cancelAt = at;
+    bool goOn = true;
+    {
+      corvia::ProgressScope scope;
+      corvia::testing::Platform().clock.Advance(2.0);
+      corvia::SortByKey(keys);
+      // The caller's next step.
+      goOn = corvia::ProgressTick();
+    }
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    if (at < 0) {
+      EXPECT_TRUE(goOn);
+      // Six passes over two million keys, each reading and moving them: a report at
+      // least every 2^17 keys met.
+      EXPECT_GE(pumps, 12 * 2000000 / (1 << 17));
+    } else {
+      EXPECT_FALSE(goOn) << "the Cancel was lost";
+      EXPECT_EQ(pumps, at);
+    }
+  }
+  progress.Current()->onPump = nullptr;
 }

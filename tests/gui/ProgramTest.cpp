@@ -50,6 +50,7 @@
 #include "app/PolyView.h"
 #include "app/StartUp.h"
 #include "app/WindowServices.h"
+#include "core/Progress.h"
 #include "core/TimeFormat.h"
 #include "core/Units.h"
 #include "core/VectorMath.h"
@@ -571,6 +572,16 @@ TEST_F(ProgramTest, ALargeModelsStaleColoursAreMadeWhenIdle) {
   ASSERT_EQ(after.GetSize(), direct.GetSize());
   EXPECT_EQ(std::memcmp(after.GetData(), direct.GetData(), 3u * direct.GetWidth() * direct.GetHeight()), 0);
   EXPECT_GT(GetFaceMeshStatistics().recorded, before.recorded);
+
+  // After work that ended in the same turn (a command run from the events the loop
+  // handles before its idle time), they wait for the next turn, one only.
+  recolour();
+  { const ProgressScope work; }
+  EXPECT_TRUE(CPolyApp::Get().DoIdleWork(-1.0));
+  EXPECT_NE(poly->mPolyFlags & kPolyFlagCellColoursStale, 0u);
+  { const ProgressScope work; }
+  EXPECT_TRUE(CPolyApp::Get().DoIdleWork(-1.0));
+  EXPECT_EQ(poly->mPolyFlags & kPolyFlagCellColoursStale, 0u);
 }
 
 // Nor are a large model's faces recorded in the paint that finds them changed: it draws

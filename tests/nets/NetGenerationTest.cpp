@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "construction/Prisms.h"
+#include "core/BoxGrid.h"
 #include "core/Progress.h"
 #include "core/Units.h"
 #include "model/CreatePoly.h"
@@ -483,6 +484,39 @@ TEST_F(NetGenerationTest, TheBoxOfALargeNetIsMeasuredAnsweringTheWindow) {
   // 3456 facelets of three edges each: over 130,000 comparisons.
   EXPECT_GE(pumps, 3456 * 3 * 12 / static_cast<int>(ProgressTicker::kPasses * 16));
   EXPECT_GT(model.GetNet(0)->type->radiusX, 0.0);
+}
+
+// The steps that walk every edgelet of that cube's one net once it is laid out (its
+// connections numbered, its tabs assigned, its centre found), and the grid of boxes that
+// files its outline and its tabs' obstacles as the grid grows, answer the window along
+// the way, not only between them.
+TEST_F(NetGenerationTest, TheStepsOverEveryEdgeletOfALargeNetAnswerTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  Model3D model(&cut, false);
+  model.MakeNets();
+  ASSERT_EQ(model.GetNumNets(), 1);
+  const int edgelets = 3 * 3456;
+  const int every = static_cast<int>(ProgressTicker::kPasses * 16);
+  EXPECT_GE(ReportsDuring([&model] { model.NumberEdgeConnections(); }), edgelets / every) << "numbering";
+  EXPECT_GE(ReportsDuring([&model] { model.AssignTabs(); }), edgelets / every) << "tabs";
+  EXPECT_GE(ReportsDuring([&model] { model.mNetTypes->CalcCentres(); }), 1) << "centre";
+  // Every box in a cell of its own: the grid's table of cells grows to a million slots.
+  BoxGrid grid(1.0);
+  const uint32_t boxes = 300000;
+  const int filing = ReportsDuring([&grid] {
+    for (uint32_t k = 0; k < boxes; ++k) {
+      const double least[2] = {k % 1000 + 0.25, k / 1000 + 0.25};
+      const double largest[2] = {least[0] + 0.5, least[1] + 0.5};
+      grid.Insert(k, least, largest);
+    }
+  });
+  EXPECT_GE(filing, static_cast<int>(boxes) / every) << "filing";
+  // Filed as before.
+  std::vector<uint32_t> found;
+  const double least[2] = {999.5, 299.5}, largest[2] = {999.5, 299.5};
+  grid.Query(least, largest, 0.0, found);
+  EXPECT_EQ(found, std::vector<uint32_t>{299999});
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
