@@ -1046,6 +1046,30 @@ TEST_F(NetDrawing, LinesOverAFlatNetAreKeptWithItAndShowWhatTheyShowOneByOne) {
   EXPECT_EQ(CountDifferentPixels(DrawFlatNet(*net, view), kept), 0);
   EXPECT_EQ(CountFlatNetFaceletsGathered(), gathered) << "gathered again with nothing changed";
 
+  // A pick passes the lines by: drawn unnamed they name nothing, so what a click names
+  // across the net is what it names with them hidden, and no facelet's lines are walked.
+  auto picks = [&]() {
+    std::vector<std::pair<uint32_t, uint32_t>> named;
+    for (int y = 4; y < kSize; y += 12) {
+      for (int x = 4; x < kSize; x += 12) {
+        std::vector<GLHit> hits;
+        view.DoSelection(hits, x, y, true);
+        for (const GLHit& hit : hits) named.emplace_back(hit.name, hit.depth);
+        named.emplace_back(0u, 0u);
+      }
+    }
+    return named;
+  };
+  InitGLSelection(kNumSelectionItemKinds);
+  const unsigned long walked = CountFaceletLinesDrawnOneByOne();
+  const auto withLines = picks();
+  EXPECT_EQ(CountFaceletLinesDrawnOneByOne(), walked) << "the facelets walked for their lines in a pick";
+  EXPECT_GT(std::count_if(withLines.begin(), withLines.end(), [](const auto& hit) { return hit.first != 0u; }), 100);
+  settings.showStellationLines = settings.showSphereSections = false;
+  DrawFlatNet(*net, view);
+  EXPECT_EQ(picks(), withLines);
+  settings.showSphereSections = true;
+
   // The sections alone, of a wider sphere.
   settings.showStellationLines = false;
   settings.referenceSpheres = {1.4 * d};
