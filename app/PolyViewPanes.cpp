@@ -803,8 +803,7 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
   if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
   const bool picking = IsPicking();
   const bool lighting = corvia::SetLighting(this, false);
-  // The anaglyph's colours are filtered colour by colour: drawn one by one.
-  if (mCellDiagramOneByOne || (!picking && Stereo().GetStereoKind() == StereoKind::Anaglyph)) {
+  if (mCellDiagramOneByOne) {
     DrawCellDiagramOneByOne(block, picking);
   } else {
     const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
@@ -846,11 +845,18 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   lines(links);
   Materials().SetLineStipple(0);
   if (!mesh.fills.empty()) {
-    glEnableClientState(GL_COLOR_ARRAY);
+    // The anaglyph's filter gives every colour one ink (ViewMaterials::SetColor): the
+    // boxes are drawn in it, as a box at a time.
+    const bool oneInk = Stereo().GetStereoKind() == StereoKind::Anaglyph;
+    if (oneInk) {
+      Materials().SetColorv(mesh.fillColours.data());
+    } else {
+      glEnableClientState(GL_COLOR_ARRAY);
+      glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
+    }
     glVertexPointer(2, GL_FLOAT, 0, mesh.fills.data());
-    glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.fills.size() / 2));
-    glDisableClientState(GL_COLOR_ARRAY);
+    if (!oneInk) glDisableClientState(GL_COLOR_ARRAY);
   }
   if (!mesh.current.empty()) {
     if (!mesh.currentIsFirst) glLineWidth(1.0f);
@@ -878,8 +884,8 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   }
 }
 
-// The diagram drawn a cell at a time: for picking (each box under its cell's name)
-// and where colours are set one by one.
+// The diagram drawn a cell at a time, each box under its cell's name in a pick: the
+// road the kept diagram's paints and picks are measured against (SetCellDiagramOneByOne).
 void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
   using namespace detail_PolyViewPanes;
   const std::vector<CellBox> boxes = PlaceCellBoxes(block);
