@@ -2,11 +2,13 @@
 // What the Cell Diagram pane draws, worked out from the shown side's cells once and
 // kept by the pane: the links between neighbouring cells, a box for each cell filled
 // in its type's colour, the frames (included cells' apart), the current cell's inner
-// frame and the cells' numbers. A paint draws it with a few array draws; it is worked
-// out again when the cells, their inclusion, the current cell or the pane's scale have
-// changed (the state's hash). Drawn a primitive at a time, a diagram of thousands of
-// cells took Mesa's software renderer most of a second a paint.
+// frame and the cells' numbers, and the boxes a click picks. A paint draws it with a
+// few array draws, a pick the few boxes round the pointer; it is worked out again when
+// the cells, their inclusion, the current cell or the pane's scale have changed (the
+// state's hash). Drawn a primitive at a time, a diagram of thousands of cells took
+// Mesa's software renderer most of a second a paint, and a pick drew every cell twice.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +37,15 @@ struct CellDiagramMesh {
     double at[2];
   };
   std::vector<Label> labels[2];
+  // Each cell's box as a pick draws it (a hidden cell's too) under its cell's index, in
+  // the order they are named: a row of boxes for each cell type from the bottom, the
+  // boxes of a row left to right, row r the boxes [rows[r], rows[r + 1]).
+  struct PickBox {
+    double x0, y0, x1, y1;
+    int cell;
+  };
+  std::vector<PickBox> boxes;
+  std::vector<size_t> rows;
 };
 
 }  // namespace corvia

@@ -211,7 +211,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // The text in the pane's upper-left corner (empty for none).
   std::string GetPaneStatusText() const;
   // The cell diagrams this pane worked out to keep; with oneByOne it draws the diagram
-  // a cell at a time, as a pick does (tests).
+  // a cell at a time, paints and picks alike (tests).
   unsigned long CountCellDiagramsMade() const { return mCellDiagramsMade; }
   void SetCellDiagramOneByOne(bool oneByOne) { mCellDiagramOneByOne = oneByOne; }
   // The measured points, the measured planes and the measured value, while a point is

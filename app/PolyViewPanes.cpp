@@ -4,6 +4,8 @@
 // status texts.
 
 #include <algorithm>
+#include <cfloat>
+#include <cstddef>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -754,6 +756,8 @@ void MakeCellDiagramMesh(const FaceTypeBlock* block, double pixels, CellDiagramM
       mesh.currentIsFirst = &b == &boxes.front();
     }
     AddCellFrame(mesh.frames[b.cell->IsIncluded() ? 1 : 0], b.x0, b.y0, b.x1, b.y1);
+    if (mesh.boxes.empty() || b.cell->mType != (&b - 1)->cell->mType) mesh.rows.push_back(mesh.boxes.size());
+    mesh.boxes.push_back({b.x0, b.y0, b.x1, b.y1, StellationCell::GetIndex(b.cell)});
     if (labels) {
       CellDiagramMesh::Label label{};
       std::snprintf(label.text, sizeof label.text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
@@ -761,7 +765,34 @@ void MakeCellDiagramMesh(const FaceTypeBlock* block, double pixels, CellDiagramM
       mesh.labels[rgb[0] + rgb[1] + rgb[2] < 1.5f ? 1 : 0].push_back(label);
     }
   }
+  mesh.rows.push_back(mesh.boxes.size());
   mesh.made = true;
+}
+
+// A pick of the kept diagram: each box that may meet the pick region under its cell's
+// name, in the order the boxes are named drawn a cell at a time, so that the records
+// are the same. The rows that reach the region's bounds, and in each the run of boxes
+// that does, found by their places: a click costs the boxes round the pointer.
+void PickCellDiagramMesh(OpenGLView* view, const CellDiagramMesh& mesh) {
+  using PickBox = CellDiagramMesh::PickBox;
+  const PickRegion region(view);
+  double lo[2] = {-DBL_MAX, -DBL_MAX}, hi[2] = {DBL_MAX, DBL_MAX};
+  if (!region.FlatBounds(lo, hi)) {
+    // No flat mapping to invert: every box, as drawn a cell at a time.
+    lo[0] = lo[1] = -DBL_MAX;
+    hi[0] = hi[1] = DBL_MAX;
+  }
+  for (size_t r = 0; r + 1 < mesh.rows.size(); ++r) {
+    const auto first = mesh.boxes.begin() + static_cast<std::ptrdiff_t>(mesh.rows[r]);
+    const auto end = mesh.boxes.begin() + static_cast<std::ptrdiff_t>(mesh.rows[r + 1]);
+    if (first == end || first->y1 < lo[1] || first->y0 > hi[1]) continue;
+    for (auto b = std::partition_point(first, end, [&](const PickBox& box) { return box.x1 < lo[0]; });
+         b != end && b->x0 <= hi[0]; ++b) {
+      SetGLSelectionItem(kSelectStellationCell, b->cell);
+      glRectd(b->x0, b->y0, b->x1, b->y1);
+    }
+  }
+  view->ClearGLSelectionItem();
 }
 
 }  // namespace detail_PolyViewPanes
@@ -772,8 +803,7 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
   if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
   const bool picking = IsPicking();
   const bool lighting = corvia::SetLighting(this, false);
-  // The anaglyph's colours are filtered colour by colour: drawn one by one.
-  if (picking || mCellDiagramOneByOne || Stereo().GetStereoKind() == StereoKind::Anaglyph) {
+  if (mCellDiagramOneByOne) {
     DrawCellDiagramOneByOne(block, picking);
   } else {
     const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
@@ -784,7 +814,11 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
       mCellDiagram->state = state;
       ++mCellDiagramsMade;
     }
-    DrawCellDiagramMesh(*mCellDiagram);
+    if (picking) {
+      PickCellDiagramMesh(this, *mCellDiagram);
+    } else {
+      DrawCellDiagramMesh(*mCellDiagram);
+    }
   }
   corvia::SetLighting(this, lighting);
   CheckGLError("CPolyView::DrawCellDiagramPane");
@@ -811,11 +845,18 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   lines(links);
   Materials().SetLineStipple(0);
   if (!mesh.fills.empty()) {
-    glEnableClientState(GL_COLOR_ARRAY);
+    // The anaglyph's filter gives every colour one ink (ViewMaterials::SetColor): the
+    // boxes are drawn in it, as a box at a time.
+    const bool oneInk = Stereo().GetStereoKind() == StereoKind::Anaglyph;
+    if (oneInk) {
+      Materials().SetColorv(mesh.fillColours.data());
+    } else {
+      glEnableClientState(GL_COLOR_ARRAY);
+      glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
+    }
     glVertexPointer(2, GL_FLOAT, 0, mesh.fills.data());
-    glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.fills.size() / 2));
-    glDisableClientState(GL_COLOR_ARRAY);
+    if (!oneInk) glDisableClientState(GL_COLOR_ARRAY);
   }
   if (!mesh.current.empty()) {
     if (!mesh.currentIsFirst) glLineWidth(1.0f);
@@ -843,8 +884,8 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   }
 }
 
-// The diagram drawn a cell at a time: for picking (each box under its cell's name)
-// and where colours are set one by one.
+// The diagram drawn a cell at a time, each box under its cell's name in a pick: the
+// road the kept diagram's paints and picks are measured against (SetCellDiagramOneByOne).
 void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
   using namespace detail_PolyViewPanes;
   const std::vector<CellBox> boxes = PlaceCellBoxes(block);

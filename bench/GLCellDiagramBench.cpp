@@ -21,9 +21,20 @@
 // the program, a pane of 261 x 300 zoomed on a diagram of 14,149 cells (a box some
 // 15,000 pixels wide) painted in 1.03 s the first time and 0.33 to 0.41 s after
 // (load 9), from the kept diagram in 14 to 22 ms and 3 to 8 ms.
+// And a click's pick in that pane (the two selection passes a click makes, at points
+// round the middle; "first_ms" the first click after the paint, "names" the boxes the
+// first click draws under their cells' names, both passes), every cell's box drawn a
+// cell at a time (load 16) against the boxes the kept diagram finds round the pointer
+// by their rows and places (load 13):
+//   record  zoom   every box                        round the pointer
+//     21      1    7.2 ms (first 46 ms), 3,882      0.08 ms (first 51 ms), 3
+//     75      1    31 ms (first 53 ms), 17,308      0.28 ms (first 0.6 ms), 15
+//     75     16    40 ms (first 41 ms), 17,308      0.31 ms (first 0.6 ms), 2
+// (The first click of a process sets up GL's selection mode, tens of ms either way.)
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdint>
 
 #include "app/PolyDoc.h"
 #include "bench/support/ProgramPane.h"
@@ -34,24 +45,33 @@
 
 namespace {
 
-void BM_CellDiagramPaint(benchmark::State& state) {
-  constexpr int kPaneWidth = 1000, kPaneHeight = 800;
-  corvia::bench::ProgramPane pane(corvia::kViewCellDiagram, kPaneWidth, kPaneHeight);
+constexpr int kPaneWidth = 1000, kPaneHeight = 800;
+
+// The library record as the document's model, its base side stellated: null (the
+// benchmark skipped) when the pane or the stellation is not to be had.
+corvia::FaceTypeBlock* ShowStellated(corvia::bench::ProgramPane& pane, int record, benchmark::State& state) {
   if (!pane.Shown()) {
     state.SkipWithError(pane.Error().c_str());
-    return;
+    return nullptr;
   }
   corvia::CPolyDoc& doc = pane.Doc();
-  if (!doc.SetModel(corvia::GetLibraryEntry(static_cast<int>(state.range(0))), false, false)) {
+  if (!doc.SetModel(corvia::GetLibraryEntry(record), false, false)) {
     state.SkipWithError("the model did not build");
-    return;
+    return nullptr;
   }
   corvia::Poly* poly = doc.GetCurrentPoly();
   corvia::FaceTypeBlock* block = poly->mBaseBlock.get();
   if (!corvia::Stellate(poly, block, false) || !block->IsStellated()) {
     state.SkipWithError("the stellation was refused");
-    return;
+    return nullptr;
   }
+  return block;
+}
+
+void BM_CellDiagramPaint(benchmark::State& state) {
+  corvia::bench::ProgramPane pane(corvia::kViewCellDiagram, kPaneWidth, kPaneHeight);
+  corvia::FaceTypeBlock* block = ShowStellated(pane, static_cast<int>(state.range(0)), state);
+  if (!block) return;
   const double zoom = static_cast<double>(state.range(1));
   if (zoom != 1.0) {
     // Fitted by a paint first, then zoomed in on the middle: "first_s" is the first
@@ -66,6 +86,33 @@ void BM_CellDiagramPaint(benchmark::State& state) {
   state.counters["cells"] = block->GetNumCells();
 }
 
+void BM_CellDiagramPick(benchmark::State& state) {
+  corvia::bench::ProgramPane pane(corvia::kViewCellDiagram, kPaneWidth, kPaneHeight);
+  corvia::FaceTypeBlock* block = ShowStellated(pane, static_cast<int>(state.range(0)), state);
+  if (!block) return;
+  pane.Paint();
+  const double zoom = static_cast<double>(state.range(1));
+  if (zoom != 1.0) {
+    pane.Pane().Mapping2D().Zoom2DAt(zoom, kPaneWidth / 2, kPaneHeight / 2);
+    pane.Paint();
+  }
+  int step = 0, found = 0;
+  auto click = [&]() {
+    const int x = kPaneWidth / 2 + (step % 5 - 2) * 9;
+    const int y = kPaneHeight / 2 + (step / 5 % 5 - 2) * 9;
+    ++step;
+    found += pane.Pane().Clicks().PickAt(x, y).Found() ? 1 : 0;
+  };
+  const uint64_t names = pane.Pane().GetPickNamesLoaded();
+  const auto start = std::chrono::steady_clock::now();
+  click();
+  state.counters["first_ms"] = 1000.0 * std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  state.counters["names"] = static_cast<double>(pane.Pane().GetPickNamesLoaded() - names);
+  for (auto _ : state) click();
+  state.counters["cells"] = block->GetNumCells();
+  state.counters["found"] = static_cast<double>(found) / static_cast<double>(step);
+}
+
 BENCHMARK(BM_CellDiagramPaint)
     ->ArgNames({"library", "zoom"})
     ->Args({21, 1})
@@ -75,5 +122,14 @@ BENCHMARK(BM_CellDiagramPaint)
     ->Args({75, 2048})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+BENCHMARK(BM_CellDiagramPick)
+    ->ArgNames({"library", "zoom"})
+    ->Args({21, 1})
+    ->Args({75, 1})
+    ->Args({75, 16})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(10);
 
 }  // namespace

@@ -768,8 +768,20 @@ void StellationLines(Face3D* facelet, bool folded, bool printing, KeptLines* kep
 
 }  // namespace detail_FaceletDrawing
 
+namespace detail_FaceletDrawing {
+
+// A pick passes the lines by: they are drawn unnamed, so they can be hit by no click,
+// and a facelet's lines can be many.
+bool InPick(bool printing) {
+  const OpenGLView* view = printing ? nullptr : OpenGLView::GetCurrent();
+  return view && view->IsPicking();
+}
+
+}  // namespace detail_FaceletDrawing
+
 void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing) {
   using namespace detail_FaceletDrawing;
+  if (InPick(printing)) return;
   const NetDrawSettings& settings = GetNetDrawSettings();
   if (!printing && settings.showSphereSections && !settings.referenceSpheres.empty()) NoteFaceletLinesDrawnOneByOne();
   SphereSections(facelet, folded, page, printing, nullptr);
@@ -777,6 +789,7 @@ void DrawSphereSections(Face3D* facelet, bool folded, void* page, bool printing)
 
 void DrawStellationLines(Face3D* facelet, bool folded, bool printing) {
   using namespace detail_FaceletDrawing;
+  if (InPick(printing)) return;
   if (!printing && GetNetDrawSettings().showStellationLines) NoteFaceletLinesDrawnOneByOne();
   StellationLines(facelet, folded, printing, nullptr);
 }

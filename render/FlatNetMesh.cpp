@@ -130,6 +130,8 @@ struct FoldedGathered {
   std::vector<const NetTab*> glued;
   std::vector<bool> gluedRunStarts;
   std::vector<Face3D*> oneByOne;
+  // The facelets whose stellation lines are shown over them (hidden ones too).
+  std::vector<Face3D*> lined;
 };
 
 // The places and normals of a turn's folded corners in one buffer: the facelets', then
@@ -144,6 +146,9 @@ struct FoldedPlaces {
   double scale = 0.0;
   GLsizei tabFills = 0, gluedFills = 0, tabLines = 0, gluedLines = 0;
   size_t tabFillsAt = 0, gluedFillsAt = 0, tabLinesAt = 0, gluedLinesAt = 0;
+  // The facelets' stellation lines as segments, in the model's own units.
+  GLsizei stellationLines = 0;
+  size_t stellationLinesAt = 0;
 };
 
 // One turn's folded facelets: their colours in one buffer, made once, and their places.
@@ -154,6 +159,7 @@ struct FoldedPiece : FoldedPlaces {
   std::vector<const Edge3D*> tabs;
   std::vector<const NetTab*> glued;
   std::vector<bool> gluedRunStarts;
+  std::vector<Face3D*> lined;
   GLBuffer colours;
   std::unique_ptr<FoldedPlaces> next;
 };
@@ -170,6 +176,7 @@ struct KeptFlatNet {
   // The Folding Net pane's: the facelets of the nets it shows in one chain, the nets'
   // in turn, and the pieces gathered of it.
   bool folded = false;
+  std::vector<Net*> foldedNets;
   std::vector<Face3D*> chain;
   std::vector<std::unique_ptr<detail_FlatNetMesh::FoldedPiece>> foldedPieces;
   // The place in the net's chain of the next facelet to gather, and the facelets of the
@@ -263,8 +270,10 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
   // The sphere sections and stellation lines shown over the facelets.
   const NetDrawSettings& lines = GetNetDrawSettings();
   const bool sections = lines.showSphereSections && !lines.referenceSpheres.empty();
+  // Folded, the lines are placed with the facelets: once their data is made the pieces
+  // are placed again, the facelets kept.
   h.Add(static_cast<uint64_t>(sections) | static_cast<uint64_t>(lines.showStellationLines) << 1 |
-        static_cast<uint64_t>(LineDataWaits(model)) << 2);
+        static_cast<uint64_t>(!foldedNets && LineDataWaits(model)) << 2);
   if (sections) {
     h.Add(static_cast<uint64_t>(lines.referenceSpheres.size()));
     for (double sphere : lines.referenceSpheres) h.Add(sphere);
@@ -394,19 +403,17 @@ void AddPiece(KeptFlatNet& kept, Gathered& gathered, size_t facelets) {
 
 // ---- Folded nets ----------------------------------------------------------------------------
 
-// Whether the drawing of a folded facelet shows anything but its triangles and the tabs
-// about it (numbers, edge texts, edges and corners, sphere sections, stellation lines):
-// those nets are drawn one facelet at a time. Stellation lines whose data waits for the
-// idle work are not drawn yet.
-bool FoldedExtrasShown(const Model3D* model3D) {
+// Whether the drawing of a folded facelet shows anything but its triangles, the tabs
+// about it and its stellation lines (numbers, edge texts, edges and corners, sphere
+// sections): those nets are drawn one facelet at a time.
+bool FoldedExtrasShown() {
   const ModelDrawSettings& model = GetModelDrawSettings();
   const NetDrawSettings& nets = GetNetDrawSettings();
   const bool cutMode = CutMode();
   const bool edges = (!model.spheresAndCylinders || cutMode) &&
                      (model.showEdges || model.showStelEdges || model.showVerts || model.showStelVerts || cutMode);
   return edges || AreFaceletNumbersShown() || GetNetSettings().edgeData != 0 ||
-         (nets.showSphereSections && !nets.referenceSpheres.empty()) ||
-         (nets.showStellationLines && !LineDataWaits(model3D));
+         (nets.showSphereSections && !nets.referenceSpheres.empty());
 }
 
 // The folded facelet as the one-by-one drawing gives it to GL: its triangles in its
@@ -419,6 +426,7 @@ void GatherFolded(OpenGLView* view, Face3D* f, FoldedGathered& out) {
     out.oneByOne.push_back(f);
     return;
   }
+  if (GetNetDrawSettings().showStellationLines) out.lined.push_back(f);
   const int count = f->GetNumEdges();
   const bool hidden = (f->mSourceFace && f->mSourceFace->HasFlag(kElementHidden)) || IsInHiddenCell(*f);
   if (!hidden) {
@@ -517,12 +525,24 @@ void PlaceFolded(OpenGLView* view, const FoldedPiece& piece, FoldedPlaces& into,
   into.tabLines = static_cast<GLsizei>(lines.size() / 3);
   for (const NetTab* tab : glued) outline(*tab, 1.0);
   into.gluedLines = static_cast<GLsizei>(lines.size() / 3) - into.tabLines;
+  // The stellation lines where the facelets are folded now, unscaled as the one-by-one
+  // drawing gives them.
+  // Their data, a stellation of the whole model, is made by the idle work for a large
+  // model, after which the pieces are placed again.
+  KeptLines facetLines;
+  facetLines.dims = 3;
+  if (!LineDataWaits(model)) {
+    for (Face3D* f : piece.lined) GatherStellationLines(f, true, facetLines);
+  }
+  lines.insert(lines.end(), facetLines.points.begin(), facetLines.points.end());
+  into.stellationLines = static_cast<GLsizei>(lines.size() / 3) - into.tabLines - into.gluedLines;
   // Byte offsets: the corners, then the lines.
   const size_t cornerBytes = corners.size() * sizeof(FoldedVertex);
   into.tabFillsAt *= sizeof(FoldedVertex);
   into.gluedFillsAt *= sizeof(FoldedVertex);
   into.tabLinesAt = cornerBytes;
   into.gluedLinesAt = cornerBytes + static_cast<size_t>(into.tabLines) * 3 * sizeof(float);
+  into.stellationLinesAt = into.gluedLinesAt + static_cast<size_t>(into.gluedLines) * 3 * sizeof(float);
   std::vector<unsigned char> bytes(cornerBytes + lines.size() * sizeof(float));
   if (cornerBytes) std::memcpy(bytes.data(), corners.data(), cornerBytes);
   if (!lines.empty()) std::memcpy(bytes.data() + cornerBytes, lines.data(), lines.size() * sizeof(float));
@@ -544,6 +564,7 @@ void AddFoldedPiece(KeptFlatNet& kept, FoldedGathered& gathered, size_t facelets
   piece->tabs = std::move(gathered.tabs);
   piece->glued = std::move(gathered.glued);
   piece->gluedRunStarts = std::move(gathered.gluedRunStarts);
+  piece->lined = std::move(gathered.lined);
   if (!gathered.colours.empty()) {
     piece->colours.Upload(gathered.colours.data(), gathered.colours.size() * sizeof(float), false);
   }
@@ -582,6 +603,7 @@ void Clear(KeptFlatNet& kept) {
   kept.pieces.clear();
   kept.foldedPieces.clear();
   kept.chain.clear();
+  kept.foldedNets.clear();
   kept.oneByOne.clear();
   kept.next = kept.total = 0;
   kept.waiting = kept.declined = kept.linesWait = kept.linesOnly = false;
@@ -656,20 +678,58 @@ void ForEachFoldedArrays(const KeptFlatNet& kept, Draw draw) {
   });
 }
 
+// Whether stellation lines are kept over the folded facelets.
+bool HasFoldedLines(const KeptFlatNet& kept) {
+  return std::any_of(kept.foldedPieces.begin(), kept.foldedPieces.end(),
+                     [](const auto& piece) { return piece->stellationLines > 0; });
+}
+
 // The facelets' triangles, in their colours (lit through their material colour in a
-// pane that lights them).
+// pane that lights them); pushed back by their slope when lines are drawn over them.
 void DrawFoldedFacelets(OpenGLView* view, const KeptFlatNet& kept) {
   const bool lit = view->Is3D() && view->GetLighting();
   if (lit) {
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnable(GL_COLOR_MATERIAL);
   }
+  const bool pushed = HasFoldedLines(kept);
+  const bool offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+  GLfloat factor = 0.0f, units = 0.0f;
+  if (pushed) {
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+  }
   ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
     if (piece.corners == 0) return;
     BeginFoldedArrays(piece, 0, true, true);
     glDrawArrays(GL_TRIANGLES, 0, piece.corners);
   });
+  if (pushed) {
+    glPolygonOffset(factor, units);
+    if (!offsetOn) glDisable(GL_POLYGON_OFFSET_FILL);
+  }
   if (lit) glDisable(GL_COLOR_MATERIAL);
+}
+
+// The stellation lines over the folded facelets, unlit in their colour, in the model's
+// own units: over their facelets, pushed back, and behind what stands before them.
+void DrawFoldedLines(OpenGLView* view, const KeptFlatNet& kept) {
+  if (!HasFoldedLines(kept)) return;
+  const bool lighting = SetLighting(view, false);
+  view->Materials().SetLineStipple(0);
+  view->Materials().SetColorv(GetNetDrawSettings().stellationLineColour);
+  const double scale = ModelScale(kept.key.nets.model);
+  glPushMatrix();
+  if (scale != 1.0) glScaled(scale, scale, scale);
+  ForEachFoldedArrays(kept, [](const FoldedPiece& piece) {
+    if (piece.stellationLines == 0) return;
+    BeginFoldedArrays(piece, piece.stellationLinesAt, false, false);
+    glDrawArrays(GL_LINES, 0, piece.stellationLines);
+  });
+  glPopMatrix();
+  SetLighting(view, lighting);
 }
 
 // The views whose nets wait for the idle work, in every context. A view whose model or
@@ -808,6 +868,7 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
   }
   size_t counted = 0;
   if (folded) {
+    kept.foldedNets = *nets;
     for (const Net* net : *nets) {
       const std::vector<Face3D*>& places = net->Places();
       kept.chain.insert(kept.chain.end(), places.begin(), places.end());
@@ -847,8 +908,8 @@ KeptFlatNet* FindKept(OpenGLView* view, GLContextState& state, const Key& key, b
 }
 
 // The stellation lines' data of the first view's model. A flat net keeps its facelets
-// and the idle work gathers its lines over them, a turn at a time; the Folding Net pane
-// draws the nets one facelet at a time with their lines.
+// and the idle work gathers its lines over them, a turn at a time; the Folding Net
+// pane's pieces are placed again with their lines (a large model's by the idle work).
 void MakeLineData(const std::vector<KeptFlatNet*>& views) {
   if (views.empty()) return;
   const std::vector<Face3D*>& chain = ChainOf(*views.front());
@@ -857,6 +918,14 @@ void MakeLineData(const std::vector<KeptFlatNet*>& views) {
   for (KeptFlatNet* kept : views) {
     kept->view->Invalidate(false);
     const Model3D* model = kept->key.nets.model;
+    if (kept->folded) {
+      // Placed again with their lines: in the next paint, or by the idle work.
+      GLSection section(kept->view);
+      if (!NetsHold(kept->key) || !section.IsOpen()) continue;
+      kept->key.state = HashState(kept->view, model, &kept->foldedNets);
+      for (auto& piece : kept->foldedPieces) piece->placed = false;
+      continue;
+    }
     if (kept->folded || !NetsHold(kept->key) || LineDataWaits(model)) continue;
     // Without its context the next paint gathers the net again, lines and all.
     GLSection section(kept->view);
@@ -882,7 +951,7 @@ const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const st
   using namespace detail_FlatNetMesh;
   GLContextState* state = KeepingState(view);
   if (!model || !state || IsRecordingFaceMesh() || GetModelDrawPane(view).GetTransparencyNesting() != 0 ||
-      FoldedExtrasShown(model))
+      FoldedExtrasShown())
     return nullptr;
   // With their tabs, nets drawn one facelet at a time show a tab's outline under a later
   // facelet where the two meet at one depth, and over an earlier one: the kept drawing,
@@ -1097,7 +1166,9 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
     glLineWidth(width);
     view->Materials().SetLineStipple(0);
   }
-  // 4. The facelets drawn one by one, their tabs with them.
+  // 4. The stellation lines over the facelets.
+  DrawFoldedLines(view, kept);
+  // 5. The facelets drawn one by one, their tabs with them.
   for (Face3D* f : kept.oneByOne) oneByOne(f);
   NoteFoldedFaceletsDrawnOneByOne(kept.oneByOne.size());
   CheckGLError("DrawKeptFoldedNets");

@@ -2,7 +2,8 @@
 // The nets of the Unfolded Net and Folding Net panes drawn from vertex buffers the pane
 // keeps from one paint to the next: the facelets, glue tabs, edges, sphere sections and
 // stellation lines of the flat net (the lines' data worked out as they are gathered),
-// and the facelets and tabs of the folded nets, gathered once and drawn in a few calls.
+// and the facelets, tabs and stellation lines of the folded nets, gathered once and
+// drawn in a few calls.
 // Drawn facelet by facelet, a net of a million facelets held the window for seconds on
 // every paint. What is kept is good while the nets (their layout, edgelets' flags, tabs
 // and facelets' own images: Model3D::GetNetsChange), the colours, images, labels and
@@ -10,7 +11,7 @@
 // and the reference spheres stay as they were; folded, also the nets shown, the faces' opacities, the hidden stellation cells, which
 // tabs are glued (the fold past a half, or whole) and which tabs are shown. The folded
 // places of the corners are made again after each fold (Model3D::GetFoldCount) in one
-// pass over the kept facelets and tabs: in the paint for a small net, by the idle work
+// pass over the kept facelets, tabs and lines: in the paint for a small net, by the idle work
 // for a large one (the pane drawing the old places till all the new ones are made). A net of many facelets is not gathered in the
 // paint that asks for it: the program is asked to come back when it is idle
 // (ViewNotifier::PrepareWhenIdle) and gathers it then, a turn of facelets at a time
@@ -52,21 +53,23 @@ void DrawKeptLines(OpenGLView* view, const KeptFlatNet& kept);
 
 // What the view keeps of the nets folded, placed as they are folded now (a part or
 // none while the idle work gathers them); null when the caller draws them one facelet
-// at a time: as for the flat net, and while a facelet shows more than its triangles and
-// tabs (numbers, edge texts, edges or corners, sphere sections, stellation lines: but
-// those of a model of kDeferredFlatNetFacelets facelets or more whose data is still to be
-// worked out, when the pane waits for the idle work to do it), in a face list's
+// at a time: as for the flat net, and while a facelet shows more than its triangles,
+// tabs and stellation lines (numbers, edge texts, edges or corners, sphere sections),
+// in a face list's
 // recording, within a pass of selected facelets, and for nets of fewer than
 // kDeferredFlatNetFacelets facelets shown with their tabs. The nets are those shown, in
 // the order they are drawn one by one.
 const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const std::vector<Net*>& nets);
 // Draws them: the facelets, the tabs glued under them (beyond them, through the
 // coplanar stencil), the tabs standing on their edgelets (outlines over triangles), the
-// selected edgelet's tab lighter; then each facelet that asks more (an image, a label,
-// translucency) by oneByOne, with its tabs. The pictures are those of the nets drawn one
+// selected edgelet's tab lighter, the stellation lines over the facelets (pushed back
+// by their slope); then each facelet that asks more (an image, a label, translucency)
+// by oneByOne, with its tabs and lines. The pictures are those of the nets drawn one
 // facelet at a time, but where a tab's outline and another tab's triangles or a later
-// facelet, or a glued tab and a facelet other than its own, meet at one depth: the kept
-// drawing draws each kind of piece in a pass of its own.
+// facelet, a glued tab and a facelet other than its own, or a line and a facelet other
+// than its own (along a fold), meet at one depth: the kept drawing draws each kind of
+// piece in a pass of its own. A large model's lines, whose data (a stellation of the
+// model) the idle work makes, are placed with the pieces once it is made.
 void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::function<void(Face3D*)>& oneByOne);
 
 // Whether a view's net waits for the idle work.

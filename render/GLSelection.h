@@ -50,9 +50,16 @@ class PickRegion {
   // Whether the convex hull of the points (count x, y, z triples), each widened to a
   // ball of the radius, may meet the region.
   bool MayMeet(const double* points, int count, double radius = 0.0) const;
+  // The box in the drawing's plane z = 0 that holds the region where that plane maps
+  // onto the window affinely (a flat pane's drawing): lo and hi in x and y. False
+  // outside a pick and where the plane's mapping is not affine or cannot be inverted.
+  bool FlatBounds(double* lo, double* hi) const;
 
  private:
   bool mActive = false;
+  // The plane z = 0 to clip x and y, q = A p + b, when it is affine: A row by row, then b.
+  bool mFlat = false;
+  double mFlatMap[6] = {};
   // The frustum's six planes, inside where a x + b y + c z + d >= 0 (each with the
   // length of its normal in [4]).
   double mPlanes[6][5] = {};

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -142,7 +143,31 @@ PickRegion::PickRegion(const OpenGLView* view) {
       p[4] = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     }
   }
+  mFlat = toClip(3, 0) == 0.0 && toClip(3, 1) == 0.0 && toClip(3, 3) == 1.0;
+  const double flat[6] = {toClip(0, 0), toClip(0, 1), toClip(1, 0), toClip(1, 1), toClip(0, 3), toClip(1, 3)};
+  std::copy(flat, flat + 6, mFlatMap);
   mActive = true;
+}
+
+bool PickRegion::FlatBounds(double* lo, double* hi) const {
+  if (!mActive || !mFlat) return false;
+  const double a00 = mFlatMap[0], a01 = mFlatMap[1], a10 = mFlatMap[2], a11 = mFlatMap[3];
+  const double det = a00 * a11 - a01 * a10;
+  if (!std::isfinite(det) || std::fabs(det) < DBL_MIN) return false;
+  // The widened region's corners carried back onto the plane: their box holds it.
+  const double reach = detail_Picking::kPickRegionReach;
+  lo[0] = lo[1] = DBL_MAX;
+  hi[0] = hi[1] = -DBL_MAX;
+  for (int corner = 0; corner < 4; ++corner) {
+    const double q0 = (corner & 1 ? reach : -reach) - mFlatMap[4];
+    const double q1 = (corner & 2 ? reach : -reach) - mFlatMap[5];
+    const double p[2] = {(a11 * q0 - a01 * q1) / det, (a00 * q1 - a10 * q0) / det};
+    for (int k = 0; k < 2; ++k) {
+      lo[k] = std::min(lo[k], p[k]);
+      hi[k] = std::max(hi[k], p[k]);
+    }
+  }
+  return std::isfinite(lo[0]) && std::isfinite(lo[1]) && std::isfinite(hi[0]) && std::isfinite(hi[1]);
 }
 
 bool PickRegion::MayMeet(const double* points, int count, double radius) const {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DeferredPaneWork.h"
@@ -23,6 +24,7 @@
 #include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/FaceImageAttach.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Measurement.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
@@ -39,6 +41,7 @@
 #include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
 #include "stellation/DeferredModelWork.h"
+#include "stellation/StellationCell.h"
 #include "symmetry/SimplePoly.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/stellation/StellationModels.h"
@@ -426,6 +429,47 @@ TEST_F(PaneClickTest, AClickOnALargeNetTestsOnlyTheFaceletsUnderThePointer) {
 // folded after a new fraction. The idle work's fold, under its progress window, is what
 // the pane shows next, its buffers placed there too; its Cancel leaves the pane as it was
 // and not asking again.
+// A click in the Cell Diagram pane draws for its pick the boxes round the pointer, not
+// every cell's box (twice a click before), and what it picks is what the diagram drawn
+// a cell at a time picks: the same records, names and depths, at points across the
+// pane fitted (a hidden cell among them) and zoomed in on a corner.
+TEST_F(PaneClickTest, AClickInTheCellDiagramDrawsTheBoxesRoundThePointer) {
+  ASSERT_TRUE(Doc().SetModel(Find("Snub Cube"), false, false));
+  corvia::testing::StellateCurrentBase(2);
+  FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
+  ASSERT_GT(block->GetNumCells(), 100);
+  block->mFirstCell->mNext->SetHidden(true);
+  constexpr int kWidth = 400, kHeight = 300;
+  CPolyView* pane = AddPane(kViewCellDiagram, kWidth, kHeight);
+  pane->OnDraw();
+  uint64_t mostNames = 0;
+  auto records = [&](int x, int y, bool oneByOne) {
+    pane->SetCellDiagramOneByOne(oneByOne);
+    const uint64_t before = pane->GetPickNamesLoaded();
+    std::vector<GLHit> hits;
+    for (const bool wide : {false, true}) pane->DoSelection(hits, x, y, wide);
+    if (!oneByOne) mostNames = std::max(mostNames, pane->GetPickNamesLoaded() - before);
+    pane->SetCellDiagramOneByOne(false);
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    for (const GLHit& hit : hits) out.emplace_back(hit.name, hit.depth);
+    return out;
+  };
+  for (const double zoom : {1.0, 8.0}) {
+    if (zoom != 1.0) pane->Mapping2D().Zoom2DAt(zoom, 60, 50);
+    pane->OnDraw();
+    int found = 0;
+    for (int y = 3; y < kHeight; y += 9) {
+      for (int x = 3; x < kWidth; x += 9) {
+        const auto kept = records(x, y, false);
+        EXPECT_EQ(kept, records(x, y, true)) << "at " << x << ", " << y << " zoom " << zoom;
+        found += kept.empty() ? 0 : 1;
+      }
+    }
+    EXPECT_GT(found, 150) << "zoom " << zoom;
+  }
+  EXPECT_LT(mostNames, 20u) << "of " << block->GetNumCells() << " cells";
+}
+
 TEST_F(PaneClickTest, ALargeModelsNetsAreFoldedByTheIdleWorkNotInThePaint) {
   ASSERT_TRUE(Doc().SetModel(Find("Cube"), false, false));
   std::unique_ptr<SimplePoly> cube = GetCurrentPoly()->Subdivide(0, 30);

@@ -21,6 +21,7 @@
 #include "nets/Model3D.h"
 #include "nets/NetPages.h"
 #include "render/GLBitmapRender.h"
+#include "render/ViewStereo.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/render/ModelTestSupport.h"
 
@@ -147,8 +148,8 @@ TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
 // nothing, and what it draws from the kept diagram is what the diagram drawn a cell at
 // a time shows, byte for byte: fitted (every number written, the included cells' wide
 // frames, a hidden cell, the current cell's inner frame), after a cell's inclusion
-// changed, and zoomed in on a corner, where the numbers and links off the pane are
-// passed over.
+// changed, zoomed in on a corner, where the numbers and links off the pane are passed
+// over, and in anaglyph stereo.
 TEST_F(PanesDrawTest, TheCellDiagramIsKeptAndDrawsAsACellAtATime) {
   Stellate(2);
   FaceTypeBlock* block = GetCurrentPoly()->mBaseBlock.get();
@@ -183,6 +184,17 @@ TEST_F(PanesDrawTest, TheCellDiagramIsKeptAndDrawsAsACellAtATime) {
   EXPECT_NE(zoomed.pixels, changed.pixels);
   EXPECT_GT(Covered(zoomed), 5000);
   EXPECT_EQ(oneByOne().pixels, zoomed.pixels);
+
+  // In anaglyph stereo, whose filter inks every colour alike, from the kept diagram too
+  // (worked out again for a cell's inclusion).
+  pane->Stereo().SetStereoMode(kStereoRedCyan);
+  StellationCell::SetIncluded(last, !last->IsIncluded());
+  made = pane->CountCellDiagramsMade();
+  const GLBitmap anaglyph = Draw(pane);
+  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_NE(anaglyph.pixels, zoomed.pixels);
+  EXPECT_EQ(oneByOne().pixels, anaglyph.pixels);
+  pane->Stereo().SetStereoMode(kStereoNone);
 }
 
 TEST_F(PanesDrawTest, ThePrintedPageClipsToItsRectangle) {
