@@ -274,6 +274,9 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
     // A large model takes a while: the progress window keeps answering (a cancel is
     // taken by the work the copy is made for).
     ProgressTicker tick;
+    // Room for every face at once: grown face by face, the records of a large model
+    // would be moved a score of times (the undo step and the hull copy it).
+    if (!triangles) simple->Reserve(0, faces->mCount);
     for (PolyElement* element = faces->mHead; element; element = element->mNext) {
       (void)tick();
       if (leftOut.count(element) || (dropSmall && element->mNumSides < 3)) continue;
