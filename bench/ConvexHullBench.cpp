@@ -71,6 +71,19 @@
 //   face round it (load 9 to 15): 196.1 MiB and 4.85 to 5.03 s before, 191.6 MiB and
 //   4.40 to 4.62 s after (qconvex 62.2 MiB, 1.02 to 1.39 s: 3.1 and 3.9 to 4.3 times);
 //   the whole process 472 MiB before, 468 MiB after.
+//   The command's stages, timed one by one (load 8): the undo step 0.67 s, the hull
+//   0.87 s (the plain model of the shown side 0.2 s of it), the new model 2.7 s: the
+//   search's hull 0.34 s, its rotations 0.50 s, the faces sorted round the vertices
+//   0.32 s (a model opened from its file brings its rings and skips this), the
+//   records made 0.42 s, the face-type set-up 0.9 s (the frames of both blocks
+//   0.32 s). Road 1 (load 8 to 14 before, 6 to 9 after, the same code both times):
+//   ball 3.07 / 3.06 and 4.01 / 4.02 times qconvex's memory, sphere 1.17 / 1.17 and
+//   1.10 / 1.10, geodesic 0.98 / 0.99.
+//   With faces alone in their planes given their cells without ring bookkeeping and
+//   the plain copies' faces and vertex rings made once (load 5 to 7, each build run
+//   in turn): 191.6 MiB both, 3.98 s before and 4.10 s after (qconvex 62 MiB, 0.80
+//   to 0.94 s): within the noise of the shared machine; those steps' share of the
+//   profile fell from 4.7% to 3.5% of the process.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

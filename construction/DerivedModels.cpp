@@ -274,6 +274,9 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
     // A large model takes a while: the progress window keeps answering (a cancel is
     // taken by the work the copy is made for).
     ProgressTicker tick;
+    // Room for every face at once: grown face by face, the records of a large model
+    // would be moved a score of times (the undo step and the hull copy it).
+    if (!triangles) simple->Reserve(0, faces->mCount);
     for (PolyElement* element = faces->mHead; element; element = element->mNext) {
       (void)tick();
       if (leftOut.count(element) || (dropSmall && element->mNumSides < 3)) continue;
@@ -297,20 +300,22 @@ SimplePoly* CreateSimplePoly(Poly* poly, uint32_t flags, CompoundPart* part, Ope
       if (element == poly->GetCurrentFace()) simple->currentFace = faceIndex[static_cast<size_t>(element->mIndex)];
     }
     if (!triangles) {
-      simple->CreateVertexFaceLists(true);
-      simple->flags |= kSimpleSortedFaceLists;
+      // Each vertex takes the faces round it in the model's own order (no list made
+      // from the faces first, to be thrown away).
+      simple->flags |= kSimpleHasVertFaceLists | kSimpleSortedFaceLists;
       for (PolyElement* element = verts->mHead; element; element = element->mNext) {
         (void)tick();
         const int32_t copy = vertIndex[static_cast<size_t>(element->mIndex)];
         if (copy == kNoIndex) continue;
         std::vector<int32_t> ring;
+        ring.reserve(static_cast<size_t>(element->mNumSides));
         for (int i = 0; i < element->mNumSides; ++i) {
           const PolyElement* face = element->mNeighbours[i];
           if (face && faceIndex[static_cast<size_t>(face->mIndex)] != kNoIndex) {
             ring.push_back(faceIndex[static_cast<size_t>(face->mIndex)]);
           }
         }
-        simple->VertAt(copy).items = ring;
+        simple->VertAt(copy).items = std::move(ring);
       }
     }
     if (!part && !triangles && poly->mEdgeArray && poly->mNumEdges > 0) {

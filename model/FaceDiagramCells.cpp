@@ -2,6 +2,7 @@
 
 #include "model/FaceDiagramCells.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -315,41 +316,55 @@ void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool sec
   std::unordered_map<DiagramSource, size_t> ringPlace;
   for (size_t k = 0; k < ownerRing.size(); ++k) ringPlace.emplace(reinterpret_cast<DiagramSource>(ownerRing[k]), k);
   std::vector<PolyElement*> starts;
+  PolyElement* beyond = nullptr;
   if (ownerFace->mType) {
-    for (PolyElement* e = ownerFace->mType->mFirstFace; e && static_cast<int32_t>(starts.size()) < ringLimit;
-         e = e->mNextOfType)
-      if (e != ownerFace) starts.push_back(e);
+    for (beyond = ownerFace->mType->mFirstFace; beyond && static_cast<int32_t>(starts.size()) < ringLimit;
+         beyond = beyond->mNextOfType)
+      if (beyond != ownerFace) starts.push_back(beyond);
   }
   starts.insert(starts.begin(), ownerFace);
+  // The face at place j of its ring takes the cells, or none.
+  auto serve = [&](PolyElement* face, const std::vector<PolyElement*>* ring, size_t j) {
+    if (face->mFlags & kElementHidden) return;
+    if (face->mFlags & kElementSkip) {
+      face->mCellColours[secondColour ? 1 : 0].reset();
+      return;
+    }
+    const bool sameShape = ring && ring->size() == ownerRing.size();
+    DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
+    for (int32_t c = 0; c < numCells; ++c) {
+      copy[c] = cells[c];
+      copy[c].pairs = pools.mSourcePairs->Alloc(cells[c].numPairs);
+      for (int32_t k = 0; k < cells[c].numPairs; ++k) {
+        copy[c].pairs[k].winding = cells[c].pairs[k].winding;
+        auto found = sameShape ? ringPlace.find(cells[c].pairs[k].source) : ringPlace.end();
+        copy[c].pairs[k].source = found == ringPlace.end()
+                                      ? reinterpret_cast<DiagramSource>(face)
+                                      : reinterpret_cast<DiagramSource>((*ring)[(j + found->second) % ring->size()]);
+      }
+    }
+    auto& slot = face->mCellColours[secondColour ? 1 : 0];
+    if (!slot) slot.reset(new CellColorArray());
+    slot->mCells = copy;
+    slot->mNumCells = numCells;
+  };
+  // Faces alone in their planes (the type's list ends, so no face comes twice): each
+  // is its own ring, where every source gives the face itself.
+  const auto alone = [](const PolyElement* face) { return !face->mCoplanarNext || face->mCoplanarNext == face; };
+  if (!beyond && std::all_of(starts.begin(), starts.end(), alone)) {
+    for (PolyElement* face : starts) {
+      if (!tick()) return;
+      serve(face, nullptr, 0);
+    }
+    return;
+  }
   std::unordered_set<const PolyElement*> served;
   for (PolyElement* start : starts) {
     if (served.count(start)) continue;
     const std::vector<PolyElement*> ring = start == ownerFace ? ownerRing : ringOf(start);
-    const bool sameShape = ring.size() == ownerRing.size();
     for (size_t j = 0; j < ring.size(); ++j) {
       if (!tick()) return;
-      PolyElement* face = ring[j];
-      if (!served.insert(face).second || (face->mFlags & kElementHidden)) continue;
-      if (face->mFlags & kElementSkip) {
-        face->mCellColours[secondColour ? 1 : 0].reset();
-        continue;
-      }
-      DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
-      for (int32_t c = 0; c < numCells; ++c) {
-        copy[c] = cells[c];
-        copy[c].pairs = pools.mSourcePairs->Alloc(cells[c].numPairs);
-        for (int32_t k = 0; k < cells[c].numPairs; ++k) {
-          copy[c].pairs[k].winding = cells[c].pairs[k].winding;
-          auto found = ringPlace.find(cells[c].pairs[k].source);
-          copy[c].pairs[k].source = found == ringPlace.end() || !sameShape
-                                        ? reinterpret_cast<DiagramSource>(face)
-                                        : reinterpret_cast<DiagramSource>(ring[(j + found->second) % ring.size()]);
-        }
-      }
-      auto& slot = face->mCellColours[secondColour ? 1 : 0];
-      if (!slot) slot.reset(new CellColorArray());
-      slot->mCells = copy;
-      slot->mNumCells = numCells;
+      if (served.insert(ring[j]).second) serve(ring[j], &ring, j);
     }
   }
 }
