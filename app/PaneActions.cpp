@@ -334,7 +334,7 @@ std::string CPolyView::GetCaptionTip(int x, int y) const {
       return preview ? "Apply the augmentation (Enter)" : "Finish the facet being drawn";
     case kCaptionCancel:
       if (preview) return "Cancel the augmentation (Esc)";
-      return mViewType == kViewUnfoldedNet ? "Join the edges cut by hand in the nets"
+      return mViewType.Is(kViewUnfoldedNet) ? "Join the edges cut by hand in the nets"
                                            : "Clear the facets drawn by hand";
     case kCaptionTakeBack:
       return "Take back the last corner of the facet being drawn";
@@ -351,7 +351,7 @@ std::string CPolyView::GetCaptionTip(int x, int y) const {
 bool CPolyView::OnCaptionButton(int, int command, int) {
   using namespace detail_PaneActions;
   Poly* poly = GetCurrentPoly();
-  if (!poly || mViewType == kNoViewType) return false;
+  if (!poly || !mViewType.IsSet()) return false;
   // A message in the pane answered the last action; this action starts afresh.
   ClearMessage();
   Augmentation* preview = PreviewOf(this);
@@ -387,7 +387,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
     case kCaptionCancel:
       if (preview) {
         EndAugmentation(preview);
-      } else if (mViewType == kViewUnfoldedNet) {
+      } else if (mViewType.Is(kViewUnfoldedNet)) {
         JoinCutEdges(this);
       } else {
         ClearDrawnFacets(this, poly);
@@ -410,7 +410,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
 bool CPolyView::OnPaneKey(int key, int modifiers) {
   using namespace detail_PaneActions;
   Poly* poly = GetCurrentPoly();
-  if (!poly || mViewType == kNoViewType || (modifiers & kModifierShift)) return false;
+  if (!poly || !mViewType.IsSet() || (modifiers & kModifierShift)) return false;
   const bool ctrl = (modifiers & kModifierCtrl) != 0;
   if (Augmentation* preview = PreviewOf(this); preview && !ctrl) {
     if (key == kPaneKeyLeft || key == kPaneKeyRight || key == kPaneKeyUp || key == kPaneKeyDown ||
@@ -439,7 +439,7 @@ bool CPolyView::OnPaneKey(int key, int modifiers) {
     }
   }
   const bool stepKey = key == kPaneKeyUp || key == kPaneKeyDown;
-  if (IsFacetingType(mViewType)) {
+  if (IsFacetingType(mViewType.Code())) {
     if ((stepKey && !ctrl) || key == kPaneKeyHome || key == kPaneKeyEnd) {
       ClearMessage();
       StepFaceting(key, ctrl);

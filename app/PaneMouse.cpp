@@ -523,14 +523,14 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   gPress.y = y;
   const bool ctrlOnly = (keyFlags & kMouseKeyControl) && !(keyFlags & kMouseKeyShift);
   if (ctrlOnly && GetViewGroup().mouse.buttons == 0) {
-    if (button == kMouseButtonLeft && ValueThrowOf(mViewType)) {
+    if (button == kMouseButtonLeft && ValueThrowOf(mViewType.Code())) {
       gPress.candidate = false;
-      gPress.value = ValueThrowOf(mViewType);
+      gPress.value = ValueThrowOf(mViewType.Code());
       NewView::OnButtonDown(button, x, y, keyFlags);
       gPress.value->AddDragSample(x, y);
       return;
     }
-    if (button == kMouseButtonRight && SetValueHalfWay(mViewType)) {
+    if (button == kMouseButtonRight && SetValueHalfWay(mViewType.Code())) {
       gPress.candidate = false;
       gPress.halfWay = true;
       NewView::OnButtonDown(button, x, y, keyFlags);
@@ -539,7 +539,7 @@ void CPolyView::OnButtonDown(int button, int x, int y, unsigned keyFlags) {
   }
   // In Cross-section Tumble Mode the left button turns the model under the slicing
   // plane in the panes that show the section, in place of the camera.
-  if (alone && GetMouseSelectionMode(GetViewGroup()) == kSelectSectionTumble && TakesSectionDrag(mViewType) &&
+  if (alone && GetMouseSelectionMode(GetViewGroup()) == kSelectSectionTumble && TakesSectionDrag(mViewType.Code()) &&
       !(keyFlags & (kMouseKeyShift | kMouseKeyControl))) {
     gPress.candidate = false;
     gPress.section = true;
@@ -644,19 +644,19 @@ int CPolyView::GetCursor() {
   // While a button or a key drives the camera, its cursor; else the mode's.
   const int navigation = OpenGLView::GetCursor();
   if (navigation != kArrowCursor || GetViewGroup().mouse.buttons) return navigation;
-  switch (GetClickMode(GetViewGroup(), mViewType)) {
+  switch (GetClickMode(GetViewGroup(), mViewType.Code())) {
     case kSelectIdentification:
       return kCursorIdentify;
     case kSelectCutEdges:
-      return HasViewFlags(mViewType, kViewFlagNet) ? kCursorCutEdges : kArrowCursor;
+      return mViewType.IsNet() ? kCursorCutEdges : kArrowCursor;
     case kSelectMeasurement:
-      return GetMeasuringRefusal(mViewType) ? kArrowCursor : kCursorMeasure;
+      return GetMeasuringRefusal(mViewType.Code()) ? kArrowCursor : kCursorMeasure;
     case kSelectFaceting:
       return kCursorFaceting;
     case kSelectColorHide:
       return kCursorColorHide;
     case kSelectSectionTumble:
-      return TakesSectionDrag(mViewType) ? kCursorTumble : kArrowCursor;
+      return TakesSectionDrag(mViewType.Code()) ? kCursorTumble : kArrowCursor;
     default:
       return kArrowCursor;
   }
@@ -672,10 +672,10 @@ void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::s
   }
   static const char* const kClickHelp[] = {"Select",     "Identify",  "Cut/uncut edge", "Measure", "Add vertex",
                                            "Hide face", "Pick face", nullptr,          nullptr};
-  const int mode = GetClickMode(GetViewGroup(), mViewType);
-  if (mode == kSelectCutEdges && !HasViewFlags(mViewType, kViewFlagNet)) return;
-  if (mode == kSelectMeasurement && GetMeasuringRefusal(mViewType)) return;
-  if (mode == kSelectSectionTumble && TakesSectionDrag(mViewType)) {
+  const int mode = GetClickMode(GetViewGroup(), mViewType.Code());
+  if (mode == kSelectCutEdges && !mViewType.IsNet()) return;
+  if (mode == kSelectMeasurement && GetMeasuringRefusal(mViewType.Code())) return;
+  if (mode == kSelectSectionTumble && TakesSectionDrag(mViewType.Code())) {
     left = "Tumble cross-section";
     return;
   }

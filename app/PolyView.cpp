@@ -313,7 +313,7 @@ void PaneCaption::SetCaptionButtons() {
   }
   if (IsFacetingType(code)) group({{kCaptionFacetingOn, kIconFacetingOn}, {kCaptionFacetingBack, kIconFacetingBack}});
   const bool facetingEdit = mode == kSelectFaceting && !augmenting &&
-                            (mView.IsThreeDViewType(code) || code == kViewFace || code == kViewFaceOfStellation ||
+                            (mView.Type().IsThreeD(Is4DModel()) || code == kViewFace || code == kViewFaceOfStellation ||
                              code == kViewStellationDiagram);
   if (facetingEdit) {
     group({{kCaptionCancel, kIconCancel}, {kCaptionAccept, kIconAccept}, {kCaptionTakeBack, kIconTakeBack}});
@@ -336,21 +336,19 @@ void PaneCaption::SetCaptionButtons() {
 }
 
 void CPolyView::RefreshNetsMessage() {
-  if (mViewType != kNoViewType && (mViewType & (kViewFlagBase | kViewFlagDual))) {
+  if (mViewType.IsOfFixedSide()) {
     if (Poly* poly = GetCurrentPoly()) {
-      poly->SetShowDual((mViewType & kViewFlagDual) != 0);
+      poly->SetShowDual(mViewType.HasAny(kViewFlagDual));
       ShowSelectionChangeOf(poly);
     }
   }
-  const bool otherModel = Is3D() && (mViewType == kViewFacetingPreview || mViewType == kViewCompoundOfDuals ||
-                                     mViewType == kViewCompound || (mViewType & kViewFlagMorph) ||
-                                     mViewType == kViewCrossSection);
+  const bool otherModel = Is3D() && mViewType.ShowsOtherModel();
   static const char* const kNetsMessage =
       "To see nets for the model in the selected view\nfirst make it the new base model by clicking on\n"
       "the left-and-down arrow button on that view's\ntitle bar.  Then select a base model view.";
   for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
     CPolyView* pane = AsPolyView(v);
-    if (!pane || pane->mViewType == kNoViewType || !(pane->mViewType & kViewFlagNet)) continue;
+    if (!pane || !pane->mViewType.IsNet()) continue;
     if (otherModel) {
       SetMessage(pane, "%s", kNetsMessage);
     } else if (pane->GetMessage() && std::strcmp(pane->GetMessage(), kNetsMessage) == 0) {
@@ -374,7 +372,7 @@ bool IsFitSuspended() { return detail_PolyView::gFitSuspension >= 1; }
 
 FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
   Poly* poly = GetCurrentPoly();
-  const ShownSide side = GetShownSide();
+  const ShownSide side = mViewType.GetShownSide(poly && poly->mShowDual);
   if (!poly || side == ShownSide::None) return nullptr;
   const bool dual = (side == ShownSide::Dual) != other;
   return dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
@@ -387,9 +385,10 @@ Model3D* CPolyView::GetModel3D() const {
 Model3D* CPolyView::GetModel3D(Poly* poly) {
   if (!poly) return nullptr;
   // The pane's side when it shows one, else the side the document shows.
-  FaceTypeBlock* block = GetShownSide() == ShownSide::Dual   ? poly->mDualBlock.get()
-                         : GetShownSide() == ShownSide::Base ? poly->mBaseBlock.get()
-                                                             : poly->GetShownBlock();
+  const ShownSide side = mViewType.GetShownSide(IsDocumentShowingDual());
+  FaceTypeBlock* block = side == ShownSide::Dual   ? poly->mDualBlock.get()
+                         : side == ShownSide::Base ? poly->mBaseBlock.get()
+                                                   : poly->GetShownBlock();
   return GetModel3DOrTell(block, false);
 }
 

@@ -5,9 +5,9 @@
 // class also holds what all panes share: the five shared drag objects, the mouse
 // selection mode, the fit suspension, and the operations that reach panes by kind.
 // What the pane does beside drawing its view type is held by parts it makes with
-// itself: its printing (Printing(), app/PanePrinting.h), its caption's names and
-// buttons (Caption(), app/PaneCaption.h) and what a click does (Clicks(),
-// app/PaneClicks.h).
+// itself: the view type's code and what it implies (Type(), app/PaneViewType.h), its
+// printing (Printing(), app/PanePrinting.h), its caption's names and buttons
+// (Caption(), app/PaneCaption.h) and what a click does (Clicks(), app/PaneClicks.h).
 
 #include <cstdint>
 #include <memory>
@@ -17,6 +17,7 @@
 #include "app/PaneCaption.h"
 #include "app/PaneClicks.h"
 #include "app/PanePrinting.h"
+#include "app/PaneViewType.h"
 #include "app/ViewType.h"
 #include "render/CaptionWnd.h"
 #include "render/MouseThrow.h"
@@ -118,9 +119,6 @@ constexpr int kViewTypeIconBase = 1000;
 constexpr int kViewIconSize = 16;
 constexpr int kViewIconStrip = 20;
 
-// What a pane shows of the document's sides.
-enum class ShownSide { Base, Dual, None };
-
 // The pane's caption: the caption bar with the view-type icon at its left, which
 // opens the view-type menu.
 class PolyCaptionWnd final : public CaptionWnd {
@@ -175,10 +173,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // What the user's Cancel of the work this pane waited for left it without, and how to
   // have it made; empty when it lacks nothing so.
   std::string DescribeCancelledWork() const;
-  ViewType GetViewType() const { return mViewType; }
-  bool IsThreeDViewType(ViewType code) const;
-  ShownSide GetShownSide() const;
-  bool IsShowingDual() const;
+  ViewType GetViewType() const { return mViewType.Code(); }
+  // The view type and what it implies (PaneViewType.h).
+  const PaneViewType& Type() const { return mViewType; }
 
   // The caption's names and buttons (PaneCaption.h).
   PaneCaption& Caption() { return mCaption; }
@@ -251,7 +248,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   void OnAugmentPolyhedron();
 
   // ---- ModelDrawPane: what the model drawing asks of the pane ------------------------------
-  bool IsFacetingPreviewPane() const override { return mViewType == kViewFacetingPreview; }
+  bool IsFacetingPreviewPane() const override { return mViewType.Is(kViewFacetingPreview); }
   Model3D* GetModel3D(Poly* poly) override;
   // The sphere and cylinder materials (PolyViewScene.cpp): the kinds of the settings
   // "SphereMaterial" and "CylinderMaterial", drawn in the passes each needs.
@@ -286,8 +283,6 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // OnGLDraw's steps (PolyViewDraw.cpp).
   void DrawVerticesAndEdges(Poly* poly);
   bool DrawViewType(Poly* poly, int& drawMode, double& sizingScale);
-  // Which sides of the model the view type drew (bit 0 the base, bit 1 the dual).
-  int GetDrawnSides(const Poly* poly) const;
   // The selected item over the drawn model.
   void DrawSelection(Poly* poly, int drawMode, double sizingScale);
   bool HasContent() const;
@@ -298,7 +293,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   std::unique_ptr<CellDiagramMesh> mCellDiagram;
   unsigned long mCellDiagramsMade = 0;
   bool mCellDiagramOneByOne = false;
-  ViewType mViewType = kNoViewType;
+  PaneViewType mViewType;
   int mFitMode = kFitNone;
   double mExplosion = 1.0;
   double mDrawExplosion = 1.0;
@@ -415,6 +410,8 @@ std::string GetPolyName(bool withSymbol, bool withNumbers);
 std::string GetDualPolyName(bool withSymbol, bool withNumbers);
 // Whether the current model is a four-dimensional polytope.
 bool Is4DModel();
+// Whether the document shows the current model's dual (false without a model).
+bool IsDocumentShowingDual();
 
 // The popup of the caption icon: the window side installs it (none: no menu).
 using ViewTypeMenuFunction = void (*)(CPolyView* view);

@@ -85,16 +85,16 @@ const char* GetMissingContentText(ViewType) {
 
 // ---- OnGLDraw --------------------------------------------------------------------------------
 
-bool CPolyView::HasContent() const { return GetMissingContentText(mViewType) == nullptr; }
+bool CPolyView::HasContent() const { return GetMissingContentText(mViewType.Code()) == nullptr; }
 
 // Vertices and edges beside the faces, unless the faces draw them through the stencil;
 // a pick draws them here all the same, each under its own name.
 void CPolyView::DrawVerticesAndEdges(Poly* poly) {
   const ModelDrawSettings& settings = GetModelDrawSettings();
-  if (settings.useStencil && !settings.spheresAndCylinders && mViewType != kViewFacetingPreview && !IsPicking()) {
+  if (settings.useStencil && !settings.spheresAndCylinders && !mViewType.Is(kViewFacetingPreview) && !IsPicking()) {
     return;
   }
-  ViewType code = mViewType;
+  ViewType code = mViewType.Code();
   if (code == kViewFacetingPreview) code = poly->mShowDual ? kViewDualPolyhedron : kViewBasePolyhedron;
   const double m = mDrawExplosion;
   const int selection = GetMouseSelectionMode(GetViewGroup());
@@ -104,7 +104,7 @@ void CPolyView::DrawVerticesAndEdges(Poly* poly) {
       if (Model3D* model = GetModel3D(poly)) DrawVertices(model, m);
     }
     // In Faceting Mode the preview shows the vertices that a click adds to the facet.
-    if (settings.showVerts || (mViewType == kViewFacetingPreview && selection == kSelectFaceting)) {
+    if (settings.showVerts || (mViewType.Is(kViewFacetingPreview) && selection == kSelectFaceting)) {
       if (code != kViewDualPolyhedron) DrawPolyVertices(poly, kBaseBlock, m);
       if (code != kViewBasePolyhedron) DrawPolyVertices(poly, kDualBlock, m);
     }
@@ -144,10 +144,10 @@ bool CPolyView::DrawViewType(Poly* poly, int& drawMode, double& sizingScale) {
   const double m = mDrawExplosion;
   const double t = GetDualMorphRatio();
   const bool augmenting = poly->mAugmentation && poly->mAugmentation->mView == this;
-  switch (mViewType) {
+  switch (mViewType.Code()) {
     case kViewBasePolyhedron:
     case kViewDualPolyhedron:
-      if (mViewType == kViewBasePolyhedron) {
+      if (mViewType.Is(kViewBasePolyhedron)) {
         DrawBaseBlock(poly, 1.0, m);
       } else {
         DrawDualBlock(poly, 1.0, m);
@@ -223,14 +223,14 @@ void CPolyView::OnGLDraw() {
       glEnable(GL_POLYGON_OFFSET_FILL);
     }
   }
-  const bool modelPane = poly && (mViewType & kViewFlag3D) && !Is4DModel();
+  const bool modelPane = poly && mViewType.Has(kViewFlag3D) && !Is4DModel();
   const double scale = poly ? poly->mDisplayScale : 1.0;
   if (modelPane) {
     if (display.showMidsphere) DrawReferenceSphere(poly->mDualScale * scale, display.midsphereColor);
     if (mShowSymmetryAxes) DrawModelSymmetryAxes(poly, scale);
     if (mShowReflectionPlanes && poly->mSymGroup) DrawReflections(poly->mSymGroup, scale);
     if (mShowReflectionNormals && poly->mSymGroup) DrawMirrorPlaneNormals(poly->mSymGroup, scale);
-    if (mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) DrawVerticesAndEdges(poly);
+    if (!mViewType.Is(kViewFoldingNet) && !mViewType.IsMorph()) DrawVerticesAndEdges(poly);
   }
   // In image mode the current face's image shows where it lies, before the model and
   // once more after it.
@@ -243,8 +243,8 @@ void CPolyView::OnGLDraw() {
     }
   }
   // A type whose drawing is not in this version shows an empty pane (and says so).
-  if (!IsKnownViewType(mViewType)) {
-    ShowInternalError("Illegal view type in OnGLDraw (0x%x).", mViewType);
+  if (!IsKnownViewType(mViewType.Code())) {
+    ShowInternalError("Illegal view type in OnGLDraw (0x%x).", mViewType.Code());
   } else if (poly && HasContent()) {
     DrawViewType(poly, drawMode, sizingScale);
   }
@@ -257,8 +257,8 @@ void CPolyView::OnGLDraw() {
     glEnable(GL_DEPTH_TEST);
     Materials().SetLineStipple(0);
   }
-  if (poly && pane3D && mViewType != kViewFoldingNet && !(mViewType & kViewFlagMorph)) {
-    if ((mViewType & (kViewFlagBase | kViewFlagDual | kViewFlagPart)) && AreFaceletNumbersShown()) {
+  if (poly && pane3D && !mViewType.Is(kViewFoldingNet) && !mViewType.IsMorph()) {
+    if (mViewType.HasAny(kViewFlagBase | kViewFlagDual | kViewFlagPart) && AreFaceletNumbersShown()) {
       if (Model3D* model = GetModel3D(poly)) {
         Transform3D transform{};
         for (int k = 0; k < 3; ++k) transform.m[4 * k] = scale;
@@ -292,8 +292,8 @@ void CPolyView::OnGLDraw() {
   if (pane3D) {
     if (imageFace) DrawWholeImage(imageFace->mImage, this, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
-    if (poly && HasContent() && (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual)) {
-      ElementList* faces = mViewType == kViewStellationOfDual ? static_cast<ElementList*>(&poly->mVertices)
+    if (poly && HasContent() && mViewType.IsStellationPane()) {
+      ElementList* faces = mViewType.Is(kViewStellationOfDual) ? static_cast<ElementList*>(&poly->mVertices)
                                                                 : static_cast<ElementList*>(&poly->mFaces);
       DrawSelectedCell(poly, faces, GetShownBlock(false), mDrawExplosion);
     }
@@ -303,45 +303,14 @@ void CPolyView::OnGLDraw() {
   settings.useStencil = savedStencil;
 }
 
-int CPolyView::GetDrawnSides(const Poly* poly) const {
-  constexpr int kBase = 1, kDual = 2;
-  const int documentSide = poly->mShowDual ? kDual : kBase;
-  const double t = GetDualMorphRatio();
-  switch (mViewType) {
-    case kViewBasePolyhedron:
-    case kViewStellationOfBase:
-      return kBase;
-    case kViewDualPolyhedron:
-    case kViewStellationOfDual:
-      return kDual;
-    case kViewCompoundOfDuals:
-    case kViewMorphBySizing:
-      return kBase | kDual;
-    case kViewCompound:
-      return documentSide;
-    case kViewMorphByTruncation:
-    case kViewMorphByExpansion:
-      return (t != 0.0 ? kDual : 0) | (t != 1.0 ? kBase : 0);
-    case kViewMorphByAugmentation:
-    case kViewMorphByTiltingTriangles:
-    case kViewMorphByTiltingToCompound:
-    case kViewMorphByTiltingToRectification:
-    case kViewMorphByTiltingQuads:
-    case kViewMorphViaSnub:
-      return t == 0.0 ? kBase : t == 1.0 ? kDual : documentSide;
-    default:
-      return 0;
-  }
-}
-
 void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
   if (!poly->mSelectedItem || IsPicking()) return;
-  if (mViewType == kViewFoldingNet) {
+  if (mViewType.Is(kViewFoldingNet)) {
     if (Model3D* model = GetModel3D(poly)) DrawSelectedFacelets(model);
     return;
   }
   // Items belong to the side the document shows.
-  if (!(GetDrawnSides(poly) & (poly->mShowDual ? 2 : 1))) return;
+  if (!(mViewType.GetDrawnSides(poly->mShowDual, GetDualMorphRatio()) & (poly->mShowDual ? 2 : 1))) return;
   const double m = mDrawExplosion;
   if (poly->IsEdgeSelected()) {
     DrawSelectedEdge(poly, m);
@@ -349,8 +318,7 @@ void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
   }
   const bool asVertex = poly->IsSelectionVertex();
   if (!asVertex) DrawSelectedFace(poly, drawMode, sizingScale, m);
-  if (asVertex && (mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron ||
-                   mViewType == kViewCompoundOfDuals)) {
+  if (asVertex && mViewType.IsModelPane()) {
     // Shown through the model.
     glDisable(GL_DEPTH_TEST);
     DrawSelectionMeasurements(poly, m);
@@ -361,8 +329,8 @@ void CPolyView::DrawSelection(Poly* poly, int drawMode, double sizingScale) {
 // The content of a pane whose drawing is not in this version: an empty pane with a
 // line that says so where messages stand.
 void CPolyView::DrawContentMissing() {
-  if (GetMessage() || mViewType == kNoViewType) return;
-  if (const char* missing = GetMissingContentText(mViewType)) {
+  if (GetMessage() || !mViewType.IsSet()) return;
+  if (const char* missing = GetMissingContentText(mViewType.Code())) {
     Text().DrawCornerText(3, missing, GetDisplaySettings().titleColor, 0, 0, 1.0f);
   }
 }
@@ -376,23 +344,23 @@ double CPolyView::GetShownSphereRadius() const {
   if (!(settings.showVerts || settings.showEdges || settings.showStelVerts || settings.showStelEdges)) return 0.0;
   // The mean edge length of what the pane shows: the larger side's for the compound.
   double edge = 0.0;
-  if (mViewType & kViewFlagStellation) {
+  if (mViewType.IsStellation()) {
     FaceTypeBlock* block = GetShownBlock(false);
     edge = block ? block->GetMeanEdgeLength() : 0.0;
-  } else if (mViewType == kViewCompoundOfDuals || mViewType == kViewFacetingPreview) {
+  } else if (mViewType.Is(kViewCompoundOfDuals) || mViewType.Is(kViewFacetingPreview)) {
     for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
       if (block) edge = std::max(edge, block->GetMeanEdgeLength());
     }
   } else if (FaceTypeBlock* block = GetShownBlock(false)) {
     edge = block->GetMeanEdgeLength();
   }
-  return GetSphereRadius(poly, IsShowingDual(), edge, -1, -1.0, -1.0);
+  return GetSphereRadius(poly, mViewType.IsShowingDual(poly->mShowDual), edge, -1, -1.0, -1.0);
 }
 
 double CPolyView::GetGeometryRadius(bool withSpheres) const {
   Poly* poly = GetCurrentPoly();
   double radius = 1.0;
-  switch (mViewType) {
+  switch (mViewType.Code()) {
     case kViewBasePolyhedron:
       radius = 1.0;
       break;
@@ -436,7 +404,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       // Unstellated, the pane draws the model's own faces, reaching to its corners.
       if (block && FaceTypeBlock::IsOriginalStellation(block)) scale = std::max(scale, side);
       radius = scale;
-      if (mViewType == kViewFoldingNet) {
+      if (mViewType.Is(kViewFoldingNet)) {
         // Twice the model's reach, and as far as the nets reach, folded as they are:
         // long arms unfolded reach beyond it. The drawing makes the nets next anyway.
         Model3D* model = GetModel3DOrTell(block, true);
@@ -446,7 +414,7 @@ double CPolyView::GetGeometryRadius(bool withSpheres) const {
       break;
     }
     default:
-      if (mViewType == kViewCompoundOfDuals || (mViewType != kNoViewType && (mViewType & kViewFlagMorph))) {
+      if (mViewType.Is(kViewCompoundOfDuals) || mViewType.IsMorph()) {
         radius = std::max(poly ? poly->GetRadius() : 1.0, 1.0);
       } else {
         const float* e = Mapping2D().GetExtents2D();
@@ -492,7 +460,7 @@ void CPolyView::FitGeometryToView(int mode) {
 }
 
 void CPolyView::ExtentsPass() {
-  if (mViewType == kNoViewType) return;
+  if (!mViewType.IsSet()) return;
   // A flat pane whose mapping frames nothing has never been fitted: a camera was put
   // on it (from a scene or a record) before its diagram was there. No zoom of the
   // user's leaves it so: it is fitted like a pane just chosen.
@@ -534,7 +502,7 @@ void CPolyView::OnSize(int width, int height) {
   OpenGLView::OnSize(width, height);
   // A pane shown as its fit left it (the user has not zoomed, panned or scrolled it
   // since) is fitted to the size it has now: what it shows stays whole.
-  if (asFitted && width > 0 && height > 0 && mViewType != kNoViewType && mFitMode == kFitNone) {
+  if (asFitted && width > 0 && height > 0 && mViewType.IsSet() && mFitMode == kFitNone) {
     SetFitMode(kFitNormal);
   }
 }

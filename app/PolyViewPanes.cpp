@@ -274,7 +274,7 @@ bool CPolyView::PrepareDiagramPane() {
     Mapping2D().SetExtents2D(-h, h, h, -h);
     return true;
   };
-  switch (mViewType) {
+  switch (mViewType.Code()) {
     case kViewFace: {
       if (Is3D()) return true;
       PolyElement* face = poly->GetCurrentFace();
@@ -355,8 +355,8 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
   using namespace detail_PolyViewPanes;
   // The flat face panes show the selected preview face's facet, so the preview must be
   // up to date.
-  if (mViewType == kViewFace || mViewType == kViewFacetingDiagram) UpdateFacetPreview(poly);
-  switch (mViewType) {
+  if (mViewType.Is(kViewFace) || mViewType.Is(kViewFacetingDiagram)) UpdateFacetPreview(poly);
+  switch (mViewType.Code()) {
     case kViewFace:
       DrawFacePane(poly, false);
       return true;
@@ -1033,10 +1033,10 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
 
 std::string CPolyView::GetPaneStatusText() const {
   Poly* poly = GetCurrentPoly();
-  if (!poly || mViewType == kNoViewType) return {};
+  if (!poly || !mViewType.IsSet()) return {};
   char text[512];
   text[0] = '\0';
-  switch (mViewType) {
+  switch (mViewType.Code()) {
     case kViewFace:
     case kViewFaceOfStellation:
     case kViewStellationDiagram: {
@@ -1050,7 +1050,7 @@ std::string CPolyView::GetPaneStatusText() const {
     }
     case kViewFacetingDiagram:
     case kViewVertexFigure: {
-      const bool faceting = mViewType == kViewFacetingDiagram;
+      const bool faceting = mViewType.Is(kViewFacetingDiagram);
       PolyElement* vertex = faceting ? poly->GetOtherCurrentFinite() : poly->GetOtherCurrentFace();
       FaceTypeBlock* block = GetShownBlock(true);
       if (!vertex || !block) return {};

@@ -431,7 +431,7 @@ void PanePrinting::FitPaneToModel() {
   const float* e = mView.Mapping2D().GetExtents2D();
   if (e[0] != e[2] || e[1] != e[3]) return;
   Poly* poly = GetCurrentPoly();
-  const float r = static_cast<float>(poly && mView.IsShowingDual() ? poly->GetRadius() : 1.0);
+  const float r = static_cast<float>(poly && mView.Type().IsShowingDual(poly->mShowDual) ? poly->GetRadius() : 1.0);
   mView.Mapping2D().SetExtents2D(-r, r, r, -r);
 }
 

@@ -170,7 +170,7 @@ bool CPolyView::PreViewingMatrixHook(Matrix4& transform) {
 
 void CPolyView::ScenePass() {
   CPolyDoc* doc = GetDocument();
-  if (!doc || mViewType == kNoViewType) return;
+  if (!doc || !mViewType.IsSet()) return;
   DocRecord* current = doc->GetCurrentRecord();
   if (doc->CountRecords() <= 1) {
     mDrawExplosion = mExplosion;
@@ -206,16 +206,16 @@ void CPolyView::DrawCornerTexts() {
   char text[96];
   if (const std::string status = GetPaneStatusText(); !status.empty()) {
     Text().DrawCornerText(0, status.c_str(), colour, 0, 0, 1.0f);
-  } else if (mViewType != kNoViewType && (mViewType & kViewFlagMorph)) {
+  } else if (mViewType.IsMorph()) {
     std::snprintf(text, sizeof text, "Morphing: %.1f%%", 100.0 * GetDualMorphRatio());
     Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
-  } else if (mViewType == kViewCrossSection) {
+  } else if (mViewType.Is(kViewCrossSection)) {
     char depth[48];
     std::snprintf(depth, sizeof depth, "%.6f", SliceDepth());
     StripTrailingZeros(depth, 3);
     std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
     Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
-  } else if (mViewType == kViewFacetingPreview && !(told && IsFacetingPreviewEmpty(GetCurrentPoly()))) {
+  } else if (mViewType.Is(kViewFacetingPreview) && !(told && IsFacetingPreviewEmpty(GetCurrentPoly()))) {
     // An empty preview's words on how to begin give way to the pane's message, as the
     // words for missing content do: a step past the last faceting says so alone.
     Text().DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
@@ -393,7 +393,7 @@ bool CPolyView::ApplyFaceAppearance(bool forSpheres, MaterialPasses& passes) {
 // ---- The construction toy ---------------------------------------------------------------------------
 
 void CPolyView::CheckConstructionToy() {
-  if (!GeomagStyle || mViewType == kNoViewType) return;
+  if (!GeomagStyle || !mViewType.IsSet()) return;
   Poly* poly = GetCurrentPoly();
   if (!poly) return;
   auto report = [this, poly](bool buildable, bool dual, bool needsReason) {
@@ -404,12 +404,11 @@ void CPolyView::CheckConstructionToy() {
       SetMessage(this, "Some Geomag panels have been left out.\n%s", reason);
     }
   };
-  if (mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron) {
-    const bool dual = mViewType == kViewDualPolyhedron;
+  if (mViewType.Is(kViewBasePolyhedron) || mViewType.Is(kViewDualPolyhedron)) {
+    const bool dual = mViewType.Is(kViewDualPolyhedron);
     report(CanBuildWithKit(poly, dual), dual, false);
-  } else if (mViewType == kViewStellationOfBase || mViewType == kViewStellationOfDual ||
-             (mViewType & kViewFlagNet)) {
-    const bool dual = mViewType == kViewStellationOfDual || ((mViewType & kViewFlagNet) && poly->mShowDual);
+  } else if (mViewType.IsStellationPane() || mViewType.IsNet()) {
+    const bool dual = mViewType.Is(kViewStellationOfDual) || (mViewType.IsNet() && poly->mShowDual);
     Outcome why;
     const bool can = CanBuildStellationWithKit(poly, dual, &why);
     TellOutcome(why);
@@ -428,13 +427,13 @@ bool CPolyView::ShowsSectionInModel() const {
   if (!shown) return false;
   const Poly* poly = GetCurrentPoly();
   const bool documentDual = poly && poly->mShowDual;
-  switch (GetShownSide()) {
+  switch (mViewType.GetShownSide(documentDual)) {
     case ShownSide::Base:
       return !documentDual;
     case ShownSide::Dual:
       return documentDual;
     default:
-      return mViewType == kViewCompoundOfDuals;
+      return mViewType.Is(kViewCompoundOfDuals);
   }
 }
 
@@ -447,11 +446,11 @@ bool CPolyView::TakesSectionDrag(ViewType code) const {
 }
 
 bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
-  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(GetViewGroup(), mViewType);
+  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(GetViewGroup(), mViewType.Code());
   if (mode == kSelectColorHide) return false;
-  if (mViewType == kViewCrossSection) return true;
+  if (mViewType.Is(kViewCrossSection)) return true;
   if (mode != kSelectSectionTumble && !ShowsSectionInModel()) return false;
-  return mViewType == kViewBasePolyhedron || mViewType == kViewDualPolyhedron || mViewType == kViewCompoundOfDuals;
+  return mViewType.IsModelPane();
 }
 
 void CPolyView::DrawSectionInModel() {

@@ -52,18 +52,10 @@ std::string FileModelName() {
 bool OtherPaneShows(const CPolyView* self, ViewType code, bool exact) {
   for (NewView* v = self->GetViewGroup().views.first; v; v = v->GetNext()) {
     CPolyView* pane = CPolyView::AsPolyView(v);
-    if (!pane || pane == self || pane->GetViewType() == kNoViewType) continue;
-    if (exact ? pane->GetViewType() == code : HasViewFlags(pane->GetViewType(), code)) return true;
+    if (!pane || pane == self) continue;
+    if (exact ? pane->Type().Is(code) : pane->Type().Has(code)) return true;
   }
   return false;
-}
-
-// The view types that draw the shown side's nets, and those that draw its facets.
-bool DrawsNets(ViewType code) {
-  return code != kNoViewType && (code & kViewFlagNet);
-}
-bool DrawsFacets(ViewType code) {
-  return code == kViewStellationOfBase || code == kViewStellationOfDual;
 }
 
 }  // namespace detail_PolyViewType
@@ -145,35 +137,15 @@ std::string GetDualPolyName(bool withSymbol, bool withNumbers) {
   return text;
 }
 
-// ---- Side and dimension ------------------------------------------------------------------------
-
-ShownSide CPolyView::GetShownSide() const {
-  if (mViewType == kNoViewType) return ShownSide::None;
-  if (mViewType & kViewFlagBase) return ShownSide::Base;
-  if (mViewType & kViewFlagDual) return ShownSide::Dual;
-  if (mViewType & kViewFlagPart) {
-    const Poly* poly = GetCurrentPoly();
-    return poly && poly->mShowDual ? ShownSide::Dual : ShownSide::Base;
-  }
-  return ShownSide::None;
-}
-
-bool CPolyView::IsShowingDual() const {
-  if (mViewType != kNoViewType && (mViewType & kViewFlagBase)) return false;
-  if (mViewType != kNoViewType && (mViewType & kViewFlagDual)) return true;
+bool IsDocumentShowingDual() {
   const Poly* poly = GetCurrentPoly();
   return poly && poly->mShowDual;
-}
-
-bool CPolyView::IsThreeDViewType(ViewType code) const {
-  if (code == kNoViewType) return false;
-  return (code & kViewFlag3D) || (Is4DModel() && (code & kViewFlagElements));
 }
 
 // ---- Names -------------------------------------------------------------------------------------------
 
 std::string PaneCaption::GetShownModelName(bool withSymbol, bool withNumbers) const {
-  switch (mView.GetShownSide()) {
+  switch (mView.Type().GetShownSide(IsDocumentShowingDual())) {
     case ShownSide::Base:
       return GetPolyName(withSymbol, withNumbers);
     case ShownSide::Dual:
@@ -184,80 +156,27 @@ std::string PaneCaption::GetShownModelName(bool withSymbol, bool withNumbers) co
 }
 
 std::string PaneCaption::GetStellationName() const {
-  if (mView.GetShownSide() == ShownSide::None) return "<Unknown>";
+  if (mView.Type().GetShownSide(IsDocumentShowingDual()) == ShownSide::None) return "<Unknown>";
   if (FaceTypeBlock::IsOriginalStellation(mView.GetShownBlock(false))) return GetShownModelName(true, true);
   return "Stellation of " + GetShownModelName(true, false);
 }
 
 std::string PaneCaption::GetViewName() const {
-  const char* prefix = nullptr;
-  switch (mView.GetViewType()) {
-    case kViewBasePolyhedron:
-    case kViewDualPolyhedron:
-      prefix = "";
-      break;
-    case kViewStellationOfBase:
-    case kViewStellationOfDual: {
-      // Which one it is, once a step has placed it among the stellations of the
-      // criteria or the catalogue names it, as the pane's words after the step say; the
-      // model itself (the first of the criteria, say) keeps its catalogue numbers.
-      FaceTypeBlock* block = mView.GetShownBlock(false);
-      const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
-      if (!shown.empty()) {
-        return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
-      }
-      prefix = "Stellation of ";
-      break;
+  const PaneViewType& type = mView.Type();
+  if (type.IsStellationPane()) {
+    // Which one it is, once a step has placed it among the stellations of the
+    // criteria or the catalogue names it, as the pane's words after the step say; the
+    // model itself (the first of the criteria, say) keeps its catalogue numbers.
+    FaceTypeBlock* block = mView.GetShownBlock(false);
+    const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
+    if (!shown.empty()) {
+      return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
     }
-    case kViewFacetingPreview:
-      prefix = "Faceting Preview for ";
-      break;
-    case kViewCompound:
-      prefix = "Compound of ";
-      break;
-    case kViewFace:
-      prefix = Is4DModel() ? "Cell of " : "Face of ";
-      break;
-    case kViewFaceOfStellation:
-      prefix = "Face of Stellation of ";
-      break;
-    case kViewStellationDiagram:
-      prefix = "Stellation Diagram for ";
-      break;
-    case kViewCellDiagram:
-      prefix = "Cell Diagram for ";
-      break;
-    case kViewVertexFigure:
-      prefix = "Vertex Figure for ";
-      break;
-    case kViewFacetingDiagram:
-      prefix = "Faceting Diagram for ";
-      break;
-    case kViewCrossSection:
-      prefix = "Cross-Section of ";
-      break;
-    case kViewUnfoldedNet:
-      prefix = "Unfolded Net for ";
-      break;
-    case kViewFoldingNet:
-      prefix = "Folding Net for ";
-      break;
-    case kViewCompoundOfDuals:
-    case kViewMorphBySizing:
-    case kViewMorphByTruncation:
-    case kViewMorphByAugmentation:
-    case kViewMorphByExpansion:
-    case kViewMorphByTiltingQuads:
-    case kViewMorphByTiltingTriangles:
-    case kViewMorphByTiltingToCompound:
-    case kViewMorphByTiltingToRectification:
-    case kViewMorphViaSnub:
-      return GetViewTypeName(mView.GetViewType());
-    default:
-      ShowInternalError("Illegal view type in GetViewName (0x%x).", mView.GetViewType());
-      return GetShownModelName(true, true);
   }
-  return prefix + GetShownModelName(true, true);
+  if (const char* prefix = type.GetTitlePrefix(Is4DModel())) return prefix + GetShownModelName(true, true);
+  if (type.Is(kViewCompoundOfDuals) || type.IsMorph()) return GetViewTypeName(type.Code());
+  ShowInternalError("Illegal view type in GetViewName (0x%x).", type.Code());
+  return GetShownModelName(true, true);
 }
 
 std::string PaneCaption::GetExportModelName() const {
@@ -284,7 +203,7 @@ std::string PaneCaption::GetExportModelName() const {
     case kViewCrossSection:
       return "Cross-Section of " + GetShownModelName(true, true);
     default:
-      if (mView.GetViewType() != kNoViewType && (mView.GetViewType() & kViewFlagMorph)) {
+      if (mView.Type().IsMorph()) {
         return "Dual-morph of " + GetPolyName(true, true);
       }
       return "<Unknown>";
@@ -292,7 +211,7 @@ std::string PaneCaption::GetExportModelName() const {
 }
 
 void PaneCaption::UpdateCaption() {
-  if (mView.GetViewType() == kNoViewType) return;
+  if (!mView.Type().IsSet()) return;
   mView.SetTitle(GetViewName());
 }
 
@@ -300,27 +219,27 @@ void PaneCaption::UpdateCaption() {
 
 bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
   using detail_PolyViewType::OtherPaneShows;
-  const ViewType old = mViewType;
-  const bool had = old != kNoViewType;
-  if (code == old && ((code & kViewFlag3D) || Is3D() == Is4DModel())) return true;
-  const bool old3D = had && (old & kViewFlag3D);
+  const PaneViewType before = mViewType;
+  const bool had = before.IsSet();
+  if (before.Is(code) && ((code & kViewFlag3D) || Is3D() == Is4DModel())) return true;
+  const bool old3D = before.Has(kViewFlag3D);
   const bool new3D = (code & kViewFlag3D) != 0;
 
   if (!quiet) {
     ClearMessage();
-    if (old == kViewFoldingNet && GetSharedThrow(kThrowKindFoldingNet)->IsActive() &&
+    if (before.Is(kViewFoldingNet) && GetSharedThrow(kThrowKindFoldingNet)->IsActive() &&
         !OtherPaneShows(this, kViewFoldingNet, true)) {
       GetSharedThrow(kThrowKindFoldingNet)->Deactivate();
     }
-    if (old == kViewUnfoldedNet && GetSharedThrow(kThrowKindNetPanes)->IsActive() &&
+    if (before.Is(kViewUnfoldedNet) && GetSharedThrow(kThrowKindNetPanes)->IsActive() &&
         !OtherPaneShows(this, kViewUnfoldedNet, true)) {
       GetSharedThrow(kThrowKindNetPanes)->Deactivate();
     }
-    if (had && TakesSectionDrag(old) && !TakesSectionDrag(code)) {
+    if (had && TakesSectionDrag(before.Code()) && !TakesSectionDrag(code)) {
       bool other = false;
       for (NewView* v = GetViewGroup().views.first; v && !other; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
-        other = pane && pane != this && pane->GetViewType() != kNoViewType && pane->TakesSectionDrag(pane->GetViewType());
+        other = pane && pane != this && pane->Type().IsSet() && pane->TakesSectionDrag(pane->GetViewType());
       }
       if (!other) {
         GetSharedThrow(kThrowKindSection)->Deactivate();
@@ -329,16 +248,15 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
         }
       }
     }
-    if ((old == kViewCrossSection || code == kViewCrossSection) &&
+    if ((before.Is(kViewCrossSection) || code == kViewCrossSection) &&
         GetSectionInModelChoice() == kSectionInModelWhenOpen) {
       for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
         if (!pane || pane == this) continue;
-        const ViewType t = pane->GetViewType();
-        if (t == kViewBasePolyhedron || t == kViewDualPolyhedron || t == kViewCompoundOfDuals) pane->Invalidate(true);
+        if (pane->Type().IsModelPane()) pane->Invalidate(true);
       }
     }
-    const bool oldMorph = had && (old & kViewFlagMorph);
+    const bool oldMorph = before.IsMorph();
     const bool newMorph = (code & kViewFlagMorph) != 0;
     if (oldMorph && !newMorph && !OtherPaneShows(this, kViewFlagMorph, false)) {
       GetSharedThrow(kThrowKindDualMorph)->Deactivate();
@@ -353,16 +271,17 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
 
   // Diagrams that are flat print with their own drawing; every other pane prints
   // through OpenGL.
-  const bool flatDiagram = (code & kViewFlagDiagram) && !IsThreeDViewType(code);
-  EnableOpenGL(true, !flatDiagram);
-  SetIs3D(IsThreeDViewType(code));
+  PaneViewType after;
+  after.Switch(code);
+  EnableOpenGL(true, after.PrintsThroughOpenGL(Is4DModel()));
+  SetIs3D(after.IsThreeD(Is4DModel()));
   if (!quiet) {
     if (Is4DModel() && old3D != new3D && !OtherPaneShows(this, kViewFlag3D, false)) {
       GetSharedThrow(kThrowKind3DPanes)->Deactivate();
     }
     if (old3D != new3D || (code & kViewFlagNet)) Navigation().GetTumbleThrow()->Deactivate();
   }
-  mViewType = code;
+  mViewType.Switch(code);
   if (!quiet) mCaption.SetCaptionButtons();
   // A paint that switches records (a fade) shows each model with its own panes for a
   // moment: what the other panes are told, and the model's shown side, stay as they are.
@@ -372,9 +291,9 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
       bool base = false, dual = false;
       for (NewView* v = GetViewGroup().views.first; v; v = v->GetNext()) {
         CPolyView* pane = AsPolyView(v);
-        if (!pane || pane->GetViewType() == kNoViewType) continue;
-        base = base || (pane->GetViewType() & kViewFlagBase);
-        dual = dual || (pane->GetViewType() & kViewFlagDual);
+        if (!pane) continue;
+        base = base || pane->Type().HasAny(kViewFlagBase);
+        dual = dual || pane->Type().HasAny(kViewFlagDual);
       }
       if (Poly* poly = GetCurrentPoly(); poly && base != dual) {
         poly->SetShowDual(dual);
@@ -400,7 +319,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
     Invalidate(true);
     return true;
   }
-  if (had && (old & kViewFlagMorph) && (code & kViewFlagMorph)) {
+  if (before.IsMorph() && mViewType.IsMorph()) {
     Invalidate(true);
     return true;
   }
@@ -411,7 +330,7 @@ bool CPolyView::SetViewType(ViewType code, bool quiet, bool redraw) {
 
 void CPolyView::ChooseViewType(ViewType code) {
   // The view shown already: only what was cancelled in it is asked for again.
-  if (code == mViewType && AskAgainForCancelledWork()) {
+  if (mViewType.Is(code) && AskAgainForCancelledWork()) {
     ClearMessage();
     Invalidate(false);
     return;
@@ -422,8 +341,8 @@ void CPolyView::ChooseViewType(ViewType code) {
 // ---- Work cancelled -----------------------------------------------------------------------------------
 
 bool CPolyView::AskAgainForCancelledWork() {
-  const bool nets = detail_PolyViewType::DrawsNets(mViewType);
-  FaceTypeBlock* block = nets || detail_PolyViewType::DrawsFacets(mViewType) ? GetShownBlock(false) : nullptr;
+  const bool nets = mViewType.DrawsNets();
+  FaceTypeBlock* block = nets || mViewType.DrawsFacets() ? GetShownBlock(false) : nullptr;
   if (!block) return false;
   Model3D* model = block->GetExistingModel3D();
   bool again = !model && block->mModel3DCancelled;
@@ -438,8 +357,8 @@ bool CPolyView::AskAgainForCancelledWork() {
 }
 
 std::string CPolyView::DescribeCancelledWork() const {
-  const bool nets = detail_PolyViewType::DrawsNets(mViewType);
-  const FaceTypeBlock* block = nets || detail_PolyViewType::DrawsFacets(mViewType) ? GetShownBlock(false) : nullptr;
+  const bool nets = mViewType.DrawsNets();
+  const FaceTypeBlock* block = nets || mViewType.DrawsFacets() ? GetShownBlock(false) : nullptr;
   if (!block) return {};
   const Model3D* model = block->GetExistingModel3D();
   const bool cancelled = model ? nets && !model->HasNets() && model->mNetsCancelled : block->mModel3DCancelled != 0;
@@ -447,7 +366,7 @@ std::string CPolyView::DescribeCancelledWork() const {
   std::string text = nets ? "Nets cancelled: this model's nets were not made."
                           : "Facets cancelled: this model's facets were not made.";
   char path[256];
-  GetMenuPathOfCommand(GetViewTypeCommand(mViewType), path, sizeof path);
+  GetMenuPathOfCommand(GetViewTypeCommand(mViewType.Code()), path, sizeof path);
   // The View menu switches the active pane.
   if (*path) text += std::string("\nClick this pane and choose \"") + path + "\"\nto make them.";
   return text;

@@ -60,6 +60,43 @@ TEST(ViewTypes, IndexCodesAndNames) {
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 1);
 }
 
+// The view type of a pane, alone: before the first type (a code of every bit) it is of
+// no category and shows no side; the side and the title follow the code and what it is
+// given of the document.
+TEST(ViewTypes, APanesTypeAnswersWithoutAPane) {
+  PaneViewType type;
+  EXPECT_FALSE(type.IsSet());
+  EXPECT_FALSE(type.IsNet() || type.IsMorph() || type.IsStellation() || type.IsOfFixedSide() ||
+               type.HasAny(kViewFlagBase | kViewFlagDual | kViewFlagPart) || type.IsThreeD(false));
+  EXPECT_EQ(type.GetShownSide(true), ShownSide::None);
+  EXPECT_EQ(type.GetTitlePrefix(false), nullptr);
+
+  EXPECT_EQ(type.Switch(kViewUnfoldedNet), kNoViewType);
+  EXPECT_TRUE(type.IsNet() && type.DrawsNets() && !type.DrawsFacets());
+  EXPECT_EQ(type.GetShownSide(false), ShownSide::Base);
+  EXPECT_EQ(type.GetShownSide(true), ShownSide::Dual);
+  EXPECT_STREQ(type.GetTitlePrefix(false), "Unfolded Net for ");
+
+  EXPECT_EQ(type.Switch(kViewDualPolyhedron), kViewUnfoldedNet);
+  EXPECT_EQ(type.GetShownSide(false), ShownSide::Dual);
+  EXPECT_TRUE(type.IsShowingDual(false) && type.IsModelPane() && type.IsOfFixedSide());
+  EXPECT_EQ(type.GetDrawnSides(false, 0.5), 2);
+
+  // A morph draws one side at its ends, the side the document shows between them.
+  type.Switch(kViewMorphViaSnub);
+  EXPECT_EQ(type.GetShownSide(true), ShownSide::None);
+  EXPECT_EQ(type.GetDrawnSides(true, 0.0), 1);
+  EXPECT_EQ(type.GetDrawnSides(false, 1.0), 2);
+  EXPECT_EQ(type.GetDrawnSides(true, 0.5), 2);
+  EXPECT_EQ(type.GetTitlePrefix(false), nullptr);
+
+  // Flat diagrams print by their own drawing; a four-dimensional model's cells are 3D.
+  type.Switch(kViewFace);
+  EXPECT_FALSE(type.IsThreeD(false) || type.PrintsThroughOpenGL(false));
+  EXPECT_TRUE(type.IsThreeD(true) && type.PrintsThroughOpenGL(true));
+  EXPECT_STREQ(type.GetTitlePrefix(true), "Cell of ");
+}
+
 class PolyViewTest : public DocumentTest {
  protected:
   void SetUp() override {
