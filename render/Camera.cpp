@@ -259,15 +259,15 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
     }
     mCamera.PlaceEyeDrawn(e);
     if (withLights) {
-      EnableLights();
-      PlaceLights(true);
+      EnableLights(GetViewGroup());
+      PlaceLights(GetViewGroup(), true);
     }
     Matrix4 worldToCamera = Camera().GetWorldToCamera();
     glTranslated(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
     if (hasHook) glMultMatrixd(hook.m);
     worldToCamera(0, 3) = worldToCamera(1, 3) = worldToCamera(2, 3) = 0.0;
     glMultMatrixd(worldToCamera.m);
-    if (withLights) PlaceLights(false);
+    if (withLights) PlaceLights(GetViewGroup(), false);
   }
   mCamera.DropMatrices();
   CheckGLError("SetViewingMatrix");

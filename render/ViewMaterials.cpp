@@ -64,9 +64,11 @@ void ViewMaterials::InitMaterials() {
   glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 90.0f);
-  CreateBuiltInLightSets();
+  // The pane's own frame's sets, whichever frame is installed.
+  ViewGroup& group = mView.GetViewGroup();
+  CreateBuiltInLightSets(group);
   // Each set numbers its own lights: a set is never enabled together with another.
-  for (LightSet* set : {FindLightSet("Default"), FindLightSet("Rainbow"), GetCurrentLightSet()}) {
+  for (LightSet* set : {FindLightSet(group, "Default"), FindLightSet(group, "Rainbow"), GetCurrentLightSet(group)}) {
     if (set) set->AssignGLLights(a.maxLights);
   }
   SwitchLighting(mLighting);
@@ -249,9 +251,9 @@ bool ViewMaterials::SuspendRainbowLights(bool keepLit) {
     glDisable(GL_LIGHTING);
     return true;
   }
-  if (!AreRainbowLightsSelected()) return false;
+  if (!AreRainbowLightsSelected(mView.GetViewGroup())) return false;
   SpoilFaceMeshRecording();
-  SelectRainbowLights(false);
+  SelectRainbowLights(mView.GetViewGroup(), false);
   mView.SetViewingMatrix(kMatrixProjection, true);
   return true;
 }
@@ -261,7 +263,7 @@ void ViewMaterials::ResumeRainbowLights(bool keepLit) {
     SwitchLighting(mLighting);
     return;
   }
-  SelectRainbowLights(true);
+  SelectRainbowLights(mView.GetViewGroup(), true);
   mView.SetViewingMatrix(kMatrixProjection, true);
 }
 
