@@ -308,7 +308,7 @@ protected:
   ViewStereo mStereo{mArea, mCamera, this};
 
   // Colours, materials and the switches last given to GL.
-  ViewMaterials mMaterials{*this, mArea, mStereo};
+  ViewMaterials mMaterials{*this, mArea, mStereo, GetViewGroup()};
 
   // Mouse modes and throws.
   ViewNavigation mNavigation{*this, mArea, mCamera, mMapping2D};

@@ -35,8 +35,8 @@ float Largest(const float* c) {
 
 }  // namespace detail_ViewMaterials
 
-ViewMaterials::ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo)
-    : mView(view), mArea(area), mStereo(stereo) {}
+ViewMaterials::ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo, ViewGroup& group)
+    : mView(view), mArea(area), mStereo(stereo), mGroup(group) {}
 
 void ViewMaterials::ResetGLState() {
   glDisable(GL_CULL_FACE);
@@ -65,10 +65,9 @@ void ViewMaterials::InitMaterials() {
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 90.0f);
   // The pane's own frame's sets, whichever frame is installed.
-  ViewGroup& group = mView.GetViewGroup();
-  CreateBuiltInLightSets(group);
+  CreateBuiltInLightSets(mGroup);
   // Each set numbers its own lights: a set is never enabled together with another.
-  for (LightSet* set : {FindLightSet(group, "Default"), FindLightSet(group, "Rainbow"), GetCurrentLightSet(group)}) {
+  for (LightSet* set : {FindLightSet(mGroup, "Default"), FindLightSet(mGroup, "Rainbow"), GetCurrentLightSet(mGroup)}) {
     if (set) set->AssignGLLights(a.maxLights);
   }
   SwitchLighting(mLighting);
@@ -251,9 +250,9 @@ bool ViewMaterials::SuspendRainbowLights(bool keepLit) {
     glDisable(GL_LIGHTING);
     return true;
   }
-  if (!AreRainbowLightsSelected(mView.GetViewGroup())) return false;
+  if (!AreRainbowLightsSelected(mGroup)) return false;
   SpoilFaceMeshRecording();
-  SelectRainbowLights(mView.GetViewGroup(), false);
+  SelectRainbowLights(mGroup, false);
   mView.SetViewingMatrix(kMatrixProjection, true);
   return true;
 }
@@ -263,7 +262,7 @@ void ViewMaterials::ResumeRainbowLights(bool keepLit) {
     SwitchLighting(mLighting);
     return;
   }
-  SelectRainbowLights(mView.GetViewGroup(), true);
+  SelectRainbowLights(mGroup, true);
   mView.SetViewingMatrix(kMatrixProjection, true);
 }
 
