@@ -225,7 +225,6 @@ public:
   static NewView* GetLastView();
   static NewView* GetActiveView();
   static NewView* GetViewUnderMouse();
-  static NewView* GetFullScreenView();
 
   // ---- Caption strip and buttons -------------------------------------------------
 
