@@ -46,12 +46,12 @@ OpenGLView* AsGLView(NewView* view) { return dynamic_cast<OpenGLView*>(view); }
 CameraState::CameraState() : stored(kNumStoredCameras) {}
 CameraState::~CameraState() = default;
 
-bool IsCameraStored(int i) {
-  return i >= 0 && i < kNumStoredCameras && CurrentViewGroup().cameras.stored[static_cast<size_t>(i)].valid;
+bool IsCameraStored(const ViewGroup& group, int i) {
+  return i >= 0 && i < kNumStoredCameras && group.cameras.stored[static_cast<size_t>(i)].valid;
 }
 
-void ClearStoredCameras() {
-  for (CameraRecord& record : CurrentViewGroup().cameras.stored) record = CameraRecord{};
+void ClearStoredCameras(ViewGroup& group) {
+  for (CameraRecord& record : group.cameras.stored) record = CameraRecord{};
 }
 
 bool GetLinkedViews(const ViewGroup& group) { return group.cameras.linkedViews; }
@@ -259,15 +259,15 @@ void OpenGLView::SetViewingMatrix(unsigned matrixMode, bool withLights) {
     }
     mCamera.PlaceEyeDrawn(e);
     if (withLights) {
-      EnableLights();
-      PlaceLights(true);
+      EnableLights(GetViewGroup());
+      PlaceLights(GetViewGroup(), true);
     }
     Matrix4 worldToCamera = Camera().GetWorldToCamera();
     glTranslated(worldToCamera(0, 3), worldToCamera(1, 3), worldToCamera(2, 3));
     if (hasHook) glMultMatrixd(hook.m);
     worldToCamera(0, 3) = worldToCamera(1, 3) = worldToCamera(2, 3) = 0.0;
     glMultMatrixd(worldToCamera.m);
-    if (withLights) PlaceLights(false);
+    if (withLights) PlaceLights(GetViewGroup(), false);
   }
   mCamera.DropMatrices();
   CheckGLError("SetViewingMatrix");

@@ -14,9 +14,29 @@ namespace corvia {
 
 namespace detail_LightSets {
 
-// The light sets of the installed frame's panes.
+// The light sets of the installed frame's panes: those the program's commands and
+// settings choose among, which come without a pane. A pane lights itself with its own
+// frame's sets (the forms that take a group).
+ViewGroup& Installed() {
+  return CurrentViewGroup();
+}
+
 LightSetState& Lights() {
-  return CurrentViewGroup().lights;
+  return Installed().lights;
+}
+
+LightSet* Find(const LightSetState& lights, const char* name) {
+  for (const auto& set : lights.sets) {
+    if (StrCompare(set->GetName().c_str(), name) == 0) return set.get();
+  }
+  return nullptr;
+}
+
+LightSet* Create(LightSetState& lights, const char* name) {
+  lights.sets.push_back(std::make_unique<LightSet>(name ? name : ""));
+  LightSet* set = lights.sets.back().get();
+  if (!lights.current) lights.current = set;
+  return set;
 }
 
 constexpr const char* kDefaultSet = "Default";
@@ -80,31 +100,24 @@ void LightSet::AssignGLLights(int maxLights) {
   }
 }
 
-LightSet* CreateLightSet(const char* name) {
-  LightSetState& lights = detail_LightSets::Lights();
-  lights.sets.push_back(std::make_unique<LightSet>(name ? name : ""));
-  LightSet* set = lights.sets.back().get();
-  if (!lights.current) lights.current = set;
-  return set;
-}
+LightSet* CreateLightSet(const char* name) { return detail_LightSets::Create(detail_LightSets::Lights(), name); }
 
-LightSet* FindLightSet(const char* name) {
-  for (const auto& set : detail_LightSets::Lights().sets) {
-    if (StrCompare(set->GetName().c_str(), name) == 0) return set.get();
-  }
-  return nullptr;
-}
+LightSet* FindLightSet(const ViewGroup& group, const char* name) { return detail_LightSets::Find(group.lights, name); }
+LightSet* FindLightSet(const char* name) { return detail_LightSets::Find(detail_LightSets::Lights(), name); }
 
+LightSet* GetCurrentLightSet(const ViewGroup& group) { return group.lights.current; }
 LightSet* GetCurrentLightSet() { return detail_LightSets::Lights().current; }
 LightSet* GetPreviousLightSet() { return detail_LightSets::Lights().previous; }
 
-bool SelectLightSet(LightSet* set) {
-  LightSetState& lights = detail_LightSets::Lights();
+bool SelectLightSet(ViewGroup& group, LightSet* set) {
+  LightSetState& lights = group.lights;
   if (!set || set == lights.current) return false;
   lights.previous = lights.current;
   lights.current = set;
   return true;
 }
+
+bool SelectLightSet(LightSet* set) { return SelectLightSet(detail_LightSets::Installed(), set); }
 
 int CountLightSets() { return static_cast<int>(detail_LightSets::Lights().sets.size()); }
 
@@ -114,31 +127,34 @@ void FreeLightSets() {
   lights.current = lights.previous = nullptr;
 }
 
-void CreateBuiltInLightSets() {
+void CreateBuiltInLightSets(ViewGroup& group) {
   using namespace detail_LightSets;
-  if (!Lights().sets.empty()) return;
-  LightSet* normal = CreateLightSet(kDefaultSet);
+  LightSetState& lights = group.lights;
+  if (!lights.sets.empty()) return;
+  LightSet* normal = Create(lights, kDefaultSet);
   AddLight(normal, kLightCameraFixed, 4, 2, 1, 1, 1, 1, 0.2f, 0.6f, 1.0f);
   AddLight(normal, kLightCameraFixed, -3, 3, 1, 0.7f, 0.7f, 1, 0.1f, 0.4f, 0.8f);
-  LightSet* rainbow = CreateLightSet(kRainbowSet);
+  LightSet* rainbow = Create(lights, kRainbowSet);
   const unsigned fixedDirectional = kLightCameraFixed | kLightDirectional;
   AddLight(rainbow, fixedDirectional, 0, 1, 1, 1, 0, 0, 0, 1.2f, 0);
   AddLight(rainbow, fixedDirectional, -0.866f, -0.5f, 1, 0, 1, 0, 0, 1.2f, 0);
   AddLight(rainbow, fixedDirectional, 0.866f, -0.5f, 1, 0, 0, 1, 0, 1.2f, 0);
 }
 
-void EnableLights() {
+void CreateBuiltInLightSets() { CreateBuiltInLightSets(detail_LightSets::Installed()); }
+
+void EnableLights(const ViewGroup& group) {
   const int maxLights = GetGLAbilities().maxLights;
   for (int n = 0; n < maxLights; ++n) glDisable(GL_LIGHT0 + n);
-  if (LightSet* set = GetCurrentLightSet()) {
+  if (LightSet* set = GetCurrentLightSet(group)) {
     for (const LightRecord& light : set->GetLights()) {
       if (light.glLight) glEnable(light.glLight);
     }
   }
 }
 
-void PlaceLights(bool cameraFixed) {
-  LightSet* set = GetCurrentLightSet();
+void PlaceLights(const ViewGroup& group, bool cameraFixed) {
+  LightSet* set = GetCurrentLightSet(group);
   if (!set) return;
   for (const LightRecord& light : set->GetLights()) {
     if (((light.flags & kLightCameraFixed) != 0) == cameraFixed) light.Apply();
@@ -157,20 +173,24 @@ void SetRainbowFlags(unsigned bits, bool on) {
   }
 }
 
-bool AreRainbowLightsSelected() {
-  LightSet* current = GetCurrentLightSet();
-  return current && current == FindLightSet(detail_LightSets::kRainbowSet);
+bool AreRainbowLightsSelected(const ViewGroup& group) {
+  LightSet* current = GetCurrentLightSet(group);
+  return current && current == FindLightSet(group, detail_LightSets::kRainbowSet);
 }
 
-void SelectRainbowLights(bool on) {
+bool AreRainbowLightsSelected() { return AreRainbowLightsSelected(detail_LightSets::Installed()); }
+
+void SelectRainbowLights(ViewGroup& group, bool on) {
   if (on) {
-    SelectLightSet(FindLightSet(detail_LightSets::kRainbowSet));
-  } else if (AreRainbowLightsSelected()) {
-    LightSet* back = GetPreviousLightSet();
-    if (!back || back == GetCurrentLightSet()) back = FindLightSet(detail_LightSets::kDefaultSet);
-    SelectLightSet(back);
+    SelectLightSet(group, FindLightSet(group, detail_LightSets::kRainbowSet));
+  } else if (AreRainbowLightsSelected(group)) {
+    LightSet* back = group.lights.previous;
+    if (!back || back == GetCurrentLightSet(group)) back = FindLightSet(group, detail_LightSets::kDefaultSet);
+    SelectLightSet(group, back);
   }
 }
+
+void SelectRainbowLights(bool on) { SelectRainbowLights(detail_LightSets::Installed(), on); }
 
 void SetRainbowColors(bool on) {
   SetRainbowFlags(kRainbowColors, on);

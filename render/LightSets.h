@@ -8,6 +8,8 @@
 
 namespace corvia {
 
+struct ViewGroup;
+
 constexpr unsigned kLightDirectional = 0x1;
 constexpr unsigned kLightCameraFixed = 0x2;
 
@@ -42,23 +44,31 @@ private:
   std::vector<LightRecord> mLights;
 };
 
+// Each frame has its own sets (ViewGroup::lights): a pane lights itself with its
+// frame's, given as the group. The forms without a group act on the installed frame's,
+// for the program's commands and settings, which come without a pane.
+
 // The first set made becomes the current one.
 LightSet* CreateLightSet(const char* name);
 // By name; a null name finds none.
+LightSet* FindLightSet(const ViewGroup& group, const char* name);
 LightSet* FindLightSet(const char* name);
+LightSet* GetCurrentLightSet(const ViewGroup& group);
 LightSet* GetCurrentLightSet();
 LightSet* GetPreviousLightSet();
 // Makes a set current, remembering the one before; false when nothing changed.
+bool SelectLightSet(ViewGroup& group, LightSet* set);
 bool SelectLightSet(LightSet* set);
 int CountLightSets();
 void FreeLightSets();
 // The "Default" and "Rainbow" sets, made when no set exists yet.
+void CreateBuiltInLightSets(ViewGroup& group);
 void CreateBuiltInLightSets();
 
-// Disables GL lights 0 to GL_MAX_LIGHTS - 1, then enables those of the current set.
-void EnableLights();
-// Applies the camera-fixed lights (true) or the others (false) of the current set.
-void PlaceLights(bool cameraFixed);
+// Disables GL lights 0 to GL_MAX_LIGHTS - 1, then enables those of the frame's current set.
+void EnableLights(const ViewGroup& group);
+// Applies the camera-fixed lights (true) or the others (false) of the frame's current set.
+void PlaceLights(const ViewGroup& group, bool cameraFixed);
 
 // The rainbow colour mode: flag bit 0 rainbow colours on, bit 1 keep the normal lights.
 constexpr unsigned kRainbowColors = 0x1;
@@ -66,7 +76,9 @@ constexpr unsigned kRainbowKeepLights = 0x2;
 unsigned GetRainbowFlags();
 void SetRainbowFlags(unsigned bits, bool on);
 // The "Rainbow" set (on) or the set before it (off).
+void SelectRainbowLights(ViewGroup& group, bool on);
 void SelectRainbowLights(bool on);
+bool AreRainbowLightsSelected(const ViewGroup& group);
 bool AreRainbowLightsSelected();
 // Color > Rainbow Color Mode: marks every 3D view for redraw.
 void SetRainbowColors(bool on);

@@ -49,9 +49,12 @@ double Remainder(double x, double m) {
 
 // ---- One throw ---------------------------------------------------------------------------
 
-MouseThrow::MouseThrow(int kind) : mGroup(ShareCurrentViewGroup()) {
+MouseThrow::MouseThrow(int kind) : MouseThrow(kind, nullptr, 0) {}
+
+MouseThrow::MouseThrow(int kind, OpenGLView* view, uint32_t flags)
+    : mGroup(view ? view->ShareViewGroup() : ShareCurrentViewGroup()) {
   ListNode::Append(this, mGroup->throws.allHead, mGroup->throws.allTail);
-  Setup(kind, nullptr, 0);
+  Setup(kind, view, flags);
 }
 
 MouseThrow::~MouseThrow() {

@@ -57,7 +57,11 @@ class SavedMouseThrow : public ListNode {
 
 class MouseThrow : public ListNode {
  public:
+  // A throw of no pane in particular: it joins the installed frame's throws.
   explicit MouseThrow(int kind);
+  // A throw of the view's: it joins the throws of the view's own frame, whichever
+  // frame is installed (Setup with the view and flags).
+  MouseThrow(int kind, OpenGLView* view, uint32_t flags);
   ~MouseThrow() override;
   MouseThrow(const MouseThrow&) = delete;
   MouseThrow& operator=(const MouseThrow&) = delete;
@@ -119,8 +123,8 @@ class MouseThrow : public ListNode {
  private:
   void PushActive();
 
-  // The throws of the frame whose panes this one moves (it joined the installed
-  // frame's when it was made).
+  // The throws of the frame whose panes this one moves: its view's, or the installed
+  // frame's when it was made without a view.
   std::shared_ptr<ViewGroup> mGroup;
 };
 

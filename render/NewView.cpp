@@ -106,7 +106,6 @@ NewView* NewView::GetFirstView() { return CurrentViewGroup().views.first; }
 NewView* NewView::GetLastView() { return CurrentViewGroup().views.last; }
 NewView* NewView::GetActiveView() { return CurrentViewGroup().views.active; }
 NewView* NewView::GetViewUnderMouse() { return CurrentViewGroup().views.underMouse; }
-NewView* NewView::GetFullScreenView() { return CurrentViewGroup().views.fullScreen; }
 
 NewView* FindViewByIndex(const ViewGroup& group, int i) {
   for (NewView* v = group.views.first; v; v = v->GetNext()) {

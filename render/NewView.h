@@ -225,7 +225,6 @@ public:
   static NewView* GetLastView();
   static NewView* GetActiveView();
   static NewView* GetViewUnderMouse();
-  static NewView* GetFullScreenView();
 
   // ---- Caption strip and buttons -------------------------------------------------
 
@@ -271,6 +270,8 @@ public:
   // What the view shares with the other panes of its frame; it joined the group of
   // the frame installed when it was made.
   ViewGroup& GetViewGroup() const { return *mGroup; }
+  // The same, held: for what belongs to the view and may outlive it (its throws).
+  const std::shared_ptr<ViewGroup>& ShareViewGroup() const { return mGroup; }
   bool IsPrinting() const { return mPrinting; }
   bool IsFullScreen() const { return mFullScreen; }
 

@@ -96,7 +96,7 @@ int MeasureDepthBits(int width, int height) {
 }  // namespace detail_OpenGLView
 
 float GetDrawLineWidth(const ViewGroup& group) { return group.options.lineWidth; }
-void SetDrawLineWidth(float width) { CurrentViewGroup().options.lineWidth = width; }
+void SetDrawLineWidth(ViewGroup& group, float width) { group.options.lineWidth = width; }
 float GetDrawPointSize(const ViewGroup& group) { return group.options.pointSize; }
 
 OpenGLView::OpenGLView() {

@@ -308,7 +308,7 @@ protected:
   ViewStereo mStereo{mArea, mCamera, this};
 
   // Colours, materials and the switches last given to GL.
-  ViewMaterials mMaterials{*this, mArea, mStereo};
+  ViewMaterials mMaterials{*this, mArea, mStereo, GetViewGroup()};
 
   // Mouse modes and throws.
   ViewNavigation mNavigation{*this, mArea, mCamera, mMapping2D};
@@ -345,11 +345,11 @@ void SetLinkedViews(bool on);
 
 // The line width and point size every draw starts with.
 float GetDrawLineWidth(const ViewGroup& group);
-void SetDrawLineWidth(float width);
+void SetDrawLineWidth(ViewGroup& group, float width);
 float GetDrawPointSize(const ViewGroup& group);
 
 // The stored camera slots (View > Camera).
-bool IsCameraStored(int i);
-void ClearStoredCameras();
+bool IsCameraStored(const ViewGroup& group, int i);
+void ClearStoredCameras(ViewGroup& group);
 
 }  // namespace corvia

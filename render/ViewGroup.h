@@ -141,8 +141,8 @@ struct ViewGroup {
   CameraState cameras;
 };
 
-// The group of the installed frame (GetPaneFrame): the one new views and throws join
-// and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on,
+// The group of the installed frame (GetPaneFrame): the one new views (and throws made
+// without a view) join and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on,
 // which come in without a view: the document, idle time, settings and start-up. Code
 // that has a view reaches that view's group instead, and a frame its own
 // (PaneFrame::GetViewGroup). Defined in PaneFrame.cpp.

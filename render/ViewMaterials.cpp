@@ -35,8 +35,8 @@ float Largest(const float* c) {
 
 }  // namespace detail_ViewMaterials
 
-ViewMaterials::ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo)
-    : mView(view), mArea(area), mStereo(stereo) {}
+ViewMaterials::ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo, ViewGroup& group)
+    : mView(view), mArea(area), mStereo(stereo), mGroup(group) {}
 
 void ViewMaterials::ResetGLState() {
   glDisable(GL_CULL_FACE);
@@ -64,9 +64,10 @@ void ViewMaterials::InitMaterials() {
   glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 90.0f);
-  CreateBuiltInLightSets();
+  // The pane's own frame's sets, whichever frame is installed.
+  CreateBuiltInLightSets(mGroup);
   // Each set numbers its own lights: a set is never enabled together with another.
-  for (LightSet* set : {FindLightSet("Default"), FindLightSet("Rainbow"), GetCurrentLightSet()}) {
+  for (LightSet* set : {FindLightSet(mGroup, "Default"), FindLightSet(mGroup, "Rainbow"), GetCurrentLightSet(mGroup)}) {
     if (set) set->AssignGLLights(a.maxLights);
   }
   SwitchLighting(mLighting);
@@ -249,9 +250,9 @@ bool ViewMaterials::SuspendRainbowLights(bool keepLit) {
     glDisable(GL_LIGHTING);
     return true;
   }
-  if (!AreRainbowLightsSelected()) return false;
+  if (!AreRainbowLightsSelected(mGroup)) return false;
   SpoilFaceMeshRecording();
-  SelectRainbowLights(false);
+  SelectRainbowLights(mGroup, false);
   mView.SetViewingMatrix(kMatrixProjection, true);
   return true;
 }
@@ -261,7 +262,7 @@ void ViewMaterials::ResumeRainbowLights(bool keepLit) {
     SwitchLighting(mLighting);
     return;
   }
-  SelectRainbowLights(true);
+  SelectRainbowLights(mGroup, true);
   mView.SetViewingMatrix(kMatrixProjection, true);
 }
 

@@ -11,6 +11,7 @@ namespace corvia {
 
 class OpenGLView;
 class ViewStereo;
+struct ViewGroup;
 struct ViewArea;
 
 constexpr int kTransparencyOpaque = 0;
@@ -24,7 +25,8 @@ constexpr int kCullFront = 2;
 
 class ViewMaterials {
  public:
-  ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo);
+  // The group is the view's frame's, whose light sets the view is lit by.
+  ViewMaterials(OpenGLView& view, const ViewArea& area, const ViewStereo& stereo, ViewGroup& group);
   ViewMaterials(const ViewMaterials&) = delete;
   ViewMaterials& operator=(const ViewMaterials&) = delete;
 
@@ -68,6 +70,7 @@ class ViewMaterials {
   OpenGLView& mView;
   const ViewArea& mArea;
   const ViewStereo& mStereo;
+  ViewGroup& mGroup;
   bool mLighting = true;
   // State last given to GL (-1: not known).
   int mCullMode = -1;

@@ -22,7 +22,7 @@ constexpr double kDragZoomBase = 1.006;
 
 class ViewThrow : public MouseThrow {
  public:
-  ViewThrow(int kind, OpenGLView* view, uint32_t flags) : MouseThrow(kind) { Setup(kind, view, flags); }
+  ViewThrow(int kind, OpenGLView* view, uint32_t flags) : MouseThrow(kind, view, flags) {}
   // Marks the pane for redraw, keeping its message.
   void Redraw() override;
 

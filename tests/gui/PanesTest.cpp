@@ -20,6 +20,7 @@
 #include "render/PaneFrame.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
+#include "render/ViewGroup.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/render/RenderTestSupport.h"
 #include "ui/PaneWindow.h"
@@ -255,7 +256,7 @@ TEST_F(Panes, FullScreenAndBack) {
   view->SetFullScreen(true);
   YieldUntil([&] { return mPanes[0]->GetParent() != mFrame && mPanes[0]->IsShownOnScreen(); });
   YieldUntilHandled();
-  EXPECT_EQ(NewView::GetFullScreenView(), view);
+  EXPECT_EQ(view->GetViewGroup().views.fullScreen, view);
   EXPECT_FALSE(mPanes[0]->GetCaptionStrip()->IsShown());
   EXPECT_NE(mPanes[0]->GetParent(), mFrame);
   const int draws = view->draws;

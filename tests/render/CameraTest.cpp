@@ -228,8 +228,9 @@ TEST(Camera, OrthogonalAndBackRestoresTheDistance) {
 }
 
 TEST(Camera, StoredSlotsAndRecords) {
-  ClearStoredCameras();
   TestView view;
+  ViewGroup& group = view.GetViewGroup();
+  ClearStoredCameras(group);
   view.SetSizeForTest(100, 100);
   view.Camera().InitCamera();
   CameraRecord before;
@@ -240,10 +241,10 @@ TEST(Camera, StoredSlotsAndRecords) {
   CameraRecord after;
   view.Camera().GetCamera(after);
   EXPECT_TRUE(PointsEqual(before.eye, after.eye));
-  EXPECT_FALSE(IsCameraStored(0));
+  EXPECT_FALSE(IsCameraStored(group, 0));
 
   view.Camera().StoreCamera(2);
-  EXPECT_TRUE(IsCameraStored(2));
+  EXPECT_TRUE(IsCameraStored(group, 2));
   const double axis[3] = {0, 1, 0};
   view.Camera().RotateCamera(axis, 90);
   view.Camera().UseCamera(2);
@@ -255,7 +256,7 @@ TEST(Camera, StoredSlotsAndRecords) {
   view.Camera().RotateCamera(axis, 45);
   view.Camera().RestoreCameraFrame(frame);
   EXPECT_TRUE(PointsEqual(frame.eye, view.Camera().GetEye()));
-  ClearStoredCameras();
+  ClearStoredCameras(group);
 }
 
 // The model point on the plane through the origin under a window point.

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
 
 #include "core/VectorMath.h"
 #include "render/LightSets.h"
+#include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "render/Primitives.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -305,6 +309,62 @@ TEST_F(Lighting, EachLightSetNumbersItsOwnLights) {
   EXPECT_EQ(normal->GetLights()[1].glLight, static_cast<unsigned>(GL_LIGHT1));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(rainbow->GetLights()[i].glLight, static_cast<unsigned>(GL_LIGHT0 + i));
   EXPECT_EQ(FindLightSet(nullptr), nullptr);
+}
+
+// A frame of the test's own: its panes share their light sets with no other frame's.
+struct FrameOfItsOwn : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView*) override {}
+};
+
+TEST_F(Lighting, APaneIsLitByItsOwnFramesLightsWhileAnotherFrameIsInstalled) {
+  FrameOfItsOwn own, other;
+  PaneFrame* before = InstallPaneFrame(&own);
+  {
+    TestView view;
+    view.SetBackgroundColor(0, 0, 0);
+    std::function<void(TestView&)> alsoInScene;
+    view.scene = [&alsoInScene](TestView& v) {
+      v.Materials().SetMaterialColorRGB(1, 1, 1);
+      const double centre[3] = {0, 0, 0};
+      DrawSphere(centre, 1.0);
+      if (alsoInScene) alsoInScene(v);
+    };
+    auto* window = Show(view, 40, 40);
+    ASSERT_NE(window, nullptr);
+    const Rgba lit = PixelAt(Draw(window), 20, 20);
+    ASSERT_GT(lit.g, 64);
+
+    // The other frame lights its panes red only; the pane keeps its own frame's lights,
+    // and so it does when its rainbow lights are put aside for true colours and back.
+    InstallPaneFrame(&other);
+    LightSet* red = CreateLightSet("RedOnly");
+    LightRecord& light = red->AddLight();
+    light.flags = kLightCameraFixed | kLightDirectional;
+    light.position[0] = 0, light.position[1] = 0, light.position[2] = 1;
+    light.color[1] = light.color[2] = 0;
+    red->AssignGLLights(8);
+    ASSERT_EQ(GetCurrentLightSet(), red);
+    EXPECT_EQ(PixelAt(Draw(window), 20, 20), lit);
+
+    ViewGroup& group = view.GetViewGroup();
+    SelectRainbowLights(group, true);
+    bool suspended = false;
+    LightSet* whileSuspended = nullptr;
+    alsoInScene = [&](TestView& v) {
+      suspended = v.Materials().SuspendRainbowLights(true);
+      whileSuspended = GetCurrentLightSet(group);
+      v.Materials().ResumeRainbowLights(true);
+    };
+    Draw(window);
+    EXPECT_TRUE(suspended);
+    EXPECT_EQ(whileSuspended, FindLightSet(group, "Default"));
+    EXPECT_TRUE(AreRainbowLightsSelected(group));
+    EXPECT_EQ(GetCurrentLightSet(), red);
+    FreeLightSets();
+    InstallPaneFrame(&own);
+  }
+  InstallPaneFrame(before);
 }
 
 TEST_F(Lighting, RainbowColoursGreyOnlyWithTheirOwnBit) {

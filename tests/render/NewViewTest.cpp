@@ -203,12 +203,13 @@ TEST(NewView, AViewThatGoesLeavesNoGlobalPointingAtIt) {
   view->OnMouseMove(3, 4, 0);
   view->SetFullScreen(true);
   EXPECT_EQ(NewView::GetViewUnderMouse(), view.get());
-  EXPECT_EQ(NewView::GetFullScreenView(), view.get());
+  const ViewGroup& group = view->GetViewGroup();
+  EXPECT_EQ(group.views.fullScreen, view.get());
   window->Close();
   view.reset();
   EXPECT_EQ(NewView::GetActiveView(), nullptr);
   EXPECT_EQ(NewView::GetViewUnderMouse(), nullptr);
-  EXPECT_EQ(NewView::GetFullScreenView(), nullptr);
+  EXPECT_EQ(group.views.fullScreen, nullptr);
   EXPECT_TRUE(GetCaptionsShown());
   UpdateMouseHelp();  // nothing to ask: all "-"
   EXPECT_EQ(GetHeadlessPaneFrame().mLeft, "-");
@@ -320,7 +321,7 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
     const float red[4] = {1, 0, 0, 1};
     SetGLTextColor(red);
     SetLinkedViews(true);
-    SetDrawLineWidth(3.0f);
+    SetDrawLineWidth(a.GetViewGroup(), 3.0f);
     CreateBuiltInLightSets();
     const int lightSets = CountLightSets();
     ASSERT_GT(lightSets, 0);
@@ -330,7 +331,7 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
     EXPECT_EQ(NewView::GetFirstView(), nullptr);
     EXPECT_EQ(NewView::GetActiveView(), nullptr);
     EXPECT_EQ(NewView::GetMouseButtonsHeld(), 0);
-    EXPECT_FALSE(IsCameraStored(1));
+    EXPECT_FALSE(IsCameraStored(*second.GetViewGroup(), 1));
     float color[4];
     GetGLTextColor(color);
     EXPECT_EQ(color[1], 1.0f);
@@ -355,7 +356,7 @@ TEST(NewView, TwoFramesShareNoStateOfTheirPanes) {
     EXPECT_EQ(NewView::GetFirstView(), &a);
     EXPECT_EQ(NewView::GetActiveView(), &a);
     EXPECT_EQ(first.active, &a);
-    EXPECT_TRUE(IsCameraStored(1));
+    EXPECT_TRUE(IsCameraStored(*first.GetViewGroup(), 1));
     GetGLTextColor(color);
     EXPECT_EQ(color[1], 0.0f);
     EXPECT_TRUE(GetLinkedViews());
