@@ -205,11 +205,12 @@ RingNode* Augmentation::StepMatchingFace(int direction) {
     mCurrentMatch = mRing.end();
     return nullptr;
   }
+  // The target owns the list before anything else can fail.
+  mCurrentMatch = candidate;
+  mTargets.front()->SetOrientations(orientations);
   if (direction != 0 && &*candidate == startNode) {
     platform::Services().views->SetPaneMessage("There is only one matching face\nin the model being added");
   }
-  mCurrentMatch = candidate;
-  mTargets.front()->SetOrientations(orientations);
   for (size_t k = 1; k < mTargets.size();) {
     FaceOrientation* list = FindOrientations(mAddedModel->FaceAt(candidate->face), mTargets[k]->mFace, mOptions);
     if (!list) {

@@ -74,41 +74,47 @@ FaceOrientation* FindOrientations(const SimpleFace& face, const PolyElement* tar
   int records = 0;
   Transform3D worldToFace;
   target->GetWorldToFace(worldToFace, false);
-  for (int dir : {1, -1}) {
-    for (int m = 0; m < n; ++m) {
-      double u[3];
-      Subtract(u, face.VertAt(m).pos, c);
-      NormaliseVector(u, u);
-      double nu[3];
-      Cross(nu, nn, u);
-      double r[9];
-      detail_FaceOrientation::FrameToFrame(r, u, nu, nn, U, NU, N);
-      ScaleMatrix(r, s);
-      // X(p) = C + s R (p - c).
-      Transform3D place;
-      CopyVector(place.Matrix(), r);
-      CopyVector(place.Matrix() + 3, r + 3);
-      CopyVector(place.Matrix() + 6, r + 6);
-      double rc[3];
-      MatrixTimesVector(r, rc, c);
-      Subtract(place.Translation(), C, rc);
-      bool ok = true;
-      for (int k = 0; k < n && ok; ++k) {
-        double x[3];
-        TransformPoint(place, x, face.VertWrapped(m + dir * k).pos);
-        ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance);
+  // A record that cannot be made frees those made before it.
+  try {
+    for (int dir : {1, -1}) {
+      for (int m = 0; m < n; ++m) {
+        double u[3];
+        Subtract(u, face.VertAt(m).pos, c);
+        NormaliseVector(u, u);
+        double nu[3];
+        Cross(nu, nn, u);
+        double r[9];
+        detail_FaceOrientation::FrameToFrame(r, u, nu, nn, U, NU, N);
+        ScaleMatrix(r, s);
+        // X(p) = C + s R (p - c).
+        Transform3D place;
+        CopyVector(place.Matrix(), r);
+        CopyVector(place.Matrix() + 3, r + 3);
+        CopyVector(place.Matrix() + 6, r + 6);
+        double rc[3];
+        MatrixTimesVector(r, rc, c);
+        Subtract(place.Translation(), C, rc);
+        bool ok = true;
+        for (int k = 0; k < n && ok; ++k) {
+          double x[3];
+          TransformPoint(place, x, face.VertWrapped(m + dir * k).pos);
+          ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance);
+        }
+        if (!ok) continue;
+        auto* record = new FaceOrientation();
+        int offset = dir > 0 ? (m - j0) % n : (m + j0) % n;
+        if (offset < 0) offset += n;
+        record->vertexOffset = offset;
+        record->backward = dir > 0 ? 0 : 1;
+        record->normalSide = static_cast<uint8_t>((options & kOrientOtherSide) ? !flip : flip);
+        ComposeTransforms(record->toTargetFrame, worldToFace, place);
+        ListNode::Append(record, head, tail);
+        ++records;
       }
-      if (!ok) continue;
-      auto* record = new FaceOrientation();
-      int offset = dir > 0 ? (m - j0) % n : (m + j0) % n;
-      if (offset < 0) offset += n;
-      record->vertexOffset = offset;
-      record->backward = dir > 0 ? 0 : 1;
-      record->normalSide = static_cast<uint8_t>((options & kOrientOtherSide) ? !flip : flip);
-      ComposeTransforms(record->toTargetFrame, worldToFace, place);
-      ListNode::Append(record, head, tail);
-      ++records;
     }
+  } catch (...) {
+    while (head) ListUnlink(head, head, tail);
+    throw;
   }
   if (records == 0) return nullptr;
   // Placements that differ only by a symmetry of both faces are one placement.
