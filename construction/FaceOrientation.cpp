@@ -26,6 +26,45 @@ void FrameToFrame(double* r, const double* a, const double* b, const double* c, 
 
 }  // namespace detail_FaceOrientation
 
+namespace {
+
+// X(p) = C + R (p - c), R already scaled.
+Transform3D ScaledPlacement(const double* r, const double* c, const double* C) {
+  Transform3D place;
+  CopyVector(place.Matrix(), r);
+  CopyVector(place.Matrix() + 3, r + 3);
+  CopyVector(place.Matrix() + 6, r + 6);
+  double rc[3];
+  MatrixTimesVector(r, rc, c);
+  Subtract(place.Translation(), C, rc);
+  return place;
+}
+
+// Whether the face, placed so its corner m goes to the target's corner j0 and
+// walked in direction dir, lands on every corner of the target.
+bool LandsOnCorners(const Transform3D& place, const SimpleFace& face, int m, int dir, const PolyElement* target,
+                    int j0) {
+  const int n = face.Count();
+  for (int k = 0; k < n; ++k) {
+    double x[3];
+    TransformPoint(place, x, face.VertWrapped(m + dir * k).pos);
+    if (!NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance)) return false;
+  }
+  return true;
+}
+
+// Frees every record after the first `keep`.
+void KeepFirst(int keep, ListNode*& head, ListNode*& tail) {
+  ListNode* node = head;
+  for (int i = 0; node; ++i) {
+    ListNode* next = node->mNext;
+    if (i >= keep) ListUnlink(node, head, tail);
+    node = next;
+  }
+}
+
+}  // namespace
+
 FaceOrientation::~FaceOrientation() = default;
 
 FaceOrientation* FindOrientations(const SimpleFace& face, const PolyElement* target, uint32_t options) {
@@ -86,21 +125,8 @@ FaceOrientation* FindOrientations(const SimpleFace& face, const PolyElement* tar
         double r[9];
         detail_FaceOrientation::FrameToFrame(r, u, nu, nn, U, NU, N);
         ScaleMatrix(r, s);
-        // X(p) = C + s R (p - c).
-        Transform3D place;
-        CopyVector(place.Matrix(), r);
-        CopyVector(place.Matrix() + 3, r + 3);
-        CopyVector(place.Matrix() + 6, r + 6);
-        double rc[3];
-        MatrixTimesVector(r, rc, c);
-        Subtract(place.Translation(), C, rc);
-        bool ok = true;
-        for (int k = 0; k < n && ok; ++k) {
-          double x[3];
-          TransformPoint(place, x, face.VertWrapped(m + dir * k).pos);
-          ok = NearlyEqual(x, target->GetCorner(WrapIndex(j0, k % n, n))->mDualVert, kPointTolerance);
-        }
-        if (!ok) continue;
+        const Transform3D place = ScaledPlacement(r, c, C);
+        if (!LandsOnCorners(place, face, m, dir, target, j0)) continue;
         auto* record = new FaceOrientation();
         int offset = dir > 0 ? (m - j0) % n : (m + j0) % n;
         if (offset < 0) offset += n;
@@ -125,13 +151,7 @@ FaceOrientation* FindOrientations(const SimpleFace& face, const PolyElement* tar
     const int typeRots = FaceTypeRotationCount(target->mType);
     if (typeRots > 1 && NearlyEqual(target->mCentroid, target->mCentre, kPointTolerance)) b = typeRots;
   }
-  const int keep = std::max(1, records / Lcm(a, b));
-  ListNode* node = head;
-  for (int i = 0; node; ++i) {
-    ListNode* next = node->mNext;
-    if (i >= keep) ListUnlink(node, head, tail);
-    node = next;
-  }
+  KeepFirst(std::max(1, records / Lcm(a, b)), head, tail);
   return static_cast<FaceOrientation*>(head);
 }
 
