@@ -374,7 +374,11 @@ ProgressShield::ProgressShield() : mCancelledLevel(detail_Progress::State().canc
 ProgressShield::~ProgressShield() {
   auto& state = detail_Progress::State();
   --state.shields;
-  if (state.level >= mCancelledLevel) state.cancelledLevel = mCancelledLevel;
+  // The work cancelled before the shield is still inside its scope, which encloses the
+  // shield: its ticks say stop again. Its level is closed by then (the cancel closed it),
+  // and the shielded work may have begun and ended work of its own, which forgets a
+  // cancel as it begins.
+  state.cancelledLevel = mCancelledLevel;
 }
 
 bool IsDrawingContextHeld() {

@@ -392,6 +392,44 @@ TEST_F(ProgressTest, TicksKeepTheProgramsCancelButNotOneNoScopeEncloses) {
   EXPECT_TRUE(ProgressTick());
 }
 
+// Work that runs to its end after a cancel (records grown or freed, a model put back
+// under its own progress) takes no cancel, and the cancel holds again after it: the
+// cancelled work, still in its scope, stops at its next tick, though its level, the
+// outermost, was closed by the cancel.
+TEST_F(ProgressTest, TheCancelTakenBeforeAShieldHoldsAfterIt) {
+  {
+    ProgressScope work;
+    clock().Advance(2.0);
+    EXPECT_TRUE(ProgressTick());
+    window().onPump = [](WindowState& state) { state.cancel = true; };
+    clock().Advance(kProgressTickSeconds);
+    EXPECT_FALSE(ProgressTick());
+    window().onPump = nullptr;
+    EXPECT_FALSE(IsProgressActive());
+    {
+      const ProgressShield toTheEnd;
+      EXPECT_TRUE(ProgressTick()) << "shielded work goes on";
+    }
+    clock().Advance(1.0);
+    EXPECT_FALSE(ProgressTick()) << "a shield of no level of its own";
+    {
+      const ProgressShield toTheEnd;
+      ProgressScope putBack;
+      window().onPump = [](WindowState& state) { state.cancel = true; };
+      clock().Advance(2.0);
+      EXPECT_TRUE(UpdateProgress(0.5)) << "a Cancel pressed in shielded work is not taken";
+      EXPECT_TRUE(ProgressTick());
+      window().onPump = nullptr;
+    }
+    clock().Advance(1.0);
+    EXPECT_FALSE(IsProgressTickDue());
+    EXPECT_FALSE(ProgressTick()) << "a shield round work of its own";
+  }
+  EXPECT_TRUE(ProgressTick());
+  ProgressScope next;
+  EXPECT_TRUE(ProgressTick()) << "the next work goes on";
+}
+
 TEST_F(ProgressTest, PausedTimeIsNeitherElapsedNorRemaining) {
   BeginProgress();
   clock().Advance(2.0);
