@@ -92,6 +92,7 @@ void BoxGrid::FileInCell(uint64_t key, uint32_t id) {
     mLinks[link] = {id, cell.head};
   } else {
     link = static_cast<uint32_t>(mLinks.size());
+    ReserveAnsweringTheWindow(mLinks, mLinks.size() + 1);
     mLinks.push_back({id, cell.head});
   }
   cell.head = link;
@@ -131,7 +132,12 @@ void BoxGrid::EmptySlot(uint32_t slot) {
 
 void BoxGrid::Insert(uint32_t id, const double* least, const double* largest) {
   if (Contains(id)) Remove(id);
-  if (id >= mRecords.size()) mRecords.resize(static_cast<size_t>(id) + 1);
+  if (id >= mRecords.size()) {
+    // The records of a net of a million facelets are hundreds of megabytes: they move
+    // to a larger block in runs, the window answering between.
+    ReserveAnsweringTheWindow(mRecords, static_cast<size_t>(id) + 1);
+    mRecords.resize(static_cast<size_t>(id) + 1);
+  }
   Record& record = mRecords[id];
   for (int k = 0; k < 2; ++k) {
     record.least[k] = least[k];

@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <type_traits>
 #include <vector>
 
 #include "core/TimeSpan.h"
@@ -112,6 +114,32 @@ void AssignAnsweringTheWindow(std::vector<T>& table, std::size_t count, const T&
   while (fresh.size() < count) {
     (void)ProgressTick();
     fresh.resize(std::min(count, fresh.size() + kStep), value);
+  }
+  table.swap(fresh);
+}
+
+// Makes room in `table` for `count` items, answering the window along the way: a
+// table that must grow takes twice the room (as push_back does), and a large one moves
+// its items into the new block in runs with a report before each (a table of a few
+// million records takes a good part of a second to move, its new pages met one by
+// one). A cancel taken here is kept for the caller's next report (ProgressTick).
+template <typename T>
+void ReserveAnsweringTheWindow(std::vector<T>& table, std::size_t count) {
+  static_assert(std::is_nothrow_move_constructible_v<T>, "a failed move would lose the table's items");
+  constexpr std::size_t kStep = std::size_t{1} << 18;
+  if (count <= table.capacity()) return;
+  const std::size_t room = std::max(count, 2 * table.capacity());
+  if (table.size() <= kStep) {
+    table.reserve(room);
+    return;
+  }
+  std::vector<T> fresh;
+  fresh.reserve(room);
+  while (fresh.size() < table.size()) {
+    (void)ProgressTick();
+    const auto from = table.begin() + static_cast<std::ptrdiff_t>(fresh.size());
+    const auto to = table.begin() + static_cast<std::ptrdiff_t>(std::min(table.size(), fresh.size() + kStep));
+    fresh.insert(fresh.end(), std::make_move_iterator(from), std::make_move_iterator(to));
   }
   table.swap(fresh);
 }

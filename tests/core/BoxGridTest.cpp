@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "core/BoxGrid.h"
+#include "core/Progress.h"
 #include "tests/support/AllocationHook.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -111,4 +113,37 @@ TEST(BoxGrid, ManyBoxesTakeAFewBlocksOfMemory) {
   }
   corvia::testing::CountAllocations(false);
   EXPECT_LT(corvia::testing::CountedAllocations(), 100u);
+}
+
+// A grid of half a million boxes grows its tables in runs, the window answering
+// between them: the box that outgrows the table of records does not move them all at
+// once (a net of a million facelets held the window for seconds there).
+TEST(BoxGrid, AGrowingGridAnswersTheWindowAsItsRecordsMove) {
+  auto& platform = corvia::testing::Platform();
+  const corvia::ProgressScope work;
+  platform.clock.Advance(2.0);
+  ASSERT_TRUE(corvia::UpdateProgress(0.0));
+  auto& window = *platform.progress.Current();
+  // Every pump lets two ticks of the work's clock go by: each report asked for is due.
+  window.onPump = [&platform](auto&) { platform.clock.Advance(2 * corvia::kProgressTickSeconds); };
+  // Many boxes to a cell: the table of cells stays small and does not grow meanwhile.
+  constexpr uint32_t kBoxes = uint32_t{1} << 19;
+  corvia::BoxGrid grid(8.0);
+  auto file = [&grid](uint32_t k) {
+    const double least[2] = {k % 1024 + 0.25, k / 1024 + 0.25};
+    const double largest[2] = {least[0] + 0.5, least[1] + 0.5};
+    grid.Insert(k, least, largest);
+  };
+  for (uint32_t k = 0; k < kBoxes; ++k) file(k);
+  const int before = window.pumps;
+  file(kBoxes);
+  window.onPump = nullptr;
+  EXPECT_GE(window.pumps - before, 2) << "the records moved in runs";
+  std::vector<uint32_t> found;
+  const double at[2] = {kBoxes % 1024 + 0.5, kBoxes / 1024 + 0.5};
+  grid.Query(at, at, 0.0, found);
+  EXPECT_EQ(found, (std::vector<uint32_t>{kBoxes}));
+  const double first[2] = {0.5, 0.5};
+  grid.Query(first, first, 0.0, found);
+  EXPECT_EQ(found, (std::vector<uint32_t>{0})) << "the records kept as they were";
 }
