@@ -140,7 +140,15 @@
 //                              0.40 s) in one hold once the nets were drawn (no report left
 //                              in the nets' work held 0.4 s or more); 0.44 s (load 5.7, at
 //                              12.9 s, in the model's making). SubdivideFacesNets/100 0.40 s
-//                              (load 3.4)
+//                              (load 3.4). Later 0.65 s, 0.62 s and 0.82 s (load 10, 20,
+//                              20), in the model's making (the symmetry search: the
+//                              vertices' face lists made at once, 0.8 s at load 20); the
+//                              two panes' paints once the nets were drawn each in a hold
+//                              of its own (0.27 to 0.38 s); in the nets' work 0.54 s (load
+//                              20), the outline's grid of boxes moving its records to a
+//                              larger block at once. Moved in runs with reports between:
+//                              0.43 s and 0.52 s (load 10, 9), in the model's making, no
+//                              hold of 0.2 s in the nets' work in the run traced
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
