@@ -140,10 +140,9 @@ TEST(BoxGrid, AGrowingGridAnswersTheWindowAsItsRecordsMove) {
   window.onPump = nullptr;
   EXPECT_GE(window.pumps - before, 2) << "the records moved in runs";
   std::vector<uint32_t> found;
-  const double at[2] = {kBoxes % 1024 + 0.5, kBoxes / 1024 + 0.5};
-  grid.Query(at, at, 0.0, found);
-  EXPECT_EQ(found, (std::vector<uint32_t>{kBoxes}));
-  const double first[2] = {0.5, 0.5};
-  grid.Query(first, first, 0.0, found);
-  EXPECT_EQ(found, (std::vector<uint32_t>{0})) << "the records kept as they were";
+  for (const uint32_t k : {0u, kBoxes - 1, kBoxes}) {
+    const double at[2] = {k % 1024 + 0.5, k / 1024 + 0.5};
+    grid.Query(at, at, 0.0, found);
+    EXPECT_EQ(found, (std::vector<uint32_t>{k})) << "the records kept as they were";
+  }
 }
