@@ -256,7 +256,7 @@ void EnableIn3D(CommandUi& ui) {
 
 void UseDefaultCamera() {
   if (CPolyView* pane = Active3DPane()) {
-    StopAllMouseThrows();
+    StopAllMouseThrows(pane->GetViewGroup());
     pane->Camera().SetDefaultCamera(true);
     pane->SetFitMode(kFitNormal);
     pane->Invalidate(true);

@@ -228,7 +228,7 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
   h.Add(GetCurrentGLContextKey());
   h.Add(poly->GetDrawnStateSerial());
   h.Add(static_cast<uint64_t>(poly->mPolyFlags));
-  h.Add(static_cast<uint64_t>(GetRainbowFlags()));
+  h.Add(static_cast<uint64_t>(GetRainbowFlags(view->GetViewGroup())));
   h.Add(static_cast<uint64_t>(view->Stereo().GetStereoKind()));
   h.Add(view->Stereo().GetAnaglyphWeights(), 3);
   h.Add(static_cast<uint64_t>(view->Is3D()) | static_cast<uint64_t>(view->GetLighting()) << 1);

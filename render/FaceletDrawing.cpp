@@ -212,7 +212,7 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
     std::vector<double> corners(3 * static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) GetFaceletCorner(&facelet->mEdges[i], mode, offset, scale, &corners[3 * i]);
     static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
-    const bool override = (GetRainbowFlags() & kRainbowColors) != 0;
+    const bool override = (GetRainbowFlags(view->GetViewGroup()) & kRainbowColors) != 0;
     // On the model, the image of the source face on the panel.
     FaceImage* image = nesting == 0 && mode == kFaceletDrawModel ? facelet->GetImage() : nullptr;
     Transform3D texture;
@@ -270,7 +270,7 @@ void Draw(Face3D* facelet, int mode, const double* offset, double scale, const F
       view->Materials().SetTransparencyMode(kTransparencyAdditive);
       queue(nullptr);
     }
-    if (GetRainbowFlags() & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    if (GetRainbowFlags(view->GetViewGroup()) & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
   }
   // 8. The transparency of entry.
   if (view->Materials().GetTransparencyMode() != transparencyBefore)

@@ -212,8 +212,9 @@ bool GeomagOn() {
   return GetElementDisplayOptions().constructionToyStyle;
 }
 
-bool CutMode() {
-  return GetMouseSelectionMode() == kMouseModeCutEdges;
+// Whether the pane's own frame is in the mode that cuts the net's edges.
+bool CutMode(const OpenGLView* view) {
+  return GetMouseSelectionMode(view->GetViewGroup()) == kMouseModeCutEdges;
 }
 
 // Whether the stellation lines are shown over the nets of a model of many facelets
@@ -280,8 +281,8 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
     h.Add(GetUnitSettings().mLengthScale);
   }
   h.Add(static_cast<uint64_t>(DiagnosticNumbers) | static_cast<uint64_t>(ShowLabels) << 32);
-  h.Add(static_cast<uint64_t>(CutMode()));
-  h.Add(static_cast<uint64_t>(GetRainbowFlags()));
+  h.Add(static_cast<uint64_t>(CutMode(view)));
+  h.Add(static_cast<uint64_t>(GetRainbowFlags(view->GetViewGroup())));
   h.Add(static_cast<uint64_t>(view->Stereo().GetStereoKind()));
   h.Add(view->Stereo().GetAnaglyphWeights(), 3);
   h.Add(static_cast<uint64_t>(view->Is3D()) | static_cast<uint64_t>(view->GetLighting()) << 1);
@@ -331,7 +332,7 @@ void GatherFacelet(OpenGLView* view, Face3D* f, Gathered& out, bool lines) {
       }
     }
   }
-  const bool cutMode = CutMode();
+  const bool cutMode = CutMode(view);
   for (int i = 0; i < count; ++i) {
     const Edge3D* e = &f->mEdges[i];
     if (const NetTab* tab = e->tab.get()) {
@@ -406,10 +407,10 @@ void AddPiece(KeptFlatNet& kept, Gathered& gathered, size_t facelets) {
 // Whether the drawing of a folded facelet shows anything but its triangles, the tabs
 // about it and its stellation lines (numbers, edge texts, edges and corners, sphere
 // sections): those nets are drawn one facelet at a time.
-bool FoldedExtrasShown() {
+bool FoldedExtrasShown(const OpenGLView* view) {
   const ModelDrawSettings& model = GetModelDrawSettings();
   const NetDrawSettings& nets = GetNetDrawSettings();
-  const bool cutMode = CutMode();
+  const bool cutMode = CutMode(view);
   const bool edges = (!model.spheresAndCylinders || cutMode) &&
                      (model.showEdges || model.showStelEdges || model.showVerts || model.showStelVerts || cutMode);
   return edges || AreFaceletNumbersShown() || GetNetSettings().edgeData != 0 ||
@@ -951,7 +952,7 @@ const KeptFlatNet* FindKeptFoldedNets(OpenGLView* view, Model3D* model, const st
   using namespace detail_FlatNetMesh;
   GLContextState* state = KeepingState(view);
   if (!model || !state || IsRecordingFaceMesh() || GetModelDrawPane(view).GetTransparencyNesting() != 0 ||
-      FoldedExtrasShown())
+      FoldedExtrasShown(view))
     return nullptr;
   // With their tabs, nets drawn one facelet at a time show a tab's outline under a later
   // facelet where the two meet at one depth, and over an earlier one: the kept drawing,
@@ -1079,7 +1080,7 @@ void DrawKeptFoldedNets(OpenGLView* view, const KeptFlatNet& kept, const std::fu
   // tabs show only beyond them, and cleared after.
   if (glued && stencil) PrepareCoplanarStencil(kStencilMark);
   DrawFoldedFacelets(view, kept);
-  if (GetRainbowFlags() & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+  if (GetRainbowFlags(view->GetViewGroup()) & kRainbowColors) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
   if (glued) {
     // 2. The tabs glued under facelets, unlit, in the model's own units, pushed back.
     if (stencil) PrepareCoplanarStencil(kStencilKeep);

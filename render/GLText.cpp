@@ -33,9 +33,11 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kConstantSizePixels = 800.0;
 constexpr double kOrthoUnit = 0.7;
 
-// The label style and links of the installed frame's panes.
+// The label style and links of the frame whose pane is being drawn; outside a drawing,
+// those of the installed frame's panes.
 TextState& Text() {
-  return CurrentViewGroup().text;
+  const OpenGLView* view = OpenGLView::GetCurrent();
+  return view ? view->GetViewGroup().text : CurrentViewGroup().text;
 }
 
 GLFont* FontOf(TextFont font) {

@@ -11,6 +11,9 @@ namespace corvia {
 
 class OpenGLView;
 
+// The settings and links are those of a frame's panes: while a pane is drawn or picked,
+// its own frame's; otherwise the installed frame's.
+
 // The colour every marked-up text starts in (RGBA; white at start).
 void SetGLTextColor(const float* rgba);
 void GetGLTextColor(float* rgba);

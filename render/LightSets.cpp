@@ -163,7 +163,8 @@ void PlaceLights(const ViewGroup& group, bool cameraFixed) {
 
 // ---- Rainbow colours -------------------------------------------------------------------------
 
-unsigned GetRainbowFlags() { return detail_LightSets::Lights().rainbowFlags; }
+unsigned GetRainbowFlags(const ViewGroup& group) { return group.lights.rainbowFlags; }
+unsigned GetRainbowFlags() { return GetRainbowFlags(detail_LightSets::Installed()); }
 
 void SetRainbowFlags(unsigned bits, bool on) {
   if (on) {

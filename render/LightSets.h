@@ -70,9 +70,11 @@ void EnableLights(const ViewGroup& group);
 // Applies the camera-fixed lights (true) or the others (false) of the frame's current set.
 void PlaceLights(const ViewGroup& group, bool cameraFixed);
 
-// The rainbow colour mode: flag bit 0 rainbow colours on, bit 1 keep the normal lights.
+// The rainbow colour mode of a frame's panes: flag bit 0 rainbow colours on, bit 1 keep
+// the normal lights. A pane draws by its own frame's flags (the form with the group).
 constexpr unsigned kRainbowColors = 0x1;
 constexpr unsigned kRainbowKeepLights = 0x2;
+unsigned GetRainbowFlags(const ViewGroup& group);
 unsigned GetRainbowFlags();
 void SetRainbowFlags(unsigned bits, bool on);
 // The "Rainbow" set (on) or the set before it (off).

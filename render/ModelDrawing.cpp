@@ -57,8 +57,9 @@ constexpr int kHighlightDiagram = 1;
 // Face-drag option bit 25: the held face is drawn all the same.
 constexpr uint32_t kFaceDragDrawHeld = 1u << 25;
 
-bool Rainbow() {
-  return (GetRainbowFlags() & kRainbowColors) != 0;
+// Whether the pane's own frame shows rainbow colours.
+bool Rainbow(const OpenGLView* view) {
+  return (GetRainbowFlags(view->GetViewGroup()) & kRainbowColors) != 0;
 }
 
 bool GeomagOn() {
@@ -537,7 +538,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   } else if (colour.IsSet()) {
     CopyFloat3(rgb, colour.rgb);
     alpha = colour.alpha;
-  } else if (Rainbow()) {
+  } else if (Rainbow(view)) {
     setColour = false;
   } else if (image && !(image->mFlags & kFaceImageTint)) {
     CopyFloat3(rgb, kWhite);
@@ -587,7 +588,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
         if (!c) continue;
         for (int j = 0; j < 3; ++j) corners.push_back(c->mDualVert[j] + offset[j]);
       }
-      const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
+      const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow(view);
       Transform3D texture;
       if (image) GetTexCoordTransform(image, texture, face);
       // The rods that hold a large face's panels in the colour of its own rods.
@@ -600,7 +601,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
   } else if (drawMode == kDrawModePlain) {
     DrawFaceCellsOrPolygon(face, scale, offset, cells, setColour ? rgb : nullptr, alpha);
   } else {
-    const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow();
+    const bool plain = (face->mPoly && face == face->mPoly->mSelectedElement) || Rainbow(view);
     DrawMorphElement(face, drawMode, scale, morph, offset, cells, depthPass ? kBlack : rgb, alpha, plain);
   }
 
@@ -613,7 +614,7 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     if (!depthPass && !respectSkip) view->Materials().SetTransparencyMode(transparencyBefore);
   }
   if (picking) view->ClearGLSelectionItem();
-  if (depthPass && Rainbow()) view->Materials().SetMaterialColor(kWhite);
+  if (depthPass && Rainbow(view)) view->Materials().SetMaterialColor(kWhite);
   (void)piece;
   ++pass;
   CheckGLError("DrawFacePass");
@@ -664,7 +665,7 @@ void DrawFaceInPasses(Poly* poly, PolyElement* face, int drawMode, double scale,
   }
   // 7. Back to the plain state after the selected face.
   if (isSelected) {
-    if (Rainbow()) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
+    if (Rainbow(view)) view->Materials().SetMaterialColorRGB(1.0f, 1.0f, 1.0f);
     if (!useStencil) {
       glEnable(GL_POLYGON_OFFSET_FILL);
       RecordFaceMeshPolygonOffset(true);

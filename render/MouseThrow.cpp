@@ -318,13 +318,14 @@ void SetThrowStartTimeAll(double time) {
   for (MouseThrow* t = CurrentViewGroup().throws.active; t; t = t->mNextActive) t->mTime = time;
 }
 
-void StopAllMouseThrows() {
-  ThrowState& throws = CurrentViewGroup().throws;
-  while (MouseThrow* t = throws.active) {
+void StopAllMouseThrows(ViewGroup& group) {
+  while (MouseThrow* t = group.throws.active) {
     // Deactivate unlinks it, so the loop ends.
     t->Deactivate();
   }
 }
+
+void StopAllMouseThrows() { StopAllMouseThrows(CurrentViewGroup()); }
 
 // ---- Saving ---------------------------------------------------------------------------------
 

@@ -159,6 +159,8 @@ bool IsThrowStepPending(const ViewGroup& group);
 void SetThrowStepPending(bool on);
 // Sets the time of every running throw (DBL_MAX: now).
 void SetThrowStartTimeAll(double time);
+// Stops every running throw of a frame's panes (without a group: the installed frame's).
+void StopAllMouseThrows(ViewGroup& group);
 void StopAllMouseThrows();
 
 // The running throws, oldest first, in a list the caller frees (FreeSavedMouseThrows).

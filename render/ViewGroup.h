@@ -142,10 +142,12 @@ struct ViewGroup {
 };
 
 // The group of the installed frame (GetPaneFrame): the one new views (and throws made
-// without a view) join and the one that the program-wide calls (RedrawAllViews, SetGLTextColor, ...) act on,
-// which come in without a view: the document, idle time, settings and start-up. Code
-// that has a view reaches that view's group instead, and a frame its own
-// (PaneFrame::GetViewGroup). Defined in PaneFrame.cpp.
+// without a view) join and the one that the program-wide calls (RedrawAllViews,
+// StopAllMouseThrows, SetRainbowColors, ...) act on, which come in without a view: the
+// document, idle time, settings and start-up. Code that has a view reaches that view's
+// group instead (drawing too: a pane is drawn by its own frame's rainbow colours, mouse
+// mode and label style), and a frame its own (PaneFrame::GetViewGroup). Defined in
+// PaneFrame.cpp.
 ViewGroup& CurrentViewGroup();
 std::shared_ptr<ViewGroup> ShareCurrentViewGroup();
 

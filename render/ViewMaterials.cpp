@@ -117,7 +117,7 @@ bool ViewMaterials::FilterMaterialColor(const float* rgb, float alpha, float* ou
   c[1] = rgb[1];
   c[2] = rgb[2];
   c[3] = alpha;
-  if ((GetRainbowFlags() & kRainbowColors) && mArea.is3D) c[0] = c[1] = c[2] = detail_ViewMaterials::Largest(c);
+  if ((GetRainbowFlags(mGroup) & kRainbowColors) && mArea.is3D) c[0] = c[1] = c[2] = detail_ViewMaterials::Largest(c);
   if (mStereo.GetStereoKind() == StereoKind::Anaglyph) {
     if (!mArea.is3D) return false;
     const float m = detail_ViewMaterials::Largest(c);

@@ -11,12 +11,15 @@
 #include <wx/sizer.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "render/CaptionWnd.h"
 #include "render/GLSelection.h"
+#include "render/LightSets.h"
 #include "render/PaneFrame.h"
 #include "render/Primitives.h"
 #include "render/SelectionItems.h"
@@ -289,6 +292,43 @@ TEST_F(Panes, NothingIsPaintedWhileNothingChanges) {
   YieldUntilHandled();
   EXPECT_EQ(View(1)->draws, before[1] + 1);
   EXPECT_EQ(View(0)->draws, before[0]);
+}
+
+TEST_F(Panes, EachPaneShowsTheRainbowColoursOfItsOwnFrameWhileAnotherIsInstalled) {
+  // Rainbow colours grey the first pane's red; with the normal lights kept the grey
+  // shows as it is. The panes are painted on the screen while another frame is installed.
+  ViewGroup& own = View(0)->GetViewGroup();
+  PaneFrameForTest other;
+  struct Reinstall {
+    PaneFrame* frame;
+    ~Reinstall() { InstallPaneFrame(frame); }
+  } reinstall{&mPaneFrame};
+  auto paintOwn = [&] {
+    InstallPaneFrame(&other);
+    RedrawAllViews(own, false, false);
+    for (PaneWindow* pane : mPanes) pane->GetView()->UpdateNow();
+    YieldUntilHandled();
+    const wxImage image = ScreenPixels(mPanes[0]->GetCanvas());
+    const int cx = image.GetWidth() / 2, cy = image.GetHeight() / 2;
+    return std::array<int, 3>{image.GetRed(cx, cy), image.GetGreen(cx, cy), image.GetBlue(cx, cy)};
+  };
+  auto rainbow = [](PaneFrame& frame, bool on) {
+    InstallPaneFrame(&frame);
+    SetRainbowFlags(kRainbowKeepLights, true);
+    SetRainbowColors(on);
+  };
+  const std::array<int, 3> red = paintOwn();
+  ASSERT_GT(red[0], red[1] + 40);
+
+  rainbow(mPaneFrame, true);
+  const std::array<int, 3> grey = paintOwn();
+  EXPECT_LT(*std::max_element(grey.begin(), grey.end()) - *std::min_element(grey.begin(), grey.end()), 32)
+      << grey[0] << " " << grey[1] << " " << grey[2] << " from " << red[0] << " " << red[1] << " " << red[2];
+
+  // The other way round: the installed frame's rainbow colours leave the pane's own.
+  rainbow(mPaneFrame, false);
+  rainbow(other, true);
+  EXPECT_EQ(paintOwn(), red);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "render/GLSelection.h"
 #include "render/GLText.h"
 #include "render/MipmapTextureFont.h"
+#include "render/PaneFrame.h"
 #include "render/SelectionItems.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -435,6 +436,41 @@ TEST_F(Text, LabelsStandAtTheirPointFacingTheViewer) {
     }
   }
   EXPECT_LT(differ, 40);
+}
+
+// A frame of the test's own: its panes share their label style with no other frame's.
+struct FrameOfItsOwn : public PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView*) override {}
+};
+
+TEST_F(Text, APaneDrawsLabelsInItsOwnFramesColourWhileAnotherFrameIsInstalled) {
+  FrameOfItsOwn own, other;
+  PaneFrame* before = InstallPaneFrame(&own);
+  {
+    TestView view;
+    SetUpView(view);
+    const double at[3] = {0.0, 0.0, 0.0};
+    view.scene = [&](TestView&) {
+      DrawGLText(kTextAnchorCentre, at, 0.5, -1.0, "XX", 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+    };
+    const float red[4] = {1, 0, 0, 1};
+    SetGLTextColor(red);
+    InstallPaneFrame(&other);
+    const GLBitmap image = Draw(mWindow);
+    int reds = 0, others = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const Rgba p = PixelAt(image, x, y);
+        if (p.r > 128 && p.g < 64) ++reds;
+        if (p.g > 64) ++others;
+      }
+    }
+    EXPECT_GT(reds, 50);
+    EXPECT_EQ(others, 0);
+    InstallPaneFrame(&own);
+  }
+  InstallPaneFrame(before);
 }
 
 TEST_F(Text, EachContextHasFontsOfItsOwn) {
