@@ -418,12 +418,20 @@ void WriteBody(Writer& w, Poly& poly, const SimplePoly& simple) {
   w.Check(ioPrintf(w.stream, "\n"));
 }
 
-// Compresses a memory stream's data into a block of the file.
-bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
+// A compressed block whose bytes the caller puts after those of the stream: the last
+// part of a model kept in memory, copied once into the string that keeps it.
+struct HeldBlock {
+  std::unique_ptr<uint8_t[]> bytes;
+  uint32_t length = 0;
+};
+
+// Compresses a memory stream's data into a block of the file; with `held`, the block's
+// bytes are left to the caller.
+bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length, HeldBlock* held = nullptr) {
   // Neither is read before it is written: a large model's block is not cleared first.
   const auto work = std::make_unique_for_overwrite<uint8_t[]>(kLzrw3aWorkMemorySize);
   const size_t room = size_t(length) + kCompressRoom;
-  const auto block = std::make_unique_for_overwrite<uint8_t[]>(room);
+  auto block = std::make_unique_for_overwrite<uint8_t[]>(room);
   uint32_t stored = uint32_t(room);
   // The data of a large model take a moment to compress: the window answers round it.
   (void)ProgressTick();
@@ -431,6 +439,11 @@ bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
   (void)ProgressTick();
   bool ok = ioWriteToken(s, kTokCompressedBlock, 0);
   ok = ioPrintf(s, "%d%d", length, int32_t(stored)) && ok;
+  if (held) {
+    held->bytes = std::move(block);
+    held->length = stored;
+    return ok;
+  }
   return ioWriteBytes(s, block.get(), int(stored), false) && ok;
 }
 
@@ -440,9 +453,12 @@ ioStreamOwner OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
                      handler, &buffer);
 }
 
-bool CloseBlock(ioStream* s, ioStreamOwner block, ioBuffer& buffer) {
+// Compresses the block's data and lets them go.
+bool CloseBlock(ioStream* s, ioStreamOwner block, ioBuffer& buffer, HeldBlock* held = nullptr) {
   if (!ioClose(std::move(block))) return false;
-  return WriteCompressedBlock(s, buffer.data, buffer.length);
+  const bool written = WriteCompressedBlock(s, buffer.data, buffer.length, held);
+  buffer.Free();
+  return written;
 }
 
 void WriteSection(Writer& w, ModelFileSection* section, const ioErrorHandler& handler) {
@@ -502,9 +518,11 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
 // (a file of the form, or memory, which is laid out as the BINARY form). A BINARY file
 // (checkedPath, the file's path) gets the check of each part and its end; an ASCII
 // file, whose parts end with their end words, gets its end, so that a file cut after
-// any of them is told from a whole one.
+// any of them is told from a whole one. With `held` (memory, without the scene or the
+// checks, where the model's block is the last part) the block's bytes are left to the
+// caller.
 bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
-                      const char* checkedPath, bool& cancelled) {
+                      const char* checkedPath, bool& cancelled, HeldBlock* held = nullptr) {
   Writer w;
   w.stream = s;
   w.checkedPath = checkedPath;
@@ -529,7 +547,7 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
       WriteBody(inner, poly, simple);
       w.failed = w.failed || inner.failed;
       w.cancelled = inner.cancelled;
-      w.Check(CloseBlock(s, std::move(block), buffer));
+      w.Check(CloseBlock(s, std::move(block), buffer, held));
       if (!w.cancelled) w.EndPart();
     } else {
       w.failed = true;
@@ -596,9 +614,12 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   // read as a cancel.
   ProgressScope progress;
   bool cancelled = false;
-  const bool written = d::WriteModelStream(s.get(), poly, *simple, handler, false, nullptr, cancelled);
+  d::HeldBlock held;
+  const bool written = d::WriteModelStream(s.get(), poly, *simple, handler, false, nullptr, cancelled, &held);
   if (!ioClose(std::move(s)) || !written) return false;
+  data.reserve(size_t(buffer.length) + held.length);
   data.assign(reinterpret_cast<const char*>(buffer.data), size_t(buffer.length));
+  data.append(reinterpret_cast<const char*>(held.bytes.get()), held.length);
   return true;
 }
 
