@@ -202,7 +202,7 @@ CPolyDoc::CPolyDoc() : mMemories(kNumMemorySlots) {
   InstallDocumentAccess(this);
   InstallColorDocumentHooks(&detail_PolyDoc::gColorHooks);
   mPendingTransition = TransitionSettings();
-  MakeCurrentRecord(NewRecord(), kRecordConstruct);
+  MakeNewRecordCurrent(kRecordConstruct);
 }
 
 CPolyDoc::~CPolyDoc() {
@@ -216,6 +216,17 @@ CPolyDoc::~CPolyDoc() {
 }
 
 DocRecord* CPolyDoc::NewRecord() { return new DocRecord(mFirstRecord, mLastRecord, ++mRecordSerials); }
+
+void CPolyDoc::MakeNewRecordCurrent(int mode) {
+  DocRecord* record = NewRecord();
+  try {
+    MakeCurrentRecord(record, mode);
+  } catch (...) {
+    // Left in the list, it would stay there, a record of no model beside the shown one.
+    if (mCurrentRecord != record) delete record;
+    throw;
+  }
+}
 
 void CPolyDoc::DropRecord(DocRecord* record) noexcept {
   if (mKeepReplaced && record && record->mWayBack) {
@@ -375,7 +386,7 @@ bool CPolyDoc::MakeModel(int occasion, const TransitionSettings* transition, boo
   // record simply takes the old one's place).
   const bool transitionRuns = mCurrentRecord != previous;
   if (!transitionRuns) {
-    MakeCurrentRecord(NewRecord(), kRecordSwitch);
+    MakeNewRecordCurrent(kRecordSwitch);
     mPoly->mShowDual = showDual;
   }
 
@@ -487,7 +498,7 @@ Poly* CPolyDoc::PreparePendingTransition() {
   const uint8_t showDual = mPoly->mShowDual;
   SavedMouseThrow* saved = SaveMouseThrows();
   DocRecord* previous = mCurrentRecord;
-  MakeCurrentRecord(NewRecord(), kRecordTransition);
+  MakeNewRecordCurrent(kRecordTransition);
   previous->SetSavedThrows(saved);
   mPoly->mShowDual = showDual;
   return mPoly;

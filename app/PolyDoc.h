@@ -194,6 +194,8 @@ class CPolyDoc final : public DocumentAccess, public ModelChangeDocument {
 
  private:
   DocRecord* NewRecord();
+  // Makes a new record current; one that memory ran out for on the way leaves the list.
+  void MakeNewRecordCurrent(int mode);
   // Deletes a record that is replaced, or keeps it for the way back (KeepReplacedRecords).
   void DropRecord(DocRecord* record) noexcept;
   // Builds a model into a record of its own with the occasion's transition (or the one

@@ -4,6 +4,9 @@
 // are written with 17 significant digits in the ASCII form and as 8 bytes in the
 // BINARY form, so they read back bit for bit.
 
+#include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -83,30 +86,112 @@ struct Writer {
   void Record() { Check(ioIndent(stream, indent + 2)); }
 };
 
+// The records of the element lists, the bulk of a large model's file, gathered in
+// runs and handed to the stream whole, laid out as ioPrintf lays out their formats:
+// in ASCII each record on a line of its own, its fields one blank apart (integers
+// "%d", colours "0x%06x", doubles "%.17g", which std::to_chars writes to the byte);
+// in the binary forms 4 bytes for an integer or colour and 8 for a double, low byte
+// first.
+class RecordWriter {
+ public:
+  explicit RecordWriter(Writer& w) : mWriter(w), mAscii(w.stream->mMode == kIoModeAscii) {
+    mRun.reserve(kRunBytes + kRecordRoom);
+  }
+  RecordWriter(const RecordWriter&) = delete;
+  RecordWriter& operator=(const RecordWriter&) = delete;
+
+  void Begin() {
+    mFirst = true;
+    if (mAscii) mRun.append(size_t(std::max(mWriter.indent + 2, 0)), ' ');
+  }
+  void Int(int32_t value) {
+    if (!mAscii) return Bytes(uint32_t(value), 4);
+    char text[16];
+    Field(text, std::to_chars(text, text + sizeof text, value).ptr);
+  }
+  void Color(uint32_t value) {
+    if (!mAscii) return Bytes(value, 4);
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+    char text[24] = {'0', 'x'};
+    char* p = text + 2;
+    for (ptrdiff_t pad = 6 - (end - digits); pad > 0; --pad) *p++ = '0';
+    p = std::copy(static_cast<const char*>(digits), end, p);
+    Field(text, p);
+  }
+  void Double(double value) {
+    if (!mAscii) return Bytes(std::bit_cast<uint64_t>(value), 8);
+    char text[40];
+    Field(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17).ptr);
+  }
+  // Ends the record; hands the run to the stream once it is long enough.
+  void End() {
+    if (mAscii) mRun.push_back('\n');
+    if (mRun.size() >= kRunBytes) Flush();
+  }
+  void Flush() {
+    if (mRun.empty()) return;
+    mWriter.Check(mAscii ? ioPrintf(mWriter.stream, "%s", mRun.c_str())
+                         : ioWriteBytes(mWriter.stream, mRun.data(), int(mRun.size()), false));
+    mRun.clear();
+  }
+
+ private:
+  static constexpr size_t kRunBytes = 1 << 16;
+  static constexpr size_t kRecordRoom = 1024;
+
+  void Field(const char* text, const char* end) {
+    if (!mFirst) mRun.push_back(' ');
+    mFirst = false;
+    mRun.append(text, size_t(end - text));
+  }
+  void Bytes(uint64_t value, int count) {
+    char bytes[8];
+    for (int i = 0; i < count; ++i) bytes[i] = char(uint8_t(value >> (8 * i)));
+    mRun.append(bytes, size_t(count));
+  }
+
+  Writer& mWriter;
+  const bool mAscii;
+  bool mFirst = true;
+  std::string mRun;
+};
+
 void WriteVertices(Writer& w, const SimplePoly& simple) {
   w.Token(kTokVertices);
   w.Check(ioPrintf(w.stream, " %d\n", simple.NumVerts()));
+  RecordWriter out(w);
   for (int i = 0; i < simple.NumVerts() && w.Step(); ++i) {
     const SimpleVert& v = simple.VertAt(i);
-    w.Record();
-    w.Check(ioPrintf(w.stream, "%.17g %.17g %.17g 0x%06x 0x%06x %d\n", v.pos[0], v.pos[1], v.pos[2], v.color, v.color2,
-                     int(v.flags & kStoredVertFlags)));
+    out.Begin();
+    for (double c : v.pos) out.Double(c);
+    out.Color(v.color);
+    out.Color(v.color2);
+    out.Int(int32_t(v.flags & kStoredVertFlags));
+    out.End();
   }
+  out.Flush();
 }
 
 void WriteFaces(Writer& w, const SimplePoly& simple) {
   w.Token(kTokFaces);
   w.Check(ioPrintf(w.stream, " %d\n", simple.NumFaces()));
+  RecordWriter out(w);
   for (int i = 0; i < simple.NumFaces() && w.Step(); ++i) {
     const SimpleFace& f = simple.FaceAt(i);
-    w.Record();
-    w.Check(ioPrintf(w.stream, "%d", f.Count()));
-    for (int32_t corner : f.items) w.Check(ioPrintf(w.stream, " %d", corner));
-    w.Check(ioPrintf(w.stream, " 0x%06x 0x%06x %d", f.color, f.color2, int(f.flags & kStoredFaceFlags)));
+    out.Begin();
+    out.Int(f.Count());
+    for (int32_t corner : f.items) out.Int(corner);
+    out.Color(f.color);
+    out.Color(f.color2);
+    out.Int(int32_t(f.flags & kStoredFaceFlags));
     // A face with fewer than three corners has no plane of its own: it goes with it.
-    if (f.Count() < 3) w.Check(ioPrintf(w.stream, " %.17g %.17g %.17g", f.normal[0], f.normal[1], f.normal[2]));
-    w.Check(ioPrintf(w.stream, "\n"));
+    if (f.Count() < 3) {
+      for (double c : f.normal) out.Double(c);
+    }
+    out.End();
   }
+  out.Flush();
   if (simple.currentFace >= 0 && simple.currentFace < simple.NumFaces()) {
     w.Token(kTokCurrentFace);
     w.Check(ioPrintf(w.stream, " %d\n", simple.currentFace));
@@ -119,25 +204,31 @@ void WriteVertexRings(Writer& w, const SimplePoly& simple) {
   if (!(simple.flags & kSimpleSortedFaceLists)) return;
   w.Token(kTokVertexRings);
   w.Check(ioPrintf(w.stream, " %d\n", simple.NumVerts()));
+  RecordWriter out(w);
   for (int i = 0; i < simple.NumVerts() && w.Step(); ++i) {
     const SimpleVert& v = simple.VertAt(i);
-    w.Record();
-    w.Check(ioPrintf(w.stream, "%d", v.Count()));
-    for (int32_t face : v.items) w.Check(ioPrintf(w.stream, " %d", face));
-    w.Check(ioPrintf(w.stream, "\n"));
+    out.Begin();
+    out.Int(v.Count());
+    for (int32_t face : v.items) out.Int(face);
+    out.End();
   }
+  out.Flush();
 }
 
 void WriteEdges(Writer& w, const SimplePoly& simple) {
   if (simple.NumEdges() == 0) return;
   w.Token(kTokEdges);
   w.Check(ioPrintf(w.stream, " %d\n", simple.NumEdges()));
+  RecordWriter out(w);
   for (int i = 0; i < simple.NumEdges() && w.Step(); ++i) {
     const SimpleEdge& e = simple.EdgeAt(i);
-    w.Record();
-    w.Check(ioPrintf(w.stream, "%d %d %d %d 0x%06x %d\n", e.endA, e.endB, e.faceA, e.faceB, e.color,
-                     int(e.flags & kStoredEdgeFlags)));
+    out.Begin();
+    for (int32_t end : {e.endA, e.endB, e.faceA, e.faceB}) out.Int(end);
+    out.Color(e.color);
+    out.Int(int32_t(e.flags & kStoredEdgeFlags));
+    out.End();
   }
+  out.Flush();
 }
 
 void WriteLabels(Writer& w, const SimplePoly& simple) {
@@ -327,18 +418,33 @@ void WriteBody(Writer& w, Poly& poly, const SimplePoly& simple) {
   w.Check(ioPrintf(w.stream, "\n"));
 }
 
-// Compresses a memory stream's data into a block of the file.
-bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length) {
-  std::vector<uint8_t> work(kLzrw3aWorkMemorySize);
-  std::vector<uint8_t> block(size_t(length) + kCompressRoom);
-  uint32_t stored = uint32_t(block.size());
+// A compressed block whose bytes the caller puts after those of the stream: the last
+// part of a model kept in memory, copied once into the string that keeps it.
+struct HeldBlock {
+  std::unique_ptr<uint8_t[]> bytes;
+  uint32_t length = 0;
+};
+
+// Compresses a memory stream's data into a block of the file; with `held`, the block's
+// bytes are left to the caller.
+bool WriteCompressedBlock(ioStream* s, const uint8_t* data, int32_t length, HeldBlock* held = nullptr) {
+  // Neither is read before it is written: a large model's block is not cleared first.
+  const auto work = std::make_unique_for_overwrite<uint8_t[]>(kLzrw3aWorkMemorySize);
+  const size_t room = size_t(length) + kCompressRoom;
+  auto block = std::make_unique_for_overwrite<uint8_t[]>(room);
+  uint32_t stored = uint32_t(room);
   // The data of a large model take a moment to compress: the window answers round it.
   (void)ProgressTick();
-  if (!Lzrw3aCompress(kLzrw3aActionCompress, work.data(), data, uint32_t(length), block.data(), &stored)) return false;
+  if (!Lzrw3aCompress(kLzrw3aActionCompress, work.get(), data, uint32_t(length), block.get(), &stored)) return false;
   (void)ProgressTick();
   bool ok = ioWriteToken(s, kTokCompressedBlock, 0);
   ok = ioPrintf(s, "%d%d", length, int32_t(stored)) && ok;
-  return ioWriteBytes(s, block.data(), int(stored), false) && ok;
+  if (held) {
+    held->bytes = std::move(block);
+    held->length = stored;
+    return ok;
+  }
+  return ioWriteBytes(s, block.get(), int(stored), false) && ok;
 }
 
 // A memory stream for one block, with the file's version and token table.
@@ -347,9 +453,12 @@ ioStreamOwner OpenBlock(ioBuffer& buffer, const ioErrorHandler& handler) {
                      handler, &buffer);
 }
 
-bool CloseBlock(ioStream* s, ioStreamOwner block, ioBuffer& buffer) {
+// Compresses the block's data and lets them go.
+bool CloseBlock(ioStream* s, ioStreamOwner block, ioBuffer& buffer, HeldBlock* held = nullptr) {
   if (!ioClose(std::move(block))) return false;
-  return WriteCompressedBlock(s, buffer.data, buffer.length);
+  const bool written = WriteCompressedBlock(s, buffer.data, buffer.length, held);
+  buffer.Free();
+  return written;
 }
 
 void WriteSection(Writer& w, ModelFileSection* section, const ioErrorHandler& handler) {
@@ -409,9 +518,11 @@ void WriteScene(Writer& w, Poly& poly, const ioErrorHandler& handler) {
 // (a file of the form, or memory, which is laid out as the BINARY form). A BINARY file
 // (checkedPath, the file's path) gets the check of each part and its end; an ASCII
 // file, whose parts end with their end words, gets its end, so that a file cut after
-// any of them is told from a whole one.
+// any of them is told from a whole one. With `held` (memory, without the scene or the
+// checks, where the model's block is the last part) the block's bytes are left to the
+// caller.
 bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const ioErrorHandler& handler, bool withScene,
-                      const char* checkedPath, bool& cancelled) {
+                      const char* checkedPath, bool& cancelled, HeldBlock* held = nullptr) {
   Writer w;
   w.stream = s;
   w.checkedPath = checkedPath;
@@ -436,7 +547,7 @@ bool WriteModelStream(ioStream* s, Poly& poly, const SimplePoly& simple, const i
       WriteBody(inner, poly, simple);
       w.failed = w.failed || inner.failed;
       w.cancelled = inner.cancelled;
-      w.Check(CloseBlock(s, std::move(block), buffer));
+      w.Check(CloseBlock(s, std::move(block), buffer, held));
       if (!w.cancelled) w.EndPart();
     } else {
       w.failed = true;
@@ -503,9 +614,12 @@ bool WriteModelToMemory(Poly& poly, std::string& data) {
   // read as a cancel.
   ProgressScope progress;
   bool cancelled = false;
-  const bool written = d::WriteModelStream(s.get(), poly, *simple, handler, false, nullptr, cancelled);
+  d::HeldBlock held;
+  const bool written = d::WriteModelStream(s.get(), poly, *simple, handler, false, nullptr, cancelled, &held);
   if (!ioClose(std::move(s)) || !written) return false;
+  data.reserve(size_t(buffer.length) + held.length);
   data.assign(reinterpret_cast<const char*>(buffer.data), size_t(buffer.length));
+  data.append(reinterpret_cast<const char*>(held.bytes.get()), held.length);
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -884,6 +886,69 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   EXPECT_EQ(document.mPoly.mFaces.mCount, 6);
   ASSERT_TRUE(corvia::SaveModelFile(path.c_str(), corvia::kModelFileSameForm, &document.mPoly));
   EXPECT_EQ(ReadBytes(path).compare(0, 17, "Corvia ASCII 8.10"), 0);
+}
+
+// Coordinates are written whole in every form: in ASCII with 17 significant digits as
+// printf's %.17g has them (files written before and elsewhere rely on the text), and
+// each comes back bit for bit, the sign of zero and the smallest numbers included;
+// colours keep their six hexadecimal digits. The large ones are past what a file may
+// hold and the corners are no box, so only their text is checked.
+TEST(ModelFileTest, CoordinatesComeBackBitForBitAndKeepTheirText) {
+  using Corners = std::array<std::array<double, 3>, 8>;
+  const Corners large = {{{-0.0, 1e-7, 1e21},
+                          {1e17, 1e16, 123456789012345678.0},
+                          {-1.7976931348623157e308, 9.999999999999999e22, 1e-5},
+                          {1e15 + 0.3, 1e13, -4.35e14},
+                          {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}};
+  LibraryModel cube;
+  ASSERT_TRUE(cube.Build(kCube));
+  std::vector<PolyElement*> verts = Elements(cube.poly.mVertices);
+  ASSERT_EQ(verts.size(), 8u);
+  // A box whose corners stand at such numbers: its faces stay flat, so the file opens.
+  const double sides[3][2] = {{5e-324, 0.1 + 0.2}, {-0.0, 123456.5}, {2.2250738585072009e-308, -2.0 / 3.0}};
+  Corners readable;
+  for (size_t i = 0; i < verts.size(); ++i) {
+    for (size_t c = 0; c < 3; ++c) readable[i][c] = sides[c][verts[i]->mDualVert[c] > 0 ? 1 : 0];
+  }
+  const float green[3] = {0.0f, 1.0f, 0.0f};
+  std::copy(green, green + 3, Elements(cube.poly.mFaces)[2]->mColor);
+  const std::string path = Path("coordinates", "cube.corv");
+  for (const Corners* corners : std::array<const Corners*, 2>{&large, &readable}) {
+    for (size_t i = 0; i < verts.size(); ++i) std::copy((*corners)[i].begin(), (*corners)[i].end(), verts[i]->mDualVert);
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), corvia::kModelFileAscii, cube.poly));
+    const std::string text = ReadBytes(path);
+    size_t at = text.find("\n  Vertices 8\n");
+    ASSERT_NE(at, std::string::npos) << text;
+    at = text.find('\n', at + 1) + 1;
+    for (const auto& p : *corners) {
+      char expected[128];
+      std::snprintf(expected, sizeof expected, "    %.17g %.17g %.17g 0x", p[0], p[1], p[2]);
+      EXPECT_EQ(text.compare(at, std::strlen(expected), expected), 0) << expected << "\n" << text.substr(at, 100);
+      at = text.find('\n', at) + 1;
+    }
+    const size_t faces = text.find("  Faces 6\n");
+    ASSERT_NE(faces, std::string::npos);
+    EXPECT_NE(text.find(" 0x00ff00 ", faces), std::string::npos) << text.substr(faces, 300);
+  }
+
+  auto expectSame = [&](const corvia::ModelFileContents& contents, const char* form) {
+    SCOPED_TRACE(form);
+    ASSERT_NE(contents.model, nullptr);
+    ASSERT_EQ(contents.model->NumVerts(), 8);
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(SameBits(contents.model->VertAt(i).pos, readable[size_t(i)].data())) << i;
+  };
+  std::string error;
+  for (int form : kForms) {
+    ASSERT_TRUE(corvia::WriteModelFile(path.c_str(), form, cube.poly));
+    corvia::ModelFileContents contents;
+    ASSERT_TRUE(corvia::ReadModelFile(path.c_str(), contents, &error)) << error;
+    expectSame(contents, FormName(form).c_str());
+  }
+  std::string data;
+  ASSERT_TRUE(corvia::WriteModelToMemory(cube.poly, data));
+  corvia::ModelFileContents contents;
+  ASSERT_TRUE(corvia::ReadModelFromMemory(data, "Undo step", contents, &error)) << error;
+  expectSame(contents, "memory");
 }
 
 // The undo steps keep models in memory: the same model comes back, without the scene,
