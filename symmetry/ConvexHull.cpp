@@ -1621,6 +1621,39 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   return false;
 }
 
+bool ReplaceFacesByConvexHull(SimplePoly& poly, std::string* refusal) {
+  using detail_ConvexHull::HullOutcome;
+  HullOutcome outcome = HullOutcome::Flat;
+  int badVertex = -1;
+  PointHull hull;
+  if (poly.NumVerts() >= 4) {
+    platform::WaitCursorScope waitCursor;
+    {
+      // Read in place, the model unchanged: no copy of it is needed to try the hull.
+      constexpr uint32_t kUnusable = detail_ConvexHull::kHullUnusableFlags & ~kSimpleTemp;
+      detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(std::as_const(poly), kUnusable),
+                                             kPointTolerance);
+      outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+      if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
+    }
+    if (hull.NumFaces() >= detail_ConvexHull::kHullTrimFaces) malloc_trim(0);
+  }
+  if (outcome != HullOutcome::Built) {
+    detail_ConvexHull::Refuse(outcome, badVertex, refusal);
+    return false;
+  }
+  // The old faces go, and nothing that names them; the hull's faces are new records.
+  for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
+  poly.SetNumEdges(0);
+  poly.currentFace = kNoIndex;
+  poly.Truncate(poly.NumVerts(), 0);
+  poly.ClearVertFlags(kSimpleTemp);
+  poly.flags |= kSimpleGrowable;
+  detail_ConvexHull::WriteHullFaces(poly, 0, hull);
+  poly.ClearAllFlags(kSimpleDone);
+  return true;
+}
+
 bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal,
                        double faceTolerance) {
   using detail_ConvexHull::HullOutcome;
