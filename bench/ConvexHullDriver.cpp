@@ -9,9 +9,10 @@
 //
 //   convex_hull_driver --model FILE
 //     the same points made the vertices of a model, as a model file's reader makes
-//     them, and the hull of the model computed in place (ComputeConvexHull on the
-//     SimplePoly, the road of the validity check and the stellation planes): the
-//     process holds the model as well as its hull.
+//     them (each point read straight into its vertex), and the hull of the model
+//     computed in place (ComputeConvexHull on the SimplePoly, the road of the
+//     validity check and the stellation planes): the process holds the model as well
+//     as its hull.
 //
 //   convex_hull_driver --measure OUTPUT PROGRAM ARGUMENT...
 //     runs PROGRAM with its standard output into OUTPUT and prints its peak resident
@@ -45,11 +46,16 @@ int HullOfPoints(std::vector<double>& xyz) {
   return 0;
 }
 
-int HullOfModel(std::vector<double>& xyz) {
-  const int n = static_cast<int>(xyz.size() / 3);
-  auto model = std::make_unique<corvia::SimplePoly>(n, 0);
-  for (int i = 0; i < n; ++i) model->VertAt(i).SetPos(&xyz[static_cast<size_t>(i) * 3]);
-  std::vector<double>().swap(xyz);
+// The model's vertices are read straight from the file, as a model file's reader
+// reads them: no list of coordinates is held beside the model.
+int HullOfModel(const char* path) {
+  auto model = std::make_unique<corvia::SimplePoly>(0, 0);
+  if (!corvia::bench::ReadQhullPoints(
+          path, [&model](size_t count) { model->Resize(static_cast<int>(count), 0); },
+          [&model](size_t i, const double* p) { model->VertAt(static_cast<int>(i)).SetPos(p); })) {
+    std::fprintf(stderr, "%s: not a file of 3D points\n", path);
+    return 1;
+  }
   std::string refusal;
   if (!corvia::ComputeConvexHull(*model, 0, &refusal)) {
     std::fprintf(stderr, "no hull: %s\n", refusal.c_str());
@@ -71,10 +77,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const char* path = argv[argc - 1];
+  if (model) return HullOfModel(path);
   std::vector<double> xyz;
   if (!corvia::bench::ReadQhullPoints(path, xyz)) {
     std::fprintf(stderr, "%s: not a file of 3D points\n", path);
     return 1;
   }
-  return model ? HullOfModel(xyz) : HullOfPoints(xyz);
+  return HullOfPoints(xyz);
 }

@@ -476,6 +476,9 @@ std::unique_ptr<SimplePoly> CreateConvexHullOfModel(Poly* poly, uint32_t viewTyp
   std::unique_ptr<SimplePoly> shown(poly ? CreateModel(poly, 0, nullptr, nullptr, viewType, &outcome) : nullptr);
   std::unique_ptr<SimplePoly> hull;
   if (shown) {
+    // The hull reads the copy's vertices and faces, never its edges: they go before
+    // the hull's model takes its room.
+    shown->SetNumEdges(0);
     std::string refusal;
     hull = CreateConvexHull(*shown, kHullKeepColors, &refusal);
     if (hull) {

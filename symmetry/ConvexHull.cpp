@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/MergeSort.h"
@@ -118,17 +119,25 @@ double SquaredDistanceToTriangle(const double* p, const double* a, const double*
   return at(vb * denom, vc * denom);
 }
 
-// What the hull is built from: the vertices of a model, or plain coordinates (x, y,
-// z of each point in turn) of which every point takes part.
+// What the hull is built from: the vertices of a model, read where they lie, or plain
+// coordinates (x, y, z of each point in turn) of which every point takes part.
 struct HullInput {
-  explicit HullInput(SimplePoly& model)
+  // The model's vertices without kHullUnusableFlags; those left out get Temp.
+  explicit HullInput(SimplePoly& model) : HullInput(static_cast<const SimplePoly&>(model), kHullUnusableFlags) {
+    marked = &model;
+  }
+  // The model's vertices without any of `unusableFlags`; the model is only read.
+  HullInput(const SimplePoly& model, uint32_t unusableFlags)
       : poly(&model),
+        unusable(unusableFlags),
         count(model.NumVerts()),
         first(count > 0 ? reinterpret_cast<const char*>(model.VertAt(0).pos) : nullptr),
         stride(sizeof(SimpleVert)) {}
   HullInput(const double* xyz, int32_t numPoints)
       : count(numPoints), first(reinterpret_cast<const char*>(xyz)), stride(3 * sizeof(double)) {}
-  SimplePoly* poly = nullptr;  // the model, when the points are its vertices
+  const SimplePoly* poly = nullptr;  // the model, when the points are its vertices
+  SimplePoly* marked = nullptr;      // the model, when what is left out is marked on it
+  uint32_t unusable = 0;
   int32_t count = 0;
   // The position of point i lies i strides past the first, in either case.
   const char* first = nullptr;
@@ -252,12 +261,12 @@ class HullBuilder {
     return std::max(mCornerTolerance, mFaceTolerance * std::min(1.0, reach / (mExtent / 2)));
   }
 
-  // A vertex of the model left out: Temp on the model, or in mLeftOut.
+  // A point left out: Temp on a marked model, or in mLeftOut.
   void LeaveOut(int32_t i);
   bool IsLeftOut(int32_t i) const;
 
   HullInput mInput;
-  std::vector<uint8_t> mLeftOut;  // per point of plain coordinates, when any is left out
+  std::vector<uint8_t> mLeftOut;  // per point, when any is left out and no model is marked
   double mFaceTolerance;
   int mBadVertex = kHullNone;
   int32_t mNumRanks = 0;               // the points used
@@ -561,8 +570,8 @@ void HullBuilder::AddConflict(int32_t point, int32_t tri) {
 }
 
 void HullBuilder::LeaveOut(int32_t i) {
-  if (mInput.poly) {
-    mInput.poly->VertAt(i).flags |= kSimpleTemp;
+  if (mInput.marked) {
+    mInput.marked->VertAt(i).flags |= kSimpleTemp;
     return;
   }
   if (mLeftOut.empty()) mLeftOut.assign(static_cast<size_t>(mInput.count), 0);
@@ -570,7 +579,7 @@ void HullBuilder::LeaveOut(int32_t i) {
 }
 
 bool HullBuilder::IsLeftOut(int32_t i) const {
-  if (mInput.poly) return mInput.poly->VertAt(i).IsTemp();
+  if (mInput.marked) return mInput.marked->VertAt(i).IsTemp();
   return !mLeftOut.empty() && mLeftOut[static_cast<size_t>(i)];
 }
 
@@ -579,12 +588,9 @@ HullOutcome HullBuilder::GatherPoints() {
   double extent = 0;
   vertOf.reserve(static_cast<size_t>(mInput.count));
   for (int32_t i = 0; i < mInput.count; ++i) {
-    if (mInput.poly) {
-      SimpleVert& v = mInput.poly->VertAt(i);
-      if (v.flags & kHullUnusableFlags) {
-        v.flags |= kSimpleTemp;
-        continue;
-      }
+    if (mInput.poly && (mInput.poly->VertAt(i).flags & mInput.unusable)) {
+      if (mInput.marked) mInput.marked->VertAt(i).flags |= kSimpleTemp;
+      continue;
     }
     const double* pos = mInput(i);
     if (!std::isfinite(pos[0]) || !std::isfinite(pos[1]) || !std::isfinite(pos[2])) {
@@ -1411,11 +1417,11 @@ bool HullBuilder::ExtractFaces() {
   return true;
 }
 
-// The faces of a hull into a model, from firstFace on; point j of the hull is
-// vertex vertOf[j] (vertex j without vertOf). Every vertex that is no corner gets
-// Temp.
-void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, const std::vector<int32_t>* vertOf) {
-  auto vertOfPoint = [vertOf](int32_t point) { return vertOf ? (*vertOf)[static_cast<size_t>(point)] : point; };
+// The faces of a hull into a model, from firstFace on; point j of the hull is vertex
+// j. Every vertex that is no corner gets Temp. The hull's lists are let go of as the
+// faces take their place: its normals once every face has its own, before the faces'
+// corner lists are made (the most the model and the hull hold at once).
+void WriteHullFaces(SimplePoly& poly, int firstFace, PointHull& hull) {
   // The faces change, so the vertex-face lists and the edges go.
   for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
   poly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
@@ -1431,12 +1437,6 @@ void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, cons
     (void)tick();
     SimpleFace* face = poly.GetFace(index);
     if (!face) return;
-    const size_t first = hull.faceStart[j];
-    const size_t count = hull.faceStart[j + 1] - first;
-    face->SetNumVerts(static_cast<int>(count), 1);
-    for (size_t i = 0; i < count; ++i) {
-      face->SetVertIndex(static_cast<int>(i), vertOfPoint(hull.faceCorners[first + i]));
-    }
     CopyVector(face->normal, &hull.normals[j * 3]);
     // A reused record is a new face: it must not stay removed or keep old rings.
     face->flags &= ~kSimpleTemp;
@@ -1444,6 +1444,17 @@ void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, cons
     face->nextOfType = index;
     face->coinc = index;
   }
+  std::vector<double>().swap(hull.normals);
+  for (size_t j = 0; j < numFaces; ++j) {
+    (void)tick();
+    SimpleFace& face = poly.FaceAt(firstFace + static_cast<int>(j));
+    const size_t first = hull.faceStart[j];
+    const size_t count = hull.faceStart[j + 1] - first;
+    face.SetNumVerts(static_cast<int>(count), 1);
+    for (size_t i = 0; i < count; ++i) face.SetVertIndex(static_cast<int>(i), hull.faceCorners[first + i]);
+  }
+  std::vector<size_t>().swap(hull.faceStart);
+  std::vector<int32_t>().swap(hull.faceCorners);
   for (int i = index; i < poly.NumFaces(); ++i) {
     SimpleFace& f = poly.FaceAt(i);
     f.flags |= kSimpleTemp;
@@ -1454,7 +1465,7 @@ void WriteHullFaces(SimplePoly& poly, int firstFace, const PointHull& hull, cons
   if (index < poly.NumFaces()) poly.Truncate(poly.NumVerts(), index);
 
   std::vector<uint8_t> cornerVert(static_cast<size_t>(poly.NumVerts()), 0);
-  for (int32_t point : hull.corners) cornerVert[static_cast<size_t>(vertOfPoint(point))] = 1;
+  for (int32_t point : hull.corners) cornerVert[static_cast<size_t>(point)] = 1;
   for (int i = 0; i < poly.NumVerts(); ++i) {
     SimpleVert& v = poly.VertAt(i);
     if (!v.IsTemp() && !cornerVert[static_cast<size_t>(i)]) v.flags |= kSimpleTemp;
@@ -1595,7 +1606,7 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
     // What the builder of a large hull let go of lies in the heap among what the model
     // held before; it goes back to the system before the faces take their own.
     if (hull.NumFaces() >= detail_ConvexHull::kHullTrimFaces) malloc_trim(0);
-    if (outcome == HullOutcome::Built) detail_ConvexHull::WriteHullFaces(poly, firstFace, hull, nullptr);
+    if (outcome == HullOutcome::Built) detail_ConvexHull::WriteHullFaces(poly, firstFace, hull);
     // Cancelled while the faces were written: none of them is kept.
     if (outcome == HullOutcome::Built && !ProgressTick()) {
       poly.Truncate(poly.NumVerts(), firstFace);
@@ -1608,6 +1619,39 @@ bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal, do
   }
   detail_ConvexHull::Refuse(outcome, badVertex, refusal);
   return false;
+}
+
+bool ReplaceFacesByConvexHull(SimplePoly& poly, std::string* refusal) {
+  using detail_ConvexHull::HullOutcome;
+  HullOutcome outcome = HullOutcome::Flat;
+  int badVertex = -1;
+  PointHull hull;
+  if (poly.NumVerts() >= 4) {
+    platform::WaitCursorScope waitCursor;
+    {
+      // Read in place, the model unchanged: no copy of it is needed to try the hull.
+      constexpr uint32_t kUnusable = detail_ConvexHull::kHullUnusableFlags & ~kSimpleTemp;
+      detail_ConvexHull::HullBuilder builder(detail_ConvexHull::HullInput(std::as_const(poly), kUnusable),
+                                             kPointTolerance);
+      outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+      if (outcome == HullOutcome::Built) builder.WriteFaces(hull);
+    }
+    if (hull.NumFaces() >= detail_ConvexHull::kHullTrimFaces) malloc_trim(0);
+  }
+  if (outcome != HullOutcome::Built) {
+    detail_ConvexHull::Refuse(outcome, badVertex, refusal);
+    return false;
+  }
+  // The old faces go, and nothing that names them; the hull's faces are new records.
+  for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
+  poly.SetNumEdges(0);
+  poly.currentFace = kNoIndex;
+  poly.Truncate(poly.NumVerts(), 0);
+  poly.ClearVertFlags(kSimpleTemp);
+  poly.flags |= kSimpleGrowable;
+  detail_ConvexHull::WriteHullFaces(poly, 0, hull);
+  poly.ClearAllFlags(kSimpleDone);
+  return true;
 }
 
 bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std::string* refusal,
@@ -1710,26 +1754,23 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     if (refusal) *refusal = "the vertices do not enclose a solid";
     return nullptr;
   }
-  // The hull is found from the positions of the vertices that take part, in their
-  // order (point j is vertex vertOf[j]); the model of it is made only once it is
+  // The hull is found from the positions of the vertices that take part, read where
+  // they lie (the source is not written to); the model of it is made only once it is
   // known, its vertex k the copy of source vertex k.
   using detail_ConvexHull::HullOutcome;
-  std::vector<int32_t> vertOf;
   PointHull points;
   HullOutcome outcome = HullOutcome::Flat;
-  int badPoint = -1;
+  int badVertex = -1;
   {
-    std::vector<double> xyz;
-    for (int i = 0; i < numVerts; ++i) {
-      const SimpleVert& v = source.VertAt(i);
-      if (v.flags & detail_ConvexHull::kHullSourceUnusableFlags) continue;
-      vertOf.push_back(i);
-      xyz.insert(xyz.end(), v.pos, v.pos + 3);
-    }
-    outcome = detail_ConvexHull::HullOfPoints(xyz.data(), vertOf.size(), points, &badPoint, faceTolerance);
+    platform::WaitCursorScope waitCursor;
+    detail_ConvexHull::HullBuilder builder(
+        detail_ConvexHull::HullInput(std::as_const(source), detail_ConvexHull::kHullSourceUnusableFlags), faceTolerance);
+    outcome = detail_ConvexHull::BuildAndFindFaces(builder, &badVertex);
+    if (outcome == HullOutcome::Built) builder.WriteFaces(points);
+    if (outcome == HullOutcome::Built && !ProgressTick()) outcome = HullOutcome::Cancelled;
   }
   if (outcome != HullOutcome::Built) {
-    detail_ConvexHull::Refuse(outcome, badPoint >= 0 ? vertOf[static_cast<size_t>(badPoint)] : badPoint, refusal);
+    detail_ConvexHull::Refuse(outcome, badVertex, refusal);
     return nullptr;
   }
   auto hull = std::make_unique<SimplePoly>(numVerts, 0);
@@ -1740,9 +1781,8 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     (void)tick();
     hull->VertAt(i).CopyFrom(source.VertAt(i), true);
   }
-  detail_ConvexHull::WriteHullFaces(*hull, 0, points, &vertOf);
+  detail_ConvexHull::WriteHullFaces(*hull, 0, points);
   points = PointHull();
-  std::vector<int32_t>().swap(vertOf);
   hull->ClearAllFlags(kSimpleDone);
   if (!ProgressTick()) {
     if (refusal) refusal->clear();

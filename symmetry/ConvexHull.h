@@ -48,6 +48,13 @@ constexpr float kHullNewFaceBlend = 0.3f;
 bool ComputeConvexHull(SimplePoly& poly, int firstFace, std::string* refusal = nullptr,
                        double faceTolerance = kPointTolerance);
 
+// The hull of every vertex of the model (a removed one too) that is not marked (Done
+// or 0x2) or infinite, in place of all its faces, as ComputeConvexHull(poly, 0) writes
+// it once every vertex's Temp is cleared; the model is changed only once the hull is
+// built. False, with the model as it was and `refusal` as for ComputeConvexHull, where
+// none is.
+bool ReplaceFacesByConvexHull(SimplePoly& poly, std::string* refusal = nullptr);
+
 // The hull of plain points, as lists sized to what it holds: the points that are
 // corners, in their order, and the faces as runs of point numbers (face j is
 // faceCorners[faceStart[j]] up to faceCorners[faceStart[j + 1]]), counter-clockwise

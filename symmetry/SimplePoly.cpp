@@ -242,9 +242,9 @@ SimpleElement::SimpleElement(SimpleElement&& o) noexcept
       color(o.color),
       color2(o.color2),
       alpha(o.alpha),
+      nextOfType(o.nextOfType),
       image(o.image),
-      label(std::move(o.label)),
-      nextOfType(o.nextOfType) {
+      label(std::move(o.label)) {
   o.image = nullptr;
 }
 

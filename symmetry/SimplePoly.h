@@ -128,13 +128,14 @@ struct SimpleElement {
   uint32_t color = 0;   // 0x00BBGGRR
   uint32_t color2 = 0;  // 0x00BBGGRR
   float alpha = 1.0f;
+  // Next element (same kind, by index) of the ring of all elements with this typeId;
+  // -1 until the element has an index, then itself. (Beside the other 4-byte fields,
+  // where it takes no padding: a large model holds millions of these records.)
+  int32_t nextOfType = kNoIndex;
   // Picture shown on the element, shared by reference; null when none.
   FaceImage* image = nullptr;
   // Empty when none.
   std::string label;
-  // Next element (same kind, by index) of the ring of all elements with this typeId;
-  // -1 until the element has an index, then itself.
-  int32_t nextOfType = kNoIndex;
 
   SimpleElement(bool isFace, uint32_t c, uint32_t c2);
   SimpleElement(const SimpleElement&) = delete;

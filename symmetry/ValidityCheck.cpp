@@ -15,31 +15,15 @@ namespace corvia::detail_ValidityCheck {
 
 constexpr unsigned kValidityErrorIcon = 0x1;
 
-// Puts the convex hull of the model's vertices in place of its faces. The hull is
-// tried on a copy first, so that a model whose vertices span no solid keeps its
-// faces and the user learns why nothing happened.
+// Puts the convex hull of the model's vertices in place of its faces. A model whose
+// vertices span no solid keeps its faces, and the user learns why nothing happened.
 Outcome ReplaceFacesByHull(SimplePoly& poly) {
-  {
-    SimplePoly probe(poly.NumVerts(), 0);
-    for (int i = 0; i < poly.NumVerts(); ++i) {
-      probe.VertAt(i).CopyFrom(poly.VertAt(i), true);
-      probe.VertAt(i).flags &= ~kSimpleTemp;
-    }
-    std::string refusal;
-    if (!ComputeConvexHull(probe, 0, &refusal)) {
-      // No reason: the user cancelled.
-      if (refusal.empty()) return Outcome::Cancelled();
-      return Outcome::RefusedF("Unable to create the convex hull: %s.", refusal.c_str());
-    }
+  std::string refusal;
+  if (!ReplaceFacesByConvexHull(poly, &refusal)) {
+    // No reason: the user cancelled.
+    if (refusal.empty()) return Outcome::Cancelled();
+    return Outcome::RefusedF("Unable to create the convex hull: %s.", refusal.c_str());
   }
-  for (int i = 0; i < poly.NumVerts(); ++i) poly.VertAt(i).items.clear();
-  poly.flags &= ~(kSimpleHasVertFaceLists | kSimpleSortedFaceLists);
-  poly.SetNumEdges(0);
-  poly.currentFace = kNoIndex;
-  poly.Truncate(poly.NumVerts(), 0);
-  poly.ClearVertFlags(kSimpleTemp);
-  // The probe found the hull: only a cancel stops it now.
-  if (!ComputeConvexHull(poly, 0)) return Outcome::Cancelled();
   PrepareVertexFaceLists(poly);
   return Outcome::Done();
 }

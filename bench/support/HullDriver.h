@@ -36,16 +36,20 @@ bool ReadNumber(const char*& at, const char* end, T& value) {
   return true;
 }
 
-// The coordinates of a text file as Qhull's programs read it (the dimension, 3; the
-// number of points; then the coordinates), or false where it is not of three
-// dimensions or holds fewer coordinates than its count says.
-inline bool ReadQhullPoints(const char* path, std::vector<double>& xyz) {
+// The points of a text file as Qhull's programs read it (the dimension, 3; the
+// number of points; then the coordinates), handed over as they are read: start(n)
+// once the count n is known, then point(i, xyz) for each of them in turn. False where
+// the file is not of three dimensions or holds fewer coordinates than its count says.
+template <typename Start, typename Point>
+bool ReadQhullPoints(const char* path, Start start, Point point) {
   FILE* file = std::fopen(path, "r");
   if (!file) return false;
   char line[kHullDriverLineSize];
   long header[2] = {0, 0};
   int headerRead = 0;
   size_t wanted = 0;
+  size_t read = 0;
+  double xyz[3];
   while (std::fgets(line, sizeof line, file)) {
     const char* at = line;
     const char* end = line + std::strlen(line);
@@ -57,17 +61,26 @@ inline bool ReadQhullPoints(const char* path, std::vector<double>& xyz) {
         if (headerRead == 2) {
           if (header[0] != 3 || header[1] < 0) break;
           wanted = static_cast<size_t>(header[1]) * 3;
-          xyz.reserve(wanted);
+          start(static_cast<size_t>(header[1]));
         }
       } else {
         double value = 0;
         if (!ReadNumber(at, end, value)) break;
-        if (xyz.size() < wanted) xyz.push_back(value);
+        if (read >= wanted) continue;
+        xyz[read % 3] = value;
+        if (++read % 3 == 0) point(read / 3 - 1, static_cast<const double*>(xyz));
       }
     }
   }
   std::fclose(file);
-  return headerRead == 2 && header[0] == 3 && xyz.size() == wanted;
+  return headerRead == 2 && header[0] == 3 && read == wanted;
+}
+
+// The coordinates of such a file, x, y, z of each point in turn.
+inline bool ReadQhullPoints(const char* path, std::vector<double>& xyz) {
+  return ReadQhullPoints(
+      path, [&xyz](size_t count) { xyz.reserve(count * 3); },
+      [&xyz](size_t, const double* p) { xyz.insert(xyz.end(), p, p + 3); });
 }
 
 // Runs argv[1] with the arguments after it, its standard output into the file

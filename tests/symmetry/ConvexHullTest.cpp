@@ -446,8 +446,13 @@ TEST(ConvexHull, CreateConvexHullNamesTheSourceVerticesPastThoseLeftOut) {
     source->VertAt(static_cast<int>(i)).flags |= leftOut[i];
     if (leftOut[i]) built->VertAt(static_cast<int>(i)).flags |= corvia::kSimpleTemp;
   }
+  std::vector<uint32_t> sourceFlags;
+  for (int i = 0; i < source->NumVerts(); ++i) sourceFlags.push_back(source->VertAt(i).flags);
   auto hull = corvia::CreateConvexHull(*source, 0);
   ASSERT_NE(hull, nullptr);
+  // The source's positions are read where they lie, and the source is not written
+  // to: the repeated corner, which the hull leaves out, stays as it was.
+  for (int i = 0; i < source->NumVerts(); ++i) EXPECT_EQ(source->VertAt(i).flags, sourceFlags[i]) << "vertex " << i;
   ASSERT_TRUE(corvia::ComputeConvexHull(*built, 0));
   ASSERT_EQ(hull->NumFaces(), 6);
   ASSERT_EQ(hull->NumFaces(), built->NumFaces());

@@ -122,6 +122,24 @@ TEST_F(ValidityCheck, FlatModelKeepsItsFaceWhenTheHullFails) {
   EXPECT_EQ(refused.text().rfind("Unable to create the convex hull: ", 0), 0u) << refused.text();
   EXPECT_EQ(square.NumFaces(), 1);
   EXPECT_EQ(square.FaceAt(0).Count(), 4);
+
+  // A vertex off the plane that still carries a pass's scratch mark takes no part in
+  // the hull: the hull is tried on the very vertices it would be built from, and the
+  // face stays (not gone, with the offer taken as cancelled).
+  corvia::SimplePoly marked(5, 1);
+  for (int i = 0; i < 4; ++i) marked.VertAt(i).SetPos(pts[i]);
+  const double apex[3] = {0.5, 0.5, 1};
+  marked.VertAt(4).SetPos(apex);
+  marked.VertAt(4).flags |= corvia::kSimpleMark2;
+  marked.FaceAt(0).SetNumVerts(4);
+  for (int i = 0; i < 4; ++i) marked.FaceAt(0).SetVertIndex(i, i);
+  Messages().Clear();
+  Messages().QueueAnswer(0);
+  const corvia::Outcome markedRefused = marked.CheckModelValidity(corvia::kValidityOfferHull);
+  EXPECT_EQ(markedRefused.kind(), corvia::Outcome::Kind::kRefused) << markedRefused.text();
+  EXPECT_EQ(marked.NumFaces(), 1);
+  EXPECT_EQ(marked.FaceAt(0).Count(), 4);
+  EXPECT_FALSE(marked.VertAt(0).IsTemp());
 }
 
 TEST_F(ValidityCheck, EmptyModelsAreRefused) {
