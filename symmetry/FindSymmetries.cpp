@@ -95,6 +95,7 @@ struct AxisSearch {
   SimplePoly& poly;
   const VertexLocator& locator;
   const VertexPieces pieces{poly};
+  const RingCentroidSums rings{poly};
   SymmetryMatch match;
   SymAxisList axes;
   std::vector<int32_t> buffer;
@@ -154,7 +155,7 @@ struct AxisSearch {
         return;
       }
       if (complete || !turned || !MayMapOntoItself(m)) continue;
-      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces)) {
+      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces, &rings)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);
         return;

@@ -456,6 +456,28 @@ TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   EXPECT_EQ(locator.FindFirst(away, 0), -1);
 }
 
+// The sums a search reads from its table are those the faces round each vertex give,
+// to the bit: added in the order of the vertex's list (here not that of the faces),
+// a face without corners and a broken entry left out.
+TEST(FindSymmetriesTest, RingCentroidSumsAreEachVertexsOwnSums) {
+  auto poly = MakeModel(
+      {{0.1, 0.7, 1.0 / 3}, {0.93, -0.21, 0.47}, {-0.58, 0.33, 0.29}, {0.17, -0.91, -0.61}, {-0.4, -0.45, 0.77}},
+      {{0, 1, 2}, {0, 2, 3, 4}, {1, 4, 3}, {2, 1, 0, 4}, {}});
+  poly->CreateVertexFaceLists(true);
+  for (int i = 0; i < poly->NumVerts(); ++i) {
+    std::vector<int32_t>& items = poly->VertAt(i).items;
+    std::reverse(items.begin(), items.end());
+  }
+  poly->VertAt(0).items.push_back(-1);
+  poly->VertAt(0).items.push_back(4);
+  const RingCentroidSums rings(*poly);
+  for (int i = 0; i < poly->NumVerts(); ++i) {
+    double own[3];
+    SumCentroidsOfRing(poly->VertAt(i), own);
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(rings.Of(i)[j], own[j]) << "vertex " << i << ", coordinate " << j;
+  }
+}
+
 // The group the found turns generate: two 5-fold axes of the icosahedron give all
 // 60 rotations, a 4-fold and a 3-fold axis of the cube the 24 of the octahedral
 // group, one 7-fold axis its 7 turns; a turn of another axis is not in the group.
