@@ -148,6 +148,9 @@ struct AxisSearch {
     const bool complete = Complete();
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;
+      // Once the turns found make the whole group, a turn is taken only when it is
+      // one of them: most candidates are told apart by the diagonal alone.
+      if (complete && !found.MayContainTurn(dir, k)) continue;
       double m[9];
       const bool turned = AxisTurnMatrix(dir, k, m);
       if (turned && found.Contains(m)) {

@@ -34,6 +34,10 @@ constexpr double kLocatorCellOfSpacing = 0.125;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
+// What a turn's diagonal worked out from its axis may differ by from the diagonal of
+// the matrix made from the axis's frame (rounding, some ulps).
+constexpr double kTurnDiagonalSlack = 1e-9;
+
 // The flags of a vertex that a locator reads once.
 constexpr uint32_t kLocatorKeptFlags = kSimpleTemp | kSimpleInfinite;
 
@@ -532,6 +536,30 @@ bool RotationClosure::Contains(const double* m) const {
     bool same = true;
     for (int j = 0; j < 9 && same; ++j) same = std::fabs(e[static_cast<size_t>(j)] - m[j]) <= mTolerance;
     if (same) return true;
+  }
+  return false;
+}
+
+bool RotationClosure::MayContainTurn(const double* dir, int k) const {
+  namespace d = detail_RotationAxes;
+  if (mGaveUp) return false;
+  const double length = std::sqrt(Dot(dir, dir));
+  if (!(length > 0) || k < 1) return true;
+  // Entry i of the diagonal of the turn by angle a about the unit axis u is
+  // cos a + (1 - cos a) u_i^2; the matrix made from its frame differs from that by
+  // rounding alone, far less than the slack.
+  const double c = std::cos(2 * M_PI / k);
+  double diagonal[3];
+  for (int i = 0; i < 3; ++i) {
+    const double u = dir[i] / length;
+    diagonal[i] = c + (1 - c) * u * u;
+  }
+  const double reach = mTolerance + d::kTurnDiagonalSlack;
+  for (const Matrix& e : mElements) {
+    if (std::fabs(e[0] - diagonal[0]) <= reach && std::fabs(e[4] - diagonal[1]) <= reach &&
+        std::fabs(e[8] - diagonal[2]) <= reach) {
+      return true;
+    }
   }
   return false;
 }

@@ -120,6 +120,10 @@ class RotationClosure {
   explicit RotationClosure(double tolerance = kPointTolerance);
   // Whether m is one of the rotations.
   bool Contains(const double* m) const;
+  // False when the turn by 1/k about dir (of any length) is certainly not one of the
+  // rotations (Contains would say no to the matrix AxisTurnMatrix makes), told from
+  // the diagonal such a turn has without making it.
+  bool MayContainTurn(const double* dir, int k) const;
   // Adds a generator and closes the set under products again.
   void AddGenerator(const double* m);
   int Count() const { return mGaveUp ? 0 : static_cast<int>(mElements.size()); }
