@@ -121,6 +121,38 @@
 //   place (counted by operator new, both with the new records): a ball of a million 301 MB of heap and 1.15 s
 //   before, 157 MB and 0.37 s after; a sphere of 100,000 69 MB and 1.17 s before, 55
 //   MB and 0.65 s after.
+//   With the rotation tests reading each vertex's sum of ring centroids from a table
+//   made once per axis search (RingCentroidSums) instead of adding the corners of the
+//   faces round it at every comparison: the bench's runs in turn, before / after,
+//   command_s 4.12 / 3.77 s (load 6.9 / 14.9), 4.27 / 3.75 s (11.3 / 7.7), 4.26 /
+//   4.10 s (14.4 / 13.4); command_MiB 191.6 both; time_ratio 4.06 / 4.39, 5.49 /
+//   4.78, 4.20 / 4.41 (qconvex 0.78 to 1.01 s, as loaded as the rest). The new model
+//   built three times from the command's hull (perf, load 11 to 12): the rotation
+//   search 0.52 s before and 0.49 s after per build, its three full turn tests 0.30 s
+//   and 0.26 s; the sums, 0.09 s of a build before, are gone from the profile, but
+//   part of that moved to the face matches, which now make the first reads of the
+//   records the sums used to bring in. The built model is the same to the bit (its
+//   elements, frames, types, rings and edges, hashed, on both roads).
+//   Where the set-up's time goes: per build the search tries 52,000 face, 97,000
+//   vertex and 300,000 edge candidates of its hull (0.18 s, the edges' neighbour
+//   look-up 0.05 s of it), of which three pass a full test; the rest of the set-up
+//   is bounded by first reads of records scattered in memory: the frames of a type's
+//   faces (ReorientAxes, 0.34 s in the command, a quarter of its own time on the
+//   first read of a candidate face's normal), the mirror search's index of the
+//   block's corners (a table by vertex in place of its hash map gained nothing: its
+//   time is the faces read along their type chains), the edge types of the ring sort
+//   (0.2 s, the faces round each vertex), and making the faces (0.07 s in memory
+//   used before, 0.26 to 0.42 s where it is touched for the first time).
+//   With a candidate's turn made and looked up, once the group is whole, only when
+//   the diagonal worked out from its axis is that of one of the group's rotations
+//   (RotationClosure::MayContainTurn): the candidates of the hull's edges 0.12 s
+//   before and 0.10 s after per build, those of its vertices 0.06 s and 0.04 s; the
+//   rotation search 0.45 s per build (0.52 s before both changes; perf, load 5). The
+//   bench's runs in turn, before / after (both changes): command_s 3.78 / 3.96 s
+//   (load 6.6 / 7.3), 3.67 / 3.96 s (5.6 / 4.3); command_MiB 191.6 both; time_ratio
+//   4.51 / 4.30, 4.61 / 4.51. The driver alone in turn at load 8 to 9 gave 4.27 /
+//   4.07, 4.07 / 4.45, 4.70 / 5.98 s: on this shared machine the tenth of a second
+//   the two changes save per build is below the noise of a whole run.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

@@ -95,6 +95,7 @@ struct AxisSearch {
   SimplePoly& poly;
   const VertexLocator& locator;
   const VertexPieces pieces{poly};
+  const RingCentroidSums rings{poly};
   SymmetryMatch match;
   SymAxisList axes;
   std::vector<int32_t> buffer;
@@ -147,6 +148,9 @@ struct AxisSearch {
     const bool complete = Complete();
     for (int k = n; k >= 2; --k) {
       if (n % k != 0) continue;
+      // Once the turns found make the whole group, a turn is taken only when it is
+      // one of them: most candidates are told apart by the diagonal alone.
+      if (complete && !found.MayContainTurn(dir, k)) continue;
       double m[9];
       const bool turned = AxisTurnMatrix(dir, k, m);
       if (turned && found.Contains(m)) {
@@ -154,7 +158,7 @@ struct AxisSearch {
         return;
       }
       if (complete || !turned || !MayMapOntoItself(m)) continue;
-      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces)) {
+      if (TestAxisAndCombineSameTypes(poly, face, vert, edge, dir, n, k, buffer, &locator, match, &pieces, &rings)) {
         AddCandidateAxis(axes, k, dir);
         found.AddGenerator(m);
         return;

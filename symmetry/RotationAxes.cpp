@@ -34,6 +34,10 @@ constexpr double kLocatorCellOfSpacing = 0.125;
 
 const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
+// What a turn's diagonal worked out from its axis may differ by from the diagonal of
+// the matrix made from the axis's frame (rounding, some ulps).
+constexpr double kTurnDiagonalSlack = 1e-9;
+
 // The flags of a vertex that a locator reads once.
 constexpr uint32_t kLocatorKeptFlags = kSimpleTemp | kSimpleInfinite;
 
@@ -236,6 +240,40 @@ void SumCentroidsOfRing(const SimpleVert& v, double* out) {
   }
 }
 
+RingCentroidSums::RingCentroidSums(const SimplePoly& poly) {
+  namespace d = detail_RotationAxes;
+  // Each face's centroid once, then the sums in the order of each vertex's list, as
+  // SumCentroidsOfRing adds them.
+  std::vector<double> centroids(3 * static_cast<size_t>(poly.NumFaces()), 0.0);
+  for (int f = 0; f < poly.NumFaces(); ++f) {
+    const SimpleFace& face = poly.FaceAt(f);
+    if (face.Count() < 1) continue;
+    double* c = &centroids[3 * static_cast<size_t>(f)];
+    d::SumPositions(poly, face, c);
+    Divide(c, c, face.Count());
+  }
+  mSums.assign(3 * static_cast<size_t>(poly.NumVerts()), 0.0);
+  for (int v = 0; v < poly.NumVerts(); ++v) {
+    double* out = &mSums[3 * static_cast<size_t>(v)];
+    for (int32_t f : poly.VertAt(v).items) {
+      if (f < 0 || f >= poly.NumFaces() || poly.FaceAt(f).Count() < 1) continue;
+      AddTo(out, &centroids[3 * static_cast<size_t>(f)]);
+    }
+  }
+}
+
+namespace detail_RotationAxes {
+
+void RingSum(const SimpleVert& v, const RingCentroidSums* rings, double* out) {
+  if (rings) {
+    CopyVector(out, rings->Of(v.GetIndex()));
+  } else {
+    SumCentroidsOfRing(v, out);
+  }
+}
+
+}  // namespace detail_RotationAxes
+
 // ---- The orbit checks ------------------------------------------------------------------
 
 bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, double tolerance) {
@@ -253,10 +291,11 @@ bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, 
 }
 
 bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
-                     const SymmetryMatch& match) {
+                     const SymmetryMatch& match, const RingCentroidSums* rings) {
   namespace d = detail_RotationAxes;
   const int32_t v0 = buffer[static_cast<size_t>(start)];
-  if (k < 2 || d::NextCoincVert(poly, v0) == v0) return TestForSymmetryR(poly, k, m, buffer, start, count, match);
+  if (k < 2 || d::NextCoincVert(poly, v0) == v0)
+    return TestForSymmetryR(poly, k, m, buffer, start, count, match, rings);
   // Several vertices share the first one's place: each entry is chosen among the
   // vertices at its place by the faces round it, so two different vertices at one
   // place keep their own orbits.
@@ -285,7 +324,7 @@ bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32
     if (found < 0) return false;
     entry = found;
   }
-  return TestForSymmetryR(poly, k, m, buffer, start, count, match);
+  return TestForSymmetryR(poly, k, m, buffer, start, count, match, rings);
 }
 
 namespace detail_RotationAxes {
@@ -343,7 +382,7 @@ bool CheckFacesOfBlock(SimplePoly& poly, int k, const double* m, const std::vect
 // normal, c its vertex sum, p w's position, s w's centroid sum. -1 when none.
 int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int32_t vj, const double* n,
                            const double* c, const double* p, const double* s, const SymmetryMatch& match,
-                           bool& broken) {
+                           const RingCentroidSums* rings, bool& broken) {
   const SimpleVert& wv = poly.VertAt(w);
   const SimpleVert& jv = poly.VertAt(vj);
   for (int32_t g : jv.items) {
@@ -365,7 +404,7 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
         const SimpleVert& cv = poly.VertAt(cand);
         if (cv.Count() != wv.Count() || !NearlyEqual(cv.pos, p, match.position)) continue;
         double cs[3];
-        SumCentroidsOfRing(cv, cs);
+        RingSum(cv, rings, cs);
         if (NearlyEqual(cs, s, std::max(kAxisTolerance, match.Sum(cv.Count())))) return cand;
       }
     }
@@ -376,7 +415,7 @@ int32_t FindNeighbourImage(SimplePoly& poly, const SimpleFace& f, int32_t w, int
 }  // namespace detail_RotationAxes
 
 bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
-                      const SymmetryMatch& match) {
+                      const SymmetryMatch& match, const RingCentroidSums* rings) {
   namespace d = detail_RotationAxes;
   if (!CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(start)], match.position)) return false;
   for (int b = start; b < count; b += k) {
@@ -399,7 +438,7 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
           CopyVector(n, f.normal);
           d::SumPositions(poly, f, c);
           CopyVector(p, poly.VertAt(w).pos);
-          SumCentroidsOfRing(poly.VertAt(w), s);
+          d::RingSum(poly.VertAt(w), rings, s);
           d::EnsureRoom(buffer, count, k);
           buffer[static_cast<size_t>(count)] = w;
           bool complete = true;
@@ -410,7 +449,7 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
             MatrixTimesVector(m, s, s);
             bool broken = false;
             const int32_t img =
-                d::FindNeighbourImage(poly, f, w, buffer[static_cast<size_t>(b + j)], n, c, p, s, match, broken);
+                d::FindNeighbourImage(poly, f, w, buffer[static_cast<size_t>(b + j)], n, c, p, s, match, rings, broken);
             if (broken) return false;
             if (img < 0 || d::HasAny(poly.VertAt(img).flags, kSimpleDone)) {
               complete = false;
@@ -501,6 +540,30 @@ bool RotationClosure::Contains(const double* m) const {
   return false;
 }
 
+bool RotationClosure::MayContainTurn(const double* dir, int k) const {
+  namespace d = detail_RotationAxes;
+  if (mGaveUp) return false;
+  const double length = std::sqrt(Dot(dir, dir));
+  if (!(length > 0) || k < 1) return true;
+  // Entry i of the diagonal of the turn by angle a about the unit axis u is
+  // cos a + (1 - cos a) u_i^2; the matrix made from its frame differs from that by
+  // rounding alone, far less than the slack.
+  const double c = std::cos(2 * M_PI / k);
+  double diagonal[3];
+  for (int i = 0; i < 3; ++i) {
+    const double u = dir[i] / length;
+    diagonal[i] = c + (1 - c) * u * u;
+  }
+  const double reach = mTolerance + d::kTurnDiagonalSlack;
+  for (const Matrix& e : mElements) {
+    if (std::fabs(e[0] - diagonal[0]) <= reach && std::fabs(e[4] - diagonal[1]) <= reach &&
+        std::fabs(e[8] - diagonal[2]) <= reach) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void RotationClosure::AddGenerator(const double* m) {
   if (mGaveUp || Contains(m)) return;
   Matrix g;
@@ -529,7 +592,8 @@ namespace detail_RotationAxes {
 // corners in k blocks of n / k, or the vertex and its edge's far end, or the vertex);
 // false when the turn does not carry them round.
 bool TestCandidateOrbits(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* m,
-                         int n, int k, std::vector<int32_t>& buffer, int& count, const SymmetryMatch& match) {
+                         int n, int k, std::vector<int32_t>& buffer, int& count, const SymmetryMatch& match,
+                         const RingCentroidSums* rings) {
   const int q = n / k;
   const int nv = poly.NumVerts();
   for (int i = 0; i < q; ++i) {
@@ -553,7 +617,7 @@ bool TestCandidateOrbits(SimplePoly& poly, const SimpleFace* face, const SimpleV
     if (HasAny(poly.VertAt(block[0]).flags, kSimpleDone)) continue;
     const int start = count;
     count += k;
-    if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count, match, rings)) return false;
   }
   return true;
 }
@@ -562,7 +626,7 @@ bool TestCandidateOrbits(SimplePoly& poly, const SimpleFace* face, const SimpleV
 
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
                        double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
-                       const SymmetryMatch& match, const VertexPieces* pieces) {
+                       const SymmetryMatch& match, const VertexPieces* pieces, const RingCentroidSums* rings) {
   namespace d = detail_RotationAxes;
   if (k < 1 || n < 1) return false;
   const int q = n / k;
@@ -570,7 +634,7 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
   if (q * k != n) return false;
 
   // The candidate's own vertices come first: the rotation must carry them round.
-  if (!d::TestCandidateOrbits(poly, face, vert, edge, m, n, k, buffer, count, match)) return false;
+  if (!d::TestCandidateOrbits(poly, face, vert, edge, m, n, k, buffer, count, match, rings)) return false;
   const int nv = poly.NumVerts();
 
   // Sweep: every vertex not reached yet starts an orbit of its own, in order of
@@ -649,7 +713,7 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     }
     const int start = count;
     count += k;
-    if (!TestForSymmetry(poly, k, m, buffer, start, count, match)) return false;
+    if (!TestForSymmetry(poly, k, m, buffer, start, count, match, rings)) return false;
     requeue(piece);
   }
   if (cancelled) return false;
@@ -658,8 +722,8 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
 
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
-                                 const VertexLocator* locator, const SymmetryMatch& match,
-                                 const VertexPieces* pieces) {
+                                 const VertexLocator* locator, const SymmetryMatch& match, const VertexPieces* pieces,
+                                 const RingCentroidSums* rings) {
   namespace d = detail_RotationAxes;
   std::unique_ptr<VertexLocator> own;
   if (!locator) {
@@ -668,7 +732,8 @@ bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const
   }
   int count = 0;
   double m[9];
-  const bool ok = TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match, pieces);
+  const bool ok =
+      TestAxisRotations(poly, face, vert, edge, axis, m, n, k, buffer, count, *locator, match, pieces, rings);
   if (ok) {
     ProgressTicker tick;
     for (int b = 0; b + k <= count; b += k) {

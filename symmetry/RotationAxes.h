@@ -87,6 +87,20 @@ class VertexPieces {
   std::vector<int32_t> mVerts;
 };
 
+// The sum of the centroids of the faces round each vertex (SumCentroidsOfRing, to
+// the bit), worked out once for the axes a search tests: a test compares the sums of
+// a vertex and of its images many times over, and each sum reads every corner of
+// every face round the vertex. Rebuild after the vertices move or the faces round
+// them change.
+class RingCentroidSums {
+ public:
+  explicit RingCentroidSums(const SimplePoly& poly);
+  const double* Of(int32_t v) const { return &mSums[3 * static_cast<size_t>(v)]; }
+
+ private:
+  std::vector<double> mSums;  // three per vertex
+};
+
 // The turn by 1/k about `axis`, right-handed (counter-clockwise seen from the
 // axis tip), as the rotation tests build it. False, and m untouched, for an axis
 // of no length.
@@ -106,6 +120,10 @@ class RotationClosure {
   explicit RotationClosure(double tolerance = kPointTolerance);
   // Whether m is one of the rotations.
   bool Contains(const double* m) const;
+  // False when the turn by 1/k about dir (of any length) is certainly not one of the
+  // rotations (Contains would say no to the matrix AxisTurnMatrix makes), told from
+  // the diagonal such a turn has without making it.
+  bool MayContainTurn(const double* dir, int k) const;
   // Adds a generator and closes the set under products again.
   void AddGenerator(const double* m);
   int Count() const { return mGaveUp ? 0 : static_cast<int>(mElements.size()); }
@@ -133,26 +151,28 @@ class RotationClosure {
 bool TestAxisAndCombineSameTypes(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge,
                                  const double* axis, int n, int k, std::vector<int32_t>& buffer,
                                  const VertexLocator* locator = nullptr, const SymmetryMatch& match = {},
-                                 const VertexPieces* pieces = nullptr);
+                                 const VertexPieces* pieces = nullptr, const RingCentroidSums* rings = nullptr);
 
 // Builds the rotation m and checks every vertex (and the faces through them); the
 // blocks of the orbits found are appended to buffer, count growing by k each. The
 // vertices not reached from the candidate start orbits of their own, lowest first in
-// the order of CompareHeightRadius. Null pieces are found here from the model.
+// the order of CompareHeightRadius. Null pieces are found here from the model; null
+// rings are summed where they are compared.
 bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVert* vert, int edge, const double* axis,
                        double* m, int n, int k, std::vector<int32_t>& buffer, int& count, const VertexLocator& locator,
-                       const SymmetryMatch& match = {}, const VertexPieces* pieces = nullptr);
+                       const SymmetryMatch& match = {}, const VertexPieces* pieces = nullptr,
+                       const RingCentroidSums* rings = nullptr);
 
 // Checks the block at start, first choosing its entries among coincident vertices
 // by the faces round them, then spreads over the model from it.
 bool TestForSymmetry(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
-                     const SymmetryMatch& match = {});
+                     const SymmetryMatch& match = {}, const RingCentroidSums* rings = nullptr);
 
 // Breadth-first spread from the block at start: every face of a queued block's
 // first vertex must have its images, and the neighbours of that vertex are queued
 // as new blocks with their images.
 bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int32_t>& buffer, int start, int& count,
-                      const SymmetryMatch& match = {});
+                      const SymmetryMatch& match = {}, const RingCentroidSums* rings = nullptr);
 
 // Entry j of the block lies at m^j of entry 0 and has as many faces; on success
 // every entry is marked Done.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -456,6 +457,28 @@ TEST(FindSymmetriesTest, VertexLookupSearchesTheWholeToleranceWindow) {
   EXPECT_EQ(locator.FindFirst(away, 0), -1);
 }
 
+// The sums a search reads from its table are those the faces round each vertex give,
+// to the bit: added in the order of the vertex's list (here not that of the faces),
+// a face without corners and a broken entry left out.
+TEST(FindSymmetriesTest, RingCentroidSumsAreEachVertexsOwnSums) {
+  auto poly = MakeModel(
+      {{0.1, 0.7, 1.0 / 3}, {0.93, -0.21, 0.47}, {-0.58, 0.33, 0.29}, {0.17, -0.91, -0.61}, {-0.4, -0.45, 0.77}},
+      {{0, 1, 2}, {0, 2, 3, 4}, {1, 4, 3}, {2, 1, 0, 4}, {}});
+  poly->CreateVertexFaceLists(true);
+  for (int i = 0; i < poly->NumVerts(); ++i) {
+    std::vector<int32_t>& items = poly->VertAt(i).items;
+    std::reverse(items.begin(), items.end());
+  }
+  poly->VertAt(0).items.push_back(-1);
+  poly->VertAt(0).items.push_back(4);
+  const RingCentroidSums rings(*poly);
+  for (int i = 0; i < poly->NumVerts(); ++i) {
+    double own[3];
+    SumCentroidsOfRing(poly->VertAt(i), own);
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(rings.Of(i)[j], own[j]) << "vertex " << i << ", coordinate " << j;
+  }
+}
+
 // The group the found turns generate: two 5-fold axes of the icosahedron give all
 // 60 rotations, a 4-fold and a 3-fold axis of the cube the 24 of the octahedral
 // group, one 7-fold axis its 7 turns; a turn of another axis is not in the group.
@@ -491,6 +514,47 @@ TEST(FindSymmetriesTest, FoundTurnsCloseIntoTheirGroup) {
   EXPECT_EQ(cyclic.Count(), 7);
   const double zero[3] = {0, 0, 0};
   EXPECT_FALSE(AxisTurnMatrix(zero, 2, m));
+}
+
+// The quick check says no to no turn the group holds: about the axes of the
+// icosahedral group, about axes a little off them (within the tolerance and beyond)
+// and about axes anywhere, for every fold; and it tells most of the last apart.
+TEST(FindSymmetriesTest, TurnsOfTheGroupPassTheQuickCheck) {
+  const double phi = Golden();
+  const double tolerance = 1e-4;
+  RotationClosure closure(tolerance);
+  double m[9];
+  for (const std::array<double, 3>& a : std::vector<std::array<double, 3>>{{0, 1, phi}, {0, -1, phi}}) {
+    ASSERT_TRUE(AxisTurnMatrix(a.data(), 5, m));
+    closure.AddGenerator(m);
+  }
+  ASSERT_EQ(closure.Count(), 60);
+  std::vector<std::array<double, 3>> axes = {{0, 1, phi}, {1, 1, 1}, {0, 0, 1}, {1, 0, 0}};
+  for (size_t i = 0, n = axes.size(); i < n; ++i) {
+    for (const double off : {3e-5, 3e-4}) axes.push_back({axes[i][0] + off, axes[i][1] - off, axes[i][2]});
+  }
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / (1u << 24) * 2 - 1;
+  };
+  const size_t fixed = axes.size();
+  for (int i = 0; i < 200; ++i) axes.push_back({next(), next(), next()});
+  int held = 0, told = 0;
+  for (size_t i = 0; i < axes.size(); ++i) {
+    for (int k = 2; k <= 6; ++k) {
+      ASSERT_TRUE(AxisTurnMatrix(axes[i].data(), k, m));
+      const bool contains = closure.Contains(m);
+      held += contains ? 1 : 0;
+      if (contains) {
+        EXPECT_TRUE(closure.MayContainTurn(axes[i].data(), k)) << "axis " << i << ", fold " << k;
+      }
+      if (i >= fixed && !closure.MayContainTurn(axes[i].data(), k)) ++told;
+    }
+  }
+  // The turn of each of the four axes, and of each a little off it.
+  EXPECT_GE(held, 8);
+  EXPECT_GT(told, 900);
 }
 
 // Turns about two axes at an angle that is no angle of a finite group generate ever
