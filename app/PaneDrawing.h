@@ -18,7 +18,6 @@
 
 namespace corvia {
 
-class CPolyDoc;
 class FaceTypeBlock;
 class Model3D;
 class OpenGLView;

@@ -34,10 +34,7 @@ class CPolyDoc;
 class FaceTypeBlock;
 class Model3D;
 class Poly;
-class PolyElement;
-struct StellationFacet;
 struct GLBitmap;
-struct Transform3D;
 
 // Mouse selection modes, in the order of "Selection > Mouse Selection Mode".
 constexpr int kSelectFacesVertices = 0;
