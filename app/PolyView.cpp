@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/CellDiagramMesh.h"
 #include "app/PolyDoc.h"
 #include "construction/DualMorph.h"
 #include "core/DrawnPolygon.h"
@@ -130,24 +129,24 @@ class CPolyView::ExplodeThrow final : public MouseThrow {
   }
   void Redraw() override { mPane->Invalidate(true); }
   int Apply(float amountX, float) override {
-    mPane->mExplosion = std::max(0.0, mPane->mExplosion + detail_PolyView::kExplodeRate * amountX);
+    mPane->SetExplosion(std::max(0.0, mPane->GetExplosion() + detail_PolyView::kExplodeRate * amountX));
     return 1;
   }
-  void WriteData(ioStream* stream) override { ioPrintf(stream, "%.17g\n", mPane->mExplosion); }
+  void WriteData(ioStream* stream) override { ioPrintf(stream, "%.17g\n", mPane->GetExplosion()); }
   void ReadData(ioStream* stream, bool apply) override {
     const double factor = ioReadDouble(stream);
-    if (apply && std::isfinite(factor)) mPane->mExplosion = factor;
+    if (apply && std::isfinite(factor)) mPane->SetExplosion(factor);
   }
   struct Data final : MouseThrowData {
     double explosion = 1.0;
   };
   void SaveData(SavedMouseThrow& saved) override {
     auto data = std::make_unique<Data>();
-    data->explosion = mPane->mExplosion;
+    data->explosion = mPane->GetExplosion();
     saved.mData = std::move(data);
   }
   void RestoreData(const SavedMouseThrow& saved) override {
-    if (auto* data = dynamic_cast<const Data*>(saved.mData.get())) mPane->mExplosion = data->explosion;
+    if (auto* data = dynamic_cast<const Data*>(saved.mData.get())) mPane->SetExplosion(data->explosion);
   }
 
  private:
@@ -360,36 +359,34 @@ void CPolyView::RefreshNetsMessage() {
 
 // ---- Fits, transparency, blocks ------------------------------------------------------------------------
 
-void CPolyView::SetFitMode(int mode) {
-  if (IsFitSuspended()) return;
-  mFitMode = mode;
-  Invalidate(true);
-}
-
 FitSuspension::FitSuspension() { ++detail_PolyView::gFitSuspension; }
 FitSuspension::~FitSuspension() { --detail_PolyView::gFitSuspension; }
 bool IsFitSuspended() { return detail_PolyView::gFitSuspension >= 1; }
 
 FaceTypeBlock* CPolyView::GetShownBlock(bool other) const {
-  Poly* poly = GetCurrentPoly();
-  const ShownSide side = mViewType.GetShownSide(poly && poly->mShowDual);
-  if (!poly || side == ShownSide::None) return nullptr;
-  const bool dual = (side == ShownSide::Dual) != other;
-  return dual ? poly->mDualBlock.get() : poly->mBaseBlock.get();
+  return GetPaneShownBlock(mViewType, GetCurrentPoly(), other);
 }
 
 Model3D* CPolyView::GetModel3D() const {
   return GetModel3DOrTell(GetShownBlock(false), false);
 }
 
-Model3D* CPolyView::GetModel3D(Poly* poly) {
-  if (!poly) return nullptr;
-  // The pane's side when it shows one, else the side the document shows.
-  const ShownSide side = mViewType.GetShownSide(IsDocumentShowingDual());
-  FaceTypeBlock* block = side == ShownSide::Dual   ? poly->mDualBlock.get()
-                         : side == ShownSide::Base ? poly->mBaseBlock.get()
-                                                   : poly->GetShownBlock();
-  return GetModel3DOrTell(block, false);
+Model3D* CPolyView::GetModel3D(Poly* poly) { return GetPaneModel3D(mViewType, poly); }
+
+void CPolyView::OnSize(int width, int height) {
+  // Whether the camera is still the one the last fit made, measured before the new
+  // size moves the 2D scroll position.
+  const bool asFitted = mDrawing.ShowsLastFit();
+  OpenGLView::OnSize(width, height);
+  // A pane shown as its fit left it (the user has not zoomed, panned or scrolled it
+  // since) is fitted to the size it has now: what it shows stays whole.
+  if (asFitted && width > 0 && height > 0 && mViewType.IsSet() && mDrawing.GetFitMode() == kFitNone) {
+    SetFitMode(kFitNormal);
+  }
+}
+
+void CPolyView::ScenePass() {
+  mDrawing.ScenePass(PaneGuides{mShowSymmetryAxes, mShowReflectionPlanes, mShowReflectionNormals});
 }
 
 // ---- Over all panes ----------------------------------------------------------------------------------

@@ -1,13 +1,14 @@
 #pragma once
 // CPolyView: the pane class of the program. Every pane shows the single document in
 // one view type (app/ViewType.h) and draws it with OpenGL; the pane keeps its own
-// drag objects, its pending fit, its explosion factor and its display switches. The
+// drag objects and its display switches. The
 // class also holds what all panes share: the five shared drag objects, the mouse
 // selection mode, the fit suspension, and the operations that reach panes by kind.
 // What the pane does beside drawing its view type is held by parts it makes with
 // itself: the view type's code and what it implies (Type(), app/PaneViewType.h), its
 // printing (Printing(), app/PanePrinting.h), its caption's names and buttons
-// (Caption(), app/PaneCaption.h) and what a click does (Clicks(), app/PaneClicks.h).
+// (Caption(), app/PaneCaption.h), what a click does (Clicks(), app/PaneClicks.h) and
+// its drawing and fits (Drawing(), app/PaneDrawing.h).
 
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "app/PaneCaption.h"
 #include "app/PaneClicks.h"
+#include "app/PaneDrawing.h"
 #include "app/PanePrinting.h"
 #include "app/PaneViewType.h"
 #include "app/ViewType.h"
@@ -30,13 +32,9 @@ namespace corvia {
 class Augmentation;
 class CPolyDoc;
 class FaceTypeBlock;
-struct CellDiagramMesh;
 class Model3D;
 class Poly;
-class PolyElement;
-struct StellationFacet;
 struct GLBitmap;
-struct Transform3D;
 
 // Mouse selection modes, in the order of "Selection > Mouse Selection Mode".
 constexpr int kSelectFacesVertices = 0;
@@ -60,12 +58,6 @@ constexpr int kCursorColorHide = 160;
 constexpr int kSectionInModelNever = 0;
 constexpr int kSectionInModelWhenOpen = 1;
 constexpr int kSectionInModelAlways = 2;
-
-// Pending fits.
-constexpr int kFitNone = 0;
-constexpr int kFitNormal = 1;
-constexpr int kFitLoose = 2;
-constexpr int kFitTight = 3;
 
 // Caption button actions. Accept, cancel and take back act on the augmentation preview
 // of the pane, else on the facets drawn by hand; leaving the mode goes back to
@@ -156,11 +148,9 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   bool OnCreate(ViewWindow* window) override;
   // A pane that still shows its last fit as it was made fits again to its new size.
   void OnSize(int width, int height) override;
-  // The motion of a fading transition.
-  bool PreViewingMatrixHook(Matrix4& transform) override;
-  // The pending fit.
-  void ExtentsPass() override;
-  // One OnGLDraw per model on screen, then the corner texts.
+  // The motion of a fading transition, the pending fit and the paint: the drawing's.
+  bool PreViewingMatrixHook(Matrix4& transform) override { return mDrawing.GetTransitionMotion(transform); }
+  void ExtentsPass() override { mDrawing.ExtentsPass(); }
   void ScenePass() override;
 
   // ---- View type (PolyViewType.cpp) --------------------------------------------------------
@@ -181,39 +171,17 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   PaneCaption& Caption() { return mCaption; }
 
   // ---- Pane class (PolyView.cpp) ----------------------------------------------------------
-  void SetFitMode(int mode);
-  int GetFitMode() const { return mFitMode; }
-  double GetExplosion() const { return mExplosion; }
-  void SetExplosion(double factor) { mExplosion = factor; }
-  // The explosion factor the drawing of the model being drawn uses (a fading
-  // transition of the exploding kinds changes it).
-  double GetDrawExplosion() const { return mDrawExplosion; }
+  void SetFitMode(int mode) { mDrawing.SetFitMode(mode); }
+  double GetExplosion() const { return mDrawing.GetExplosion(); }
+  void SetExplosion(double factor) { mDrawing.SetExplosion(factor); }
   FaceTypeBlock* GetShownBlock(bool other) const;
   Model3D* GetModel3D() const;
   bool mShowSymmetryAxes = false;
   bool mShowReflectionPlanes = false;
   bool mShowReflectionNormals = false;
 
-  // ---- Drawing (PolyViewDraw.cpp) ------------------------------------------------------------
-  void OnGLDraw();
-  void FitGeometryToView(int mode);
-  double GetGeometryRadius(bool withSpheres) const;
-  double GetShownSphereRadius() const;
-
-  // ---- Diagram and net panes (PolyViewPanes.cpp) -------------------------------------------
-  // Sets the 2D extents of a flat pane before a fit; false when it has nothing to fit.
-  bool PrepareDiagramPane();
-  // The drawing of the flat and net types; false for another type.
-  bool DrawDiagramPane(Poly* poly);
-  // The text in the pane's upper-left corner (empty for none).
-  std::string GetPaneStatusText() const;
-  // The cell diagrams this pane worked out to keep; with oneByOne it draws the diagram
-  // a cell at a time, paints and picks alike (tests).
-  unsigned long CountCellDiagramsMade() const { return mCellDiagramsMade; }
-  void SetCellDiagramOneByOne(bool oneByOne) { mCellDiagramOneByOne = oneByOne; }
-  // The measured points, the measured planes and the measured value, while a point is
-  // measured; in a flat pane in the frame of its element (toPlane: world to that frame).
-  void DrawMeasurements(const Transform3D* toPlane);
+  // ---- Drawing and fits (PaneDrawing.h) ----------------------------------------------------------
+  PaneDrawing& Drawing() { return mDrawing; }
 
   // ---- Printed pages (PanePrinting.h, PolyViewPrint.cpp) ----------------------------------------
   PanePrinting& Printing() { return mPrinting; }
@@ -260,10 +228,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
 
   // ---- Scene passes (PolyViewScene.cpp) ----------------------------------------------------
   void CheckConstructionToy();
-  bool ShowsSectionInModel() const;
   bool TakesSectionDrag(ViewType code) const;
   bool SelectionModeApplies(bool ignoreMode) const;
-  void DrawSectionInModel();
 
  private:
   class ExplodeThrow;
@@ -272,48 +238,14 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // The next paint asks again for the facets or nets of the shown side whose making the
   // user cancelled, as far as the view type draws them; false when none were.
   bool AskAgainForCancelledWork();
-  void DrawCornerTexts();
-  void DrawFacePane(Poly* poly, bool ofStellation);
-  void DrawFaceTypePart(Poly* poly, PolyElement* face);
-  void DrawVertexFigurePane(Poly* poly);
-  void DrawCellDiagramPane(Poly* poly);
-  void DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking);
-  void DrawCellDiagramMesh(const CellDiagramMesh& mesh);
-  void DrawContentMissing();
-  // OnGLDraw's steps (PolyViewDraw.cpp).
-  void DrawVerticesAndEdges(Poly* poly);
-  bool DrawViewType(Poly* poly, int& drawMode, double& sizingScale);
-  // The selected item over the drawn model.
-  void DrawSelection(Poly* poly, int drawMode, double sizingScale);
-  bool HasContent() const;
 
   std::unique_ptr<MouseThrow> mExplodeThrow;
   std::unique_ptr<MouseThrow> mSectionThrow;
-  // The cell diagram as the last paint drew it (PolyViewPanes.cpp).
-  std::unique_ptr<CellDiagramMesh> mCellDiagram;
-  unsigned long mCellDiagramsMade = 0;
-  bool mCellDiagramOneByOne = false;
   PaneViewType mViewType;
-  int mFitMode = kFitNone;
-  double mExplosion = 1.0;
-  double mDrawExplosion = 1.0;
-  double mSecondFactor = 1.0;
-  // The camera as the last fit left it: while it is unchanged, a resize fits again.
-  struct FittedCamera {
-    bool valid = false;
-    bool is3D = false;
-    double distance = 0.0;
-    float orthoHalfHeight = 0.0f;
-    float zoom = 0.0f;
-    float scroll[2] = {0.0f, 0.0f};
-    float rotation = 0.0f;
-  };
-  FittedCamera TakeFittedCamera() const;
-  FittedCamera mFitted;
   PanePrinting mPrinting{*this};
   PaneCaption mCaption{*this};
   PaneClicks mClicks{*this};
-  bool mHideTexts = false;
+  PaneDrawing mDrawing{*this, mViewType, mPrinting.Page()};
 };
 
 // ---- Operations over the panes ----------------------------------------------------------------
@@ -376,26 +308,6 @@ bool IsFitSuspended();
 MouseThrow* GetSharedThrow(int kind);
 // The pane class's globals at the main window's close.
 void ShutdownPaneGlobals();
-
-// The polygon offset that keeps lines on faces in front of them, by the eye's
-// distance from the centre (10 units in orthogonal projection).
-double PolygonOffsetUnits(double distance, bool orthogonal);
-// A light facet or cell colour darkened for the flat panes: red and green both above
-// 0.8 scale all three parts by 0.8 / max(red, green).
-void LightenDiagramColour(float* rgb);
-// The colour of a facet in the face panes, on screen and on paper: its draw state's in
-// the face of the stellation, else the face's (its back's for a facet facing down),
-// lightened for the flat panes.
-void GetFacePaneFacetColour(const StellationFacet* facet, const PolyElement* face, bool ofStellation, float* rgb);
-// The element's polygon: each corner's dual point in the element's own frame (x, y
-// pairs).
-std::vector<double> GetElementPolygon2D(const PolyElement* element);
-// The 2D extents (left, top, right, bottom) of the cell diagram.
-void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents);
-
-// The line an empty pane shows in place of content that this version does not draw;
-// null for a view type that is drawn.
-const char* GetMissingContentText(ViewType code);
 
 // The corner text of the faceting preview: how to begin while there are no facets, else
 // what the preview's problem edges mean (and whether the faceting is complete).

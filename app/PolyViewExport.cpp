@@ -42,11 +42,11 @@ GLBitmap AverageDown(const GLBitmap& big, int factor) {
 
 bool CPolyView::RenderImage(GLBitmap& image, int width, int height, int overSampling, bool hideTexts) {
   overSampling = std::clamp(overSampling, 1, 8);
-  mHideTexts = hideTexts;
+  mDrawing.SetHideTexts(hideTexts);
   // The pane's texts are left out while the export settings say so.
   GLBitmap big;
   const bool rendered = RenderToBitmap(big, width, height, overSampling);
-  mHideTexts = false;
+  mDrawing.SetHideTexts(false);
   if (!rendered) return false;
   image = overSampling > 1 ? detail_PolyViewExport::AverageDown(big, overSampling) : std::move(big);
   return true;

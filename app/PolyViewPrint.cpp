@@ -645,7 +645,7 @@ void PanePage::PrintStippledLine(const double* a, const double* b, uint16_t patt
 
 void PanePrinting::PrintDiagramPage(Poly* poly) {
   using namespace detail_PolyViewPrint;
-  if (!mView.PrepareDiagramPane()) FitPaneToModel();
+  if (!mView.Drawing().PrepareDiagramPane()) FitPaneToModel();
   double m[6];
   FitExtentsToPage(mView.Mapping2D().GetExtents2D(), mPage.GetPrintState().rect, m);
   mPage.SetPrintDiagramTransform(m);

@@ -1,11 +1,9 @@
-// The pane's drawing hooks around the dispatch: the motion of a fading transition,
-// one draw per model on screen, the corner texts; the materials of vertex spheres
-// and edge cylinders; the construction-toy check; the cross-section in model panes.
+// What the pane answers the model drawing beside its drawing part: the materials of
+// vertex spheres and edge cylinders; the texts of the faceting and augmentation
+// previews; the construction-toy check; which panes take the cross-section's drag.
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <numbers>
 
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
@@ -15,15 +13,12 @@
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/RainbowColor.h"
-#include "core/Strings.h"
 #include "core/VectorMath.h"
 #include "model/ColorSchemes.h"
-#include "model/CrossSection.h"
 #include "model/Edge.h"
 #include "model/Globals.h"
 #include "model/Poly.h"
 #include "model/Transitions.h"
-#include "render/CrossSectionDrawing.h"
 #include "render/DisplaySettings.h"
 #include "render/GL.h"
 #include "render/GLSection.h"
@@ -39,24 +34,6 @@
 namespace corvia {
 
 namespace detail_PolyViewScene {
-
-constexpr double kRadians = std::numbers::pi / 180.0;
-// The smallest visible fraction an exploding model is divided by.
-constexpr double kSmallestFraction = 1e-7;
-// Spins are given in half turns.
-constexpr double kHalfTurn = 180.0;
-constexpr double kFullTurn = 360.0;
-
-Matrix4 AxisRotation4(const double* axis, double degrees) {
-  double m[9];
-  AxisAngleRotationMatrix(m, axis, degrees * kRadians);
-  return RotationMatrix4(m);
-}
-
-Matrix4 SpinAboutY(double degrees) {
-  const double axis[3] = {0.0, 1.0, 0.0};
-  return AxisRotation4(axis, degrees);
-}
 
 // Material kinds: specular colour and material colour (the given colour when the
 // kind takes it).
@@ -116,123 +93,6 @@ void ApplyMaterialKind(OpenGLView* view, MaterialPasses& state, int kind, const 
 
 }  // namespace detail_PolyViewScene
 
-// ---- The motion of a fading transition ---------------------------------------------------
-
-bool CPolyView::PreViewingMatrixHook(Matrix4& transform) {
-  using namespace detail_PolyViewScene;
-  Poly* poly = GetCurrentPoly();
-  if (!poly || !(poly->mTransitionProgress < 1.0) || !poly->IsTransitionRunning()) return false;
-  const double t = std::max(poly->mTransitionProgress, 0.0);
-  const TransitionSettings& s = poly->mTransition;
-  const bool incoming = poly->mTransitionDirection != 0;
-  // The outgoing model moves and turns the other way.
-  const double sign = incoming ? 1.0 : -1.0;
-  const double from = incoming ? s.Param(kParamIncomingScale) : s.Param(kParamOutgoingScale);
-  const double scale = std::isfinite(from) ? from + (1.0 - from) * t : 1.0;
-  poly->mDisplayScale = scale;
-  const double r = 1.0 - t;
-  const double duration = s.GetDuration();
-  Matrix4 motion;
-  switch (s.mType) {
-    case kTransitionSideways: {
-      const double a = s.Param(kParamSlideAngle) * kRadians;
-      const double radius = GetGeometryRadius(true);
-      motion = TranslationMatrix4(sign * std::cos(a) * r * radius, sign * std::sin(a) * r * radius, 0.0) *
-               SpinAboutY(sign * duration * s.Param(kParamSlideSpin) * kHalfTurn * r * r);
-      break;
-    }
-    case kTransitionOrbit: {
-      const double a = s.Param(kParamOrbitAngle) * kRadians;
-      const double axis[3] = {std::cos(a), std::sin(a), 0.0};
-      motion = AxisRotation4(axis, sign * r * s.Param(kParamOrbitSpeed) * kFullTurn);
-      break;
-    }
-    case kTransitionShrinkAndGrow:
-      motion = SpinAboutY(sign * duration * s.Param(kParamShrinkSpin) * kHalfTurn * r * r);
-      break;
-    case kTransitionExplodeAndGrow:
-    case kTransitionShrinkAndImplode:
-    case kTransitionExplodeAndImplode:
-      mDrawExplosion = poly->IsTransitionFading()
-                           ? (1.0 / std::max(t, kSmallestFraction)) * ((mExplosion - 1.0) * r + 1.0)
-                           : 1.0;
-      motion = SpinAboutY(sign * duration * s.Param(kParamExplodeSpin) * kHalfTurn * r * r);
-      break;
-    default:
-      break;
-  }
-  if (!Is3D()) motion = motion * ScalingMatrix4(scale, scale, scale);
-  transform = motion;
-  return true;
-}
-
-// ---- One draw per model --------------------------------------------------------------------------
-
-void CPolyView::ScenePass() {
-  CPolyDoc* doc = GetDocument();
-  if (!doc || !mViewType.IsSet()) return;
-  DocRecord* current = doc->GetCurrentRecord();
-  if (doc->CountRecords() <= 1) {
-    mDrawExplosion = mExplosion;
-    OnGLDraw();
-  } else {
-    // A fading transition: the models going and coming are drawn, each with its own
-    // camera and motion.
-    for (DocRecord* record = doc->GetFirstRecord(); record; record = record->Next()) {
-      doc->MakeCurrentRecord(record, kRecordDraw);
-      mDrawExplosion = mExplosion;
-      SetViewingMatrix(kMatrixProjection, true);
-      OnGLDraw();
-    }
-    if (doc->GetCurrentRecord() != current) doc->MakeCurrentRecord(current, kRecordDraw);
-    SetViewingMatrix(kMatrixProjection, true);
-  }
-  DrawCornerTexts();
-}
-
-void CPolyView::DrawCornerTexts() {
-  const float* colour = GetDisplaySettings().titleColor;
-  // The corner texts (the message, the pane's state, the faceting and augmentation
-  // previews' words) speak to the user at the screen: a printed page shows the model
-  // alone.
-  if (mHideTexts || IsPrinting()) return;
-  const char* message = GetMessage();
-  const bool told = message && !IsBlank(message);
-  if (told) {
-    Text().DrawCornerText(3, message, colour, 0, 0, 1.0f);
-  } else {
-    DrawContentMissing();
-  }
-  char text[96];
-  if (const std::string status = GetPaneStatusText(); !status.empty()) {
-    Text().DrawCornerText(0, status.c_str(), colour, 0, 0, 1.0f);
-  } else if (mViewType.IsMorph()) {
-    std::snprintf(text, sizeof text, "Morphing: %.1f%%", 100.0 * GetDualMorphRatio());
-    Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
-  } else if (mViewType.Is(kViewCrossSection)) {
-    char depth[48];
-    std::snprintf(depth, sizeof depth, "%.6f", SliceDepth());
-    StripTrailingZeros(depth, 3);
-    std::snprintf(text, sizeof text, "Cross-Section depth: %s", depth);
-    Text().DrawCornerText(0, text, colour, 0, 0, 1.0f);
-  } else if (mViewType.Is(kViewFacetingPreview) && !(told && IsFacetingPreviewEmpty(GetCurrentPoly()))) {
-    // An empty preview's words on how to begin give way to the pane's message, as the
-    // words for missing content do: a step past the last faceting says so alone.
-    Text().DrawCornerText(0, GetFacetingPreviewText(GetCurrentPoly()).c_str(), colour, 0, 0, 1.0f);
-  }
-  if (GetDisplaySettings().showFrameTime && Frames().GetLastFrameSeconds() > 0.0) {
-    std::snprintf(text, sizeof text,
-                  Frames().WasLastFrameDrawnAfresh() ? "Frame: %.1f ms (drawn afresh)" : "Frame: %.1f ms",
-                  1000.0 * Frames().GetLastFrameSeconds());
-    Text().DrawCornerText(2, text, colour, 0, 0, 1.0f);
-  }
-  Poly* poly = GetCurrentPoly();
-  const Augmentation* augmentation = poly ? poly->mAugmentation.get() : nullptr;
-  if (augmentation && augmentation->mView == this) {
-    static const float kPreviewColour[3] = {1.0f, 1.0f, 0.7f};
-    Text().DrawCornerText(0, GetAugmentationPreviewText(*augmentation).c_str(), kPreviewColour, 0, 0, 1.0f);
-  }
-}
 
 namespace detail_PolyViewScene {
 
@@ -420,27 +280,10 @@ void CPolyView::CheckConstructionToy() {
 
 // ---- The cross-section in model panes ----------------------------------------------------------------
 
-bool CPolyView::ShowsSectionInModel() const {
-  const int choice = GetSectionInModelChoice();
-  const bool shown = choice == kSectionInModelAlways ||
-                     (choice == kSectionInModelWhenOpen && FindViewOfType(kViewCrossSection, kViewCrossSection));
-  if (!shown) return false;
-  const Poly* poly = GetCurrentPoly();
-  const bool documentDual = poly && poly->mShowDual;
-  switch (mViewType.GetShownSide(documentDual)) {
-    case ShownSide::Base:
-      return !documentDual;
-    case ShownSide::Dual:
-      return documentDual;
-    default:
-      return mViewType.Is(kViewCompoundOfDuals);
-  }
-}
-
 bool CPolyView::TakesSectionDrag(ViewType code) const {
   if (code == kViewCrossSection) return true;
   if (code == kViewBasePolyhedron || code == kViewDualPolyhedron || code == kViewCompoundOfDuals) {
-    return ShowsSectionInModel();
+    return mDrawing.ShowsSectionInModel();
   }
   return false;
 }
@@ -449,36 +292,8 @@ bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
   const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(GetViewGroup(), mViewType.Code());
   if (mode == kSelectColorHide) return false;
   if (mViewType.Is(kViewCrossSection)) return true;
-  if (mode != kSelectSectionTumble && !ShowsSectionInModel()) return false;
+  if (mode != kSelectSectionTumble && !mDrawing.ShowsSectionInModel()) return false;
   return mViewType.IsModelPane();
-}
-
-void CPolyView::DrawSectionInModel() {
-  if (!ShowsSectionInModel()) return;
-  Poly* poly = GetCurrentPoly();
-  if (!poly || !poly->BuildCrossSection() || !poly->mCrossSection) return;
-  // The section's plane coordinates carried into the model: x u + y v + the plane's
-  // point nearest the centre, at the model's scale.
-  SlicePlane plane;
-  poly->GetSlicePlane(plane);
-  const double s = poly->mDisplayScale;
-  double a[3], b[3], c[3];
-  for (int k = 0; k < 3; ++k) {
-    a[k] = plane.mU[k] * s;
-    b[k] = plane.mV[k] * s;
-    c[k] = -plane.mOffset * plane.mNormal[k] * s;
-  }
-  CrossSection* section = poly->mCrossSection.get();
-  DrawCrossSection(section, a, b, c);
-  // Shown through the model.
-  glDisable(GL_POLYGON_OFFSET_FILL);
-  Materials().SetLineStipple(0x5555);
-  const int mode = Materials().SetTransparencyMode(kTransparencyBlended);
-  glDisable(GL_DEPTH_TEST);
-  DrawCrossSection(section, a, b, c);
-  glEnable(GL_DEPTH_TEST);
-  Materials().SetTransparencyMode(mode);
-  Materials().SetLineStipple(0);
 }
 
 }  // namespace corvia

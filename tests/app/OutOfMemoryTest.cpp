@@ -198,7 +198,7 @@ TEST_F(OutOfMemoryTest, AStellationPaneWhoseFacetsDidNotFitSaysWhyItIsEmpty) {
   Platform().messages.Clear();
   for (int paint = 0; paint < 2; ++paint) {
     WindowOf(pane)->Paint();
-    std::string words = pane->GetPaneStatusText();
+    std::string words = pane->Drawing().GetPaneStatusText();
     std::replace(words.begin(), words.end(), '\n', ' ');
     EXPECT_EQ(words.rfind("There was not enough memory to make this model's facets", 0), 0u) << words;
   }

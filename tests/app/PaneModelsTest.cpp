@@ -86,7 +86,7 @@ TEST_F(PaneModelsTest, WithoutAPaneTheActivePaneDecides) {
   EXPECT_EQ(model->name, "Box");
 
   // The tight fit measures the pane's model.
-  dual->FitGeometryToView(kFitTight);
+  dual->Drawing().FitGeometryToView(kFitTight);
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Internal Error"), 0);
 }
 

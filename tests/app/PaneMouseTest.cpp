@@ -444,12 +444,12 @@ TEST_F(PaneClickTest, AClickInTheCellDiagramDrawsTheBoxesRoundThePointer) {
   pane->OnDraw();
   uint64_t mostNames = 0;
   auto records = [&](int x, int y, bool oneByOne) {
-    pane->SetCellDiagramOneByOne(oneByOne);
+    pane->Drawing().SetCellDiagramOneByOne(oneByOne);
     const uint64_t before = pane->GetPickNamesLoaded();
     std::vector<GLHit> hits;
     for (const bool wide : {false, true}) pane->DoSelection(hits, x, y, wide);
     if (!oneByOne) mostNames = std::max(mostNames, pane->GetPickNamesLoaded() - before);
-    pane->SetCellDiagramOneByOne(false);
+    pane->Drawing().SetCellDiagramOneByOne(false);
     std::vector<std::pair<uint32_t, uint32_t>> out;
     for (const GLHit& hit : hits) out.emplace_back(hit.name, hit.depth);
     return out;

@@ -117,13 +117,13 @@ TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
     before.push_back(Draw(panes[i]));
     EXPECT_GT(Covered(before.back()), 400);
   }
-  EXPECT_EQ(panes[0]->GetPaneStatusText(), "Face type 1 of 1.  20 faces of this type.");
-  EXPECT_EQ(panes[2]->GetPaneStatusText(), panes[0]->GetPaneStatusText());
-  EXPECT_EQ(panes[3]->GetPaneStatusText(), "Vertex type 1 of 1 (vertex 1 of 12).");
-  EXPECT_EQ(panes[4]->GetPaneStatusText(), "Vertex type 1 of 1.  Vertex 1 of 12.");
-  EXPECT_EQ(panes[5]->GetPaneStatusText(), "");
-  EXPECT_EQ(panes[7]->GetPaneStatusText(), "Net type 1 of 1.  Need 1 copy of this net.");
-  EXPECT_EQ(panes[8]->GetPaneStatusText(), "");
+  EXPECT_EQ(panes[0]->Drawing().GetPaneStatusText(), "Face type 1 of 1.  20 faces of this type.");
+  EXPECT_EQ(panes[2]->Drawing().GetPaneStatusText(), panes[0]->Drawing().GetPaneStatusText());
+  EXPECT_EQ(panes[3]->Drawing().GetPaneStatusText(), "Vertex type 1 of 1 (vertex 1 of 12).");
+  EXPECT_EQ(panes[4]->Drawing().GetPaneStatusText(), "Vertex type 1 of 1.  Vertex 1 of 12.");
+  EXPECT_EQ(panes[5]->Drawing().GetPaneStatusText(), "");
+  EXPECT_EQ(panes[7]->Drawing().GetPaneStatusText(), "Net type 1 of 1.  Need 1 copy of this net.");
+  EXPECT_EQ(panes[8]->Drawing().GetPaneStatusText(), "");
 
   // A stellation: the stellation panes and the nets follow it.
   Stellate(2);
@@ -138,7 +138,7 @@ TEST_F(PanesDrawTest, EveryFlatPaneDrawsItsContentWithItsText) {
       EXPECT_NE(after.pixels, before[i].pixels);
     }
   }
-  const std::string nets = panes[7]->GetPaneStatusText();
+  const std::string nets = panes[7]->Drawing().GetPaneStatusText();
   EXPECT_EQ(nets.rfind("Net type 1 of ", 0), 0u) << nets;
   EXPECT_NE(nets.find(" copies of this net."), std::string::npos) << nets;
   EXPECT_TRUE(Platform().messages.Boxes().empty());
@@ -159,23 +159,23 @@ TEST_F(PanesDrawTest, TheCellDiagramIsKeptAndDrawsAsACellAtATime) {
   block->mFirstCell->mNext->mNext->SetHidden(true);
   CPolyView* pane = AddPane(kViewCellDiagram, 400, 300);
   auto oneByOne = [&]() {
-    pane->SetCellDiagramOneByOne(true);
+    pane->Drawing().SetCellDiagramOneByOne(true);
     const GLBitmap image = Draw(pane);
-    pane->SetCellDiagramOneByOne(false);
+    pane->Drawing().SetCellDiagramOneByOne(false);
     return image;
   };
-  unsigned long made = pane->CountCellDiagramsMade();
+  unsigned long made = pane->Drawing().CountCellDiagramsMade();
   const GLBitmap kept = Draw(pane);
-  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_EQ(pane->Drawing().CountCellDiagramsMade(), made + 1);
   EXPECT_GT(Covered(kept), 5000);
   EXPECT_EQ(Draw(pane).pixels, kept.pixels);
-  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1) << "worked out again with nothing changed";
+  EXPECT_EQ(pane->Drawing().CountCellDiagramsMade(), made + 1) << "worked out again with nothing changed";
   EXPECT_EQ(oneByOne().pixels, kept.pixels);
 
   StellationCell::SetIncluded(last, !last->IsIncluded());
-  made = pane->CountCellDiagramsMade();
+  made = pane->Drawing().CountCellDiagramsMade();
   const GLBitmap changed = Draw(pane);
-  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_EQ(pane->Drawing().CountCellDiagramsMade(), made + 1);
   EXPECT_NE(changed.pixels, kept.pixels);
   EXPECT_EQ(oneByOne().pixels, changed.pixels);
 
@@ -189,9 +189,9 @@ TEST_F(PanesDrawTest, TheCellDiagramIsKeptAndDrawsAsACellAtATime) {
   // (worked out again for a cell's inclusion).
   pane->Stereo().SetStereoMode(kStereoRedCyan);
   StellationCell::SetIncluded(last, !last->IsIncluded());
-  made = pane->CountCellDiagramsMade();
+  made = pane->Drawing().CountCellDiagramsMade();
   const GLBitmap anaglyph = Draw(pane);
-  EXPECT_EQ(pane->CountCellDiagramsMade(), made + 1);
+  EXPECT_EQ(pane->Drawing().CountCellDiagramsMade(), made + 1);
   EXPECT_NE(anaglyph.pixels, zoomed.pixels);
   EXPECT_EQ(oneByOne().pixels, anaglyph.pixels);
   pane->Stereo().SetStereoMode(kStereoNone);

@@ -130,7 +130,7 @@ TEST_F(PolyViewTest, TitlesNameTheModelTheTypeShows) {
 TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
   CPolyView* pane = AddPane(kViewBasePolyhedron);
   EXPECT_TRUE(pane->Is3D());
-  EXPECT_EQ(pane->GetFitMode(), kFitNormal);
+  EXPECT_EQ(pane->Drawing().GetFitMode(), kFitNormal);
   // Model stepping buttons on a model pane.
   ASSERT_EQ(pane->Buttons().GetNumButtons(), 2);
   EXPECT_EQ(pane->Buttons().GetButton(0).command, kCaptionNextModel);
@@ -153,7 +153,7 @@ TEST_F(PolyViewTest, SwitchingTheTypeSetsItsPane) {
   // Between two morphs the camera stays: no new fit.
   pane->SetFitMode(kFitNone);
   pane->SetViewType(kViewMorphByExpansion, false);
-  EXPECT_EQ(pane->GetFitMode(), kFitNone);
+  EXPECT_EQ(pane->Drawing().GetFitMode(), kFitNone);
 
   // The faceting buttons and the measurement button in faceting mode.
   pane->SetViewType(kViewFace, false);
@@ -190,7 +190,7 @@ TEST_F(PolyViewTest, PanesByKind) {
     FitSuspension suspended;
     SetFitModeAllViews(kFitTight);
   }
-  EXPECT_EQ(base->GetFitMode(), kFitNone);
+  EXPECT_EQ(base->Drawing().GetFitMode(), kFitNone);
 
   // The morph ratio: a value within 1e-7 of 0 is 0; the same value redraws nothing.
   for (auto& window : mWindows) window->Paint();
@@ -503,7 +503,7 @@ TEST_F(PolyViewTest, AStellationPaneWaitingForItsFacetsWalksTheModelOnlyOncePerP
       EXPECT_GT(walked, 0u);
     }
     EXPECT_LE(walked, 4 * elements) << "a paint of " << poly->mVertices.mCount << " faces";
-    EXPECT_EQ(pane->GetPaneStatusText(), "Making facets...");
+    EXPECT_EQ(pane->Drawing().GetPaneStatusText(), "Making facets...");
   }
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
@@ -559,7 +559,7 @@ TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
   poly->mTransitionProgress = 0.25;
   poly->mTransitionDirection = 1;
   ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
-  const double radius = pane->GetGeometryRadius(true);
+  const double radius = pane->Drawing().GetGeometryRadius(true);
   EXPECT_NEAR(motion(0, 3), 0.0, 1e-12);
   EXPECT_NEAR(motion(1, 3), 0.75 * radius, 1e-12);
   poly->mTransitionDirection = 0;
@@ -583,7 +583,7 @@ TEST_F(PolyViewTest, FadingModelsMoveAsTheirTransitionSays) {
   poly->mTransition.mType = kTransitionExplodeAndImplode;
   poly->mTransitionProgress = 0.5;
   ASSERT_TRUE(pane->PreViewingMatrixHook(motion));
-  EXPECT_NEAR(pane->GetDrawExplosion(), 2.0, 1e-12);
+  EXPECT_NEAR(pane->Drawing().GetDrawExplosion(), 2.0, 1e-12);
 
   poly->mTransitionEnd = -1.0;
   poly->mTransitionProgress = 1.0;

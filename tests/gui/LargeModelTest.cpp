@@ -331,8 +331,8 @@ TEST_F(LargeModelTest, NetsAreMadeWhenIdleWhileThePanesRepaintAndTheMenusAnswer)
   EXPECT_TRUE(chosen.hadNets);
   EXPECT_FALSE(chosen.progressActive);
   EXPECT_EQ(GetCurrentPoly()->mFaces.mCount, kFaces);
-  corvia::testing::YieldUntil([] { return GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0) == 0; });
-  EXPECT_EQ(GetPane(1)->GetPaneStatusText().rfind("Net type 1 of ", 0), 0u) << GetPane(1)->GetPaneStatusText();
+  corvia::testing::YieldUntil([] { return GetPane(1)->Drawing().GetPaneStatusText().rfind("Net type 1 of ", 0) == 0; });
+  EXPECT_EQ(GetPane(1)->Drawing().GetPaneStatusText().rfind("Net type 1 of ", 0), 0u) << GetPane(1)->Drawing().GetPaneStatusText();
   EXPECT_EQ(Platform().messages.Boxes().size(), 0u);
 }
 
@@ -459,7 +459,7 @@ TEST_F(LargeModelTest, CancelLeavesTheModelAndThePanesAsTheyWereAndTheProgramUsa
   EXPECT_EQ(poly->mFaces.mCount, kFaces);
   EXPECT_FALSE(Block()->HasNets());
   EXPECT_FALSE(HasDeferredModelWork());
-  EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+  EXPECT_EQ(GetPane(1)->Drawing().GetPaneStatusText(), "No nets.");
   EXPECT_EQ(GetPane(0)->GetViewType(), kViewBasePolyhedron);
 
   // Usable: the net pane, made a model pane and a net pane again, asks for the nets,
@@ -545,7 +545,7 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
   ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, 20);
   const std::string title = mFrame->GetTitle().utf8_string();
   const std::string info = infoName();
-  const std::string netStatus = GetPane(1)->GetPaneStatusText();
+  const std::string netStatus = GetPane(1)->Drawing().GetPaneStatusText();
   const int viewType = GetPane(0)->GetViewType();
   EXPECT_NE(title.find("Icosahedron"), std::string::npos) << title;
   for (std::string stage : stages) {
@@ -560,7 +560,7 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
     mClock.onRead = [&] {
       wxWindow* progress = platform::WxProgress::GetOpenWindow();
       if (cancelled || !progress || !progress->IsShownOnScreen()) return;
-      noNets += GetPane(1)->GetPaneStatusText() == "No nets." ? 1 : 0;
+      noNets += GetPane(1)->Drawing().GetPaneStatusText() == "No nets." ? 1 : 0;
       for (wxWindow* child : progress->GetChildren()) {
         if (auto* text = dynamic_cast<wxStaticText*>(child)) {
           seen = text->GetLabel().utf8_string();
@@ -584,7 +584,7 @@ TEST_F(LargeModelTest, CancellingALargeGeodesicSphereAtAnyStageKeepsTheModelAsIt
     EXPECT_EQ(Doc()->CountRecords(), 1);
     EXPECT_EQ(mFrame->GetTitle().utf8_string(), title);
     EXPECT_EQ(infoName(), info);
-    EXPECT_EQ(GetPane(1)->GetPaneStatusText(), netStatus);
+    EXPECT_EQ(GetPane(1)->Drawing().GetPaneStatusText(), netStatus);
     EXPECT_EQ(GetPane(0)->GetViewType(), viewType);
     EXPECT_TRUE(Block()->HasNets());
   }
@@ -633,7 +633,7 @@ TEST_F(LargeModelTest, CancellingTheNetsOfANewModelKeepsTheModel) {
     // The nets asked for, and cancelled or ended.
     EXPECT_TRUE(YieldUntilFor(120, [&] {
       const bool ended =
-          GetCurrentPoly()->mFaces.mCount == kSmallFaces && GetPane(1)->GetPaneStatusText() != "Making nets...";
+          GetCurrentPoly()->mFaces.mCount == kSmallFaces && GetPane(1)->Drawing().GetPaneStatusText() != "Making nets...";
       return (cancelled || ended) && !IsProgressActive() && !HasDeferredModelWork() &&
              !GetCurrentPoly()->IsTransitionRunning();
     }));
@@ -642,7 +642,7 @@ TEST_F(LargeModelTest, CancellingTheNetsOfANewModelKeepsTheModel) {
     ASSERT_EQ(GetCurrentPoly()->mFaces.mCount, kSmallFaces);
     EXPECT_FALSE(Block()->HasNets());
     EXPECT_EQ(GetUndoList().GetNumUndos(), undos + 1);
-    EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+    EXPECT_EQ(GetPane(1)->Drawing().GetPaneStatusText(), "No nets.");
     const char* told = GetPane(1)->GetMessage();
     EXPECT_EQ(std::string(told ? told : "").rfind("Nets cancelled: ", 0), 0u) << (told ? told : "no message");
 
@@ -720,7 +720,7 @@ TEST_F(LargeModelTest, CancellingTheDrawingOfANewModelLeavesItsNetsCancelledAndT
   corvia::testing::YieldUntilHandled();
   EXPECT_TRUE(YieldUntilFor(60, [] { return !IsProgressActive() && !HasDeferredModelWork(); }));
   EXPECT_FALSE(Block()->HasNets());
-  EXPECT_EQ(GetPane(1)->GetPaneStatusText(), "No nets.");
+  EXPECT_EQ(GetPane(1)->Drawing().GetPaneStatusText(), "No nets.");
   const char* told = GetPane(1)->GetMessage();
   EXPECT_EQ(std::string(told ? told : "").rfind("Nets cancelled: ", 0), 0u) << (told ? told : "no message");
   // The sphere fills the middle of the model pane, not its background.

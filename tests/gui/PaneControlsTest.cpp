@@ -390,7 +390,7 @@ TEST_F(PaneControlsTest, TheDodecahedronsFacetingsAreFoundFromItsFacetingPanes) 
   // Before any vertex is chosen the faceting diagram shows the first one.
   CPolyView* diagram = Show(0, kViewFacetingDiagram);
   CPolyView* preview = Show(1, kViewFacetingPreview);
-  EXPECT_EQ(diagram->GetPaneStatusText(), "Vertex type 1 of 1.  Vertex 1 of 20.");
+  EXPECT_EQ(diagram->Drawing().GetPaneStatusText(), "Vertex type 1 of 1.  Vertex 1 of 20.");
   YieldUntil([&] { return CountDrawnPixels(diagram) > 2000; });
   EXPECT_GT(CountDrawnPixels(diagram), 2000);
 

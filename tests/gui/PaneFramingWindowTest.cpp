@@ -391,7 +391,7 @@ TEST_F(PaneFramingWindowTest, TheInfoTreeAndTheNetPaneFollowTheStellationShown) 
   ShowAndCheck(kViewStellationOfBase, "stellation");
   // The nets line counts what the net pane shows: "Net type 1 of N.".
   auto netTypesShown = [&] {
-    const std::string status = net->GetPaneStatusText();
+    const std::string status = net->Drawing().GetPaneStatusText();
     const size_t of = status.find(" of ");
     return of == std::string::npos ? std::string("?") : status.substr(of + 4, status.find('.', of) - of - 4);
   };
@@ -405,7 +405,7 @@ TEST_F(PaneFramingWindowTest, TheInfoTreeAndTheNetPaneFollowTheStellationShown) 
     Check(net, "stellation step");
     const std::string nets = text(kInfoNumNets);
     EXPECT_NE(nets.find(" of " + netTypesShown() + " type"), std::string::npos)
-        << nets << " / " << net->GetPaneStatusText();
+        << nets << " / " << net->Drawing().GetPaneStatusText();
   }
   EXPECT_NE(used[0], used[1]);
   EXPECT_NE(used[1], used[2]);
@@ -544,7 +544,7 @@ TEST_F(PaneFramingWindowTest, AStellationSteppedInTheCrossSectionPaneReopensAsSa
   std::vector<std::string> said;
   for (int i = 0; i < 4; ++i) {
     saved.push_back(Shot(GetPane(i)));
-    said.push_back(GetPane(i)->GetPaneStatusText() + " | " + GetPane(i)->GetTitle());
+    said.push_back(GetPane(i)->Drawing().GetPaneStatusText() + " | " + GetPane(i)->GetTitle());
   }
 
   const std::string path = (mProgram->Home() / "stepped.corv").string();
@@ -572,7 +572,7 @@ TEST_F(PaneFramingWindowTest, AStellationSteppedInTheCrossSectionPaneReopensAsSa
     }
     EXPECT_EQ(differ, 0u) << GetViewTypeName(GetPane(i)->GetViewType());
     if (differ) corvia::testing::KeepScreenshot(Canvas(GetPane(i)), ("reopened-" + std::to_string(i)).c_str());
-    EXPECT_EQ(GetPane(i)->GetPaneStatusText() + " | " + GetPane(i)->GetTitle(), said[i]);
+    EXPECT_EQ(GetPane(i)->Drawing().GetPaneStatusText() + " | " + GetPane(i)->GetTitle(), said[i]);
   }
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }

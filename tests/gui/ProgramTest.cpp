@@ -321,7 +321,7 @@ TEST_F(ProgramTest, StartsWithTheIcosahedronInItsPanes) {
   EXPECT_GE(ExpectModelWhereTheCameraPutsIt(Pane(0)), 8);
   // The net pane draws the icosahedron's net and says which net it is.
   EXPECT_EQ(GetMissingContentText(kViewUnfoldedNet), nullptr);
-  EXPECT_EQ(Pane(1)->GetPaneStatusText(), "Net type 1 of 1.  Need 1 copy of this net.");
+  EXPECT_EQ(Pane(1)->Drawing().GetPaneStatusText(), "Net type 1 of 1.  Need 1 copy of this net.");
   EXPECT_TRUE(corvia::testing::Platform().messages.Boxes().empty());
 }
 
@@ -925,7 +925,7 @@ TEST_F(ProgramTest, NetAndDiagramPanesOnScreenAndExported) {
 
   ASSERT_TRUE(pane->SetViewType(kViewStellationDiagram, false));
   const GLBitmap diagram = Shot(1);
-  EXPECT_EQ(pane->GetPaneStatusText(), "Face type 1 of 1.  20 faces of this type.");
+  EXPECT_EQ(pane->Drawing().GetPaneStatusText(), "Face type 1 of 1.  20 faces of this type.");
   EXPECT_GT(Drawn(diagram), 5000);
   corvia::testing::StellateCurrentBase(2);
   const GLBitmap stellation = Shot(1);

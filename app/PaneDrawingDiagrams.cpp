@@ -13,7 +13,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/PaneDrawing.h"
+
 #include "app/CellDiagramMesh.h"
+#include "app/PanePrinting.h"
+#include "app/PaneViewType.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
 #include "app/VertexFigurePane.h"
@@ -49,6 +53,7 @@
 #include "render/GLErrors.h"
 #include "render/GLSelection.h"
 #include "render/Matrix4.h"
+#include "render/ModelDrawPane.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NetDrawSettings.h"
 #include "render/NetDrawing.h"
@@ -68,7 +73,7 @@
 
 namespace corvia {
 
-namespace detail_PolyViewPanes {
+namespace detail_PaneDrawingDiagrams {
 
 const double kIdentityFrame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
@@ -127,7 +132,7 @@ std::string InCornerLines(const std::string& text) {
   return lines;
 }
 
-}  // namespace detail_PolyViewPanes
+}  // namespace detail_PaneDrawingDiagrams
 
 std::vector<double> GetElementPolygon2D(const PolyElement* element) {
   std::vector<double> xy;
@@ -145,7 +150,7 @@ std::vector<double> GetElementPolygon2D(const PolyElement* element) {
   return xy;
 }
 
-namespace detail_PolyViewPanes {
+namespace detail_PaneDrawingDiagrams {
 
 double Extent2D(const std::vector<double>& xy) {
   double r = 0.0;
@@ -232,7 +237,7 @@ const float* DrawnEdgeColour(const DrawnEdge& edge) {
   return kManyFaceEdgeColour;
 }
 
-}  // namespace detail_PolyViewPanes
+}  // namespace detail_PaneDrawingDiagrams
 
 void LightenDiagramColour(float* rgb) {
   if (rgb[0] > 0.8f && rgb[1] > 0.8f) {
@@ -250,7 +255,7 @@ void GetFacePaneFacetColour(const StellationFacet* facet, const PolyElement* fac
 }
 
 void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents) {
-  using detail_PolyViewPanes::kCellBox;
+  using detail_PaneDrawingDiagrams::kCellBox;
   const float halfWidth = static_cast<float>(kCellBox / 2.0 * maxCellsPerType);
   const float halfHeight = static_cast<float>(kCellBox / 2.0 * numCellTypes);
   extents[0] = -halfWidth;
@@ -261,8 +266,8 @@ void GetCellDiagramExtents(int numCellTypes, int maxCellsPerType, float* extents
 
 // ---- Preparations ---------------------------------------------------------------------------
 
-bool CPolyView::PrepareDiagramPane() {
-  using namespace detail_PolyViewPanes;
+bool PaneDrawing::PrepareDiagramPane() {
+  using namespace detail_PaneDrawingDiagrams;
   Poly* poly = GetCurrentPoly();
   if (!poly) return false;
   FaceTypeBlock* block = GetShownBlock(false);
@@ -271,17 +276,17 @@ bool CPolyView::PrepareDiagramPane() {
   auto square = [this](double r) {
     if (!(r > 0.0) || !std::isfinite(r)) return false;
     const float h = static_cast<float>(r * kDiagramRoom);
-    Mapping2D().SetExtents2D(-h, h, h, -h);
+    mView.Mapping2D().SetExtents2D(-h, h, h, -h);
     return true;
   };
   switch (mViewType.Code()) {
     case kViewFace: {
-      if (Is3D()) return true;
+      if (mView.Is3D()) return true;
       PolyElement* face = poly->GetCurrentFace();
       return face && square(face->GetCoplanarRadius());
     }
     case kViewVertexFigure: {
-      if (Is3D()) return true;
+      if (mView.Is3D()) return true;
       // The figure's own sides, as far as they are drawn; with reciprocation shown, the
       // dual face drawn beside it too.
       const PolyElement* element = poly->GetOtherCurrentFinite();
@@ -316,12 +321,12 @@ bool CPolyView::PrepareDiagramPane() {
       for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++types;
       float e[4];
       GetCellDiagramExtents(types, block->GetMaxCellsPerType(), e);
-      Mapping2D().SetExtents2D(e[0], e[1], e[2], e[3]);
+      mView.Mapping2D().SetExtents2D(e[0], e[1], e[2], e[3]);
       if (mFitMode == kFitTight) mFitMode = kFitNormal;
       return true;
     }
     case kViewCrossSection: {
-      if (Is3D()) return true;
+      if (mView.Is3D()) return true;
       if (!poly->BuildCrossSection() || !poly->mCrossSection || poly->mCrossSection->mLoops.empty()) return false;
       double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
       for (const auto& loop : poly->mCrossSection->mLoops) {
@@ -337,8 +342,8 @@ bool CPolyView::PrepareDiagramPane() {
     }
     case kViewUnfoldedNet:
     case kViewFoldingNet: {
-      if (Is3D()) return true;
-      if (mPrinting.Page().IsPrintingPage()) return false;
+      if (mView.Is3D()) return true;
+      if (mPage.IsPrintingPage()) return false;
       Model3D* model = GetModel3DOrTell(block, true);
       if (!model || !model->HasNets() || !model->mCurrentNet || !model->mCurrentNet->type) return false;
       // The net's bounding radius already holds its tabs.
@@ -351,8 +356,8 @@ bool CPolyView::PrepareDiagramPane() {
 
 // ---- Drawing --------------------------------------------------------------------------------
 
-bool CPolyView::DrawDiagramPane(Poly* poly) {
-  using namespace detail_PolyViewPanes;
+bool PaneDrawing::DrawDiagramPane(Poly* poly) {
+  using namespace detail_PaneDrawingDiagrams;
   // The flat face panes show the selected preview face's facet, so the preview must be
   // up to date.
   if (mViewType.Is(kViewFace) || mViewType.Is(kViewFacetingDiagram)) UpdateFacetPreview(poly);
@@ -377,7 +382,7 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
       return true;
     case kViewFacetingDiagram: {
       PolyElement* element = poly->GetOtherCurrentFinite();
-      if (element && !element->HasFlag(kElementInf)) DrawVertexFigure2D(element, this, true, IsPicking());
+      if (element && !element->HasFlag(kElementInf)) DrawVertexFigure2D(element, &mView, true, mView.IsPicking());
       return true;
     }
     case kViewCellDiagram:
@@ -401,15 +406,15 @@ bool CPolyView::DrawDiagramPane(Poly* poly) {
   }
 }
 
-void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawFacePane(Poly* poly, bool ofStellation) {
+  using namespace detail_PaneDrawingDiagrams;
   PolyElement* face = poly->GetCurrentFace();
   FaceTypeBlock* block = GetShownBlock(false);
   if (!face || !face->mType) return;
   const FaceType* type = face->mType;
   const bool stellated = HasStellatedBlock(poly, block);
-  const bool picking = IsPicking();
-  const bool lighting = corvia::SetLighting(this, false);
+  const bool picking = mView.IsPicking();
+  const bool lighting = corvia::SetLighting(&mView, false);
   if (stellated) {
     bool any = false;
     // A facet is named by its place in the type's list, counted as the list is drawn.
@@ -422,11 +427,11 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       if (picking) {
         SetGLSelectionItem(kSelectStellationFacet, place);
       } else {
-        Materials().SetColorv(rgb);
+        mView.Materials().SetColorv(rgb);
       }
       Draw(f, kIdentityFrame);
     }
-    if (picking) ClearGLSelectionItem();
+    if (picking) mView.ClearGLSelectionItem();
     if (any) {
       // The face's own outline in the stellation: the edges between a facet in it and
       // one outside; the face of the stellation shows every edge of its facets. Both
@@ -434,7 +439,7 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       if (picking) {
         DrawDiagramLines(type, kIdentityFrame, true);
       } else {
-        Materials().SetColorv(GetNewEdgeColor());
+        mView.Materials().SetColorv(GetNewEdgeColor());
         glLineWidth(GetEdgeLineWidth());
         DrawFacetEdges(type, kIdentityFrame, [](const StellationFacet* f) { return f->IsVisible(); }, !ofStellation);
       }
@@ -448,29 +453,29 @@ void CPolyView::DrawFacePane(Poly* poly, bool ofStellation) {
       float rgb[3];
       std::copy(face->GetColour(), face->GetColour() + 3, rgb);
       LightenDiagramColour(rgb);
-      if (!picking) Materials().SetColorv(rgb);
+      if (!picking) mView.Materials().SetColorv(rgb);
       glBegin(GL_POLYGON);
       for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
       glEnd();
-      if (!picking) Materials().SetColorv(GetNewEdgeColor());
+      if (!picking) mView.Materials().SetColorv(GetNewEdgeColor());
       glBegin(GL_LINE_LOOP);
       for (size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2d(xy[i], xy[i + 1]);
       glEnd();
     }
   }
-  corvia::SetLighting(this, lighting);
+  corvia::SetLighting(&mView, lighting);
   DrawFaceTypePart(poly, face);
-  CheckGLError("CPolyView::DrawFacePane");
+  CheckGLError("PaneDrawing::DrawFacePane");
 }
 
-void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
-  using namespace detail_PolyViewPanes;
-  const int mode = GetMouseSelectionMode(GetViewGroup());
+void PaneDrawing::DrawFaceTypePart(Poly* poly, PolyElement* face) {
+  using namespace detail_PaneDrawingDiagrams;
+  const int mode = GetMouseSelectionMode(mView.GetViewGroup());
   if (mode == kSelectFaceting && poly->mDrawnPolygons) {
     Transform3D worldToFace;
     face->GetWorldToFace(worldToFace, false);
     const float width = (GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor;
-    const bool lighting = corvia::SetLighting(this, false);
+    const bool lighting = corvia::SetLighting(&mView, false);
     glLineWidth(width);
     for (const DrawnEdge& edge : CollectDrawnEdges(poly->mDrawnPolygons)) {
       if (std::fabs(face->DistanceAlongNormal(edge.a, face->mCentre)) > kPointTolerance ||
@@ -480,14 +485,14 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
       double a[3], b[3];
       TransformPoint(worldToFace, a, edge.a);
       TransformPoint(worldToFace, b, edge.b);
-      Materials().SetColorv(DrawnEdgeColour(edge));
+      mView.Materials().SetColorv(DrawnEdgeColour(edge));
       glBegin(GL_LINES);
       glVertex2d(a[0], a[1]);
       glVertex2d(b[0], b[1]);
       glEnd();
     }
     glLineWidth(GetModelDrawSettings().lineWidthFactor);
-    corvia::SetLighting(this, lighting);
+    corvia::SetLighting(&mView, lighting);
   }
   if (HasCurrentFaceting() && poly->mDrawnPolygons) {
     // The facets being drawn by hand, seen through.
@@ -495,10 +500,10 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     face->GetWorldToFace(worldToFace, false);
     glPushMatrix();
     MultiplyFlatFrame(worldToFace);
-    const int before = Materials().GetTransparencyMode();
-    PushTransparency(kTransparencyBlended);
-    DrawDrawnPolygons(poly->mDrawnPolygons, this);
-    PopTransparency(before);
+    const int before = mView.Materials().GetTransparencyMode();
+    GetModelDrawPane(&mView).PushTransparency(kTransparencyBlended);
+    DrawDrawnPolygons(poly->mDrawnPolygons, &mView);
+    GetModelDrawPane(&mView).PopTransparency(before);
     glPopMatrix();
   }
   if (mode == kSelectMeasurement) {
@@ -507,7 +512,7 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
     DrawMeasurements(&worldToFace);
   }
   // The diagram's points with their coordinates, in the diagram's own frame (the pane's).
-  if ((DiagnosticNumbers & kShowDiagramCoords) && face->mType && !IsPicking()) {
+  if ((DiagnosticNumbers & kShowDiagramCoords) && face->mType && !mView.IsPicking()) {
     DrawDiagramLabels(face->mType, kIdentityFrame, kDiagramLabelPoints);
   }
   if (AreFaceletNumbersShown()) {
@@ -519,12 +524,12 @@ void CPolyView::DrawFaceTypePart(Poly* poly, PolyElement* face) {
   }
 }
 
-void CPolyView::DrawVertexFigurePane(Poly* poly) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawVertexFigurePane(Poly* poly) {
+  using namespace detail_PaneDrawingDiagrams;
   PolyElement* element = poly->GetOtherCurrentFace();
   if (!element) return;
-  const bool picking = IsPicking();
-  const bool lighting = corvia::SetLighting(this, false);
+  const bool picking = mView.IsPicking();
+  const bool lighting = corvia::SetLighting(&mView, false);
   const bool reciprocation = GetDisplaySettings().showMidsphere;
   const bool atCentre = element->HasFlag(kElementInf);
   Transform3D worldToFace;
@@ -536,7 +541,7 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
     const double d = element->DistanceAlongNormal(element->mCentre, origin);
     const double r2 = poly->mDualScale * poly->mDualScale - d * d;
     const double centre[2] = {0.0, 0.0};
-    Materials().SetColorv(GetDisplaySettings().titleColor);
+    mView.Materials().SetColorv(GetDisplaySettings().titleColor);
     DrawCircle2D(centre, std::sqrt(std::fabs(r2)), kReciprocationSegments, false);
   }
   // The vertex figure: from neighbour to neighbour round the vertex, each side standing
@@ -547,14 +552,14 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
   if (reciprocation && !atCentre && !picking) {
     // The dual face in thin lines, and each side of the figure marked against the
     // corner of the dual face it reciprocates into.
-    Materials().SetColorv(GetNewEdgeColor());
+    mView.Materials().SetColorv(GetNewEdgeColor());
     glBegin(GL_LINES);
     for (const std::vector<double>& segment : figure.dualFace) {
       glVertex2d(segment[0], segment[1]);
       glVertex2d(segment[2], segment[3]);
     }
     glEnd();
-    Materials().SetColorv(GetDisplaySettings().titleColor);
+    mView.Materials().SetColorv(GetDisplaySettings().titleColor);
     for (const std::vector<double>& pair : figure.reciprocal) DrawDoubleArrow2D(&pair[0], &pair[2], kArrowSize);
   }
   float rgb[3] = {1.0f, 0.0f, 0.0f};
@@ -565,7 +570,7 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
       SetGLSelectionItem(side.face && side.face->IsVertex() ? kSelectVertexAsFace : kSelectFace,
                          PolyElement::GetIndex(side.face));
     } else {
-      Materials().SetColorv(rgb);
+      mView.Materials().SetColorv(rgb);
       NextRainbowColor(rgb);
     }
     if (side.arrowAtA && side.arrowAtB) {
@@ -581,18 +586,20 @@ void CPolyView::DrawVertexFigurePane(Poly* poly) {
       glEnd();
     }
   }
-  if (picking) ClearGLSelectionItem();
+  if (picking) mView.ClearGLSelectionItem();
   glLineWidth(GetModelDrawSettings().lineWidthFactor);
   // The corners: their numbers, and the names of the vertices that have them.
   if (!picking) {
-    Materials().SetColorv(GetDisplaySettings().titleColor);
-    for (const VertexFigureCorner& corner : figure.corners) Text().DrawText2Dv(corner.text.c_str(), corner.at, true);
+    mView.Materials().SetColorv(GetDisplaySettings().titleColor);
+    for (const VertexFigureCorner& corner : figure.corners) {
+      mView.Text().DrawText2Dv(corner.text.c_str(), corner.at, true);
+    }
   }
-  corvia::SetLighting(this, lighting);
-  CheckGLError("CPolyView::DrawVertexFigurePane");
+  corvia::SetLighting(&mView, lighting);
+  CheckGLError("PaneDrawing::DrawVertexFigurePane");
 }
 
-namespace detail_PolyViewPanes {
+namespace detail_PaneDrawingDiagrams {
 
 // Where each cell's box stands: rows from the bottom, each row centred.
 struct CellBox {
@@ -795,18 +802,18 @@ void PickCellDiagramMesh(OpenGLView* view, const CellDiagramMesh& mesh) {
   view->ClearGLSelectionItem();
 }
 
-}  // namespace detail_PolyViewPanes
+}  // namespace detail_PaneDrawingDiagrams
 
-void CPolyView::DrawCellDiagramPane(Poly* poly) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawCellDiagramPane(Poly* poly) {
+  using namespace detail_PaneDrawingDiagrams;
   FaceTypeBlock* block = GetShownBlock(false);
   if (!HasStellatedBlock(poly, block) || !block->mFirstCellType) return;
-  const bool picking = IsPicking();
-  const bool lighting = corvia::SetLighting(this, false);
+  const bool picking = mView.IsPicking();
+  const bool lighting = corvia::SetLighting(&mView, false);
   if (mCellDiagramOneByOne) {
     DrawCellDiagramOneByOne(block, picking);
   } else {
-    const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
+    const double pixels = mView.Mapping2D().GetZoomedHeight() * kCellBox;
     const uint64_t state = CellDiagramState(block, pixels);
     if (!mCellDiagram) mCellDiagram = std::make_unique<CellDiagramMesh>();
     if (!mCellDiagram->made || mCellDiagram->state != state) {
@@ -815,19 +822,19 @@ void CPolyView::DrawCellDiagramPane(Poly* poly) {
       ++mCellDiagramsMade;
     }
     if (picking) {
-      PickCellDiagramMesh(this, *mCellDiagram);
+      PickCellDiagramMesh(&mView, *mCellDiagram);
     } else {
       DrawCellDiagramMesh(*mCellDiagram);
     }
   }
-  corvia::SetLighting(this, lighting);
-  CheckGLError("CPolyView::DrawCellDiagramPane");
+  corvia::SetLighting(&mView, lighting);
+  CheckGLError("PaneDrawing::DrawCellDiagramPane");
 }
 
 // A few array draws in the order of the one-by-one drawing's layers: where the boxes
 // stand apart (always once their numbers are written) the pixels are the same.
-void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
+  using namespace detail_PaneDrawingDiagrams;
   const CellDiagramClip clip;
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -836,20 +843,20 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
     glVertexPointer(2, GL_FLOAT, 0, ends.data());
     glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(ends.size() / 2));
   };
-  Materials().SetColor(0.6f, 0.6f, 0.6f);
-  Materials().SetLineStipple(0x6666);
+  mView.Materials().SetColor(0.6f, 0.6f, 0.6f);
+  mView.Materials().SetLineStipple(0x6666);
   // A stippled line costs the rasterizer its length, off screen too: a pane zoomed in
   // draws the links that pass through it.
   std::vector<float> shown;
   const std::vector<float>& links = clip.KeepLinesShown(mesh.links, shown);
   lines(links);
-  Materials().SetLineStipple(0);
+  mView.Materials().SetLineStipple(0);
   if (!mesh.fills.empty()) {
     // The anaglyph's filter gives every colour one ink (ViewMaterials::SetColor): the
     // boxes are drawn in it, as a box at a time.
-    const bool oneInk = Stereo().GetStereoKind() == StereoKind::Anaglyph;
+    const bool oneInk = mView.Stereo().GetStereoKind() == StereoKind::Anaglyph;
     if (oneInk) {
-      Materials().SetColorv(mesh.fillColours.data());
+      mView.Materials().SetColorv(mesh.fillColours.data());
     } else {
       glEnableClientState(GL_COLOR_ARRAY);
       glColorPointer(3, GL_FLOAT, 0, mesh.fillColours.data());
@@ -860,15 +867,15 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   }
   if (!mesh.current.empty()) {
     if (!mesh.currentIsFirst) glLineWidth(1.0f);
-    Materials().SetColorv(GetDisplaySettings().titleColor);
+    mView.Materials().SetColorv(GetDisplaySettings().titleColor);
     glVertexPointer(2, GL_FLOAT, 0, mesh.current.data());
     glDrawArrays(GL_LINE_LOOP, 0, 4);
   }
   glLineWidth(1.0f);
-  Materials().SetColorv(GetDisplaySettings().titleColor);
+  mView.Materials().SetColorv(GetDisplaySettings().titleColor);
   lines(mesh.frames[0]);
   glLineWidth(mesh.includedWidth);
-  Materials().SetColorv(GetNewEdgeColor());
+  mView.Materials().SetColorv(GetNewEdgeColor());
   lines(mesh.frames[1]);
   glLineWidth(1.0f);
   glDisableClientState(GL_VERTEX_ARRAY);
@@ -877,31 +884,31 @@ void CPolyView::DrawCellDiagramMesh(const CellDiagramMesh& mesh) {
   for (int ink = 0; ink < 2; ++ink) {
     if (mesh.labels[ink].empty()) continue;
     const float v = static_cast<float>(ink);
-    Materials().SetColor(v, v, v);
+    mView.Materials().SetColor(v, v, v);
     for (const CellDiagramMesh::Label& label : mesh.labels[ink]) {
-      if (clip.Outside(label.at[0], label.at[1]) == 0) Text().DrawText2Dv(label.text, label.at, true);
+      if (clip.Outside(label.at[0], label.at[1]) == 0) mView.Text().DrawText2Dv(label.text, label.at, true);
     }
   }
 }
 
 // The diagram drawn a cell at a time, each box under its cell's name in a pick: the
 // road the kept diagram's paints and picks are measured against (SetCellDiagramOneByOne).
-void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
+  using namespace detail_PaneDrawingDiagrams;
   const std::vector<CellBox> boxes = PlaceCellBoxes(block);
   // The links between cells, behind the boxes.
   if (!picking) {
-    Materials().SetColor(0.6f, 0.6f, 0.6f);
-    Materials().SetLineStipple(0x6666);
+    mView.Materials().SetColor(0.6f, 0.6f, 0.6f);
+    mView.Materials().SetLineStipple(0x6666);
     glBegin(GL_LINES);
     ForEachCellLink(boxes, [](const double* p, const double* q) {
       glVertex2dv(p);
       glVertex2dv(q);
     });
     glEnd();
-    Materials().SetLineStipple(0);
+    mView.Materials().SetLineStipple(0);
   }
-  const double pixels = Mapping2D().GetZoomedHeight() * kCellBox;
+  const double pixels = mView.Mapping2D().GetZoomedHeight() * kCellBox;
   char text[16];
   for (const CellBox& b : boxes) {
     float rgb[3];
@@ -910,14 +917,14 @@ void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
     if (picking) {
       SetGLSelectionItem(kSelectStellationCell, StellationCell::GetIndex(b.cell));
     } else {
-      Materials().SetColorv(rgb);
+      mView.Materials().SetColorv(rgb);
     }
     // A hidden cell keeps its frame and its place for picking, without its colour.
     if (picking || !b.cell->IsHidden()) glRectd(b.x0, b.y0, b.x1, b.y1);
     if (picking) continue;
     // The cell the Show/Hide commands act on is framed twice.
     if (b.cell == block->mCurrentCell) {
-      Materials().SetColorv(GetDisplaySettings().titleColor);
+      mView.Materials().SetColorv(GetDisplaySettings().titleColor);
       glBegin(GL_LINE_LOOP);
       glVertex2d(b.x0 + kCellMargin, b.y0 + kCellMargin);
       glVertex2d(b.x1 - kCellMargin, b.y0 + kCellMargin);
@@ -926,7 +933,7 @@ void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
       glEnd();
     }
     const bool included = b.cell->IsIncluded();
-    Materials().SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
+    mView.Materials().SetColorv(included ? GetNewEdgeColor() : GetDisplaySettings().titleColor);
     glLineWidth(included ? static_cast<float>(std::clamp(pixels / 20.0, 1.0, 3.0)) : 1.0f);
     glBegin(GL_LINE_LOOP);
     glVertex2d(b.x0, b.y0);
@@ -937,24 +944,24 @@ void CPolyView::DrawCellDiagramOneByOne(FaceTypeBlock* block, bool picking) {
     glLineWidth(1.0f);
     if (pixels >= kCellLabelPixels * 4.0) {
       const float ink = rgb[0] + rgb[1] + rgb[2] < 1.5f ? 1.0f : 0.0f;
-      Materials().SetColor(ink, ink, ink);
+      mView.Materials().SetColor(ink, ink, ink);
       std::snprintf(text, sizeof text, "%d", StellationCell::GetIndexInType(b.cell) + 1);
       double at[2];
       CellBoxCentre(b, at);
-      Text().DrawText2Dv(text, at, true);
+      mView.Text().DrawText2Dv(text, at, true);
     }
   }
-  if (picking) ClearGLSelectionItem();
+  if (picking) mView.ClearGLSelectionItem();
 }
 
 // ---- Measurements ---------------------------------------------------------------------------
 
-void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
-  using namespace detail_PolyViewPanes;
+void PaneDrawing::DrawMeasurements(const Transform3D* toPlane) {
+  using namespace detail_PaneDrawingDiagrams;
   bool any = false;
   for (int i = 0; i < kNumMeasurementPoints && !any; ++i) any = GetMeasurementPoint(i)[0] != kUndefinedPoint;
   if (!any) return;
-  const bool lighting = corvia::SetLighting(this, false);
+  const bool lighting = corvia::SetLighting(&mView, false);
   // A flat pane shows everything in its element's frame, flattened onto its plane.
   glPushMatrix();
   if (toPlane) MultiplyFlatFrame(*toPlane);
@@ -965,12 +972,12 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   for (int k = 0; k < kNumPointPickers; ++k) {
     const PointPicker& picker = GetPointPicker(k);
     if (picker.mCount < 3 || !picker.AllDefined()) continue;
-    const int before = Materials().GetTransparencyMode();
-    PushTransparency(kTransparencyBlended);
-    Materials().SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1], 0.8f * kMeasurePlaneColour[2],
-                          kMeasurePlaneAlpha);
+    const int before = mView.Materials().GetTransparencyMode();
+    GetModelDrawPane(&mView).PushTransparency(kTransparencyBlended);
+    mView.Materials().SetColor4(0.8f * kMeasurePlaneColour[0], 0.8f * kMeasurePlaneColour[1],
+                                0.8f * kMeasurePlaneColour[2], kMeasurePlaneAlpha);
     DrawPlane(&picker);
-    PopTransparency(before);
+    GetModelDrawPane(&mView).PopTransparency(before);
   }
   glPopAttrib();
   // 2. A polytope's measured line, drawn once and then shown through.
@@ -978,26 +985,26 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
   const bool segment = GetMeasuredSegment(a, b);
   if (segment && Is4DModel()) {
     glLineWidth((GetModelDrawSettings().edgeWidth + 2.0f) * GetModelDrawSettings().lineWidthFactor);
-    Materials().SetColorv(GetNewEdgeColor());
+    mView.Materials().SetColorv(GetNewEdgeColor());
     for (int pass = 0; pass < 2; ++pass) {
       if (pass == 1) {
         glDisable(GL_DEPTH_TEST);
-        Materials().SetLineStipple(0x5555);
+        mView.Materials().SetLineStipple(0x5555);
       }
       glBegin(GL_LINES);
       glVertex3dv(a);
       glVertex3dv(b);
       glEnd();
     }
-    Materials().SetLineStipple(0);
-    if (Is3D()) glEnable(GL_DEPTH_TEST);
+    mView.Materials().SetLineStipple(0);
+    if (mView.Is3D()) glEnable(GL_DEPTH_TEST);
     glLineWidth(GetModelDrawSettings().lineWidthFactor);
   }
   // 3. The measured points.
   GLfloat pointSize = 1.0f;
   glGetFloatv(GL_POINT_SIZE, &pointSize);
   glPointSize((GetModelDrawSettings().vertSize + 4.0f) * GetModelDrawSettings().lineWidthFactor);
-  Materials().SetColorv(DefaultVertexColor);
+  mView.Materials().SetColorv(DefaultVertexColor);
   glBegin(GL_POINTS);
   for (int i = 0; i < kNumMeasurementPoints; ++i) {
     const double* p = GetMeasurementPoint(i);
@@ -1017,21 +1024,21 @@ void CPolyView::DrawMeasurements(const Transform3D* toPlane) {
       std::snprintf(text + used, sizeof text - used, " %s", GetUnitSettings().FormatAngle(angleText, angle, nullptr));
     }
     const double middle[3] = {(a[0] + b[0]) / 2.0, (a[1] + b[1]) / 2.0, (a[2] + b[2]) / 2.0};
-    Materials().SetColorv(GetDisplaySettings().titleColor);
+    mView.Materials().SetColorv(GetDisplaySettings().titleColor);
     // In front of the model: the segment's middle often lies inside it.
     const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    Text().DrawText3D(text, middle);
+    mView.Text().DrawText3D(text, middle);
     if (depth) glEnable(GL_DEPTH_TEST);
   }
   glPopMatrix();
-  corvia::SetLighting(this, lighting);
-  CheckGLError("CPolyView::DrawMeasurements");
+  corvia::SetLighting(&mView, lighting);
+  CheckGLError("PaneDrawing::DrawMeasurements");
 }
 
 // ---- Status texts ---------------------------------------------------------------------------
 
-std::string CPolyView::GetPaneStatusText() const {
+std::string PaneDrawing::GetPaneStatusText() const {
   Poly* poly = GetCurrentPoly();
   if (!poly || !mViewType.IsSet()) return {};
   char text[512];
@@ -1091,7 +1098,7 @@ std::string CPolyView::GetPaneStatusText() const {
       FaceTypeBlock* block = GetShownBlock(false);
       if (!block || !block->mFirstFaceType || block->GetExistingModel3D()) return {};
       if (IsModelWorkPending(block) || g_ModelBusy) return "Making facets...";
-      return detail_PolyViewPanes::InCornerLines(DescribeMissingFacets(block));
+      return detail_PaneDrawingDiagrams::InCornerLines(DescribeMissingFacets(block));
     }
     case kViewUnfoldedNet: {
       FaceTypeBlock* block = GetShownBlock(false);

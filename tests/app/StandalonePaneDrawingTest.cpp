@@ -1,0 +1,100 @@
+// A pane's drawing part made on its own, on a view without a window and without a pane:
+// what it frames by the view type it is given, the radius its fits take, and the
+// pending fit, made once and standing while the camera stays as the fit left it.
+
+#include <gtest/gtest.h>
+
+#include "app/PaneDrawing.h"
+#include "app/PanePrinting.h"
+#include "app/PaneViewType.h"
+#include "model/PolyElement.h"
+#include "stellation/StellationCell.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/render/RenderTestSupport.h"
+
+namespace test_StandalonePaneDrawing {
+
+using namespace corvia;
+
+class PaneDrawingTest : public corvia::testing::IcosahedronDocumentTest {
+ protected:
+  void SetUp() override {
+    IcosahedronDocumentTest::SetUp();
+    mView.SetSizeForTest(200, 150);
+  }
+
+  // The type the part draws changes under it, as a pane's does.
+  void Show(ViewType code) {
+    mType.Switch(code);
+    mView.SetIs3D(mType.IsThreeD(false));
+  }
+  const float* Extents() const { return mView.Mapping2D().GetExtents2D(); }
+
+  corvia::testing::TestView mView;
+  PaneViewType mType;
+  PanePage mPage;
+  PaneDrawing mDrawing{mView, mType, mPage};
+};
+
+TEST_F(PaneDrawingTest, AFlatPaneIsFramedByWhatItsViewTypeShows) {
+  Poly* poly = GetCurrentPoly();
+  // The face: a square round the current face with room to spare, whose half is the
+  // radius a fit takes.
+  Show(kViewFace);
+  ASSERT_TRUE(mDrawing.PrepareDiagramPane());
+  const double face = 1.05 * poly->GetCurrentFace()->GetCoplanarRadius();
+  EXPECT_NEAR(Extents()[1], face, 1e-5);
+  EXPECT_NEAR(Extents()[2], face, 1e-5);
+  EXPECT_NEAR(mDrawing.GetGeometryRadius(false), face, 1e-5);
+
+  // The cell diagram: its grid of boxes, which a tight fit cannot squeeze.
+  corvia::testing::StellateCurrentBase(2);
+  Show(kViewCellDiagram);
+  mDrawing.SetFitMode(kFitTight);
+  ASSERT_TRUE(mDrawing.PrepareDiagramPane());
+  EXPECT_EQ(mDrawing.GetFitMode(), kFitNormal);
+  const FaceTypeBlock* block = poly->mBaseBlock.get();
+  int rows = 0;
+  for (StellationCellType* type = block->mFirstCellType; type; type = type->mNext) ++rows;
+  float grid[4];
+  GetCellDiagramExtents(rows, block->GetMaxCellsPerType(), grid);
+  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(Extents()[i], grid[i]) << i;
+  EXPECT_GT(mDrawing.GetGeometryRadius(false), face);
+
+  // The model panes frame no flat extents: their radius is the side they show.
+  Show(kViewBasePolyhedron);
+  EXPECT_TRUE(mDrawing.PrepareDiagramPane());
+  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(Extents()[i], grid[i]) << i;
+  EXPECT_DOUBLE_EQ(mDrawing.GetGeometryRadius(false), 1.0);
+  Show(kViewDualPolyhedron);
+  EXPECT_DOUBLE_EQ(mDrawing.GetGeometryRadius(false), poly->GetRadius());
+}
+
+TEST_F(PaneDrawingTest, APendingFitIsMadeOnceAndStandsUntilTheCameraMoves) {
+  // A flat pane that has never framed anything is fitted though no fit was asked for.
+  Show(kViewFace);
+  EXPECT_FALSE(mDrawing.ShowsLastFit());
+  mDrawing.ExtentsPass();
+  EXPECT_TRUE(mDrawing.ShowsLastFit());
+  EXPECT_EQ(mDrawing.GetFitMode(), kFitNone);
+  EXPECT_GT(Extents()[2], Extents()[0]);
+
+  // A zoom of the user's ends it; a fit asked for is made at the next pass, once.
+  const float zoom = mView.Mapping2D().GetZoom();
+  mView.Mapping2D().SetZoom(2.0f * zoom);
+  EXPECT_FALSE(mDrawing.ShowsLastFit());
+  mDrawing.SetFitMode(kFitNormal);
+  mDrawing.ExtentsPass();
+  EXPECT_EQ(mDrawing.GetFitMode(), kFitNone);
+  EXPECT_TRUE(mDrawing.ShowsLastFit());
+  EXPECT_FLOAT_EQ(mView.Mapping2D().GetZoom(), zoom);
+
+  // While fits are suspended none is asked for.
+  {
+    FitSuspension suspended;
+    mDrawing.SetFitMode(kFitNormal);
+  }
+  EXPECT_EQ(mDrawing.GetFitMode(), kFitNone);
+}
+
+}  // namespace test_StandalonePaneDrawing
