@@ -6,6 +6,7 @@
 
 #include "construction/Library.h"
 #include "model/CreatePoly.h"
+#include "model/Globals.h"
 #include "model/LibraryEntry.h"
 #include "model/Poly.h"
 #include "model/Subdivision.h"
@@ -32,5 +33,20 @@ inline std::unique_ptr<Poly> GeodesicSphere(int frequency) {
   if (!simple || !CreatePoly(*simple, poly.get(), false, false)) return nullptr;
   return poly;
 }
+
+// A document whose current model is `poly` while it lives (the writer and the
+// commands ask the document for it).
+class ShownModel final : public DocumentAccess {
+ public:
+  explicit ShownModel(Poly* poly) : mPoly(poly), mPrevious(InstallDocumentAccess(this)) {}
+  ~ShownModel() override { InstallDocumentAccess(mPrevious); }
+  ShownModel(const ShownModel&) = delete;
+  ShownModel& operator=(const ShownModel&) = delete;
+  Poly* GetCurrentPoly() override { return mPoly; }
+
+ private:
+  Poly* mPoly;
+  DocumentAccess* mPrevious;
+};
 
 }  // namespace corvia::bench

@@ -371,18 +371,6 @@ std::filesystem::path FindDriver(const char* name) {
 
 constexpr int kSphereFrequency = 100;  // 200,000 faces, 100,002 corners
 
-// The document the sphere is saved from.
-class Document : public corvia::DocumentAccess {
- public:
-  explicit Document(corvia::Poly* poly) : mPoly(poly), mPrevious(corvia::InstallDocumentAccess(this)) {}
-  ~Document() override { corvia::InstallDocumentAccess(mPrevious); }
-  corvia::Poly* GetCurrentPoly() override { return mPoly; }
-
- private:
-  corvia::Poly* mPoly;
-  corvia::DocumentAccess* mPrevious;
-};
-
 // The geodesic sphere of 200,000 faces, saved once as a model file and its corners
 // as a Qhull text file in a folder of this process's, which goes when the program
 // ends; empty paths when it is not made.
@@ -404,7 +392,7 @@ void MakeSphereFiles(SphereFiles& made) {
     const double* p = sphere->GetVertex(i)->mDualVert;
     points.insert(points.end(), p, p + 3);
   }
-  const Document document(sphere.get());
+  const corvia::bench::ShownModel document(sphere.get());
   const std::filesystem::path model = made.dir / "sphere.corv";
   const std::filesystem::path corners = made.dir / "corners.txt";
   if (!corvia::WriteModelFile(model.c_str(), corvia::kModelFileBinary, *sphere).done() ||

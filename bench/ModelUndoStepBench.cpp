@@ -28,18 +28,6 @@ namespace {
 
 constexpr int kFrequency = 100;  // 200,000 faces
 
-// The document: one current model (the writer asks for it).
-class Document : public corvia::DocumentAccess {
- public:
-  explicit Document(corvia::Poly* poly) : mPoly(poly), mPrevious(corvia::InstallDocumentAccess(this)) {}
-  ~Document() override { corvia::InstallDocumentAccess(mPrevious); }
-  corvia::Poly* GetCurrentPoly() override { return mPoly; }
-
- private:
-  corvia::Poly* mPoly;
-  corvia::DocumentAccess* mPrevious;
-};
-
 corvia::Poly* Sphere() {
   static std::unique_ptr<corvia::Poly> sphere = corvia::bench::GeodesicSphere(kFrequency);
   return sphere.get();
@@ -51,7 +39,7 @@ void WriteToMemory(benchmark::State& state) {
     state.SkipWithError("the model did not build");
     return;
   }
-  const Document document(poly);
+  const corvia::bench::ShownModel document(poly);
   std::string data;
   for (auto _ : state) {
     if (!corvia::WriteModelToMemory(*poly, data)) state.SkipWithError("the model was not written");
@@ -64,7 +52,7 @@ void WriteToMemory(benchmark::State& state) {
 void ReadFromMemory(benchmark::State& state) {
   corvia::Poly* poly = Sphere();
   std::string data;
-  const Document document(poly);
+  const corvia::bench::ShownModel document(poly);
   if (!poly || !corvia::WriteModelToMemory(*poly, data)) {
     state.SkipWithError("the model was not written");
     return;
