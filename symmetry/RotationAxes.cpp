@@ -216,13 +216,14 @@ VertexPieces::VertexPieces(const SimplePoly& poly) {
 
 // ---- Helpers ------------------------------------------------------------------------
 
-int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b, double tolerance) {
+int CompareHeightRadius(const double* heightRadius, int32_t a, int32_t b, double tolerance) {
+  const double* ha = heightRadius + 2 * static_cast<size_t>(a);
+  const double* hb = heightRadius + 2 * static_cast<size_t>(b);
   for (int j = 0; j < 2; ++j) {
-    if (a.extra[j] < b.extra[j] - tolerance) return -1;
-    if (a.extra[j] > b.extra[j] + tolerance) return 1;
+    if (ha[j] < hb[j] - tolerance) return -1;
+    if (ha[j] > hb[j] + tolerance) return 1;
   }
-  const int32_t ia = a.GetIndex(), ib = b.GetIndex();
-  return ia < ib ? -1 : (ia > ib ? 1 : 0);
+  return a < b ? -1 : (a > b ? 1 : 0);
 }
 
 void SumCentroidsOfRing(const SimpleVert& v, double* out) {
@@ -647,11 +648,13 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
     ownPieces = std::make_unique<VertexPieces>(poly);
     pieces = ownPieces.get();
   }
+  // The height and squared radius of every vertex left, held for this sweep only.
+  std::vector<double> heightRadius(2 * static_cast<size_t>(nv));
   for (int i = 0; i < nv; ++i) {
-    SimpleVert& p = poly.VertAt(i);
+    const SimpleVert& p = poly.VertAt(i);
     if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
-    p.extra[0] = Dot(p.pos, axis);
-    p.extra[1] = Dot(p.pos, p.pos);
+    heightRadius[2 * static_cast<size_t>(i)] = Dot(p.pos, axis);
+    heightRadius[2 * static_cast<size_t>(i) + 1] = Dot(p.pos, p.pos);
   }
   // A large model takes a while: the progress window answers every so many vertices,
   // and after a cancel the test fails at once (the search that asked for it is
@@ -664,13 +667,13 @@ bool TestAxisRotations(SimplePoly& poly, const SimpleFace* face, const SimpleVer
       if (!tick()) cancelled = true;
       const SimpleVert& p = poly.VertAt(*v);
       if (d::HasAny(p.flags, kSimpleDone | kSimpleTemp)) continue;
-      if (lowest < 0 || CompareHeightRadius(p, poly.VertAt(lowest), match.position) < 0) lowest = *v;
+      if (lowest < 0 || CompareHeightRadius(heightRadius.data(), *v, lowest, match.position) < 0) lowest = *v;
     }
     return lowest;
   };
   using Start = std::pair<int32_t, int>;  // the lowest vertex left, its piece
-  auto later = [&poly, &match](const Start& a, const Start& b) {
-    return CompareHeightRadius(poly.VertAt(a.first), poly.VertAt(b.first), match.position) > 0;
+  auto later = [&heightRadius, &match](const Start& a, const Start& b) {
+    return CompareHeightRadius(heightRadius.data(), a.first, b.first, match.position) > 0;
   };
   std::vector<Start> heap;
   for (int piece = 0; piece < pieces->Count(); ++piece) {

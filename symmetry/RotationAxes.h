@@ -182,9 +182,10 @@ bool CheckOrbit(SimplePoly& poly, int k, const double* m, const int32_t* block, 
 bool MatchPlaneFaceOrbits(SimplePoly& poly, const double* axis, int k, const double* m,
                           const SymmetryMatch& match = {});
 
-// Order of the sweep: height along the axis (extra[0]), then squared radius
-// (extra[1]), each within the tolerance, then index. Three-way.
-int CompareHeightRadius(const SimpleVert& a, const SimpleVert& b, double tolerance = kPointTolerance);
+// Order of the sweep over vertices a and b: height along the axis, then squared
+// radius, each within the tolerance, then index. Three-way. heightRadius holds the
+// two values of every vertex side by side, by vertex index.
+int CompareHeightRadius(const double* heightRadius, int32_t a, int32_t b, double tolerance = kPointTolerance);
 
 // Sum of the centroids of the faces round a vertex.
 void SumCentroidsOfRing(const SimpleVert& v, double* out);

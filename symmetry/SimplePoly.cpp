@@ -323,8 +323,6 @@ void SimpleVert::InsertInTree() {
 
 void SimpleVert::CopyFrom(const SimpleVert& v, bool withPos) {
   if (withPos) SetPos(v.pos);
-  extra[0] = v.extra[0];
-  extra[1] = v.extra[1];
   CopyAttributes(v);
 }
 

@@ -160,8 +160,6 @@ struct SimpleElement {
 struct SimpleVert : SimpleElement {
   // Position; for an infinite vertex a direction.
   double pos[3] = {0, 0, 0};
-  // Scratch values of the symmetry tests.
-  double extra[2] = {0, 0};
   // Ring of coincident vertices (by index).
   int32_t coinc = kNoIndex;
 
@@ -176,7 +174,7 @@ struct SimpleVert : SimpleElement {
   // moves it there when it is already in).
   void SetPos(const double* p);
   void InsertInTree();
-  // Optionally SetPos (v.pos), then extra and the attributes.
+  // Optionally SetPos (v.pos), then the attributes.
   void CopyFrom(const SimpleVert& v, bool withPos);
   // Faces in the list without Temp.
   int CountLiveFaces() const;
@@ -191,6 +189,9 @@ struct SimpleVert : SimpleElement {
   // Writes the vertices of the position search, in order, to the trace output.
   void DumpTree(int indent) const;
 };
+// A large model holds millions of these: what a search needs of every vertex for a
+// while only is kept in tables of its own, not here.
+static_assert(sizeof(SimpleVert) <= 128, "a vertex record fills two cache lines at most");
 
 struct SimpleFace : SimpleElement {
   // The q of the face's polygon {n/q}.
