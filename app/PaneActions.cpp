@@ -400,7 +400,7 @@ bool CPolyView::OnCaptionButton(int, int command, int) {
       MakeBaseModel(this);
       return true;
     case kCaptionLeaveMode:
-      SetMouseSelectionMode(kSelectFacesVertices);
+      SetMouseSelectionMode(GetViewGroup(), kSelectFacesVertices);
       return true;
     default:
       return false;

@@ -684,9 +684,11 @@ void CPolyView::GetMouseButtonHelp(std::string& left, std::string& right, std::s
   }
 }
 
-void ShowModeHelp() {
+void ShowModeHelp() { ShowModeHelp(CurrentViewGroup()); }
+
+void ShowModeHelp(const ViewGroup& group) {
   using namespace detail_PaneMouse;
-  switch (GetPaneSelectionMode()) {
+  switch (GetMouseSelectionMode(group)) {
     case kSelectFacesVertices:
       SetStatus("Click on a face, vertex or edge to select it");
       break;

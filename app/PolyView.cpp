@@ -480,36 +480,40 @@ void SwitchGeomagStyle(bool on) {
 
 int GetPaneSelectionMode() { return GetMouseSelectionMode(); }
 
-void SetMouseSelectionMode(int mode) {
+void SetMouseSelectionMode(ViewGroup& group, int mode) {
   using namespace detail_PolyView;
-  const int old = GetPaneSelectionMode();
+  const int old = GetMouseSelectionMode(group);
   if (mode != old) {
     if (HasCurrentFaceting()) {
       if (Poly* poly = GetCurrentPoly(); poly && poly->mCurrentDrawnPolygon) poly->mCurrentDrawnPolygon->Clear();
       ReleasePolygonVertexPool();
       ClearFacetingSelection();
-      RedrawAllViews(false, false);
+      RedrawAllViews(group, false, false);
     }
     gSectionDrag = mode == kSelectMeasurement || (mode == kSelect4DTumble && old == kSelectMeasurement);
     if (old == kSelectSectionTumble) {
-      for (NewView* v = NewView::GetFirstView(); v; v = v->GetNext()) {
+      for (NewView* v = group.views.first; v; v = v->GetNext()) {
         if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Navigation().StopViewThrows();
       }
       // The slicing plane's own throw too.
-      StopAllMouseThrows();
+      StopAllMouseThrows(group);
     }
     // The drawing and the facetings follow the mode from here on.
-    StoreMouseSelectionMode(mode);
+    StoreMouseSelectionMode(group, mode);
     SetFacetingModeOn(mode == kSelectFaceting);
-    if (old > kSelectIdentification || mode > kSelectIdentification) RedrawAllViews(false, false);
+    if (old > kSelectIdentification || mode > kSelectIdentification) RedrawAllViews(group, false, false);
     if (old == kSelectMeasurement || old == kSelectFaceting || mode == kSelectMeasurement || mode == kSelectFaceting) {
-      SetCaptionButtonsAllViews();
+      for (NewView* v = group.views.first; v; v = v->GetNext()) {
+        if (CPolyView* pane = CPolyView::AsPolyView(v)) pane->Caption().SetCaptionButtons();
+      }
     }
   }
-  ShowModeHelp();
-  UpdateMouseHelp();
-  if (NewView* under = NewView::GetViewUnderMouse()) under->UpdateCursor();
+  ShowModeHelp(group);
+  UpdateMouseHelp(group);
+  if (NewView* under = group.views.underMouse) under->UpdateCursor();
 }
+
+void SetMouseSelectionMode(int mode) { SetMouseSelectionMode(CurrentViewGroup(), mode); }
 
 int GetSectionInModelChoice() { return detail_PolyView::gSectionInModel; }
 void SetSectionInModelChoice(int choice) { detail_PolyView::gSectionInModel = choice; }

@@ -229,7 +229,6 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // ---- Scene passes (PolyViewScene.cpp) ----------------------------------------------------
   void CheckConstructionToy();
   bool TakesSectionDrag(ViewType code) const;
-  bool SelectionModeApplies(bool ignoreMode) const;
 
  private:
   class ExplodeThrow;
@@ -273,9 +272,13 @@ void CheckConstructionToyAllViews();
 void SwitchGeomagStyle(bool on);
 // The mouse selection mode of the panes.
 int GetPaneSelectionMode();
+// Changes the mouse selection mode of a frame's panes (without a group: the installed
+// frame's, as the mode menu and the close-down change it).
+void SetMouseSelectionMode(ViewGroup& group, int mode);
 void SetMouseSelectionMode(int mode);
-// Shows the help of the mouse selection mode in the status bar (in Measurement Mode
-// with what is measured).
+// Shows the help of a frame's mouse selection mode in the status bar (in Measurement
+// Mode with what is measured); without a group, the installed frame's.
+void ShowModeHelp(const ViewGroup& group);
 void ShowModeHelp();
 // The mode a click in a pane of the type acts by, of the pane's frame (its group): in
 // the Cross-Section pane Measurement Mode selects.

@@ -237,8 +237,9 @@ double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<
 
 // Says that a net is larger than the page, with the sizes that the user can change,
 // and offers the largest radius at which the nets fit. True when the user took it (the
-// radius is then in force, as one undo step).
-bool OfferFittingRadius(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
+// radius is then in force, as one undo step, and the panes of the group are redrawn).
+bool OfferFittingRadius(ViewGroup& group, Model3D* model, const int32_t* rect,
+                        const std::vector<const float*>& colours) {
   UnitSettings& units = GetUnitSettings();
   double largest[2] = {0.0, 0.0};
   for (const NetType* type = model->mNetTypes; type; type = type->next) {
@@ -269,7 +270,7 @@ bool OfferFittingRadius(Model3D* model, const int32_t* rect, const std::vector<c
   }
   units.SetUserLengthScale(radius);
   platform::Services().views->InvalidateInfo(kInfoReasonUnits);
-  RedrawAllViews(false, false);
+  RedrawAllViews(group, false, false);
   return true;
 }
 
@@ -493,7 +494,7 @@ int PanePrinting::CountPrintPages(const int32_t* rect) {
     if (!pages) {
       FreePrintedPages();
       // At the radius the user accepts the nets fit, and are counted again.
-      if (!detail_PolyViewPrint::OfferFittingRadius(model, rect, colours)) return -1;
+      if (!detail_PolyViewPrint::OfferFittingRadius(mView.GetViewGroup(), model, rect, colours)) return -1;
       return CountPrintPages(rect);
     }
     (last ? last->next : mPrintedPages) = pages;

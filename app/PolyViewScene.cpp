@@ -288,12 +288,4 @@ bool CPolyView::TakesSectionDrag(ViewType code) const {
   return false;
 }
 
-bool CPolyView::SelectionModeApplies(bool ignoreMode) const {
-  const int mode = ignoreMode ? kSelectFacesVertices : GetClickMode(GetViewGroup(), mViewType.Code());
-  if (mode == kSelectColorHide) return false;
-  if (mViewType.Is(kViewCrossSection)) return true;
-  if (mode != kSelectSectionTumble && !mDrawing.ShowsSectionInModel()) return false;
-  return mViewType.IsModelPane();
-}
-
 }  // namespace corvia

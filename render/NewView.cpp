@@ -546,7 +546,8 @@ int NewView::GetMouseButtonsHeld() { return CurrentViewGroup().mouse.buttons; }
 
 int GetMouseSelectionMode(const ViewGroup& group) { return group.options.mouseSelectionMode; }
 int GetMouseSelectionMode() { return GetMouseSelectionMode(CurrentViewGroup()); }
-void StoreMouseSelectionMode(int mode) { CurrentViewGroup().options.mouseSelectionMode = mode; }
+void StoreMouseSelectionMode(ViewGroup& group, int mode) { group.options.mouseSelectionMode = mode; }
+void StoreMouseSelectionMode(int mode) { StoreMouseSelectionMode(CurrentViewGroup(), mode); }
 bool GetCaptionsShown() { return CurrentViewGroup().options.captionsShown; }
 void SetCaptionsShown(bool shown) { CurrentViewGroup().options.captionsShown = shown; }
 

@@ -340,6 +340,7 @@ void UpdateMouseHelp();
 // the program's change of mode stores it; the drawing follows its view's group's.
 int GetMouseSelectionMode(const ViewGroup& group);
 int GetMouseSelectionMode();
+void StoreMouseSelectionMode(ViewGroup& group, int mode);
 void StoreMouseSelectionMode(int mode);
 // Whether captions are shown (all views); a change repaints nothing by itself.
 bool GetCaptionsShown();

@@ -53,6 +53,8 @@
 #include "platform/Services.h"
 #include "render/ModelDrawSettings.h"
 #include "render/NewView.h"
+#include "render/PaneFrame.h"
+#include "render/ViewGroup.h"
 #include "stellation/FacetPreview.h"
 #include "stellation/Faceting.h"
 #include "stellation/Stellate.h"
@@ -535,6 +537,39 @@ TEST_F(PaneControlsTest, AFacetIsDrawnByClickingTheCubesCorners) {
   EXPECT_TRUE(NearlyEqual(ring->next->point, apart[0].first->mDualVert, 1e-9));
   ClickCaptionButton(base, kCaptionLeaveMode, [] { return GetPaneSelectionMode() == kSelectFacesVertices; });
   EXPECT_EQ(GetPaneSelectionMode(), kSelectFacesVertices);
+}
+
+// A frame installed over the program's window, as a second window would be.
+struct OtherFrame : PaneFrame {
+  void SetMouseButtonHints(const std::string&, const std::string&, const std::string&) override {}
+  void SetActiveView(NewView*) override {}
+};
+
+TEST_F(PaneControlsTest, TheLeaveModeButtonLeavesItsOwnFramesModeWhileAnotherFrameIsInstalled) {
+  CPolyView* base = Show(0, kViewBasePolyhedron);
+  ViewGroup& own = base->GetViewGroup();
+  auto hasLeaveButton = [base] {
+    for (int i = 0; i < base->Buttons().GetNumButtons(); ++i) {
+      if (base->Buttons().GetButton(i).command == kCaptionLeaveMode) return true;
+    }
+    return false;
+  };
+  SetMouseSelectionMode(kSelectMeasurement);
+  ASSERT_TRUE(hasLeaveButton());
+
+  OtherFrame other;
+  struct Installed {
+    PaneFrame* before;
+    ~Installed() { InstallPaneFrame(before); }
+  } installed{InstallPaneFrame(&other)};
+  ViewGroup& theirs = *other.GetViewGroup();
+  ASSERT_NE(&theirs, &own);
+  SetMouseSelectionMode(theirs, kSelectMeasurement);
+
+  ClickCaptionButton(base, kCaptionLeaveMode, [&] { return GetMouseSelectionMode(own) == kSelectFacesVertices; });
+  EXPECT_EQ(GetMouseSelectionMode(own), kSelectFacesVertices);
+  EXPECT_FALSE(hasLeaveButton());
+  EXPECT_EQ(GetMouseSelectionMode(theirs), kSelectMeasurement);
 }
 
 TEST_F(PaneControlsTest, InFacetingModeThePreviewShowsTheVerticesThatAClickAddsToTheFacet) {
