@@ -2,18 +2,20 @@
 // PaneCaption: what a pane's caption says and offers. It names the model the pane's
 // view type shows (the title, the name an exported file takes) and chooses the
 // caption's buttons by the view type, the mouse selection mode and an augmentation
-// preview shown in the pane. It holds its pane for the view type, the shown side and
-// block, and the caption bar it writes to.
+// preview shown in the pane. It holds the view whose caption bar it writes to (its
+// title, its buttons, its frame's mouse selection mode) and the view type it names; it
+// needs no pane and no window.
 
 #include <string>
 
 namespace corvia {
 
-class CPolyView;
+class OpenGLView;
+class PaneViewType;
 
 class PaneCaption {
  public:
-  explicit PaneCaption(CPolyView& view) : mView(view) {}
+  PaneCaption(OpenGLView& view, const PaneViewType& type) : mView(view), mViewType(type) {}
   PaneCaption(const PaneCaption&) = delete;
   PaneCaption& operator=(const PaneCaption&) = delete;
 
@@ -29,7 +31,8 @@ class PaneCaption {
   void EndAugmentationButtons();
 
  private:
-  CPolyView& mView;
+  OpenGLView& mView;
+  const PaneViewType& mViewType;
   // The caption shows the buttons of an augmentation preview.
   bool mAugmentationButtons = false;
 };

@@ -284,7 +284,7 @@ void PaneCaption::SetCaptionButtons() {
     for (auto [action, icon] : list) buttons.push_back(Button{action, icon, false});
     if (!buttons.empty()) buttons.back().last = true;
   };
-  const ViewType code = mView.GetViewType();
+  const ViewType code = mViewType.Code();
   const int mode = GetMouseSelectionMode(mView.GetViewGroup());
   const bool foldingAllNets = code == kViewFoldingNet && GetNetSettings().displayMode == kShowAllNets;
   const bool modelStepping = !(code & kViewFlagPart) || code == kViewFacetingPreview || code == kViewCompound ||
@@ -312,7 +312,7 @@ void PaneCaption::SetCaptionButtons() {
   }
   if (IsFacetingType(code)) group({{kCaptionFacetingOn, kIconFacetingOn}, {kCaptionFacetingBack, kIconFacetingBack}});
   const bool facetingEdit = mode == kSelectFaceting && !augmenting &&
-                            (mView.Type().IsThreeD(Is4DModel()) || code == kViewFace || code == kViewFaceOfStellation ||
+                            (mViewType.IsThreeD(Is4DModel()) || code == kViewFace || code == kViewFaceOfStellation ||
                              code == kViewStellationDiagram);
   if (facetingEdit) {
     group({{kCaptionCancel, kIconCancel}, {kCaptionAccept, kIconAccept}, {kCaptionTakeBack, kIconTakeBack}});

@@ -242,7 +242,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   std::unique_ptr<MouseThrow> mSectionThrow;
   PaneViewType mViewType;
   PanePrinting mPrinting{*this};
-  PaneCaption mCaption{*this};
+  PaneCaption mCaption{*this, mViewType};
   PaneClicks mClicks{*this};
   PaneDrawing mDrawing{*this, mViewType, mPrinting.Page()};
 };

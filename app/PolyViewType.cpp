@@ -145,7 +145,7 @@ bool IsDocumentShowingDual() {
 // ---- Names -------------------------------------------------------------------------------------------
 
 std::string PaneCaption::GetShownModelName(bool withSymbol, bool withNumbers) const {
-  switch (mView.Type().GetShownSide(IsDocumentShowingDual())) {
+  switch (mViewType.GetShownSide(IsDocumentShowingDual())) {
     case ShownSide::Base:
       return GetPolyName(withSymbol, withNumbers);
     case ShownSide::Dual:
@@ -156,18 +156,20 @@ std::string PaneCaption::GetShownModelName(bool withSymbol, bool withNumbers) co
 }
 
 std::string PaneCaption::GetStellationName() const {
-  if (mView.Type().GetShownSide(IsDocumentShowingDual()) == ShownSide::None) return "<Unknown>";
-  if (FaceTypeBlock::IsOriginalStellation(mView.GetShownBlock(false))) return GetShownModelName(true, true);
+  if (mViewType.GetShownSide(IsDocumentShowingDual()) == ShownSide::None) return "<Unknown>";
+  if (FaceTypeBlock::IsOriginalStellation(GetPaneShownBlock(mViewType, GetCurrentPoly(), false))) {
+    return GetShownModelName(true, true);
+  }
   return "Stellation of " + GetShownModelName(true, false);
 }
 
 std::string PaneCaption::GetViewName() const {
-  const PaneViewType& type = mView.Type();
+  const PaneViewType& type = mViewType;
   if (type.IsStellationPane()) {
     // Which one it is, once a step has placed it among the stellations of the
     // criteria or the catalogue names it, as the pane's words after the step say; the
     // model itself (the first of the criteria, say) keeps its catalogue numbers.
-    FaceTypeBlock* block = mView.GetShownBlock(false);
+    FaceTypeBlock* block = GetPaneShownBlock(mViewType, GetCurrentPoly(), false);
     const std::string shown = DescribeShownStellation(GetCurrentPoly(), block, false);
     if (!shown.empty()) {
       return "Stellation " + shown + " of " + GetShownModelName(true, FaceTypeBlock::IsOriginalStellation(block));
@@ -180,7 +182,7 @@ std::string PaneCaption::GetViewName() const {
 }
 
 std::string PaneCaption::GetExportModelName() const {
-  switch (mView.GetViewType()) {
+  switch (mViewType.Code()) {
     case kViewBasePolyhedron:
     case kViewDualPolyhedron:
     case kViewFace:
@@ -203,7 +205,7 @@ std::string PaneCaption::GetExportModelName() const {
     case kViewCrossSection:
       return "Cross-Section of " + GetShownModelName(true, true);
     default:
-      if (mView.Type().IsMorph()) {
+      if (mViewType.IsMorph()) {
         return "Dual-morph of " + GetPolyName(true, true);
       }
       return "<Unknown>";
@@ -211,7 +213,7 @@ std::string PaneCaption::GetExportModelName() const {
 }
 
 void PaneCaption::UpdateCaption() {
-  if (!mView.Type().IsSet()) return;
+  if (!mViewType.IsSet()) return;
   mView.SetTitle(GetViewName());
 }
 

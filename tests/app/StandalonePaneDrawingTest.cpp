@@ -1,9 +1,13 @@
-// A pane's drawing part made on its own, on a view without a window and without a pane:
-// what it frames by the view type it is given, the radius its fits take, and the
-// pending fit, made once and standing while the camera stays as the fit left it.
+// A pane's parts made on their own, on a view without a window and without a pane: what
+// the drawing frames by the view type it is given, the radius its fits take, and the
+// pending fit, made once and standing while the camera stays as the fit left it; the
+// caption's title and buttons, by the view type and the view's frame it is given.
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "app/PaneCaption.h"
 #include "app/PaneDrawing.h"
 #include "app/PanePrinting.h"
 #include "app/PaneViewType.h"
@@ -95,6 +99,42 @@ TEST_F(PaneDrawingTest, APendingFitIsMadeOnceAndStandsUntilTheCameraMoves) {
     mDrawing.SetFitMode(kFitNormal);
   }
   EXPECT_EQ(mDrawing.GetFitMode(), kFitNone);
+}
+
+// The other parts of a pane beside the drawing, made on the same view and view type.
+class PanePartsTest : public PaneDrawingTest {
+ protected:
+  void TearDown() override {
+    SetMouseSelectionMode(mView.GetViewGroup(), kSelectFacesVertices);
+    PaneDrawingTest::TearDown();
+  }
+  std::vector<int> ButtonCommands() const {
+    std::vector<int> commands;
+    for (int i = 0; i < mView.Buttons().GetNumButtons(); ++i) commands.push_back(mView.Buttons().GetButton(i).command);
+    return commands;
+  }
+
+  PaneCaption mCaption{mView, mType};
+};
+
+TEST_F(PanePartsTest, TheCaptionNamesAndOffersWhatItsViewTypeShows) {
+  Show(kViewDualPolyhedron);
+  mCaption.UpdateCaption();
+  EXPECT_EQ(mView.GetTitle(), "Dodecahedron (Dual of 3.3.3.3.3), WD4, p9");
+  Show(kViewUnfoldedNet);
+  mCaption.UpdateCaption();
+  EXPECT_EQ(mView.GetTitle(), "Unfolded Net for Icosahedron (3.3.3.3.3), W4, p17");
+  EXPECT_EQ(mCaption.GetExportModelName(), "Icosahedron (3.3.3.3.3), W4, p17");
+
+  // The buttons follow the view type and the mode of the view's frame.
+  Show(kViewStellationOfBase);
+  mCaption.SetCaptionButtons();
+  EXPECT_EQ(ButtonCommands(), (std::vector<int>{kCaptionNextModel, kCaptionPreviousModel, kCaptionNextStellation,
+                                                kCaptionPreviousStellation, kCaptionMakeBase}));
+  SetMouseSelectionMode(mView.GetViewGroup(), kSelectMeasurement);
+  Show(kViewBasePolyhedron);
+  mCaption.SetCaptionButtons();
+  EXPECT_EQ(ButtonCommands(), (std::vector<int>{kCaptionNextModel, kCaptionPreviousModel, kCaptionLeaveMode}));
 }
 
 }  // namespace test_StandalonePaneDrawing
