@@ -3,8 +3,9 @@
 // context and its printable rectangle, with the texts, lines, arrows, dots and polygons
 // clipped to it; it needs no pane and no window. PanePrinting is what a pane prints:
 // the nets of an Unfolded Net pane fitted onto as many pages as they need, a flat
-// diagram on one page; it holds its pane for the view type, the shown block and the
-// diagram's extents, and draws through its own PanePage.
+// diagram on one page. It holds the view whose 2D extents frame the diagram, the view
+// type it prints and the drawing that sets a flat pane's extents, and draws through
+// its own PanePage; it needs no pane and no window.
 
 #include <cstdint>
 
@@ -13,8 +14,10 @@
 
 namespace corvia {
 
-class CPolyView;
 class NetPage;
+class OpenGLView;
+class PaneDrawing;
+class PaneViewType;
 class Poly;
 struct NetPlacement;
 
@@ -66,7 +69,10 @@ class PanePage final : public PrintPage {
 
 class PanePrinting {
  public:
-  explicit PanePrinting(CPolyView& view) : mView(view) {}
+  // The drawing may be made after the printing (it draws with the printing's page): it
+  // is only used once both are made.
+  PanePrinting(OpenGLView& view, const PaneViewType& type, PaneDrawing& drawing)
+      : mView(view), mViewType(type), mDrawing(drawing) {}
   PanePrinting(const PanePrinting&) = delete;
   PanePrinting& operator=(const PanePrinting&) = delete;
 
@@ -93,7 +99,9 @@ class PanePrinting {
   void PrintNetPage(int page);
   void FreePrintedPages();
 
-  CPolyView& mView;
+  OpenGLView& mView;
+  const PaneViewType& mViewType;
+  PaneDrawing& mDrawing;
   PanePage mPage;
   // The pages of nets being printed.
   NetPage* mPrintedPages = nullptr;

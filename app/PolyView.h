@@ -241,7 +241,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   std::unique_ptr<MouseThrow> mExplodeThrow;
   std::unique_ptr<MouseThrow> mSectionThrow;
   PaneViewType mViewType;
-  PanePrinting mPrinting{*this};
+  PanePrinting mPrinting{*this, mViewType, mDrawing};
   PaneCaption mCaption{*this, mViewType};
   PaneClicks mClicks{*this};
   PaneDrawing mDrawing{*this, mViewType, mPrinting.Page()};

@@ -432,13 +432,13 @@ void PanePrinting::FitPaneToModel() {
   const float* e = mView.Mapping2D().GetExtents2D();
   if (e[0] != e[2] || e[1] != e[3]) return;
   Poly* poly = GetCurrentPoly();
-  const float r = static_cast<float>(poly && mView.Type().IsShowingDual(poly->mShowDual) ? poly->GetRadius() : 1.0);
+  const float r = static_cast<float>(poly && mViewType.IsShowingDual(poly->mShowDual) ? poly->GetRadius() : 1.0);
   mView.Mapping2D().SetExtents2D(-r, r, r, -r);
 }
 
 bool PanePrinting::PrintsNetsAsToyPanels() const {
-  if (mView.GetViewType() != kViewUnfoldedNet || !GeomagStyle) return false;
-  FaceTypeBlock* block = mView.GetShownBlock(false);
+  if (!mViewType.Is(kViewUnfoldedNet) || !GeomagStyle) return false;
+  FaceTypeBlock* block = GetPaneShownBlock(mViewType, GetCurrentPoly(), false);
   Model3D* model = block ? block->GetExistingModel3D() : nullptr;
   return model && model->CanBuildWithGeomag() && block->HasFaceImages();
 }
@@ -446,8 +446,8 @@ bool PanePrinting::PrintsNetsAsToyPanels() const {
 // ---- Pages of a pane --------------------------------------------------------------------------
 
 bool PanePrinting::PrintsWithPageDrawing() const {
-  if (mView.GetViewType() == kViewUnfoldedNet) return true;
-  return (mView.GetViewType() & kViewFlagDiagram) && !mView.Is3D() && mView.GetViewType() != kViewFacetingDiagram;
+  if (mViewType.Is(kViewUnfoldedNet)) return true;
+  return (mViewType.Code() & kViewFlagDiagram) && !mView.Is3D() && !mViewType.Is(kViewFacetingDiagram);
 }
 
 void PanePrinting::FreePrintedPages() {
@@ -462,8 +462,8 @@ void PanePrinting::EndPrinting() {
 
 int PanePrinting::CountPrintPages(const int32_t* rect) {
   FreePrintedPages();
-  if (mView.GetViewType() != kViewUnfoldedNet) return 1;
-  FaceTypeBlock* block = mView.GetShownBlock(false);
+  if (!mViewType.Is(kViewUnfoldedNet)) return 1;
+  FaceTypeBlock* block = GetPaneShownBlock(mViewType, GetCurrentPoly(), false);
   Model3D* model = GetModel3DOrTell(block, true);
   if (!model || !model->HasNets()) return 0;
   // The pages are made after any remaking of the nets, and freed before the next: a
@@ -512,11 +512,11 @@ bool PanePrinting::PrintPageContent(int page, DeviceContext& dc, const int32_t* 
   // The pages are fitted again for each page: the nets may have been made anew since
   // the count (a preview stays open while the model changes), and the old pages would
   // point into nets that are gone.
-  if (mView.GetViewType() == kViewUnfoldedNet && CountPrintPages(rect) < page) return false;
+  if (mViewType.Is(kViewUnfoldedNet) && CountPrintPages(rect) < page) return false;
   mPage.BeginPrintPage(&dc, rect);
   {
     PrintPageScope scope(&mPage);
-    if (mView.GetViewType() == kViewUnfoldedNet) {
+    if (mViewType.Is(kViewUnfoldedNet)) {
       PrintNetPage(page);
     } else {
       PrintDiagramPage(poly);
@@ -531,7 +531,7 @@ void PanePrinting::PrintNetPage(int pageNumber) {
   NetPage* page = ListNth(mPrintedPages, pageNumber - 1);
   if (!page) return;
   DeviceContext& dc = *mPage.GetPrintState().dc;
-  FaceTypeBlock* block = mView.GetShownBlock(false);
+  FaceTypeBlock* block = GetPaneShownBlock(mViewType, GetCurrentPoly(), false);
   const PrintShades shades(block ? block->GetExistingModel3D() : nullptr);
   const int lineWidth = PrintedPixelsToTwips(GetUnitSettings().mPrintLineWidth);
   for (NetPlacement* placement = page->head; placement; placement = placement->next) {
@@ -646,12 +646,12 @@ void PanePage::PrintStippledLine(const double* a, const double* b, uint16_t patt
 
 void PanePrinting::PrintDiagramPage(Poly* poly) {
   using namespace detail_PolyViewPrint;
-  if (!mView.Drawing().PrepareDiagramPane()) FitPaneToModel();
+  if (!mDrawing.PrepareDiagramPane()) FitPaneToModel();
   double m[6];
   FitExtentsToPage(mView.Mapping2D().GetExtents2D(), mPage.GetPrintState().rect, m);
   mPage.SetPrintDiagramTransform(m);
   DeviceContext& dc = *mPage.GetPrintState().dc;
-  FaceTypeBlock* block = mView.GetShownBlock(false);
+  FaceTypeBlock* block = GetPaneShownBlock(mViewType, GetCurrentPoly(), false);
   PolyElement* face = poly->GetCurrentFace();
   auto line = [&](double x0, double y0, double x1, double y1) {
     double a[2], b[2];
@@ -659,7 +659,7 @@ void PanePrinting::PrintDiagramPage(Poly* poly) {
     MapPoint(m, x1, y1, b);
     mPage.PrintLine(a, b);
   };
-  switch (mView.GetViewType()) {
+  switch (mViewType.Code()) {
     case kViewFace:
     case kViewFaceOfStellation:
     case kViewStellationDiagram: {
@@ -667,7 +667,7 @@ void PanePrinting::PrintDiagramPage(Poly* poly) {
       if (!block || !block->IsStellated()) {
         // The face pane of a model not stellated shows the face itself, in its colour.
         const std::vector<double> xy = GetElementPolygon2D(face);
-        if (mView.GetViewType() != kViewFace || xy.size() < 6) return;
+        if (!mViewType.Is(kViewFace) || xy.size() < 6) return;
         std::vector<double> page(xy.size());
         for (size_t i = 0; i + 1 < xy.size(); i += 2) MapPoint(m, xy[i], xy[i + 1], &page[i]);
         float rgb[3];
@@ -684,17 +684,17 @@ void PanePrinting::PrintDiagramPage(Poly* poly) {
         return;
       }
       const FaceType* type = face->mType;
-      if (mView.GetViewType() != kViewStellationDiagram) {
+      if (!mViewType.Is(kViewStellationDiagram)) {
         for (const StellationFacet* f = type->mAllFacets; f; f = f->mNext) {
           if (!f->IsVisible()) continue;
           float rgb[3];
-          GetFacePaneFacetColour(f, face, mView.GetViewType() == kViewFaceOfStellation, rgb);
+          GetFacePaneFacetColour(f, face, mViewType.Is(kViewFaceOfStellation), rgb);
           dc.SetBrush(Pack(rgb));
           dc.SetPen(Pack(rgb), kSeamLine);
           Print(f, m);
         }
       }
-      dc.SetPen(mView.GetViewType() == kViewStellationDiagram ? kBlack : kGrey, kHairline);
+      dc.SetPen(mViewType.Is(kViewStellationDiagram) ? kBlack : kGrey, kHairline);
       for (const StellationLine* l = type->mLineEqns; l; l = l->mNext) {
         if (!l->mFirst || !l->mLast || !l->mFirst->mPoint || !l->mLast->mPoint) continue;
         line(l->mFirst->mPoint->mX, l->mFirst->mPoint->mY, l->mLast->mPoint->mX, l->mLast->mPoint->mY);

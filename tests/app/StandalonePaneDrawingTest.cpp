@@ -1,10 +1,12 @@
 // A pane's parts made on their own, on a view without a window and without a pane: what
 // the drawing frames by the view type it is given, the radius its fits take, and the
 // pending fit, made once and standing while the camera stays as the fit left it; the
-// caption's title and buttons, by the view type and the view's frame it is given.
+// caption's title and buttons and the printed pages, by the view type and the view's
+// frame it is given.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/PaneCaption.h"
@@ -115,6 +117,7 @@ class PanePartsTest : public PaneDrawingTest {
   }
 
   PaneCaption mCaption{mView, mType};
+  PanePrinting mPrinting{mView, mType, mDrawing};
 };
 
 TEST_F(PanePartsTest, TheCaptionNamesAndOffersWhatItsViewTypeShows) {
@@ -135,6 +138,42 @@ TEST_F(PanePartsTest, TheCaptionNamesAndOffersWhatItsViewTypeShows) {
   Show(kViewBasePolyhedron);
   mCaption.SetCaptionButtons();
   EXPECT_EQ(ButtonCommands(), (std::vector<int>{kCaptionNextModel, kCaptionPreviousModel, kCaptionLeaveMode}));
+}
+
+
+TEST_F(PanePartsTest, AFacePrintsOnOnePageFramedByTheDrawing) {
+  // The ends of the lines printed, across the page.
+  struct SpanDC final : DeviceContext {
+    int lines = 0, left = INT32_MAX, right = INT32_MIN;
+    void MoveTo(int x, int) override { Take(x); }
+    void LineTo(int x, int) override { ++lines, Take(x); }
+    void Polygon(const int* xy, int count) override {
+      for (int i = 0; i < count; ++i) Take(xy[2 * i]);
+    }
+    void Arc(int, int, int, int, int, int, int) override {}
+    void TextOut(int, int, const char*) override {}
+    void GetTextExtent(const char*, int& width, int& height) override { width = height = 0; }
+    void SetPen(uint32_t, int) override {}
+    void SetBrush(uint32_t) override {}
+    void Take(int x) { left = std::min(left, x), right = std::max(right, x); }
+  };
+  const int32_t rect[4] = {1440, 15000, 10000, 1440};
+  Show(kViewBasePolyhedron);
+  EXPECT_FALSE(mPrinting.PrintsWithPageDrawing());
+  Show(kViewFace);
+  ASSERT_TRUE(mPrinting.PrintsWithPageDrawing());
+  EXPECT_EQ(mPrinting.CountPrintPages(rect), 1);
+  SpanDC dc;
+  ASSERT_TRUE(mPrinting.PrintPageContent(1, dc, rect));
+  // The square the drawing frames round the face, not the model's radius, fills the
+  // page's width.
+  const double face = 1.05 * GetCurrentPoly()->GetCurrentFace()->GetCoplanarRadius();
+  EXPECT_NEAR(Extents()[2], face, 1e-5);
+  EXPECT_GE(dc.lines, 3);
+  EXPECT_GE(dc.left, rect[0]);
+  EXPECT_LE(dc.right, rect[2]);
+  EXPECT_GT(dc.right - dc.left, (rect[2] - rect[0]) / 2);
+  EXPECT_FALSE(mPrinting.Page().IsPrintingPage());
 }
 
 }  // namespace test_StandalonePaneDrawing
