@@ -2,17 +2,19 @@
 // PaneClicks: what a click in a pane does. A press and release of the left button
 // that did not move picks what lies under the pointer and acts by the mouse selection
 // mode (select, identify, cut net edges, measure on the model, draw facets by hand,
-// hide faces, pick the face of an image). It holds its pane for the picking, the view
-// type and the pane's status line; the pane's button handlers call it.
+// hide faces, pick the face of an image). It holds the view it picks in (its frame's
+// mouse selection mode, its camera for the points a click means) and the view type
+// the pane shows; it needs no pane and no window. The pane's button handlers call it.
 
 namespace corvia {
 
-class CPolyView;
+class OpenGLView;
+class PaneViewType;
 struct PaneHit;
 
 class PaneClicks {
  public:
-  explicit PaneClicks(CPolyView& view) : mView(view) {}
+  PaneClicks(OpenGLView& view, const PaneViewType& type) : mView(view), mViewType(type) {}
   PaneClicks(const PaneClicks&) = delete;
   PaneClicks& operator=(const PaneClicks&) = delete;
 
@@ -22,7 +24,8 @@ class PaneClicks {
   void OnClick(int x, int y, unsigned keyFlags);
 
  private:
-  CPolyView& mView;
+  OpenGLView& mView;
+  const PaneViewType& mViewType;
 };
 
 }  // namespace corvia

@@ -42,6 +42,7 @@
 #include "nets/NetSettings.h"
 #include "platform/Services.h"
 #include "render/GLSelection.h"
+#include "render/OutcomeBoxes.h"
 #include "render/SelectionItems.h"
 #include "render/ViewGroup.h"
 #include "render/ViewWindow.h"
@@ -173,10 +174,15 @@ Edge3D* FindEdgelet(Model3D* model, int number) {
 
 void SetStatus(const std::string& text) { platform::Services().views->SetStatusText(text); }
 
+// The facet model of the side a pane of the type shows (null, told, when it has none).
+Model3D* ShownModel3D(const PaneViewType& type) {
+  return GetModel3DOrTell(GetPaneShownBlock(type, GetCurrentPoly(), false), false);
+}
+
 int TypeNumber(const PolyElement* element) { return FaceType::GetNumber(element->mType); }
 
 // What the identification mode says of an item.
-std::string DescribeHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
+std::string DescribeHit(const PaneViewType& type, Poly* poly, const PaneHit& hit) {
   char text[160];
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
@@ -193,7 +199,7 @@ std::string DescribeHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
     return text;
   }
   if (hit.kind == kSelectEdge) {
-    if (Edge3D* edgelet = FindEdgelet(pane->GetModel3D(), hit.index)) return "Edge " + GetEdgeName(edgelet);
+    if (Edge3D* edgelet = FindEdgelet(ShownModel3D(type), hit.index)) return "Edge " + GetEdgeName(edgelet);
   }
   if (hit.kind == kSelectFacelet) {
     std::snprintf(text, sizeof text, "Facelet %d", hit.index + 1);
@@ -204,9 +210,9 @@ std::string DescribeHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
 
 // The model point under the pointer on the item: a vertex itself, the point of an edge
 // nearest the pick ray, the ray's crossing of a face's plane.
-bool PointOnItem(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y, double* out) {
+bool PointOnItem(const OpenGLView& view, Poly* poly, const PaneHit& hit, int x, int y, double* out) {
   double origin[3], direction[3];
-  pane->GetPickRay(origin, direction, x, y);
+  view.GetPickRay(origin, direction, x, y);
   const double scale = poly->mDisplayScale != 0.0 ? poly->mDisplayScale : 1.0;
   for (double& c : origin) c /= scale;
   bool asVertex = false;
@@ -241,7 +247,7 @@ bool PointOnItem(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y, 
 // The vertex of the shown side that a faceting or measuring click means: the picked
 // vertex, or the corner of the picked face (or end of the picked edge) nearest the
 // pointer, when it lies near enough.
-PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int x, int y) {
+PolyElement* FacetingVertex(OpenGLView& view, Poly* poly, const PaneHit& hit, int x, int y) {
   bool asVertex = false;
   PolyElement* element = ElementOf(poly, hit, asVertex);
   if (element && asVertex) return element;
@@ -260,7 +266,7 @@ PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int
     if (!corner) continue;
     double p[3], window[3];
     Scale(p, corner->mDualVert, scale);
-    pane->ApplyViewTransform(window, p);
+    view.ApplyViewTransform(window, p);
     const double distance = std::hypot(window[0] - x, window[1] - y);
     if (distance <= bestDistance) {
       bestDistance = distance;
@@ -272,13 +278,12 @@ PolyElement* FacetingVertex(CPolyView* pane, Poly* poly, const PaneHit& hit, int
 
 // The stellation cell a hit names: a box of the cell diagram, or a facelet of a
 // stellation (the cell that the facet it was cut from bounds); null for other hits.
-StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
-  FaceTypeBlock* block = pane->GetShownBlock(false);
+StellationCell* CellOf(const PaneViewType& type, const PaneHit& hit) {
+  FaceTypeBlock* block = GetPaneShownBlock(type, GetCurrentPoly(), false);
   if (!block || !block->IsStellated()) return nullptr;
-  const ViewType type = pane->GetViewType();
-  if (hit.kind == kSelectStellationCell && type == kViewCellDiagram) return block->FindCellByIndex(hit.index);
-  if (hit.kind != kSelectFacelet || (type != kViewStellationOfBase && type != kViewStellationOfDual)) return nullptr;
-  Model3D* model = pane->GetModel3D();
+  if (hit.kind == kSelectStellationCell && type.Is(kViewCellDiagram)) return block->FindCellByIndex(hit.index);
+  if (hit.kind != kSelectFacelet || !type.IsStellationPane()) return nullptr;
+  Model3D* model = ShownModel3D(type);
   const Face3D* facelet = model ? model->GetFacelet(hit.index) : nullptr;
   const StellationSegment* loop = facelet ? facelet->mFacetLoop : nullptr;
   return loop ? GetSurfaceCell(loop->mFacet) : nullptr;
@@ -287,8 +292,8 @@ StellationCell* CellOf(CPolyView* pane, const PaneHit& hit) {
 // Mode 0: selects the item; the selected item again, or nothing, clears the selection.
 // A cell picked in a stellation or in the cell diagram becomes the cell that the
 // Show/Hide commands act on.
-void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
-  StellationCell* cell = CellOf(pane, hit);
+void SelectHit(ViewGroup& group, const PaneViewType& type, Poly* poly, const PaneHit& hit) {
+  StellationCell* cell = CellOf(type, hit);
   // A click on anything else, or on the selected cell again, deselects the cells.
   bool hadCell = false;
   for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
@@ -301,10 +306,10 @@ void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
     block->mCurrentCell = cell;
     block->mSelectedCell = block->mSelectedCell == cell ? nullptr : cell;
     SetStatus(block->mSelectedCell ? std::string("Cell ") + StellationCell::GetName(cell) : std::string());
-    RedrawAllViews(pane->GetViewGroup(), false, false);
+    RedrawAllViews(group, false, false);
     return;
   }
-  if (hadCell) RedrawAllViews(pane->GetViewGroup(), false, false);
+  if (hadCell) RedrawAllViews(group, false, false);
   bool asVertex = false;
   if (PolyElement* element = ElementOf(poly, hit, asVertex)) {
     if (poly->mSelectedItem == element && poly->IsSelectionVertex() == asVertex) {
@@ -324,13 +329,13 @@ void SelectHit(CPolyView* pane, Poly* poly, const PaneHit& hit) {
     poly->SelectEdge(edge, false);
     return;
   }
-  if (hit.kind == kSelectSimplePolyFace && pane->GetViewType() == kViewFacetingPreview) {
+  if (hit.kind == kSelectSimplePolyFace && type.Is(kViewFacetingPreview)) {
     // A face of the preview names the facet it repeats.
     SelectFacetByPick(poly, hit.index);
     return;
   }
-  if (hit.kind == kSelectEdge && HasViewFlags(pane->GetViewType(), kViewFlagNet)) {
-    Model3D* model = pane->GetModel3D();
+  if (hit.kind == kSelectEdge && HasViewFlags(type.Code(), kViewFlagNet)) {
+    Model3D* model = ShownModel3D(type);
     if (Edge3D* edgelet = FindEdgelet(model, hit.index)) {
       poly->ClearSelection();
       DescribeSelectedEdge(model, edgelet);
@@ -402,10 +407,10 @@ const char* GetMeasuringRefusal(ViewType type) {
 void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
   using namespace detail_PaneMouse;
   Poly* poly = GetCurrentPoly();
-  if (!poly || mView.GetViewType() == kNoViewType) return;
-  const int mode = GetClickMode(mView.GetViewGroup(), mView.GetViewType());
+  if (!poly || !mViewType.IsSet()) return;
+  const int mode = GetClickMode(mView.GetViewGroup(), mViewType.Code());
   if (mode == kSelectMeasurement) {
-    if (const char* refusal = GetMeasuringRefusal(mView.GetViewType())) {
+    if (const char* refusal = GetMeasuringRefusal(mViewType.Code())) {
       SetStatus(refusal);
       return;
     }
@@ -419,15 +424,15 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
   }
   switch (mode) {
     case kSelectFacesVertices:
-      SelectHit(&mView, poly, hit);
+      SelectHit(mView.GetViewGroup(), mViewType, poly, hit);
       ShowSelectionChangeOf(poly);
       break;
     case kSelectIdentification:
-      SetStatus(DescribeHit(&mView, poly, hit));
+      SetStatus(DescribeHit(mViewType, poly, hit));
       break;
     case kSelectCutEdges:
-      if (hit.kind == kSelectEdge && HasViewFlags(mView.GetViewType(), kViewFlagNet)) {
-        if (Edge3D* edgelet = FindEdgelet(mView.GetModel3D(), hit.index)) {
+      if (hit.kind == kSelectEdge && HasViewFlags(mViewType.Code(), kViewFlagNet)) {
+        if (Edge3D* edgelet = FindEdgelet(ShownModel3D(mViewType), hit.index)) {
           edgelet->ToggleCut(true);
           InvalidateViewsOfKind(kViewFlagNet, false);
         }
@@ -436,9 +441,9 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
     case kSelectMeasurement: {
       double point[4] = {0.0, 0.0, 0.0, 0.0};
       // A click near a corner measures from the corner itself.
-      if (PolyElement* corner = FacetingVertex(&mView, poly, hit, x, y)) {
+      if (PolyElement* corner = FacetingVertex(mView, poly, hit, x, y)) {
         CopyVector(point, corner->mDualVert);
-      } else if (!PointOnItem(&mView, poly, hit, x, y, point)) {
+      } else if (!PointOnItem(mView, poly, hit, x, y, point)) {
         break;
       }
       // Ctrl adds the point to the newest item (a line or a plane), Shift puts it in
@@ -452,8 +457,8 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
     case kSelectFaceting: {
       PolyElement* vertex = nullptr;
       if (mView.Is3D()) {
-        vertex = FacetingVertex(&mView, poly, hit, x, y);
-      } else if (mView.GetViewType() == kViewFacetingDiagram) {
+        vertex = FacetingVertex(mView, poly, hit, x, y);
+      } else if (mViewType.Is(kViewFacetingDiagram)) {
         // A point of the diagram is the vertex it shows; the facet drawn from here runs
         // through the diagram's own vertex, which starts it.
         bool asVertex = false;

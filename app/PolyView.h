@@ -243,7 +243,7 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   PaneViewType mViewType;
   PanePrinting mPrinting{*this, mViewType, mDrawing};
   PaneCaption mCaption{*this, mViewType};
-  PaneClicks mClicks{*this};
+  PaneClicks mClicks{*this, mViewType};
   PaneDrawing mDrawing{*this, mViewType, mPrinting.Page()};
 };
 

@@ -1,8 +1,8 @@
 // A pane's parts made on their own, on a view without a window and without a pane: what
 // the drawing frames by the view type it is given, the radius its fits take, and the
 // pending fit, made once and standing while the camera stays as the fit left it; the
-// caption's title and buttons and the printed pages, by the view type and the view's
-// frame it is given.
+// caption's title and buttons, the printed pages and what a click does, each by the
+// view type and the view's frame it is given.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/PaneCaption.h"
+#include "app/PaneClicks.h"
 #include "app/PaneDrawing.h"
 #include "app/PanePrinting.h"
 #include "app/PaneViewType.h"
@@ -118,6 +119,7 @@ class PanePartsTest : public PaneDrawingTest {
 
   PaneCaption mCaption{mView, mType};
   PanePrinting mPrinting{mView, mType, mDrawing};
+  PaneClicks mClicks{mView, mType};
 };
 
 TEST_F(PanePartsTest, TheCaptionNamesAndOffersWhatItsViewTypeShows) {
@@ -139,7 +141,6 @@ TEST_F(PanePartsTest, TheCaptionNamesAndOffersWhatItsViewTypeShows) {
   mCaption.SetCaptionButtons();
   EXPECT_EQ(ButtonCommands(), (std::vector<int>{kCaptionNextModel, kCaptionPreviousModel, kCaptionLeaveMode}));
 }
-
 
 TEST_F(PanePartsTest, AFacePrintsOnOnePageFramedByTheDrawing) {
   // The ends of the lines printed, across the page.
@@ -174,6 +175,26 @@ TEST_F(PanePartsTest, AFacePrintsOnOnePageFramedByTheDrawing) {
   EXPECT_LE(dc.right, rect[2]);
   EXPECT_GT(dc.right - dc.left, (rect[2] - rect[0]) / 2);
   EXPECT_FALSE(mPrinting.Page().IsPrintingPage());
+}
+
+TEST_F(PanePartsTest, AClickActsByTheModeOfTheViewsFrameAndItsViewType) {
+  // Without a window nothing is picked: a click meets nothing.
+  Poly* poly = GetCurrentPoly();
+  auto& status = corvia::testing::Platform().views.mStatus;
+  SetMouseSelectionMode(mView.GetViewGroup(), kSelectMeasurement);
+  Show(kViewUnfoldedNet);
+  mClicks.OnClick(50, 50, 0);
+  EXPECT_EQ(status.rfind("No measuring on nets", 0), 0u) << status;
+  // The cross-section measures nothing: a click selects there, and on nothing clears
+  // the selection.
+  poly->SelectFace(poly->GetCurrentFace(), false);
+  Show(kViewCrossSection);
+  mClicks.OnClick(50, 50, 0);
+  EXPECT_EQ(poly->mSelectedItem, nullptr);
+  SetMouseSelectionMode(mView.GetViewGroup(), kSelectIdentification);
+  Show(kViewBasePolyhedron);
+  mClicks.OnClick(50, 50, 0);
+  EXPECT_EQ(status, "Nothing there");
 }
 
 }  // namespace test_StandalonePaneDrawing
