@@ -224,6 +224,8 @@ wxPageSetupDialogData& GetPageSetupData() {
   return data;
 }
 
+void ForgetPageSetup() { GetPageSetupData() = wxPageSetupDialogData(); }
+
 bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   if (!pane) return false;
   // Printing to a file offers the user's documents folder, not the folder the program

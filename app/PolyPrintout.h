@@ -62,9 +62,12 @@ class CPolyPrintout final : public wxPrintout {
   bool mToldWhy = false;
 };
 
-// The program's print settings (paper, orientation), kept for the run.
+// The program's print settings (paper, orientation, the file printed to), kept for the
+// run; forgotten when the program shuts down, so that a run started again in the same
+// process offers its own documents folder.
 wxPrintData& GetPrintData();
 wxPageSetupDialogData& GetPageSetupData();
+void ForgetPageSetup();
 
 // Opens the print preview of the pane in a frame of its own, from which it prints;
 // false (with a message) when the pane has nothing to print.

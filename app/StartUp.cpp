@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 
 #include "app/PolyApp.h"
+#include "app/PolyPrintout.h"
 #include "core/Folders.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
@@ -144,6 +145,7 @@ void ShutDown() {
   // What the dialogs kept for the whole run.
   ClearPlaneList();
   FreeSelectedOccasions();
+  ForgetPageSetup();
   CPolyApp::Get().ExitInstance();
   platform::SaveResult saved = platform::SettingsStore::Instance().Save();
   if (!saved.saved && !saved.error.empty()) std::fprintf(stderr, "corvia: %s\n", saved.error.c_str());
