@@ -791,6 +791,7 @@ bool FindCoplanarFaces(ElementList* list) {
     const double low = c[0] - window;
     const double high = c[0] + window;
     grid.ForEachWithin(c, box, [&](int32_t j) {
+      (void)tick();  // a plane of many faces is gathered in one search
       if (assigned[static_cast<size_t>(j)]) return;
       const double x = centres[3 * static_cast<size_t>(j)];
       if (!(x >= low && x <= high)) return;
@@ -818,6 +819,8 @@ void CoplanarRingIndex::File(const PolyElement* e, int limit) {
   int steps = 0;
   const PolyElement* m = e;
   do {
+    // A plane of many faces takes a while to file: the window answers along it.
+    if ((steps + 1) % static_cast<int>(ProgressTicker::kPasses) == 0) (void)ProgressTick();
     mRing.emplace(m, mRings);
     m = m->mCoplanarNext;
   } while (m && m != e && steps++ < limit);
@@ -826,7 +829,13 @@ void CoplanarRingIndex::File(const PolyElement* e, int limit) {
 
 CoplanarRingIndex::CoplanarRingIndex(const ElementList* list) {
   const int limit = list ? list->mCount : 0;
-  for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) File(e, limit);
+  // A large model's elements take a good part of a second to file: the window answers
+  // along them, and a cancel is left for the caller's next report.
+  ProgressTicker tick;
+  for (const PolyElement* e = list ? list->mHead : nullptr; e; e = e->mNext) {
+    (void)tick();
+    File(e, limit);
+  }
 }
 
 CoplanarRingIndex::CoplanarRingIndex(const std::vector<const PolyElement*>& members) {

@@ -217,10 +217,14 @@ class FaceImageIndex {
     size_t numFaces = 0;
     for (const FaceType* type = block->mFirstFaceType; type; type = type->mNext) numFaces += type->mCount;
     pointOfCorner.reserve(numFaces);
+    // A large model's faces take a good part of a second to file: the window answers
+    // along them, and a cancel is left for the caller's next report.
+    ProgressTicker tick;
     int32_t typeOrder = 0;
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext, ++typeOrder) {
       int32_t order = 0;
       for (PolyElement* face = type->mFirstFace; face && order < type->mCount; face = face->mNextOfType, ++order) {
+        (void)tick();
         const int32_t entry = static_cast<int32_t>(mEntries.size());
         mEntries.push_back(Entry{face, type, typeOrder, order});
         if (!ByCorners(face)) {
@@ -253,6 +257,7 @@ class FaceImageIndex {
     // The entries of each point together, in the order they were filed.
     const size_t numPoints = mPoints.size() / 3;
     mPointStart.assign(numPoints + 1, 0);
+    (void)ProgressTick();
     for (const auto& [point, entry] : filed) ++mPointStart[static_cast<size_t>(point) + 1];
     for (size_t i = 0; i < numPoints; ++i) mPointStart[i + 1] += mPointStart[i];
     mPointEntries.resize(filed.size());
@@ -263,9 +268,14 @@ class FaceImageIndex {
     }
     std::vector<std::pair<int32_t, int32_t>>().swap(filed);
     std::unordered_map<uintptr_t, int32_t>().swap(pointOfCorner);
+    (void)ProgressTick();
     mGrid = PointGrid(kCellSize, PackedPositions{mPoints.data()});
     mGrid.Reserve(numPoints);
-    for (size_t i = 0; i < numPoints; ++i) mGrid.Add(static_cast<int32_t>(i));
+    for (size_t i = 0; i < numPoints; ++i) {
+      (void)tick();
+      mGrid.Add(static_cast<int32_t>(i));
+    }
+    (void)ProgressTick();
     mGrid.Finish();
   }
 

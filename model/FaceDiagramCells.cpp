@@ -303,18 +303,24 @@ void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool sec
                           int32_t numCells, ProgressTicker& tick) {
   FaceDiagramResultPools& pools = *diagram->mResultPools;
   constexpr int32_t ringLimit = 1 << 20;
-  auto ringOf = [](PolyElement* start) {
+  auto ringOf = [&tick](PolyElement* start) {
     std::vector<PolyElement*> ring;
     PolyElement* member = start;
     do {
+      (void)tick();
       ring.push_back(member);
       member = member->mCoplanarNext;
     } while (member && member != start && static_cast<int32_t>(ring.size()) < ringLimit);
     return ring;
   };
+  // A plane of many faces gives large rings and many cells: the window answers along
+  // them, and a cancel leaves the faces not yet served without copies.
   const std::vector<PolyElement*> ownerRing = ringOf(ownerFace);
   std::unordered_map<DiagramSource, size_t> ringPlace;
-  for (size_t k = 0; k < ownerRing.size(); ++k) ringPlace.emplace(reinterpret_cast<DiagramSource>(ownerRing[k]), k);
+  for (size_t k = 0; k < ownerRing.size(); ++k) {
+    if (!tick()) return;
+    ringPlace.emplace(reinterpret_cast<DiagramSource>(ownerRing[k]), k);
+  }
   std::vector<PolyElement*> starts;
   PolyElement* beyond = nullptr;
   if (ownerFace->mType) {
@@ -333,6 +339,7 @@ void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool sec
     const bool sameShape = ring && ring->size() == ownerRing.size();
     DiagramCell* copy = pools.mCellCopies->Alloc(numCells);
     for (int32_t c = 0; c < numCells; ++c) {
+      if (!tick()) return;
       copy[c] = cells[c];
       copy[c].pairs = pools.mSourcePairs->Alloc(cells[c].numPairs);
       for (int32_t k = 0; k < cells[c].numPairs; ++k) {

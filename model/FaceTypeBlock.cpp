@@ -198,7 +198,13 @@ void FaceTypeBlock::SortFaceTypes(int (*compare)(const FaceType*, const FaceType
   for (FaceType* type = mFirstFaceType; type; type = type->mNext) types.push_back(type);
   // The comparators compare within tolerances; the merge sort stays sound on them and
   // keeps ties in list order.
-  MergeSort(types, [compare](FaceType* a, FaceType* b) { return compare(a, b); });
+  // A large model's types take a while to sort: the window answers every so many
+  // comparisons, and a cancel is left for the caller's next report.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
+  MergeSort(types, [compare, &tick](FaceType* a, FaceType* b) {
+    (void)tick();
+    return compare(a, b);
+  });
   mFirstFaceType = types.front();
   for (size_t i = 0; i < types.size(); ++i) {
     types[i]->mIndex = static_cast<int32_t>(i);

@@ -130,18 +130,24 @@ int CompareByFirstFaceRank(const FaceType* a, const FaceType* b) {
 // backwards, twice round: a walk from every type's first element would read a plane of
 // many types once per type.
 void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool clearHandedness) {
+  // A plane of many faces takes a while to read: the window answers along the rings
+  // and the types, and a cancel is left for the caller's next report.
+  ProgressTicker tick;
   std::unordered_map<const PolyElement*, FaceType*> lowerAfter;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    (void)tick();
     if (type->mFirstFace && type->mFirstFace->mCoplanarNext) lowerAfter.emplace(type->mFirstFace, nullptr);
   }
   std::unordered_set<const PolyElement*> read;
   std::vector<PolyElement*> ring;
   std::vector<size_t> lower;
   for (const auto& [first, found] : lowerAfter) {
+    (void)tick();
     if (read.count(first)) continue;
     ring.clear();
     PolyElement* e = const_cast<PolyElement*>(first);
     for (int steps = 0; e && steps <= list.mCount && read.insert(e).second; ++steps, e = e->mCoplanarNext) {
+      (void)tick();
       ring.push_back(e);
     }
     // A type of lower number: none for a member without a type.
@@ -149,6 +155,7 @@ void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool cle
     const size_t k = ring.size();
     lower.clear();
     for (size_t i = 2 * k; i-- > 0;) {
+      (void)tick();
       const int32_t own = number(ring[i % k]);
       while (!lower.empty() && number(ring[lower.back()]) >= own) lower.pop_back();
       if (i < k && !lower.empty()) {
@@ -159,6 +166,7 @@ void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool cle
   }
   int32_t position = 0;
   for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    (void)tick();
     if (clearHandedness) type->mIdFlags &= ~kHandednessBit;
     const auto at = type->mFirstFace ? lowerAfter.find(type->mFirstFace) : lowerAfter.end();
     if (at != lowerAfter.end() && at->second) {
@@ -171,7 +179,10 @@ void FindCoplanarMasters(FaceTypeBlock* block, const ElementList& list, bool cle
     type->mSpare = position++;
   }
   const CoplanarRingIndex rings(&list);
-  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) CopyCoplanarInfo(type, &rings);
+  for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {
+    (void)tick();
+    CopyCoplanarInfo(type, &rings);
+  }
 }
 
 // Reference face of a vertex's frame: face k of its ring, or the one after it when

@@ -476,11 +476,14 @@ struct Placement {
 
 Placement PlacementOf(const SimplePoly& poly) {
   Placement placement;
+  ProgressTicker tick;
   for (int i = 0; i < poly.NumVerts(); ++i) {
+    (void)tick();
     const double* p = poly.VertAt(i).pos;
     placement.points.push_back({p[0], p[1], p[2]});
   }
   for (int i = 0; i < poly.NumFaces(); ++i) {
+    (void)tick();
     const double* n = poly.FaceAt(i).normal;
     placement.normals.push_back({n[0], n[1], n[2]});
   }
@@ -615,7 +618,9 @@ std::unique_ptr<SymGroup> Analyse(SimplePoly& poly, bool& hasReflection, double 
   if (zerosOfExactModel || (poly.flags & kSimpleFileCorners)) TakeNearZerosAsZero(poly, zeroTolerance);
   poly.CalcFaceNormals(true);
   if (!(poly.flags & kSimpleSortedFaceLists)) {
+    ProgressTicker tick;
     for (int i = 0; i < poly.NumFaces(); ++i) {
+      if (!tick()) return nullptr;
       const SimpleFace& f = poly.FaceAt(i);
       if (!f.IsTemp() && !f.IsFlat(kFlatFaceTolerance)) {
         return Refuse(refusal, "Face %d is not flat: its corners do not lie in one plane.", i);

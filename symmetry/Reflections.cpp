@@ -413,7 +413,11 @@ bool TestReflection(SimplePoly& poly, int32_t type, const double* normal, SymGro
     poly.ClearVertFlags(kSimpleDone);
     return false;
   };
+  // A large model's test takes a good part of a second: the window answers every so
+  // many vertices, and after a cancel the test fails at once (the analysis that asked
+  // for it stops at its next step).
   for (int32_t vi = 0; vi < poly.NumVerts(); ++vi) {
+    if ((vi + 1) % static_cast<int>(ProgressTicker::kPasses) == 0 && !ProgressTick()) return fail();
     const SimpleVert& v = poly.VertAt(vi);
     if (v.flags & (kSimpleDone | kSimpleTemp)) continue;
     double image[3];

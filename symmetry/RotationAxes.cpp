@@ -419,7 +419,12 @@ bool TestForSymmetryR(SimplePoly& poly, int k, const double* m, std::vector<int3
                       const SymmetryMatch& match, const RingCentroidSums* rings) {
   namespace d = detail_RotationAxes;
   if (!CheckOrbit(poly, k, m, &buffer[static_cast<size_t>(start)], match.position)) return false;
+  // The spread from one orbit may reach every vertex of a large model, which takes a
+  // good part of a second: the window answers every so many orbits, and after a
+  // cancel the test fails at once (the search that asked for it is dropped).
+  int orbits = 0;
   for (int b = start; b < count; b += k) {
+    if (++orbits % static_cast<int>(ProgressTicker::kPasses) == 0 && !ProgressTick()) return false;
     if (!d::CheckFacesOfBlock(poly, k, m, buffer, b, match)) return false;
     const int32_t v = buffer[static_cast<size_t>(b)];
     const int nf = poly.VertAt(v).Count();

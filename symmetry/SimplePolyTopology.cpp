@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "core/MergeSort.h"
@@ -132,12 +133,21 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
   flags &= ~kSimpleSortedFaceLists;
   // One pass over the face records copies the corners of the live faces side by
   // side; the lists are gathered from the copy into one array, vertex by vertex,
-  // and one pass over the vertex records hands each vertex its list.
+  // and one pass over the vertex records hands each vertex its list. A large model's
+  // passes take most of a second: the window answers between runs of records, and a
+  // cancel is left for the caller's next report (the lists are made whole).
+  const bool large = NumFaces() > kRecordsPerReport || NumVerts() > kRecordsPerReport;
+  std::optional<ProgressShield> noCancelHere;
+  if (large) noCancelHere.emplace();
+  const auto report = [large](int i) {
+    if (large && (i + 1) % kRecordsPerReport == 0) (void)ProgressTick();
+  };
   std::vector<uint32_t> offset(mVerts.size() + 1, 0);
   std::vector<int32_t> corners;
   corners.reserve(3 * mFaces.size());
   std::vector<uint32_t> start(mFaces.size() + 1, 0);
   for (int fi = 0; fi < NumFaces(); ++fi) {
+    report(fi);
     const SimpleFace& f = FaceAt(fi);
     if (!f.IsTemp()) {
       for (int32_t v : f.items) {
@@ -152,11 +162,13 @@ void SimplePoly::CreateVertexFaceLists(bool force) {
   std::vector<int32_t> lists(corners.size());
   std::vector<uint32_t> next(offset.begin(), offset.end() - 1);
   for (int fi = 0; fi < NumFaces(); ++fi) {
+    report(fi);
     for (uint32_t k = start[static_cast<size_t>(fi)]; k < start[static_cast<size_t>(fi) + 1]; ++k) {
       lists[next[static_cast<size_t>(corners[k])]++] = fi;
     }
   }
   for (int i = 0; i < NumVerts(); ++i) {
+    report(i);
     SimpleVert& v = VertAt(i);
     if (v.IsTemp()) {
       v.items.clear();

@@ -649,6 +649,34 @@ TEST_F(SubdividedCube, TheSetUpsPassesOverTheFacesReportAlongThem) {
   progress.Current()->onPump = nullptr;
 }
 
+// The index of the plane rings, which the face types' set-up reads, files a plane of
+// many faces with reports along it (a million faces' six planes held the window a
+// third of a second with none).
+TEST_F(SubdividedCube, ThePlaneRingsIndexReportsAlongAPlaneOfManyFaces) {
+  const int n = 30;
+  const int faces = 24 * n * n;
+  ASSERT_TRUE(Make(n)) << outcome.text();
+  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+  int pumps = 0;
+  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+    corvia::testing::Platform().clock.Advance(1.0);
+    ++pumps;
+  };
+  std::unique_ptr<corvia::CoplanarRingIndex> rings;
+  {
+    corvia::ProgressScope scope;
+    corvia::testing::Platform().clock.Advance(2.0);
+    rings = std::make_unique<corvia::CoplanarRingIndex>(&made_->mFaces);
+  }
+  progress.Current()->onPump = nullptr;
+  EXPECT_GE(pumps, faces / 256);
+  // The faces of the first face's side of the cube are together, the others not.
+  const corvia::PolyElement* first = made_->mFaces.mHead;
+  int together = 0;
+  for (const corvia::PolyElement* f = first; f; f = f->mNext) together += rings->Together(first, f) ? 1 : 0;
+  EXPECT_EQ(together, faces / 6);
+}
+
 // The cells of a plane of many faces are coloured with reports along them, each in the
 // colour of its face: the six planes of the cube cut into 30 parts hold 3,600 cells each
 // (a million faces' planes took half a second with no report).

@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "core/Progress.h"
 #include "core/VectorMath.h"
+#include "platform/Headless.h"
 #include "symmetry/FindSymmetries.h"
+#include "symmetry/Reflections.h"
 #include "symmetry/RotationAxes.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -477,6 +482,79 @@ TEST(FindSymmetriesTest, RingCentroidSumsAreEachVertexsOwnSums) {
     SumCentroidsOfRing(poly->VertAt(i), own);
     for (int j = 0; j < 3; ++j) EXPECT_EQ(rings.Of(i)[j], own[j]) << "vertex " << i << ", coordinate " << j;
   }
+}
+
+// A torus of around x tube quads, mirrored in the plane z = 0 and turned into itself
+// by a quarter turn about z when around is a multiple of 4.
+std::unique_ptr<SimplePoly> Torus(int around, int tube) {
+  std::vector<Point> points;
+  FaceList faces;
+  for (int i = 0; i < around; ++i) {
+    const double a = 2 * M_PI * i / around;
+    for (int j = 0; j < tube; ++j) {
+      const double b = 2 * M_PI * j / tube;
+      const double r = 1 + 0.3 * std::cos(b);
+      points.push_back({r * std::cos(a), r * std::sin(a), 0.3 * std::sin(b)});
+      const int next = (i + 1) % around;
+      faces.push_back({i * tube + j, next * tube + j, next * tube + (j + 1) % tube, i * tube + (j + 1) % tube});
+    }
+  }
+  return MakeModel(points, faces);
+}
+
+// The mirror test and the spread of a turn's orbits over a large model report along
+// the vertices (each held the window up to half a second on a large model), and a
+// Cancel clicked meanwhile ends each at once with no symmetry found.
+TEST(FindSymmetriesTest, MirrorAndTurnTestsOfALargeModelReportAndStopAtACancel) {
+  auto poly = Torus(400, 50);
+  const int nv = poly->NumVerts();
+  poly->CreateVertexFaceLists(true);
+  poly->CalcFaceNormals(true);
+  const VertexLocator locator(*poly);
+  auto group = CreateSymGroup(kSymGroupNone, 1);
+  const double up[3] = {0, 0, 1};
+  double turn[9];
+  ASSERT_TRUE(AxisTurnMatrix(up, 4, turn));
+  platform::HeadlessProgress& progress = testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = 0;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    testing::Platform().clock.Advance(1.0);
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  const auto mirror = [&] {
+    ProgressScope scope;
+    testing::Platform().clock.Advance(2.0);
+    return TestReflection(*poly, kReflectionHorizontal, up, *group, 1, locator);
+  };
+  // From the orbit of vertex 0 the spread reaches every vertex, in orbits of four.
+  const auto spread = [&] {
+    poly->ClearVertFlags(kSimpleDone);
+    poly->ClearFaceFlags(kSimpleDone);
+    std::vector<int32_t> buffer(static_cast<size_t>(nv));
+    double p[3];
+    CopyVector(p, poly->VertAt(0).pos);
+    for (int j = 0; j < 4; ++j) {
+      buffer[static_cast<size_t>(j)] = locator.FindFirst(p, 0);
+      MatrixTimesVector(turn, p, p);
+    }
+    int count = 4;
+    ProgressScope scope;
+    testing::Platform().clock.Advance(2.0);
+    return TestForSymmetryR(*poly, 4, turn, buffer, 0, count) && count == nv;
+  };
+  for (const auto& [name, test, atLeast] : {std::tuple{"mirror", std::function<bool()>(mirror), nv / 512},
+                                            std::tuple{"turn", std::function<bool()>(spread), nv / 4 / 512}}) {
+    pumps = 0;
+    cancelAt = 0;
+    EXPECT_TRUE(test()) << name;
+    EXPECT_GE(pumps, atLeast) << name << ": reports along the vertices";
+    pumps = 0;
+    cancelAt = 3;
+    EXPECT_FALSE(test()) << name << ": cancelled";
+    EXPECT_EQ(pumps, 3) << name << ": no report after the Cancel";
+  }
+  progress.Current()->onPump = nullptr;
 }
 
 // The group the found turns generate: two 5-fold axes of the icosahedron give all
