@@ -531,8 +531,9 @@ TEST_F(NetGenerationTest, TheStepsOverEveryEdgeletOfALargeNetAnswerTheWindow) {
 
 // The passes that go over a whole net as the nets of a finely cut model's faces are
 // merged (its layout made again from its first facelet, checked or not, and the mean
-// length of its edges that sizes its outline's cells) answer the window along the net,
-// not only between nets; checked, the layout comes out as without the checks.
+// length of its edges that sizes its outline's cells), and its fold's passes, answer the
+// window along the net, not only between nets; checked, the layout comes out as without
+// the checks.
 TEST_F(NetGenerationTest, TheLayoutOfALargeNetIsMadeAgainAnsweringTheWindow) {
   Poly cut;
   ASSERT_TRUE(CutCube(cut));
@@ -562,6 +563,8 @@ TEST_F(NetGenerationTest, TheLayoutOfALargeNetIsMadeAgainAnsweringTheWindow) {
   EXPECT_TRUE(accepted);
   EXPECT_GE(ReportsDuring([&net] { (void)NetOutline::CellSizeFor(net); }), 1) << "cell size";
   EXPECT_EQ(places(), unchecked);
+  // Its fold with no reports of its own (the marks cleared, the runs' bounds recorded).
+  EXPECT_GE(ReportsDuring([&net] { net.Fold(1.0, 1.0, nullptr); }), 2 * facelets / (16 * every)) << "folded";
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
