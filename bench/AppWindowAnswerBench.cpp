@@ -148,7 +148,26 @@
 //                              20), the outline's grid of boxes moving its records to a
 //                              larger block at once. Moved in runs with reports between:
 //                              0.43 s and 0.52 s (load 10, 9), in the model's making, no
-//                              hold of 0.2 s in the nets' work in the run traced
+//                              hold of 0.2 s in the nets' work in the run traced. Next
+//                              round: 0.43 s (load 10.2) at 43.7 s, as the nets were
+//                              drawn; SubdivideFacesNets/100 0.40 s (load 10.0). Traced
+//                              without the window (load 8 to 10), stretches of 0.1 to
+//                              0.29 s without a report in the nets' work: walks over a
+//                              whole face's net in the merging (the merge candidates'
+//                              tests 0.2 s, Net::Relayout 0.12 to 0.23 s, the nets'
+//                              shapes compared 0.11 to 0.13 s, the net taken in 0.1 s)
+//                              and the grids' records moved 18 MB between reports in
+//                              TrimTabsToNet (0.2 to 0.29 s). Those walks reporting and
+//                              the tables moved a megabyte a run: no stretch over 0.17 s
+//                              (load 8) in the nets' work traced so; the road 0.65 s and
+//                              0.63 s (load 5.6, 4.3) at 48.9 s and 43.4 s: both panes'
+//                              paints in one hold once the nets were drawn (the model
+//                              pane's 0.27 s, the net pane's 0.38 s);
+//                              SubdivideFacesNets/100 0.43 s and 0.42 s (load 5.9, 4.1).
+//                              With the fold's passes reporting too: 0.68 s (load 6.4) at
+//                              47.6 s, the same two paints (0.29 s, 0.38 s);
+//                              SubdivideFacesNets/100 0.49 s (load 5.6) at 6.2 s, before
+//                              the nets' work (the nets drawn at 12.8 s)
 //   SubdivideFacesFoldingNet/204  the click in the Folding Net pane 70.5 s (load 41: its
 //                              pick drew every facelet), the road 189 s, nets drawn 112 s
 //                              after the command (the pane's paint folded them, 2 s at load
@@ -177,7 +196,15 @@
 //                              the grids' growth and the long sorts reporting along and the
 //                              colours a turn later: 0.40 s (load 8.3), 0.35 s, 0.38 s,
 //                              0.37 s and 0.38 s (load 2.6, 2.0, 2.9, 2.6); the click 0.10 to
-//                              0.17 s
+//                              0.17 s. Next round 1.47 s (load 8.5) at 11.0 s, in no paint
+//                              (the model's making), the click 0.17 s. With the merging's
+//                              walks reporting and the tables moved a megabyte a run:
+//                              0.58 s and 0.40 s (load 4.5, 5.9) at 15.0 s and 17.2 s, in
+//                              the model's making, the click 0.12 s; 0.99 s (load 8.5,
+//                              beside a traced run of the nets' making) at 56.8 s, in no
+//                              paint, 1.3 s before the folded nets were drawn. With the
+//                              fold's passes reporting too: 0.34 s (load 5.2) at 17.3 s, in
+//                              the model's making, the click 0.14 s
 //   SphereClicks/150           model pane's click 3.17 s (load 11), 2.82 s (load 14);
 //                              net pane's first click 3.01 s, 2.82 s; the net pane's
 //                              paints 2.5 to 2.8 s of each; making the sphere held 5.4 s

@@ -214,7 +214,10 @@ void Net::Absorb(Net* into, Edge3D* edge) {
   if (neighbour) neighbour->GetFirstNetCopy()->flags |= kEdgeJoinedSomewhere;
   flags |= kNetRemoved;
   into->Places();
+  // A net of a whole face taken in: the window answers along it.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (Face3D* f = first; f; f = f->mNextInNet) {
+    (void)tick();
     f->mNet = into;
     into->AppendPlace(f);
   }
@@ -313,7 +316,11 @@ void CollectNetHinges(Face3D* start, const Edge3D* entry, const std::function<bo
   std::vector<Face3D*> visited{start};
   std::vector<const Edge3D*> entries{entry};  // the edgelet each facelet was reached by
   start->mFlags |= kFaceletVisited;
+  // The tree of a whole face of a finely cut model is walked answering the window (a
+  // cancel is kept for the caller's next report).
+  ProgressTicker tick;
   for (size_t k = 0; k < visited.size(); ++k) {
+    (void)tick();
     Face3D* facelet = visited[k];
     const int count = facelet->GetNumEdges();
     for (int i = 0; i < count; ++i) {
@@ -368,8 +375,15 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
   std::vector<Hinge> extra;
   CollectNetHinges(first, nullptr, isMember, tree, extra);
 
+  // A net of a whole face of a finely cut model takes a while to lay out, with or
+  // without the checks: the window answers along it, and a cancel is kept for the
+  // caller's next report (the layout is finished either way).
+  ProgressTicker tick;
   auto layoutWithoutCheck = [&]() {
-    for (const Hinge& h : tree) CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+    for (const Hinge& h : tree) {
+      (void)tick();
+      CalcUnfoldedFacePos2D(h.edge, h.across, false, nullptr);
+    }
   };
   if (!check) {
     layoutWithoutCheck();
@@ -394,6 +408,7 @@ bool Net::Relayout(bool check, PlacementJoins* joins, const std::vector<Net*>* m
   bool accepted = true;
   size_t placed = 0;
   for (; placed < tree.size(); ++placed) {
+    (void)tick();
     const Hinge& h = tree[placed];
     const bool ok = CalcUnfoldedFacePos2D(h.edge, h.across, true, joins);
     RestoreNetHinge(h);

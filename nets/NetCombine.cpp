@@ -197,12 +197,16 @@ bool NetType::TryToCombineNets(int limit) {
 // ---- Merging across convex edges -------------------------------------------------------------
 
 void NetType::TestMergeCandidate() {
+  // The first net of a whole face of a finely cut model: the window answers along it (a
+  // cancel is kept for the caller's next report).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   using namespace detail_NetCombine;
   flags &= ~kNetTypeCandidate;
   Net* net = GetFirstNet();
   if (!net || !net->first || Net::CountFacelets(net) >= MaxFacesPerNet() || IsDrawn()) return;
   bool counted = false;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick();
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* edge = &f->mEdges[i];
@@ -223,12 +227,16 @@ void NetType::TestMergeCandidate() {
 }
 
 int NetType::CountReachableCandidates() {
+  // The first net of a whole face of a finely cut model: the window answers along it (a
+  // cancel is kept for the caller's next report).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   using namespace detail_NetCombine;
   if (flags & (kNetTypeVisited | kNetTypeRejected)) return 0;
   flags |= kNetTypeVisited;
   Net* net = GetFirstNet();
   if (!net) return 0;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick();
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* edge = &f->mEdges[i];
@@ -244,6 +252,7 @@ int NetType::CountReachableCandidates() {
   }
   int reached = 0;
   for (Face3D* f = net->first; f; f = f->mNextInNet) {
+    (void)tick();
     const int count = f->GetNumEdges();
     for (int i = 0; i < count; ++i) {
       Edge3D* edge = &f->mEdges[i];
@@ -262,6 +271,9 @@ int NetType::CountReachableCandidates() {
 }
 
 bool NetType::TestClosure() {
+  // The first net of a whole face of a finely cut model: the window answers along it (a
+  // cancel is kept for the caller's next report).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   Net* start = GetFirstNet();
   if (!start) return false;
   std::vector<Net*> marked{start};
@@ -270,6 +282,7 @@ bool NetType::TestClosure() {
   for (size_t k = 0; k < marked.size() && !success; ++k) {
     Net* net = marked[k];
     for (Face3D* f = net->first; f && !success; f = f->mNextInNet) {
+      (void)tick();
       const int count = f->GetNumEdges();
       for (int i = 0; i < count; ++i) {
         Edge3D* edge = &f->mEdges[i];

@@ -535,7 +535,10 @@ namespace detail_NetGeneration {
 std::vector<const void*> NetShape(const Net& net) {
   const std::vector<Face3D*>& chain = net.Places();
   std::vector<const void*> shape;
+  // The nets of a finely cut model's faces are compared answering the window.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (const Face3D* f : chain) {
+    (void)tick();
     shape.push_back(f->mType);
     for (int i = 0; i < f->GetNumEdges(); ++i) {
       const Edge3D& e = f->mEdges[i];

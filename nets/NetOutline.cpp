@@ -17,7 +17,10 @@ double NetOutline::CellSizeFor(const Net& net) {
   // About one edge per cell: the mean length of the net's edges.
   double sum = 0.0;
   int count = 0;
+  // A net of a million facelets: the window answers along them.
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (const Face3D* f = net.first; f; f = f->mNextInNet) {
+    (void)tick();
     const int edges = f->GetNumEdges();
     for (int i = 0; i < edges; ++i) {
       const double length = std::sqrt(f->mEdges[i].GetLengthSquared());

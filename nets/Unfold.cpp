@@ -9,6 +9,7 @@
 
 #include "core/Geometry.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
 #include "nets/Edge3D.h"
@@ -117,7 +118,11 @@ void ApplyFold(Face3D* facelet, const Transform3D& fold) {
 void RecordFoldedBoxes(Face3D* first, std::vector<Net::FoldedBox>& boxes) {
   boxes.clear();
   size_t placed = 0;
+  // A net of a million facelets: the window answers along it (a cancel is kept for the
+  // caller's next report).
+  ProgressTicker tick(ProgressTicker::kPasses * 16);
   for (Face3D* f = first; f; f = f->mNextInNet, ++placed) {
+    (void)tick();
     f->mFlags &= ~kFaceletVisited;
     if (placed % Net::kFoldedRun == 0) {
       boxes.push_back({{DBL_MAX, DBL_MAX, DBL_MAX}, {-DBL_MAX, -DBL_MAX, -DBL_MAX}});
@@ -295,7 +300,15 @@ bool Net::Fold(double hinge, double place, const std::function<bool()>& goOn) {
   using namespace detail_Unfold;
   Face3D* root = first;
   if (!root || !root->mType || root->mType->HasFlag(kTypeDrawn)) return true;
-  for (Face3D* f = first; f; f = f->mNextInNet) f->mFlags &= ~kFaceletVisited;
+  {
+    // The marks of a million facelets are cleared answering the window; a cancel heard
+    // here is kept for the fold's next report.
+    ProgressTicker tick(ProgressTicker::kPasses * 16);
+    for (Face3D* f = first; f; f = f->mNextInNet) {
+      (void)tick();
+      f->mFlags &= ~kFaceletVisited;
+    }
+  }
 
   Transform3D placement;
   root->CalcPlacementTransform(placement);

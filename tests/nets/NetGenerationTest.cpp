@@ -517,6 +517,54 @@ TEST_F(NetGenerationTest, TheStepsOverEveryEdgeletOfALargeNetAnswerTheWindow) {
   const double least[2] = {999.5, 299.5}, largest[2] = {999.5, 299.5};
   grid.Query(least, largest, 0.0, found);
   EXPECT_EQ(found, std::vector<uint32_t>{299999});
+  // A table of large records, as the grid's, moves to a larger block a megabyte or so
+  // at a time, not a fixed count of records (21 MB of these).
+  struct Wide {
+    double v[9];
+  };
+  std::vector<Wide> table(boxes, Wide{{1.0}});
+  const int moving = ReportsDuring([&table] { ReserveAnsweringTheWindow(table, table.size() + 1); });
+  EXPECT_GE(moving, static_cast<int>(boxes * sizeof(Wide) / (std::size_t{2} << 20))) << "moving";
+  EXPECT_EQ(table.size(), boxes);
+  EXPECT_EQ(table.back().v[0], 1.0);
+}
+
+// The passes that go over a whole net as the nets of a finely cut model's faces are
+// merged (its layout made again from its first facelet, checked or not, and the mean
+// length of its edges that sizes its outline's cells), and its fold's passes, answer the
+// window along the net, not only between nets; checked, the layout comes out as without
+// the checks.
+TEST_F(NetGenerationTest, TheLayoutOfALargeNetIsMadeAgainAnsweringTheWindow) {
+  Poly cut;
+  ASSERT_TRUE(CutCube(cut));
+  Model3D model(&cut, false);
+  model.MakeNets();
+  ASSERT_EQ(model.GetNumNets(), 1);
+  Net& net = *model.GetNet(0);
+  const int facelets = Net::CountFacelets(&net);
+  ASSERT_EQ(facelets, 3456);
+  auto places = [&net] {
+    std::vector<double> all;
+    for (const Face3D* f = net.first; f; f = f->mNextInNet) {
+      all.insert(all.end(), f->mNetTransform, f->mNetTransform + 6);
+    }
+    return all;
+  };
+  const int every = static_cast<int>(ProgressTicker::kPasses);
+  EXPECT_GE(ReportsDuring([&net] { net.Relayout(false, nullptr); }), facelets / every) << "laid out";
+  const std::vector<double> unchecked = places();
+  bool accepted = false;
+  EXPECT_GE(ReportsDuring([&net, &accepted] {
+              PlacementJoins joins;
+              accepted = net.Relayout(true, &joins);
+            }),
+            facelets / every)
+      << "laid out and checked";
+  EXPECT_TRUE(accepted);
+  EXPECT_GE(ReportsDuring([&net] { (void)NetOutline::CellSizeFor(net); }), 1) << "cell size";
+  EXPECT_EQ(places(), unchecked);
+  // Its fold with no reports of its own (the marks cleared, the runs' bounds recorded).
+  EXPECT_GE(ReportsDuring([&net] { net.Fold(1.0, 1.0, nullptr); }), 2 * facelets / (16 * every)) << "folded";
 }
 
 TEST_F(NetGenerationTest, AModelWithAHoleUnfolds) {
