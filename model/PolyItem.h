@@ -64,8 +64,9 @@ class PolyItem {
   const float* GetDrawColour() const;
   void SetColour(const float* rgb) { SetColour(this, rgb); }
 
-  float mColor[3] = {0.0f, 0.0f, 0.0f};
   OptionalText mLabel;  // empty: no label (a null pointer: most items have none)
+  // Last, so that the 4 bytes after it hold the first field of an element or edge.
+  float mColor[3] = {0.0f, 0.0f, 0.0f};
 };
 // Every vertex, face and edge of a model holds one: the label that nearly every item
 // leaves empty takes no more than a pointer.
