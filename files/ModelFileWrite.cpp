@@ -239,11 +239,11 @@ void WriteLabels(Writer& w, const SimplePoly& simple) {
   };
   std::vector<Label> labels;
   for (int i = 0; i < simple.NumVerts(); ++i)
-    if (!simple.VertAt(i).label.empty()) labels.push_back({kKindVertex, i, &simple.VertAt(i).label});
+    if (!simple.VertAt(i).label.empty()) labels.push_back({kKindVertex, i, &simple.VertAt(i).label.str()});
   for (int i = 0; i < simple.NumFaces(); ++i)
-    if (!simple.FaceAt(i).label.empty()) labels.push_back({kKindFace, i, &simple.FaceAt(i).label});
+    if (!simple.FaceAt(i).label.empty()) labels.push_back({kKindFace, i, &simple.FaceAt(i).label.str()});
   for (int i = 0; i < simple.NumEdges(); ++i)
-    if (!simple.EdgeAt(i).label.empty()) labels.push_back({kKindEdge, i, &simple.EdgeAt(i).label});
+    if (!simple.EdgeAt(i).label.empty()) labels.push_back({kKindEdge, i, &simple.EdgeAt(i).label.str()});
   if (labels.empty()) return;
   w.Token(kTokLabels);
   w.Check(ioPrintf(w.stream, " %d\n", int(labels.size())));

@@ -189,12 +189,13 @@ class PolyElement : public PolyItem {
   PolyElement* GetCorner(int i) const { return mNeighbours[i]; }
   bool HasFlag(uint32_t flag) const { return (mFlags & flag) != 0; }
 
+  // (The 4-byte fields in pairs between the pointers: a model holds many elements.)
   int32_t mNumSides;
   int32_t mDensity = 1;
+  uint32_t mSavedIdFlags = 0;
   FaceType* mType = nullptr;
   uint32_t mFlags = 0;
   uint32_t mIdFlags = 0;
-  uint32_t mSavedIdFlags = 0;
   Poly* mPoly;
   SymAxis* mSymAxis = nullptr;
   int32_t mTypeSerial = -1;
@@ -224,6 +225,9 @@ class PolyElement : public PolyItem {
   // the list that holds its members, and a damaged ring must not loop for ever.
   int RingWalkLimit() const;
 };
+// A large model holds hundreds of thousands of these (and of its vertices' and
+// faces' records, which add a few fields): no room is lost to padding.
+static_assert(sizeof(PolyElement) <= 336, "an element record takes 336 bytes at most");
 
 // The corners of a vertex's and a face's neighbourhood, for the builder.
 class Vertex;

@@ -2,7 +2,7 @@
 // The root of the selectable items of a model: its vertices, faces and edges. Each
 // carries a colour and an optional label.
 
-#include <string>
+#include "core/OptionalText.h"
 
 namespace corvia {
 
@@ -64,8 +64,12 @@ class PolyItem {
   const float* GetDrawColour() const;
   void SetColour(const float* rgb) { SetColour(this, rgb); }
 
+  OptionalText mLabel;  // empty: no label (a null pointer: most items have none)
+  // Last, so that the 4 bytes after it hold the first field of an element or edge.
   float mColor[3] = {0.0f, 0.0f, 0.0f};
-  std::string mLabel;  // empty: no label
 };
+// Every vertex, face and edge of a model holds one: the label that nearly every item
+// leaves empty takes no more than a pointer.
+static_assert(sizeof(PolyItem) <= 32, "an item's own part takes 32 bytes at most");
 
 }  // namespace corvia

@@ -28,9 +28,9 @@ class Vertex : public PolyElement {
   // Links face i, keeping the count of linked faces.
   void SetFace(int i, PolyElement* face);
 
-  // Matching state of the builder.
-  int32_t mTurnSense = -1;
+  // Matching state of the builder (the 4-byte fields together, with no padding).
   std::unique_ptr<uint8_t[]> mFaceSense;  // per face round the vertex: 1 when it passes in reverse
+  int32_t mTurnSense = -1;
   int32_t mMatchSerial = -1;
   int32_t mFacesAtMatch = -1;
   int32_t mNumLinked = 0;

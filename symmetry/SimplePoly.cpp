@@ -174,7 +174,9 @@ void SetNameString(std::string& out, const char* base, const char* prefix, bool 
   out = std::move(result);
 }
 
-void SetPlainString(std::string& out, const char* text) {
+// For a name (std::string) or a label (OptionalText).
+template <typename Text>
+void SetPlainString(Text& out, const char* text) {
   if (IsBlank(text)) {
     out.clear();
   } else {

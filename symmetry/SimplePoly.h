@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/ListNode.h"
+#include "core/OptionalText.h"
 #include "core/Outcome.h"
 #include "core/Tolerances.h"
 #include "core/VectorMath.h"
@@ -134,8 +135,8 @@ struct SimpleElement {
   int32_t nextOfType = kNoIndex;
   // Picture shown on the element, shared by reference; null when none.
   FaceImage* image = nullptr;
-  // Empty when none.
-  std::string label;
+  // Empty when none (then no more than a null pointer: nearly every element has none).
+  OptionalText label;
 
   SimpleElement(bool isFace, uint32_t c, uint32_t c2);
   SimpleElement(const SimpleElement&) = delete;
@@ -190,8 +191,9 @@ struct SimpleVert : SimpleElement {
   void DumpTree(int indent) const;
 };
 // A large model holds millions of these: what a search needs of every vertex for a
-// while only is kept in tables of its own, not here.
-static_assert(sizeof(SimpleVert) <= 128, "a vertex record fills two cache lines at most");
+// while only is kept in tables of its own, not here, and what nearly every vertex
+// leaves empty (its label) takes no more than a pointer.
+static_assert(sizeof(SimpleVert) <= 104, "a vertex record takes 104 bytes at most");
 
 struct SimpleFace : SimpleElement {
   // The q of the face's polygon {n/q}.
@@ -265,6 +267,7 @@ struct SimpleFace : SimpleElement {
   bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
                  bool* backward, const SymmetryMatch& match = {}) const;
 };
+static_assert(sizeof(SimpleFace) <= 112, "a face record takes 112 bytes at most");
 
 // The unit normal of the face's plane, oriented like its cycle (Newell's sum); false
 // for a face whose corners all lie on one line.
@@ -281,7 +284,7 @@ struct SimpleEdge {
   int32_t faceA = kNoIndex;
   int32_t faceB = kNoIndex;
   uint32_t color = 0;
-  std::string label;
+  OptionalText label;  // empty when none
 
   void SetLabel(const char* text);
 };

@@ -154,6 +154,35 @@ TEST(SimplePolyRecords, GrowthKeepsEverything) {
   EXPECT_EQ(poly.FindOrCreateVert(p, used)->GetIndex(), 7);
 }
 
+// A label is held apart from the record and only while it has text: each copy owns
+// its own text, and whatever clears a label (a blank text, an empty one, a move)
+// leaves it empty, so that no empty label is counted or written.
+TEST(SimplePolyRecords, LabelsAreCopiedWholeAndClearedToNothing) {
+  SimplePoly a(2, 1), b(2, 1);
+  a.VertAt(0).SetLabel("north");
+  b.VertAt(1).CopyAttributes(a.VertAt(0));
+  a.VertAt(0).SetLabel("south");
+  EXPECT_EQ(b.VertAt(1).label, "north");
+  EXPECT_EQ(std::string("pole ") + b.VertAt(1).label, "pole north");
+  a.VertAt(0).SetLabel(" \t\r\n");
+  EXPECT_TRUE(a.VertAt(0).label.empty());
+  EXPECT_EQ(a.VertAt(0).label.c_str(), std::string());
+  b.FaceAt(0).label = std::string("top");
+  b.FaceAt(0).label = "";
+  EXPECT_TRUE(b.FaceAt(0).label.empty());
+  EXPECT_EQ(b.FaceAt(0).label.size(), 0u);
+
+  b.SetNumEdges(2);
+  b.EdgeAt(0).SetLabel("rim");
+  b.EdgeAt(1) = b.EdgeAt(0);
+  b.EdgeAt(0).SetLabel(nullptr);
+  EXPECT_TRUE(b.EdgeAt(0).label.empty());
+  EXPECT_EQ(b.EdgeAt(1).label, "rim");
+  SimpleVert moved(std::move(b.VertAt(1)));
+  EXPECT_EQ(moved.label, "north");
+  EXPECT_TRUE(b.VertAt(1).label.empty());
+}
+
 // A large model's records are made in runs with a report after each, so that the
 // window answers; a Cancel clicked then is left for the caller's next report, which can
 // stop the work (the growth itself cannot).
