@@ -50,6 +50,8 @@ namespace {
 // and corner), the cells of both stellations, the title, and the undo list step by step.
 struct Look {
   std::string title;
+  // The document's records of models: the one shown, and none left behind by a failure.
+  int records = 0;
   std::string name;
   int faces = 0;
   int vertices = 0;
@@ -66,10 +68,10 @@ struct Look {
   std::vector<std::string> redo;
   size_t undoBytes = 0;
   bool operator==(const Look& other) const {
-    return title == other.title && name == other.name && faces == other.faces && vertices == other.vertices &&
-           points == other.points && corners == other.corners && showDual == other.showDual && group == other.group &&
-           cells[0] == other.cells[0] && cells[1] == other.cells[1] && undo == other.undo && redo == other.redo &&
-           undoBytes == other.undoBytes;
+    return title == other.title && records == other.records && name == other.name && faces == other.faces &&
+           vertices == other.vertices && points == other.points && corners == other.corners &&
+           showDual == other.showDual && group == other.group && cells[0] == other.cells[0] &&
+           cells[1] == other.cells[1] && undo == other.undo && redo == other.redo && undoBytes == other.undoBytes;
   }
 };
 
@@ -82,8 +84,8 @@ std::ostream& operator<<(std::ostream& out, const Look& look) {
   uint64_t shape = 14695981039346656037ull;
   for (const double x : look.points) Mix(shape, std::llround(x * 1e6));
   for (const int corner : look.corners) Mix(shape, corner);
-  out << '"' << look.name << "\" F" << look.faces << " V" << look.vertices << " shape " << std::hex << shape << std::dec
-      << " group " << look.group << " title \"" << look.title << "\" cells";
+  out << look.records << " records \"" << look.name << "\" F" << look.faces << " V" << look.vertices << " shape "
+      << std::hex << shape << std::dec << " group " << look.group << " title \"" << look.title << "\" cells";
   for (const std::vector<int>& cells : look.cells) {
     out << " [";
     for (const int cell : cells) out << ' ' << cell;
@@ -197,6 +199,7 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
   Look TakeLook() const {
     Look look;
     look.title = mDocument->GetTitle();
+    look.records = mDocument->CountRecords();
     if (const Poly* poly = GetCurrentPoly()) {
       look.name = poly->mName ? poly->mName : "";
       look.faces = poly->mFaces.mCount;
@@ -291,6 +294,9 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
       count = none.Count();
     }
     const Look made = TakeLook();
+    // A run the hook counted nothing of would leave no site to fail, and the floors below
+    // would hold for no trial at all.
+    ASSERT_GT(count, 0u) << "a whole run of " << sweep.name << " counted no allocation";
     ASSERT_EQ(made, first);
     ASSERT_NE(made, before) << "a whole run of " << sweep.name << " changed nothing";
     // What a whole run tells (a file's warnings) may be told before a failure too.
