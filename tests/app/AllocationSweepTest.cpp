@@ -57,6 +57,8 @@ struct Look {
   int vertices = 0;
   // Every vertex's and face's point, frame (origin and axes) and corners, in order.
   std::vector<double> points;
+  // The scale of the dual, which its points and the panes showing it take.
+  double dualScale = 1.0;
   std::vector<int> corners;
   bool showDual = false;
   // The symmetry group in use (a subgroup chosen, or the model's own).
@@ -69,9 +71,10 @@ struct Look {
   size_t undoBytes = 0;
   bool operator==(const Look& other) const {
     return title == other.title && records == other.records && name == other.name && faces == other.faces &&
-           vertices == other.vertices && points == other.points && corners == other.corners &&
-           showDual == other.showDual && group == other.group && cells[0] == other.cells[0] &&
-           cells[1] == other.cells[1] && undo == other.undo && redo == other.redo && undoBytes == other.undoBytes;
+           vertices == other.vertices && points == other.points && dualScale == other.dualScale &&
+           corners == other.corners && showDual == other.showDual && group == other.group &&
+           cells[0] == other.cells[0] && cells[1] == other.cells[1] && undo == other.undo && redo == other.redo &&
+           undoBytes == other.undoBytes;
   }
 };
 
@@ -85,7 +88,8 @@ std::ostream& operator<<(std::ostream& out, const Look& look) {
   for (const double x : look.points) Mix(shape, std::llround(x * 1e6));
   for (const int corner : look.corners) Mix(shape, corner);
   out << look.records << " records \"" << look.name << "\" F" << look.faces << " V" << look.vertices << " shape "
-      << std::hex << shape << std::dec << " group " << look.group << " title \"" << look.title << "\" cells";
+      << std::hex << shape << std::dec << " dual scale " << std::hexfloat << look.dualScale << std::defaultfloat
+      << " group " << look.group << " title \"" << look.title << "\" cells";
   for (const std::vector<int>& cells : look.cells) {
     out << " [";
     for (const int cell : cells) out << ' ' << cell;
@@ -205,6 +209,7 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
       look.faces = poly->mFaces.mCount;
       look.vertices = poly->mVertices.mCount;
       look.showDual = poly->mShowDual != 0;
+      look.dualScale = poly->mDualScale;
       look.group = SymGroup::GetNotations(poly->mSymGroup, ", ");
       for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
                                       static_cast<const ElementList*>(&poly->mFaces)}) {
