@@ -50,11 +50,15 @@ namespace {
 // and corner), the cells of both stellations, the title, and the undo list step by step.
 struct Look {
   std::string title;
+  // The document's records of models: the one shown, and none left behind by a failure.
+  int records = 0;
   std::string name;
   int faces = 0;
   int vertices = 0;
   // Every vertex's and face's point, frame (origin and axes) and corners, in order.
   std::vector<double> points;
+  // The scale of the dual, which its points and the panes showing it take.
+  double dualScale = 1.0;
   std::vector<int> corners;
   bool showDual = false;
   // The symmetry group in use (a subgroup chosen, or the model's own).
@@ -66,8 +70,9 @@ struct Look {
   std::vector<std::string> redo;
   size_t undoBytes = 0;
   bool operator==(const Look& other) const {
-    return title == other.title && name == other.name && faces == other.faces && vertices == other.vertices &&
-           points == other.points && corners == other.corners && showDual == other.showDual && group == other.group &&
+    return title == other.title && records == other.records && name == other.name && faces == other.faces &&
+           vertices == other.vertices && points == other.points && dualScale == other.dualScale &&
+           corners == other.corners && showDual == other.showDual && group == other.group &&
            cells[0] == other.cells[0] && cells[1] == other.cells[1] && undo == other.undo && redo == other.redo &&
            undoBytes == other.undoBytes;
   }
@@ -82,7 +87,8 @@ std::ostream& operator<<(std::ostream& out, const Look& look) {
   uint64_t shape = 14695981039346656037ull;
   for (const double x : look.points) Mix(shape, std::llround(x * 1e6));
   for (const int corner : look.corners) Mix(shape, corner);
-  out << '"' << look.name << "\" F" << look.faces << " V" << look.vertices << " shape " << std::hex << shape << std::dec
+  out << look.records << " records \"" << look.name << "\" F" << look.faces << " V" << look.vertices << " shape "
+      << std::hex << shape << std::dec << " dual scale " << std::hexfloat << look.dualScale << std::defaultfloat
       << " group " << look.group << " title \"" << look.title << "\" cells";
   for (const std::vector<int>& cells : look.cells) {
     out << " [";
@@ -197,11 +203,13 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
   Look TakeLook() const {
     Look look;
     look.title = mDocument->GetTitle();
+    look.records = mDocument->CountRecords();
     if (const Poly* poly = GetCurrentPoly()) {
       look.name = poly->mName ? poly->mName : "";
       look.faces = poly->mFaces.mCount;
       look.vertices = poly->mVertices.mCount;
       look.showDual = poly->mShowDual != 0;
+      look.dualScale = poly->mDualScale;
       look.group = SymGroup::GetNotations(poly->mSymGroup, ", ");
       for (const ElementList* list : {static_cast<const ElementList*>(&poly->mVertices),
                                       static_cast<const ElementList*>(&poly->mFaces)}) {
@@ -291,6 +299,9 @@ class SweepTest : public DocumentTest, public ::testing::WithParamInterface<std:
       count = none.Count();
     }
     const Look made = TakeLook();
+    // A run the hook counted nothing of would leave no site to fail, and the floors below
+    // would hold for no trial at all.
+    ASSERT_GT(count, 0u) << "a whole run of " << sweep.name << " counted no allocation";
     ASSERT_EQ(made, first);
     ASSERT_NE(made, before) << "a whole run of " << sweep.name << " changed nothing";
     // What a whole run tells (a file's warnings) may be told before a failure too.
