@@ -414,6 +414,23 @@ class SubdividedCube : public SubdivisionTest {
     outcome = CreatePoly(*made, made_.get(), false, false, stopOnCancel);
     return outcome.done();
   }
+  // The progress window's pumps while the work runs under a progress level, each a
+  // second of the test's clock after the last (so that each report may pump).
+  static int PumpsDuring(const std::function<void()>& work) {
+    corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
+    int pumps = 0;
+    progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
+      corvia::testing::Platform().clock.Advance(1.0);
+      ++pumps;
+    };
+    {
+      corvia::ProgressScope scope;
+      corvia::testing::Platform().clock.Advance(2.0);
+      work();
+    }
+    progress.Current()->onPump = nullptr;
+    return pumps;
+  }
   std::unique_ptr<corvia::Poly> made_;
   corvia::Outcome outcome;
 };
@@ -656,19 +673,8 @@ TEST_F(SubdividedCube, ThePlaneRingsIndexReportsAlongAPlaneOfManyFaces) {
   const int n = 30;
   const int faces = 24 * n * n;
   ASSERT_TRUE(Make(n)) << outcome.text();
-  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
-  int pumps = 0;
-  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
-    corvia::testing::Platform().clock.Advance(1.0);
-    ++pumps;
-  };
   std::unique_ptr<corvia::CoplanarRingIndex> rings;
-  {
-    corvia::ProgressScope scope;
-    corvia::testing::Platform().clock.Advance(2.0);
-    rings = std::make_unique<corvia::CoplanarRingIndex>(&made_->mFaces);
-  }
-  progress.Current()->onPump = nullptr;
+  const int pumps = PumpsDuring([&] { rings = std::make_unique<corvia::CoplanarRingIndex>(&made_->mFaces); });
   EXPECT_GE(pumps, faces / 256);
   // The faces of the first face's side of the cube are together, the others not.
   const corvia::PolyElement* first = made_->mFaces.mHead;
@@ -683,19 +689,7 @@ TEST_F(SubdividedCube, ThePlaneRingsIndexReportsAlongAPlaneOfManyFaces) {
 TEST_F(SubdividedCube, CellColoursReportAlongAPlaneOfManyCells) {
   const int n = 30;
   ASSERT_TRUE(Make(n)) << outcome.text();
-  corvia::platform::HeadlessProgress& progress = corvia::testing::Platform().progress;
-  int pumps = 0;
-  progress.Current()->onPump = [&](corvia::platform::HeadlessProgressWindow::State&) {
-    corvia::testing::Platform().clock.Advance(1.0);
-    ++pumps;
-  };
-  {
-    corvia::ProgressScope scope;
-    corvia::testing::Platform().clock.Advance(2.0);
-    made_->UpdateCellColours(false);
-  }
-  progress.Current()->onPump = nullptr;
-  EXPECT_GE(pumps, 6 * 3);
+  EXPECT_GE(PumpsDuring([&] { made_->UpdateCellColours(false); }), 6 * 3);
   int heads = 0;
   for (corvia::PolyElement* f = made_->mFaces.mHead; f; f = f->mNext) {
     const corvia::CellColorArray* cells = f->mCellColours[0].get();
