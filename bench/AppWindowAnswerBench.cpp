@@ -249,6 +249,12 @@
 // passed, not all of it a hold. The cube's (load 7 to 11): the hull's records 0.64 s, the
 // vertices merged after their face lists 0.47 s, the vertex search and the axis search
 // set up 0.36 s and 0.41 s, a face diagram's loop types up to 0.8 s.
+// With these reporting along their items too (the hull's matching of its faces, the
+// merge of coincident vertices, the vertex search's and the axis search's set-ups, the
+// sorts, areas and ranks of a diagram's cells): SubdivideFacesNets/204 0.39 s and 0.41 s
+// (load 8.2, 0.1; at 44 s and 38 s, once the nets were drawn, no longer in the model's
+// making); SphereClicks/150 "make_hold_ms" 0.40 s and 0.38 s (load 7.1, 0.6), the model
+// pane's click 0.41 s and 0.31 s, the net pane's 0.32 s and 0.28 s.
 #include <benchmark/benchmark.h>
 #include <poll.h>
 #include <signal.h>

@@ -191,13 +191,21 @@ namespace detail_FaceDiagramCells {
 
 // The bounded loops of the diagram in winding order, each numbered with its cell: runs
 // of equal winding lists are one cell, whose first loop is flagged. The number of cells.
-int32_t BoundedLoopsByWinding(const FaceDiagram* diagram, std::vector<DiagramLoop*>& bounded) {
-  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next)
+// A diagram of many loops takes a while to sort: the window answers every so many
+// comparisons, and a cancel is left for the caller's next report.
+int32_t BoundedLoopsByWinding(const FaceDiagram* diagram, std::vector<DiagramLoop*>& bounded, ProgressTicker& tick) {
+  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) {
+    (void)tick();
     if (!(loop->flags & (kLoopClockwise | kLoopDegenerate)) && loop->component) bounded.push_back(loop);
+  }
   if (bounded.empty()) return 0;
-  MergeSort(bounded, [](const DiagramLoop* a, const DiagramLoop* b) { return CompareWindingLists(a->winding, b->winding); });
+  MergeSort(bounded, [&tick](const DiagramLoop* a, const DiagramLoop* b) {
+    (void)tick();
+    return CompareWindingLists(a->winding, b->winding);
+  });
   int32_t numCells = 0;
   for (size_t i = 0; i < bounded.size(); ++i) {
+    (void)tick();
     if (i == 0 || !WindingListsEqual(bounded[i - 1]->winding, bounded[i]->winding)) {
       bounded[i]->flags |= kLoopFirstOfCell;
       ++numCells;
@@ -208,12 +216,16 @@ int32_t BoundedLoopsByWinding(const FaceDiagram* diagram, std::vector<DiagramLoo
 }
 
 // The signed area of each cell, summed over its triangles.
-std::vector<double> CellAreas(const FaceDiagram* diagram, const CellTriangles* ranges, int32_t numCells) {
+std::vector<double> CellAreas(const FaceDiagram* diagram, const CellTriangles* ranges, int32_t numCells,
+                              ProgressTicker& tick) {
   std::vector<double> cellArea(static_cast<size_t>(numCells), 0.0);
   std::vector<const DiagramVertex*> vertexOf(static_cast<size_t>(diagram->mNumVertices), nullptr);
-  for (const DiagramVertex* v = diagram->mFirstVertex; v; v = v->next)
+  for (const DiagramVertex* v = diagram->mFirstVertex; v; v = v->next) {
+    (void)tick();
     if (v->index >= 0 && v->index < diagram->mNumVertices) vertexOf[static_cast<size_t>(v->index)] = v;
+  }
   for (int32_t c = 0; c < numCells; ++c) {
+    (void)tick();
     double area = 0.0;
     for (int32_t k = 0; k + 2 < ranges[c].numIndices; k += 3) {
       const DiagramVertex* a = vertexOf[static_cast<size_t>(ranges[c].indices[k])];
@@ -228,20 +240,23 @@ std::vector<double> CellAreas(const FaceDiagram* diagram, const CellTriangles* r
 
 // The rank of each source in the order of the source table sorted by covered area (the
 // members of one group following the first entry of their group); the table's areas
-// are summed on the way.
+// are summed on the way. The window answers along the cells and the sort, and a cancel
+// is left for the caller's next report.
 std::vector<int32_t> SourceRanks(FaceDiagram* diagram, const std::vector<DiagramLoop*>& bounded,
-                                 const CellTriangles* ranges, int32_t numCells) {
+                                 const CellTriangles* ranges, int32_t numCells, ProgressTicker& tick) {
   const int32_t numSources = diagram->mNumSources;
   DiagramSourceEntry* table = diagram->mSources;
-  const std::vector<double> cellArea = CellAreas(diagram, ranges, numCells);
+  const std::vector<double> cellArea = CellAreas(diagram, ranges, numCells, tick);
   for (size_t i = 0; i < bounded.size(); ++i) {
+    (void)tick();
     if (!(bounded[i]->flags & kLoopFirstOfCell)) continue;
     for (const WindingNode* w = bounded[i]->winding; w; w = w->next)
       if (w->source >= 0 && w->source < numSources) table[w->source].area += cellArea[static_cast<size_t>(bounded[i]->cell)];
   }
   std::vector<int32_t> order(static_cast<size_t>(numSources));
   for (int32_t k = 0; k < numSources; ++k) order[static_cast<size_t>(k)] = k;
-  MergeSort(order, [table](int32_t a, int32_t b) {
+  MergeSort(order, [table, &tick](int32_t a, int32_t b) {
+    (void)tick();
     const double da = table[a].area, db = table[b].area;
     if (std::fabs(da - db) > kPointTolerance) return da < db ? -1 : 1;
     return a < b ? -1 : (a > b ? 1 : 0);
@@ -386,12 +401,15 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   // The loops of a large diagram answer the progress window; a cancel leaves it
   // without cells, and the faces without copies of them.
   ProgressTicker tick;
-  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) DropZeroWindings(loop->winding);
+  for (DiagramLoop* loop = diagram->mFirstLoop; loop; loop = loop->next) {
+    if (!tick()) return;
+    DropZeroWindings(loop->winding);
+  }
 
   // Bounded loops in winding order; runs of equal lists are one cell.
   std::vector<DiagramLoop*> bounded;
-  const int32_t numCells = BoundedLoopsByWinding(diagram, bounded);
-  if (bounded.empty()) return;
+  const int32_t numCells = BoundedLoopsByWinding(diagram, bounded, tick);
+  if (bounded.empty() || !tick()) return;
 
   // Polygons of every loop with the components nested in it.
   std::vector<std::vector<Piece>> pieces(bounded.size());
@@ -425,8 +443,8 @@ void CreateLoopTypes(FaceDiagram* diagram, PolyElement* ownerFace, bool secondCo
   }
 
   // Source pairs in the order of the source table sorted by covered area.
-  const std::vector<int32_t> rank = SourceRanks(diagram, bounded, ranges, numCells);
-  if (!FillCellPairs(diagram, bounded, rank, cells, tick)) return;
+  const std::vector<int32_t> rank = SourceRanks(diagram, bounded, ranges, numCells, tick);
+  if (!tick() || !FillCellPairs(diagram, bounded, rank, cells, tick)) return;
   diagram->mNumCells = numCells;
   diagram->mCells = cells;
   diagram->mTriangles = ranges;

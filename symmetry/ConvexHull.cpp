@@ -1537,12 +1537,14 @@ HullOutcome HullOfPoints(const double* xyz, size_t numPoints, PointHull& hull, i
 // The source faces whose corners all carry Done (the corners of one hull face, marked
 // through their coincidence rings), each once, into `covering`; reached through the
 // faces of every marked vertex. The faces stay unmarked.
-void FacesWithinHullFace(SimplePoly& source, const SimpleFace& hullFace, std::vector<int32_t>& covering) {
+void FacesWithinHullFace(SimplePoly& source, const SimpleFace& hullFace, std::vector<int32_t>& covering,
+                         ProgressTicker& tick) {
   covering.clear();
   const int numVerts = source.NumVerts();
   for (int32_t corner : hullFace.items) {
     int32_t k = corner;
     for (int steps = 0; steps <= numVerts; ++steps) {
+      (void)tick();
       const SimpleVert& v = source.VertAt(k);
       for (int32_t fi : v.items) {
         SimpleFace& candidate = source.FaceAt(fi);
@@ -1571,13 +1573,15 @@ void FacesWithinHullFace(SimplePoly& source, const SimpleFace& hullFace, std::ve
 // sphere bend by far less), and the hull face then lies on the source all the same.
 // Seen along one direction the areas of a tiling add up whatever the bends, so the
 // sum is compared to rounding only.
-bool TilesHullFace(const SimplePoly& source, const SimpleFace& hullFace, const std::vector<int32_t>& covering) {
+bool TilesHullFace(const SimplePoly& source, const SimpleFace& hullFace, const std::vector<int32_t>& covering,
+                   ProgressTicker& tick) {
   if (covering.empty() || !hullFace.HasNormal()) return false;
   double area[3];
   hullFace.AreaVector(area);
   const double whole = std::fabs(Dot(area, hullFace.normal));
   double sum = 0;
   for (int32_t fi : covering) {
+    (void)tick();
     source.FaceAt(fi).AreaVector(area);
     sum += std::fabs(Dot(area, hullFace.normal));
   }
@@ -1668,7 +1672,9 @@ bool ComputeConvexHull(const double* xyz, size_t numPoints, PointHull& hull, std
 
 bool RemoveDegenerateFaceVerts(SimplePoly& poly) {
   bool changed = false;
+  ProgressTicker tick;
   for (int fi = 0; fi < poly.NumFaces(); ++fi) {
+    (void)tick();
     SimpleFace& face = poly.FaceAt(fi);
     if (face.IsTemp()) continue;
     auto posAt = [&](int k) { return poly.VertAt(face.items[static_cast<size_t>(k)]).pos; };
@@ -1799,11 +1805,17 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
     int matches = 0;
     bool convex = true;
     std::vector<int32_t> covering;
+    // A hull face over a plane of many source faces and points takes a good part of a
+    // second to match: the window answers along its corners and faces, and a cancel is
+    // left for the caller's next report.
     for (int hi = 0; hi < hull->NumFaces() && convex; ++hi) {
       SimpleFace& hullFace = hull->FaceAt(hi);
       if (hullFace.IsTemp() || hullFace.Count() == 0) continue;
       // Hull vertex k is the copy of source vertex k.
-      for (int32_t corner : hullFace.items) source.VertAt(corner).SetRingFlags(kSimpleDone);
+      for (int32_t corner : hullFace.items) {
+        (void)tick();
+        source.VertAt(corner).SetRingFlags(kSimpleDone);
+      }
       SimpleFace* match = nullptr;
       const int32_t startVert = hullFace.items[0];
       int32_t k = startVert;
@@ -1841,15 +1853,18 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
         if (markFaces) match->flags |= kSimpleMarked;
         ++matches;
       } else if (markFaces && !keepColors) {
-        detail_ConvexHull::FacesWithinHullFace(source, hullFace, covering);
-        if (detail_ConvexHull::TilesHullFace(source, hullFace, covering)) {
+        detail_ConvexHull::FacesWithinHullFace(source, hullFace, covering, tick);
+        if (detail_ConvexHull::TilesHullFace(source, hullFace, covering, tick)) {
           for (int32_t fi : covering) source.FaceAt(fi).flags |= kSimpleMarked;
           ++matches;
         } else {
           convex = false;  // the source is not convex: nothing more to learn
         }
       }
-      for (int32_t corner : hullFace.items) source.VertAt(corner).ClearRingFlags(kSimpleDone);
+      for (int32_t corner : hullFace.items) {
+        (void)tick();
+        source.VertAt(corner).ClearRingFlags(kSimpleDone);
+      }
     }
     if (matches > 0 && convex) {
       if (keepColors) {
@@ -1868,13 +1883,17 @@ std::unique_ptr<SimplePoly> CreateConvexHull(SimplePoly& source, unsigned option
       if (markFaces) {
         source.flags |= kSimpleConvex;
         for (int fi = 0; fi < source.NumFaces(); ++fi) {
+          (void)tick();
           if (!(source.FaceAt(fi).flags & (kSimpleMarked | kSimpleTemp))) {
             source.flags &= ~kSimpleConvex;
             break;
           }
         }
         if (source.flags & kSimpleConvex) {
-          for (int i = 0; i < numVerts; ++i) source.VertAt(i).flags |= kSimpleMarked;
+          for (int i = 0; i < numVerts; ++i) {
+            (void)tick();
+            source.VertAt(i).flags |= kSimpleMarked;
+          }
         }
       }
     }

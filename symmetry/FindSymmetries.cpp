@@ -107,7 +107,9 @@ struct AxisSearch {
   AxisSearch(SimplePoly& p, const VertexLocator& l, const SymmetryMatch& m)
       : poly(p), locator(l), match(m), found(m.position) {
     int32_t low[3] = {-1, -1, -1}, high[3] = {-1, -1, -1};
+    ProgressTicker tick;
     for (int i = 0; i < poly.NumVerts(); ++i) {
+      (void)tick();
       const SimpleVert& v = poly.VertAt(i);
       if (v.IsTemp() || v.IsInfinite()) continue;
       for (int j = 0; j < 3; ++j) {
@@ -535,6 +537,7 @@ std::unique_ptr<SymGroup> SearchRotations(SimplePoly& poly, SimplePoly& hull, in
     const VertexLocator locator(poly, match.position);
     (void)ProgressTick();
     AxisSearch search(poly, locator, match);
+    (void)ProgressTick();
     search.buffer.resize(static_cast<size_t>(poly.NumVerts()) * static_cast<size_t>(width));
     poly.DeferTypeJoins();
     FindFaceAxes(hull, search);

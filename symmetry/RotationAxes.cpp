@@ -101,7 +101,11 @@ VertexLocator::Positions VertexLocator::ReadPositions(const SimplePoly& poly, do
   read.live.reserve(static_cast<size_t>(poly.NumVerts()));
   double extent = 0;
   int finite = 0;
+  // A large model's positions and grid take a good part of a second: the window
+  // answers along them, and a cancel is left for the caller's next report.
+  ProgressTicker tick;
   for (int i = 0; i < poly.NumVerts(); ++i) {
+    (void)tick();
     const SimpleVert& v = poly.VertAt(i);
     CopyVector(&read.points[3 * static_cast<size_t>(i)], v.pos);
     if (v.IsTemp()) continue;
@@ -123,11 +127,17 @@ VertexLocator::VertexLocator(const SimplePoly& poly, double tolerance)
       mTolerance(tolerance),
       mPositions(ReadPositions(poly, tolerance)),
       mGrid(mPositions.cellSize, PackedPositions{mPositions.points.data()}) {
+  ProgressTicker tick;
   mGrid.Reserve(mPositions.live.size());
-  for (int32_t i : mPositions.live) mGrid.Add(i);
+  for (int32_t i : mPositions.live) {
+    (void)tick();
+    mGrid.Add(i);
+  }
   mInfinite.assign(static_cast<size_t>(poly.NumVerts()), 0);
   for (int32_t i : mPositions.infinite) mInfinite[static_cast<size_t>(i)] = 1;
+  (void)ProgressTick();
   mGrid.Finish();
+  (void)ProgressTick();
   mPositions = Positions();
 }
 
@@ -197,6 +207,7 @@ VertexPieces::VertexPieces(const SimplePoly& poly) {
   std::vector<int32_t> pieceOf(nv, -1);
   std::vector<int32_t> size;
   for (size_t i = 0; i < nv; ++i) {
+    (void)tick();
     const int32_t r = find(static_cast<int32_t>(i));
     if (pieceOf[static_cast<size_t>(r)] < 0) {
       pieceOf[static_cast<size_t>(r)] = static_cast<int32_t>(size.size());
@@ -209,6 +220,7 @@ VertexPieces::VertexPieces(const SimplePoly& poly) {
   std::vector<int32_t> next(mStart.begin(), mStart.end() - 1);
   mVerts.resize(nv);
   for (size_t i = 0; i < nv; ++i) {
+    (void)tick();
     const int32_t piece = pieceOf[static_cast<size_t>(find(static_cast<int32_t>(i)))];
     mVerts[static_cast<size_t>(next[static_cast<size_t>(piece)]++)] = static_cast<int32_t>(i);
   }
@@ -245,8 +257,12 @@ RingCentroidSums::RingCentroidSums(const SimplePoly& poly) {
   namespace d = detail_RotationAxes;
   // Each face's centroid once, then the sums in the order of each vertex's list, as
   // SumCentroidsOfRing adds them.
+  // The window answers along a large model's faces and vertices; a cancel is left for
+  // the caller's next report.
+  ProgressTicker tick;
   std::vector<double> centroids(3 * static_cast<size_t>(poly.NumFaces()), 0.0);
   for (int f = 0; f < poly.NumFaces(); ++f) {
+    (void)tick();
     const SimpleFace& face = poly.FaceAt(f);
     if (face.Count() < 1) continue;
     double* c = &centroids[3 * static_cast<size_t>(f)];
@@ -255,6 +271,7 @@ RingCentroidSums::RingCentroidSums(const SimplePoly& poly) {
   }
   mSums.assign(3 * static_cast<size_t>(poly.NumVerts()), 0.0);
   for (int v = 0; v < poly.NumVerts(); ++v) {
+    (void)tick();
     double* out = &mSums[3 * static_cast<size_t>(v)];
     for (int32_t f : poly.VertAt(v).items) {
       if (f < 0 || f >= poly.NumFaces() || poly.FaceAt(f).Count() < 1) continue;

@@ -215,10 +215,53 @@ void SimplePoly::CompressVertexTypeIds() {
   }
 }
 
+namespace detail_SimplePolyTopology {
+
+// Whether any two of the live vertices (of like kind, finite or infinite) lie within
+// the tolerance of each other; extent is the largest coordinate (in size) among them.
+// One sort of the cells the vertices fall in leaves most vertices lone: a lone vertex
+// is near none of the others, so a search among those others tells it.
+bool AnyVertsWithin(const SimplePoly& poly, const std::vector<int>& live, double extent, double tolerance,
+                    ProgressTicker& pass) {
+  const auto positionOf = [&poly](int32_t i) { return static_cast<const double*>(poly.VertAt(i).pos); };
+  (void)ProgressTick();
+  const std::vector<uint8_t> lone =
+      FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance, positionOf);
+  std::vector<int32_t> crowded;
+  for (size_t k = 0; k < live.size(); ++k) {
+    (void)pass();
+    if (!lone[k]) crowded.push_back(live[k]);
+  }
+  PointGrid near(10 * tolerance, positionOf);
+  near.Reserve(crowded.size());
+  for (int32_t i : crowded) {
+    (void)pass();
+    near.Add(i);
+  }
+  (void)ProgressTick();
+  near.Finish();
+  bool merges = false;
+  for (size_t k = 0; k < crowded.size() && !merges; ++k) {
+    (void)pass();
+    const SimpleVert& va = poly.VertAt(crowded[k]);
+    near.ForEachWithin(va.pos, tolerance, [&](int32_t b) {
+      if (b != crowded[k] && poly.VertAt(b).IsInfinite() == va.IsInfinite()) merges = true;
+    });
+  }
+  return merges;
+}
+
+}  // namespace detail_SimplePolyTopology
+
 void SimplePoly::MergeCoincidentVerts(double tolerance) {
+  // A large model's passes over its vertices take a good part of a second: the window
+  // answers along them. The merge runs to its end; a cancel is left for the caller's
+  // next report.
+  ProgressTicker pass;
   std::vector<int> live;
   double extent = 0;
   for (int i = 0; i < NumVerts(); ++i) {
+    (void)pass();
     const SimpleVert& v = VertAt(i);
     if (v.IsTemp()) continue;
     live.push_back(i);
@@ -227,30 +270,7 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // Most models have no two vertices within the tolerance: then nothing merges, and
   // one sort of the cells the vertices fall in shows it.
   const auto positionOf = [this](int32_t i) { return static_cast<const double*>(VertAt(i).pos); };
-  if (std::isfinite(extent)) {
-    (void)ProgressTick();
-    const std::vector<uint8_t> lone =
-        FindLonePoints(live, std::max(VertexLocator::CellSizeFor(extent), 2 * tolerance), tolerance, positionOf);
-    // The others (by a cell's side, mostly) may still have no vertex within the
-    // tolerance: a lone vertex is near none of them, so a search among themselves
-    // tells whether any vertex merges at all.
-    std::vector<int32_t> crowded;
-    for (size_t k = 0; k < live.size(); ++k) {
-      if (!lone[k]) crowded.push_back(live[k]);
-    }
-    PointGrid near(10 * tolerance, positionOf);
-    near.Reserve(crowded.size());
-    for (int32_t i : crowded) near.Add(i);
-    near.Finish();
-    bool merges = false;
-    for (size_t k = 0; k < crowded.size() && !merges; ++k) {
-      const SimpleVert& va = VertAt(crowded[k]);
-      near.ForEachWithin(va.pos, tolerance, [&](int32_t b) {
-        if (b != crowded[k] && VertAt(b).IsInfinite() == va.IsInfinite()) merges = true;
-      });
-    }
-    if (!merges) return;
-  }
+  if (std::isfinite(extent) && !detail_SimplePolyTopology::AnyVertsWithin(*this, live, extent, tolerance, pass)) return;
   // The sort of a large model's vertices takes a while: the progress window answers
   // every so many comparisons.
   ProgressTicker tick(ProgressTicker::kPasses * 16);
@@ -265,11 +285,17 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
   // Runs are gathered from A's neighbourhood, not from neighbours in the sorted
   // order: a tolerant order need not put near-equal points side by side.
   std::vector<int> rank(mVerts.size(), -1);
-  for (size_t r = 0; r < live.size(); ++r) rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
+  for (size_t r = 0; r < live.size(); ++r) {
+    (void)pass();
+    rank[static_cast<size_t>(live[r])] = static_cast<int>(r);
+  }
   PointGrid grid(10 * tolerance, positionOf);
   grid.Reserve(live.size());
-  for (int i : live) grid.Add(i);
-  (void)tick();
+  for (int i : live) {
+    (void)pass();
+    grid.Add(i);
+  }
+  (void)ProgressTick();
   grid.Finish();
   std::vector<bool> absorbed(mVerts.size(), false);
   bool degenerate = false;
@@ -307,6 +333,7 @@ void SimplePoly::MergeCoincidentVerts(double tolerance) {
     // length edge goes, a face left with fewer than 3 corners is removed, and the
     // lists are rebuilt so that no face is listed twice for one corner.
     for (SimpleFace& f : mFaces) {
+      (void)pass();
       if (f.IsTemp() || f.Count() == 0) continue;
       if (detail_SimplePolyTopology::RemoveRepeatedCorners(f) && f.Count() < 3) f.flags |= kSimpleTemp;
     }

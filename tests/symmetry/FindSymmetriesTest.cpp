@@ -557,6 +557,63 @@ TEST(FindSymmetriesTest, MirrorAndTurnTestsOfALargeModelReportAndStopAtACancel) 
   progress.Current()->onPump = nullptr;
 }
 
+// The set-ups of the rotation search and the merge of coincident vertices pass over
+// every vertex and face of a large model (each held the window a third of a second or
+// more on a million faces): they report along their passes, build what they build
+// alike, and a Cancel meanwhile is kept for the caller, who hears it at its next report.
+TEST(FindSymmetriesTest, RotationSetUpsAndVertexMergeReportAlongALargeModel) {
+  auto poly = Torus(400, 50);
+  const int nv = poly->NumVerts();
+  poly->CreateVertexFaceLists(true);
+  platform::HeadlessProgress& progress = testing::Platform().progress;
+  int pumps = 0;
+  int cancelAt = 0;
+  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
+    testing::Platform().clock.Advance(1.0);
+    if (++pumps == cancelAt) state.cancel = true;
+  };
+  const double far[3] = {5, 5, 5};
+  const auto locate = [&] {
+    const VertexLocator locator(*poly);
+    return locator.FindFirst(poly->VertAt(nv - 1).pos, 0) == nv - 1 && !locator.AnyWithin(far, 1);
+  };
+  const auto pieces = [&] {
+    const VertexPieces found(*poly);
+    return found.Count() == 1 && found.end(0) - found.begin(0) == nv;
+  };
+  const auto rings = [&] {
+    const RingCentroidSums sums(*poly);
+    double own[3];
+    SumCentroidsOfRing(poly->VertAt(123), own);
+    return NearlyEqual(sums.Of(123), own, 1e-12);
+  };
+  const auto merge = [&] {
+    poly->MergeCoincidentVerts();
+    return poly->NumVerts() == nv && poly->VertAt(nv - 1).Count() == 4 && !poly->VertAt(0).IsTemp();
+  };
+  // Each at least twice the reports of one pass over the vertices.
+  for (const auto& [name, pass] : {std::pair{"locator", std::function<bool()>(locate)},
+                                   std::pair{"pieces", std::function<bool()>(pieces)},
+                                   std::pair{"rings", std::function<bool()>(rings)},
+                                   std::pair{"merge", std::function<bool()>(merge)}}) {
+    for (const int cancel : {0, 3}) {
+      pumps = 0;
+      cancelAt = cancel;
+      ProgressScope scope;
+      testing::Platform().clock.Advance(2.0);
+      EXPECT_TRUE(pass()) << name << ": built whole";
+      if (cancel == 0) {
+        EXPECT_GE(pumps, 2 * (nv / 256)) << name << ": reports along the passes";
+        EXPECT_TRUE(ProgressTick()) << name;
+      } else {
+        EXPECT_EQ(pumps, 3) << name << ": no report after the Cancel";
+        EXPECT_FALSE(ProgressTick()) << name << ": the Cancel is heard by the caller";
+      }
+    }
+  }
+  progress.Current()->onPump = nullptr;
+}
+
 // The group the found turns generate: two 5-fold axes of the icosahedron give all
 // 60 rotations, a 4-fold and a 3-fold axis of the cube the 24 of the octahedral
 // group, one 7-fold axis its 7 turns; a turn of another axis is not in the group.
