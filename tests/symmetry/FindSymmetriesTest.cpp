@@ -502,6 +502,22 @@ std::unique_ptr<SimplePoly> Torus(int around, int tube) {
   return MakeModel(points, faces);
 }
 
+// Counts the progress window's pumps, each a second of the test's clock after the
+// last, and clicks Cancel at pump `cancelAt` (none when 0), while it lives.
+struct PumpCounter {
+  int pumps = 0;
+  int cancelAt = 0;
+  PumpCounter() {
+    testing::Platform().progress.Current()->onPump = [this](platform::HeadlessProgressWindow::State& state) {
+      testing::Platform().clock.Advance(1.0);
+      if (++pumps == cancelAt) state.cancel = true;
+    };
+  }
+  ~PumpCounter() { testing::Platform().progress.Current()->onPump = nullptr; }
+  PumpCounter(const PumpCounter&) = delete;
+  PumpCounter& operator=(const PumpCounter&) = delete;
+};
+
 // The mirror test and the spread of a turn's orbits over a large model report along
 // the vertices (each held the window up to half a second on a large model), and a
 // Cancel clicked meanwhile ends each at once with no symmetry found.
@@ -515,13 +531,9 @@ TEST(FindSymmetriesTest, MirrorAndTurnTestsOfALargeModelReportAndStopAtACancel) 
   const double up[3] = {0, 0, 1};
   double turn[9];
   ASSERT_TRUE(AxisTurnMatrix(up, 4, turn));
-  platform::HeadlessProgress& progress = testing::Platform().progress;
-  int pumps = 0;
-  int cancelAt = 0;
-  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
-    testing::Platform().clock.Advance(1.0);
-    if (++pumps == cancelAt) state.cancel = true;
-  };
+  PumpCounter counter;
+  int& pumps = counter.pumps;
+  int& cancelAt = counter.cancelAt;
   const auto mirror = [&] {
     ProgressScope scope;
     testing::Platform().clock.Advance(2.0);
@@ -554,7 +566,6 @@ TEST(FindSymmetriesTest, MirrorAndTurnTestsOfALargeModelReportAndStopAtACancel) 
     EXPECT_FALSE(test()) << name << ": cancelled";
     EXPECT_EQ(pumps, 3) << name << ": no report after the Cancel";
   }
-  progress.Current()->onPump = nullptr;
 }
 
 // The set-ups of the rotation search and the merge of coincident vertices pass over
@@ -565,13 +576,9 @@ TEST(FindSymmetriesTest, RotationSetUpsAndVertexMergeReportAlongALargeModel) {
   auto poly = Torus(400, 50);
   const int nv = poly->NumVerts();
   poly->CreateVertexFaceLists(true);
-  platform::HeadlessProgress& progress = testing::Platform().progress;
-  int pumps = 0;
-  int cancelAt = 0;
-  progress.Current()->onPump = [&](platform::HeadlessProgressWindow::State& state) {
-    testing::Platform().clock.Advance(1.0);
-    if (++pumps == cancelAt) state.cancel = true;
-  };
+  PumpCounter counter;
+  int& pumps = counter.pumps;
+  int& cancelAt = counter.cancelAt;
   const double far[3] = {5, 5, 5};
   const auto locate = [&] {
     const VertexLocator locator(*poly);
@@ -611,7 +618,6 @@ TEST(FindSymmetriesTest, RotationSetUpsAndVertexMergeReportAlongALargeModel) {
       }
     }
   }
-  progress.Current()->onPump = nullptr;
 }
 
 // The group the found turns generate: two 5-fold axes of the icosahedron give all
