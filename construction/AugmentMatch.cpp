@@ -361,7 +361,7 @@ void Augmentation::GetPreviewFaces(std::vector<AugmentPreviewFace>& out) const {
         preview.alpha = placement.face->mOpacity;
       } else if (mOptions & kAugmentKeepColours) {
         preview.colour = face.color;
-        preview.alpha = face.alpha;
+        preview.alpha = face.Alpha();
       } else {
         preview.colour = placement.newFaceColour;
       }
@@ -389,7 +389,7 @@ std::unique_ptr<SimplePoly> CopyShownSide(Poly* poly) {
     SimpleVert& out = result->VertAt(v);
     out.SetPos(element->mDualVert);
     out.color = out.color2 = PackRainbowColor(element->mColor);
-    out.alpha = element->mOpacity;
+    out.SetAlpha(element->mOpacity);
   }
   int f = 0;
   for (PolyElement* element = faces->mHead; element; element = element->mNext, ++f) {
@@ -397,7 +397,7 @@ std::unique_ptr<SimplePoly> CopyShownSide(Poly* poly) {
     out.SetNumVerts(element->mNumSides);
     for (int i = 0; i < element->mNumSides; ++i) out.SetVertIndex(i, element->GetCorner(i)->mIndex);
     out.color = out.color2 = PackRainbowColor(element->mColor);
-    out.alpha = element->mOpacity;
+    out.SetAlpha(element->mOpacity);
   }
   result->CalcFaceNormals(true);
   return result;
@@ -440,7 +440,7 @@ bool MapAddedVerts(SimplePoly& result, const PlacedAddition& at, const SimpleFac
     map[static_cast<size_t>(i)] = vert->GetIndex();
     if (usedVerts != before) {
       vert->color = vert->color2 = at.keepColours ? source.color : at.placement.newFaceColour;
-      vert->alpha = at.keepColours ? source.alpha : 1.0f;
+      vert->SetAlpha(at.keepColours ? source.Alpha() : 1.0f);
     }
   }
   return true;
@@ -471,7 +471,7 @@ void AddPlacedFaces(SimplePoly& result, const PlacedAddition& at, const std::vec
     const int count = static_cast<int>(corners.size());
     for (int i = 0; i < count; ++i) out.SetVertIndex(i, corners[static_cast<size_t>(turn ? (count - i) % count : i)]);
     out.color = out.color2 = at.keepColours ? source.color : at.placement.newFaceColour;
-    out.alpha = at.keepColours ? source.alpha : 1.0f;
+    out.SetAlpha(at.keepColours ? source.Alpha() : 1.0f);
   }
 }
 

@@ -73,7 +73,7 @@ class SolidBuilder {
     SimpleVert& v = mModel->VertAt(i);
     v.SetPos(p);
     v.color = v.color2 = mBase.colour;
-    v.alpha = mBase.alpha;
+    v.SetAlpha(mBase.alpha);
   }
 
   SimpleFace& SetFace(const std::vector<int>& corners) {
@@ -81,7 +81,7 @@ class SolidBuilder {
     f.SetNumVerts(static_cast<int>(corners.size()));
     for (size_t k = 0; k < corners.size(); ++k) f.SetVertIndex(static_cast<int>(k), corners[k]);
     f.color = f.color2 = mBase.colour;
-    f.alpha = mBase.alpha;
+    f.SetAlpha(mBase.alpha);
     return f;
   }
 

@@ -58,10 +58,10 @@ void CopyElementAttributes(const PolyElement& element, SimpleElement& out) {
   // Its own colours: the construction-toy style's panels are no colours of the model.
   out.color = PackRainbowColor(GetOwnColor(element, false));
   out.color2 = PackRainbowColor(GetOwnColor(element, true));
-  out.alpha = element.mOpacity;
+  out.SetAlpha(element.mOpacity);
   if (element.HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
   if (element.HasLabel()) out.SetLabel(element.GetLabel());
-  if (element.mImage) out.image = CopyFaceImage(element.mImage);
+  if (element.mImage) out.SetImage(CopyFaceImage(element.mImage));
 }
 
 // The triangles of each face type's outline (its face diagram's cells: the
@@ -148,8 +148,8 @@ void AddOutlineTriangles(const PolyElement& face, OutlineTriangles& outlines, Si
     out.typeId = FaceType::GetIndex(face.mType);
     out.color = PackRainbowColor(GetOwnColor(face, false));
     out.color2 = PackRainbowColor(GetOwnColor(face, true));
-    out.alpha = face.mOpacity;
-    if (face.mImage) out.image = CopyFaceImage(face.mImage);
+    out.SetAlpha(face.mOpacity);
+    if (face.mImage) out.SetImage(CopyFaceImage(face.mImage));
   }
 }
 
@@ -159,7 +159,7 @@ void RepointImageOwners(SimplePoly& simple, const ElementList& verts, const std:
                         const ElementList& faces, const std::vector<int32_t>& faceIndex) {
   std::unordered_set<const FaceImage*> done;
   auto repoint = [&](SimpleElement& record) {
-    FaceImage* image = record.image;
+    FaceImage* image = record.Image();
     if (!image || !done.insert(image).second) return;
     const auto* owner = static_cast<const PolyElement*>(image->mOwner);
     SimpleElement* target = &record;
@@ -578,7 +578,7 @@ std::unique_ptr<SimplePoly> CreateNetModel(Poly* poly, Outcome* why) {
         face.SetVertIndex(i, v ? v->GetIndex() : kNoIndex);
       }
       face.color = PackRainbowColor(facelet.GetColor());
-      face.alpha = facelet.GetAlpha();
+      face.SetAlpha(facelet.GetAlpha());
       if (const char* label = facelet.GetLabel()) face.SetLabel(label);
     }
   }

@@ -167,7 +167,7 @@ class MorphBuilder {
     }
     if (element && mUsedVerts != before) {
       v->color = v->color2 = PackRainbowColor(element->mColor);
-      v->alpha = element->mOpacity;
+      v->SetAlpha(element->mOpacity);
     }
     return v->GetIndex();
   }
@@ -201,7 +201,7 @@ class MorphBuilder {
     face->SetNumVerts(static_cast<int>(n));
     for (size_t k = 0; k < n; ++k) face->SetVertIndex(static_cast<int>(k), corners[k]);
     face->color = face->color2 = PackRainbowColor(colour.rgb);
-    face->alpha = colour.alpha;
+    face->SetAlpha(colour.alpha);
     face->rots = rotations;
     return face;
   }

@@ -29,13 +29,7 @@ class OptionalText {
     return *this;
   }
   OptionalText& operator=(std::string&& s) {
-    if (s.empty()) {
-      mText.reset();
-    } else if (mText) {
-      *mText = std::move(s);
-    } else {
-      mText = std::make_unique<std::string>(std::move(s));
-    }
+    Assign(std::move(s));
     return *this;
   }
   OptionalText& operator=(const char* s) { return *this = std::string(s ? s : ""); }
@@ -60,13 +54,15 @@ class OptionalText {
     static const std::string empty;
     return empty;
   }
-  void Assign(const std::string& s) {
+  // Stores the text (copied or moved, as it comes), or clears it when empty.
+  template <typename String>
+  void Assign(String&& s) {
     if (s.empty()) {
       mText.reset();
     } else if (mText) {
-      *mText = s;
+      *mText = std::forward<String>(s);
     } else {
-      mText = std::make_unique<std::string>(s);
+      mText = std::make_unique<std::string>(std::forward<String>(s));
     }
   }
 

@@ -361,7 +361,7 @@ void ReadOpacities(Reader& r, SimplePoly& simple) {
     const float alpha = ioReadFloat(r.s);
     if (!r.Ok()) return;
     if (!(alpha >= 0.0f && alpha <= 1.0f)) return void(r.Fail("An opacity is not between 0 and 1"));
-    ElementOfKind(simple, kind, index).alpha = alpha;
+    ElementOfKind(simple, kind, index).SetAlpha(alpha);
   }
 }
 
@@ -401,8 +401,7 @@ void ReadFaceImage(Reader& r, SimplePoly& simple) {
         for (const auto& [kind, index] : users) {
           SimpleElement& e = ElementOfKind(simple, kind, index);
           image->AddUse();
-          FaceImage::Release(e.image);
-          e.image = image;
+          e.SetImage(image);
         }
         // The plain model's elements own their images; the owner is a plain element
         // that CreatePoly maps onto the new model's.

@@ -239,9 +239,9 @@ void WriteLabels(Writer& w, const SimplePoly& simple) {
   };
   std::vector<Label> labels;
   for (int i = 0; i < simple.NumVerts(); ++i)
-    if (!simple.VertAt(i).label.empty()) labels.push_back({kKindVertex, i, &simple.VertAt(i).label.str()});
+    if (!simple.VertAt(i).Label().empty()) labels.push_back({kKindVertex, i, &simple.VertAt(i).Label().str()});
   for (int i = 0; i < simple.NumFaces(); ++i)
-    if (!simple.FaceAt(i).label.empty()) labels.push_back({kKindFace, i, &simple.FaceAt(i).label.str()});
+    if (!simple.FaceAt(i).Label().empty()) labels.push_back({kKindFace, i, &simple.FaceAt(i).Label().str()});
   for (int i = 0; i < simple.NumEdges(); ++i)
     if (!simple.EdgeAt(i).label.empty()) labels.push_back({kKindEdge, i, &simple.EdgeAt(i).label.str()});
   if (labels.empty()) return;

@@ -66,10 +66,10 @@ void CopyAttributes(const SimpleElement& from, PolyElement* to) {
   if (from.flags & kSimpleMarked) to->mFlags |= kElementTemplateCategory;
   UnpackRainbowColor(from.color, to->mColor);
   UnpackRainbowColor(from.color2, to->mBackColor);
-  to->SetOpacity(from.alpha);
+  to->SetOpacity(from.Alpha());
   // One copy per source image for the whole model (the copy links were cleared).
-  if (from.image) CopyFaceImage(to, from.image);
-  to->SetLabel(from.label.c_str());
+  if (from.Image()) CopyFaceImage(to, from.Image());
+  to->SetLabel(from.Label().c_str());
 }
 
 // The coordinate axis along the least component of n, crossed with n.
@@ -231,7 +231,7 @@ PolyElement* MapImageOwner(const SimplePoly& simple, const void* owner, const st
 // kept, so no image points at a deleted element.
 void MapImageOwners(const SimplePoly& simple, const std::vector<Vertex*>& vmap, const std::vector<Face*>& fmap) {
   auto mapOwner = [&](const SimpleElement& element) {
-    FaceImage* source = element.image;
+    FaceImage* source = element.Image();
     if (!source || !source->mCopy || (source->mFlags & kFaceImageOwnerFacelet)) return;
     source->mCopy->mOwner = MapImageOwner(simple, source->mOwner, vmap, fmap);
   };

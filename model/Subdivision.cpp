@@ -68,7 +68,7 @@ struct LatticeBuilder {
     face->SetVertIndex(1, b);
     face->SetVertIndex(2, c);
     face->color = face->color2 = mColour;
-    face->alpha = mAlpha;
+    face->SetAlpha(mAlpha);
     ++mFacesMade;
     return true;
   }

@@ -28,7 +28,7 @@ void CopyLook(SimpleFace& out, const Face3D& facelet) {
   out.color = PackRainbowColor(facelet.GetColor());
   const PolyElement* source = facelet.mSourceFace;
   out.color2 = source ? PackRainbowColor(source->mBackColor) : out.color;
-  out.alpha = facelet.GetAlpha();
+  out.SetAlpha(facelet.GetAlpha());
   if (source && source->HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
   if (const char* label = facelet.GetLabel()) out.SetLabel(label);
 }

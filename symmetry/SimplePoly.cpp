@@ -78,19 +78,6 @@ bool IsBlank(const char* s) {
   return true;
 }
 
-void ReleaseImage(FaceImage*& image) {
-  FaceImage::Release(image);
-  image = nullptr;
-}
-
-// The copy gets its own image, one per source image for the whole model copy (the
-// copy links are cleared before each copy); a source without one leaves none.
-void CopyImageLink(SimpleElement& to, const SimpleElement& from) {
-  FaceImage* copy = CopyFaceImage(from.image);
-  ReleaseImage(to.image);
-  to.image = copy;
-}
-
 // Cuts a UTF-8 text to at most `limit` bytes on a character boundary.
 size_t Utf8Cut(const std::string& s, size_t limit) {
   if (s.size() <= limit) return s.size();
@@ -233,6 +220,8 @@ void ListUnlink(ListNode* node, ListNode*& head, ListNode*& tail) {
 
 // ---- SimpleElement ----------------------------------------------------------------------
 
+SimpleElementExtras::~SimpleElementExtras() { FaceImage::Release(image); }
+
 SimpleElement::SimpleElement(bool isFace, uint32_t c, uint32_t c2)
     : flags(isFace ? kSimpleIsFace : 0), color(c), color2(c2) {}
 
@@ -243,42 +232,79 @@ SimpleElement::SimpleElement(SimpleElement&& o) noexcept
       typeId(o.typeId),
       color(o.color),
       color2(o.color2),
-      alpha(o.alpha),
       nextOfType(o.nextOfType),
-      image(o.image),
-      label(std::move(o.label)) {
-  o.image = nullptr;
-}
+      coinc(o.coinc),
+      mExtras(std::move(o.mExtras)) {}
 
 SimpleElement& SimpleElement::operator=(SimpleElement&& o) noexcept {
   if (this == &o) return *this;
-  detail_SimplePoly::ReleaseImage(image);
   items = std::move(o.items);
   owner = o.owner;
   flags = o.flags;
   typeId = o.typeId;
   color = o.color;
   color2 = o.color2;
-  alpha = o.alpha;
-  image = o.image;
-  o.image = nullptr;
-  label = std::move(o.label);
   nextOfType = o.nextOfType;
+  coinc = o.coinc;
+  mExtras = std::move(o.mExtras);
   return *this;
 }
 
-SimpleElement::~SimpleElement() { detail_SimplePoly::ReleaseImage(image); }
+SimpleElement::~SimpleElement() = default;
 
+const OptionalText& SimpleElement::NoLabel() {
+  static const OptionalText none;
+  return none;
+}
+
+SimpleElementExtras& SimpleElement::Extras() {
+  if (!mExtras) mExtras = std::make_unique<SimpleElementExtras>();
+  return *mExtras;
+}
+
+void SimpleElement::TrimExtras() {
+  if (mExtras && mExtras->AllDefault()) mExtras.reset();
+}
+
+void SimpleElement::SetImage(FaceImage* image) {
+  if (!image && !mExtras) return;
+  SimpleElementExtras& extras = Extras();
+  FaceImage::Release(extras.image);
+  extras.image = image;
+  TrimExtras();
+}
+
+void SimpleElement::SetLabel(const char* text) {
+  if (detail_SimplePoly::IsBlank(text) && !mExtras) return;
+  detail_SimplePoly::SetPlainString(Extras().label, text);
+  TrimExtras();
+}
+
+void SimpleElement::SetAlpha(float alpha) {
+  if (alpha == 1.0f && !mExtras) return;
+  Extras().alpha = alpha;
+  TrimExtras();
+}
+
+// The copy gets its own image, one per source image for the whole model copy (the
+// copy links are cleared before each copy); a source without one leaves none.
 void SimpleElement::CopyAttributes(const SimpleElement& from) {
   flags |= from.flags & kSimpleCopiedFlags;
   color = from.color;
   color2 = from.color2;
-  alpha = from.alpha;
-  detail_SimplePoly::CopyImageLink(*this, from);
-  label = from.label;
+  if (!from.mExtras && !mExtras) return;
+  FaceImage* image = CopyFaceImage(from.Image());
+  // The source's fields are read before the target's extras are made: they may be
+  // the same element's.
+  const float alpha = from.Alpha();
+  OptionalText label = from.Label();
+  SimpleElementExtras& extras = Extras();
+  FaceImage::Release(extras.image);
+  extras.image = image;
+  extras.alpha = alpha;
+  extras.label = std::move(label);
+  TrimExtras();
 }
-
-void SimpleElement::SetLabel(const char* text) { detail_SimplePoly::SetPlainString(label, text); }
 
 int SimpleElement::FindItem(int32_t item, int after) const {
   const int n = Count();

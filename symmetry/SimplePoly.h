@@ -117,6 +117,21 @@ extern bool HideFacesWithHiddenVerts;
 
 // ---- Records ----------------------------------------------------------------------
 
+// What nearly every element leaves at its default: a picture, a label, an opacity
+// other than 1. An element holds one only while something in it is set.
+struct SimpleElementExtras {
+  // Picture shown on the element, shared by reference (one use held); null when none.
+  FaceImage* image = nullptr;
+  OptionalText label;
+  float alpha = 1.0f;
+
+  SimpleElementExtras() = default;
+  SimpleElementExtras(const SimpleElementExtras&) = delete;
+  SimpleElementExtras& operator=(const SimpleElementExtras&) = delete;
+  ~SimpleElementExtras();
+  bool AllDefault() const { return !image && label.empty() && alpha == 1.0f; }
+};
+
 // The part that vertices and faces share.
 struct SimpleElement {
   // For a face its vertex indices in cycle order; for a vertex the indices of the
@@ -128,15 +143,13 @@ struct SimpleElement {
   int32_t typeId = -1;
   uint32_t color = 0;   // 0x00BBGGRR
   uint32_t color2 = 0;  // 0x00BBGGRR
-  float alpha = 1.0f;
   // Next element (same kind, by index) of the ring of all elements with this typeId;
   // -1 until the element has an index, then itself. (Beside the other 4-byte fields,
   // where it takes no padding: a large model holds millions of these records.)
   int32_t nextOfType = kNoIndex;
-  // Picture shown on the element, shared by reference; null when none.
-  FaceImage* image = nullptr;
-  // Empty when none (then no more than a null pointer: nearly every element has none).
-  OptionalText label;
+  // Ring of coincident elements (by index): for a vertex the vertices at its place,
+  // for a face the faces in its plane.
+  int32_t coinc = kNoIndex;
 
   SimpleElement(bool isFace, uint32_t c, uint32_t c2);
   SimpleElement(const SimpleElement&) = delete;
@@ -150,19 +163,36 @@ struct SimpleElement {
   int Count() const { return static_cast<int>(items.size()); }
   bool IsTemp() const { return (flags & kSimpleTemp) != 0; }
 
-  // Or-in the copied flag bits, copy colours, opacity, image link and label.
-  void CopyAttributes(const SimpleElement& from);
+  FaceImage* Image() const { return mExtras ? mExtras->image : nullptr; }
+  const OptionalText& Label() const { return mExtras ? mExtras->label : NoLabel(); }
+  float Alpha() const { return mExtras ? mExtras->alpha : 1.0f; }
+  // Whether the record of extras is held (one of the three is set).
+  bool HasExtras() const { return mExtras != nullptr; }
+  // Links the image, taking over one use the caller holds of it; the use of the image
+  // it replaces is released.
+  void SetImage(FaceImage* image);
   // Replaces the label by a copy; a blank text clears it.
   void SetLabel(const char* text);
+  void SetAlpha(float alpha);
+
+  // Or-in the copied flag bits, copy colours, opacity, image link and label.
+  void CopyAttributes(const SimpleElement& from);
   // Index search in items after position `after` (-1 starts at 0); -1 when absent.
   int FindItem(int32_t item, int after = -1) const;
+
+ private:
+  static const OptionalText& NoLabel();
+  SimpleElementExtras& Extras();
+  // Lets go of the extras once all of them are back at their defaults.
+  void TrimExtras();
+
+  // Null while the picture, label and opacity are all at their defaults.
+  std::unique_ptr<SimpleElementExtras> mExtras;
 };
 
 struct SimpleVert : SimpleElement {
   // Position; for an infinite vertex a direction.
   double pos[3] = {0, 0, 0};
-  // Ring of coincident vertices (by index).
-  int32_t coinc = kNoIndex;
 
   SimpleVert() : SimpleElement(false, kSimpleVertColor, kSimpleVertColor2) {}
 
@@ -192,8 +222,8 @@ struct SimpleVert : SimpleElement {
 };
 // A large model holds millions of these: what a search needs of every vertex for a
 // while only is kept in tables of its own, not here, and what nearly every vertex
-// leaves empty (its label) takes no more than a pointer.
-static_assert(sizeof(SimpleVert) <= 104, "a vertex record takes 104 bytes at most");
+// leaves empty (its picture, label and opacity) takes no more than one pointer.
+static_assert(sizeof(SimpleVert) <= 88, "a vertex record takes 88 bytes at most");
 
 struct SimpleFace : SimpleElement {
   // The q of the face's polygon {n/q}.
@@ -203,8 +233,6 @@ struct SimpleFace : SimpleElement {
   // Unit normal; (-2, -2, -2) when not computed. For a face without vertices the
   // foot point of its plane.
   double normal[3] = {kNormalNotComputed, kNormalNotComputed, kNormalNotComputed};
-  // Ring of coincident (same-plane) faces (by index).
-  int32_t coinc = kNoIndex;
 
   SimpleFace() : SimpleElement(true, kSimpleFaceColor, kSimpleFaceColor2) {}
 
@@ -267,7 +295,7 @@ struct SimpleFace : SimpleElement {
   bool MatchFace(const SimpleFace& other, const double* targetNormal, const double* point, const double* rotation,
                  bool* backward, const SymmetryMatch& match = {}) const;
 };
-static_assert(sizeof(SimpleFace) <= 112, "a face record takes 112 bytes at most");
+static_assert(sizeof(SimpleFace) <= 96, "a face record takes 96 bytes at most");
 
 // The unit normal of the face's plane, oriented like its cycle (Newell's sum); false
 // for a face whose corners all lie on one line.

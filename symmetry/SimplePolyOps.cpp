@@ -356,8 +356,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
     dv.SetPos(p);
     dv.color = f.color;
     dv.color2 = f.color2;
-    dv.image = nullptr;
-    dv.label = f.label;
+    dv.SetLabel(f.Label().c_str());
     dualVertOfFace[static_cast<size_t>(fi)] = k++;
   }
 
@@ -379,7 +378,7 @@ std::unique_ptr<SimplePoly> SimplePoly::CreateDual(double radius) {
     df.color = v.color;
     df.color2 = v.color2;
     for (int i = 0; i < v.Count(); ++i) df.items[static_cast<size_t>(i)] = dualVertOfFace[static_cast<size_t>(v.items[static_cast<size_t>(i)])];
-    df.label = v.label;
+    df.SetLabel(v.Label().c_str());
   }
   return dual;
 }
@@ -408,7 +407,7 @@ void SimplePoly::Dump() const {
     DoNothing(" n(%.2g, %.2g, %.2g), id %d, Flags 0x%x%s%s", f.normal[0], f.normal[1], f.normal[2], f.typeId, f.flags,
               (f.flags & kSimpleDone) ? ", Done" : "", f.IsTemp() ? ", Temp" : "");
     if (f.rots != 1) DoNothing(", %d rots", f.rots);
-    if (!f.label.empty()) DoNothing(", \"%s\"", f.label.c_str());
+    if (!f.Label().empty()) DoNothing(", \"%s\"", f.Label().c_str());
     if (f.nextOfType < 0 || f.nextOfType >= NumFaces()) DoNothing(", BAD_TYPE_LIST!");
     if (f.coinc < 0 || f.coinc >= NumFaces()) DoNothing(", BAD_COINC_LIST!");
     DoNothing("\n");

@@ -1273,7 +1273,7 @@ void SimplePoly::SplitVertices(std::vector<SimpleSplitRecord>& splitList) {
       nv.typeId = multiple * oldCount + ov.typeId;
       nv.color = ov.color;
       nv.color2 = ov.color2;
-      nv.alpha = ov.alpha;
+      nv.SetAlpha(ov.Alpha());
       nv.flags |= ov.flags & (kSimpleTemp | kSimpleHidden | kSimpleInfinite | kSimpleMarked);
       nv.SetPos(ov.pos);
       const size_t end = std::min(oldList.size(), taken + static_cast<size_t>(std::max(rec.numFaces, 0)));
@@ -1320,7 +1320,7 @@ bool SimplePoly::RenumberScatteredVerts() {
   // scattered, which most models are not).
   for (int32_t i = 0; i < numVerts; ++i) {
     const SimpleVert& v = VertAt(i);
-    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.image ||
+    if ((v.coinc != kNoIndex && v.coinc != i) || (v.nextOfType != kNoIndex && v.nextOfType != i) || v.Image() ||
         (v.flags & (kSimpleSplit | kSimpleSplitFan))) {
       return false;
     }

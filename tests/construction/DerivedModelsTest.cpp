@@ -251,10 +251,10 @@ TEST(DerivedModels, CopiedPicturesReferToTheCopy) {
   AttachToFace(image, other, false);
   std::unique_ptr<corvia::SimplePoly> copy(CreateSimplePoly(&cube.poly, corvia::kDeriveBase, nullptr, nullptr));
   ASSERT_TRUE(copy);
-  corvia::FaceImage* copied = copy->FaceAt(2).image;
+  corvia::FaceImage* copied = copy->FaceAt(2).Image();
   ASSERT_NE(copied, nullptr);
   EXPECT_NE(copied, image);
-  EXPECT_EQ(copy->FaceAt(4).image, copied);
+  EXPECT_EQ(copy->FaceAt(4).Image(), copied);
   EXPECT_EQ(copied->mOwner, static_cast<void*>(&copy->FaceAt(2)));
   copy.reset();
   corvia::DetachFromFace(owner);

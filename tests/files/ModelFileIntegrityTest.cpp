@@ -39,10 +39,11 @@ void AppendElement(std::string& out, const corvia::SimpleElement& e) {
   Append(out, &e.flags, sizeof e.flags);
   Append(out, &e.color, sizeof e.color);
   Append(out, &e.color2, sizeof e.color2);
-  Append(out, &e.alpha, sizeof e.alpha);
-  AppendText(out, e.label);
-  if (!e.image) return;
-  const corvia::FaceImage& image = *e.image;
+  const float alpha = e.Alpha();
+  Append(out, &alpha, sizeof alpha);
+  AppendText(out, e.Label());
+  if (!e.Image()) return;
+  const corvia::FaceImage& image = *e.Image();
   AppendText(out, image.mFileName);
   Append(out, &image.mFlags, sizeof image.mFlags);
   Append(out, image.mOffset, sizeof image.mOffset);

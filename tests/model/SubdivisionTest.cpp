@@ -194,8 +194,8 @@ TEST_F(SubdivisionTest, ColourOpacityNameAndFlagsCarryOver) {
             corvia::kSubdividedFlags | corvia::kSimpleInherited);
   EXPECT_EQ(s->FaceAt(0).color, 0x8000FFu);
   EXPECT_EQ(s->FaceAt(0).color2, 0x8000FFu);
-  EXPECT_FLOAT_EQ(s->FaceAt(0).alpha, 0.5f);
-  EXPECT_FLOAT_EQ(s->FaceAt(16).alpha, 1.0f);
+  EXPECT_FLOAT_EQ(s->FaceAt(0).Alpha(), 0.5f);
+  EXPECT_FLOAT_EQ(s->FaceAt(16).Alpha(), 1.0f);
   auto g = cube.Subdivide(corvia::kSubdivideGeodesic, 2);
   ASSERT_TRUE(g);
   EXPECT_EQ(g->name, "Geodesic Cube");

@@ -128,7 +128,7 @@ TEST(CornerOrder, ALargeSphereListedInNoOrderIsNumberedAsItsFacesUseTheVertices)
   ASSERT_TRUE(shuffled->RenumberScatteredVerts());
   for (int32_t i = 0; i < shuffled->NumVerts(); ++i) {
     const corvia::SimpleVert& v = shuffled->VertAt(i);
-    ASSERT_EQ(v.label, std::to_string(v.color));
+    ASSERT_EQ(v.Label(), std::to_string(v.color));
     for (int c = 0; c < 3; ++c) ASSERT_EQ(v.pos[c], oldPos[v.color][static_cast<size_t>(c)]);
     ASSERT_TRUE(v.coinc == corvia::kNoIndex || v.coinc == i);
     ASSERT_TRUE(v.nextOfType == corvia::kNoIndex || v.nextOfType == i);

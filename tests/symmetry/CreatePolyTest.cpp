@@ -424,15 +424,15 @@ TEST(CreatePolyTest, ImagesAreCopiedOncePerModelAndOwnedByTheNewElements) {
     for (int i = 0; i < 3; ++i) shared->AddUse();
     shared->mRotation = 0.5;
     shared->mOwner = static_cast<corvia::SimpleElement*>(&model->FaceAt(3));
-    model->FaceAt(0).image = shared;
-    model->FaceAt(3).image = shared;
-    model->VertAt(5).image = shared;
+    model->FaceAt(0).SetImage(shared);
+    model->FaceAt(3).SetImage(shared);
+    model->VertAt(5).SetImage(shared);
     // An owner outside the plain model is not carried into the new one.
     int elsewhere = 0;
     auto* stray = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
     stray->AddUse();
     stray->mOwner = &elsewhere;
-    model->FaceAt(1).image = stray;
+    model->FaceAt(1).SetImage(stray);
 
     Poly poly;
     ASSERT_TRUE(Build(poly, *model));
@@ -477,7 +477,7 @@ TEST(CreatePolyTest, AModelBuiltOnceLetsGoOfItsElementsAndBuildsTheSameModel) {
       auto* image = new corvia::FaceImage(nullptr, corvia::kImageProjectPlanar, corvia::kImageBoundaryBorder);
       image->AddUse();
       image->mOwner = static_cast<corvia::SimpleElement*>(&cube->FaceAt(3));
-      cube->FaceAt(3).image = image;
+      cube->FaceAt(3).SetImage(image);
       if (once) cube->flags |= corvia::kSimpleBuiltOnce;
       Poly& poly = once ? released : kept;
       ASSERT_TRUE(Build(poly, *cube));

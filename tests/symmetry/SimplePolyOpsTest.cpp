@@ -98,7 +98,7 @@ TEST(SimplePolyOps, CopyIsExact) {
     EXPECT_EQ(copy->FaceAt(f).items, cube->FaceAt(f).items);
     EXPECT_TRUE(PointsEqual(copy->FaceAt(f).normal, cube->FaceAt(f).normal));
   }
-  EXPECT_EQ(copy->VertAt(2).label, "v2");
+  EXPECT_EQ(copy->VertAt(2).Label(), "v2");
   EXPECT_EQ(copy->FaceAt(4).color, 0x123456u);
   EXPECT_EQ(copy->FaceAt(4).winding, 2);
   EXPECT_EQ(copy->name, "Cube");

@@ -136,7 +136,7 @@ TEST(SimplePolyRecords, GrowthKeepsEverything) {
     poly.FindOrCreateVert(p, used);
   }
   poly.VertAt(3).SetLabel("three");
-  poly.VertAt(3).alpha = 0.5f;
+  poly.VertAt(3).SetAlpha(0.5f);
   poly.FaceAt(0).SetNumVerts(3);
   for (int k = 0; k < 3; ++k) poly.FaceAt(0).SetVertIndex(k, k + 4);
   poly.FaceAt(0).JoinCoinc(poly.FaceAt(1));
@@ -144,8 +144,8 @@ TEST(SimplePolyRecords, GrowthKeepsEverything) {
   ASSERT_NE(poly.GetVert(15), nullptr);
   ASSERT_NE(poly.GetFace(30), nullptr);
   EXPECT_EQ(poly.NumVerts(), 16);
-  EXPECT_EQ(poly.VertAt(3).label, "three");
-  EXPECT_FLOAT_EQ(poly.VertAt(3).alpha, 0.5f);
+  EXPECT_EQ(poly.VertAt(3).Label(), "three");
+  EXPECT_FLOAT_EQ(poly.VertAt(3).Alpha(), 0.5f);
   EXPECT_EQ(poly.FaceAt(0).VertAt(2).pos[0], 6.0);
   EXPECT_EQ(poly.FaceAt(0).CoincCount(), 2);
   EXPECT_EQ(poly.GetCurrentFace(), &poly.FaceAt(1));
@@ -162,15 +162,17 @@ TEST(SimplePolyRecords, LabelsAreCopiedWholeAndClearedToNothing) {
   a.VertAt(0).SetLabel("north");
   b.VertAt(1).CopyAttributes(a.VertAt(0));
   a.VertAt(0).SetLabel("south");
-  EXPECT_EQ(b.VertAt(1).label, "north");
-  EXPECT_EQ(std::string("pole ") + b.VertAt(1).label, "pole north");
+  EXPECT_EQ(b.VertAt(1).Label(), "north");
+  EXPECT_EQ(std::string("pole ") + b.VertAt(1).Label(), "pole north");
   a.VertAt(0).SetLabel(" \t\r\n");
-  EXPECT_TRUE(a.VertAt(0).label.empty());
-  EXPECT_EQ(a.VertAt(0).label.c_str(), std::string());
-  b.FaceAt(0).label = std::string("top");
-  b.FaceAt(0).label = "";
-  EXPECT_TRUE(b.FaceAt(0).label.empty());
-  EXPECT_EQ(b.FaceAt(0).label.size(), 0u);
+  EXPECT_TRUE(a.VertAt(0).Label().empty());
+  EXPECT_EQ(a.VertAt(0).Label().c_str(), std::string());
+  OptionalText top;
+  top = std::string("top");
+  EXPECT_EQ(top, "top");
+  top = std::string();
+  EXPECT_TRUE(top.empty());
+  EXPECT_EQ(top.size(), 0u);
 
   b.SetNumEdges(2);
   b.EdgeAt(0).SetLabel("rim");
@@ -179,8 +181,8 @@ TEST(SimplePolyRecords, LabelsAreCopiedWholeAndClearedToNothing) {
   EXPECT_TRUE(b.EdgeAt(0).label.empty());
   EXPECT_EQ(b.EdgeAt(1).label, "rim");
   SimpleVert moved(std::move(b.VertAt(1)));
-  EXPECT_EQ(moved.label, "north");
-  EXPECT_TRUE(b.VertAt(1).label.empty());
+  EXPECT_EQ(moved.Label(), "north");
+  EXPECT_TRUE(b.VertAt(1).Label().empty());
 }
 
 // A large model's records are made in runs with a report after each, so that the
