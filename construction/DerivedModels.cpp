@@ -61,7 +61,7 @@ void CopyElementAttributes(const PolyElement& element, SimpleElement& out) {
   out.alpha = element.mOpacity;
   if (element.HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
   if (element.HasLabel()) out.SetLabel(element.GetLabel());
-  if (element.mImage) out.image = CopyFaceImage(element.mImage);
+  if (element.GetImage()) out.image = CopyFaceImage(element.GetImage());
 }
 
 // The triangles of each face type's outline (its face diagram's cells: the
@@ -149,7 +149,7 @@ void AddOutlineTriangles(const PolyElement& face, OutlineTriangles& outlines, Si
     out.color = PackRainbowColor(GetOwnColor(face, false));
     out.color2 = PackRainbowColor(GetOwnColor(face, true));
     out.alpha = face.mOpacity;
-    if (face.mImage) out.image = CopyFaceImage(face.mImage);
+    if (face.GetImage()) out.image = CopyFaceImage(face.GetImage());
   }
 }
 
