@@ -299,9 +299,9 @@ void PaneDrawing::OnGLDraw(const PaneGuides& guides) {
   PolyElement* imageFace = nullptr;
   if (modelPane && GetMouseSelectionMode(mView.GetViewGroup()) == kSelectImage) {
     PolyElement* face = poly->GetCurrentFace();
-    if (face && face->mImage) {
+    if (face && face->GetImage()) {
       imageFace = face;
-      DrawWholeImage(face->mImage, &mView, face);
+      DrawWholeImage(face->GetImage(), &mView, face);
     }
   }
   // A type whose drawing is not in this version shows an empty pane (and says so).
@@ -352,7 +352,7 @@ void PaneDrawing::OnGLDraw(const PaneGuides& guides) {
     }
   }
   if (pane3D) {
-    if (imageFace) DrawWholeImage(imageFace->mImage, &mView, imageFace);
+    if (imageFace) DrawWholeImage(imageFace->GetImage(), &mView, imageFace);
     if (poly && HasContent()) DrawSelection(poly, drawMode, sizingScale);
     if (poly && HasContent() && mViewType.IsStellationPane()) {
       ElementList* faces = mViewType.Is(kViewStellationOfDual) ? static_cast<ElementList*>(&poly->mVertices)

@@ -276,14 +276,14 @@ bool PlaceImageOnCurrentFace() {
       "Image Files (*.png;*.jpg;*.gif;*.bmp;*.tif)|*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff|All Files (*.*)|*.*||";
   Poly* poly = GetCurrentPoly();
   PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
-  if (!face || face->mImage) return false;
+  if (!face || face->GetImage()) return false;
   std::string path;
   if (!AskFileToOpen("Choose Image for Face", path, "png", kFilter, &DefaultFolder(DefaultFolderKind::Image),
                      nullptr)) {
     return false;
   }
   // The face is looked up again: the model may have changed while the dialog was open.
-  if (poly != GetCurrentPoly() || face != poly->GetCurrentFace() || face->mImage) return false;
+  if (poly != GetCurrentPoly() || face != poly->GetCurrentFace() || face->GetImage()) return false;
   if (!PlaceImageOnFaces(poly, face, path.c_str(), kImageProjectPerFace, kImageBoundaryBorder, 0, nullptr)) {
     return false;
   }

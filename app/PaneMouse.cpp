@@ -484,7 +484,7 @@ void PaneClicks::OnClick(int x, int y, unsigned keyFlags) {
         poly->SelectFace(element, false);
         ShowSelectionChangeOf(poly);
       }
-      if (!element->mImage) PlaceImageOnCurrentFace();
+      if (!element->GetImage()) PlaceImageOnCurrentFace();
       break;
     }
     case kSelectColorHide: {

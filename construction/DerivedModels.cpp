@@ -61,7 +61,7 @@ void CopyElementAttributes(const PolyElement& element, SimpleElement& out) {
   out.SetAlpha(element.mOpacity);
   if (element.HasFlag(kElementHidden)) out.flags |= kSimpleHidden;
   if (element.HasLabel()) out.SetLabel(element.GetLabel());
-  if (element.mImage) out.SetImage(CopyFaceImage(element.mImage));
+  if (element.GetImage()) out.SetImage(CopyFaceImage(element.GetImage()));
 }
 
 // The triangles of each face type's outline (its face diagram's cells: the
@@ -149,7 +149,7 @@ void AddOutlineTriangles(const PolyElement& face, OutlineTriangles& outlines, Si
     out.color = PackRainbowColor(GetOwnColor(face, false));
     out.color2 = PackRainbowColor(GetOwnColor(face, true));
     out.SetAlpha(face.mOpacity);
-    if (face.mImage) out.SetImage(CopyFaceImage(face.mImage));
+    if (face.GetImage()) out.SetImage(CopyFaceImage(face.GetImage()));
   }
 }
 

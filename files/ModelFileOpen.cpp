@@ -205,9 +205,9 @@ void LoadPictures(Poly& poly, std::string& warning) {
   std::map<FaceImage*, std::vector<PolyElement*>> users;
   for (ElementList* list : {static_cast<ElementList*>(&poly.mVertices), static_cast<ElementList*>(&poly.mFaces)}) {
     for (PolyElement* e = list->mHead; e; e = e->mNext) {
-      if (!e->mImage || e->mImage->mTextureImage) continue;
-      auto& list2 = users[e->mImage];
-      if (list2.empty()) images.push_back(e->mImage);
+      if (!e->GetImage() || e->GetImage()->mTextureImage) continue;
+      auto& list2 = users[e->GetImage()];
+      if (list2.empty()) images.push_back(e->GetImage());
       list2.push_back(e);
     }
   }

@@ -286,9 +286,9 @@ void WriteFaceImages(Writer& w, Poly& poly) {
   std::vector<FaceImage*> images;
   std::map<const FaceImage*, std::vector<std::pair<int, int>>> users;
   ForEachElement(poly, [&](int kind, PolyElement* e) {
-    if (!e->mImage) return;
-    auto& list = users[e->mImage];
-    if (list.empty()) images.push_back(e->mImage);
+    if (!e->GetImage()) return;
+    auto& list = users[e->GetImage()];
+    if (list.empty()) images.push_back(e->GetImage());
     list.emplace_back(kind, e->mIndex);
   });
   for (FaceImage* image : images) {

@@ -109,7 +109,7 @@ int GeomagPanelColorOfShape(const PolyElement* face) {
 constexpr int32_t kCellsPerReport = 1024;
 
 void CalcCellColours(PolyElement* element, int side) {
-  CellColorArray* cells = element->mCellColours[side].get();
+  CellColorArray* cells = element->GetCellColours(side);
   if (!cells || !cells->mCells) return;
   const bool evenOdd = element->mPoly && (element->mPoly->mPolyFlags & kPolyFlagOneSidedFace);
   const uint32_t flags = GetDiagramDrawFlags(false, evenOdd);
@@ -403,13 +403,13 @@ int GetPredefinedColorIndex(const SymGroup* group, uint32_t schemeBits, const Sy
                             const PolyElement* element, int* secondIndex) {
   if ((schemeBits & kColorArrangementMask) == 0 || axisType == nullptr || element == nullptr) return -1;
   // An element without an axis of its own takes that of a face sharing its plane.
-  const SymAxis* axis = element->mSymAxis;
+  const SymAxis* axis = element->GetSymAxis();
   if (axis == nullptr) {
     int limit = element->CountCoplanar();
     for (const PolyElement* e = element->mCoplanarNext; e != nullptr && e != element && limit-- > 0;
          e = e->mCoplanarNext) {
-      if (e->mSymAxis != nullptr) {
-        axis = e->mSymAxis;
+      if (e->GetSymAxis() != nullptr) {
+        axis = e->GetSymAxis();
         break;
       }
     }
@@ -839,7 +839,7 @@ void Poly::SetFaceImage(FaceImage* image, PolyElement* face, int scope) {
   constexpr int kScopeNoImage = 4;
   if (face && face->mList) {
     const float colour[3] = {face->mColor[0], face->mColor[1], face->mColor[2]};
-    const FaceImage* reference = face->mImage;
+    const FaceImage* reference = face->GetImage();
     bool recorded = false;
     // The given face is done last, so the scopes that compare with it see it unchanged.
     std::vector<PolyElement*> chosen;
@@ -849,14 +849,14 @@ void Poly::SetFaceImage(FaceImage* image, PolyElement* face, int scope) {
         case kScopeFace: take = e == face; break;
         case kScopeType: take = e == face || e->IsSameTypeAs(face); break;
         case kScopeColour: take = SameFloat3(e->mColor, colour); break;
-        case kScopeSameImage: take = e->mImage == reference; break;
-        case kScopeNoImage: take = e->mImage == nullptr; break;
+        case kScopeSameImage: take = e->GetImage() == reference; break;
+        case kScopeNoImage: take = e->GetImage() == nullptr; break;
         default: take = true; break;
       }
       if (take) chosen.push_back(e);
     }
     for (PolyElement* e : chosen) {
-      if (e->mImage == image) continue;
+      if (e->GetImage() == image) continue;
       if (!recorded) {
         platform::Services().undo->AddUndo(kUndoFaceImage, 0);
         recorded = true;
@@ -938,7 +938,7 @@ void Poly::UpdateCellColours(bool redraw) {
           CalcCellColours(e, 0);
           bool opaqueImage = false;
           ForEachInRing(e, [&opaqueImage](PolyElement* member) {
-            opaqueImage = opaqueImage || (member->mImage && member->mOpacity == 1.0f);
+            opaqueImage = opaqueImage || (member->GetImage() && member->mOpacity == 1.0f);
           });
           if (opaqueImage) e->mFlags |= kElementOpaqueImageInRing;
         }

@@ -550,14 +550,14 @@ void SetRotSym(FaceType* type, const SymGroup* group) {
   TraceScope scope("SetRotSym");
   PolyElement* face = type->mFirstFace;
   type->mSymAxisType = nullptr;
-  face->mSymAxis = nullptr;
+  face->SetSymAxis(nullptr);
   for (int t = 0; t < group->numAxisTypes; ++t) {
     SymAxisType& axisType = group->axisTypes[t];
     const int fold = std::abs(axisType.fold);
     if ((type->mNumRotations != 0 && type->mNumRotations != fold) || axisType.numAxes < 1) continue;
     if (SymAxis* axis = FindAxisAlong(axisType, face->mZAxis)) {
       type->mSymAxisType = &axisType;
-      face->mSymAxis = axis;
+      face->SetSymAxis(axis);
       break;
     }
   }
@@ -567,8 +567,8 @@ void SetRotSym(FaceType* type, const SymGroup* group) {
   }
   type->mNumRotations = std::abs(type->mSymAxisType->fold);
   for (PolyElement* other : FacesOf(type)) {
-    other->mSymAxis = FindAxisAlong(*type->mSymAxisType, other->mZAxis);
-    if (!other->mSymAxis) ShowInternalError("SetRotSym: Found face without symmetry axis");
+    other->SetSymAxis(FindAxisAlong(*type->mSymAxisType, other->mZAxis));
+    if (!other->GetSymAxis()) ShowInternalError("SetRotSym: Found face without symmetry axis");
   }
 }
 

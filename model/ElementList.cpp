@@ -99,7 +99,7 @@ ElementList* ElementList::GetVertexListOf(Poly* poly) {
 bool ElementList::HasOtherImageEntry(const FaceImage* entry) const {
   // An element that carries an image entry is itself proof that face images exist.
   for (const PolyElement* element = mHead; element; element = element->mNext) {
-    if (element->mImage && element->mImage != entry) return true;
+    if (element->GetImage() && element->GetImage() != entry) return true;
   }
   return false;
 }

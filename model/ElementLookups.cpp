@@ -33,12 +33,12 @@ bool HasSide(const PolyElement* element, const PolyElement* a, const PolyElement
 
 Face3D* PolyElement::GetFace3D(const PolyElement* element) {
   if (!element) return nullptr;
-  if (element->mFace3D) return element->mFace3D;
+  if (Face3D* own = element->GetOwnFace3D()) return own;
   const int limit = element->RingWalkLimit();
   int steps = 0;
   for (const PolyElement* member = element->mCoplanarNext; member && member != element && steps < limit;
        member = member->mCoplanarNext, ++steps) {
-    if (member->mFace3D) return member->mFace3D;
+    if (Face3D* own = member->GetOwnFace3D()) return own;
   }
   return nullptr;
 }

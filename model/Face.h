@@ -38,8 +38,11 @@ class Face : public PolyElement {
   bool FollowEdgeLine(double* out, PolyElement* previous, PolyElement* face1, PolyElement* vertex, PolyElement* next);
   // ---- end face outlines ----
 
-  const TemplatePolygon* mRecord;
+  // First, in the 4 bytes the element's part leaves after its last field.
   int32_t mRecordWord = 0;
+  const TemplatePolygon* mRecord;
 };
+// A large model holds hundreds of thousands of these.
+static_assert(sizeof(Face) <= 312, "a face record takes 312 bytes at most");
 
 }  // namespace corvia

@@ -348,7 +348,7 @@ void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool sec
   auto serve = [&](PolyElement* face, const std::vector<PolyElement*>* ring, size_t j) {
     if (face->mFlags & kElementHidden) return;
     if (face->mFlags & kElementSkip) {
-      face->mCellColours[secondColour ? 1 : 0].reset();
+      face->DropCellColours(secondColour ? 1 : 0);
       return;
     }
     const bool sameShape = ring && ring->size() == ownerRing.size();
@@ -365,10 +365,9 @@ void CopyCellsToRingFaces(FaceDiagram* diagram, PolyElement* ownerFace, bool sec
                                       : reinterpret_cast<DiagramSource>((*ring)[(j + found->second) % ring->size()]);
       }
     }
-    auto& slot = face->mCellColours[secondColour ? 1 : 0];
-    if (!slot) slot.reset(new CellColorArray());
-    slot->mCells = copy;
-    slot->mNumCells = numCells;
+    CellColorArray& holder = face->MakeCellColours(secondColour ? 1 : 0);
+    holder.mCells = copy;
+    holder.mNumCells = numCells;
   };
   // Faces alone in their planes (the type's list ends, so no face comes twice): each
   // is its own ring, where every source gives the face itself.
@@ -468,9 +467,9 @@ bool GetColorOfSource(DiagramSource source, int32_t kind, const DiagramSourceCal
       secondColour[k] = face->mBackColor[k];
     }
     *alpha = face->mOpacity;
-    *textured = face->mImage != nullptr;
+    *textured = face->GetImage() != nullptr;
     // An image that the face's colour does not tint shows its own colours.
-    if (face->mImage && !(face->mImage->mFlags & kFaceImageTint)) {
+    if (face->GetImage() && !(face->GetImage()->mFlags & kFaceImageTint)) {
       for (int k = 0; k < 3; ++k) colour[k] = secondColour[k] = 1.0f;
     }
     return !(face->mFlags & kElementHidden);

@@ -12,7 +12,7 @@ void AttachToFace(FaceImage* image, PolyElement* face, bool recordOwner) {
   image->AddUse();
   image->AddTextureRef();
   DetachFromFace(face);
-  face->mImage = image;
+  face->SetImage(image);
   if (recordOwner) {
     image->mOwner = face;
     image->mFlags &= ~kFaceImageOwnerFacelet;
@@ -20,9 +20,9 @@ void AttachToFace(FaceImage* image, PolyElement* face, bool recordOwner) {
 }
 
 void DetachFromFace(PolyElement* face) {
-  if (!face || !face->mImage) return;
-  FaceImage* previous = face->mImage;
-  face->mImage = nullptr;
+  if (!face || !face->GetImage()) return;
+  FaceImage* previous = face->GetImage();
+  face->SetImage(nullptr);
   if (previous->mOwner == face && !(previous->mFlags & kFaceImageOwnerFacelet)) previous->mOwner = nullptr;
   previous->ReleaseTexture();
   FaceImage::Release(previous);
@@ -32,8 +32,8 @@ int CountFaceImagesOfFaces(const ElementList* faces) {
   int count = 0;
   if (!faces) return 0;
   for (const PolyElement* e = faces->mHead; e; e = e->mNext) {
-    if (e->mImage && !(e->mImage->mFlags & kFaceImageCounted)) {
-      e->mImage->mFlags |= kFaceImageCounted;
+    if (e->GetImage() && !(e->GetImage()->mFlags & kFaceImageCounted)) {
+      e->GetImage()->mFlags |= kFaceImageCounted;
       ++count;
     }
   }

@@ -198,7 +198,7 @@ bool BuildTypeMorphDiagram(PolyElement* element, double s, double t) {
   type->mResults[1].Reset();
   type->mMorphCells = nullptr;
   for (PolyElement* face = type->mFirstFace; face; face = face->mNextOfType) {
-    ForEachCoplanar(face, [](PolyElement* member) { member->mCellColours[1].reset(); });
+    ForEachCoplanar(face, [](PolyElement* member) { member->DropCellColours(1); });
   }
   FaceDiagram diagram(poly->mDiagramWorkPools.get(), poly->mMorphDiagramResultPools.get());
   if (!BuildMorphOutlineDiagram(element, s, t, &diagram, &type->mResults[1], &type->mMorphCells,

@@ -169,6 +169,7 @@ void Poly::Clear(bool final) {
   ClearFaceTypes();
   // The builder's record points at the elements about to go.
   mBuildRecord.reset();
+  mSavedClasses.clear();
   mFaces.Clear();
   mVertices.Clear();
   // While a sub-symmetry is applied the group in use and the full group are two
@@ -195,7 +196,7 @@ void Poly::ClearFaceTypes() {
       for (PolyElement* element = list->mHead; element; element = element->mNext) {
         (void)tick();
         element->mType = nullptr;
-        element->mSymAxis = nullptr;
+        element->SetSymAxis(nullptr);
         element->mTypeSerial = -1;
         element->mFlags &= ~kElementCoplanar;
       }
@@ -210,8 +211,8 @@ void Poly::ClearFaceTypes() {
   // them, are dropped together.
   for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
     for (PolyElement* element = list->mHead; element; element = element->mNext) {
-      element->mCellColours[0].reset();
-      element->mCellColours[1].reset();
+      element->DropCellColours(0);
+      element->DropCellColours(1);
     }
   }
   mDiagramResultPools->Rewind();
@@ -402,6 +403,7 @@ void PolyForgetElement(Poly* poly, PolyElement* element) {
   if (poly->mSelectedElement == element) poly->mSelectedElement = nullptr;
   if (poly->mSelectedItem == element) poly->mSelectedItem = nullptr;
   if (poly->mBranchVertex == element) poly->mBranchVertex = nullptr;
+  if (!poly->mSavedClasses.empty()) poly->mSavedClasses.erase(element);
   for (FaceTypeBlock* block : {poly->mBaseBlock.get(), poly->mDualBlock.get()}) {
     if (block && block->mCurrentFace == element) block->mCurrentFace = nullptr;
   }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>  // cross-section
 
 #include "core/Outcome.h"
@@ -356,6 +357,13 @@ class Poly {
   CompoundPart* mLastCompoundPart = nullptr;
   SymGroup* mFullSymGroup = nullptr;
   SymGroup* mSymGroup = nullptr;
+  // The classification under the full group, saved with it: each element's next of its
+  // type and identity flags then. An element destroyed leaves the table.
+  struct SavedClass {
+    PolyElement* nextOfType = nullptr;
+    uint32_t idFlags = 0;
+  };
+  std::unordered_map<const PolyElement*, SavedClass> mSavedClasses;
   uint8_t mSavedReflexible = 0;
   uint8_t mReflexible = 0;
   int32_t mSubSymRotIndex = 0;

@@ -8,6 +8,7 @@
 #include "core/Tolerances.h"
 #include "model/ElementFlags.h"
 #include "model/ElementList.h"
+#include "model/FaceDiagramCells.h"
 #include "model/FaceImageAttach.h"
 #include "model/FaceTypeBlock.h"
 #include "model/PolyFwd.h"
@@ -33,6 +34,48 @@ PolyElement::~PolyElement() {
   // destroyed element.
   UnlinkCoplanar();
   if (mPoly) PolyForgetElement(mPoly, this);
+}
+
+ElementExtras& PolyElement::Extras() {
+  if (!mExtras) mExtras = std::make_unique<ElementExtras>();
+  return *mExtras;
+}
+
+void PolyElement::DropExtrasIfEmpty() {
+  if (mExtras && mExtras->IsEmpty()) mExtras.reset();
+}
+
+void PolyElement::SetImage(FaceImage* image) {
+  if (!image && !mExtras) return;
+  Extras().image = image;
+  DropExtrasIfEmpty();
+}
+
+void PolyElement::SetSymAxis(SymAxis* axis) {
+  if (!axis && !mExtras) return;
+  Extras().symAxis = axis;
+  DropExtrasIfEmpty();
+}
+
+void PolyElement::SetOwnFace3D(Face3D* facet) {
+  if (!facet && !mExtras) return;
+  Extras().face3D = facet;
+  DropExtrasIfEmpty();
+}
+
+CellColorArray& PolyElement::MakeCellColours(int side) {
+  auto& slot = side == 0 ? mCellColours : Extras().secondCellColours;
+  if (!slot) slot.reset(new CellColorArray());
+  return *slot;
+}
+
+void PolyElement::DropCellColours(int side) {
+  if (side == 0) {
+    mCellColours.reset();
+  } else if (mExtras) {
+    mExtras->secondCellColours.reset();
+    DropExtrasIfEmpty();
+  }
 }
 
 int PolyElement::RingWalkLimit() const {
@@ -78,7 +121,7 @@ void PolyElement::SetOpacity(float value) {
 bool PolyElement::IsTranslucent() const {
   if (GetElementDisplayOptions().constructionToyStyle) return true;
   if (mOpacity < 1.0f) return true;
-  return mImage && FaceImageHasAlpha(mImage);
+  return GetImage() && FaceImageHasAlpha(GetImage());
 }
 
 bool PolyElement::AnyCoplanarTranslucent() const {

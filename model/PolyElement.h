@@ -22,6 +22,19 @@ struct SymAxis;
 class SymGroup;
 class Face3D;
 
+// The fields that nearly every element leaves empty, made when one of them is set and
+// freed when the last is cleared: a large model holds hundreds of thousands of elements.
+// (The cells of the first colour stay in the element: every face diagram gives each
+// element of its type a copy.)
+struct ElementExtras {
+  FaceImage* image = nullptr;
+  SymAxis* symAxis = nullptr;
+  Face3D* face3D = nullptr;
+  std::unique_ptr<CellColorArray, CellColorArrayDeleter> secondCellColours;
+
+  bool IsEmpty() const { return !image && !symAxis && !face3D && !secondCellColours; }
+};
+
 class PolyElement : public PolyItem {
  public:
   PolyElement(Poly* poly, int numSides);
@@ -189,17 +202,35 @@ class PolyElement : public PolyItem {
   PolyElement* GetCorner(int i) const { return mNeighbours[i]; }
   bool HasFlag(uint32_t flag) const { return (mFlags & flag) != 0; }
 
-  // (The 4-byte fields in pairs between the pointers: a model holds many elements.)
+  // ---- Rarely set fields, held apart (ElementExtras) ----------------------------------
+  // The image on the element; null for none. Set through AttachToFace and
+  // DetachFromFace, which keep the image's count of users.
+  FaceImage* GetImage() const { return mExtras ? mExtras->image : nullptr; }
+  void SetImage(FaceImage* image);
+  // The rotation axis of the group through the element, for a type that turns onto
+  // itself; null for none.
+  SymAxis* GetSymAxis() const { return mExtras ? mExtras->symAxis : nullptr; }
+  void SetSymAxis(SymAxis* axis);
+  // The facet made from this element in the 3D net model; null for none.
+  Face3D* GetOwnFace3D() const { return mExtras ? mExtras->face3D : nullptr; }
+  void SetOwnFace3D(Face3D* facet);
+  // The element's copy of its face diagram's cells, for the first or second colour
+  // (side 0 or 1); null for none. Make gives the holder, made empty when there is none.
+  CellColorArray* GetCellColours(int side) const {
+    if (side == 0) return mCellColours.get();
+    return mExtras ? mExtras->secondCellColours.get() : nullptr;
+  }
+  CellColorArray& MakeCellColours(int side);
+  void DropCellColours(int side);
+
+  // (The 4-byte fields packed between the pointers: a model holds many elements.)
   int32_t mNumSides;
   int32_t mDensity = 1;
-  uint32_t mSavedIdFlags = 0;
+  int32_t mIndex = -1;
   FaceType* mType = nullptr;
   uint32_t mFlags = 0;
   uint32_t mIdFlags = 0;
   Poly* mPoly;
-  SymAxis* mSymAxis = nullptr;
-  int32_t mTypeSerial = -1;
-  int32_t mIndex = -1;
   double mCentroid[3] = {0.0, 0.0, 0.0};
   double mCentre[3] = {0.0, 0.0, 0.0};
   double mXAxis[3] = {1.0, 0.0, 0.0};
@@ -209,16 +240,25 @@ class PolyElement : public PolyItem {
   std::unique_ptr<PolyElement*[]> mNeighbours;
   std::unique_ptr<Edge*[]> mEdges;
   PolyElement* mCoplanarNext = nullptr;
-  std::unique_ptr<CellColorArray, CellColorArrayDeleter> mCellColours[2];
   float mBackColor[3] = {0.0f, 0.0f, 0.0f};
   float mOpacity = 1.0f;
-  FaceImage* mImage = nullptr;
-  Face3D* mFace3D = nullptr;
   PolyElement* mNextOfType = nullptr;
-  PolyElement* mSavedNextOfType = nullptr;
   ElementList* mList = nullptr;
   PolyElement* mNext = nullptr;
   PolyElement* mPrev = nullptr;
+
+ private:
+  std::unique_ptr<CellColorArray, CellColorArrayDeleter> mCellColours;
+  std::unique_ptr<ElementExtras> mExtras;
+
+ public:
+  // Last, so that the 4 bytes after it hold the first field of a vertex or face.
+  int32_t mTypeSerial = -1;
+
+ private:
+  ElementExtras& Extras();
+  // Frees the rare fields' record once none of them is set.
+  void DropExtrasIfEmpty();
 
  protected:
   // The largest number of steps a ring walk may take: a ring is never longer than
@@ -227,7 +267,7 @@ class PolyElement : public PolyItem {
 };
 // A large model holds hundreds of thousands of these (and of its vertices' and
 // faces' records, which add a few fields): no room is lost to padding.
-static_assert(sizeof(PolyElement) <= 336, "an element record takes 336 bytes at most");
+static_assert(sizeof(PolyElement) <= 304, "an element record takes 304 bytes at most");
 
 // The corners of a vertex's and a face's neighbourhood, for the builder.
 class Vertex;

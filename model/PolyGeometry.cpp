@@ -293,7 +293,7 @@ void Poly::UpdateDiagramLineRanges() {
   // Every morph diagram is made again: the old cells, and every element's copies of
   // them, go before their pools are rewound.
   for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
-    for (PolyElement* element = list->mHead; element; element = element->mNext) element->mCellColours[1].reset();
+    for (PolyElement* element = list->mHead; element; element = element->mNext) element->DropCellColours(1);
   }
   for (FaceTypeBlock* block : {mBaseBlock.get(), mDualBlock.get()}) {
     for (FaceType* type = block->mFirstFaceType; type; type = type->mNext) {

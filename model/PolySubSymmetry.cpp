@@ -38,12 +38,17 @@ std::vector<PolyElement*> AllElements(Poly& poly) {
 // its chain, the chain being walked from its head (the member no other one links to).
 // An element met before its chain's head in list order must still see the members
 // that come before it in the chain, so each chain is collected whole.
-std::unordered_map<const PolyElement*, size_t> CollectSavedChains(const std::vector<PolyElement*>& all,
+std::unordered_map<const PolyElement*, size_t> CollectSavedChains(const Poly& poly, const std::vector<PolyElement*>& all,
                                                                   std::vector<std::vector<PolyElement*>>& chains) {
+  const auto savedNext = [&poly](const PolyElement* e) -> PolyElement* {
+    auto found = poly.mSavedClasses.find(e);
+    return found == poly.mSavedClasses.end() ? nullptr : found->second.nextOfType;
+  };
   std::unordered_set<const PolyElement*> members(all.begin(), all.end());
   std::unordered_set<const PolyElement*> linked;
   for (const PolyElement* e : all) {
-    if (e->mSavedNextOfType && members.count(e->mSavedNextOfType)) linked.insert(e->mSavedNextOfType);
+    PolyElement* next = savedNext(e);
+    if (next && members.count(next)) linked.insert(next);
   }
   std::unordered_map<const PolyElement*, size_t> chainOf;
   for (PolyElement* head : all) {
@@ -51,7 +56,7 @@ std::unordered_map<const PolyElement*, size_t> CollectSavedChains(const std::vec
     const size_t index = chains.size();
     chains.emplace_back();
     // Bounded by the element count, so a damaged chain cannot loop.
-    for (PolyElement* e = head; e && members.count(e) && !chainOf.count(e); e = e->mSavedNextOfType) {
+    for (PolyElement* e = head; e && members.count(e) && !chainOf.count(e); e = savedNext(e)) {
       chainOf[e] = index;
       chains.back().push_back(e);
     }
@@ -62,7 +67,7 @@ std::unordered_map<const PolyElement*, size_t> CollectSavedChains(const std::vec
     if (chainOf.count(start)) continue;
     const size_t index = chains.size();
     chains.emplace_back();
-    for (PolyElement* e = start; e && members.count(e) && !chainOf.count(e); e = e->mSavedNextOfType) {
+    for (PolyElement* e = start; e && members.count(e) && !chainOf.count(e); e = savedNext(e)) {
       chainOf[e] = index;
       chains.back().push_back(e);
     }
@@ -90,7 +95,7 @@ bool CarriedOnto(const PolyElement* a, const PolyElement* b, const SymGroup* gro
 void ClassifyUnder(Poly& poly, const SymGroup* group) {
   std::vector<PolyElement*> all = AllElements(poly);
   std::vector<std::vector<PolyElement*>> chains;
-  const std::unordered_map<const PolyElement*, size_t> chainOf = CollectSavedChains(all, chains);
+  const std::unordered_map<const PolyElement*, size_t> chainOf = CollectSavedChains(poly, all, chains);
   uint32_t counter = 0;
   for (PolyElement* e : all) {
     if (e->HasFlag(kElementVisitMark)) continue;
@@ -181,11 +186,9 @@ bool Poly::ApplySubSymmetry(int rotIndex, int reflIndex, Outcome* warned) {
   if (!mFullSymGroup) {
     mFullSymGroup = mSymGroup;
     mSavedReflexible = mReflexible;
+    mSavedClasses.reserve(static_cast<size_t>(mFaces.mCount + mVertices.mCount));
     for (ElementList* list : {static_cast<ElementList*>(&mFaces), static_cast<ElementList*>(&mVertices)}) {
-      for (PolyElement* e = list->mHead; e; e = e->mNext) {
-        e->mSavedIdFlags = e->mIdFlags;
-        e->mSavedNextOfType = e->mNextOfType;
-      }
+      for (PolyElement* e = list->mHead; e; e = e->mNext) mSavedClasses[e] = SavedClass{e->mNextOfType, e->mIdFlags};
     }
     mPolyFlags &= ~kPolyFlagAxisTreatment;
   }

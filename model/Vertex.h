@@ -28,9 +28,11 @@ class Vertex : public PolyElement {
   // Links face i, keeping the count of linked faces.
   void SetFace(int i, PolyElement* face);
 
-  // Matching state of the builder (the 4-byte fields together, with no padding).
-  std::unique_ptr<uint8_t[]> mFaceSense;  // per face round the vertex: 1 when it passes in reverse
+  // Matching state of the builder (the 4-byte fields together, with no padding; the
+  // first in the 4 bytes the element's part leaves after its last field).
   int32_t mTurnSense = -1;
+  std::unique_ptr<uint8_t[]> mFaceSense;  // per face round the vertex: 1 when it passes in reverse
+  const TemplateArrangement* mMatch = nullptr;
   int32_t mMatchSerial = -1;
   int32_t mFacesAtMatch = -1;
   int32_t mNumLinked = 0;
@@ -38,8 +40,9 @@ class Vertex : public PolyElement {
   int32_t mMatchList = 0;
   int32_t mMatchSense = 0;
   int32_t mMatchLevel = -1;
-  const TemplateArrangement* mMatch = nullptr;
   uint8_t mChanged = 1;
 };
+// A large model holds hundreds of thousands of these.
+static_assert(sizeof(Vertex) <= 352, "a vertex record takes 352 bytes at most");
 
 }  // namespace corvia

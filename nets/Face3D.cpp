@@ -211,8 +211,8 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
     Face3D* found = joins ? *joins : nullptr;
     const int limit = source->mPoly ? source->mPoly->mFaces.mCount + source->mPoly->mVertices.mCount + 1 : 1;
     for (int steps = 0; !joins && member && steps < limit; ++steps) {
-      if (member->mFace3D) {
-        found = member->mFace3D;
+      if (Face3D* own = member->GetOwnFace3D()) {
+        found = own;
         break;
       }
       member = member->mCoplanarNext;
@@ -222,7 +222,7 @@ void Face3D::Create(PolyElement* source, Face3DType* type, PolygonList* loops, c
       mNextCopy = found->mNextCopy;
       found->mNextCopy = this;
     }
-    if (!source->mFace3D) source->mFace3D = this;
+    if (!source->GetOwnFace3D()) source->SetOwnFace3D(this);
   }
   if (((mFlags & kFaceletReversed) != 0) != ((mFlags & kFaceletFlipped) != 0)) mFlags |= kFaceletMirrored;
   const bool mirrored = (mFlags & kFaceletMirrored) != 0;
@@ -462,7 +462,7 @@ float Face3D::GetAlpha() const {
 
 FaceImage* Face3D::GetImage() const {
   if (mImage) return mImage;
-  return mSourceFace ? mSourceFace->mImage : nullptr;
+  return mSourceFace ? mSourceFace->GetImage() : nullptr;
 }
 
 const char* Face3D::GetLabel() const {
@@ -470,7 +470,7 @@ const char* Face3D::GetLabel() const {
 }
 
 bool Face3D::IsShown() const {
-  return mImage || (mSourceFace && (mSourceFace->mImage || mSourceFace->HasLabel()));
+  return mImage || (mSourceFace && (mSourceFace->GetImage() || mSourceFace->HasLabel()));
 }
 
 int Face3D::FindEdgeByVertex(const Vert3D* vertex) const {

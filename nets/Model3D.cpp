@@ -342,7 +342,7 @@ void Model3D::Free() {
   for (Face3DType* type = mFaceTypes; type; type = type->mNext) {
     for (int f = 0; f < type->mNumFacelets; ++f) {
       PolyElement* source = type->mFacelets[f].mSourceFace;
-      if (source) source->mFace3D = nullptr;
+      if (source) source->SetOwnFace3D(nullptr);
     }
   }
   for (Face3DType** list : {&mFaceTypes, &mDrawnTypes}) {
@@ -465,7 +465,7 @@ class RingFacelets {
       do {
         const int32_t place = static_cast<int32_t>(mRings.back().size());
         mPlace.emplace(m, std::make_pair(ring, place));
-        if (m->mFace3D) mMade.back().insert(place);
+        if (m->GetOwnFace3D()) mMade.back().insert(place);
         mRings.back().push_back(m);
         m = m->mCoplanarNext;
       } while (m && m != e && steps++ < limit);
@@ -496,13 +496,13 @@ class RingFacelets {
   // Whether the face is in a ring; for a face alone Face3D::Create looks itself.
   bool Knows(const PolyElement* face) const { return mPlace.count(face) > 0; }
   Face3D* Joins(const PolyElement* face) const {
-    if (face->mFace3D) return face->mFace3D;
+    if (Face3D* own = face->GetOwnFace3D()) return own;
     const auto [ring, place] = mPlace.at(face);
     const std::set<int32_t>& made = mMade[static_cast<size_t>(ring)];
     if (made.empty()) return nullptr;
     auto next = made.upper_bound(place);
     if (next == made.end()) next = made.begin();
-    return mRings[static_cast<size_t>(ring)][static_cast<size_t>(*next)]->mFace3D;
+    return mRings[static_cast<size_t>(ring)][static_cast<size_t>(*next)]->GetOwnFace3D();
   }
   void Made(const PolyElement* face) {
     const auto [ring, place] = mPlace.at(face);

@@ -107,7 +107,7 @@ int Model3D::ColorFaceletsByPart() {
           member = member->mCoplanarNext;
           if (member == face) break;
         }
-        Face3D* first = face->mFace3D;
+        Face3D* first = face->GetOwnFace3D();
         Face3D* facelet = first;
         for (int steps = 0; facelet && steps < limit; ++steps) {
           if (facelet->mSourceFace == face) {

@@ -45,7 +45,7 @@ void DrawTriangles(const DrawnPolygon* polygon, const Transform3D& frame, const 
   using namespace detail_DrawnPolygonDrawing;
   if (polygon->indexCount < 3 || !polygon->indices || !polygon->vertices) return;
   const int points = PointCount(polygon);
-  const FaceImage* image = owner ? owner->mImage : nullptr;
+  const FaceImage* image = owner ? owner->GetImage() : nullptr;
   if (!image) {
     glBegin(GL_TRIANGLES);
     for (int k = 0; k + 2 < polygon->indexCount; k += 3) {

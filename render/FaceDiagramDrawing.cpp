@@ -123,8 +123,8 @@ void DrawFaceDiagramCellsSorted(const DiagramCell* cells, const FaceDiagramResul
     Transform3D texture;
     if (cell.textureSource && options.kind == kDiagramSourceFaces && !options.picking && options.fixedAlpha < 0.0f) {
       const auto* owner = reinterpret_cast<const PolyElement*>(cell.textureSource);
-      if (owner->mImage) {
-        image = owner->mImage;
+      if (owner->GetImage()) {
+        image = owner->GetImage();
         GetTexCoordTransform(image, texture, owner);
       }
     }

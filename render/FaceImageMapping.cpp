@@ -477,7 +477,7 @@ enum class ImageFit { SelectedFace, FaceCircle, FacesWithSameImage, Model, Model
 bool FitImage(Poly* poly, ImageFit fit) {
   if (!poly) return false;
   PolyElement* face = poly->GetSelectedOrCurrentFace();
-  FaceImage* image = face ? face->mImage : nullptr;
+  FaceImage* image = face ? face->GetImage() : nullptr;
   if (!image) return false;
   image->mBaseScale = 1.0;
   double extents[4];
@@ -520,7 +520,7 @@ bool FitImage(Poly* poly, ImageFit fit) {
         break;
       }
       for (PolyElement* e = face->mList->mHead; e; e = e->mNext) {
-        if (e->mImage == image) widenByPoints(CornersOf(e), e);
+        if (e->GetImage() == image) widenByPoints(CornersOf(e), e);
       }
       break;
     case ImageFit::Model:

@@ -148,7 +148,7 @@ void UnbindImageTexture(const FaceImage*) {
 void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement* selectedFace) {
   if (!view || !GetFaceImageSettings().showWholeImage) return;
   static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
-  const bool selectedUses = selectedFace && selectedFace->mImage == image;
+  const bool selectedUses = selectedFace && selectedFace->GetImage() == image;
   const PolyElement* frameFace = selectedUses ? selectedFace : image->GetOwnerFace();
   double frame[12];
   UpdateFrame(image, frame, frameFace);
@@ -203,7 +203,7 @@ void DrawWholeImage(const FaceImage* image, OpenGLView* view, const PolyElement*
     const double du = area[2] - area[0];
     const double dv = area[3] - area[1];
     for (const PolyElement* e = selectedFace->mList->mHead; e; e = e->mNext) {
-      if (e->mImage != image) continue;
+      if (e->GetImage() != image) continue;
       Transform3D transform;
       GetTexCoordTransform(image, transform, e);
       glBegin(GL_LINE_LOOP);

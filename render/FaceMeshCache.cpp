@@ -260,8 +260,8 @@ uint64_t HashState(OpenGLView* view, Poly* poly, ElementList* faces, int drawMod
     uint32_t opacity;
     std::memcpy(&opacity, &f->mOpacity, sizeof opacity);
     h.Add(static_cast<uint64_t>(f->mFlags) | static_cast<uint64_t>(opacity) << 32);
-    h.Add(f->mImage);
-    h.Add(f->mCellColours[0].get());
+    h.Add(f->GetImage());
+    h.Add(f->GetCellColours(0));
     h.Add(f->GetColour(), 3);
     h.Add(f->mBackColor, 3);
     translucent = translucent || f->mOpacity < 1.0f;
@@ -348,7 +348,7 @@ bool IsClosedOpaqueSurface(OpenGLView* view, Poly* poly, const ElementList* face
   constexpr uint32_t kOpening =
       kElementHemi | kElementInf | kElementHidden | kElementCoplanar | kElementSkip | kElementOneSided;
   for (const PolyElement* f = faces->mHead; f; f = f->mNext) {
-    if ((f->mFlags & kOpening) || f->mOpacity < 1.0f || f->mImage || f->mDensity != 1 || !f->mEdges) return false;
+    if ((f->mFlags & kOpening) || f->mOpacity < 1.0f || f->GetImage() || f->mDensity != 1 || !f->mEdges) return false;
     for (int i = 0; i < f->mNumSides; ++i) {
       const Edge* edge = f->mEdges[i];
       if (!edge || !edge->mFace1 || !edge->mFace2 || edge->mFace1 == edge->mFace2) return false;

@@ -241,7 +241,7 @@ uint64_t HashState(OpenGLView* view, const Model3D* model, const std::vector<Net
     for (const PolyElement* f = faces.mHead; f; f = f->mNext) {
       h.Add(f);
       h.Add(static_cast<uint64_t>(f->mFlags) | static_cast<uint64_t>(f->HasLabel()) << 32);
-      h.Add(f->mImage);
+      h.Add(f->GetImage());
       h.Add(f->mColor, 3);
       h.Add(f->mBackColor, 3);
       // Folded, a translucent facelet is drawn one by one.

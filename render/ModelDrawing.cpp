@@ -156,7 +156,7 @@ bool ColourDependsOnFacing(const PolyElement* face) {
   const float* front = face->GetColour();
   const float* back = face->mBackColor;
   if (front[0] != back[0] || front[1] != back[1] || front[2] != back[2]) return true;
-  const CellColorArray* array = face->mCellColours[0].get();
+  const CellColorArray* array = face->GetCellColours(0);
   if (!array || !array->mCells) return false;
   for (int32_t c = 0; c < array->mNumCells; ++c) {
     const DiagramCell& cell = array->mCells[c];
@@ -198,7 +198,7 @@ namespace detail_ModelDrawing {
 const FaceDiagramResult* DrawnDiagram(const PolyElement* face) {
   const FaceType* type = face->mType;
   const FaceType* master = type && type->mCoplanarMaster ? type->mCoplanarMaster : type;
-  const CellColorArray* array = face->mCellColours[0].get();
+  const CellColorArray* array = face->GetCellColours(0);
   if (master && array && array->mCells && master->mResults[0].mNumCells > 0 &&
       array->mNumCells == master->mResults[0].mNumCells)
     return &master->mResults[0];
@@ -270,7 +270,7 @@ void DrawFaceThroughFrame(PolyElement* face, const Transform3D& frame, double sc
     cells.frame = &frame;
     cells.offset = offset;
     cells.scale = scale;
-    DrawFaceDiagramCellsSorted(face->mCellColours[0]->mCells, diagram, cells);
+    DrawFaceDiagramCellsSorted(face->GetCellColours(0)->mCells, diagram, cells);
     cells.frame = before;
     return;
   }
@@ -502,24 +502,24 @@ bool DrawFacePass(PolyElement* face, int drawMode, double scale, double morph, c
     view->Materials().SetTransparencyMode(kTransparencyAdditive);
   }
   // 4. The translucent path: the colour pass without depth writes, then the depth pass.
-  const FaceImage* image = depthPass ? nullptr : face->mImage;
+  const FaceImage* image = depthPass ? nullptr : face->GetImage();
   bool translucentPath = false;
   if (pass == 0) {
     if (respectSkip) {
       translucentPath = (face->mFlags & kElementOpaqueImageInRing) != 0;
     } else {
-      translucentPath = face->mImage && !face->mImage->HasAlpha() && face->mOpacity == 1.0f;
+      translucentPath = face->GetImage() && !face->GetImage()->HasAlpha() && face->mOpacity == 1.0f;
     }
     // A recording holds neither images nor the translucent passes: what it holds is
     // drawn before their state is set.
-    if ((face->mImage || translucentPath) && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
+    if ((face->GetImage() || translucentPath) && IsRecordingFaceMesh()) SpoilFaceMeshRecording();
     const int stencil = GetCoplanarStencilStep();
     if (translucentPath && !pane.IsSingleFacePane() && !picking && !GeomagOn() && stencil != kStencilClear) {
       if (stencil == kStencilMark) glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
       view->Materials().SetDepthWrites(false);
       view->Materials().SetSpecular(0.0f);
       wantsAnother = true;
-      if (!respectSkip && (face->mOpacity < 1.0f || (face->mImage && face->mImage->HasAlpha())))
+      if (!respectSkip && (face->mOpacity < 1.0f || (face->GetImage() && face->GetImage()->HasAlpha())))
         view->Materials().SetTransparencyMode(kTransparencyBlended);
     } else {
       translucentPath = false;

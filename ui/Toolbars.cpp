@@ -789,12 +789,12 @@ void ModeToolBar::BuildImageMenu(wxMenu& menu) {
   using namespace detail_Toolbars;
   const Poly* poly = GetCurrentPoly();
   const PolyElement* face = poly ? poly->GetCurrentFace() : nullptr;
-  menu.Append(ToWxId(kCmdImageOptions), "Image Options...")->Enable(face && face->mImage);
+  menu.Append(ToWxId(kCmdImageOptions), "Image Options...")->Enable(face && face->GetImage());
   const ElementList* list = poly ? (poly->mShowDual ? static_cast<const ElementList*>(&poly->mVertices)
                                                     : static_cast<const ElementList*>(&poly->mFaces))
                                  : nullptr;
   menu.Append(ToWxId(kCmdAllImageOptions), "Options for All Images...")
-      ->Enable(face && list && list->HasOtherImageEntry(face->mImage));
+      ->Enable(face && list && list->HasOtherImageEntry(face->GetImage()));
 }
 
 void ModeToolBar::OnDropDown(int command) {

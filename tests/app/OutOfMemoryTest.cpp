@@ -193,7 +193,7 @@ TEST_F(OutOfMemoryTest, AStellationPaneWhoseFacetsDidNotFitSaysWhyItIsEmpty) {
   EXPECT_EQ(block->GetExistingModel3D(), nullptr);
   // No face keeps a facelet of the model that was not made.
   for (const PolyElement* face = GetCurrentPoly()->mFaces.mHead; face; face = face->mNext)
-    ASSERT_EQ(face->mFace3D, nullptr) << "face " << face->mIndex;
+    ASSERT_EQ(face->GetOwnFace3D(), nullptr) << "face " << face->mIndex;
   EXPECT_EQ(CountMemoryBoxes("make this model's facets"), 1);
   Platform().messages.Clear();
   for (int paint = 0; paint < 2; ++paint) {

@@ -608,10 +608,10 @@ TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {
   // Cancelled, nothing is placed; chosen, the current face shows the picture.
   corvia::testing::Platform().fileDialogs.QueueCancel();
   EXPECT_FALSE(PlaceImageOnCurrentFace());
-  EXPECT_EQ(current->mImage, nullptr);
+  EXPECT_EQ(current->GetImage(), nullptr);
   corvia::testing::Platform().fileDialogs.QueueChoice(path);
   EXPECT_TRUE(PlaceImageOnCurrentFace());
-  EXPECT_NE(current->mImage, nullptr);
+  EXPECT_NE(current->GetImage(), nullptr);
   // A face with an image is not asked for again.
   EXPECT_FALSE(PlaceImageOnCurrentFace());
 

@@ -220,13 +220,13 @@ TEST(ModelFileTest, ImagesOpacitiesLabelsDrawnFacetsAndFacetingComeBack) {
     std::vector<PolyElement*> backFaces = Elements(back.mFaces);
     std::vector<PolyElement*> backVerts = Elements(back.mVertices);
     // One image each, shared as before, with every field; the owners come along.
-    EXPECT_TRUE(SameImage(planar, backFaces[0]->mImage)) << FormName(form);
-    EXPECT_EQ(backFaces[0]->mImage, backFaces[1]->mImage);
-    EXPECT_EQ(backFaces[0]->mImage->GetOwnerFace(), backFaces[0]);
-    EXPECT_EQ(backFaces[0]->mImage->GetUseCount(), 2);
-    EXPECT_TRUE(SameImage(spherical, backVerts[2]->mImage)) << FormName(form);
-    EXPECT_EQ(backVerts[2]->mImage->GetOwnerFace(), backVerts[2]);
-    EXPECT_EQ(backFaces[2]->mImage, nullptr);
+    EXPECT_TRUE(SameImage(planar, backFaces[0]->GetImage())) << FormName(form);
+    EXPECT_EQ(backFaces[0]->GetImage(), backFaces[1]->GetImage());
+    EXPECT_EQ(backFaces[0]->GetImage()->GetOwnerFace(), backFaces[0]);
+    EXPECT_EQ(backFaces[0]->GetImage()->GetUseCount(), 2);
+    EXPECT_TRUE(SameImage(spherical, backVerts[2]->GetImage())) << FormName(form);
+    EXPECT_EQ(backVerts[2]->GetImage()->GetOwnerFace(), backVerts[2]);
+    EXPECT_EQ(backFaces[2]->GetImage(), nullptr);
     // The drawn facets, corner by corner, and a fresh open one to draw into.
     ASSERT_EQ(corvia::DrawnPolygon::CountChain(back.mDrawnPolygons), 3);
     EXPECT_EQ(FacetPoints(back.mDrawnPolygons), FacetPoints(poly.mDrawnPolygons));
@@ -379,8 +379,8 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   ASSERT_EQ(Maker::made.size(), 1u);
   std::vector<PolyElement*> back = Elements(document.mPoly.mFaces);
   // The renderer's image carries the file's fields and serves both faces.
-  EXPECT_EQ(back[0]->mImage, Maker::made[0]);
-  EXPECT_EQ(back[5]->mImage, Maker::made[0]);
+  EXPECT_EQ(back[0]->GetImage(), Maker::made[0]);
+  EXPECT_EQ(back[5]->GetImage(), Maker::made[0]);
   EXPECT_EQ(Maker::made[0]->GetUseCount(), 2);
   EXPECT_TRUE(SameImage(found, Maker::made[0]));
   // The missing picture: one warning, returned for the caller to tell, and the image
@@ -388,8 +388,8 @@ TEST(ModelFileTest, PicturesComeFromTheRenderersMakerAndAMissingOneIsReported) {
   EXPECT_TRUE(Messages().Boxes().empty());
   ASSERT_EQ(opened.warnings().size(), 1u);
   EXPECT_NE(opened.warnings()[0].find("missing.png"), std::string::npos);
-  ASSERT_NE(back[2]->mImage, nullptr);
-  EXPECT_EQ(back[2]->mImage->mFileName, "missing.png");
+  ASSERT_NE(back[2]->GetImage(), nullptr);
+  EXPECT_EQ(back[2]->GetImage()->mFileName, "missing.png");
 }
 
 TEST(ModelFileTest, FacetingKeysAreTheFacetingEnginesNames) {
@@ -873,8 +873,8 @@ TEST(ModelFileTest, FilesWrittenElsewhereOpen) {
   Messages().Clear();
   ASSERT_TRUE(corvia::OpenModelFile(path.c_str(), corvia::kOpenModelFilePlain).warnings().empty());
   ExpectSameModel(cube.poly, document.mPoly, "CR LF");
-  ASSERT_NE(Elements(document.mPoly.mFaces)[2]->mImage, nullptr);
-  EXPECT_EQ(Elements(document.mPoly.mFaces)[2]->mImage->mFileName, "pictures/brick.png");
+  ASSERT_NE(Elements(document.mPoly.mFaces)[2]->GetImage(), nullptr);
+  EXPECT_EQ(Elements(document.mPoly.mFaces)[2]->GetImage()->mFileName, "pictures/brick.png");
   // A newer minor version: read after a warning; saved again, it takes the form it came in.
   std::string newer = text;
   newer.replace(newer.find("8.10"), 4, "8.99");

@@ -111,12 +111,12 @@ TEST(FaceImageWindow, APictureOnAFaceReadsTheRightWayRound) {
   corvia::testing::PostMenuCommand(program.Frame(), kCmdImageMode);
   corvia::testing::YieldUntilHandled();
   EXPECT_TRUE(Platform().fileDialogs.mRequests.empty()) << "Image Mode opened a dialog before a click";
-  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->mImage, nullptr);
+  for (PolyElement* f = GetCurrentPoly()->mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->GetImage(), nullptr);
 
   // The click on the face asks for its picture.
   Platform().fileDialogs.QueueChoice(file);
   corvia::testing::ClickAt(canvas, middle);
-  ASSERT_TRUE(YieldUntil([&] { return face->mImage != nullptr; }));
+  ASSERT_TRUE(YieldUntil([&] { return face->GetImage() != nullptr; }));
   ASSERT_EQ(Platform().fileDialogs.mRequests.size(), 1u);
   EXPECT_EQ(Platform().fileDialogs.mRequests[0].title, "Choose Image for Face");
   GetCurrentPoly()->ClearSelection();

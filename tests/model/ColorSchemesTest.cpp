@@ -327,13 +327,13 @@ TEST(FaceImageRefs, CopiesAreSharedAndTheLastUseDeletes) {
   Poly copy;
   corvia::testing::BuildCube(copy);
   corvia::ClearFaceImageCopies();
-  corvia::CopyFaceImage(copy.GetFace(0), poly.GetFace(0)->mImage);
-  corvia::CopyFaceImage(copy.GetFace(1), poly.GetFace(1)->mImage);
-  ASSERT_NE(copy.GetFace(0)->mImage, nullptr);
-  EXPECT_NE(copy.GetFace(0)->mImage, image);
-  EXPECT_EQ(copy.GetFace(0)->mImage, copy.GetFace(1)->mImage);
-  EXPECT_EQ(copy.GetFace(0)->mImage->GetUseCount(), 2);
-  EXPECT_EQ(copy.GetFace(0)->mImage->mProjection, corvia::kImageProjectPlanar);
+  corvia::CopyFaceImage(copy.GetFace(0), poly.GetFace(0)->GetImage());
+  corvia::CopyFaceImage(copy.GetFace(1), poly.GetFace(1)->GetImage());
+  ASSERT_NE(copy.GetFace(0)->GetImage(), nullptr);
+  EXPECT_NE(copy.GetFace(0)->GetImage(), image);
+  EXPECT_EQ(copy.GetFace(0)->GetImage(), copy.GetFace(1)->GetImage());
+  EXPECT_EQ(copy.GetFace(0)->GetImage()->GetUseCount(), 2);
+  EXPECT_EQ(copy.GetFace(0)->GetImage()->mProjection, corvia::kImageProjectPlanar);
 
   // Re-attaching the same image keeps it alive; detaching the last use deletes it.
   AttachToFace(image, poly.GetFace(0), true);
@@ -354,15 +354,15 @@ TEST(FaceImageRefs, SetFaceImageScopesAndCellColourFlags) {
   first->AddUse();  // held by the test while it is on no face
   second->AddUse();
   poly.SetFaceImage(first, poly.GetFace(2), 1);
-  EXPECT_EQ(poly.GetFace(5)->mImage, first);
-  EXPECT_EQ(poly.GetFace(0)->mImage, nullptr);
+  EXPECT_EQ(poly.GetFace(5)->GetImage(), first);
+  EXPECT_EQ(poly.GetFace(0)->GetImage(), nullptr);
   EXPECT_EQ(undo.mCalls.back().type, corvia::kUndoFaceImage);
   EXPECT_EQ(poly.mPolyFlags & corvia::kPolyFlagCellColoursStale, corvia::kPolyFlagCellColoursStale);
 
   // Scope 4 passes over every face that already has an image.
   poly.SetFaceImage(second, poly.GetFace(0), 4);
-  EXPECT_EQ(poly.GetFace(1)->mImage, second);
-  EXPECT_EQ(poly.GetFace(3)->mImage, first);
+  EXPECT_EQ(poly.GetFace(1)->GetImage(), second);
+  EXPECT_EQ(poly.GetFace(3)->GetImage(), first);
   // Scope 3: the faces of the given face's image; no change records no undo step.
   const size_t calls = undo.mCalls.size();
   poly.SetFaceImage(second, poly.GetFace(0), 3);

@@ -205,7 +205,7 @@ void ExpectEveryFaceHasItsCells(Poly& poly) {
   poly.UpdateCellColours(false);
   for (ElementList* list : {static_cast<ElementList*>(&poly.mFaces), static_cast<ElementList*>(&poly.mVertices)}) {
     for (PolyElement* e = list->mHead; e; e = e->mNext) {
-      const CellColorArray* cells = e->mCellColours[0].get();
+      const CellColorArray* cells = e->GetCellColours(0);
       ASSERT_NE(cells, nullptr) << e->GetIndex();
       ASSERT_GT(cells->mNumCells, 0);
       ASSERT_EQ(cells->mNumCells, e->mType->mResults[0].mNumCells);
@@ -243,7 +243,7 @@ TEST(FaceCells, APentagramsCentreIsOneCellCoveredTwice) {
   Model star("5/2.5/2.5/2.5/2.5/2");
   ASSERT_TRUE(star.built);
   ExpectEveryFaceHasItsCells(star.poly);
-  const CellColorArray* cells = star.poly.mFaces.mHead->mCellColours[0].get();
+  const CellColorArray* cells = star.poly.mFaces.mHead->GetCellColours(0);
   ASSERT_EQ(cells->mNumCells, 2);
   int windings[2] = {cells->mCells[0].pairs[0].winding, cells->mCells[1].pairs[0].winding};
   std::sort(windings, windings + 2);
@@ -257,10 +257,10 @@ TEST(FaceCells, OnlyTheSelectedFacesCellsAreSelected) {
   PolyElement* first = cube.poly.mFaces.mHead;
   PolyElement* second = first->mNext;
   // The model's current face is not a selection.
-  EXPECT_FALSE(IsCellSelected(&first->mCellColours[0]->mCells[0], kDiagramSourceFaces, nullptr));
+  EXPECT_FALSE(IsCellSelected(&first->GetCellColours(0)->mCells[0], kDiagramSourceFaces, nullptr));
   cube.poly.mSelectedElement = second;
-  EXPECT_FALSE(IsCellSelected(&first->mCellColours[0]->mCells[0], kDiagramSourceFaces, nullptr));
-  EXPECT_TRUE(IsCellSelected(&second->mCellColours[0]->mCells[0], kDiagramSourceFaces, nullptr));
+  EXPECT_FALSE(IsCellSelected(&first->GetCellColours(0)->mCells[0], kDiagramSourceFaces, nullptr));
+  EXPECT_TRUE(IsCellSelected(&second->GetCellColours(0)->mCells[0], kDiagramSourceFaces, nullptr));
   cube.poly.mSelectedElement = nullptr;
 }
 

@@ -162,7 +162,32 @@ TEST(ElementServices, SurvivingImageForgetsItsDestroyedOwner) {
     AttachToFace(image, &keeper, false);
   }
   EXPECT_EQ(image->GetOwnerFace(), nullptr);
-  EXPECT_EQ(keeper.mImage, image);
+  EXPECT_EQ(keeper.GetImage(), image);
+}
+
+// The image, axis, facelet and second cell colours of an element share one record,
+// freed when the last of them is cleared: each must outlive the others' clearing.
+TEST(ElementServices, EachRarelySetFieldOutlivesTheOthersBeingCleared) {
+  int stand[2] = {0, 0};  // any addresses stand for an axis and a facelet
+  SymAxis* axis = reinterpret_cast<SymAxis*>(&stand[0]);
+  Face3D* facelet = reinterpret_cast<Face3D*>(&stand[1]);
+  for (int kept = 0; kept < 4; ++kept) {
+    Face face(nullptr, nullptr, 3);
+    FaceImage* image = new FaceImage(nullptr, kImageProjectPlanar, kImageBoundaryBorder);
+    AttachToFace(image, &face, true);
+    face.SetSymAxis(axis);
+    face.SetOwnFace3D(facelet);
+    const CellColorArray* second = &face.MakeCellColours(1);
+    if (kept != 0) DetachFromFace(&face);
+    if (kept != 1) face.SetSymAxis(nullptr);
+    if (kept != 2) face.SetOwnFace3D(nullptr);
+    if (kept != 3) face.DropCellColours(1);
+    EXPECT_EQ(face.GetImage(), kept == 0 ? image : nullptr) << kept;
+    EXPECT_EQ(face.GetSymAxis(), kept == 1 ? axis : nullptr) << kept;
+    EXPECT_EQ(face.GetOwnFace3D(), kept == 2 ? facelet : nullptr) << kept;
+    EXPECT_EQ(face.GetCellColours(1), kept == 3 ? second : nullptr) << kept;
+    EXPECT_EQ(face.GetCellColours(0), nullptr) << kept;
+  }
 }
 
 using VertexColourRef = test_ElementServices::VertexColourTest;

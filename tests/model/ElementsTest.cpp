@@ -267,7 +267,7 @@ TEST(ElementsCoplanar, SkipTranslucencyAndFace3D) {
   EXPECT_FALSE(a->AnyCoplanarTranslucent());
   EXPECT_EQ(PolyElement::GetFace3D(a), nullptr);
   Face3D* facelet = reinterpret_cast<Face3D*>(&list);  // any address stands for a facelet
-  c->mFace3D = facelet;
+  c->SetOwnFace3D(facelet);
   EXPECT_EQ(PolyElement::GetFace3D(a), facelet);
   EXPECT_EQ(PolyElement::GetFace3D(nullptr), nullptr);
 }

@@ -269,7 +269,7 @@ TEST(MorphDiagram, CubeAndOctahedronAtTheTruncationScales) {
     // Every face has its copy of the cell, coloured like the face; the colours are
     // up to date.
     for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
-      const corvia::CellColorArray* cells = f->mCellColours[1].get();
+      const corvia::CellColorArray* cells = f->GetCellColours(1);
       ASSERT_NE(cells, nullptr);
       EXPECT_EQ(cells->mNumCells, 1);
       for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(cells->mCells[0].colour[k], f->GetColour()[k]);
@@ -290,7 +290,7 @@ TEST(MorphDiagram, CubeAndOctahedronAtTheTruncationScales) {
   face->BuildMorphDiagram(1.0, 0.4);
   EXPECT_EQ(square->mResults[1].mNumCells, -1);
   EXPECT_EQ(square->mMorphCells, nullptr);
-  for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->mCellColours[1].get(), nullptr);
+  for (const corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) EXPECT_EQ(f->GetCellColours(1), nullptr);
   // Drawn again at scales where it is cut.
   face->BuildMorphDiagram(1.0, 1.0);
   EXPECT_EQ(square->mResults[1].mNumCells, 1);

@@ -452,7 +452,7 @@ TEST_F(SubdividedCube, EachPlaneIsOneRingAndOnlyItsFirstFaceKeepsTheCells) {
   int64_t cellsKept = 0;
   for (corvia::PolyElement* f = poly.mFaces.mHead; f; f = f->mNext) {
     ASSERT_EQ(f->CountCoplanar(), perPlane) << f->GetIndex();
-    const corvia::CellColorArray* cells = f->mCellColours[0].get();
+    const corvia::CellColorArray* cells = f->GetCellColours(0);
     if (f->HasFlag(corvia::kElementSkip)) {
       EXPECT_TRUE(!cells || !cells->mCells) << f->GetIndex();
       continue;
@@ -692,7 +692,7 @@ TEST_F(SubdividedCube, CellColoursReportAlongAPlaneOfManyCells) {
   EXPECT_GE(PumpsDuring([&] { made_->UpdateCellColours(false); }), 6 * 3);
   int heads = 0;
   for (corvia::PolyElement* f = made_->mFaces.mHead; f; f = f->mNext) {
-    const corvia::CellColorArray* cells = f->mCellColours[0].get();
+    const corvia::CellColorArray* cells = f->GetCellColours(0);
     if (f->HasFlag(corvia::kElementSkip) || !cells) continue;
     ++heads;
     ASSERT_EQ(cells->mNumCells, 4 * n * n);

@@ -73,9 +73,9 @@ TEST_F(FacetModelTest, CubeCountsLinksAndRunningNumbers) {
   EXPECT_NEAR(model.GetMeanEdgeLength(), 2.0 * radius / std::sqrt(3.0), 1e-9);
   EXPECT_EQ(Model3D::CalcMaxRadius(nullptr), 0.0);
   // Every element of the face role knows its facelet, and forgets it with the model.
-  for (PolyElement* face = cube->mFaces.mHead; face; face = face->mNext) EXPECT_NE(face->mFace3D, nullptr);
+  for (PolyElement* face = cube->mFaces.mHead; face; face = face->mNext) EXPECT_NE(face->GetOwnFace3D(), nullptr);
   model.Free();
-  for (PolyElement* face = cube->mFaces.mHead; face; face = face->mNext) EXPECT_EQ(face->mFace3D, nullptr);
+  for (PolyElement* face = cube->mFaces.mHead; face; face = face->mNext) EXPECT_EQ(face->GetOwnFace3D(), nullptr);
 }
 
 TEST_F(FacetModelTest, FaceletTypesRunInReverseOrderAndNumberOnAcrossTypes) {
@@ -234,7 +234,7 @@ TEST_F(FacetModelTest, ASideWithCornersAtInfinityIsRefusedWithAMessage) {
   EXPECT_EQ(dual->GetModel3D(true, &again), nullptr);
   EXPECT_FALSE(again.told());
   EXPECT_EQ(testing::Platform().messages.CountTitled("Error"), 0);
-  for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) EXPECT_EQ(v->mFace3D, nullptr);
+  for (PolyElement* v = poly->mVertices.mHead; v; v = v->mNext) EXPECT_EQ(v->GetOwnFace3D(), nullptr);
   // The base side lays out.
   Model3D* base = poly->mBaseBlock->GetModel3D(true, nullptr);
   ASSERT_NE(base, nullptr);

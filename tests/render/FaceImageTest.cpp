@@ -617,7 +617,7 @@ void Unchanged(FaceImage*) {}
 
 TEST_F(FaceImageDrawing, CylindricalWrapsTheImageRoundTheUpAxis) {
   const GLBitmap bitmap = Place(kImageProjectCylindrical, kImageBoundaryBorder, nullptr, CylinderOfHeightOne);
-  ASSERT_EQ(mFace->mImage->mTextureImage->mWrapS, kWrapRepeat);
+  ASSERT_EQ(mFace->GetImage()->mTextureImage->mWrapS, kWrapRepeat);
   for (auto [bx, by] : {std::pair{3, 1}, {4, 1}, {3, 2}, {4, 2}}) {
     double p[3];
     RoundPoint(BlockCentre(bx, by), mFace->mCentre[2], false, p);

@@ -138,7 +138,7 @@ TEST(CellPrinting, GreyscaleGivesEveryCellOneGrey) {
   const FaceDiagramResult* result = &face->mType->mResults[0];
   const double identity[6] = {1, 0, 0, 1, 0, 0};
   RecordingPage colour;
-  DrawFaceDiagramCellsGdi(result, face->mCellColours[0]->mCells, identity, kDiagramSourceFaces, nullptr, colour);
+  DrawFaceDiagramCellsGdi(result, face->GetCellColours(0)->mCells, identity, kDiagramSourceFaces, nullptr, colour);
   ASSERT_EQ(colour.brushes.size(), 2u);
   EXPECT_EQ(colour.restored, 2);
   EXPECT_EQ(colour.polygons, 8);  // five points and the pentagon's three
@@ -148,7 +148,7 @@ TEST(CellPrinting, GreyscaleGivesEveryCellOneGrey) {
   const int32_t shading = units.mPrintShading;
   units.mPrintShading = kPrintShadingGreyscale;
   RecordingPage grey;
-  DrawFaceDiagramCellsGdi(result, face->mCellColours[0]->mCells, identity, kDiagramSourceFaces, nullptr, grey);
+  DrawFaceDiagramCellsGdi(result, face->GetCellColours(0)->mCells, identity, kDiagramSourceFaces, nullptr, grey);
   units.mPrintShading = shading;
   ASSERT_EQ(grey.brushes.size(), 2u);
   const int level = RoundToInt(units.mPrintShadeMax * 255.0f);

@@ -319,9 +319,9 @@ TEST(FaceTypeBlockModels, AxesFromTheGroupGiveEveryFaceItsAxis) {
   ASSERT_NE(squares->mSymAxisType, nullptr);
   EXPECT_EQ(squares->mSymAxisType->fold, 4);
   for (const PolyElement* face = squares->mFirstFace; face; face = face->mNextOfType) {
-    ASSERT_NE(face->mSymAxis, nullptr);
+    ASSERT_NE(face->GetSymAxis(), nullptr);
     double c[3];
-    corvia::Cross(c, face->mSymAxis->direction, face->mZAxis);
+    corvia::Cross(c, face->GetSymAxis()->direction, face->mZAxis);
     EXPECT_NEAR(corvia::Dot(c, c), 0.0, 1e-12);
   }
   ExpectFramesAreImages(squares);

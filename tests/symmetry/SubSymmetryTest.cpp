@@ -16,6 +16,7 @@
 #include "model/FaceType.h"
 #include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
+#include "model/PolyFwd.h"
 #include "model/PolyElement.h"
 #include "symmetry/SimplePoly.h"
 #include "symmetry/SymGroup.h"
@@ -445,14 +446,20 @@ TEST(SubSymmetryTest, FirstApplicationSavesTheFullClassification) {
   EXPECT_FALSE(cube.mPolyFlags & corvia::kPolyFlagAxisTreatment);
   size_t i = 0;
   for (PolyElement* f = cube.mFaces.mHead; f; f = f->mNext, ++i) {
-    EXPECT_EQ(f->mSavedNextOfType, next[i]);
-    EXPECT_EQ(f->mSavedIdFlags, ids[i]);
+    EXPECT_EQ(cube.mSavedClasses.at(f).nextOfType, next[i]);
+    EXPECT_EQ(cube.mSavedClasses.at(f).idFlags, ids[i]);
   }
   // A second application keeps what the first saved.
   ASSERT_TRUE(cube.ApplySubSymmetry(FindSubgroup(cube.GetFullSymGroup(), "C1"), -1));
   EXPECT_EQ(cube.mSavedReflexible, reflexible);
   i = 0;
-  for (PolyElement* f = cube.mFaces.mHead; f; f = f->mNext, ++i) EXPECT_EQ(f->mSavedNextOfType, next[i]);
+  for (PolyElement* f = cube.mFaces.mHead; f; f = f->mNext, ++i) EXPECT_EQ(cube.mSavedClasses.at(f).nextOfType, next[i]);
+  // An element destroyed (which makes the model forget it) leaves the saved
+  // classification: one made later at its address must not take its class.
+  PolyElement* gone = cube.mFaces.mHead;
+  corvia::PolyForgetElement(&cube, gone);
+  EXPECT_EQ(cube.mSavedClasses.count(gone), 0u);
+  EXPECT_EQ(cube.mSavedClasses.size(), next.size() + static_cast<size_t>(cube.mVertices.mCount) - 1);
 }
 
 TEST(SubSymmetryTest, SelectionSurvivesTheNewTypes) {

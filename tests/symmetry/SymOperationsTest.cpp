@@ -341,7 +341,7 @@ TEST(SymOperationsTest, ElementTakesTheAxisOfItsPlane) {
   Face partner(nullptr, nullptr, 4);
   // Two faces in one plane; only the partner knows the axis. The first face sits
   // at the far end of axis 0, whose pair of colours is (0, 1).
-  partner.mSymAxis = &two.axes[0];
+  partner.SetSymAxis(&two.axes[0]);
   NegateInto(own.mZAxis, two.axes[0].direction);
   own.mCoplanarNext = &partner;
   partner.mCoplanarNext = &own;

@@ -216,8 +216,8 @@ void ExpectOrbits(const Poly& poly) {
       if (!t->mSymAxisType) continue;
       int n = 0;
       for (const PolyElement* f = t->mFirstFace; f && n < t->mCount; f = f->mNextOfType, ++n) {
-        EXPECT_NE(poly.mSymGroup->FindAxisTypeOfAxis(f->mSymAxis), nullptr);
-        EXPECT_EQ(poly.mSymGroup->FindAxisTypeOfAxis(f->mSymAxis), t->mSymAxisType);
+        EXPECT_NE(poly.mSymGroup->FindAxisTypeOfAxis(f->GetSymAxis()), nullptr);
+        EXPECT_EQ(poly.mSymGroup->FindAxisTypeOfAxis(f->GetSymAxis()), t->mSymAxisType);
       }
     }
   }
