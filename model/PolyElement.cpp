@@ -57,11 +57,6 @@ void PolyElement::SetSymAxis(SymAxis* axis) {
   DropExtrasIfEmpty();
 }
 
-void PolyElement::SetOwnFace3D(Face3D* facet) {
-  if (!facet && !mExtras) return;
-  Extras().face3D = facet;
-  DropExtrasIfEmpty();
-}
 
 CellColorArray& PolyElement::MakeCellColours(int side) {
   auto& slot = side == 0 ? mCellColours : Extras().secondCellColours;

