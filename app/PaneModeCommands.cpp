@@ -266,9 +266,8 @@ void CPolyView::OnFileExportImage() {
   std::string path = std::string(folder.GetPath()) + "/" + FileNameForModel(mCaption.GetExportModelName(), ".png");
   int filterIndex = 1;
   if (!AskFileToSave("Export Image", path, "png", kFilter, &folder, &filterIndex)) return;
-  if (!ExportImage(path.c_str(), GetClientWidth(), GetClientHeight())) {
-    ShowError("Couldn't export the image to '%s'.", path.c_str());
-  }
+  // The export tells its own failure.
+  ExportImage(path.c_str(), GetClientWidth(), GetClientHeight());
 }
 
 bool PlaceImageOnCurrentFace() {

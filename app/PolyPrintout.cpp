@@ -16,6 +16,7 @@
 #include "core/Units.h"
 #include "platform/UserFolders.h"
 #include "render/NewView.h"
+#include "ui/ModalDialogs.h"
 #include "ui/PanePrinting.h"
 #include "ui/WxDeviceContext.h"
 
@@ -254,6 +255,9 @@ bool ShowPrintPreview(CPolyView* pane, wxWindow* parent) {
   auto* frame = new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition, wxSize(800, 700));
   frame->Centre(wxBOTH);
   frame->Initialize();
+  // The main window is disabled behind the preview, which shows the model as it was
+  // when it opened and prints it so: the tour and the idle work wait as for a dialog.
+  CountAsModalUntilDestroyed(frame);
   frame->Show(true);
   // The preview takes the keys at once, Escape closing it, also where no window
   // manager hands the new window the focus: the main window is disabled behind it.

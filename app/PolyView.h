@@ -190,7 +190,8 @@ class CPolyView final : public OpenGLView, public ModelDrawPane, public NetDrawP
   // The pane drawn at width x height, over-sampled by the factor and averaged down.
   bool RenderImage(GLBitmap& image, int width, int height, int overSampling, bool hideTexts);
   // Exports the pane as a PNG or JPEG file (by the name's extension) of the size
-  // asked, with the export settings' over-sampling, texts and JPEG quality.
+  // asked, with the export settings' over-sampling, texts and JPEG quality. A failure
+  // is told here, once, in an error box.
   bool ExportImage(const char* path, int width, int height);
 
   // ---- Clicks and mouse modes (PaneMouse.cpp) -------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "app/PolyView.h"
 #include "app/Settings.h"
+#include "core/Messages.h"
 #include "files/ImageFile.h"
 #include "render/GLBitmapRender.h"
 #include "render/OutcomeBoxes.h"
@@ -56,7 +57,10 @@ bool CPolyView::ExportImage(const char* path, int width, int height) {
   const ExportSettings& settings = GetAppSettings().exports;
   if (GetImageFileKind(path) == ImageFileKind::kNone) return TellOutcome(WriteImageFile(path, nullptr, 0, 0, 0, 0));
   GLBitmap image;
-  if (!RenderImage(image, width, height, settings.overSample, settings.hideText != 0)) return false;
+  if (!RenderImage(image, width, height, settings.overSample, settings.hideText != 0)) {
+    ShowError("Couldn't export the image to '%s': the pane could not be drawn at %d x %d.", path, width, height);
+    return false;
+  }
   return TellOutcome(
       WriteImageFile(path, image.pixels.data(), image.width, image.height, settings.jpegQuality, settings.dpi));
 }

@@ -10,6 +10,7 @@
 #include "app/PolyView.h"
 #include "app/VertexFigurePane.h"
 #include "core/Messages.h"
+#include "core/Progress.h"
 #include "core/RainbowColor.h"
 #include "core/Units.h"
 #include "model/ColorSchemes.h"
@@ -202,9 +203,11 @@ double RoundDownToThreeFigures(double value) {
 }
 
 // The largest radius, in three figures, at which the nets fit on the pages; 0 when none
-// does. The tabs keep their size on paper whatever the radius, so the nets do not
-// shrink in proportion: the radius is tried from the proportional guess downwards.
-// The radius in force is put back.
+// does, -1 when the user cancelled. The tabs keep their size on paper whatever the
+// radius, so the nets do not shrink in proportion: the radius is tried from the
+// proportional guess downwards. Each try makes every tab again, seconds on a large
+// model, so the search runs under the progress window. The radius in force is put back
+// once the search's level has closed, so that a cancelled search stops no tab of it.
 double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
   UnitSettings& units = GetUnitSettings();
   const double original = units.mLengthScale;
@@ -223,12 +226,26 @@ double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<
   double found = 0.0;
   constexpr int kTries = 200;
   constexpr double kShrink = 0.99;
-  for (int i = 0; i < kTries && radius > 0.0 && found == 0.0; ++i) {
-    units.SetLengthScale(radius, false);
-    if (NetsFitOnPages(model, rect, colours)) {
-      found = radius;
-    } else {
-      radius = RoundDownToThreeFigures(radius * kShrink);
+  {
+    ProgressScope progress;
+    SetShowTimeRemaining(false);
+    for (int i = 0; i < kTries && radius > 0.0 && found == 0.0; ++i) {
+      if (!UpdateProgress(double(i) / kTries, "Finding the radius at which the nets fit on the page...")) {
+        found = -1.0;
+        break;
+      }
+      units.SetLengthScale(radius, false);
+      const bool fits = NetsFitOnPages(model, rect, colours);
+      // A cancel inside the try leaves its tabs half made.
+      if (!ProgressTick()) {
+        found = -1.0;
+        break;
+      }
+      if (fits) {
+        found = radius;
+      } else {
+        radius = RoundDownToThreeFigures(radius * kShrink);
+      }
     }
   }
   units.SetLengthScale(original, false);
@@ -259,7 +276,8 @@ bool OfferFittingRadius(ViewGroup& group, Model3D* model, const int32_t* rect,
       largest[0] * units.mLengthScale, largest[1] * units.mLengthScale, unit, units.mLengthScale, unit,
       units.TwipsToUnits(rect[2] - rect[0]), units.TwipsToUnits(rect[1] - rect[3]), unit);
   const double radius = FindFittingRadius(model, rect, colours);
-  if (radius <= 0.0) {
+  if (radius < 0.0) return false;
+  if (radius == 0.0) {
     ShowError("%s\nPrint on larger paper or with narrower margins.", sizes.c_str());
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
+#include <wx/window.h>
 
 namespace corvia {
 
@@ -12,6 +13,7 @@ class ModalCount final : public wxModalDialogHook {
  public:
   ModalCount() { Register(); }
   int open = 0;
+  int windows = 0;  // counted by CountAsModalUntilDestroyed
 
  protected:
   int Enter(wxDialog*) override {
@@ -32,6 +34,21 @@ ModalCount& Count() {
 
 void WatchModalDialogs() { detail_ModalDialogs::Count(); }
 
-bool IsModalDialogOpen() { return detail_ModalDialogs::Count().open > 0; }
+bool IsModalDialogOpen() {
+  const detail_ModalDialogs::ModalCount& count = detail_ModalDialogs::Count();
+  return count.open > 0 || count.windows > 0;
+}
+
+void CountAsModalUntilDestroyed(wxWindow* window) {
+  if (!window) return;
+  ++detail_ModalDialogs::Count().windows;
+  window->Bind(wxEVT_DESTROY, [window](wxWindowDestroyEvent& event) {
+    event.Skip();
+    // The event of a child window reaches its parent too.
+    if (event.GetEventObject() != window) return;
+    int& windows = detail_ModalDialogs::Count().windows;
+    if (windows > 0) --windows;
+  });
+}
 
 }  // namespace corvia

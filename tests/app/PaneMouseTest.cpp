@@ -594,6 +594,16 @@ TEST_F(PaneClickTest, ExportImageWritesThePaneAtItsSize) {
   EXPECT_TRUE(std::filesystem::exists(named));
   EXPECT_EQ(corvia::testing::Platform().messages.CountTitled("Error"), 0);
   std::filesystem::remove(named);
+
+  // A file that cannot be made is told once, with its reason.
+  corvia::testing::Platform().messages.Clear();
+  const std::string nowhere = folder + "no such folder/model.png";
+  corvia::testing::Platform().fileDialogs.QueueChoice(nowhere);
+  pane->OnFileExportImage();
+  ASSERT_EQ(corvia::testing::Platform().messages.Boxes().size(), 1u);
+  EXPECT_NE(corvia::testing::Platform().messages.Boxes()[0].text.find("no new file can be made"), std::string::npos)
+      << corvia::testing::Platform().messages.Boxes()[0].text;
+  corvia::testing::Platform().messages.Clear();
 }
 
 TEST_F(PaneClickTest, ImageModePlacesAnImageAndAClickPicksTheFace) {

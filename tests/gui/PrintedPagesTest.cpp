@@ -1028,6 +1028,65 @@ TEST_F(PrintedPagesTest, ANetLargerThanThePageIsOfferedTheLargestRadiusThatFits)
   EXPECT_GT(page.tabPixels, 10000);
 }
 
+// The search for the radius at which the nets fit makes every tab again at each radius
+// it tries, seconds on a large model: it runs under the progress window, whose Cancel
+// ends it with no box and no preview, the radius and every tab as they were.
+TEST_F(PrintedPagesTest, TheSearchForAFittingRadiusReportsAndItsCancelKeepsTheNets) {
+  GetPrintData().SetPaperId(wxPAPER_A4);
+  Open("Icosidodecahedron");
+  SetRadius(30.0);
+  auto tabs = [] {
+    int count = 0;
+    for (NetType* type = NetModel()->mNetTypes; type; type = type->next) {
+      for (int n = 0; n < type->numNets; ++n) {
+        for (Face3D* f = type->nets[n].first; f; f = f->mNextInNet) {
+          for (int i = 0; i < f->GetNumEdges(); ++i) count += f->mEdges[i].tab ? 1 : 0;
+        }
+      }
+    }
+    return count;
+  };
+  const int before = tabs();
+  ASSERT_GT(before, 0);
+  // Every reading of the clock is two seconds of work: the window is up at once.
+  class LeapingClock final : public platform::Clock {
+   public:
+    double NowSeconds() const override { return mNow += 2.0; }
+
+   private:
+    mutable double mNow = 0.0;
+  } clock;
+  auto& platform = corvia::testing::Platform();
+  platform::ServiceSet services = platform::Services();
+  const platform::ServiceSet wx = services;
+  services.progress = &platform.progress;
+  services.clock = &clock;
+  platform::InstallServices(services);
+  int pumps = 0;
+  {
+    corvia::testing::ReportCounter reports;
+    platform.messages.QueueAnswer(platform::kBoxNo);
+    EXPECT_FALSE(ShowPrintPreview(NetPane(), mFrame));
+    pumps = reports.pumps;
+    EXPECT_EQ(platform.messages.Boxes().size(), 1u);
+    platform.messages.Clear();
+  }
+  EXPECT_GE(pumps, 1) << "the search reports nothing";
+  for (int at = 1; at <= pumps; ++at) {
+    SCOPED_TRACE(at);
+    corvia::testing::ReportCounter reports;
+    reports.cancelAt = at;
+    EXPECT_FALSE(ShowPrintPreview(NetPane(), mFrame));
+    platform.progress.Current()->cancel = false;
+    EXPECT_TRUE(platform.messages.Boxes().empty());
+    platform.messages.Clear();
+    EXPECT_EQ(FindPreviewFrame(), nullptr);
+    EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, 30.0);
+    EXPECT_EQ(tabs(), before);
+  }
+  platform::InstallServices(wx);
+}
+
 // The Unfolded Net pane's edge texts on paper, where they match the pieces when they
 // are glued: every text the pane shows at the page's size, beside the middle of its
 // edge and clear of the line, each cut edge labelled on both pieces, each fold once.

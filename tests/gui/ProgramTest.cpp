@@ -1809,8 +1809,8 @@ TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
   tour.SetCurrentEvent(tour.GetEvent(0));
   tour.PlayTour();
   ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
-  // The tour goes on behind the preview: it moves to its next event.
-  ASSERT_TRUE(YieldUntil([&] { return tour.GetCurrentEvent() != tour.GetEvent(0); }, std::chrono::seconds(10)));
+  // The tour waits behind the preview, its timer still running.
+  YieldFor(400);
   ASSERT_TRUE(tour.IsTourPlaying());
   wxCommandEvent exit(wxEVT_MENU, ToWxId(kCmdAppExit));
   exit.SetEventObject(mFrame);
@@ -1818,6 +1818,61 @@ TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
   EXPECT_TRUE(YieldUntil([] { return wxTopLevelWindows.empty(); }, std::chrono::seconds(5)));
   EXPECT_FALSE(tour.IsTourPlaying());
   EXPECT_EQ(GetMainFrame(), nullptr);
+  tour.Clear();
+}
+
+// A tour playing when File > Print... opens the preview waits behind it, as behind a
+// dialog: the preview shows the model it opened with, and its Print prints that one.
+// Once Escape has closed the preview the tour goes on.
+TEST_F(ProgramTest, ATourWaitsBehindThePrintPreview) {
+  Tour& tour = GetTour();
+  tour.Clear();
+  for (const char* model : {"4.4.4", "3.4.3.4"}) {
+    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+    tour.AddToTour();
+  }
+  for (int i = 0; i < 2; ++i) {
+    tour.GetEvent(i)->mDuration = 0.1f;
+    tour.GetEvent(i)->mTransition.mType = kTransitionNone;
+  }
+  auto previewFrame = []() -> wxPreviewFrame* {
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (auto* frame = dynamic_cast<wxPreviewFrame*>(window)) return frame;
+    }
+    return nullptr;
+  };
+  auto name = [] {
+    char text[128];
+    GetCurrentPoly()->GetName(text, sizeof text);
+    return std::string(text);
+  };
+  // The main window has the keys, as it has when the user works in it.
+  const std::string mainTitle = mFrame->GetTitle().utf8_string();
+  mFrame->Raise();
+  YieldUntil([&] { return corvia::testing::KeyWindowTitle() == mainTitle; });
+  Pane(0)->Activate(true);
+  tour.SetCurrentEvent(tour.GetEvent(0));
+  tour.PlayTour();
+  ASSERT_TRUE(tour.IsTourPlaying());
+  wxUIActionSimulator keys;
+  keys.Char('P', wxMOD_CONTROL);
+  YieldUntil([&] { return previewFrame() && previewFrame()->IsShownOnScreen(); });
+  ASSERT_NE(previewFrame(), nullptr);
+  const TourEvent* shown = tour.GetCurrentEvent();
+  const std::string shownName = name();
+  // Ten times an event's length passes behind the preview, and the model stays.
+  EXPECT_FALSE(YieldUntil([&] { return tour.GetCurrentEvent() != shown || name() != shownName; },
+                          std::chrono::milliseconds(1000)))
+      << "the tour moved on behind the preview";
+  EXPECT_TRUE(tour.IsTourPlaying());
+  YieldUntil([&] { return corvia::testing::KeyWindowTitle() == "Print Preview"; });
+  keys.Char(WXK_ESCAPE);
+  YieldUntil([&] { return previewFrame() == nullptr; });
+  ASSERT_EQ(previewFrame(), nullptr);
+  EXPECT_TRUE(YieldUntil([&] { return tour.GetCurrentEvent() != shown; }));
+  EXPECT_NE(name(), shownName);
+  tour.StopTour();
   tour.Clear();
 }
 
