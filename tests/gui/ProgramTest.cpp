@@ -1794,18 +1794,25 @@ TEST_F(ProgramCommandsTest, EveryCommandOnTheIcosahedronAndAStellation) {
 
 namespace test_Program {
 
+// The tour made afresh of the cube and the cuboctahedron, each event `seconds` long;
+// false when a model does not open.
+bool TourOfTwoModels(Tour& tour, float seconds) {
+  tour.Clear();
+  for (const char* model : {"4.4.4", "3.4.3.4"}) {
+    if (!CPolyApp::Get().GetDoc()->OpenModelByNameOrSymbol(model)) return false;
+    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
+    tour.AddToTour();
+  }
+  for (int i = 0; i < 2; ++i) tour.GetEvent(i)->mDuration = seconds;
+  return true;
+}
+
 // File > Exit with a print preview open and a tour playing: the tour stops and every
 // top-level window goes, the preview with the main window, so nothing keeps the
 // program's loop alive.
 TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
   Tour& tour = GetTour();
-  tour.Clear();
-  for (const char* model : {"4.4.4", "3.4.3.4"}) {
-    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
-    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
-    tour.AddToTour();
-  }
-  for (int i = 0; i < 2; ++i) tour.GetEvent(i)->mDuration = 0.3f;
+  ASSERT_TRUE(TourOfTwoModels(tour, 0.3f));
   tour.SetCurrentEvent(tour.GetEvent(0));
   tour.PlayTour();
   ASSERT_TRUE(ShowPrintPreview(Pane(0), mFrame));
@@ -1826,16 +1833,8 @@ TEST_F(ProgramTest, ExitWithAPreviewOpenAndATourPlayingLeavesNoWindow) {
 // Once Escape has closed the preview the tour goes on.
 TEST_F(ProgramTest, ATourWaitsBehindThePrintPreview) {
   Tour& tour = GetTour();
-  tour.Clear();
-  for (const char* model : {"4.4.4", "3.4.3.4"}) {
-    ASSERT_TRUE(Doc()->OpenModelByNameOrSymbol(model));
-    YieldUntil([] { return !GetCurrentPoly()->IsTransitionRunning(); });
-    tour.AddToTour();
-  }
-  for (int i = 0; i < 2; ++i) {
-    tour.GetEvent(i)->mDuration = 0.1f;
-    tour.GetEvent(i)->mTransition.mType = kTransitionNone;
-  }
+  ASSERT_TRUE(TourOfTwoModels(tour, 0.1f));
+  for (int i = 0; i < 2; ++i) tour.GetEvent(i)->mTransition.mType = kTransitionNone;
   auto previewFrame = []() -> wxPreviewFrame* {
     for (wxWindow* window : wxTopLevelWindows) {
       if (auto* frame = dynamic_cast<wxPreviewFrame*>(window)) return frame;
