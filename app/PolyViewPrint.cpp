@@ -206,8 +206,10 @@ double RoundDownToThreeFigures(double value) {
 // does, -1 when the user cancelled. The tabs keep their size on paper whatever the
 // radius, so the nets do not shrink in proportion: the radius is tried from the
 // proportional guess downwards. Each try makes every tab again, seconds on a large
-// model, so the search runs under the progress window. The radius in force is put back
-// once the search's level has closed, so that a cancelled search stops no tab of it.
+// model, so the search runs under the progress window, and so does putting back the
+// radius in force, which makes them once more: that cannot stop half done, so no cancel
+// is taken there, and the search runs one level down so that a cancel of it leaves the
+// window up while the tabs are made again.
 double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<const float*>& colours) {
   UnitSettings& units = GetUnitSettings();
   const double original = units.mLengthScale;
@@ -226,21 +228,27 @@ double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<
   double found = 0.0;
   constexpr int kTries = 200;
   constexpr double kShrink = 0.99;
-  {
-    ProgressScope progress;
-    SetShowTimeRemaining(false);
+  // How many radii are tried is not known beforehand: each try takes this share of
+  // what is left of the bar, and putting back the radius takes the rest.
+  constexpr double kTryShare = 0.25;
+  double reached = 0.0;
+  bool tried = false;
+  const int cancels = GetProgressCancelCount();
+  const ProgressScope whole;
+  SetShowTimeRemaining(false);
+  if (GetProgressCancelCount() == cancels) {
+    const ProgressScope search;
     for (int i = 0; i < kTries && radius > 0.0 && found == 0.0; ++i) {
-      if (!UpdateProgress(double(i) / kTries, "Finding the radius at which the nets fit on the page...")) {
-        found = -1.0;
-        break;
-      }
+      if (!UpdateProgress(reached, "Finding the radius at which the nets fit on the page...")) break;
+      const double next = reached + (1.0 - reached) * kTryShare;
+      const ProgressRange bar = PushProgressRange(reached, next);
+      tried = true;
       units.SetLengthScale(radius, false);
       const bool fits = NetsFitOnPages(model, rect, colours);
+      PopProgressRange(bar);
+      reached = next;
       // A cancel inside the try leaves its tabs half made.
-      if (!ProgressTick()) {
-        found = -1.0;
-        break;
-      }
+      if (!ProgressTick()) break;
       if (fits) {
         found = radius;
       } else {
@@ -248,7 +256,17 @@ double FindFittingRadius(Model3D* model, const int32_t* rect, const std::vector<
       }
     }
   }
-  units.SetLengthScale(original, false);
+  if (tried) {
+    const ProgressShield toTheEnd;
+    const ProgressScope restore;
+    const ProgressRange bar = PushProgressRange(reached, 1.0);
+    (void)UpdateProgress(0.0, "Making the nets again at the radius in force...");
+    units.SetLengthScale(original, false);
+    PopProgressRange(bar);
+  }
+  // A Cancel pressed while the nets were made again is heard now.
+  (void)UpdateProgress(1.0);
+  if (GetProgressCancelCount() != cancels) found = -1.0;
   return found;
 }
 

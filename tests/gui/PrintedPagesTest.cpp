@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -1029,8 +1030,9 @@ TEST_F(PrintedPagesTest, ANetLargerThanThePageIsOfferedTheLargestRadiusThatFits)
 }
 
 // The search for the radius at which the nets fit makes every tab again at each radius
-// it tries, seconds on a large model: it runs under the progress window, whose Cancel
-// ends it with no box and no preview, the radius and every tab as they were.
+// it tries, seconds on a large model: it runs under the progress window, one bar over
+// the radii tried, whose Cancel ends it with no box and no preview, the radius and every
+// tab as they were; the tabs made again at the radius in force report under that window.
 TEST_F(PrintedPagesTest, TheSearchForAFittingRadiusReportsAndItsCancelKeepsTheNets) {
   GetPrintData().SetPaperId(wxPAPER_A4);
   Open("Icosidodecahedron");
@@ -1062,21 +1064,56 @@ TEST_F(PrintedPagesTest, TheSearchForAFittingRadiusReportsAndItsCancelKeepsTheNe
   services.progress = &platform.progress;
   services.clock = &clock;
   platform::InstallServices(services);
+  // Each report is seen by `look` as well as counted.
+  auto watch = [&platform](std::function<void(int)> look) {
+    platform.progress.Current()->onPump = [count = platform.progress.Current()->onPump,
+                                           look](platform::HeadlessProgressWindow::State& state) {
+      count(state);
+      look(state.bar);
+    };
+  };
   int pumps = 0;
   {
     corvia::testing::ReportCounter reports;
+    // One bar over the whole search: no try fills it again from the start.
+    int shown = 0, fallen = 0;
+    watch([&](int bar) {
+      fallen = std::max(fallen, shown - bar);
+      shown = bar;
+    });
+    const int windows = platform.progress.WindowsCreated();
     platform.messages.QueueAnswer(platform::kBoxNo);
     EXPECT_FALSE(ShowPrintPreview(NetPane(), mFrame));
     pumps = reports.pumps;
+    EXPECT_EQ(platform.progress.WindowsCreated() - windows, 1);
+    EXPECT_LT(fallen, platform::kProgressBarMax / 3) << "the bar starts again";
     EXPECT_EQ(platform.messages.Boxes().size(), 1u);
     platform.messages.Clear();
   }
   EXPECT_GE(pumps, 1) << "the search reports nothing";
+  // A cancel that leaves another radius in force keeps the window up while the tabs
+  // are made again at 30 cm, and the window answers as they are made.
+  int restores = 0;
   for (int at = 1; at <= pumps; ++at) {
     SCOPED_TRACE(at);
     corvia::testing::ReportCounter reports;
     reports.cancelAt = at;
+    bool scaled = false;
+    int reportsWhileMade = 0;
+    watch([&](int) {
+      if (reports.pumps == at) {
+        scaled = GetUnitSettings().mLengthScale != 30.0;
+      } else if (reports.pumps > at && tabs() < before) {
+        ++reportsWhileMade;
+      }
+    });
+    const int windows = platform.progress.WindowsCreated();
     EXPECT_FALSE(ShowPrintPreview(NetPane(), mFrame));
+    EXPECT_EQ(platform.progress.WindowsCreated() - windows, 1);
+    if (scaled) {
+      ++restores;
+      EXPECT_GT(reportsWhileMade, 0) << "the tabs are made again with no report";
+    }
     platform.progress.Current()->cancel = false;
     EXPECT_TRUE(platform.messages.Boxes().empty());
     platform.messages.Clear();
@@ -1084,6 +1121,7 @@ TEST_F(PrintedPagesTest, TheSearchForAFittingRadiusReportsAndItsCancelKeepsTheNe
     EXPECT_DOUBLE_EQ(GetUnitSettings().mLengthScale, 30.0);
     EXPECT_EQ(tabs(), before);
   }
+  EXPECT_GT(restores, 0);
   platform::InstallServices(wx);
 }
 
