@@ -18,6 +18,7 @@
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "platform/Services.h"
+#include "render/NewView.h"
 #include "render/OutcomeBoxes.h"
 #include "stellation/StellationCellSet.h"
 #include "stellation/StellationCell.h"
@@ -191,6 +192,9 @@ void ApplySurroundings(const ModelSnapshot& state) {
     frame->FillSymmetryCombos();
   }
   UpdateAllCaptions();
+  // Words in a pane answered an action the step has taken back (which stellation was
+  // reached, say): they go from every pane, even one whose refit asked to keep them.
+  ClearAllViewMessages();
   platform::Services().views->RedrawAllViews(true);
 }
 
@@ -328,6 +332,7 @@ bool DocumentUndoModel::SetCells(bool dual, const std::vector<UndoCellChange>& c
     for (const UndoCellChange& change : changes)
       StellationCell::SetIncluded(block->FindCellByIndex(change.cell), change.included);
   }
+  ClearAllViewMessages();
   platform::Services().views->RedrawAllViews(true);
   return true;
 }

@@ -17,9 +17,11 @@
 #include "app/PolyApp.h"
 #include "app/PolyDoc.h"
 #include "app/PolyView.h"
+#include "app/ViewType.h"
 #include "app/WindowServices.h"
 #include "core/VectorMath.h"
 #include "model/ElementFlags.h"
+#include "model/FaceTypeBlock.h"
 #include "model/Poly.h"
 #include "model/PolyElement.h"
 #include "model/TransitionSettings.h"
@@ -167,6 +169,29 @@ TEST_F(EditUndoWindow, CtrlZUndoesEachEditAloneAndKeepsTheModel) {
   Undo([&] { return text().empty(); });
   ExpectTheCube();
   EXPECT_EQ(Platform().messages.CountTitled("Internal Error"), 0);
+}
+
+// The words a stellation step left in the net pane ("Stellation 3 of 8") go when Ctrl+Z
+// takes the steps back: the net pane, refitted to the net made again, kept them.
+TEST_F(EditUndoWindow, CtrlZTakesAStellationStepsWordsFromEveryPane) {
+  constexpr int kCmdStellationNext = 32815;
+  auto* frame = dynamic_cast<CMainFrame*>(mProgram->Frame());
+  ASSERT_NE(frame, nullptr);
+  frame->GetMainToolBar()->OpenTypedModel("icosahedron");
+  CPolyView* net = GetPane(1);
+  ASSERT_TRUE(net && net->GetViewType() == kViewUnfoldedNet);
+  wxWindow* netCanvas = static_cast<PaneWindow*>(net->GetWindow())->GetCanvas();
+  corvia::testing::ClickAt(netCanvas, wxPoint(4, netCanvas->GetClientSize().y - 4));
+  ASSERT_TRUE(YieldUntil([net] { return CPolyView::GetActive() == net; }));
+  corvia::testing::PostMenuCommand(frame, kCmdStellationNext);
+  corvia::testing::PostMenuCommand(frame, kCmdStellationNext);
+  auto words = [net] { return std::string(net->GetMessage() ? net->GetMessage() : ""); };
+  ASSERT_TRUE(YieldUntil([&] { return words().rfind("Stellation 3 of ", 0) == 0; })) << words();
+  const size_t steps = GetBarDocument().GetUndoNames(false).size();
+  Undo([steps] { return GetBarDocument().GetUndoNames(false).size() == steps - 1; });
+  Undo([steps] { return GetBarDocument().GetUndoNames(false).size() == steps - 2; });
+  EXPECT_TRUE(FaceTypeBlock::IsOriginalStellation(GetCurrentPoly()->mBaseBlock.get()));
+  EXPECT_TRUE(YieldUntil([&] { return words().empty(); })) << words();
 }
 
 }  // namespace test_EditUndoWindow
