@@ -57,7 +57,6 @@ void PolyElement::SetSymAxis(SymAxis* axis) {
   DropExtrasIfEmpty();
 }
 
-
 CellColorArray& PolyElement::MakeCellColours(int side) {
   auto& slot = side == 0 ? mCellColours : Extras().secondCellColours;
   if (!slot) slot.reset(new CellColorArray());
